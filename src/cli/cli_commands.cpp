@@ -1,0 +1,209 @@
+#include "cli_commands.h"
+
+#include "cli_text.h"
+#include "profile/cached_profile.h"
+#include "store/card_check.h"
+#include "store/card_store.h"
+#include "store/display_text.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <limits>
+
+namespace tessaly::cli {
+namespace {
+
+using namespace tessaly::store;
+
+struct Failure {
+    int code;
+    QString message;
+};
+
+class Session {
+public:
+    Session(const Invocation& call, QTextStream& out) : call_(call), out_(out), store_(profile_, call.dataDir) {}
+
+    int run() {
+        const QString& c = call_.command;
+        if (c == u"init") return init();
+        requireCardFile();
+        if (c == u"list") return list();
+        if (c == u"show") return show();
+        if (c == u"check") return check();
+        requireNotInUse();
+        if (c == u"sort") return sort();
+        if (c == u"add") return add();
+        if (c == u"edit") return edit();
+        if (c == u"delete") return remove();
+        if (c == u"restore") return restore();
+        throw Failure{BadInput, QStringLiteral("Unknown command \"%1\"").arg(c)};
+    }
+
+private:
+    void requireCardFile() {
+        switch (CheckDataFile(profile_, store_.DataFile())) {
+            case DataFileState::Valid: return;
+            case DataFileState::Missing: throw Failure{BadInput, kMissingDataFileText};
+            case DataFileState::Foreign: throw Failure{BadInput, kForeignDataFileText};
+        }
+    }
+
+    void requireNotInUse() {
+        if (!call_.force && Count16(store_.ReadHeader(header::NoOfUses)) >= 1)
+            throw Failure{InUse, QStringLiteral("Another program has the card file open (NoOfUses is %1); "
+                                                "use --force if it is not running")
+                                     .arg(store_.ReadHeader(header::NoOfUses))};
+    }
+
+    void requireArgs(qsizetype min, qsizetype max) const {
+        if (call_.args.size() < min || call_.args.size() > max)
+            throw Failure{BadInput, QStringLiteral("Wrong number of arguments for \"%1\"").arg(call_.command)};
+    }
+
+    QString recordArg() const {
+        const QString n = call_.args.value(0);
+        if (!IsRecordNumber(n)) throw Failure{BadInput, QStringLiteral("\"%1\" is not a record number").arg(n)};
+        return QString::number(LeadingNumber(n));
+    }
+
+    // The lists as the program has them after start-up: loaded, then sorted.
+    void openForChange() {
+        store_.LoadLists();
+        store_.SortLists();
+    }
+
+    void requireLive(const QString& n) const {
+        if (!store_.AllByName.contains(n)) throw Failure{BadInput, QStringLiteral("Card %1 is not on the list").arg(n)};
+    }
+
+    CardFieldList applyAssignments(CardFieldList fields, qsizetype from) const {
+        for (qsizetype i = from; i < call_.args.size(); ++i) {
+            const QString& a = call_.args[i];
+            const qsizetype eq = a.indexOf(u'=');
+            const QString name = eq < 0 ? a : a.left(eq);
+            int index = -1;
+            for (int k = 0; k < kFieldCount; ++k)
+                if (FieldKeys[k].compare(name, Qt::CaseInsensitive) == 0) index = k;
+            if (eq < 0 || index < 0)
+                throw Failure{BadInput, QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a)};
+            fields[index] = UnescapeValue(a.mid(eq + 1));
+        }
+        // Blanks alone make no name, so the test looks past them.
+        if (TrimBlanks(fields[FirstName]).isEmpty() && TrimBlanks(fields[LastName]).isEmpty() &&
+            TrimBlanks(fields[Company]).isEmpty())
+            throw Failure{BadInput, QStringLiteral("Either Name or Company must be filled")};
+        return fields;
+    }
+
+    int init() {
+        requireArgs(0, 0);
+        if (CheckDataFile(profile_, store_.DataFile()) != DataFileState::Missing || QFileInfo::exists(store_.DataFile()))
+            throw Failure{BadInput, QStringLiteral("%1 exists already; it is left as it is").arg(store_.DataFile())};
+        if (!store_.DataDir().isEmpty() && !QDir().mkpath(store_.DataDir()))
+            throw Failure{BadInput, QStringLiteral("Cannot create the folder %1").arg(store_.DataDir())};
+        WriteEmptyHeader(profile_, store_.DataFile());
+        return Done;
+    }
+
+    int list() {
+        const QStringList& opts = call_.args;
+        if (opts.size() > 1 || (opts.size() == 1 && opts[0] != u"--company" && opts[0] != u"--deleted"))
+            throw Failure{BadInput, QStringLiteral("list takes --company or --deleted")};
+        if (opts.value(0) == u"--deleted") {
+            const DeletedList deleted = store_.LoadDeletedList();
+            for (qsizetype i = 0; i < deleted.DeletedRecs.size(); ++i)
+                out_ << deleted.DeletedRecs[i] << '\t' << EscapeValue(deleted.DeletedTexts[i]) << '\n';
+            return Done;
+        }
+        store_.LoadLists();
+        const bool byCompany = opts.value(0) == u"--company";
+        const QStringList& recs = byCompany ? store_.AllByCompany : store_.AllByName;
+        const QStringList& texts = byCompany ? store_.AllCompanies : store_.AllNames;
+        for (qsizetype i = 0; i < recs.size(); ++i) out_ << recs[i] << '\t' << EscapeValue(texts[i]) << '\n';
+        return Done;
+    }
+
+    int show() {
+        requireArgs(1, 1);
+        const QString n = recordArg();
+        if (!profile_.hasSection(store_.RecordFile(n), RecordSection(n)))
+            throw Failure{BadInput, QStringLiteral("There is no card %1").arg(n)};
+        const CardFieldList fields = store_.ReadCard(n);
+        for (int i = 0; i < kFieldCount; ++i) out_ << FieldKeys[i] << '=' << EscapeValue(fields[i]) << '\n';
+        return Done;
+    }
+
+    int check() {
+        requireArgs(0, 0);
+        const QStringList faults = CheckCardFile(store_);
+        for (const QString& f : faults) out_ << f << '\n';
+        if (faults.isEmpty()) out_ << "ok\n";
+        return faults.isEmpty() ? Done : Faults;
+    }
+
+    int sort() {
+        requireArgs(0, 0);
+        store_.LoadLists();
+        out_ << (store_.SortLists() ? "sorted" : "in order") << '\n';
+        return Done;
+    }
+
+    int add() {
+        const CardFieldList fields = applyAssignments({}, 0);
+        openForChange();
+        out_ << store_.AddCard(fields) << '\n';
+        return Done;
+    }
+
+    int edit() {
+        requireArgs(1, std::numeric_limits<qsizetype>::max());
+        const QString n = recordArg();
+        openForChange();
+        requireLive(n);
+        CardFieldList current = store_.ReadCard(n);
+        const CardFieldList typed = applyAssignments(current, 1);
+        store_.ChangeCard(n, current, typed, -1);
+        return Done;
+    }
+
+    int remove() {
+        requireArgs(1, 1);
+        const QString n = recordArg();
+        openForChange();
+        requireLive(n);
+        store_.DeleteCard(n, -1);
+        return Done;
+    }
+
+    int restore() {
+        requireArgs(1, 1);
+        const QString n = recordArg();
+        openForChange();
+        if (!store_.LoadDeletedList().DeletedRecs.contains(n))
+            throw Failure{BadInput, QStringLiteral("Card %1 is not on the deleted list").arg(n)};
+        store_.RestoreCard(n);
+        return Done;
+    }
+
+    const Invocation& call_;
+    QTextStream& out_;
+    profile::CachedProfile profile_;
+    CardStore store_;
+};
+
+}  // namespace
+
+int Run(const Invocation& call, QTextStream& out, QTextStream& err) {
+    try {
+        return Session(call, out).run();
+    } catch (const Failure& f) {
+        err << f.message << '\n';
+        return f.code;
+    } catch (const profile::WriteError& e) {
+        err << QString::fromStdString(e.what()) << '\n';
+        return WriteFailed;
+    }
+}
+
+}  // namespace tessaly::cli

@@ -1,0 +1,68 @@
+#pragma once
+#include <QString>
+#include <stdexcept>
+
+namespace tessaly::profile {
+
+// A write that did not reach the disk. The file is left as it was.
+class WriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Single values of profile files: what the card store and the preferences use.
+class ProfileAccess {
+public:
+    virtual ~ProfileAccess() = default;
+
+    // An absent file, section or key reads as the empty text.
+    virtual QString read(const QString& file, const QString& section, const QString& key) = 0;
+    // Creates the file, the section and the key when missing. Returns once the
+    // file on disk holds the value (or, in bulk mode, once it is held for the
+    // flush). Throws WriteError when the disk refuses it.
+    virtual void write(const QString& file, const QString& section, const QString& key, const QString& value) = 0;
+    virtual bool hasSection(const QString& file, const QString& section) = 0;
+
+    // One store procedure: each file is checked against the disk once within it.
+    virtual void beginOperation() {}
+    virtual void endOperation() {}
+    // Long operations: writes are held in memory and flushed once by endBulk,
+    // which throws WriteError when a file cannot be written.
+    virtual void beginBulk() {}
+    virtual void endBulk() {}
+};
+
+class ProfileOperation {
+public:
+    explicit ProfileOperation(ProfileAccess& p) : p_(p) { p_.beginOperation(); }
+    ~ProfileOperation() { p_.endOperation(); }
+    ProfileOperation(const ProfileOperation&) = delete;
+    ProfileOperation& operator=(const ProfileOperation&) = delete;
+
+private:
+    ProfileAccess& p_;
+};
+
+// Holds writes until finish() or the end of the scope; a scope left by an
+// error still flushes what was held, so nothing done so far is lost.
+class ProfileBulk {
+public:
+    explicit ProfileBulk(ProfileAccess& p) : p_(p) { p_.beginBulk(); }
+    ~ProfileBulk() {
+        if (open_) {
+            try { p_.endBulk(); } catch (const WriteError&) {}
+        }
+    }
+    void finish() {
+        open_ = false;
+        p_.endBulk();
+    }
+    ProfileBulk(const ProfileBulk&) = delete;
+    ProfileBulk& operator=(const ProfileBulk&) = delete;
+
+private:
+    ProfileAccess& p_;
+    bool open_ = true;
+};
+
+}  // namespace tessaly::profile

@@ -1,0 +1,162 @@
+#include "profile_document.h"
+
+#include "text_codec.h"
+#include "value_form.h"
+
+namespace tessaly::profile {
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+QByteArray detectEol(const QByteArray& bytes) {
+    const qsizetype i = bytes.indexOf('\r');
+    const qsizetype j = bytes.indexOf('\n');
+    if (i < 0 && j < 0) return "\r\n";  // new or one-line files get the Windows line end
+    if (i >= 0 && (j < 0 || i < j)) return (i + 1 < bytes.size() && bytes[i + 1] == '\n') ? "\r\n" : "\r";
+    return "\n";
+}
+
+// The section name of a header line, or nothing when the line is no header.
+std::optional<QByteArrayView> headerName(QByteArrayView line) {
+    const QByteArrayView t = trimmedView(line);
+    if (t.isEmpty() || t.front() != '[') return std::nullopt;
+    const qsizetype close = t.lastIndexOf(']');
+    if (close < 1) return std::nullopt;
+    return trimmedView(t.sliced(1, close - 1));
+}
+
+// The first line or section with a name wins, as with the Windows routines.
+template <typename Map, typename Value>
+void insertFirst(Map& map, const QByteArray& name, Value value) {
+    if (!map.contains(name)) map.insert(name, value);
+}
+
+bool isAsciiOnly(QStringView s) {
+    for (QChar c : s)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+QByteArray foldName(const QString& name) {
+    const QString t = name.trimmed();
+    if (isAsciiOnly(t)) return t.toLatin1().toLower();
+    return t.toCaseFolded().toUtf8();
+}
+
+QByteArray foldName(QByteArrayView raw) {
+    const QByteArrayView t = trimmedView(raw);
+    bool ascii = true;
+    for (char c : t) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return t.toByteArray().toLower();
+    return decodeBytes(t).toCaseFolded().toUtf8();
+}
+
+void ProfileDocument::Section::indexKey(qsizetype lineNo) {
+    const Line& line = lines[lineNo];
+    if (line.equals < 0) return;
+    insertFirst(keys, foldName(QByteArrayView(line.text).first(line.equals)), lineNo);
+}
+
+ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
+    ProfileDocument doc;
+    QByteArrayView rest(bytes);
+    if (rest.startsWith(kBom)) {
+        doc.bom_ = true;
+        rest = rest.sliced(kBom.size());
+    }
+    doc.eol_ = detectEol(bytes);
+    doc.sections_.emplace_back();  // lines before the first header
+    while (!rest.isEmpty()) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n') ++end;
+        const QByteArrayView text = rest.first(end);
+        qsizetype next = end;
+        if (next < rest.size()) next += (rest[next] == '\r' && next + 1 < rest.size() && rest[next + 1] == '\n') ? 2 : 1;
+        rest = rest.sliced(next);
+
+        if (const auto name = headerName(text)) {
+            Section section;
+            section.header = text.toByteArray();
+            insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
+            doc.sections_.push_back(std::move(section));
+            continue;
+        }
+        Section& section = doc.sections_.back();
+        Line line{text.toByteArray(), -1};
+        const QByteArrayView t = trimmedView(text);
+        if (!t.isEmpty() && t.front() != ';') line.equals = text.indexOf('=');
+        section.lines.push_back(std::move(line));
+        if (doc.sections_.size() > 1) section.indexKey(section.lines.size() - 1);
+    }
+    return doc;
+}
+
+QByteArray ProfileDocument::serialize() const {
+    QByteArray out;
+    if (bom_) out += kBom;
+    for (const Section& section : sections_) {
+        if (!section.header.isNull()) out += section.header + eol_;
+        for (const Line& line : section.lines) out += line.text + eol_;
+    }
+    return out;
+}
+
+const ProfileDocument::Section* ProfileDocument::findSection(const QString& name) const {
+    const auto it = sectionIndex_.constFind(foldName(name));
+    return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
+}
+
+ProfileDocument::Section* ProfileDocument::findSection(const QString& name) {
+    return const_cast<Section*>(std::as_const(*this).findSection(name));
+}
+
+bool ProfileDocument::hasSection(const QString& section) const { return findSection(section) != nullptr; }
+
+std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
+    const Section* s = findSection(section);
+    if (!s) return std::nullopt;
+    const auto it = s->keys.constFind(foldName(key));
+    if (it == s->keys.cend()) return std::nullopt;
+    const Line& line = s->lines[*it];
+    return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
+}
+
+ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
+    // Keep a blank line between sections, as the Windows routines do.
+    Section& last = sections_.back();
+    if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty()))
+        last.lines.push_back(Line{QByteArray(""), -1});
+    Section section;
+    section.header = '[' + encodeText(name.trimmed(), bom_) + ']';
+    insertFirst(sectionIndex_, foldName(name), sections_.size());
+    sections_.push_back(std::move(section));
+    return sections_.back();
+}
+
+void ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
+    Section* s = findSection(section);
+    if (!s) s = &addSection(section);
+    const QByteArray stored = storedValue(value, bom_);
+    const auto it = s->keys.constFind(foldName(key));
+    if (it != s->keys.cend()) {
+        Line& line = s->lines[*it];
+        line.text = trimmedView(QByteArrayView(line.text).first(line.equals)).toByteArray() + '=' + stored;
+        line.equals = line.text.indexOf('=');
+        return;
+    }
+    // A new key goes after the section's last non-blank line.
+    qsizetype at = s->lines.size();
+    while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
+    const QByteArray name = encodeText(key.trimmed(), bom_);
+    s->lines.insert(s->lines.begin() + at, Line{name + '=' + stored, name.size()});
+    if (at + 1 == static_cast<qsizetype>(s->lines.size())) {
+        s->indexKey(at);
+    } else {
+        s->keys.clear();
+        for (qsizetype i = 0; i < static_cast<qsizetype>(s->lines.size()); ++i) s->indexKey(i);
+    }
+}
+
+}  // namespace tessaly::profile

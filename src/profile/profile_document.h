@@ -1,0 +1,51 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace tessaly::profile {
+
+// One profile file in memory, read the way the Windows profile routines read
+// it: "[section]" headers and "key=value" lines, names matched without regard
+// to case, the first matching section and the first matching key winning.
+// Every line that is not touched by a write is kept byte for byte.
+class ProfileDocument {
+public:
+    static ProfileDocument parse(const QByteArray& bytes);
+
+    QByteArray serialize() const;
+
+    std::optional<QString> value(const QString& section, const QString& key) const;
+    bool hasSection(const QString& section) const;
+    // Creates the section and the key when missing.
+    void setValue(const QString& section, const QString& key, const QString& value);
+
+private:
+    struct Line {
+        QByteArray text;
+        qsizetype equals = -1;  // position of the first '=' of a key line, -1 otherwise
+    };
+    struct Section {
+        QByteArray header;  // the "[name]" line; empty for the lines before the first section
+        std::vector<Line> lines;
+        QHash<QByteArray, qsizetype> keys;  // folded key name -> first line with it
+        void indexKey(qsizetype lineNo);
+    };
+
+    Section* findSection(const QString& name);
+    const Section* findSection(const QString& name) const;
+    Section& addSection(const QString& name);
+
+    std::vector<Section> sections_;
+    QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
+    QByteArray eol_ = "\r\n";
+    bool bom_ = false;
+};
+
+// Section and key names compare without regard to case and surrounding blanks.
+QByteArray foldName(const QString& name);
+QByteArray foldName(QByteArrayView raw);
+
+}  // namespace tessaly::profile

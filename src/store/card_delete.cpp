@@ -1,0 +1,162 @@
+#include "card_store.h"
+#include "display_text.h"
+#include "profile/profile_access.h"
+
+#include <QSet>
+
+namespace tessaly::store {
+
+using profile::ProfileOperation;
+
+void CardStore::DeleteCard(const QString& r, int currentIndex) {
+    if (r.trimmed().isEmpty()) return;
+    ProfileOperation op(profile_);
+    const int c = NoOfRecords;
+    const QString pn = ReadCardKey(r, key::PrevName);
+    const QString nn = ReadCardKey(r, key::NextName);
+    const QString pc = ReadCardKey(r, key::PrevCompany);
+    const QString nc = ReadCardKey(r, key::NextCompany);
+    if (c == 1) {
+        WriteHeader(header::NameFirstRecord, QString());
+        WriteHeader(header::CompanyFirstRecord, QString());
+    } else {
+        if (pn.isEmpty()) {
+            WriteHeader(header::NameFirstRecord, nn);
+            WriteCardKey(nn, key::PrevName, QString());
+        }
+        if (pc.isEmpty()) {
+            WriteHeader(header::CompanyFirstRecord, nc);
+            WriteCardKey(nc, key::PrevCompany, QString());
+        }
+        if (nn.isEmpty()) WriteCardKey(pn, key::NextName, QString());
+        if (nc.isEmpty()) WriteCardKey(pc, key::NextCompany, QString());
+        if (!pn.isEmpty() && !nn.isEmpty()) {
+            WriteCardKey(pn, key::NextName, nn);
+            WriteCardKey(nn, key::PrevName, pn);
+        }
+        if (!pc.isEmpty() && !nc.isEmpty()) {
+            WriteCardKey(pc, key::NextCompany, nc);
+            WriteCardKey(nc, key::PrevCompany, pc);
+        }
+    }
+    WriteHeader(header::NoOfRecords, QString::number(std::max(c - 1, 0)));
+    const QString df = ReadHeader(header::DelFirstRecord);
+    const int dn = Count16(ReadHeader(header::DelNoOfRecords));
+    for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany, &key::PrevDel, &key::NextDel})
+        WriteCardKey(r, *k, QString());
+    if (dn > 0) {
+        WriteCardKey(r, key::NextDel, df);
+        WriteCardKey(df, key::PrevDel, r);
+    }
+    const int deleted = std::max(dn, 0) + 1;
+    WriteHeader(header::DelNoOfRecords, QString::number(deleted));
+    WriteHeader(header::DelFirstRecord, r);
+    DeletedCount = static_cast<std::int16_t>(deleted);
+
+    NoOfRecords = static_cast<std::int16_t>(std::max(c - 1, 0));
+    RemoveFromLists(r);
+    if (listBox_ && currentIndex >= 0) listBox_->removeItem(currentIndex);
+}
+
+namespace {
+void RemoveFirst(QStringList& recs, QStringList& texts, const QString& r) {
+    const qsizetype i = recs.indexOf(r);
+    if (i < 0) return;
+    recs.removeAt(i);
+    if (i < texts.size()) texts.removeAt(i);
+}
+}  // namespace
+
+void CardStore::RemoveFromLists(const QString& r) {
+    RemoveFirst(AllByName, AllNames, r);
+    RemoveFirst(AllByCompany, AllCompanies, r);
+    if (!FilterOn) return;
+    const qsizetype before = FilteredByName.size();
+    RemoveFirst(FilteredByName, FilteredNames, r);
+    RemoveFirst(FilteredByCompany, FilteredCompanies, r);
+    if (FilteredByName.size() < before) FilteredCount = static_cast<std::int16_t>(FilteredByName.size());
+}
+
+void CardStore::TakeOffDeletedList(const QString& n) {
+    ProfileOperation op(profile_);
+    const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
+    WriteHeader(header::DelNoOfRecords, QString::number(left));
+    DeletedCount = static_cast<std::int16_t>(left);
+    const QString p = ReadCardKey(n, key::PrevDel);
+    const QString x = ReadCardKey(n, key::NextDel);
+    WriteCardKey(n, key::PrevDel, QString());
+    WriteCardKey(n, key::NextDel, QString());
+    if (p.isEmpty() && x.isEmpty()) {
+        WriteHeader(header::DelFirstRecord, QString());
+    } else if (p.isEmpty()) {
+        WriteHeader(header::DelFirstRecord, x);
+        WriteCardKey(x, key::PrevDel, QString());
+    } else if (x.isEmpty()) {
+        WriteCardKey(p, key::NextDel, QString());
+    } else {
+        WriteCardKey(p, key::NextDel, x);
+        WriteCardKey(x, key::PrevDel, p);
+    }
+}
+
+void CardStore::RestoreCard(const QString& r) {
+    ProfileOperation op(profile_);
+    const QString s1 = ReadCardKey(r, key::ShowName);
+    const QString s2 = ReadCardKey(r, key::ShowCompany);
+    const int left = std::max(DeletedCount - 1, 0);
+    WriteHeader(header::DelNoOfRecords, QString::number(left));
+    DeletedCount = static_cast<std::int16_t>(left);
+    const QString p = ReadCardKey(r, key::PrevDel);
+    const QString x = ReadCardKey(r, key::NextDel);
+    if (p.isEmpty() && x.isEmpty()) {
+        WriteHeader(header::DelFirstRecord, QString());
+    } else if (p.isEmpty()) {
+        WriteHeader(header::DelFirstRecord, x);
+        WriteCardKey(x, key::PrevDel, QString());
+    } else if (x.isEmpty()) {
+        WriteCardKey(p, key::NextDel, QString());
+    } else {
+        WriteCardKey(p, key::NextDel, x);
+        WriteCardKey(x, key::PrevDel, p);
+    }
+    InsertCard(r, s1, s2);
+}
+
+DeletedList CardStore::LoadDeletedList() {
+    ProfileOperation op(profile_);
+    DeletedList list;
+    QString rec = ReadHeader(header::DelFirstRecord);
+    list.DeletedCount = Count16(ReadHeader(header::DelNoOfRecords));
+    DeletedCount = list.DeletedCount;
+    const int m = std::clamp<int>(list.DeletedCount, 0, kMaxCards);
+    progress_->percentText(QStringLiteral("Please wait while getting deleted names list..."));
+    progress_->gauge(0);
+    const QString& textKey = Show == 0 ? key::ShowName : key::ShowCompany;
+    QSet<QString> seen;
+    for (int i = 0; i < m; ++i) {
+        rec = rec.trimmed();
+        // A list that breaks off or runs back into itself ends here.
+        if (!IsRecordNumber(rec) || seen.contains(rec)) break;
+        seen.insert(rec);
+        progress_->pumpEvents();
+        progress_->gauge(GaugePercent(i + 1, m));
+        list.DeletedRecs.append(rec);
+        list.DeletedTexts.append(ReadCardKey(rec, textKey));
+        rec = ReadCardKey(rec, key::NextDel);
+    }
+    progress_->percentText(QStringLiteral("Please wait while sorting deleted names list..."));
+    progress_->gauge(0);
+    if (list.DeletedTexts.size() > 1 && !IsInOrder(list.DeletedTexts)) {
+        const std::vector<qsizetype> order = StableOrder(list.DeletedTexts);
+        DeletedList sorted{list.DeletedCount, {}, {}};
+        for (qsizetype i : order) {
+            sorted.DeletedTexts.append(list.DeletedTexts[i]);
+            sorted.DeletedRecs.append(list.DeletedRecs[i]);
+        }
+        list = std::move(sorted);
+    }
+    progress_->gauge(100);
+    return list;
+}
+
+}  // namespace tessaly::store

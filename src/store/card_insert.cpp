@@ -1,0 +1,120 @@
+#include "card_store.h"
+#include "display_text.h"
+#include "profile/profile_access.h"
+
+#include <algorithm>
+
+namespace tessaly::store {
+
+using profile::ProfileOperation;
+
+namespace {
+
+// The place before the first entry that is not smaller than the text, so a
+// card goes before those that compare equal. The lists are kept in order, so
+// a binary search finds what a scan from the top would.
+qsizetype InsertPosition(const QStringList& texts, const QString& text) {
+    return std::partition_point(texts.begin(), texts.end(), [&](const QString& t) { return CompareText(text, t) > 0; }) -
+           texts.begin();
+}
+
+}  // namespace
+
+void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
+    ProfileOperation op(profile_);
+    if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
+    for (int i = 0; i < kFieldCount; ++i) WriteCardKey(n, FieldKeys[i], fields[i]);
+    WriteCardKey(n, key::ShowName, NameText(fields[FirstName], fields[LastName], fields[Company]));
+    WriteCardKey(n, key::ShowCompany, CompanyText(fields[FirstName], fields[LastName], fields[Company]));
+}
+
+// The card's own links are cleared before any neighbour points at it; each side
+// of each list is linked by writing the card's link, then the neighbour's; the
+// count comes last. The sibling program and the start-up check rely on this order.
+void CardStore::InsertCard(const QString& n, const QString& showName, const QString& showCompany) {
+    ProfileOperation op(profile_);
+    const int c = NoOfRecords;
+    for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany, &key::PrevDel, &key::NextDel})
+        WriteCardKey(n, *k, QString());
+    const qsizetype p = InsertPosition(AllNames, showName);
+    const qsizetype q = InsertPosition(AllCompanies, showCompany);
+    if (p == 0) {
+        WriteHeader(header::NameFirstRecord, n);
+    } else {
+        WriteCardKey(n, key::PrevName, AllByName[p - 1]);
+        WriteCardKey(AllByName[p - 1], key::NextName, n);
+    }
+    if (p < c) {
+        WriteCardKey(n, key::NextName, AllByName[p]);
+        WriteCardKey(AllByName[p], key::PrevName, n);
+    }
+    if (q == 0) {
+        WriteHeader(header::CompanyFirstRecord, n);
+    } else {
+        WriteCardKey(n, key::PrevCompany, AllByCompany[q - 1]);
+        WriteCardKey(AllByCompany[q - 1], key::NextCompany, n);
+    }
+    if (q < c) {
+        WriteCardKey(n, key::NextCompany, AllByCompany[q]);
+        WriteCardKey(AllByCompany[q], key::PrevCompany, n);
+    }
+    WriteHeader(header::NoOfRecords, QString::number(c + 1));
+    NoOfRecords = static_cast<std::int16_t>(c + 1);
+
+    AllNames.insert(p, showName);
+    AllByName.insert(p, n);
+    AllCompanies.insert(q, showCompany);
+    AllByCompany.insert(q, n);
+
+    if (!FilterOn) {
+        if (listBox_) {
+            const bool names = Show == 0;
+            listBox_->insertItem(static_cast<int>(names ? p : q), names ? showName : showCompany, RecordData(n));
+        }
+        return;
+    }
+    if (!FilterMatch || !FilterMatch(n)) return;
+    FilteredCount = static_cast<std::int16_t>(FilteredCount + 1);
+    FilteredNames.append(showName);
+    FilteredCompanies.append(showCompany);
+    FilteredByName.append(n);
+    FilteredByCompany.append(n);
+    SortFiltered();
+    FillList();
+}
+
+QString CardStore::AddCard(CardFieldList fields) {
+    ProfileOperation op(profile_);
+    if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
+    const QString showName = NameText(fields[FirstName], fields[LastName], fields[Company]);
+    const QString showCompany = CompanyText(fields[FirstName], fields[LastName], fields[Company]);
+    std::int64_t next = std::max<std::int64_t>(0, LeadingNumber(ReadHeader(header::TotalNoOfRecords)));
+    // A counter left behind the cards (a damaged header) must never hand out
+    // the number of a card that exists: that card would be overwritten.
+    while (profile_.hasSection(store::RecordFile(dataDir_, QString::number(next)), RecordSection(QString::number(next))))
+        ++next;
+    WriteHeader(header::TotalNoOfRecords, QString::number(next + 1));
+    const QString n = QString::number(next);
+    WriteCard(n, fields);
+    InsertCard(n, showName, showCompany);
+    return n;
+}
+
+void CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex) {
+    ProfileOperation op(profile_);
+    const QString showName = NameText(typed[FirstName], typed[LastName], typed[Company]);
+    const QString showCompany = CompanyText(typed[FirstName], typed[LastName], typed[Company]);
+    const bool keepsPlace = typed[FirstName] == current[FirstName] && typed[LastName] == current[LastName] &&
+                            typed[Company] == current[Company];
+    if (!keepsPlace) {
+        current = typed;
+        DeleteCard(n, currentIndex);
+        TakeOffDeletedList(n);
+        current = typed;
+        InsertCard(n, showName, showCompany);
+    }
+    current = typed;
+    WriteCard(n, current);
+}
+
+}  // namespace tessaly::store

@@ -1,0 +1,158 @@
+#include "card_store.h"
+
+#include "display_text.h"
+#include "profile/profile_access.h"
+
+#include <QSet>
+#include <cmath>
+
+namespace tessaly::store {
+
+using profile::ProfileOperation;
+
+int GaugePercent(int k, int n) {
+    if (n <= 0) return 100;
+    return std::clamp(static_cast<int>(std::lrint(static_cast<float>(k) * 100.0f / static_cast<float>(n))), 0, 100);
+}
+
+CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir) : profile_(profile), dataDir_(std::move(dataDir)) {}
+
+QString CardStore::ReadHeader(const QString& key) { return profile_.read(DataFile(), header::Section, key); }
+
+void CardStore::WriteHeader(const QString& key, const QString& value) {
+    profile_.write(DataFile(), header::Section, key, value);
+}
+
+QString CardStore::ReadCardKey(const QString& recNo, const QString& key) {
+    return profile_.read(RecordFile(recNo), RecordSection(recNo), key);
+}
+
+void CardStore::WriteCardKey(const QString& recNo, const QString& key, const QString& value) {
+    profile_.write(RecordFile(recNo), RecordSection(recNo), key, value);
+}
+
+CardFieldList CardStore::ReadCard(const QString& recNo) {
+    ProfileOperation op(profile_);
+    CardFieldList fields;
+    for (int i = 0; i < kFieldCount; ++i) fields[i] = ReadCardKey(recNo, FieldKeys[i]);
+    return fields;
+}
+
+// One list as it is walked from its head.
+struct CardStore::Chain {
+    QString next;
+    QStringList recs, texts;
+    QSet<QString> seen;
+    bool ended = false;
+    bool broken = false;
+};
+
+// Loading walks both lists from their heads, four reads per card. A list that
+// breaks off (a link to a card that is not there, a number that is none, a
+// link back into the list) or whose length differs from the count is not
+// trusted: the cards reached through either list are then kept, so that no
+// card drops out of sight, and the sort rewrites every link and the count.
+void CardStore::LoadLists() {
+    ProfileOperation op(profile_);
+    listsRepaired_ = false;
+    const int expected = std::max<int>(0, Count16(ReadHeader(header::NoOfRecords)));
+    progress_->statusText(0, QStringLiteral("Please wait while getting names list..."));
+    progress_->percentText(QStringLiteral("Please wait while getting names list..."));
+    progress_->welcomeText(QStringLiteral("Loading Names..."));
+    progress_->gauge(0);
+
+    Chain names, companies;
+    names.next = ReadHeader(header::NameFirstRecord);
+    companies.next = ReadHeader(header::CompanyFirstRecord);
+    auto step = [this](Chain& c, const QString& textKey, const QString& nextKey) {
+        if (c.ended) return;
+        const QString rec = c.next.trimmed();
+        if (rec.isEmpty()) {
+            c.ended = true;
+            return;
+        }
+        if (!IsRecordNumber(rec) || c.seen.contains(rec) || c.recs.size() >= 32767 ||
+            !profile_.hasSection(RecordFile(rec), RecordSection(rec))) {
+            c.ended = c.broken = true;
+            return;
+        }
+        c.seen.insert(rec);
+        c.recs.append(rec);
+        c.texts.append(ReadCardKey(rec, textKey));
+        c.next = ReadCardKey(rec, nextKey);
+    };
+    for (int i = 0; !(names.ended && companies.ended); ++i) {
+        if (i > 0) {
+            progress_->pumpEvents();
+            progress_->gauge(GaugePercent(i + 1, std::max(expected, 1)));
+        }
+        step(names, key::ShowName, key::NextName);
+        step(companies, key::ShowCompany, key::NextCompany);
+    }
+
+    AllByName = names.recs;
+    AllNames = names.texts;
+    AllByCompany = companies.recs;
+    AllCompanies = companies.texts;
+    if (names.broken || companies.broken || names.recs.size() != expected || companies.recs.size() != expected) {
+        listsRepaired_ = true;
+        for (const QString& rec : names.recs) {
+            if (companies.seen.contains(rec)) continue;
+            AllByCompany.append(rec);
+            AllCompanies.append(ReadCardKey(rec, key::ShowCompany));
+        }
+        for (const QString& rec : companies.recs) {
+            if (names.seen.contains(rec)) continue;
+            AllByName.append(rec);
+            AllNames.append(ReadCardKey(rec, key::ShowName));
+        }
+    }
+    NoOfRecords = static_cast<std::int16_t>(std::min<qsizetype>(AllByName.size(), 32767));
+    progress_->statusText(0, QString());
+    progress_->statusText(1, QString());
+}
+
+void CardStore::FillList() {
+    if (!listBox_) return;
+    listBox_->clear();
+    const bool names = Show == 0;
+    const QStringList& texts = FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
+    const QStringList& recs = FilterOn ? (names ? FilteredByName : FilteredByCompany) : (names ? AllByName : AllByCompany);
+    // A damaged file can leave an entry without a record number: it gets -1,
+    // which names no card, so selecting it never shows another card.
+    for (qsizetype i = 0; i < texts.size() && i < recs.size(); ++i) listBox_->addItem(texts[i], RecordData(recs[i]));
+}
+
+void CardStore::ResetLists() {
+    AllNames.clear();
+    AllByName.clear();
+    AllCompanies.clear();
+    AllByCompany.clear();
+}
+
+bool CardStore::HasDeletedCards() { return Count16(ReadHeader(header::DelNoOfRecords)) != 0; }
+
+DataFileState CheckDataFile(profile::ProfileAccess& profile, const QString& dataFile) {
+    ProfileOperation op(profile);
+    const QString application = profile.read(dataFile, header::Section, header::Application);
+    const QString total = profile.read(dataFile, header::Section, header::TotalNoOfRecords);
+    const QString count = profile.read(dataFile, header::Section, header::NoOfRecords);
+    if (application.compare(header::ApplicationName, Qt::CaseInsensitive) == 0 && !total.isEmpty() && !count.isEmpty())
+        return DataFileState::Valid;
+    if (application.isEmpty() || application.compare(header::ApplicationName, Qt::CaseInsensitive) == 0) return DataFileState::Missing;
+    return DataFileState::Foreign;
+}
+
+void WriteEmptyHeader(profile::ProfileAccess& profile, const QString& dataFile) {
+    ProfileOperation op(profile);
+    const QString values[][2] = {{header::Application, header::ApplicationName},
+                                 {header::TotalNoOfRecords, QStringLiteral("0")},
+                                 {header::NoOfRecords, QStringLiteral("0")},
+                                 {header::NameFirstRecord, QString()},
+                                 {header::CompanyFirstRecord, QString()},
+                                 {header::DelNoOfRecords, QStringLiteral("0")},
+                                 {header::DelFirstRecord, QString()}};
+    for (const auto& kv : values) profile.write(dataFile, header::Section, kv[0], kv[1]);
+}
+
+}  // namespace tessaly::store

@@ -1,0 +1,102 @@
+#pragma once
+#include "card_layout.h"
+#include "store_hooks.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace tessaly::profile {
+class ProfileAccess;
+}
+
+namespace tessaly::store {
+
+// The deleted cards as the restore window lists them.
+struct DeletedList {
+    std::int16_t DeletedCount = 0;  // "DelNoOfRecords" as read
+    QStringList DeletedTexts;
+    QStringList DeletedRecs;
+};
+
+// The card file of one data directory and the in-memory name and company
+// lists. Every change writes its keys in a fixed order that the sibling
+// program and the start-up check rely on, then updates the lists to match.
+// A write the disk refuses throws profile::WriteError and stops the change there.
+class CardStore {
+public:
+    CardStore(profile::ProfileAccess& profile, QString dataDir);
+
+    const QString& DataDir() const { return dataDir_; }
+    QString DataFile() const { return dataDir_ + kHeaderFileName; }
+    QString RecordFile(const QString& recNo) const { return store::RecordFile(dataDir_, recNo); }
+    profile::ProfileAccess& Profile() { return profile_; }
+
+    void SetProgress(ProgressSink* sink) { progress_ = sink ? sink : &silent_; }
+    void SetListBox(ListBoxView* list) { listBox_ = list; }
+
+    // Reading and writing single keys.
+    QString ReadHeader(const QString& key);
+    void WriteHeader(const QString& key, const QString& value);
+    QString ReadCardKey(const QString& recNo, const QString& key);
+    void WriteCardKey(const QString& recNo, const QString& key, const QString& value);
+    CardFieldList ReadCard(const QString& recNo);
+
+    // Lists.
+    void LoadLists();
+    void FillList();
+    // True when the links in the files were rewritten.
+    bool SortLists();
+    void SortFiltered();
+
+    // Changes.
+    void WriteCard(const QString& n, CardFieldList& fields);
+    void InsertCard(const QString& n, const QString& showName, const QString& showCompany);
+    void DeleteCard(const QString& r, int currentIndex);
+    void TakeOffDeletedList(const QString& n);
+    void RestoreCard(const QString& r);
+    bool HasDeletedCards();
+    DeletedList LoadDeletedList();
+
+    // A new card from the values typed: its record number.
+    QString AddCard(CardFieldList fields);
+    // Card n changed from 'current' to 'typed'; it moves when its name or company changed.
+    // 'current' holds the stored values afterwards.
+    void ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex);
+
+    // Program-wide state kept with the lists it describes. The lists hold
+    // exactly NoOfRecords entries (none for an empty file).
+    std::int16_t NoOfRecords = 0;
+    QStringList AllNames, AllByName, AllCompanies, AllByCompany;
+    bool FilterOn = false;
+    std::int16_t FilteredCount = 0;
+    QStringList FilteredNames, FilteredByName, FilteredCompanies, FilteredByCompany;
+    std::function<bool(const QString& recNo)> FilterMatch;
+    int Show = 0;                   // view: 0 names, otherwise companies
+    std::int16_t DeletedCount = 0;  // deleted cards as last read or changed
+
+private:
+    struct Chain;
+    Chain WalkChain(const QString& head, const QString& textKey, const QString& nextKey, int steps);
+    void RewriteLinks(bool writeCount);
+    void RemoveFromLists(const QString& r);
+    void ResetLists();
+
+    profile::ProfileAccess& profile_;
+    QString dataDir_;
+    ProgressSink silent_;
+    ProgressSink* progress_ = &silent_;
+    ListBoxView* listBox_ = nullptr;
+    bool listsRepaired_ = false;
+};
+
+// Whether the card file in a folder is one of ours.
+enum class DataFileState { Valid, Missing, Foreign };
+DataFileState CheckDataFile(profile::ProfileAccess& profile, const QString& dataFile);
+inline const QString kMissingDataFileText = QStringLiteral("I can't find an Tessaly data files.");
+inline const QString kForeignDataFileText = QStringLiteral("This is not a valid Tessaly data file.");
+void WriteEmptyHeader(profile::ProfileAccess& profile, const QString& dataFile);
+
+// Percent of a gauge for step k of n, as the single-precision arithmetic rounds it.
+int GaugePercent(int k, int n);
+
+}  // namespace tessaly::store

@@ -1,0 +1,75 @@
+#include "display_text.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <numeric>
+
+namespace tessaly::store {
+namespace {
+
+QString NamesOnly(const QString& first, const QString& last) {
+    if (first.isEmpty()) return last;
+    if (last.isEmpty()) return first;
+    return last + QStringLiteral(", ") + first;
+}
+
+void TrimAll(QString& first, QString& last, QString& company) {
+    first = TrimBlanks(first);
+    last = TrimBlanks(last);
+    company = TrimBlanks(company);
+}
+
+QString Parenthesised(const QString& company) { return QStringLiteral("( ") + company + QStringLiteral(" )"); }
+
+}  // namespace
+
+QString TrimBlanks(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == u' ') ++begin;
+    while (end > begin && text[end - 1] == u' ') --end;
+    return (begin == 0 && end == text.size()) ? text : text.mid(begin, end - begin);
+}
+
+QString NameText(QString& first, QString& last, QString& company) {
+    TrimAll(first, last, company);
+    if (first.isEmpty() && last.isEmpty()) return Parenthesised(company);
+    return NamesOnly(first, last);
+}
+
+QString CompanyText(QString& first, QString& last, QString& company) {
+    TrimAll(first, last, company);
+    if (!company.isEmpty()) return Parenthesised(company);
+    return NamesOnly(first, last);
+}
+
+namespace {
+const QCollator& Collator() {
+    static const QCollator collator = [] {
+        QCollator c{QLocale()};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+}  // namespace
+
+int CompareText(const QString& a, const QString& b) { return Collator().compare(a, b); }
+
+bool IsInOrder(const QStringList& texts) {
+    for (qsizetype j = 0; j + 1 < texts.size(); ++j)
+        if (CompareText(texts[j], texts[j + 1]) > 0) return false;
+    return true;
+}
+
+std::vector<qsizetype> StableOrder(const QStringList& texts) {
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (const QString& t : texts) keys.push_back(Collator().sortKey(t));
+    std::vector<qsizetype> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
+    return order;
+}
+
+}  // namespace tessaly::store

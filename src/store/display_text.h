@@ -1,0 +1,22 @@
+#pragma once
+#include <QStringList>
+#include <vector>
+
+namespace tessaly::store {
+
+// Drops the blanks (spaces only, as the sibling program does) at both ends.
+QString TrimBlanks(const QString& text);
+
+// The text under which a card is listed in name order. Trims its arguments in place.
+QString NameText(QString& first, QString& last, QString& company);
+// The text under which a card is listed in company order. Trims its arguments in place.
+QString CompanyText(QString& first, QString& last, QString& company);
+
+// The user's locale order with case ignored: <0, 0 or >0.
+int CompareText(const QString& a, const QString& b);
+// No neighbour compares greater than the one after it.
+bool IsInOrder(const QStringList& texts);
+// The positions of texts in ascending order; equal texts keep their order.
+std::vector<qsizetype> StableOrder(const QStringList& texts);
+
+}  // namespace tessaly::store
