@@ -1,0 +1,408 @@
+#include "lumetctrl.h"
+
+#include "lumetobjects.h"
+#include "lumetrender.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr short DefaultPercent = 0;
+constexpr short DefaultBevelOuter = CLumetCtrl::kvBevelRaised;
+constexpr short DefaultBevelBar = CLumetCtrl::kvBevelNone;
+constexpr short DefaultBevelInner = CLumetCtrl::kvBevelLowered;
+constexpr short DefaultWidth = 1;
+constexpr quint32 DefaultTextBackColor = 0x00FFFFFF; // white
+constexpr quint32 DefaultTextForeColor = 0x00FF0000; // blue (0x00BBGGRR)
+constexpr quint32 DefaultBackColor = 0x00C0C0C0;     // light grey
+constexpr quint32 DefaultForeColor = 0x00FF0000;     // blue
+
+short widthValue(int value) { return short(std::clamp(value, 0, 32767)); }
+
+short buttonBits(Qt::MouseButtons buttons)
+{
+    return short((buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
+                 | (buttons & Qt::MiddleButton ? 4 : 0));
+}
+
+short shiftBits(Qt::KeyboardModifiers mods)
+{
+    return short((mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0)
+                 | (mods & Qt::AltModifier ? 4 : 0));
+}
+
+} // namespace
+
+CLumetCtrl::CLumetCtrl(QWidget *parent)
+    : QWidget(parent)
+    , m_percent(DefaultPercent)
+    , m_bevelOuter(DefaultBevelOuter)
+    , m_bevelBar(DefaultBevelBar)
+    , m_bevelWidthBar(DefaultWidth)
+    , m_textBackColor(DefaultTextBackColor)
+    , m_textForeColor(DefaultTextForeColor)
+    , m_borderWidth(DefaultWidth)
+    , m_bevelInner(DefaultBevelInner)
+    , m_bevelWidthOuter(DefaultWidth)
+    , m_bevelWidthInner(DefaultWidth)
+    , m_backColor(DefaultBackColor)
+    , m_foreColor(DefaultForeColor)
+{
+    Lumet::objectCreated();
+    setObjectName(QStringLiteral("Lumet"));
+    // Every pixel comes from the off-screen bitmap.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // MouseMove fires without a button held, as hosts expect.
+    setMouseTracking(true);
+}
+
+CLumetCtrl::~CLumetCtrl()
+{
+    Lumet::objectDestroyed();
+}
+
+void CLumetCtrl::resetState()
+{
+    m_percent = DefaultPercent;
+    m_bevelOuter = DefaultBevelOuter;
+    m_bevelBar = DefaultBevelBar;
+    m_bevelWidthBar = DefaultWidth;
+    m_textBackColor = DefaultTextBackColor;
+    m_textForeColor = DefaultTextForeColor;
+    m_borderWidth = DefaultWidth;
+    m_bevelInner = DefaultBevelInner;
+    m_caption.clear();
+    m_bevelWidthOuter = DefaultWidth;
+    m_bevelWidthInner = DefaultWidth;
+    m_backColor = DefaultBackColor;
+    m_foreColor = DefaultForeColor;
+    setEnabled(true);
+    setFont(QFont()); // back to the host's font
+    update();
+}
+
+void CLumetCtrl::setShort(short &member, int value)
+{
+    if (member == value)
+        return;
+    member = short(value);
+    update();
+}
+
+void CLumetCtrl::setColor(quint32 &member, quint32 value)
+{
+    if (member == value)
+        return;
+    member = value;
+    update();
+}
+
+void CLumetCtrl::setPercent(int value) { setShort(m_percent, std::clamp(value, 0, 100)); }
+
+void CLumetCtrl::setBevelOuter(int style)
+{
+    if (isValidBevel(style))
+        setShort(m_bevelOuter, style);
+}
+
+void CLumetCtrl::setBevelBar(int style)
+{
+    if (isValidBevel(style))
+        setShort(m_bevelBar, style);
+}
+
+void CLumetCtrl::setBevelInner(int style)
+{
+    if (isValidBevel(style))
+        setShort(m_bevelInner, style);
+}
+
+void CLumetCtrl::setBevelWidthBar(int width) { setShort(m_bevelWidthBar, widthValue(width)); }
+void CLumetCtrl::setBevelWidthOuter(int width) { setShort(m_bevelWidthOuter, widthValue(width)); }
+void CLumetCtrl::setBevelWidthInner(int width) { setShort(m_bevelWidthInner, widthValue(width)); }
+void CLumetCtrl::setBorderWidth(int width) { setShort(m_borderWidth, widthValue(width)); }
+void CLumetCtrl::setTextBackColor(quint32 oleColor) { setColor(m_textBackColor, oleColor); }
+void CLumetCtrl::setTextForeColor(quint32 oleColor) { setColor(m_textForeColor, oleColor); }
+void CLumetCtrl::setBackColor(quint32 oleColor) { setColor(m_backColor, oleColor); }
+void CLumetCtrl::setForeColor(quint32 oleColor) { setColor(m_foreColor, oleColor); }
+
+void CLumetCtrl::setCaption(const QString &caption)
+{
+    if (m_caption == caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+QString CLumetCtrl::version()
+{
+    return QString::asprintf("%d.%0d0.%03d", 3, 0, 1);
+}
+
+QString CLumetCtrl::displayText() const
+{
+    return m_caption.isEmpty() ? QString::asprintf("%d%%", int(m_percent)) : m_caption;
+}
+
+// The font flags change the stock font; setFont repaints when it differs.
+void CLumetCtrl::applyFont(const QFont &f)
+{
+    if (f != font() || f.resolveMask() != font().resolveMask())
+        setFont(f);
+}
+
+bool CLumetCtrl::fontBold() const { return font().bold(); }
+bool CLumetCtrl::fontItalic() const { return font().italic(); }
+bool CLumetCtrl::fontStrikethru() const { return font().strikeOut(); }
+bool CLumetCtrl::fontUnderline() const { return font().underline(); }
+QString CLumetCtrl::fontName() const { return font().family(); }
+
+float CLumetCtrl::fontSize() const
+{
+    const QFont f = font();
+    if (f.pointSizeF() > 0)
+        return float(f.pointSizeF());
+    return float(f.pixelSize() * 72.0 / logicalDpiY());
+}
+
+void CLumetCtrl::setFontBold(bool on)
+{
+    if (fontBold() == on)
+        return;
+    QFont f = font();
+    f.setBold(on);
+    applyFont(f);
+}
+
+void CLumetCtrl::setFontItalic(bool on)
+{
+    if (fontItalic() == on)
+        return;
+    QFont f = font();
+    f.setItalic(on);
+    applyFont(f);
+}
+
+void CLumetCtrl::setFontStrikethru(bool on)
+{
+    if (fontStrikethru() == on)
+        return;
+    QFont f = font();
+    f.setStrikeOut(on);
+    applyFont(f);
+}
+
+void CLumetCtrl::setFontUnderline(bool on)
+{
+    if (fontUnderline() == on)
+        return;
+    QFont f = font();
+    f.setUnderline(on);
+    applyFont(f);
+}
+
+void CLumetCtrl::setFontName(const QString &family)
+{
+    if (family.isEmpty() || fontName() == family)
+        return;
+    QFont f = font();
+    f.setFamily(family);
+    applyFont(f);
+}
+
+void CLumetCtrl::setFontSize(float points)
+{
+    if (!(points > 0) || qFuzzyCompare(fontSize(), points))
+        return;
+    QFont f = font();
+    f.setPointSizeF(points);
+    applyFont(f);
+}
+
+qulonglong CLumetCtrl::hWnd() const
+{
+    // The window the control draws into, without forcing a native window.
+    return qulonglong(effectiveWinId());
+}
+
+QColor CLumetCtrl::translateColor(quint32 oleColor, const QPalette &pal)
+{
+    if (!(oleColor & 0x80000000u))
+        return QColor(int(oleColor & 0xFF), int((oleColor >> 8) & 0xFF), int((oleColor >> 16) & 0xFF));
+    // System colour indices 0..24 mapped to the nearest palette role.
+    static const QPalette::ColorRole roles[] = {
+        QPalette::Mid,           QPalette::Window,     QPalette::Highlight,   QPalette::Window,
+        QPalette::Window,        QPalette::Base,       QPalette::Shadow,      QPalette::WindowText,
+        QPalette::Text,          QPalette::HighlightedText, QPalette::Window, QPalette::Window,
+        QPalette::Dark,          QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
+        QPalette::Dark,          QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
+        QPalette::Light,         QPalette::Shadow,     QPalette::Midlight,    QPalette::ToolTipText,
+        QPalette::ToolTipBase,
+    };
+    const quint32 index = oleColor & 0xFFFF;
+    if ((oleColor & 0x7FFF0000u) != 0 || index >= std::size(roles))
+        return QColor(Qt::black);
+    return pal.color(QPalette::Active, roles[index]);
+}
+
+QImage CLumetCtrl::renderWith(const QSize &size, const QFont &f, int dpiX, int dpiY) const
+{
+    const QPalette &pal = palette();
+    Lumet::GaugeLook look;
+    look.percent = m_percent;
+    look.bevelOuter = m_bevelOuter;
+    look.bevelInner = m_bevelInner;
+    look.bevelBar = m_bevelBar;
+    look.widthOuter = m_bevelWidthOuter;
+    look.widthInner = m_bevelWidthInner;
+    look.widthBar = m_bevelWidthBar;
+    look.borderWidth = m_borderWidth;
+    look.buttonFace = pal.color(QPalette::Active, QPalette::Button);
+    look.backColor = translateColor(m_backColor, pal);
+    look.foreColor = translateColor(m_foreColor, pal);
+    look.textBackColor = translateColor(m_textBackColor, pal);
+    look.textForeColor = translateColor(m_textForeColor, pal);
+    look.text = displayText();
+    return Lumet::renderGauge(look, size, f, dpiX, dpiY);
+}
+
+QImage CLumetCtrl::renderImage() const
+{
+    return renderWith(size(), font(), logicalDpiX(), logicalDpiY());
+}
+
+QImage CLumetCtrl::renderForDevice(const QSize &extent, int dpiX, int dpiY) const
+{
+    const int screenX = logicalDpiX();
+    const int screenY = logicalDpiY();
+    if (dpiX <= 0 || dpiY <= 0)
+        return renderWith(extent, font(), screenX, screenY);
+    QFont f = font();
+    // Height follows the vertical resolution ratio, width the horizontal one.
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * dpiY / screenY);
+    else
+        f.setPixelSize(std::max(1, qRound(double(f.pixelSize()) * dpiY / screenY)));
+    const double ratio = (double(dpiX) / screenX) / (double(dpiY) / screenY);
+    if (qAbs(ratio - 1.0) > 1e-6) {
+        const int stretch = f.stretch() > 0 ? f.stretch() : 100;
+        f.setStretch(std::clamp(qRound(stretch * ratio), 1, 4000));
+    }
+    return renderWith(extent, f, screenX, screenY);
+}
+
+void CLumetCtrl::drawForDevice(QPainter *painter, const QRect &bounds) const
+{
+    QPaintDevice *device = painter->device();
+    const QImage image = device ? renderForDevice(bounds.size(), device->logicalDpiX(), device->logicalDpiY())
+                                : renderImage();
+    painter->drawImage(bounds.topLeft(), image);
+}
+
+void CLumetCtrl::paintEvent(QPaintEvent *)
+{
+    // One copy of the finished bitmap, so rapid percent updates do not flicker.
+    QPainter painter(this);
+    painter.drawImage(0, 0, renderImage());
+}
+
+void CLumetCtrl::changeEvent(QEvent *event)
+{
+    // System colours (button face, palette indices) may have changed.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        update();
+    QWidget::changeEvent(event);
+}
+
+QSize CLumetCtrl::sizeHint() const
+{
+    const int o = m_borderWidth + (m_bevelOuter ? m_bevelWidthOuter : 0) + (m_bevelInner ? m_bevelWidthInner : 0);
+    const QFontMetrics fm(font());
+    return QSize(std::max(150, fm.horizontalAdvance(QStringLiteral("100%")) + 2 * o + 8), fm.height() + 2 * o + 6);
+}
+
+QSize CLumetCtrl::minimumSizeHint() const
+{
+    const QFontMetrics fm(font());
+    return QSize(fm.horizontalAdvance(QStringLiteral("100%")), fm.height());
+}
+
+void CLumetCtrl::mousePressEvent(QMouseEvent *event)
+{
+    const short button = buttonBits(event->button());
+    m_buttonsDown |= button;
+    Q_EMIT MouseDown(button, shiftBits(event->modifiers()), event->position().toPoint().x(),
+                     event->position().toPoint().y());
+}
+
+void CLumetCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click: MouseDown, DblClick, and no Click on release.
+    const short button = buttonBits(event->button());
+    m_buttonsDown |= button;
+    m_doubleClicked |= button;
+    Q_EMIT MouseDown(button, shiftBits(event->modifiers()), event->position().toPoint().x(),
+                     event->position().toPoint().y());
+    Q_EMIT DblClick();
+}
+
+void CLumetCtrl::mouseReleaseEvent(QMouseEvent *event)
+{
+    const short button = buttonBits(event->button());
+    if (!(m_buttonsDown & button))
+        return;
+    m_buttonsDown &= short(~button);
+    const QPoint pos = event->position().toPoint();
+    Q_EMIT MouseUp(button, shiftBits(event->modifiers()), pos.x(), pos.y());
+    if (m_doubleClicked & button)
+        m_doubleClicked &= short(~button);
+    else if (rect().contains(pos))
+        Q_EMIT Click();
+}
+
+void CLumetCtrl::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    Q_EMIT MouseMove(buttonBits(event->buttons()), shiftBits(event->modifiers()), pos.x(), pos.y());
+}
+
+QPixmap CLumetCtrl::toolboxBitmap()
+{
+    return QPixmap(QStringLiteral(":/lumet32/toolbox.xpm"));
+}
+
+QDialog *CLumetCtrl::createAboutBox(QWidget *parent) const
+{
+    auto *dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("LumetAboutBox"));
+    dialog->setWindowTitle(tr("About Lumet Control"));
+    auto *icon = new QLabel(dialog);
+    icon->setPixmap(toolboxBitmap());
+    auto *text = new QLabel(tr("Korvin LuMet Control, Version %1").arg(version()), dialog);
+    text->setObjectName(QStringLiteral("LblVersion"));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    auto *row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(text, 1);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    return dialog;
+}
+
+void CLumetCtrl::AboutBox()
+{
+    QDialog *dialog = createAboutBox(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
+}
