@@ -40,9 +40,15 @@ bool isAsciiOnly(QStringView s) {
 }  // namespace
 
 QByteArray foldName(const QString& name) {
-    const QString t = name.trimmed();
-    if (isAsciiOnly(t)) return t.toLatin1().toLower();
-    return t.toCaseFolded().toUtf8();
+    if (isAsciiOnly(name)) {
+        QByteArray folded = name.toLatin1();
+        const QByteArrayView t = trimmedView(folded);
+        if (t.size() != folded.size()) folded = t.toByteArray();
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        return folded;
+    }
+    return name.trimmed().toCaseFolded().toUtf8();
 }
 
 QByteArray foldName(QByteArrayView raw) {
@@ -53,15 +59,40 @@ QByteArray foldName(QByteArrayView raw) {
     return decodeBytes(t).toCaseFolded().toUtf8();
 }
 
-void ProfileDocument::Section::indexKey(qsizetype lineNo) {
-    const Line& line = lines[lineNo];
-    if (line.equals < 0) return;
-    insertFirst(keys, foldName(QByteArrayView(line.text).first(line.equals)), lineNo);
+namespace {
+
+constexpr std::size_t kLinearSearchLimit = 32;
+
+QByteArrayView keyOf(const QByteArray& text, qsizetype equals) { return trimmedView(QByteArrayView(text).first(equals)); }
+
+bool sameName(QByteArrayView raw, const QByteArray& folded) {
+    bool ascii = true;
+    for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii) return foldName(raw) == folded;
+    return raw.size() == folded.size() && qstrnicmp(raw.data(), raw.size(), folded.constData(), folded.size()) == 0;
+}
+
+}  // namespace
+
+qsizetype ProfileDocument::Section::find(const QByteArray& foldedKey) const {
+    if (lines.size() <= kLinearSearchLimit) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].equals >= 0 && sameName(keyOf(lines[i].text, lines[i].equals), foldedKey)) return i;
+        return -1;
+    }
+    if (!indexed) {
+        keys.clear();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].equals >= 0) insertFirst(keys, foldName(keyOf(lines[i].text, lines[i].equals)), qsizetype(i));
+        indexed = true;
+    }
+    return keys.value(foldedKey, -1);
 }
 
 ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     ProfileDocument doc;
-    QByteArrayView rest(bytes);
+    doc.bytes_ = bytes;
+    QByteArrayView rest(doc.bytes_);
     if (rest.startsWith(kBom)) {
         doc.bom_ = true;
         rest = rest.sliced(kBom.size());
@@ -84,11 +115,10 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
             continue;
         }
         Section& section = doc.sections_.back();
-        Line line{text.toByteArray(), -1};
+        Line line{QByteArray::fromRawData(text.data(), text.size()), -1};
         const QByteArrayView t = trimmedView(text);
         if (!t.isEmpty() && t.front() != ';') line.equals = text.indexOf('=');
         section.lines.push_back(std::move(line));
-        if (doc.sections_.size() > 1) section.indexKey(section.lines.size() - 1);
     }
     return doc;
 }
@@ -117,9 +147,9 @@ bool ProfileDocument::hasSection(const QString& section) const { return findSect
 std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
     const Section* s = findSection(section);
     if (!s) return std::nullopt;
-    const auto it = s->keys.constFind(foldName(key));
-    if (it == s->keys.cend()) return std::nullopt;
-    const Line& line = s->lines[*it];
+    const qsizetype at = s->find(foldName(key));
+    if (at < 0) return std::nullopt;
+    const Line& line = s->lines[at];
     return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
 }
 
@@ -139,10 +169,10 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
-    const auto it = s->keys.constFind(foldName(key));
-    if (it != s->keys.cend()) {
-        Line& line = s->lines[*it];
-        line.text = trimmedView(QByteArrayView(line.text).first(line.equals)).toByteArray() + '=' + stored;
+    const qsizetype found = s->find(foldName(key));
+    if (found >= 0) {
+        Line& line = s->lines[found];
+        line.text = keyOf(line.text, line.equals).toByteArray() + '=' + stored;
         line.equals = line.text.indexOf('=');
         return;
     }
@@ -151,12 +181,7 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
     const QByteArray name = encodeText(key.trimmed(), bom_);
     s->lines.insert(s->lines.begin() + at, Line{name + '=' + stored, name.size()});
-    if (at + 1 == static_cast<qsizetype>(s->lines.size())) {
-        s->indexKey(at);
-    } else {
-        s->keys.clear();
-        for (qsizetype i = 0; i < static_cast<qsizetype>(s->lines.size()); ++i) s->indexKey(i);
-    }
+    s->indexed = false;
 }
 
 }  // namespace tessaly::profile

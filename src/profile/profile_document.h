@@ -24,14 +24,17 @@ public:
 
 private:
     struct Line {
-        QByteArray text;
+        QByteArray text;        // unchanged lines share the bytes of the file as read
         qsizetype equals = -1;  // position of the first '=' of a key line, -1 otherwise
     };
     struct Section {
-        QByteArray header;  // the "[name]" line; empty for the lines before the first section
+        QByteArray header;  // the "[name]" line; null for the lines before the first section
         std::vector<Line> lines;
-        QHash<QByteArray, qsizetype> keys;  // folded key name -> first line with it
-        void indexKey(qsizetype lineNo);
+        // Small sections (a card has 23 keys) are searched line by line; large
+        // ones get an index of folded key names, built when first needed.
+        mutable QHash<QByteArray, qsizetype> keys;
+        mutable bool indexed = false;
+        qsizetype find(const QByteArray& foldedKey) const;
     };
 
     Section* findSection(const QString& name);
@@ -40,6 +43,7 @@ private:
 
     std::vector<Section> sections_;
     QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
+    QByteArray bytes_;  // the file as read; unchanged lines point into it
     QByteArray eol_ = "\r\n";
     bool bom_ = false;
 };

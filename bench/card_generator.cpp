@@ -1,0 +1,125 @@
+#include "card_generator.h"
+
+#include "profile/cached_profile.h"
+#include "store/card_store.h"
+#include "store/display_text.h"
+
+#include <QStringList>
+
+using namespace tessaly;
+using namespace tessaly::store;
+
+namespace {
+const QStringList kFirst = {"Anna", "Ben", "Clara", "David", "Emma", "Felix", "Greta", "Hugo", "Ida", "Jonas",
+                            "Karl", "Lena", "Marta", "Nils", "Olga", "Paul", "Rosa", "Sven", "Tina", "Ulf",
+                            "Zoë", "José", "Åsa", "Łukasz", "Chloé"};
+const QStringList kLast = {"Adams", "Baker", "Clarke", "Dubois", "Evans", "Fischer", "García", "Hansen", "Ivanov",
+                           "Jensen", "Kowalski", "López", "Müller", "Nowak", "O'Brien", "Petersen", "Quinn",
+                           "Rossi", "Schmidt", "Taylor", "Underwood", "Vogel", "Weber", "Young", "Zimmermann"};
+const QStringList kCompany = {"Acme Ltd", "Globex", "Initech", "Umbrella plc", "Stark Industries", "Wayne Enterprises",
+                              "Hooli", "Vandelay Industries", "Soylent Corp", "Tyrell GmbH", "Cyberdyne", "Oscorp"};
+const QStringList kStreet = {"High Street", "Station Road", "Main Street", "Church Lane", "Mill Road", "Park Avenue"};
+const QStringList kCity = {"London", "Leeds", "Bristol", "Hamburg", "Lyon", "Oslo", "Porto", "Gdańsk"};
+const QStringList kTitle = {"", "Manager", "Director", "Engineer", "Sales", "Accountant", "CEO"};
+}  // namespace
+
+QString CardGenerator::pick(const QStringList& from) {
+    return from[std::uniform_int_distribution<int>(0, from.size() - 1)(rng_)];
+}
+
+QString CardGenerator::digits(int count) {
+    QString s;
+    for (int i = 0; i < count; ++i) s += QChar(u'0' + std::uniform_int_distribution<int>(0, 9)(rng_));
+    return s;
+}
+
+CardFieldList CardGenerator::next() {
+    CardFieldList f;
+    const int kind = std::uniform_int_distribution<int>(0, 9)(rng_);
+    if (kind != 0) {
+        f[Sal] = pick({"Mr.", "Ms.", "Dr.", ""});
+        f[FirstName] = pick(kFirst);
+        f[LastName] = pick(kLast);
+    }
+    if (kind < 7) f[Company] = pick(kCompany);
+    f[Title] = pick(kTitle);
+    f[Address1] = digits(2) + u' ' + pick(kStreet);
+    f[Address4] = pick(kCity);
+    f[Address5] = digits(5);
+    f[Address6] = pick({"UK", "Germany", "France", "Norway", "Portugal", "Poland"});
+    f[Phone1] = u'+' + digits(2) + u' ' + digits(3) + u' ' + digits(6);
+    if (kind % 2) f[Phone2] = u'+' + digits(2) + u' ' + digits(9);
+    if (kind % 3 == 0) f[Fax] = u'+' + digits(2) + u' ' + digits(9);
+    f[EMail] = (f[FirstName].isEmpty() ? QStringLiteral("info") : f[FirstName].toLower()) + QStringLiteral("@example.org");
+    if (kind % 4 == 0) f[Notes] = QStringLiteral("Met at the fair.\r\nCall back in spring; prefers e-mail.");
+    return f;
+}
+
+void MakeCardFile(const QString& dataDir, int n) {
+    profile::CachedProfile profile;
+    CardStore store(profile, dataDir);
+    WriteEmptyHeader(profile, store.DataFile());
+    CardGenerator gen;
+    profile::ProfileBulk bulk(profile);
+    for (int i = 0; i < n; ++i) store.AddCard(gen.next());
+    bulk.finish();
+}
+
+void MakeReversedCardFile(const QString& dataDir, int n) {
+    MakeCardFile(dataDir, n);
+    profile::CachedProfile profile;
+    CardStore store(profile, dataDir);
+    store.LoadLists();
+    const auto reversed = [](QStringList l) {
+        std::reverse(l.begin(), l.end());
+        return l;
+    };
+    const QStringList names = reversed(store.AllByName), companies = reversed(store.AllByCompany);
+    profile::ProfileBulk bulk(profile);
+    store.WriteHeader(header::NameFirstRecord, names.value(0));
+    store.WriteHeader(header::CompanyFirstRecord, companies.value(0));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        store.WriteCardKey(names[i], key::PrevName, names.value(i - 1));
+        store.WriteCardKey(names[i], key::NextName, names.value(i + 1));
+        store.WriteCardKey(companies[i], key::PrevCompany, companies.value(i - 1));
+        store.WriteCardKey(companies[i], key::NextCompany, companies.value(i + 1));
+    }
+    bulk.finish();
+}
+
+void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n) {
+    CardStore store(profile, dataDir);
+    CardGenerator gen;
+    {
+        profile::ProfileBulk bulk(profile);
+        for (int i = 0; i < n; ++i) {
+            CardFieldList f = gen.next();
+            const QString showName = NameText(f[FirstName], f[LastName], f[Company]);
+            const QString showCompany = CompanyText(f[FirstName], f[LastName], f[Company]);
+            const std::int64_t total = LeadingNumber(store.ReadHeader(header::TotalNoOfRecords));
+            store.WriteHeader(header::TotalNoOfRecords, QString::number(total + 1));
+            const int count = Count16(store.ReadHeader(header::NoOfRecords)) + 1;
+            store.WriteHeader(header::NoOfRecords, QString::number(count));
+            const QString rec = QString::number(total);
+            for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany,
+                                     &key::PrevDel, &key::NextDel})
+                store.WriteCardKey(rec, *k, QString());
+            store.WriteCardKey(rec, key::ShowName, showName);
+            store.WriteCardKey(rec, key::ShowCompany, showCompany);
+            for (int k = 0; k < kFieldCount; ++k) store.WriteCardKey(rec, FieldKeys[k], f[k]);
+            const QString nameHead = store.ReadHeader(header::NameFirstRecord);
+            const QString companyHead = store.ReadHeader(header::CompanyFirstRecord);
+            store.WriteHeader(header::NameFirstRecord, rec);
+            store.WriteHeader(header::CompanyFirstRecord, rec);
+            if (total > 0 && count > 1) {
+                store.WriteCardKey(rec, key::NextName, nameHead);
+                store.WriteCardKey(nameHead, key::PrevName, rec);
+                store.WriteCardKey(rec, key::NextCompany, companyHead);
+                store.WriteCardKey(companyHead, key::PrevCompany, rec);
+            }
+        }
+        bulk.finish();
+    }
+    store.LoadLists();
+    store.SortLists();
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include "store/card_layout.h"
+
+#include <QString>
+#include <random>
+
+namespace tessaly::profile {
+class ProfileAccess;
+}
+
+// Plausible cards for benchmarks: names, companies, addresses, phones, some notes.
+class CardGenerator {
+public:
+    explicit CardGenerator(unsigned seed = 20261208) : rng_(seed) {}
+    tessaly::store::CardFieldList next();
+
+private:
+    QString pick(const QStringList& from);
+    QString digits(int count);
+    std::mt19937 rng_;
+};
+
+// A card file of n cards in order, made through the store's own add.
+void MakeCardFile(const QString& dataDir, int n);
+// The same cards, the name and company lists linked in reverse order.
+void MakeReversedCardFile(const QString& dataDir, int n);
+// The import's way of adding: each card at the head of both chains, then load and sort.
+void ImportAtHead(tessaly::profile::ProfileAccess& profile, const QString& dataDir, int n);

@@ -1,0 +1,192 @@
+// tessaly-bench: the store's workloads on a generated card file, each measured
+// with the cached profile layer and with the naive one in the same run.
+//   tessaly-bench [--cards N] [--runs K] [--quick] [--only W1]
+// Prints "RESULT <name> <median_ms> <naive_median_ms>" per workload and the peak memory.
+#include "card_generator.h"
+#include "naive_profile.h"
+#include "profile/cached_profile.h"
+#include "store/card_store.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+using namespace tessaly;
+using namespace tessaly::store;
+
+namespace {
+
+QTextStream out(stdout);
+
+struct Options {
+    int cards = 8000;
+    int runs = 5;
+    bool quick = false;  // skip the naive layer
+    QString only;        // run just the workload whose name starts with this
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
+}
+
+// Runs prepare (untimed) then work (timed) 'runs' times; the median in milliseconds.
+double Measure(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return Median(times);
+}
+
+void CopyDir(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& f : QDir(to).entryList(QDir::Files)) QFile::remove(to + f);
+    for (const QString& f : QDir(from).entryList(QDir::Files)) QFile::copy(from + f, to + f);
+}
+
+std::unique_ptr<profile::ProfileAccess> MakeLayer(bool naive) {
+    if (naive) return std::make_unique<NaiveProfile>();
+    return std::make_unique<profile::CachedProfile>();
+}
+
+void Report(const QString& name, double ms, double naiveMs, bool withNaive) {
+    out << "RESULT " << name << ' ' << QString::number(ms, 'f', 1) << ' '
+        << (withNaive ? QString::number(naiveMs, 'f', 1) : QStringLiteral("-"));
+    if (withNaive && ms > 0) out << "   (x" << QString::number(naiveMs / ms, 'f', 1) << ")";
+    out << Qt::endl;
+}
+
+long PeakKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Runs a program and prints its peak resident memory. Done from a fresh, small
+// process: a child's peak counts the pages it inherits from its parent.
+int PeakOf(char** argv) {
+    pid_t pid = 0;
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid, argv[0], &quiet, nullptr, argv, environ) != 0) return 1;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    printf("%ld\n", usage.ru_maxrss);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string_view(argv[1]) == "--peak-of") return PeakOf(argv + 2);
+    QCoreApplication app(argc, argv);
+    Options opt;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--cards" && i + 1 < args.size()) opt.cards = args[++i].toInt();
+        else if (args[i] == u"--runs" && i + 1 < args.size()) opt.runs = std::max(1, args[++i].toInt());
+        else if (args[i] == u"--quick") opt.quick = true;
+        else if (args[i] == u"--only" && i + 1 < args.size()) opt.only = args[++i];
+    }
+    QTemporaryDir tmp;
+    const QString base = tmp.path() + u'/';
+    const QString ordered = base + "ordered/", reversed = base + "reversed/", work = base + "work/";
+    QDir().mkpath(ordered);
+    QDir().mkpath(reversed);
+    out << "Generating " << opt.cards << " cards..." << Qt::endl;
+    MakeCardFile(ordered, opt.cards);
+    MakeReversedCardFile(reversed, opt.cards);
+
+    const int naiveRuns = std::max(1, opt.runs / 3);
+    auto both = [&](const QString& name, int runs, const std::function<double(bool naive, int runs)>& measure) {
+        if (!name.startsWith(opt.only)) return;
+        const double cached = measure(false, runs);
+        const double naive = opt.quick ? 0 : measure(true, naiveRuns);
+        Report(name, cached, naive, !opt.quick);
+    };
+
+    // W1 start-up: load and check the order of a file in order, from a cold layer.
+    both("W1_startup_load_sort", opt.runs, [&](bool naive, int runs) {
+        std::unique_ptr<profile::ProfileAccess> layer;
+        return Measure(runs, [&] { layer = MakeLayer(naive); }, [&] {
+            CardStore store(*layer, ordered);
+            store.LoadLists();
+            store.SortLists();
+        });
+    });
+
+    // W2 a full-text search: all sixteen fields of every card, as one operation.
+    both("W2_read_all_fields", opt.runs, [&](bool naive, int runs) {
+        auto layer = MakeLayer(naive);
+        CardStore store(*layer, ordered);
+        store.LoadLists();
+        return Measure(runs, [] {}, [&] {
+            profile::ProfileOperation op(*layer);
+            qsizetype chars = 0;
+            for (const QString& rec : store.AllByName)
+                for (const QString& k : FieldKeys) chars += store.ReadCardKey(rec, k).size();
+            if (chars == 0) out << "no text read?" << Qt::endl;
+        });
+    });
+
+    // W3 adding one card to the full file, every write on disk before the next.
+    both("W3_add_one_card", opt.runs * 2, [&](bool naive, int runs) {
+        CopyDir(ordered, work);
+        auto layer = MakeLayer(naive);
+        CardStore store(*layer, work);
+        store.LoadLists();
+        CardGenerator gen(7);
+        return Measure(runs, [] {}, [&] { store.AddCard(gen.next()); });
+    });
+
+    // W4 an import: every card at the head of both chains, then the sort rewrites all links.
+    both("W4_import_and_sort", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
+        std::unique_ptr<profile::ProfileAccess> layer;
+        return Measure(runs, [&] {
+            CopyDir(ordered, work);
+            for (const QString& f : QDir(work).entryList(QDir::Files)) QFile::remove(work + f);
+            layer = MakeLayer(naive);
+            WriteEmptyHeader(*layer, work + kHeaderFileName);
+        }, [&] { ImportAtHead(*layer, work, opt.cards); });
+    });
+
+    // W5 the start-up sort of a file whose lists are in reverse order.
+    both("W5_sort_reversed", opt.runs, [&](bool naive, int runs) {
+        std::unique_ptr<profile::ProfileAccess> layer;
+        std::unique_ptr<CardStore> store;
+        return Measure(runs, [&] {
+            CopyDir(reversed, work);
+            layer = MakeLayer(naive);
+            store = std::make_unique<CardStore>(*layer, work);
+            store->LoadLists();
+        }, [&] { store->SortLists(); });
+    });
+
+    out << "PEAK bench_rss_kb " << PeakKb() << Qt::endl;
+
+    // Peak memory of the command line listing the full file.
+    QProcess cli;
+    cli.start(app.applicationFilePath(), {"--peak-of", QStringLiteral(TESSALY_CLI), "--data", ordered, "list"});
+    cli.waitForFinished(60000);
+    out << "PEAK cli_list_rss_kb " << cli.readAllStandardOutput().trimmed() << Qt::endl;
+    return 0;
+}
