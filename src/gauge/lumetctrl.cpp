@@ -153,11 +153,10 @@ QString CLumetCtrl::displayText() const
     return m_caption.isEmpty() ? QString::asprintf("%d%%", int(m_percent)) : m_caption;
 }
 
-// The font flags change the stock font; setFont repaints when it differs.
+// The font properties change the stock font; setFont repaints.
 void CLumetCtrl::applyFont(const QFont &f)
 {
-    if (f != font() || f.resolveMask() != font().resolveMask())
-        setFont(f);
+    setFont(f);
 }
 
 bool CLumetCtrl::fontBold() const { return font().bold(); }
