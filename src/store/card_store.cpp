@@ -3,6 +3,7 @@
 #include "display_text.h"
 #include "profile/profile_access.h"
 
+#include <QDir>
 #include <QSet>
 #include <cmath>
 
@@ -106,10 +107,42 @@ void CardStore::LoadLists() {
             AllByName.append(rec);
             AllNames.append(ReadCardKey(rec, key::ShowName));
         }
+        for (const QString& rec : OrphanCards(names.seen + companies.seen)) {
+            AllByName.append(rec);
+            AllNames.append(ReadCardKey(rec, key::ShowName));
+            AllByCompany.append(rec);
+            AllCompanies.append(ReadCardKey(rec, key::ShowCompany));
+        }
     }
     NoOfRecords = static_cast<std::int16_t>(std::min<qsizetype>(AllByName.size(), 32767));
     progress_->statusText(0, QString());
     progress_->statusText(1, QString());
+}
+
+// Cards below "TotalNoOfRecords" that no list reaches: the deleted list is
+// walked so that deleted cards stay deleted; the rest were live.
+QStringList CardStore::OrphanCards(const QSet<QString>& reached) {
+    QSet<QString> deleted;
+    QString rec = ReadHeader(header::DelFirstRecord).trimmed();
+    while (IsRecordNumber(rec) && !deleted.contains(rec)) {
+        deleted.insert(rec);
+        rec = ReadCardKey(rec, key::NextDel).trimmed();
+    }
+    // Only card files that exist can hold cards, whatever the counter says.
+    std::int64_t lastFile = -1;
+    for (const QString& name : QDir(dataDir_.isEmpty() ? QStringLiteral(".") : dataDir_)
+                                   .entryList({QStringLiteral("tesly*.dat")}, QDir::Files)) {
+        const QString k = name.mid(5, name.size() - 9);
+        if (IsRecordNumber(k)) lastFile = std::max(lastFile, LeadingNumber(k));
+    }
+    const std::int64_t total = std::min(LeadingNumber(ReadHeader(header::TotalNoOfRecords)), (lastFile + 1) * kCardsPerFile);
+    QStringList orphans;
+    for (std::int64_t n = 0; n < total; ++n) {
+        const QString r = QString::number(n);
+        if (!reached.contains(r) && !deleted.contains(r) && profile_.hasSection(RecordFile(r), RecordSection(r)))
+            orphans.append(r);
+    }
+    return orphans;
 }
 
 void CardStore::FillList() {

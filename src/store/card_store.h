@@ -2,6 +2,7 @@
 #include "card_layout.h"
 #include "store_hooks.h"
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
 
@@ -76,7 +77,7 @@ public:
 
 private:
     struct Chain;
-    Chain WalkChain(const QString& head, const QString& textKey, const QString& nextKey, int steps);
+    QStringList OrphanCards(const QSet<QString>& reached);
     void RewriteLinks(bool writeCount);
     void RemoveFromLists(const QString& r);
     void ResetLists();

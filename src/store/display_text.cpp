@@ -62,13 +62,12 @@ bool IsInOrder(const QStringList& texts) {
     return true;
 }
 
+// Sort keys would be cheaper, but in the C locale they do not ignore case as
+// compare() does; the comparison itself is the one the lists are ordered by.
 std::vector<qsizetype> StableOrder(const QStringList& texts) {
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(texts.size());
-    for (const QString& t : texts) keys.push_back(Collator().sortKey(t));
     std::vector<qsizetype> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
     return order;
 }
 

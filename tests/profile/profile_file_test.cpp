@@ -1,0 +1,156 @@
+#include "profile/cached_profile.h"
+#include "profile/profile_document.h"
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tessaly::profile;
+
+TEST(ProfileFile, readsSectionsAndKeysAsTheWindowsRoutinesDo) {
+    const auto doc = ProfileDocument::parse(
+        "; comment=1\r\n[ Card1 ]\r\n  Name  =  Ann Lee \t\r\nname=second\r\nNoEquals\r\n;Phone=1\r\n"
+        "[card1]\r\nOnlyInDup=x\r\n[Other]\rA=1\rB=\"q\"\r");
+    EXPECT_EQ(doc.value("card1", "NAME"), "Ann Lee");
+    EXPECT_FALSE(doc.value("Card1", "NoEquals").has_value());
+    EXPECT_FALSE(doc.value("Card1", ";Phone").has_value());
+    EXPECT_FALSE(doc.value("Card1", "OnlyInDup").has_value());  // only the first matching section counts
+    EXPECT_EQ(doc.value("Other", "B"), "q");                    // a lone CR ends a line
+    EXPECT_FALSE(doc.value("Missing", "A").has_value());
+}
+
+TEST(ProfileFile, untouchedLinesCommentsAndLineEndsAreKept) {
+    TempFolder dir;
+    dir.put("lf.ini", "; keep me\n[S]\nodd line without equals\nA=1\n\n[T]\nB=2\n");
+    dir.put("cr.ini", "[S]\rA=1\r");
+    CachedProfile profile;
+    profile.write(dir.path("lf.ini"), "S", "A", "one");
+    profile.write(dir.path("lf.ini"), "S", "New", "x");
+    profile.write(dir.path("lf.ini"), "U", "C", "3");
+    EXPECT_EQ(dir.bytes("lf.ini"), "; keep me\n[S]\nodd line without equals\nA=one\nNew=x\n\n[T]\nB=2\n\n[U]\nC=3\n");
+    profile.write(dir.path("cr.ini"), "S", "A", "2");
+    EXPECT_EQ(dir.bytes("cr.ini"), "[S]\rA=2\r");
+    profile.write(dir.path("new.ini"), "General Info", "Application", "Tessaly");
+    EXPECT_EQ(dir.bytes("new.ini"), "[General Info]\r\nApplication=Tessaly\r\n");
+}
+
+TEST(ProfileFile, aWriteIsOnDiskWhenItReturnsAndLeavesNoTemporaryFile) {
+    TempFolder dir;
+    CachedProfile profile;
+    profile.write(dir.path("a.dat"), "S", "K", "v1");
+    EXPECT_TRUE(dir.bytes("a.dat").contains("K=v1"));
+    EXPECT_EQ(dir.files(), QStringList{"a.dat"});
+}
+
+TEST(ProfileFile, aValueWrittenByAnotherProcessIsSeenByTheNextRead) {
+    TempFolder dir;
+    const QString file = dir.path("tesly.dat");
+    CachedProfile profile;
+    profile.write(file, "General Info", "NoOfUses", "1");
+    ASSERT_EQ(profile.read(file, "General Info", "NoOfUses"), "1");
+    // Same size, same moment, rewritten in place: only the content tells.
+    QProcess::execute("sh", {"-c", "printf '[General Info]\\r\\nNoOfUses=2\\r\\n' > \"$0\"", file});
+    EXPECT_EQ(profile.read(file, "General Info", "NoOfUses"), "2");
+    CachedProfile other;
+    other.write(file, "General Info", "NoOfUses", "3");
+    EXPECT_EQ(profile.read(file, "General Info", "NoOfUses"), "3");
+}
+
+TEST(ProfileFile, withinOneOperationAFileIsCheckedOnlyOnce) {
+    TempFolder dir;
+    const QString file = dir.path("x.dat");
+    CachedProfile profile, other;
+    profile.write(file, "S", "K", "old");
+    profile.beginOperation();
+    EXPECT_EQ(profile.read(file, "S", "K"), "old");
+    other.write(file, "S", "K", "new");
+    EXPECT_EQ(profile.read(file, "S", "K"), "old");
+    profile.endOperation();
+    EXPECT_EQ(profile.read(file, "S", "K"), "new");
+}
+
+TEST(ProfileFile, aRefusedWriteIsReportedAndLeavesTheFileAsItWas) {
+    // root writes into read-only folders; a missing folder is refused for everyone
+    TempFolder dir;
+    const QString file = dir.path("ro/tesly.dat");
+    QDir().mkpath(dir.path("ro"));
+    dir.put("ro/tesly.dat", "[S]\r\nK=old\r\n");
+    chmod(QFile::encodeName(dir.path("ro")).constData(), 0555);
+    CachedProfile profile;
+    if (geteuid() != 0) {
+        EXPECT_THROW(profile.write(file, "S", "K", "new"), WriteError);
+        EXPECT_EQ(dir.bytes("ro/tesly.dat"), "[S]\r\nK=old\r\n");
+        EXPECT_EQ(profile.read(file, "S", "K"), "old");
+    }
+    chmod(QFile::encodeName(dir.path("ro")).constData(), 0755);
+    EXPECT_THROW(profile.write(dir.path("no/such/folder.dat"), "S", "K", "v"), WriteError);
+    EXPECT_EQ(profile.read(dir.path("no/such/folder.dat"), "S", "K"), QString());
+}
+
+TEST(ProfileFile, bulkModeHoldsWritesUntilTheEndAndReadsSeeThem) {
+    TempFolder dir;
+    const QString file = dir.path("b.dat");
+    CachedProfile profile;
+    {
+        ProfileBulk bulk(profile);
+        for (int i = 0; i < 100; ++i) profile.write(file, QString("Record%1").arg(i), "K", QString::number(i));
+        EXPECT_EQ(profile.read(file, "Record42", "K"), "42");
+        EXPECT_FALSE(QFile::exists(file));
+        bulk.finish();
+    }
+    CachedProfile fresh;
+    EXPECT_EQ(fresh.read(file, "Record99", "K"), "99");
+}
+
+TEST(ProfileFile, bulkModeLeftByAnErrorStillFlushesWhatItHeld) {
+    TempFolder dir;
+    const QString file = dir.path("c.dat");
+    CachedProfile profile;
+    try {
+        ProfileBulk bulk(profile);
+        profile.write(file, "S", "K", "held");
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(dir.bytes("c.dat").contains("K=held"));
+}
+
+TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
+    const QString own = TestData("ini/own/");
+    if (own.isEmpty()) GTEST_SKIP() << "shared/testdata is not beside the checkout";
+    CachedProfile p;
+    EXPECT_EQ(p.read(own + "cr_only_endings.ini", "Card1", "Name"), "Ann Lee");
+    EXPECT_EQ(p.read(own + "cr_only_endings.ini", "Card1", "Phone"), "555 0100");
+    EXPECT_EQ(p.read(own + "whitespace_trim.ini", "Card1", "Name"), "Ann Lee");
+    const QString q = own + "quote_stripping.ini";
+    EXPECT_EQ(p.read(q, "Q", "A"), "double");
+    EXPECT_EQ(p.read(q, "Q", "B"), "single");
+    EXPECT_EQ(p.read(q, "Q", "C"), "\"unbalanced");
+    EXPECT_EQ(p.read(q, "Q", "D"), " inner spaces ");
+    EXPECT_EQ(p.read(q, "Q", "E"), "");
+    EXPECT_EQ(p.read(q, "Q", "F"), "mid\"dle");
+    EXPECT_EQ(p.read(q, "Q", "G"), "x\"y\"");
+    EXPECT_EQ(p.read(q, "Q", "H"), "\"");
+    EXPECT_EQ(p.read(own + "comments.ini", "C", "A"), "value ; not a comment");
+    EXPECT_EQ(p.read(own + "comments.ini", "C", "#B"), "hash is a key name");
+    EXPECT_EQ(p.read(own + "duplicates_and_case.ini", "card", "NAME"), "first");
+    EXPECT_EQ(p.read(own + "duplicates_and_case.ini", "Card", "OnlyInDup"), QString());
+    EXPECT_EQ(p.read(own + "utf8_bom.ini", "Card1", "Name"), "Zoë Müller");
+    EXPECT_EQ(p.read(own + "cp1252_nobom.ini", "Card1", "Name"), "Zoë Müller");
+    EXPECT_EQ(p.read(own + "ctrl_z_eof.ini", "Card1", "Name"), "Ann");
+    EXPECT_TRUE(p.hasSection(own + "truncated_tail.ini", "Card2"));
+    for (const QString& folder : {QString("ini/own/"), QString("ini/inih/"), QString("ini/iniparser/")})
+        for (const QString& f : QDir(TestData(folder)).entryList({"*.ini"}, QDir::Files)) {
+            const QString path = TestData(folder) + f;
+            QFile in(path);
+            ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+            auto doc = ProfileDocument::parse(in.readAll());
+            doc.setValue("Tessaly", "Key", "line1\nline2");
+            const auto again = ProfileDocument::parse(doc.serialize());
+            EXPECT_EQ(again.value("Tessaly", "Key"), "line1\nline2") << f.toStdString();
+        }
+}
