@@ -236,7 +236,8 @@ extern "C" LUMET32_EXPORT LumetResult DllRegisterServer(void)
             entry.insert(QStringLiteral("MiscStatus"), misc);
             entry.insert(QStringLiteral("TypeLib"), key(libid));
             entry.insert(QStringLiteral("Version"), key(QStringLiteral("1.0")));
-            entry.insert(QStringLiteral("ToolboxBitmap32"), key(path + QStringLiteral(",1")));
+            // The toolbox picture is a resource inside the library.
+            entry.insert(QStringLiteral("ToolboxBitmap32"), key(path + QStringLiteral(",:/lumet32/toolbox.xpm")));
         }
         setKey(root, QStringLiteral("CLSID"), clsid, entry);
         QJsonObject progId = key(QLatin1String(c.displayName));
