@@ -42,16 +42,19 @@ void CachedProfile::load(Entry& e, const QString& file, const Stamp& stamp) {
     e.checkedAtNs = nowNs();
 }
 
-CachedProfile::Entry& CachedProfile::entry(const QString& file) {
+CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
     auto it = files_.find(file);
-    if (it != files_.end() && (it->dirty || (operationDepth_ > 0 && it->validatedInOperation == operationId_)))
+    if (it != files_.end() &&
+        (it->dirty || (!forWrite && operationDepth_ > 0 && it->validatedInOperation == operationId_)))
         return *it;
     const Stamp stamp = stampOf(file);
     if (it == files_.end()) {
         it = files_.insert(file, Entry{});
         load(*it, file, stamp);
     } else {
-        const bool racy = it->stamp.exists && it->stamp.mtimeNs + kRacyMarginNs > it->checkedAtNs;
+        // The content is compared once per operation; later writes in it compare the stamp.
+        const bool seen = operationDepth_ > 0 && it->validatedInOperation == operationId_;
+        const bool racy = !seen && it->stamp.exists && it->stamp.mtimeNs + kRacyMarginNs > it->checkedAtNs;
         if (!(stamp == it->stamp) || racy) load(*it, file, stamp);
     }
     it->validatedInOperation = operationId_;
@@ -67,7 +70,9 @@ bool CachedProfile::hasSection(const QString& file, const QString& section) {
 }
 
 void CachedProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {
-    Entry& e = entry(file);
+    // Checked before every write, so that a change another program made
+    // since the operation began is not written over.
+    Entry& e = entry(file, true);
     e.doc.setValue(section, key, value);
     if (bulkDepth_ > 0) {
         e.dirty = true;

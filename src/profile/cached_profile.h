@@ -41,7 +41,7 @@ private:
         bool dirty = false;  // held by bulk mode, not yet on disk
     };
 
-    Entry& entry(const QString& file);
+    Entry& entry(const QString& file, bool forWrite = false);
     void load(Entry& e, const QString& file, const Stamp& stamp);
     void flush(const QString& file, Entry& e);
     static Stamp stampOf(const QString& file);

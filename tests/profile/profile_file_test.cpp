@@ -73,6 +73,20 @@ TEST(ProfileFile, withinOneOperationAFileIsCheckedOnlyOnce) {
     EXPECT_EQ(profile.read(file, "S", "K"), "new");
 }
 
+TEST(ProfileFile, aWriteWithinAnOperationKeepsWhatAnotherProgramWroteMeanwhile) {
+    TempFolder dir;
+    const QString file = dir.path("tesly.dat");
+    CachedProfile profile, sibling;
+    profile.write(file, "General Info", "NoOfUses", "1");
+    ProfileOperation op(profile);
+    EXPECT_EQ(profile.read(file, "General Info", "NoOfUses"), "1");
+    sibling.write(file, "General Info", "NoOfUses", "12");
+    profile.write(file, "General Info", "NoOfRecords", "5");
+    CachedProfile fresh;
+    EXPECT_EQ(fresh.read(file, "General Info", "NoOfUses"), "12");
+    EXPECT_EQ(fresh.read(file, "General Info", "NoOfRecords"), "5");
+}
+
 TEST(ProfileFile, aRefusedWriteIsReportedAndLeavesTheFileAsItWas) {
     // root writes into read-only folders; a missing folder is refused for everyone
     TempFolder dir;
