@@ -101,9 +101,7 @@ void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n
             const int count = Count16(store.ReadHeader(header::NoOfRecords)) + 1;
             store.WriteHeader(header::NoOfRecords, QString::number(count));
             const QString rec = QString::number(total);
-            for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany,
-                                     &key::PrevDel, &key::NextDel})
-                store.WriteCardKey(rec, *k, QString());
+            for (const QString& k : LinkKeys) store.WriteCardKey(rec, k, QString());
             store.WriteCardKey(rec, key::ShowName, showName);
             store.WriteCardKey(rec, key::ShowCompany, showCompany);
             for (int k = 0; k < kFieldCount; ++k) store.WriteCardKey(rec, FieldKeys[k], f[k]);

@@ -42,8 +42,7 @@ void CardStore::DeleteCard(const QString& r, int currentIndex) {
     WriteHeader(header::NoOfRecords, QString::number(std::max(c - 1, 0)));
     const QString df = ReadHeader(header::DelFirstRecord);
     const int dn = Count16(ReadHeader(header::DelNoOfRecords));
-    for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany, &key::PrevDel, &key::NextDel})
-        WriteCardKey(r, *k, QString());
+    for (const QString& k : LinkKeys) WriteCardKey(r, k, QString());
     if (dn > 0) {
         WriteCardKey(r, key::NextDel, df);
         WriteCardKey(df, key::PrevDel, r);
@@ -77,15 +76,8 @@ void CardStore::RemoveFromLists(const QString& r) {
     if (FilteredByName.size() < before) FilteredCount = static_cast<std::int16_t>(FilteredByName.size());
 }
 
-void CardStore::TakeOffDeletedList(const QString& n) {
-    ProfileOperation op(profile_);
-    const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
-    WriteHeader(header::DelNoOfRecords, QString::number(left));
-    DeletedCount = static_cast<std::int16_t>(left);
-    const QString p = ReadCardKey(n, key::PrevDel);
-    const QString x = ReadCardKey(n, key::NextDel);
-    WriteCardKey(n, key::PrevDel, QString());
-    WriteCardKey(n, key::NextDel, QString());
+// Closes the gap a card leaves in the deleted list between its neighbours p and x.
+void CardStore::JoinDeletedNeighbours(const QString& p, const QString& x) {
     if (p.isEmpty() && x.isEmpty()) {
         WriteHeader(header::DelFirstRecord, QString());
     } else if (p.isEmpty()) {
@@ -99,6 +91,18 @@ void CardStore::TakeOffDeletedList(const QString& n) {
     }
 }
 
+void CardStore::TakeOffDeletedList(const QString& n) {
+    ProfileOperation op(profile_);
+    const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
+    WriteHeader(header::DelNoOfRecords, QString::number(left));
+    DeletedCount = static_cast<std::int16_t>(left);
+    const QString p = ReadCardKey(n, key::PrevDel);
+    const QString x = ReadCardKey(n, key::NextDel);
+    WriteCardKey(n, key::PrevDel, QString());
+    WriteCardKey(n, key::NextDel, QString());
+    JoinDeletedNeighbours(p, x);
+}
+
 void CardStore::RestoreCard(const QString& r) {
     ProfileOperation op(profile_);
     const QString s1 = ReadCardKey(r, key::ShowName);
@@ -108,17 +112,7 @@ void CardStore::RestoreCard(const QString& r) {
     DeletedCount = static_cast<std::int16_t>(left);
     const QString p = ReadCardKey(r, key::PrevDel);
     const QString x = ReadCardKey(r, key::NextDel);
-    if (p.isEmpty() && x.isEmpty()) {
-        WriteHeader(header::DelFirstRecord, QString());
-    } else if (p.isEmpty()) {
-        WriteHeader(header::DelFirstRecord, x);
-        WriteCardKey(x, key::PrevDel, QString());
-    } else if (x.isEmpty()) {
-        WriteCardKey(p, key::NextDel, QString());
-    } else {
-        WriteCardKey(p, key::NextDel, x);
-        WriteCardKey(x, key::PrevDel, p);
-    }
+    JoinDeletedNeighbours(p, x);
     InsertCard(r, s1, s2);
 }
 

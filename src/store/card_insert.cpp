@@ -20,6 +20,21 @@ qsizetype InsertPosition(const QStringList& texts, const QString& text) {
 
 }  // namespace
 
+// Links card n into one list before entry 'at' of recs: the front side, then the back side.
+void CardStore::LinkAt(const QString& n, const QStringList& recs, qsizetype at, const QString& headKey,
+                       const QString& prevKey, const QString& nextKey) {
+    if (at == 0) {
+        WriteHeader(headKey, n);
+    } else {
+        WriteCardKey(n, prevKey, recs[at - 1]);
+        WriteCardKey(recs[at - 1], nextKey, n);
+    }
+    if (at < recs.size()) {
+        WriteCardKey(n, nextKey, recs[at]);
+        WriteCardKey(recs[at], prevKey, n);
+    }
+}
+
 void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
     ProfileOperation op(profile_);
     if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
@@ -34,30 +49,11 @@ void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
 void CardStore::InsertCard(const QString& n, const QString& showName, const QString& showCompany) {
     ProfileOperation op(profile_);
     const int c = NoOfRecords;
-    for (const QString* k : {&key::PrevName, &key::NextName, &key::PrevCompany, &key::NextCompany, &key::PrevDel, &key::NextDel})
-        WriteCardKey(n, *k, QString());
+    for (const QString& k : LinkKeys) WriteCardKey(n, k, QString());
     const qsizetype p = InsertPosition(AllNames, showName);
     const qsizetype q = InsertPosition(AllCompanies, showCompany);
-    if (p == 0) {
-        WriteHeader(header::NameFirstRecord, n);
-    } else {
-        WriteCardKey(n, key::PrevName, AllByName[p - 1]);
-        WriteCardKey(AllByName[p - 1], key::NextName, n);
-    }
-    if (p < c) {
-        WriteCardKey(n, key::NextName, AllByName[p]);
-        WriteCardKey(AllByName[p], key::PrevName, n);
-    }
-    if (q == 0) {
-        WriteHeader(header::CompanyFirstRecord, n);
-    } else {
-        WriteCardKey(n, key::PrevCompany, AllByCompany[q - 1]);
-        WriteCardKey(AllByCompany[q - 1], key::NextCompany, n);
-    }
-    if (q < c) {
-        WriteCardKey(n, key::NextCompany, AllByCompany[q]);
-        WriteCardKey(AllByCompany[q], key::PrevCompany, n);
-    }
+    LinkAt(n, AllByName, p, header::NameFirstRecord, key::PrevName, key::NextName);
+    LinkAt(n, AllByCompany, q, header::CompanyFirstRecord, key::PrevCompany, key::NextCompany);
     WriteHeader(header::NoOfRecords, QString::number(c + 1));
     NoOfRecords = static_cast<std::int16_t>(c + 1);
 

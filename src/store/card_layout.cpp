@@ -10,6 +10,9 @@ const std::array<QString, kFieldCount> FieldKeys = {
     QStringLiteral("Address4"), QStringLiteral("Address5"),  QStringLiteral("Address6"), QStringLiteral("Phone1"),
     QStringLiteral("Phone2"),   QStringLiteral("Fax"),       QStringLiteral("EMail"),    QStringLiteral("Notes")};
 
+const std::array<QString, 6> LinkKeys = {key::PrevName, key::NextName, key::PrevCompany,
+                                         key::NextCompany, key::PrevDel, key::NextDel};
+
 std::int64_t LeadingNumber(const QString& text) {
     const QString t = text.trimmed();
     qsizetype i = 0;

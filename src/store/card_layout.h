@@ -37,6 +37,8 @@ inline const QString NextCompany = QStringLiteral("NextCompany");
 inline const QString PrevDel = QStringLiteral("PrevDel");
 inline const QString NextDel = QStringLiteral("NextDel");
 }  // namespace key
+// The six links of a card, in the order they are cleared.
+extern const std::array<QString, 6> LinkKeys;
 
 inline const QString kHeaderFileName = QStringLiteral("tesly.dat");
 inline constexpr int kCardsPerFile = 100;

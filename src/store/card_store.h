@@ -80,6 +80,9 @@ private:
     QStringList OrphanCards(const QSet<QString>& reached);
     void RewriteLinks(bool writeCount);
     void RemoveFromLists(const QString& r);
+    void JoinDeletedNeighbours(const QString& p, const QString& x);
+    void LinkAt(const QString& n, const QStringList& recs, qsizetype at, const QString& headKey, const QString& prevKey,
+                const QString& nextKey);
     void ResetLists();
 
     profile::ProfileAccess& profile_;
