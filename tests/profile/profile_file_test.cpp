@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <random>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,4 +168,18 @@ TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
             const auto again = ProfileDocument::parse(doc.serialize());
             EXPECT_EQ(again.value("Tessaly", "Key"), "line1\nline2") << f.toStdString();
         }
+}
+
+TEST(ProfileFile, anyBytesParseAndAcceptWritesWithoutCrashing) {
+    std::mt19937 rng(7);
+    const QByteArray alphabet("[]=;\"' \t\r\n\x1a\0\xEF\xBB\xBF\x80\xC3\xA9abcK", 25);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        const int size = std::uniform_int_distribution<int>(0, 200)(rng);
+        for (int i = 0; i < size; ++i) bytes += alphabet[std::uniform_int_distribution<int>(0, alphabet.size() - 1)(rng)];
+        auto doc = ProfileDocument::parse(bytes);
+        doc.value("a", "b");
+        doc.setValue("a", "K", "v\r\n");
+        EXPECT_EQ(ProfileDocument::parse(doc.serialize()).value("a", "K"), "v\r\n") << bytes.toHex().toStdString();
+    }
 }
