@@ -88,20 +88,44 @@ TEST(ProfileFile, aWriteWithinAnOperationKeepsWhatAnotherProgramWroteMeanwhile) 
     EXPECT_EQ(fresh.read(file, "General Info", "NoOfRecords"), "5");
 }
 
+namespace {
+
+// Makes a folder refuse new files, for root too (which ignores permissions):
+// the immutable attribute where the file system has it, the mode bits otherwise.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path) : path_(path) {
+        chmod(QFile::encodeName(path_).constData(), 0555);
+        if (geteuid() == 0) immutable_ = QProcess::execute("chattr", {"+i", path_}) == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_) QProcess::execute("chattr", {"-i", path_});
+        chmod(QFile::encodeName(path_).constData(), 0755);
+    }
+    bool refusesWrites() const { return immutable_ || geteuid() != 0; }
+
+private:
+    QString path_;
+    bool immutable_ = false;
+};
+
+}  // namespace
+
 TEST(ProfileFile, aRefusedWriteIsReportedAndLeavesTheFileAsItWas) {
-    // root writes into read-only folders; a missing folder is refused for everyone
     TempFolder dir;
     const QString file = dir.path("ro/tesly.dat");
     QDir().mkpath(dir.path("ro"));
     dir.put("ro/tesly.dat", "[S]\r\nK=old\r\n");
-    chmod(QFile::encodeName(dir.path("ro")).constData(), 0555);
     CachedProfile profile;
-    if (geteuid() != 0) {
+    EXPECT_EQ(profile.read(file, "S", "K"), "old");
+    {
+        ReadOnlyFolder readOnly(dir.path("ro"));
+        if (!readOnly.refusesWrites()) GTEST_SKIP() << "cannot make a folder read-only for root here";
         EXPECT_THROW(profile.write(file, "S", "K", "new"), WriteError);
         EXPECT_EQ(dir.bytes("ro/tesly.dat"), "[S]\r\nK=old\r\n");
         EXPECT_EQ(profile.read(file, "S", "K"), "old");
     }
-    chmod(QFile::encodeName(dir.path("ro")).constData(), 0755);
+    EXPECT_EQ(QDir(dir.path("ro")).entryList(QDir::Files | QDir::Hidden), QStringList{"tesly.dat"});
     EXPECT_THROW(profile.write(dir.path("no/such/folder.dat"), "S", "K", "v"), WriteError);
     EXPECT_EQ(profile.read(dir.path("no/such/folder.dat"), "S", "K"), QString());
 }
