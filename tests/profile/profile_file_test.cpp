@@ -196,7 +196,8 @@ TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
 
 TEST(ProfileFile, anyBytesParseAndAcceptWritesWithoutCrashing) {
     std::mt19937 rng(7);
-    const QByteArray alphabet("[]=;\"' \t\r\n\x1a\0\xEF\xBB\xBF\x80\xC3\xA9abcK", 25);
+    static const char kBytes[] = "[]=;\"' \t\r\n\x1a\0\xEF\xBB\xBF\x80\xC3\xA9" "abcK";
+    const QByteArray alphabet(kBytes, sizeof kBytes - 1);
     for (int round = 0; round < 2000; ++round) {
         QByteArray bytes;
         const int size = std::uniform_int_distribution<int>(0, 200)(rng);
