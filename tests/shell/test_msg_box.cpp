@@ -1,0 +1,192 @@
+#include "window_test.h"
+
+#include "shell/msg_box.h"
+#include "shell/twips.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tessaly::shell;
+
+namespace {
+
+class MessageWindowTest : public WindowTest {
+protected:
+    void click(QPushButton* button) {
+        answerWith([button](QDialog&) { QTest::mouseClick(button, Qt::LeftButton); });
+    }
+    void key(Qt::Key k) {
+        answerWith([k](QDialog& window) { QTest::keyClick(&window, k); });
+    }
+    // Shows the single-text window with the given buttons and answers it with a key.
+    std::int16_t answerByKey(std::int16_t buttons, Qt::Key k) {
+        Shared().DialogResult = 5;
+        key(k);
+        SingleTextBox().ShowMsg(QStringLiteral("Go on?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                QStringLiteral("Question"));
+        return Shared().DialogResult;
+    }
+    static QStringList visiblePictures(MessageWindow& box) {
+        QStringList shown;
+        for (QLabel* picture : {box.Critical, box.Question, box.Exclamation, box.Information})
+            if (picture->isVisible()) shown << picture->objectName();
+        return shown;
+    }
+};
+
+// Buttons 0 and 1 show one button, centred; each answers as its place says.
+TEST_F(MessageWindowTest, aSingleButtonIsCentredAndAnswersForItsPlace) {
+    MsgBoxSnglTxt& box = SingleTextBox();
+    for (std::int16_t buttons : {0, 1}) {
+        QPushButton* shown = buttons == 0 ? box.BtnOK : box.BtnCancel;
+        answerWith([&](QDialog&) {
+            EXPECT_TRUE(shown->isVisible());
+            EXPECT_FALSE((buttons == 0 ? box.BtnCancel : box.BtnOK)->isVisible());
+            EXPECT_EQ(ToTwips(shown->x()), (4755 - 1215) / 2);
+            EXPECT_EQ(box.Text1->text(), QStringLiteral("All done."));
+            QTest::mouseClick(shown, Qt::LeftButton);
+        });
+        Shared().DialogResult = 5;
+        box.ShowMsg(QStringLiteral("All done."), buttons, QStringLiteral("OK"), QString(), 4, QStringLiteral("Notice"));
+        EXPECT_EQ(Shared().DialogResult, buttons == 0 ? -1 : 0);
+        EXPECT_FALSE(box.isVisible());
+    }
+    EXPECT_EQ(&SingleTextBox(), &box) << "the window is kept for the next call";
+}
+
+TEST_F(MessageWindowTest, twoButtonsSitSideBySideAndEnterPressesTheDefaultOne) {
+    MsgBoxSnglTxt& box = SingleTextBox();
+    for (std::int16_t buttons : {2, 3}) {
+        answerWith([&](QDialog& window) {
+            EXPECT_EQ(ToTwips(box.BtnOK->x()), 1020);
+            EXPECT_EQ(ToTwips(box.BtnCancel->x()), 2520);
+            EXPECT_EQ(box.BtnOK->isDefault(), buttons == 2);
+            EXPECT_EQ(box.BtnCancel->isDefault(), buttons == 3);
+            QTest::keyClick(&window, Qt::Key_Return);
+        });
+        box.ShowMsg(QStringLiteral("Sure?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q"));
+        EXPECT_EQ(Shared().DialogResult, buttons == 2 ? -1 : 0) << "buttons " << buttons;
+    }
+}
+
+TEST_F(MessageWindowTest, escapeAndClosingAnswerZero) {
+    EXPECT_EQ(answerByKey(2, Qt::Key_Escape), 0);
+    answerWith([](QDialog& window) { window.close(); });
+    Shared().DialogResult = -1;
+    SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q"));
+    EXPECT_EQ(Shared().DialogResult, 0);
+    EXPECT_FALSE(SingleTextBox().isVisible());
+}
+
+TEST_F(MessageWindowTest, anUnknownButtonValueKeepsThePreviousLayout) {
+    EXPECT_EQ(answerByKey(3, Qt::Key_Return), 0);
+    MsgBoxSnglTxt& box = SingleTextBox();
+    answerWith([&](QDialog& window) {
+        EXPECT_TRUE(box.BtnOK->isVisible());
+        EXPECT_TRUE(box.BtnCancel->isVisible());
+        EXPECT_EQ(box.BtnOK->text(), QStringLiteral("Retry"));
+        QTest::keyClick(&window, Qt::Key_Return);
+    });
+    box.ShowMsg(QStringLiteral("Again?"), 7, QStringLiteral("Retry"), QStringLiteral("Stop"), 2, QStringLiteral("Q"));
+    EXPECT_EQ(Shared().DialogResult, 0) << "the second button is still the default";
+}
+
+// With a single button shown, Enter presses that button even when the hidden one
+// is the default, and Esc answers 0 as closing the window would.
+TEST_F(MessageWindowTest, keysWithOneButtonHidden) {
+    EXPECT_EQ(answerByKey(3, Qt::Key_Return), 0);
+    EXPECT_EQ(answerByKey(0, Qt::Key_Return), -1);
+    EXPECT_EQ(answerByKey(0, Qt::Key_Escape), 0);
+    EXPECT_EQ(answerByKey(2, Qt::Key_Return), -1);
+    EXPECT_EQ(answerByKey(1, Qt::Key_Return), 0);
+}
+
+TEST_F(MessageWindowTest, onlyTheChosenPictureIsShown) {
+    MsgBoxSnglTxt& box = SingleTextBox();
+    const std::pair<std::int16_t, QStringList> calls[] = {
+        {3, {QStringLiteral("Exclamation")}}, {0, {}}, {1, {QStringLiteral("Critical")}},
+        {4, {QStringLiteral("Information")}}, {9, {}},
+    };
+    for (const auto& [icon, expected] : calls) {
+        answerWith([&, expected = expected](QDialog& window) {
+            EXPECT_EQ(visiblePictures(box), expected);
+            window.close();
+        });
+        box.ShowMsg(QStringLiteral("Look."), 0, QStringLiteral("OK"), QString(), icon, QStringLiteral("Icons"));
+    }
+}
+
+TEST_F(MessageWindowTest, aCarriageReturnBreaksTheLineAndMarkupStaysText) {
+    MsgBoxSnglTxt& box = SingleTextBox();
+    answerWith([](QDialog& window) { window.close(); });
+    box.ShowMsg(QStringLiteral("First line.\rSecond <b>line</b>."), 0, QStringLiteral("OK"), QString(), 0, QString());
+    EXPECT_EQ(box.Text1->text(), QStringLiteral("First line.\nSecond <b>line</b>."));
+    EXPECT_EQ(box.Text1->textFormat(), Qt::PlainText);
+}
+
+TEST_F(MessageWindowTest, theDoubleTextWindowHasItsOwnLayout) {
+    MsgBoxDblTxt& box = DoubleTextBox();
+    answerWith([&](QDialog&) {
+        EXPECT_EQ(box.Text1->text(), QStringLiteral("One."));
+        EXPECT_EQ(box.Text2->text(), QStringLiteral("Two."));
+        EXPECT_EQ(ToTwips(box.BtnOK->y()), 1860);
+        EXPECT_EQ(ToTwips(box.height()), 2415);
+        EXPECT_EQ(visiblePictures(box), QStringList{QStringLiteral("Question")});
+        QTest::mouseClick(box.BtnOK, Qt::LeftButton);
+    });
+    box.ShowMsg(QStringLiteral("One."), QStringLiteral("Two."), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                QStringLiteral("Two texts"));
+    EXPECT_EQ(Shared().DialogResult, -1);
+}
+
+// The labels keep their size; a caller's text of the length the windows are made
+// for is set smaller rather than losing its last line, and a short one is not.
+TEST_F(MessageWindowTest, aTextThatWouldBeCutIsSetSmaller) {
+    MsgBoxDblTxt& box = DoubleTextBox();
+    answerWith([](QDialog& window) { window.close(); });
+    box.ShowMsg(QStringLiteral("Sure?"),
+                QStringLiteral("Improper use of the 'Previous crash recover' option may cause you lost of data!"), 0,
+                QStringLiteral("OK"), QString(), 0, QString());
+    EXPECT_LE(box.Text2->heightForWidth(box.Text2->width()), box.Text2->height());
+    EXPECT_EQ(box.Text1->font().pointSizeF(), box.font().pointSizeF());
+    EXPECT_EQ(ToTwips(box.Text2->height()), 435);
+}
+
+class MessagePlacementTest : public MessageWindowTest {
+protected:
+    // Shows the window over a main window at the given place (twips) and returns where it stood.
+    QRect shownOver(QRect mainTwips) {
+        main.setGeometry(ToPixels(mainTwips));
+        Shared().MainWindow = &main;
+        QRect shown;
+        MsgBoxSnglTxt& box = SingleTextBox();
+        answerWith([&](QDialog& window) {
+            // The corrections come with the activation, which the window system reports a moment after the show.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+            shown = WindowTwips(&window);
+            window.close();
+        });
+        box.ShowMsg(QStringLiteral("Here."), 0, QStringLiteral("OK"), QString(), 0, QStringLiteral("Place"));
+        return shown;
+    }
+    QWidget main;
+};
+
+TEST_F(MessagePlacementTest, centredOverTheMainWindow) {
+    const QRect main(3000, 2000, 6000, 4500);
+    const QRect shown = shownOver(main);
+    EXPECT_NEAR(shown.center().x(), main.center().x(), 30);
+    EXPECT_NEAR(shown.center().y(), main.center().y(), 30);
+}
+
+TEST_F(MessagePlacementTest, keptClearOfTheBottomAndTheLeftOfTheScreen) {
+    const QRect screen = ScreenTwips();
+    QRect shown = shownOver(QRect(3000, screen.height() - 1500, 6000, 4500));
+    EXPECT_NEAR(shown.bottom() + 1, screen.height() - 300, 15);
+    shown = shownOver(QRect(-6000, 2000, 6000, 4500));
+    EXPECT_NEAR(shown.left(), 150, 15);
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
+
+#include "shell/modal_seam.h"
+#include "shell/shared_data.h"
+
+#include <QDialog>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Each case starts from a fresh shared state with the preferences in a folder of its own.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tessaly::shell::ResetShared();
+        tessaly::shell::Shared().PreferencesFile = folder.path(QStringLiteral("ostrel.ini"));
+        tessaly::shell::SetModalAnswerer([this](QDialog& window) {
+            ++modalCount;
+            ASSERT_FALSE(answers.empty()) << "an unexpected modal window: " << window.objectName().toStdString();
+            auto answer = std::move(answers.front());
+            answers.pop_front();
+            answer(window);
+        });
+    }
+    void TearDown() override { tessaly::shell::SetModalAnswerer({}); }
+
+    // The modal windows that come up are answered in turn, one action each; a
+    // window opened from inside an action takes the next one.
+    void answerWith(std::function<void(QDialog&)> action) { answers.push_back(std::move(action)); }
+
+    QString preference(const QString& key) {
+        return tessaly::shell::Shared().Profile.read(tessaly::shell::Shared().PreferencesFile, QStringLiteral("TS32"), key);
+    }
+
+    TempFolder folder;
+    std::deque<std::function<void(QDialog&)>> answers;
+    int modalCount = 0;
+};
