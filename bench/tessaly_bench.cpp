@@ -1,6 +1,7 @@
 // tessaly-bench: the store's workloads on a generated card file, each measured
 // with the cached profile layer and with the naive one in the same run.
 //   tessaly-bench [--cards N] [--runs K] [--quick] [--only W1]
+//   tessaly-bench --make-cards DIR N   (writes a card file of N cards into DIR)
 // Prints "RESULT <name> <median_ms> <naive_median_ms>" per workload and the peak memory.
 #include "card_generator.h"
 #include "naive_profile.h"
@@ -99,6 +100,12 @@ int PeakOf(char** argv) {
 int main(int argc, char** argv) {
     if (argc > 2 && std::string_view(argv[1]) == "--peak-of") return PeakOf(argv + 2);
     QCoreApplication app(argc, argv);
+    // A card file for trying the program on: tessaly-bench --make-cards DIR N
+    if (argc == 4 && std::string_view(argv[1]) == "--make-cards") {
+        QDir().mkpath(QString::fromLocal8Bit(argv[2]));
+        MakeCardFile(QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + u'/', QString::fromLocal8Bit(argv[3]).toInt());
+        return 0;
+    }
     Options opt;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {

@@ -8,7 +8,7 @@ namespace tessaly::store {
 // The sixteen fields of a card, in the order they are written.
 inline constexpr int kFieldCount = 16;
 using CardFieldList = std::array<QString, kFieldCount>;
-enum FieldIndex { Sal = 0, FirstName = 1, LastName = 2, Title = 3, Company = 4, Address1 = 5, Address4 = 8,
+enum FieldIndex { Sal = 0, FirstName = 1, LastName = 2, Title = 3, Company = 4, Address1 = 5, Address2 = 6, Address3 = 7, Address4 = 8,
                   Address5 = 9, Address6 = 10, Phone1 = 11, Phone2 = 12, Fax = 13, EMail = 14, Notes = 15 };
 extern const std::array<QString, kFieldCount> FieldKeys;
 

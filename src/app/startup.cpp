@@ -1,0 +1,146 @@
+#include "startup.h"
+
+#include "single_instance.h"
+
+#include "mainwin/detail_label.h"
+#include "mainwin/main_dialog.h"
+#include "shell/card_file_guard.h"
+#include "shell/file_in_use.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/open_data_file.h"
+#include "shell/placement.h"
+#include "shell/preferences.h"
+#include "shell/progress_windows.h"
+#include "shell/shared_data.h"
+#include "shell/tip_of_day.h"
+#include "shell/twips.h"
+#include "store/app_paths.h"
+
+#include "lumetctrl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QStyle>
+
+namespace tessaly::app {
+
+using shell::Shared;
+
+namespace {
+
+QPointer<mainwin::MainDialog>& MainSlot() {
+    static QPointer<mainwin::MainDialog> main;
+    return main;
+}
+
+// Start-up's outer height of the main window; the status bar stays at the bottom.
+void SetOuterHeight(QWidget* window, int twips) {
+    const int frameExtra = window->frameGeometry().height() - window->geometry().height();
+    const int titleBar = frameExtra > 0 ? frameExtra : window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    window->resize(window->width(), shell::ToPixels(twips) - titleBar);
+}
+
+// Loading and sorting write the repaired or sorted links; a file that refuses
+// them is reported, and the program carries on with what it could read.
+void LoadCards(CLumetCtrl* gauge) {
+    store::CardStore& store = *Shared().Store;
+    gauge->show();
+    shell::SetGaugePercent(gauge, 0);
+    try {
+        store.LoadLists();
+        store.SortLists();
+    } catch (const profile::WriteError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
+    }
+    store.FillList();
+    Shared().CurrentIndex = 0;
+}
+
+}  // namespace
+
+mainwin::MainDialog* TheMainDialog() { return MainSlot(); }
+
+bool Main() {
+    shell::SharedData& s = Shared();
+    if (s.PreferencesFile.isEmpty()) s.PreferencesFile = store::PreferencesFile();
+
+    auto* welcome = new shell::Welcome;
+    welcome->setAttribute(Qt::WA_DeleteOnClose);
+    shell::CentreOnScreen(welcome);
+    welcome->Lbl->setText(QStringLiteral("Loading preferences..."));
+    welcome->Lumet->hide();
+    welcome->show();
+    welcome->repaint();
+    QApplication::processEvents();
+
+    auto* main = new mainwin::MainDialog;
+    main->setAttribute(Qt::WA_DeleteOnClose);
+    MainSlot() = main;
+    s.MainWindow = main;
+    s.StatusText = [main](int panel, const QString& text) { main->SetStatusText(panel, text); };
+    shell::CentreOnScreen(main);
+    main->Menus().InUseTimer.stop();
+
+    auto* instance = new SingleInstance(s.PreferencesFile, main);
+    auto endNow = [&] {
+        delete welcome;
+        delete main;
+        return false;
+    };
+    if (instance->ActivateRunningCopy()) return endNow();
+    instance->Listen(main);
+
+    QDir().mkpath(QFileInfo(s.PreferencesFile).absolutePath());
+    s.Prefs = shell::LoadPreferences(s.Profile, s.PreferencesFile);
+    if (!shell::OpenDataFile()) return endNow();
+
+    main->setWindowTitle(QStringLiteral("Tessaly, Version ") + s.Prefs.AppVersion.trimmed());
+    SetOuterHeight(main, 6000);
+    for (mainwin::DetailLabel* label : main->Label) {
+        label->clear();
+        label->SetColour(s.TextColor);
+    }
+    welcome->Lbl->setText(QStringLiteral("Loading Names..."));
+
+    static shell::WindowProgress* progress = nullptr;
+    delete progress;
+    progress = new shell::WindowProgress(welcome, s.StatusText);
+    s.Store->SetProgress(progress);
+    s.Store->SetListBox(&main->ListBox());
+    s.Store->Show = s.Prefs.Show;
+    if (s.Store->NoOfRecords > 0) LoadCards(welcome->Lumet);
+
+    main->SetStatusText(0, QString());
+    main->show();
+    main->SetData();
+    delete welcome;
+
+    try {
+        shell::RegisterUse(s.Profile, s.DataFile);
+    } catch (const profile::WriteError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("Other programs will not see that Tessaly uses the data file."));
+    }
+    s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
+    if (s.InUse) {
+        shell::FileInUse inUse(main);
+        shell::CentreOver(&inUse, main);
+        shell::RunModal(inUse);
+    }
+    main->SetEditState();
+
+    if (shell::TipsWanted(s.Profile, s.PreferencesFile)) {
+        auto* tip = new shell::TipOfDay;
+        tip->adjustSize();
+        shell::CentreOver(tip, main);
+        tip->show();
+        main->setEnabled(false);
+    }
+    main->Menus().InUseTimer.start();
+    return true;
+}
+
+}  // namespace tessaly::app

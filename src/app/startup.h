@@ -1,0 +1,18 @@
+#pragma once
+
+namespace tessaly::mainwin {
+class MainDialog;
+}
+
+namespace tessaly::app {
+
+// The start-up sequence: splash window, preferences, the card file, the lists,
+// the main window, the use count, the in-use warning and the tip of the day.
+// False when the program must end at once (another copy runs, or there is no
+// card file and the user did not want one).
+bool Main();
+
+// The main window that Main made, or null.
+mainwin::MainDialog* TheMainDialog();
+
+}  // namespace tessaly::app

@@ -1,0 +1,312 @@
+#include "main_dialog.h"
+
+#include "detail_label.h"
+#include "shell/about_window.h"
+#include "shell/card_file_guard.h"
+#include "shell/modal_seam.h"
+#include "shell/placement.h"
+#include "shell/shared_data.h"
+#include "shell/tip_of_day.h"
+#include "shell/twips.h"
+#include "store/card_details.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+
+namespace tessaly::mainwin {
+
+using shell::Shared;
+
+namespace {
+QString Tag(const QObject* control) { return control->property("tag").toString(); }
+bool ShiftAlone(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier) && !(m & (Qt::ControlModifier | Qt::AltModifier));
+}
+}  // namespace
+
+MainDialog::MainDialog(QWidget* parent) : QWidget(parent), menus_(std::make_unique<TeslyMnu>()) {
+    BuildControls();
+    listBox_ = std::make_unique<ListBoxAdapter>(LstNames);
+    ConnectEvents();
+}
+
+MainDialog::~MainDialog() = default;
+
+void MainDialog::ConnectEvents() {
+    for (QWidget* w : std::initializer_list<QWidget*>{BtnCopy, BtnFilter, BtnDial, BtnEdit, BtnNew, BtnDelete, BtnExchange,
+                                                      BtnSetup, BtnAbout, BtnExit, BtnFind, TxtFind, SrchInLabel,
+                                                      NoticeLabel, DetailsFrame, FrmFind, LstNames->viewport()}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    connect(LstNames, &QListWidget::currentRowChanged, this, &MainDialog::LstNames_Click);
+    for (int i = 0; i < 8; ++i) connect(ChkCopy[i], &QCheckBox::clicked, this, [this, i] { ChkCopy_Click(i); });
+    for (DetailLabel* label : Label) {
+        connect(label, &DetailLabel::hovered, this, &MainDialog::Label_MouseMove);
+        connect(label, &DetailLabel::pressed, this, &MainDialog::Label_MouseDown);
+    }
+    connect(StatBar, &StatusBar::mouseMoved, this, &MainDialog::StatBar_MouseMove);
+    connect(StatBar, &StatusBar::mousePressed, this, &MainDialog::StatBar_MouseDown);
+    connect(StatBar, &StatusBar::panelDblClicked, this, &MainDialog::StatBar_PanelDblClick);
+    connect(BtnAbout, &QPushButton::clicked, this, &MainDialog::OpenAbout);
+    connect(BtnExit, &QPushButton::clicked, this, &MainDialog::ExitApplication);
+
+    TeslyMnu& m = *menus_;
+    connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
+        if (Shared().Store->Show != 0) ToggleView();
+    });
+    connect(m.MnuViewArray[1], &QAction::triggered, this, [this] {
+        if (Shared().Store->Show == 0) ToggleView();
+    });
+    connect(m.MnuFilterArray[1], &QAction::triggered, this, &MainDialog::TurnFilterOff);
+    connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
+    connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
+    for (int k = 0; k < store::kNameStyleCount; ++k)
+        connect(m.MnuNameStyleArray[k], &QAction::triggered, this,
+                [this, k] { Label[0]->setText(store::NameStyleCaption(k, Shared().CardFields)); });
+    connect(&m, &TeslyMnu::inUseChanged, this, &MainDialog::InUseChanged);
+}
+
+int MainDialog::ListLength() const {
+    const store::CardStore* s = Shared().Store.get();
+    if (!s) return 0;
+    return s->FilterOn ? s->FilteredCount : s->NoOfRecords;
+}
+
+void MainDialog::resizeEvent(QResizeEvent*) {
+    StatBar->setGeometry(0, height() - StatBar->height(), width(), StatBar->height());
+}
+
+void MainDialog::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && Shared().Store) SetData();
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    if (!exiting_) ExitApplication();
+    event->accept();
+}
+
+// Moves that a control ignored arrive here too; only the background itself clears the hint.
+void MainDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (!childAt(event->position().toPoint())) SetStatusText(0, QString());
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        // A frame hears the moves its children ignored; it answers only for its own background.
+        auto* frame = qobject_cast<QGroupBox*>(watched);
+        const bool overChild = frame && event->type() == QEvent::MouseMove &&
+                               frame->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (!overChild) ShowHint(watched == LstNames->viewport() ? LstNames : watched);
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        auto* press = static_cast<QMouseEvent*>(event);
+        if (watched == LstNames->viewport() && press->button() == Qt::RightButton) {
+            LstNames_MouseDown(press);
+            return true;
+        }
+        if (watched == FrmFind) SetStatusText(0, QString());
+        if (watched == NoticeLabel && press->button() == Qt::LeftButton) OpenAbout();
+        if (auto* button = qobject_cast<QPushButton*>(watched)) {
+            if (press->button() == Qt::RightButton) {
+                ButtonRightPress(button, press->globalPosition().toPoint());
+                return true;
+            }
+            if (button == BtnFilter && ShiftAlone(press->modifiers()) && Shared().Store->FilterOn) {
+                TurnFilterOff();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainDialog::ShowHint(QObject* control) {
+    const store::CardStore& s = *Shared().Store;
+    if (control == BtnNew) {
+        BtnNew->setProperty("tag", s.NoOfRecords != 0 ? QStringLiteral("Click to Insert New Name. (Right Click for options)")
+                                                      : QStringLiteral("Click to Insert New Name."));
+    } else if (control == BtnFilter) {
+        BtnFilter->setProperty("tag", s.FilterOn
+                                          ? QStringLiteral("Click to load Filter Dialog. (Right Click for options)")
+                                          : QStringLiteral("Use filter to show part of your data. (Right Click for options)"));
+    }
+    if (control == NoticeLabel) {
+        SetStatusText(0, Tag(BtnAbout));
+    } else if (control == SrchInLabel) {
+        SetStatusText(0, QStringLiteral("Select the fields to search in"));
+    } else if (control == FrmFind) {
+        SetStatusText(0, QString());
+    } else if (control == DetailsFrame) {
+        SetStatusText(0, QString());
+        for (DetailLabel* label : Label) label->SetColour(Shared().TextColor);
+    } else {
+        SetStatusText(0, Tag(control));
+    }
+}
+
+void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
+    TeslyMnu& m = *menus_;
+    store::CardStore& s = *Shared().Store;
+    if (button == BtnCopy) shell::RunPopup(*m.MnuCopy, globalPos);
+    else if (button == BtnFilter) shell::RunPopup(*m.MnuFilter, globalPos);
+    else if (button == BtnNew && s.NoOfRecords >= 1) shell::RunPopup(*m.MnuNew, globalPos);
+    else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
+    else if (button == BtnExchange) {
+        m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
+        shell::RunPopup(*m.MnuExchange, globalPos);
+    }
+}
+
+void MainDialog::LstNames_MouseDown(QMouseEvent* event) {
+    menus_->SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    shell::RunPopup(*menus_->MnuLstNames, event->globalPosition().toPoint());
+}
+
+void MainDialog::ChkCopy_Click(int index) {
+    Shared().Prefs.CopyFlags[index] = ChkCopy[index]->isChecked() ? 1 : 0;
+}
+
+void MainDialog::Label_MouseMove(int index) {
+    const bool address = index >= 3 && index <= 7;
+    for (DetailLabel* label : Label) {
+        const int i = label->index();
+        const bool lit = i == index || (address && i >= 3 && i <= 7);
+        label->SetColour(lit ? Shared().HoverColor : Shared().TextColor);
+    }
+    const bool dialable = index >= 8 && index <= 10;
+    if (!(dialable && StatBar->text(0) == QStringLiteral("Dial a number."))) SetStatusText(0, Tag(Label[index]));
+}
+
+void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPos) {
+    if (index == 0 && button == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+        ShowNameStyleMenu(globalPos);
+}
+
+void MainDialog::ShowNameStyleMenu(QPoint globalPos) {
+    TeslyMnu& m = *menus_;
+    for (int k = 0; k < store::kNameStyleCount; ++k) {
+        m.MnuNameStyleArray[k]->setText(store::NameStyleCaption(k, Shared().CardFields));
+        m.MnuNameStyleArray[k]->setVisible(store::NameStyleOffered(k, Shared().CardFields));
+    }
+    shell::RunPopup(*m.MnuNameStyle, globalPos);
+}
+
+void MainDialog::StatBar_MouseMove(QPoint, int panel) {
+    if (panel == 0 || panel == 1) {
+        SetStatusText(0, QString());
+    } else if (panel == 2) {
+        StatBar->setTag(2, QStringLiteral("Double-Click to change, for this session only. (Right Click for options)"));
+        SetStatusText(0, StatBar->tag(2));
+    } else if (panel == 3) {
+        StatBar->setTag(3, Shared().Store->FilterOn
+                               ? QStringLiteral("Double-Click to turn Filter OFF. (Right Click for options)")
+                               : QStringLiteral("Double-Click to get Filter dialog. (Right Click for options)"));
+        SetStatusText(0, StatBar->tag(3));
+    }
+}
+
+void MainDialog::StatBar_MouseDown(Qt::MouseButton button, QPoint, int panel) {
+    if (button != Qt::RightButton) return;
+    if (panel == 2) shell::RunPopup(*menus_->MnuView, QCursor::pos());
+    else if (panel == 3) shell::RunPopup(*menus_->MnuFilter, QCursor::pos());
+}
+
+void MainDialog::StatBar_PanelDblClick(int panel) {
+    const QString text = StatBar->text(panel).trimmed();
+    if (text == QStringLiteral("Name") || text == QStringLiteral("Company")) ToggleView();
+    else if (text == QStringLiteral("Filter - ON")) TurnFilterOff();
+    // "Filter - OFF" opens the filter dialog, which comes with the filter.
+}
+
+void MainDialog::ToggleView() {
+    store::CardStore& s = *Shared().Store;
+    s.Show = s.Show == 0 ? 1 : 0;
+    SetStatusText(2, s.Show ? QStringLiteral("Company") : QStringLiteral("Name"));
+    s.FillList();
+    SetStatusText(0, QString());
+    Shared().CurrentIndex = 0;
+    const int rec = Shared().CurrentRecNo.toInt();
+    const int count = std::min<int>(LstNames->count(), s.FilterOn ? s.FilteredCount : s.NoOfRecords);
+    for (int i = 0; i < count; ++i) {
+        if (ListBoxAdapter::ItemData(LstNames->item(i)) == rec) {
+            Shared().CurrentIndex = i;
+            break;
+        }
+    }
+    SetData();
+}
+
+void MainDialog::TurnFilterOff() {
+    store::CardStore& s = *Shared().Store;
+    SetStatusText(0, QString());
+    if (s.FilterOn) {
+        s.FilterOn = false;
+        s.FillList();
+        const int rec = Shared().CurrentRecNo.toInt();
+        const int count = std::min<int>(LstNames->count(), s.NoOfRecords);
+        for (int i = 0; i < count; ++i) {
+            if (ListBoxAdapter::ItemData(LstNames->item(i)) == rec) {
+                Shared().CurrentIndex = i;
+                break;
+            }
+        }
+    }
+    SetData();
+}
+
+void MainDialog::SetEditState() {
+    const bool inUse = Shared().InUse;
+    menus_->SetEditState(inUse);
+    // The buttons follow too, so that editing stops and resumes without waiting for the next refresh.
+    const bool cards = ListLength() > 0;
+    BtnNew->setEnabled(!inUse);
+    BtnEdit->setEnabled(cards && !inUse);
+    BtnDelete->setEnabled(cards && !inUse);
+}
+
+void MainDialog::InUseChanged() { SetEditState(); }
+
+void MainDialog::ExitApplication() {
+    if (exiting_) return;
+    exiting_ = true;
+    if (!Shared().DataFile.isEmpty()) {
+        try {
+            shell::CountOff(Shared().Profile, Shared().DataFile);
+        } catch (const profile::WriteError&) {
+            // The program ends all the same; the next start recovers from a count that is one too high.
+        }
+    }
+    menus_->InUseTimer.stop();
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(0);
+}
+
+void MainDialog::OpenAbout() {
+    SetStatusText(0, QString());
+    auto* about = new shell::AboutWindow;
+    about->ensurePolished();
+    about->adjustSize();
+    shell::PlaceTopRight(about, this);
+    about->show();
+    setEnabled(false);
+}
+
+void MainDialog::OpenTipOfDay() {
+    auto* tip = new shell::TipOfDay;
+    tip->adjustSize();
+    shell::PlaceCentredOnScreenKept(tip, this);
+    tip->show();
+    setEnabled(false);
+}
+
+}  // namespace tessaly::mainwin

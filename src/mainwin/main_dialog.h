@@ -1,0 +1,98 @@
+#pragma once
+#include "list_box.h"
+#include "status_bar.h"
+#include "tesly_mnu.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace tessaly::mainwin {
+
+class DetailLabel;
+
+// The one window that stays open for the whole run: the card list, the
+// details of the selected card, the find frame, the command buttons and the
+// status bar. The program ends only through ExitApplication.
+class MainDialog : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    void SetData();
+    void SetEditState();
+    void ToggleView();
+    void TurnFilterOff();
+    void ExitApplication();
+    // The store fills this list.
+    store::ListBoxView& ListBox() { return *listBox_; }
+    TeslyMnu& Menus() { return *menus_; }
+    // Panel 1 to 4 of the status bar, counted from 0.
+    void SetStatusText(int panel, const QString& text) { StatBar->setText(panel, text); }
+
+    QGroupBox* DetailsFrame;
+    std::array<QCheckBox*, 8> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
+    QLabel* Notes;
+    std::array<DetailLabel*, 13> Label{};
+    QListWidget* LstNames;
+    QGroupBox* FrmFind;
+    QLineEdit* TxtFind;
+    QPushButton* BtnFind;
+    QLabel* SrchInLabel;
+    QComboBox* CboSrchIn;
+    QPushButton *BtnCopy, *BtnFilter, *BtnDial, *BtnEdit, *BtnNew, *BtnDelete, *BtnExchange, *BtnSetup, *BtnAbout,
+        *BtnExit;
+    QWidget* NoticeBand;
+    QLabel* NoticeLabel;
+    StatusBar* StatBar;
+    QTimer* SearchResultTimer;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildDetails();
+    void BuildFind();
+    void BuildButtons();
+    void ConnectEvents();
+
+    void LstNames_Click();
+    void LstNames_MouseDown(QMouseEvent* event);
+    void ChkCopy_Click(int index);
+    void Label_MouseMove(int index);
+    void Label_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPos);
+    void StatBar_MouseMove(QPoint twips, int panel);
+    void StatBar_MouseDown(Qt::MouseButton button, QPoint twips, int panel);
+    void StatBar_PanelDblClick(int panel);
+    void ButtonRightPress(QPushButton* button, QPoint globalPos);
+    void ShowHint(QObject* control);
+    void ShowNameStyleMenu(QPoint globalPos);
+    void ShowDetails();
+    void ClearDetails();
+    void OpenAbout();
+    void OpenTipOfDay();
+    void InUseChanged();
+    void MarkViewAndFilter();
+    int ListLength() const;
+
+    std::unique_ptr<TeslyMnu> menus_;
+    std::unique_ptr<ListBoxAdapter> listBox_;
+    bool exiting_ = false;
+};
+
+}  // namespace tessaly::mainwin

@@ -1,0 +1,152 @@
+// Showing the selected card and refreshing the window's state.
+#include "detail_label.h"
+#include "main_dialog.h"
+
+#include "shell/shared_data.h"
+#include "store/card_details.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <exception>
+
+namespace tessaly::mainwin {
+
+using shell::Shared;
+
+namespace {
+
+// The number an unexpected failure is reported under.
+constexpr int kUnexpectedError = 5;
+
+QString ErrorText(int number, const QString& where) {
+    return QStringLiteral("Error No. ") + store::StrNumber(number) + QStringLiteral(" Found, in the ") + where +
+           QStringLiteral("\rPlease contact the authour.");
+}
+
+}  // namespace
+
+void MainDialog::LstNames_Click() {
+    shell::SharedData& s = Shared();
+    if (LstNames->count() == 0) return;
+    s.CurrentIndex = LstNames->currentRow();
+    if (s.CurrentIndex < 0) {
+        s.CurrentIndex = 0;
+        LstNames->setCurrentRow(0);
+        return;
+    }
+    s.CurrentRecNo = QString::number(ListBoxAdapter::ItemData(LstNames->item(s.CurrentIndex)));
+    SetStatusText(1, store::PositionText(s.CurrentIndex, ListLength()));
+    for (DetailLabel* label : Label) label->SetColour(s.TextColor);
+    s.CardFields = s.Store->ReadCard(s.CurrentRecNo);
+    ShowDetails();
+}
+
+void MainDialog::ShowDetails() {
+    const store::CardFieldList& fields = Shared().CardFields;
+    const auto texts = store::DetailTexts(Shared().Prefs.NameField, fields);
+    for (int i = 0; i < store::kDetailLabelCount; ++i) Label[i]->setText(texts[i]);
+    for (int g = 0; g < store::kDetailGroupCount; ++g) {
+        const auto group = static_cast<store::DetailGroup>(g);
+        const bool filled = store::GroupFilled(group, fields);
+        if (g < 8) {
+            ChkCopy[g]->setChecked(filled && Shared().Prefs.CopyFlags[g] != 0);
+            ChkCopy[g]->setEnabled(filled);
+        } else {
+            Notes->setEnabled(filled);
+        }
+        const auto [first, last] = store::GroupLabels(group);
+        for (int i = first; i <= last; ++i) Label[i]->setEnabled(filled);
+    }
+}
+
+void MainDialog::ClearDetails() {
+    DetailsFrame->setEnabled(false);
+    for (QCheckBox* box : ChkCopy) {
+        box->setChecked(false);
+        box->setEnabled(false);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{FrmFind, BtnFind, TxtFind, SrchInLabel, CboSrchIn}) w->setEnabled(false);
+    CboSrchIn->setCurrentIndex(-1);
+    Notes->setEnabled(false);
+    for (DetailLabel* label : Label) label->clear();
+}
+
+// Every step is attempted; the last failure is reported once at the end and the window stays usable.
+void MainDialog::SetData() {
+    shell::SharedData& s = Shared();
+    int error = 0;
+    auto attempt = [&error](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            error = kUnexpectedError;
+        }
+    };
+    attempt([&] {
+        setEnabled(true);
+        SetStatusText(0, QString());
+        BtnNew->setEnabled(!s.InUse);
+    });
+    const int length = ListLength();
+    if (length <= 0) {
+        attempt([&] {
+            SetStatusText(1, QString());
+            {
+                const QSignalBlocker quiet(LstNames);
+                LstNames->setCurrentRow(-1);
+            }
+            LstNames->setEnabled(false);
+            BtnCopy->setEnabled(false);
+            BtnEdit->setEnabled(false);
+            if (s.Store->NoOfRecords < 1) {
+                if (!s.InUse) BtnNew->setFocus();
+            } else {
+                BtnFilter->setFocus();
+            }
+            BtnDelete->setEnabled(false);
+            if (s.Store->NoOfRecords == 0) BtnFilter->setEnabled(false);
+            ClearDetails();
+        });
+    } else {
+        attempt([&] {
+            LstNames->setEnabled(true);
+            // A position past the end (the list shrank) selects the last card instead.
+            s.CurrentIndex = std::clamp(s.CurrentIndex, 0, std::min(length, int(LstNames->count())) - 1);
+            if (LstNames->currentRow() == s.CurrentIndex) LstNames_Click();
+            else LstNames->setCurrentRow(s.CurrentIndex);
+        });
+        attempt([&] {
+            BtnCopy->setEnabled(true);
+            BtnEdit->setEnabled(!s.InUse);
+            BtnDelete->setEnabled(!s.InUse);
+            for (QWidget* w : std::initializer_list<QWidget*>{BtnFilter, DetailsFrame, FrmFind, BtnFind, TxtFind,
+                                                              SrchInLabel, CboSrchIn})
+                w->setEnabled(true);
+            if (CboSrchIn->currentIndex() < 0) CboSrchIn->setCurrentIndex(0);
+        });
+    }
+    attempt([&] { MarkViewAndFilter(); });
+    if (error != 0)
+        QMessageBox::information(this, QStringLiteral("Tessaly for Windows, Version 2.0"),
+                                 ErrorText(error, QStringLiteral("MainDialog.SetData")).replace(u'\r', u'\n'));
+}
+
+void MainDialog::MarkViewAndFilter() {
+    const store::CardStore& s = *Shared().Store;
+    TeslyMnu& m = *menus_;
+    SetStatusText(2, s.Show != 0 ? QStringLiteral("Company") : QStringLiteral("Name"));
+    m.MnuViewArray[0]->setChecked(s.Show == 0);
+    m.MnuViewArray[1]->setChecked(s.Show != 0);
+    SetStatusText(3, s.FilterOn ? QStringLiteral("Filter - ON") : QStringLiteral("Filter - OFF"));
+    m.MnuFilterArray[0]->setChecked(s.FilterOn);
+    m.MnuFilterArray[1]->setChecked(!s.FilterOn);
+}
+
+}  // namespace tessaly::mainwin

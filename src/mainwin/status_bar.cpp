@@ -1,0 +1,69 @@
+#include "status_bar.h"
+
+#include "shell/twips.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace tessaly::mainwin {
+
+using shell::ToPixels;
+using shell::ToTwips;
+
+StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("StatBar"));
+    setMouseTracking(true);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(ToPixels(30), ToPixels(30), ToPixels(30), ToPixels(30));
+    layout->setSpacing(ToPixels(30));
+    const int widths[kPanelCount] = {5800, 1000, 1000, 1000};
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setAttribute(Qt::WA_TransparentForMouseEvents);
+        panel->setTextFormat(Qt::PlainText);
+        panel->setMinimumWidth(i == 0 ? 0 : ToPixels(widths[i]));
+        if (i > 0) panel->setAlignment(Qt::AlignCenter);
+        layout->addWidget(panel, i == 0 ? 1 : 0);
+        panels_[i] = panel;
+    }
+    setFixedHeight(ToPixels(330));
+}
+
+QString StatusBar::text(int panel) const { return panels_[panel]->text(); }
+
+void StatusBar::setText(int panel, const QString& text) { panels_[panel]->setText(text); }
+
+int StatusBar::panelAt(QPoint pixels) const {
+    for (int i = 0; i < kPanelCount; ++i)
+        if (panels_[i]->geometry().contains(pixels)) return i;
+    return -1;
+}
+
+namespace {
+QPoint Twips(QPointF p) { return {ToTwips(qRound(p.x())), ToTwips(qRound(p.y()))}; }
+}  // namespace
+
+void StatusBar::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved(Twips(event->position()), panelAt(event->position().toPoint()));
+}
+
+void StatusBar::mousePressEvent(QMouseEvent* event) {
+    pressedPanel_ = panelAt(event->position().toPoint());
+    emit mousePressed(event->button(), Twips(event->position()), pressedPanel_);
+}
+
+void StatusBar::mouseReleaseEvent(QMouseEvent* event) {
+    const int panel = panelAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && panel >= 0 && panel == pressedPanel_) emit panelClicked(panel);
+    pressedPanel_ = -1;
+}
+
+void StatusBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int panel = panelAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && panel >= 0) emit panelDblClicked(panel);
+}
+
+}  // namespace tessaly::mainwin

@@ -1,0 +1,165 @@
+#include "tesly_mnu.h"
+
+#include "shell/card_file_guard.h"
+#include "shell/shared_data.h"
+#include "shell/word_link.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace tessaly::mainwin {
+
+namespace {
+
+const char* const kPending = "pending";
+
+QMenu* Menu(QObject* owner, const QString& name, const QString& caption) {
+    auto* menu = new QMenu(caption);
+    menu->setObjectName(name);
+    QObject::connect(owner, &QObject::destroyed, menu, &QObject::deleteLater);
+    return menu;
+}
+
+QAction* Entry(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QAction* Submenu(QMenu* parent, QMenu* child, const QString& name) {
+    QAction* action = parent->addMenu(child);
+    action->setObjectName(name);
+    return action;
+}
+
+QAction* Separator(QMenu* menu, const QString& name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(name);
+    return action;
+}
+
+QString Indexed(const char* array, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index); }
+
+}  // namespace
+
+TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_unique<shell::WordLink>()) {
+    setObjectName(QStringLiteral("TeslyMnu"));
+
+    MnuNameStyle = Menu(this, QStringLiteral("MnuNameStyle"), QStringLiteral("NameStyle"));
+    for (int k = 0; k < 4; ++k) MnuNameStyleArray[k] = Entry(MnuNameStyle, Indexed("MnuNameStyleArray", k), QString());
+    MnuNameStyleArray[4] = Separator(MnuNameStyle, Indexed("MnuNameStyleArray", 4));
+    MnuNameStyleArray[5] = Entry(MnuNameStyle, Indexed("MnuNameStyleArray", 5), QStringLiteral("Cancel"));
+
+    MnuLstNames = Menu(this, QStringLiteral("MnuLstNames"), QStringLiteral("LstNames"));
+    MnuCopy = Menu(this, QStringLiteral("MnuCopy"), QStringLiteral("Copy"));
+    MnuCopyArray = {Entry(MnuCopy, Indexed("MnuCopyArray", 0), QStringLiteral("Selected Details")),
+                    Entry(MnuCopy, Indexed("MnuCopyArray", 1), QStringLiteral("All Details")),
+                    Entry(MnuCopy, Indexed("MnuCopyArray", 2), QStringLiteral("Copy && Paste into WinWord"))};
+    Submenu(MnuLstNames, MnuCopy, QStringLiteral("MnuCopy"));
+    MnuFilter = Menu(this, QStringLiteral("MnuFilter"), QStringLiteral("Filter"));
+    MnuFilterArray = {Entry(MnuFilter, Indexed("MnuFilterArray", 0), QStringLiteral("Filter - ON")),
+                      Entry(MnuFilter, Indexed("MnuFilterArray", 1), QStringLiteral("Filter - OFF"))};
+    for (QAction* a : MnuFilterArray) a->setCheckable(true);
+    Submenu(MnuLstNames, MnuFilter, QStringLiteral("MnuFilter"));
+    MnuDial = Entry(MnuLstNames, QStringLiteral("MnuDial"), QStringLiteral("Dial"));
+    Separator(MnuLstNames, QStringLiteral("MnuSprator0"));
+    MnuEdit = Entry(MnuLstNames, QStringLiteral("MnuEdit"), QStringLiteral("Edit"));
+    MnuNew = Menu(this, QStringLiteral("MnuNew"), QStringLiteral("New"));
+    MnuNewArray = {Entry(MnuNew, Indexed("MnuNewArray", 0), QStringLiteral("Insert New Name")),
+                   Entry(MnuNew, Indexed("MnuNewArray", 1), QStringLiteral("Duplicate selected Name"))};
+    Submenu(MnuLstNames, MnuNew, QStringLiteral("MnuNew"));
+    MnuDelete = Menu(this, QStringLiteral("MnuDelete"), QStringLiteral("Delete"));
+    MnuDeleteArray = {Entry(MnuDelete, Indexed("MnuDeleteArray", 0), QStringLiteral("Delete selected Name")),
+                      Entry(MnuDelete, Indexed("MnuDeleteArray", 1), QStringLiteral("Delete with no confirmation !"))};
+    Submenu(MnuLstNames, MnuDelete, QStringLiteral("MnuDelete"));
+    Separator(MnuLstNames, QStringLiteral("MnuSprator1"));
+
+    MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("Exchange"));
+    MnuReports = Menu(this, QStringLiteral("MnuReports"), QStringLiteral("Reports"));
+    MnuReportsArray = {Entry(MnuReports, Indexed("MnuReports", 0), QStringLiteral("Create Labels in WinWord"))};
+    MnuImport = Menu(this, QStringLiteral("MnuImport"), QStringLiteral("Import"));
+    MnuImportArray = {Entry(MnuImport, Indexed("MnuImport", 0), QStringLiteral("Append to existing data")),
+                      Entry(MnuImport, Indexed("MnuImport", 1), QStringLiteral("Replace existing data"))};
+    MnuBackUp = Menu(this, QStringLiteral("MnuBackUp"), QStringLiteral("Back Up"));
+    MnuBackUpArray = {Entry(MnuBackUp, Indexed("MnuBackUp", 0), QStringLiteral("Create BackUp")),
+                      Entry(MnuBackUp, Indexed("MnuBackUp", 1), QStringLiteral("Restore from BackUp"))};
+    MnuExchangeArray = {Submenu(MnuExchange, MnuReports, Indexed("MnuExchangeArray", 0)),
+                        Submenu(MnuExchange, MnuImport, Indexed("MnuExchangeArray", 1)),
+                        Submenu(MnuExchange, MnuBackUp, Indexed("MnuExchangeArray", 2)),
+                        Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore Deleted Record"))};
+    MnuExchangeArray[0]->setEnabled(false);
+    Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
+    Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
+
+    MnuView = Menu(this, QStringLiteral("MnuView"), QStringLiteral("View"));
+    MnuViewArray = {Entry(MnuView, Indexed("MnuViewArray", 0), QStringLiteral("Name")),
+                    Entry(MnuView, Indexed("MnuViewArray", 1), QStringLiteral("Company"))};
+    for (QAction* a : MnuViewArray) a->setCheckable(true);
+    Submenu(MnuLstNames, MnuView, QStringLiteral("MnuView"));
+    Separator(MnuLstNames, QStringLiteral("MnuSprator3"));
+    MnuTipOfDay = Entry(MnuLstNames, QStringLiteral("MnuTipOfDay"), QStringLiteral("Tip of The Day"));
+    Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
+    MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
+
+    // Commands that come with the card dialogs, find, copy, filter, dialing,
+    // backup and import: their entries stay disabled until those exist.
+    for (QAction* a : {MnuCopyArray[0], MnuCopyArray[1], MnuCopyArray[2], MnuFilterArray[0], MnuDial, MnuEdit,
+                       MnuNewArray[0], MnuNewArray[1], MnuDeleteArray[0], MnuDeleteArray[1], MnuImportArray[0],
+                       MnuImportArray[1], MnuBackUpArray[0], MnuBackUpArray[1], MnuExchangeArray[3]}) {
+        a->setProperty(kPending, true);
+        a->setEnabled(false);
+    }
+    // The paste command waits for the word processor's answer.
+    MnuCopyArray[2]->setEnabled(false);
+
+    InUseTimer.setObjectName(QStringLiteral("InUseTimer"));
+    InUseTimer.setInterval(2000);
+    connect(&InUseTimer, &QTimer::timeout, this, &TeslyMnu::InUseTimer_Timer);
+    WinWordRunTimer.setObjectName(QStringLiteral("WinWordRunTimer"));
+    WinWordRunTimer.setInterval(10000);
+    connect(&WinWordRunTimer, &QTimer::timeout, this, &TeslyMnu::WinWordRunTimer_Timer);
+    WinWordRunTimer.start();
+}
+
+TeslyMnu::~TeslyMnu() = default;
+
+void TeslyMnu::SetAvailable(QAction* action, bool enabled) {
+    action->setEnabled(enabled && !action->property(kPending).toBool());
+}
+
+void TeslyMnu::SetEditState(bool inUse) {
+    SetAvailable(MnuEdit, !inUse);
+    MnuNew->menuAction()->setEnabled(!inUse);
+    MnuDelete->menuAction()->setEnabled(!inUse);
+    MnuExchangeArray[1]->setEnabled(!inUse);
+    SetAvailable(MnuBackUpArray[1], !inUse);
+}
+
+void TeslyMnu::SetRestoreDeleted(bool deletedCardsExist, bool inUse) {
+    SetAvailable(MnuExchangeArray[3], deletedCardsExist && !inUse);
+}
+
+void TeslyMnu::AddExchangeCancel() {
+    exchangeSeparator_ = Separator(MnuExchange, Indexed("MnuExchangeArray", 4));
+    exchangeCancel_ = Entry(MnuExchange, Indexed("MnuExchangeArray", 5), QStringLiteral("Cancel"));
+}
+
+void TeslyMnu::RemoveExchangeCancel() {
+    delete exchangeSeparator_;
+    delete exchangeCancel_;
+    exchangeSeparator_ = exchangeCancel_ = nullptr;
+}
+
+void TeslyMnu::SetWordLink(std::unique_ptr<shell::WordLink> link) { wordLink_ = std::move(link); }
+
+void TeslyMnu::InUseTimer_Timer() {
+    shell::SharedData& s = shell::Shared();
+    if (s.DataFile.isEmpty()) return;
+    const bool was = s.InUse;
+    s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
+    if (s.InUse != was) emit inUseChanged();
+}
+
+void TeslyMnu::WinWordRunTimer_Timer() { SetAvailable(MnuCopyArray[2], wordLink_->ProbeWord()); }
+
+}  // namespace tessaly::mainwin

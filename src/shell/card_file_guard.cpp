@@ -1,0 +1,56 @@
+#include "card_file_guard.h"
+
+#include "preferences.h"
+#include "profile/profile_access.h"
+#include "store/card_layout.h"
+#include "store/card_store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <limits>
+
+namespace tessaly::shell {
+
+using store::header::NoOfUses;
+using store::header::Section;
+
+namespace {
+std::int16_t UseCount(profile::ProfileAccess& profile, const QString& dataFile) {
+    return store::Count16(profile.read(dataFile, Section, NoOfUses));
+}
+}  // namespace
+
+void RegisterUse(profile::ProfileAccess& profile, const QString& dataFile) {
+    profile::ProfileOperation op(profile);
+    const int n = std::max<int>(0, UseCount(profile, dataFile));
+    profile.write(dataFile, Section, NoOfUses, QString::number(std::min<int>(n + 1, std::numeric_limits<std::int16_t>::max())));
+}
+
+bool CheckInUse(profile::ProfileAccess& profile, const QString& dataFile) {
+    profile::ProfileOperation op(profile);
+    return UseCount(profile, dataFile) >= 2;
+}
+
+void CountOff(profile::ProfileAccess& profile, const QString& dataFile) {
+    profile::ProfileOperation op(profile);
+    const int n = UseCount(profile, dataFile);
+    profile.write(dataFile, Section, NoOfUses, QString::number(std::max<int>(n - 1, std::numeric_limits<std::int16_t>::min())));
+}
+
+void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile) {
+    profile.write(dataFile, Section, NoOfUses, QStringLiteral("1"));
+}
+
+QString CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir) {
+    if (!QDir().mkpath(newDataDir) || !QDir().mkpath(QFileInfo(preferencesFile).absolutePath())) return QString();
+    try {
+        profile.write(preferencesFile, prefs::DataFilesSection, prefs::TeslyDataPath, newDataDir);
+        store::WriteEmptyHeader(profile, newDataDir + store::kHeaderFileName);
+    } catch (const profile::WriteError&) {
+        return QString();
+    }
+    return newDataDir;
+}
+
+}  // namespace tessaly::shell

@@ -1,0 +1,25 @@
+#pragma once
+#include <QString>
+
+namespace tessaly::profile {
+class ProfileAccess;
+}
+
+namespace tessaly::shell {
+
+// The use count "NoOfUses" in the card file's header, shared with the sibling
+// program: each adds 1 when it opens the file and takes 1 off when it closes it.
+void RegisterUse(profile::ProfileAccess& profile, const QString& dataFile);
+// True when somebody else has the file open too (a count of 2 or more).
+bool CheckInUse(profile::ProfileAccess& profile, const QString& dataFile);
+// Counting off at the end of the program; a count of 0 becomes -1, which the next start treats as 0.
+void CountOff(profile::ProfileAccess& profile, const QString& dataFile);
+// The user is sure that nobody else uses the file: this program is its only user.
+void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile);
+
+// Makes the folder for a new card file, names it in the preferences and writes
+// an empty header. Returns the new data folder, or an empty text when the
+// folder cannot be made or the header cannot be written.
+QString CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir);
+
+}  // namespace tessaly::shell

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tessaly::shell {
+
+// Finds the card file the preferences name and checks that it is ours. When
+// it is missing or foreign, offers to create an empty one in the user's data
+// folder. True with DataDir, DataFile, the store and its NoOfRecords set;
+// false when the user declined (or the new file could not be made) and the
+// program must end.
+bool OpenDataFile();
+
+}  // namespace tessaly::shell

@@ -1,0 +1,47 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace tessaly::profile {
+class ProfileAccess;
+}
+
+namespace tessaly::shell {
+
+namespace prefs {
+inline const QString Section = QStringLiteral("TS32");
+inline const QString DataFilesSection = QStringLiteral("Data Files");
+inline const QString TeslyDataPath = QStringLiteral("TeslyDataPath");
+inline const QString Version = QStringLiteral("Version");
+inline const QString Tips = QStringLiteral("Tips");
+inline const QString CurrentVersion = QStringLiteral("2.0");
+}  // namespace prefs
+
+inline constexpr int kCopyFlagCount = 8;
+
+// The preferences read at start-up, under the names of their keys.
+struct Preferences {
+    QString AppVersion;
+    std::uint8_t NameField = 0;  // 0..3; other values show as 0
+    std::uint8_t Show = 0;       // 0 names, otherwise companies
+    bool UsePrefix = false;
+    std::uint8_t PrefixSprt = 0;
+    QString Phone1Prefix, Phone2Prefix, FaxPrefix, EMailPrefix;
+    std::array<QString, kCopyFlagCount> CopyKeys{};
+    std::array<std::int16_t, kCopyFlagCount> CopyFlags{};
+};
+
+// Reads ostrel.ini; writes "Version" = "2.0" when the stored version is below 2.0.
+Preferences LoadPreferences(profile::ProfileAccess& profile, const QString& file);
+
+// Whether the tip of the day opens at start-up: only "0" (blanks around, any case) says no.
+bool TipsWanted(profile::ProfileAccess& profile, const QString& file);
+// The state of the tip window's check box: the number stored in "Tips" (1 checked, 0 not).
+bool TipsChecked(profile::ProfileAccess& profile, const QString& file);
+void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked);
+
+// The leading decimal number of a version text ("3.1beta" → 3.1, "" → 0).
+double VersionNumber(const QString& text);
+
+}  // namespace tessaly::shell

@@ -1,0 +1,67 @@
+#pragma once
+#include "store/store_hooks.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class CLumetCtrl;
+
+namespace tessaly::shell {
+
+// The percent gauge of lumet32, driven through its automation interface only.
+void SetGaugePercent(CLumetCtrl* gauge, int percent);
+
+// The splash window of start-up: picture, product name, version, status label and gauge.
+class Welcome : public QWidget {
+    Q_OBJECT
+public:
+    explicit Welcome(QWidget* parent = nullptr);
+    QLabel* Lbl;
+    CLumetCtrl* Lumet;
+};
+
+// The progress window with the gauge that long operations show over the main window.
+class Percent : public QWidget {
+    Q_OBJECT
+public:
+    explicit Percent(QWidget* parent = nullptr);
+    QLabel* LblLumet;
+    CLumetCtrl* Lumet;
+};
+
+// The wait window with two lines of text.
+class PleaseWait : public QWidget {
+    Q_OBJECT
+public:
+    explicit PleaseWait(QWidget* parent = nullptr);
+    QLabel* Lbl1;
+    QLabel* Lbl2;
+};
+
+// The progress windows are made on first use and hidden, not destroyed, after use.
+Percent& PercentWindow();
+PleaseWait& PleaseWaitWindow();
+// Open them over the main window, with their texts and gauge reset; the main window is disabled.
+void ShowProgressWindow();
+void ShowPleaseWait();
+
+// What the store's long operations report, shown in the windows: the splash
+// window while it is up, the percent window, and the main window's status bar.
+class WindowProgress : public store::ProgressSink {
+public:
+    using StatusWriter = std::function<void(int panel, const QString& text)>;
+    WindowProgress(Welcome* welcome, StatusWriter status) : welcome_(welcome), status_(std::move(status)) {}
+    void statusText(int panel, const QString& text) override;
+    void percentText(const QString& text) override;
+    void welcomeText(const QString& text) override;
+    void gauge(int percent) override;
+    void pumpEvents() override;
+
+private:
+    QPointer<Welcome> welcome_;
+    StatusWriter status_;
+};
+
+}  // namespace tessaly::shell

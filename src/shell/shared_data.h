@@ -1,0 +1,51 @@
+#pragma once
+#include "preferences.h"
+#include "profile/cached_profile.h"
+#include "store/card_layout.h"
+#include "store/card_store.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace tessaly::shell {
+
+// The program-wide state that the windows share. The card store owns the
+// lists, NoOfRecords, FilterOn and the live view (Show); the preferences hold
+// what was read at start-up.
+struct SharedData {
+    profile::CachedProfile Profile;
+    QString PreferencesFile;  // ostrel.ini
+    Preferences Prefs;
+    QString DataDir;   // ends in '/'
+    QString DataFile;  // DataDir + "tesly.dat"
+    std::unique_ptr<store::CardStore> Store;
+
+    bool InUse = false;
+    std::int16_t DialogResult = 1;
+    int CurrentIndex = 0;
+    QString CurrentRecNo;
+    store::CardFieldList CardFields{};
+
+    QColor TextColor{0x00, 0x00, 0x00};
+    QColor HoverColor{0x00, 0x00, 0xC0};
+    QColor FoundColor{0xFF, 0x00, 0x00};
+
+    // The main window, over which dialogs and message windows are placed,
+    // and its status bar's text panels (0 to 3).
+    QPointer<QWidget> MainWindow;
+    std::function<void(int panel, const QString& text)> StatusText;
+
+    // Opens the card store on DataDir.
+    void OpenStore();
+};
+
+SharedData& Shared();
+// A fresh state (tests start each case with one).
+void ResetShared();
+
+}  // namespace tessaly::shell

@@ -1,0 +1,95 @@
+#pragma once
+#include "app/startup.h"
+#include "mainwin/detail_label.h"
+#include "mainwin/main_dialog.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/shared_data.h"
+#include "shell/tip_of_day.h"
+#include "store/app_paths.h"
+#include "store/card_store.h"
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+
+// A user's home of their own for each test: the preferences and data folders
+// point into a temporary folder, and modal windows are answered by the test.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shell::ResetShared();
+        qputenv("XDG_CONFIG_HOME", home.path(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", home.path(QStringLiteral("data")).toUtf8());
+        previousDir = QDir::currentPath();
+        QDir::setCurrent(home.path());
+        QDir().mkpath(cardsDir());
+    }
+    void TearDown() override {
+        shell::SetModalAnswerer({});
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<shell::TipOfDay*>(w) || w == app::TheMainDialog()) delete w;
+        QDir::setCurrent(previousDir);
+        shell::ResetShared();
+    }
+
+    QString prefsFile() const { return home.path(QStringLiteral("config/Tessaly/ostrel.ini")); }
+    QString cardsDir() const { return home.path(QStringLiteral("cards/")); }
+    QString cardFile() const { return cardsDir() + QStringLiteral("tesly.dat"); }
+    // Preferences that name the card folder and keep the tip closed, plus lines of the test's own.
+    void preferences(const QByteArray& ts32Lines = QByteArray()) {
+        QDir().mkpath(home.path(QStringLiteral("config/Tessaly")));
+        home.put(QStringLiteral("config/Tessaly/ostrel.ini"),
+                 "[Data Files]\nTeslyDataPath=" + cardsDir().toUtf8() + "\n[TS32]\nTips=0\n" + ts32Lines);
+    }
+    // A card file with cards named by (first, last, company), through the store as the program adds them.
+    void cards(const QList<std::array<QString, 3>>& list) {
+        profile::CachedProfile p;
+        store::CardStore s(p, cardsDir());
+        store::WriteEmptyHeader(p, s.DataFile());
+        profile::ProfileBulk bulk(p);  // one write per file, not one per key
+        for (const auto& c : list) {
+            store::CardFieldList f;
+            f[store::Sal] = QStringLiteral("Mr.");
+            f[store::FirstName] = c[0];
+            f[store::LastName] = c[1];
+            f[store::Company] = c[2];
+            s.AddCard(f);
+        }
+        bulk.finish();
+    }
+    QString header(const QString& key) {
+        profile::CachedProfile p;
+        return p.read(cardFile(), QStringLiteral("General Info"), key);
+    }
+    void setHeader(const QString& key, const QString& value) {
+        profile::CachedProfile p;
+        p.write(cardFile(), QStringLiteral("General Info"), key, value);
+    }
+    // Answers every message window with its first or second button; other modal windows are left to 'other'.
+    void answerMessages(bool first, std::function<void(QDialog&)> other = {}) {
+        shell::SetModalAnswerer([this, first, other](QDialog& window) {
+            if (auto* box = qobject_cast<shell::MessageWindow*>(&window)) {
+                asked << box->windowTitle();
+                QTest::mouseClick(first ? box->BtnOK : box->BtnCancel, Qt::LeftButton);
+            } else if (other) {
+                other(window);
+            }
+        });
+    }
+    mainwin::MainDialog& main() { return *app::TheMainDialog(); }
+    store::CardStore& cardStore() { return *shell::Shared().Store; }
+
+    TempFolder home;
+    QString previousDir;
+    QStringList asked;  // titles of the message windows answered
+};
