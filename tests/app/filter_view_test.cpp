@@ -1,0 +1,115 @@
+#include "app_fixture.h"
+
+#include <QAction>
+
+namespace {
+
+// The main window with a filtered list, as the filter leaves it: here the cards whose last name is even.
+class FilterViewTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        QList<std::array<QString, 3>> list;
+        for (int i = 0; i < 14; ++i)
+            list.append({QStringLiteral("P"), QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0')),
+                         QStringLiteral("C%1").arg(13 - i, 2, 10, QLatin1Char('0'))});
+        preferences();
+        cards(list);
+        ASSERT_TRUE(app::Main());
+    }
+    void TearDown() override {
+        shell::SetPopupAnswerer({});
+        AppTest::TearDown();
+    }
+    void filterTo(const std::function<bool(int rec)>& keep) {
+        store::CardStore& s = cardStore();
+        s.FilteredNames.clear(), s.FilteredByName.clear(), s.FilteredCompanies.clear(), s.FilteredByCompany.clear();
+        for (int i = 0; i < s.NoOfRecords; ++i) {
+            if (keep(s.AllByName[i].toInt())) s.FilteredNames << s.AllNames[i], s.FilteredByName << s.AllByName[i];
+            if (keep(s.AllByCompany[i].toInt()))
+                s.FilteredCompanies << s.AllCompanies[i], s.FilteredByCompany << s.AllByCompany[i];
+        }
+        s.FilteredCount = static_cast<std::int16_t>(s.FilteredByName.size());
+        s.FilterOn = true;
+        s.FillList();
+        shell::Shared().CurrentIndex = 0;
+        main().SetData();
+    }
+    QString panel(int i) { return main().StatBar->text(i); }
+    QPoint panelCentre(int i) { return main().StatBar->panel(i)->geometry().center(); }
+};
+
+TEST_F(FilterViewTest, aFilteredListCountsItsOwnCardsAndTheViewSwitchKeepsTheFilter) {
+    filterTo([](int rec) { return rec % 2 == 0; });
+    EXPECT_EQ(main().LstNames->count(), 7);
+    EXPECT_EQ(panel(1), " 1/ 7");
+    EXPECT_EQ(panel(3), "Filter - ON");
+    EXPECT_TRUE(main().Menus().MnuFilterArray[0]->isChecked());
+    main().LstNames->setCurrentRow(2);  // L04
+    ASSERT_EQ(shell::Shared().CurrentRecNo, "4");
+
+    QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, panelCentre(2));
+    EXPECT_EQ(panel(2), "Company");
+    EXPECT_EQ(panel(3), "Filter - ON");
+    EXPECT_EQ(main().LstNames->count(), 7);
+    EXPECT_EQ(main().LstNames->item(0)->text(), "( C01 )");  // card 12
+    EXPECT_EQ(shell::Shared().CurrentRecNo, "4");
+    EXPECT_EQ(main().LstNames->currentRow(), 4);
+}
+
+TEST_F(FilterViewTest, turningTheFilterOffKeepsTheCardOrElseThePosition) {
+    filterTo([](int rec) { return rec % 2 == 0; });
+    main().LstNames->setCurrentRow(3);  // L06
+    QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, panelCentre(3));
+    EXPECT_EQ(panel(3), "Filter - OFF");
+    EXPECT_EQ(main().LstNames->count(), 14);
+    EXPECT_EQ(shell::Shared().CurrentRecNo, "6");
+    EXPECT_EQ(main().LstNames->currentRow(), 6);
+
+    // A card that the whole list does not hold: the position stays.
+    filterTo([](int rec) { return rec % 2 == 0; });
+    main().LstNames->setCurrentRow(3);
+    shell::Shared().CurrentRecNo = QStringLiteral("99");
+    QTest::mousePress(main().BtnFilter, Qt::LeftButton, Qt::ShiftModifier);  // Shift-press turns it off too
+    EXPECT_EQ(panel(3), "Filter - OFF");
+    EXPECT_EQ(main().LstNames->currentRow(), 3);
+}
+
+TEST_F(FilterViewTest, aFilterThatFoundNothingLeavesOnlyTheFilterButton) {
+    filterTo([](int) { return false; });
+    EXPECT_FALSE(main().LstNames->isEnabled());
+    EXPECT_TRUE(main().BtnFilter->isEnabled());
+    EXPECT_EQ(main().focusWidget(), main().BtnFilter);
+    EXPECT_EQ(panel(1), "");
+    EXPECT_EQ(panel(3), "Filter - ON");
+}
+
+TEST_F(FilterViewTest, theStatusBarOpensTheViewAndFilterMenusOnlyOverTheirPanels) {
+    QStringList opened;
+    shell::SetPopupAnswerer([&](QMenu& menu) { opened << menu.objectName(); });
+    QTest::mousePress(main().StatBar, Qt::RightButton, {}, panelCentre(1));
+    EXPECT_TRUE(opened.isEmpty());
+    QTest::mousePress(main().StatBar, Qt::RightButton, {}, panelCentre(2));
+    QTest::mousePress(main().StatBar, Qt::RightButton, {}, panelCentre(3));
+    EXPECT_EQ(opened, (QStringList{"MnuView", "MnuFilter"}));
+    EXPECT_TRUE(main().Menus().MnuViewArray[0]->isChecked());
+    EXPECT_FALSE(main().Menus().MnuViewArray[1]->isChecked());
+
+    // Choosing "Company" from it switches the view.
+    shell::SetPopupAnswerer([&](QMenu& menu) {
+        if (&menu == main().Menus().MnuView) main().Menus().MnuViewArray[1]->trigger();
+    });
+    QTest::mousePress(main().StatBar, Qt::RightButton, {}, panelCentre(2));
+    EXPECT_EQ(panel(2), "Company");
+    EXPECT_TRUE(main().Menus().MnuViewArray[1]->isChecked());
+}
+
+TEST_F(FilterViewTest, aRightPressOnNewOpensItsMenuOnlyWhenThereAreCards) {
+    QStringList opened;
+    shell::SetPopupAnswerer([&](QMenu& menu) { opened << menu.objectName(); });
+    QTest::mousePress(main().BtnNew, Qt::RightButton);
+    QTest::mousePress(main().BtnDial, Qt::RightButton);
+    EXPECT_EQ(opened, QStringList{"MnuNew"});
+}
+
+}  // namespace
