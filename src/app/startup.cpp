@@ -81,7 +81,9 @@ bool Main() {
     main->setAttribute(Qt::WA_DeleteOnClose);
     MainSlot() = main;
     s.MainWindow = main;
-    s.StatusText = [main](int panel, const QString& text) { main->SetStatusText(panel, text); };
+    s.StatusText = [window = QPointer<mainwin::MainDialog>(main)](int panel, const QString& text) {
+        if (window) window->SetStatusText(panel, text);
+    };
     shell::CentreOnScreen(main);
     main->Menus().InUseTimer.stop();
 
@@ -106,10 +108,8 @@ bool Main() {
     }
     welcome->Lbl->setText(QStringLiteral("Loading Names..."));
 
-    static shell::WindowProgress* progress = nullptr;
-    delete progress;
-    progress = new shell::WindowProgress(welcome, s.StatusText);
-    s.Store->SetProgress(progress);
+    s.Progress = std::make_unique<shell::WindowProgress>(welcome, s.StatusText);
+    s.Store->SetProgress(s.Progress.get());
     s.Store->SetListBox(&main->ListBox());
     s.Store->Show = s.Prefs.Show;
     if (s.Store->NoOfRecords > 0) LoadCards(welcome->Lumet);

@@ -24,6 +24,8 @@ struct SharedData {
     QString DataDir;   // ends in '/'
     QString DataFile;  // DataDir + "tesly.dat"
     std::unique_ptr<store::CardStore> Store;
+    // Where the store's long operations report (the windows' progress sink).
+    std::unique_ptr<store::ProgressSink> Progress;
 
     bool InUse = false;
     std::int16_t DialogResult = 1;
