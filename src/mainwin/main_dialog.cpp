@@ -59,6 +59,7 @@ void MainDialog::ConnectEvents() {
     connect(StatBar, &StatusBar::panelDblClicked, this, &MainDialog::StatBar_PanelDblClick);
     connect(BtnAbout, &QPushButton::clicked, this, &MainDialog::OpenAbout);
     connect(BtnExit, &QPushButton::clicked, this, &MainDialog::ExitApplication);
+    connect(BtnExchange, &QPushButton::clicked, this, &MainDialog::BtnExchange_Click);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
@@ -165,6 +166,19 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
         m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
         shell::RunPopup(*m.MnuExchange, globalPos);
     }
+}
+
+// The Exchange menu right under the button, right-aligned with it, with a way
+// out; the use count is not rechecked while it is up.
+void MainDialog::BtnExchange_Click() {
+    TeslyMnu& m = *menus_;
+    m.InUseTimer.stop();
+    m.AddExchangeCancel();
+    m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
+    shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
+    m.RemoveExchangeCancel();
+    m.InUseTimer.start();
 }
 
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {

@@ -80,6 +80,7 @@ private:
     void StatBar_MouseDown(Qt::MouseButton button, QPoint twips, int panel);
     void StatBar_PanelDblClick(int panel);
     void ButtonRightPress(QPushButton* button, QPoint globalPos);
+    void BtnExchange_Click();
     void ShowHint(QObject* control);
     void ShowNameStyleMenu(QPoint globalPos);
     void ShowDetails();

@@ -112,4 +112,18 @@ TEST_F(FilterViewTest, aRightPressOnNewOpensItsMenuOnlyWhenThereAreCards) {
     EXPECT_EQ(opened, QStringList{"MnuNew"});
 }
 
+TEST_F(FilterViewTest, theExchangeButtonAddsAWayOutToItsMenuWhileItIsUp) {
+    QStringList entries;
+    bool timerPaused = false;
+    shell::SetPopupAnswerer([&](QMenu& menu) {
+        for (QAction* a : menu.actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        timerPaused = !main().Menus().InUseTimer.isActive();
+    });
+    QTest::mouseClick(main().BtnExchange, Qt::LeftButton);
+    EXPECT_EQ(entries, (QStringList{"Reports", "Import", "Back Up", "Restore Deleted Record", "-", "Cancel"}));
+    EXPECT_TRUE(timerPaused);
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
+    EXPECT_EQ(main().Menus().MnuExchange->actions().size(), 4);
+}
+
 }  // namespace
