@@ -1,0 +1,68 @@
+#include "dialog_openers.h"
+#include "edit_dialog.h"
+#include "new_dialog.h"
+
+#include "shell/placement.h"
+#include "shell/shared_data.h"
+
+#include <QPushButton>
+
+namespace tessaly::dialogs {
+
+using shell::Shared;
+
+namespace {
+
+// The list the main window shows has a card selected (a filter may show none).
+bool HasSelectedCard() {
+    const store::CardStore* s = Shared().Store.get();
+    return s && (s->FilterOn ? s->FilteredCount : s->NoOfRecords) > 0 && !Shared().CurrentRecNo.isEmpty();
+}
+
+// The dialog of this kind that is open, or a new one.
+template <class Dialog>
+Dialog& Prepared() {
+    if (Shared().StatusText) Shared().StatusText(0, QString());
+    Dialog* dialog = Dialog::Current();
+    return dialog ? *dialog : *new Dialog;
+}
+
+void ShowBesideMain(CardForm& dialog) {
+    dialog.BtnOK->setEnabled(!Shared().InUse);
+    QWidget* main = Shared().MainWindow;
+    if (main) shell::PlaceTopRight(&dialog, main);
+    dialog.show();
+    dialog.TxtBox[0]->setFocus();
+    if (main) main->setEnabled(false);
+}
+
+}  // namespace
+
+void OpenNewDialog() {
+    NewDialog& dialog = Prepared<NewDialog>();
+    dialog.setWindowTitle(QStringLiteral("New Name"));
+    dialog.ShowPlaceholders();
+    ShowBesideMain(dialog);
+}
+
+void OpenDuplicateDialog() {
+    if (!HasSelectedCard()) return;
+    NewDialog& dialog = Prepared<NewDialog>();
+    dialog.SetBoxTexts(Shared().CardFields);
+    dialog.setWindowTitle(QStringLiteral("New Name - Duplicate"));
+    ShowBesideMain(dialog);
+}
+
+void OpenEditDialog() {
+    if (!HasSelectedCard()) return;
+    EditDialog& dialog = Prepared<EditDialog>();
+    dialog.SetBoxTexts(Shared().CardFields);
+    ShowBesideMain(dialog);
+}
+
+void SetCardDialogsEditState(bool inUse) {
+    if (NewDialog* dialog = NewDialog::Current()) dialog->BtnOK->setEnabled(!inUse);
+    if (EditDialog* dialog = EditDialog::Current()) dialog->BtnOK->setEnabled(!inUse);
+}
+
+}  // namespace tessaly::dialogs

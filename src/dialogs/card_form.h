@@ -1,0 +1,51 @@
+#pragma once
+#include "store/card_layout.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QGroupBox;
+class QPushButton;
+
+namespace tessaly::dialogs {
+
+// What the New and Edit dialogs share: the sixteen boxes of a card in one
+// frame, OK and Cancel, and the way a change hands over to the wait window.
+// Shown not modal over the disabled main window; closing it empties the first
+// status panel, enables the main window and deletes the dialog.
+class CardForm : public QDialog {
+    Q_OBJECT
+public:
+    QGroupBox* Frame1;
+    // Boxes 0 to 14 are one-line QLineEdits; the notes box 15 is a QPlainTextEdit.
+    std::array<QWidget*, store::kFieldCount> TxtBox{};
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+    QString BoxText(int index) const;
+    void SetBoxText(int index, const QString& text);
+    store::CardFieldList BoxTexts() const;
+    void SetBoxTexts(const store::CardFieldList& texts);
+
+protected:
+    CardForm(const QString& name, const QString& caption);
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void done(int result) override;
+
+    // Name and company all empty: the user is told and the dialog stays as it is.
+    bool RefusedAsEmpty(const store::CardFieldList& typed);
+    // Runs a change of the card file behind the wait window, then closes the
+    // dialog. False when the disk refused a write (already reported).
+    bool RunBehindWaitWindow(const QString& waitText, const std::function<void()>& change,
+                             const QString& consequence);
+
+private:
+    void BuildRows();
+    void Unloaded();
+    virtual void BtnOK_Click() = 0;
+};
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,64 @@
+#include "new_dialog.h"
+
+#include "change_guard.h"
+
+#include "shell/shared_data.h"
+
+#include <QPointer>
+
+namespace tessaly::dialogs {
+
+using shell::Shared;
+
+namespace {
+
+QPointer<NewDialog>& Slot() {
+    static QPointer<NewDialog> current;
+    return current;
+}
+
+struct Placeholder {
+    int index;
+    const char* text;
+};
+// The salutation's "Mr." is a real default, not a placeholder: it is stored unless the card has no name.
+constexpr Placeholder kPlaceholders[] = {
+    {store::FirstName, "First Name"}, {store::LastName, "Last Name"}, {store::Address5, "ZIP/Postal code"},
+    {store::Address6, "Country"}};
+
+// The texts to store: placeholders the user left alone (exact case) count as empty.
+store::CardFieldList WithoutPlaceholders(store::CardFieldList typed) {
+    for (const Placeholder& p : kPlaceholders)
+        if (typed[p.index] == QLatin1String(p.text)) typed[p.index].clear();
+    return typed;
+}
+
+}  // namespace
+
+NewDialog::NewDialog() : CardForm(QStringLiteral("NewDialog"), QStringLiteral("New Name")) { Slot() = this; }
+
+NewDialog* NewDialog::Current() { return Slot(); }
+
+void NewDialog::ShowPlaceholders() {
+    SetBoxTexts({});
+    SetBoxText(store::Sal, QStringLiteral("Mr."));
+    for (const Placeholder& p : kPlaceholders) SetBoxText(p.index, QLatin1String(p.text));
+}
+
+void NewDialog::BtnOK_Click() {
+    PauseInUseTimer();
+    // Worked on a copy, so a refused card leaves the boxes exactly as they were.
+    const store::CardFieldList fields = WithoutPlaceholders(BoxTexts());
+    if (RefusedAsEmpty(fields)) {
+        ResumeInUseTimer();
+        return;
+    }
+    QString n;
+    const bool added = RunBehindWaitWindow(
+        QStringLiteral("Please wait while inserting new record"), [&] { n = Shared().Store->AddCard(fields); },
+        QStringLiteral("The new card was not saved completely."));
+    if (added) Shared().CurrentIndex = std::max(Shared().Store->ListPosition(n), 0);
+    if (Shared().RefreshMain) Shared().RefreshMain();
+}
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,91 @@
+#pragma once
+#include "../app/app_fixture.h"
+
+#include "dialogs/dialog_openers.h"
+#include "dialogs/edit_dialog.h"
+#include "dialogs/new_dialog.h"
+#include "shell/progress_windows.h"
+#include "store/card_check.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+using dialogs::CardForm;
+using dialogs::EditDialog;
+using dialogs::NewDialog;
+
+// The program started on a card file of the test's own, with the card dialogs
+// opened as the main window's commands open them.
+class CardDialogTest : public AppTest {
+protected:
+    void TearDown() override {
+        delete NewDialog::Current();
+        delete EditDialog::Current();
+        AppTest::TearDown();
+    }
+    void start(const QList<std::array<QString, 3>>& list) {
+        preferences();
+        cards(list);
+        ASSERT_TRUE(app::Main());
+    }
+    NewDialog& openNew() {
+        dialogs::OpenNewDialog();
+        return *NewDialog::Current();
+    }
+    EditDialog& openEdit() {
+        dialogs::OpenEditDialog();
+        return *EditDialog::Current();
+    }
+    void ok(CardForm& dialog) { QTest::mouseClick(dialog.BtnOK, Qt::LeftButton); }
+    // Lets closed dialogs go, as the event loop would.
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    // The card file as a fresh program reads it.
+    store::CardFieldList stored(const QString& n) {
+        profile::CachedProfile p;
+        return store::CardStore(p, cardsDir()).ReadCard(n);
+    }
+    QStringList faults() {
+        profile::CachedProfile p;
+        store::CardStore s(p, cardsDir());
+        s.LoadLists();
+        return store::CheckCardFile(s);
+    }
+    QStringList listTexts() {
+        QStringList texts;
+        for (int i = 0; i < main().LstNames->count(); ++i) texts << main().LstNames->item(i)->text();
+        return texts;
+    }
+    QString selectedText() { return main().LstNames->currentItem()->text(); }
+    QByteArray cardFiles() {
+        QByteArray all;
+        for (const QString& f : QDir(cardsDir()).entryList(QDir::Files, QDir::Name))
+            all += f.toUtf8() + '\n' + home.bytes(QStringLiteral("cards/") + f);
+        return all;
+    }
+    // The dialog is gone and the main window takes input again with an empty first panel.
+    void expectUnloaded() {
+        settle();
+        EXPECT_EQ(NewDialog::Current(), nullptr);
+        EXPECT_EQ(EditDialog::Current(), nullptr);
+        EXPECT_TRUE(main().isEnabled());
+        EXPECT_EQ(main().StatBar->text(0), "");
+        EXPECT_FALSE(shell::PleaseWaitWindow().isVisible());
+    }
+    // A card file with every field of one card filled, notes on several lines.
+    static store::CardFieldList fullCard() {
+        store::CardFieldList f;
+        for (int i = 0; i < store::kFieldCount; ++i) f[i] = QStringLiteral("%1 value").arg(store::FieldKeys[i]);
+        f[store::Notes] = QStringLiteral("first line\nsecond line\n\n  indented");
+        return f;
+    }
+    void startWith(const QList<store::CardFieldList>& list) {
+        preferences();
+        profile::CachedProfile p;
+        store::CardStore s(p, cardsDir());
+        store::WriteEmptyHeader(p, s.DataFile());
+        for (const auto& card : list) s.AddCard(card);
+        ASSERT_TRUE(app::Main());
+    }
+};

@@ -1,0 +1,168 @@
+#include "card_dialog_fixture.h"
+
+#include <QProcess>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using EditDialogTest = CardDialogTest;
+
+// Makes a folder refuse new files, for root too (which ignores permissions).
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path) : path_(path) {
+        chmod(QFile::encodeName(path_).constData(), 0555);
+        if (geteuid() == 0) immutable_ = QProcess::execute("chattr", {"+i", path_}) == 0;
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_) QProcess::execute("chattr", {"-i", path_});
+        chmod(QFile::encodeName(path_).constData(), 0755);
+    }
+    bool refusesWrites() const { return immutable_ || geteuid() != 0; }
+
+private:
+    QString path_;
+    bool immutable_ = false;
+};
+
+TEST_F(EditDialogTest, editingTheTitleRewritesTheCardInPlace) {
+    start({{"Ann", "Able", ""}, {"Bob", "Baker", "Acme"}, {"Cy", "Cole", ""}});
+    main().LstNames->setCurrentRow(1);
+    const QStringList list = listTexts();
+    EditDialog& d = openEdit();
+    EXPECT_EQ(d.windowTitle(), "Edit Name");
+    EXPECT_EQ(d.BoxTexts(), shell::Shared().CardFields);
+    EXPECT_EQ(d.BoxText(store::Company), "Acme");
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    EXPECT_EQ(main().StatBar->text(0), "Edit Name");
+
+    d.SetBoxText(store::Title, "Manager");
+    d.SetBoxText(store::Address2, "High Street 1");
+    ok(d);
+    EXPECT_EQ(stored("1")[store::Title], "Manager");
+    EXPECT_EQ(stored("1")[store::Address2], "High Street 1");
+    EXPECT_EQ(shell::Shared().CurrentRecNo, "1");
+    EXPECT_EQ(main().LstNames->currentRow(), 1);
+    EXPECT_EQ(listTexts(), list);
+    EXPECT_EQ(main().Label[1]->text(), "Manager");  // the details show the card as stored
+    EXPECT_EQ(shell::PleaseWaitWindow().Lbl1->text(), "Please wait while setting record");
+    EXPECT_EQ(header("TotalNoOfRecords"), "3");
+    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+    expectUnloaded();
+    EXPECT_EQ(faults(), QStringList());
+}
+
+TEST_F(EditDialogTest, editingTheLastNameMovesTheCardAndLeavesTheDeletedCardsAlone) {
+    preferences();
+    cards({{"Ann", "Able", ""}, {"Bob", "Baker", ""}, {"Cy", "Cole", ""}, {"Di", "Dow", ""}});
+    {
+        profile::CachedProfile p;
+        store::CardStore s(p, cardsDir());
+        s.LoadLists();
+        s.DeleteCard("1", -1);
+    }
+    ASSERT_TRUE(app::Main());
+    ASSERT_EQ(header("DelNoOfRecords"), "1");
+    main().LstNames->setCurrentRow(0);  // Able, Ann: card 0
+    EditDialog& d = openEdit();
+    d.SetBoxText(store::LastName, "Ebert");
+    ok(d);
+
+    EXPECT_EQ(listTexts(), QStringList({"Cole, Cy", "Dow, Di", "Ebert, Ann"}));
+    EXPECT_EQ(main().LstNames->currentRow(), 2);
+    EXPECT_EQ(shell::Shared().CurrentRecNo, "0");
+    EXPECT_EQ(stored("0")[store::LastName], "Ebert");
+    EXPECT_EQ(stored("0")[store::Sal], "Mr.");
+    EXPECT_EQ(header("DelNoOfRecords"), "1");
+    EXPECT_EQ(header("DelFirstRecord"), "1");
+    EXPECT_EQ(header("TotalNoOfRecords"), "4");
+    EXPECT_EQ(cardStore().DeletedCount, 1);
+    EXPECT_EQ(listTexts(), cardStore().AllNames);
+    expectUnloaded();
+    EXPECT_EQ(faults(), QStringList());
+}
+
+TEST_F(EditDialogTest, notesWithLineBreaksAreStoredExactlyAndShownBack) {
+    start({{"Ann", "Able", ""}});
+    const QString notes = QStringLiteral("Call after 5\n\nkey=value\n[Section]\n  trailing  ");
+    EditDialog& d = openEdit();
+    d.SetBoxText(store::Notes, notes);
+    ok(d);
+    settle();
+    EXPECT_EQ(stored("0")[store::Notes], notes);
+    EXPECT_EQ(stored("0")[store::FirstName], "Ann");
+    EXPECT_EQ(openEdit().BoxText(store::Notes), notes);
+    EXPECT_EQ(faults(), QStringList());
+}
+
+TEST_F(EditDialogTest, emptyingNameAndCompanyIsRefused) {
+    start({{"Ann", "Able", ""}});
+    const QByteArray before = cardFiles();
+    answerMessages(true);
+    EditDialog& d = openEdit();
+    d.SetBoxText(store::FirstName, "");
+    d.SetBoxText(store::LastName, "");
+    ok(d);
+    EXPECT_EQ(asked, QStringList({"Empty Name and Company"}));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.BoxText(store::LastName), "");
+    EXPECT_EQ(d.BoxText(store::Sal), "Mr.");
+    EXPECT_EQ(cardFiles(), before);
+    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+}
+
+TEST_F(EditDialogTest, okIsDisabledWhileTheFileIsInUse) {
+    start({{"Ann", "Able", ""}});
+    shell::Shared().InUse = true;
+    EditDialog& edit = openEdit();
+    EXPECT_FALSE(edit.BtnOK->isEnabled());
+    shell::Shared().InUse = false;
+    dialogs::SetCardDialogsEditState(false);
+    EXPECT_TRUE(edit.BtnOK->isEnabled());
+
+    NewDialog& add = openNew();
+    EXPECT_TRUE(add.BtnOK->isEnabled());
+    dialogs::SetCardDialogsEditState(true);
+    EXPECT_FALSE(add.BtnOK->isEnabled());
+    EXPECT_FALSE(edit.BtnOK->isEnabled());
+    const QByteArray before = cardFiles();
+    add.SetBoxText(store::LastName, "Baker");
+    QTest::keyClick(add.TxtBox[store::LastName], Qt::Key_Return);  // Enter cannot press it either
+    EXPECT_EQ(cardFiles(), before);
+    EXPECT_TRUE(add.isVisible());
+}
+
+TEST_F(EditDialogTest, escapeWritesNothingAndEnablesTheMainWindow) {
+    start({{"Ann", "Able", ""}});
+    const QByteArray before = cardFiles();
+    EditDialog& d = openEdit();
+    EXPECT_FALSE(main().isEnabled());
+    d.SetBoxText(store::LastName, "Baker");
+    QTest::keyClick(d.TxtBox[store::Title], Qt::Key_Escape);
+    expectUnloaded();
+    EXPECT_EQ(cardFiles(), before);
+    EXPECT_EQ(shell::Shared().CardFields[store::LastName], "Able");
+}
+
+TEST_F(EditDialogTest, aRefusedWriteIsReportedAndTheProgramCarriesOn) {
+    start({{"Ann", "Able", ""}, {"Bob", "Baker", ""}});
+    main().LstNames->setCurrentRow(1);
+    EditDialog& d = openEdit();
+    d.SetBoxText(store::LastName, "Abbot");
+    answerMessages(true);
+    {
+        ReadOnlyFolder locked(cardsDir());
+        if (!locked.refusesWrites()) GTEST_SKIP() << "this file system cannot refuse writes to root";
+        ok(d);
+    }
+    EXPECT_EQ(asked, QStringList({"Write Error"}));
+    expectUnloaded();
+    EXPECT_EQ(stored("1")[store::LastName], "Baker");
+    EXPECT_EQ(listTexts(), cardStore().AllNames);
+    EXPECT_EQ(faults(), QStringList());
+    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+}
+
+}  // namespace
