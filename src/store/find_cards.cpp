@@ -1,0 +1,69 @@
+#include "find_cards.h"
+
+#include "profile/profile_access.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tessaly::store {
+
+namespace {
+constexpr std::array<int, 2> kNameFields{FirstName, LastName};
+constexpr std::array<int, 1> kCompanyFields{Company};
+constexpr std::array<int, 4> kNameTitleCompanyFields{FirstName, LastName, Title, Company};
+constexpr std::array<int, kFieldCount> kAllFields{Sal,      FirstName, LastName, Title,    Company, Address1,
+                                                  Address2, Address3,  Address4, Address5, Address6, Phone1,
+                                                  Phone2,   Fax,       EMail,    Notes};
+}  // namespace
+
+std::span<const int> SearchFields(int item) {
+    switch (item) {
+    case 0: return kNameFields;
+    case 1: return kCompanyFields;
+    case 2: return kNameTitleCompanyFields;
+    case 3: return kAllFields;
+    }
+    return {};
+}
+
+int FoundLabel(int field) {
+    if (field <= LastName) return 0;
+    if (field <= Address3) return field - 2;
+    if (field <= Address5) return 6;  // Address4 and Address5 share one line
+    return field - 3;
+}
+
+FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, const QString& text, int item,
+                        ProgressSink& progress) {
+    FindResult result;
+    const std::span<const int> fields = SearchFields(item);
+    const QString wanted = text.toLower();
+    const int count = static_cast<int>(recNos.size());
+    start = std::max(start, -1);  // no selection: search from the top
+    // True when card i matches; remembers where.
+    auto matches = [&](int i) {
+        result.lastRecNo = recNos[i];
+        profile::ProfileOperation op(store.Profile());
+        for (int f : fields) {
+            if (store.ReadCardKey(recNos[i], FieldKeys[f]).toLower().contains(wanted)) {
+                result = {true, i, f, recNos[i]};
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int i = start + 1; i < count; ++i) {
+        progress.pumpEvents();
+        progress.gauge(GaugePercent(i - start - 1, count));
+        if (matches(i)) return result;
+    }
+    // The second pass ends at the selected card, or at the list's end when the position is stale.
+    for (int i = 0, last = std::min(start, count - 1); i <= last; ++i) {
+        progress.pumpEvents();
+        progress.gauge(GaugePercent(count - start + i, count));
+        if (matches(i)) return result;
+    }
+    return result;
+}
+
+}  // namespace tessaly::store
