@@ -84,6 +84,10 @@ bool Main() {
     s.StatusText = [window = QPointer<mainwin::MainDialog>(main)](int panel, const QString& text) {
         if (window) window->SetStatusText(panel, text);
     };
+    s.RefreshMain = [window = QPointer<mainwin::MainDialog>(main)] {
+        if (window) window->SetData();
+    };
+    s.InUseTimer = &main->Menus().InUseTimer;
     shell::CentreOnScreen(main);
     main->Menus().InUseTimer.stop();
 

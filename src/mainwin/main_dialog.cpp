@@ -1,6 +1,7 @@
 #include "main_dialog.h"
 
 #include "detail_label.h"
+#include "dialogs/dialog_openers.h"
 #include "shell/about_window.h"
 #include "shell/card_file_guard.h"
 #include "shell/modal_seam.h"
@@ -37,6 +38,7 @@ MainDialog::MainDialog(QWidget* parent) : QWidget(parent), menus_(std::make_uniq
     BuildControls();
     listBox_ = std::make_unique<ListBoxAdapter>(LstNames);
     ConnectEvents();
+    ConnectFind();
 }
 
 MainDialog::~MainDialog() = default;
@@ -49,6 +51,7 @@ void MainDialog::ConnectEvents() {
         w->installEventFilter(this);
     }
     connect(LstNames, &QListWidget::currentRowChanged, this, &MainDialog::LstNames_Click);
+    connect(LstNames, &QListWidget::itemDoubleClicked, this, &MainDialog::CopySelected);
     for (int i = 0; i < 8; ++i) connect(ChkCopy[i], &QCheckBox::clicked, this, [this, i] { ChkCopy_Click(i); });
     for (DetailLabel* label : Label) {
         connect(label, &DetailLabel::hovered, this, &MainDialog::Label_MouseMove);
@@ -60,6 +63,11 @@ void MainDialog::ConnectEvents() {
     connect(BtnAbout, &QPushButton::clicked, this, &MainDialog::OpenAbout);
     connect(BtnExit, &QPushButton::clicked, this, &MainDialog::ExitApplication);
     connect(BtnExchange, &QPushButton::clicked, this, &MainDialog::BtnExchange_Click);
+    connect(BtnDelete, &QPushButton::clicked, this, &dialogs::OpenDeleteDialog);
+    connect(BtnNew, &QPushButton::clicked, this, &dialogs::OpenNewDialog);
+    // The mouse copies on the press; Enter and the access key arrive as a click.
+    connect(BtnCopy, &QPushButton::clicked, this, &MainDialog::CopySelected);
+    connect(BtnEdit, &QPushButton::clicked, this, &dialogs::OpenEditDialog);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
@@ -69,6 +77,14 @@ void MainDialog::ConnectEvents() {
         if (Shared().Store->Show == 0) ToggleView();
     });
     connect(m.MnuFilterArray[1], &QAction::triggered, this, &MainDialog::TurnFilterOff);
+    connect(m.MnuCopyArray[0], &QAction::triggered, this, &MainDialog::CopySelected);
+    connect(m.MnuCopyArray[1], &QAction::triggered, this, &MainDialog::CopyAll);
+    connect(m.MnuEdit, &QAction::triggered, this, &dialogs::OpenEditDialog);
+    connect(m.MnuNewArray[0], &QAction::triggered, this, &dialogs::OpenNewDialog);
+    connect(m.MnuNewArray[1], &QAction::triggered, this, &dialogs::OpenDuplicateDialog);
+    connect(m.MnuDeleteArray[0], &QAction::triggered, this, &dialogs::OpenDeleteDialog);
+    connect(m.MnuDeleteArray[1], &QAction::triggered, this, &dialogs::DeleteNoConfirm);
+    connect(m.MnuExchangeArray[3], &QAction::triggered, this, &dialogs::LoadDeletedList);
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
@@ -89,7 +105,8 @@ void MainDialog::resizeEvent(QResizeEvent*) {
 
 void MainDialog::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && Shared().Store) SetData();
+    // A disabled window is not activated by the user: a dialog over it is still open.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isEnabled() && Shared().Store) SetData();
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
@@ -117,16 +134,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == FrmFind) SetStatusText(0, QString());
         if (watched == NoticeLabel && press->button() == Qt::LeftButton) OpenAbout();
-        if (auto* button = qobject_cast<QPushButton*>(watched)) {
-            if (press->button() == Qt::RightButton) {
-                ButtonRightPress(button, press->globalPosition().toPoint());
-                return true;
-            }
-            if (button == BtnFilter && ShiftAlone(press->modifiers()) && Shared().Store->FilterOn) {
-                TurnFilterOff();
-                return true;
-            }
-        }
+        if (auto* button = qobject_cast<QPushButton*>(watched)) return ButtonPress(button, press);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -153,6 +161,35 @@ void MainDialog::ShowHint(QObject* control) {
     } else {
         SetStatusText(0, Tag(control));
     }
+}
+
+// Presses that act at once: the right button's menus and the Shift commands.
+// A press that ran a command goes no further, so its click does not run too.
+bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
+    if (press->button() == Qt::RightButton) {
+        ButtonRightPress(button, press->globalPosition().toPoint());
+        return true;
+    }
+    if (button == BtnCopy && press->button() == Qt::LeftButton) {
+        const bool modifier = press->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        modifier ? CopyAll() : CopySelected();
+        return true;
+    }
+    if (press->button() != Qt::LeftButton || !ShiftAlone(press->modifiers())) return false;
+    const store::CardStore& s = *Shared().Store;
+    if (button == BtnFilter && s.FilterOn) {
+        TurnFilterOff();
+        return true;
+    }
+    if (button == BtnDelete) {
+        dialogs::DeleteNoConfirm();
+        return true;
+    }
+    if (button == BtnNew && s.NoOfRecords >= 1) {
+        dialogs::OpenDuplicateDialog();
+        return true;
+    }
+    return false;
 }
 
 void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
@@ -201,9 +238,19 @@ void MainDialog::Label_MouseMove(int index) {
     if (!(dialable && StatBar->text(0) == QStringLiteral("Dial a number."))) SetStatusText(0, Tag(Label[index]));
 }
 
+// Name: a plain press offers the other forms of the name, Shift copies it.
+// Phones and fax: a plain press will dial, Shift copies. The rest copy on any press.
 void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPos) {
-    if (index == 0 && button == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
-        ShowNameStyleMenu(globalPos);
+    const bool plain = button == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    const bool shift = button == Qt::LeftButton && ShiftAlone(modifiers);
+    if (index == 0) {
+        if (plain) ShowNameStyleMenu(globalPos);
+        else if (shift) CopyLabel(0);
+    } else if (index >= 8 && index <= 10) {
+        if (shift) CopyLabel(index);
+    } else {
+        CopyLabel(index);
+    }
 }
 
 void MainDialog::ShowNameStyleMenu(QPoint globalPos) {
@@ -281,6 +328,7 @@ void MainDialog::TurnFilterOff() {
 void MainDialog::SetEditState() {
     const bool inUse = Shared().InUse;
     menus_->SetEditState(inUse);
+    dialogs::SetDialogsEditState(inUse);
     // The buttons follow too, so that editing stops and resumes without waiting for the next refresh.
     const bool cards = ListLength() > 0;
     BtnNew->setEnabled(!inUse);

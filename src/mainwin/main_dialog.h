@@ -37,6 +37,12 @@ public:
     // The store fills this list.
     store::ListBoxView& ListBox() { return *listBox_; }
     TeslyMnu& Menus() { return *menus_; }
+    // Copying to the clipboard (main_dialog_copy.cpp): the ticked details, all
+    // details, or the one detail of a label (the whole address block for labels 3 to 7).
+    void CopySelected();
+    void CopyAll();
+    void CopyLabel(int index);
+
     // Panel 1 to 4 of the status bar, counted from 0.
     void SetStatusText(int panel, const QString& text) { StatBar->setText(panel, text); }
 
@@ -71,6 +77,11 @@ private:
     void BuildButtons();
     void ConnectEvents();
 
+    // Find (main_dialog_find.cpp): its events are connected by ConnectFind.
+    void ConnectFind();
+    void BtnFind_Click();
+    void SearchResultTimer_Timer();
+
     void LstNames_Click();
     void LstNames_MouseDown(QMouseEvent* event);
     void ChkCopy_Click(int index);
@@ -79,6 +90,7 @@ private:
     void StatBar_MouseMove(QPoint twips, int panel);
     void StatBar_MouseDown(Qt::MouseButton button, QPoint twips, int panel);
     void StatBar_PanelDblClick(int panel);
+    bool ButtonPress(QPushButton* button, QMouseEvent* press);
     void ButtonRightPress(QPushButton* button, QPoint globalPos);
     void BtnExchange_Click();
     void ShowHint(QObject* control);

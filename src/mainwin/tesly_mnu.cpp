@@ -101,11 +101,10 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
     MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
 
-    // Commands that come with the card dialogs, find, copy, filter, dialing,
-    // backup and import: their entries stay disabled until those exist.
-    for (QAction* a : {MnuCopyArray[0], MnuCopyArray[1], MnuCopyArray[2], MnuFilterArray[0], MnuDial, MnuEdit,
-                       MnuNewArray[0], MnuNewArray[1], MnuDeleteArray[0], MnuDeleteArray[1], MnuImportArray[0],
-                       MnuImportArray[1], MnuBackUpArray[0], MnuBackUpArray[1], MnuExchangeArray[3]}) {
+    // Commands that come with the filter, dialing, backup and import: their
+    // entries stay disabled until those exist.
+    for (QAction* a : {MnuFilterArray[0], MnuDial, MnuImportArray[0], MnuImportArray[1], MnuBackUpArray[0],
+                       MnuBackUpArray[1]}) {
         a->setProperty(kPending, true);
         a->setEnabled(false);
     }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
 class QWidget;
 
 namespace tessaly::shell {
@@ -41,6 +42,9 @@ struct SharedData {
     // and its status bar's text panels (0 to 3).
     QPointer<QWidget> MainWindow;
     std::function<void(int panel, const QString& text)> StatusText;
+    // The main window's refresh (SetData) and the in-use timer that changes pause.
+    std::function<void()> RefreshMain;
+    QPointer<QTimer> InUseTimer;
 
     // Opens the card store on DataDir.
     void OpenStore();

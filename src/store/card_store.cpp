@@ -156,6 +156,12 @@ void CardStore::FillList() {
     for (qsizetype i = 0; i < texts.size() && i < recs.size(); ++i) listBox_->addItem(texts[i], RecordData(recs[i]));
 }
 
+int CardStore::ListPosition(const QString& n) const {
+    const bool names = Show == 0;
+    const QStringList& recs = FilterOn ? (names ? FilteredByName : FilteredByCompany) : (names ? AllByName : AllByCompany);
+    return static_cast<int>(recs.indexOf(n.trimmed()));
+}
+
 void CardStore::ResetLists() {
     AllNames.clear();
     AllByName.clear();

@@ -49,6 +49,10 @@ public:
     bool SortLists();
     void SortFiltered();
 
+    // Where card n stands in the list the main window shows (the view's order,
+    // filtered when the filter is on), or -1 when that list does not hold it.
+    int ListPosition(const QString& n) const;
+
     // Changes.
     void WriteCard(const QString& n, CardFieldList& fields);
     void InsertCard(const QString& n, const QString& showName, const QString& showCompany);

@@ -7,6 +7,7 @@
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "store/app_paths.h"
+#include "store/card_check.h"
 #include "store/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
@@ -16,6 +17,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -86,6 +88,49 @@ protected:
             }
         });
     }
+    // The faults of the card file as a fresh start would read it; empty when sound.
+    QStringList checkFile(const QString& dir = QString()) {
+        profile::CachedProfile p;
+        store::CardStore s(p, dir.isEmpty() ? cardsDir() : dir);
+        return store::CheckCardFile(s);
+    }
+    // A copy of the card folder, to run the same change through tessaly-cli.
+    QString copyOfCards() {
+        const QString copy = home.path(QStringLiteral("cards-cli/"));
+        QDir().mkpath(copy);
+        for (const QString& f : QDir(cardsDir()).entryList(QDir::Files)) QFile::copy(cardsDir() + f, copy + f);
+        // The command line refuses a file that a program has open; the copy is nobody's.
+        profile::CachedProfile p;
+        p.write(copy + QStringLiteral("tesly.dat"), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), QStringLiteral("0"));
+        return copy;
+    }
+#ifdef TESSALY_CLI
+    QString cli(const QString& dir, const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(TESSALY_CLI), QStringList{QStringLiteral("--data"), dir} + args);
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+#endif
+    // Every card file of both folders byte for byte, apart from the use count that only the program keeps.
+    void expectSameCards(const QString& a, const QString& b) {
+        auto files = [](const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); };
+        ASSERT_EQ(files(a), files(b));
+        for (const QString& f : files(a)) {
+            auto bytes = [&](const QString& dir) {
+                QFile file(dir + f);
+                file.open(QIODevice::ReadOnly);
+                QByteArray content = file.readAll();
+                const qsizetype at = content.indexOf("NoOfUses=");
+                if (at >= 0) content.remove(at, content.indexOf('\n', at) - at + 1);
+                return content;
+            };
+            EXPECT_EQ(QString::fromUtf8(bytes(a)), QString::fromUtf8(bytes(b))) << f.toStdString();
+        }
+    }
+    // Windows closed with deleteLater are gone once the posted deletions ran.
+    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
     mainwin::MainDialog& main() { return *app::TheMainDialog(); }
     store::CardStore& cardStore() { return *shell::Shared().Store; }
 

@@ -1,0 +1,135 @@
+// tessaly-gui-bench: the program's windows on a large card file, offscreen.
+//   tessaly-gui-bench [--cards N] [--runs K]
+// W7: Find over every card with "All fields" and a text that is nowhere,
+//     from the press of Find to the not-found notice (progress window included).
+// W8: opening the deleted-cards window with every card deleted.
+// Prints "RESULT <name> <median_ms>" per workload.
+#include "card_generator.h"
+
+#include "app/startup.h"
+#include "dialogs/dialog_openers.h"
+#include "dialogs/restore_dialog.h"
+#include "mainwin/main_dialog.h"
+#include "profile/cached_profile.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/shared_data.h"
+#include "store/card_store.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <vector>
+
+using namespace tessaly;
+
+namespace {
+
+QTextStream out(stdout);
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Preferences that name the card folder and keep the tip of the day closed.
+void WritePreferences(const QString& config, const QString& cards) {
+    QDir().mkpath(config + "Tessaly");
+    QFile prefs(config + "Tessaly/ostrel.ini");
+    if (prefs.open(QIODevice::WriteOnly))
+        prefs.write("[Data Files]\nTeslyDataPath=" + cards.toUtf8() + "\n[TS32]\nTips=0\nVersion=2.0\n");
+}
+
+void Start(const QString& base, const QString& cards) {
+    shell::ResetShared();
+    WritePreferences(base + "config/", cards);
+    qputenv("XDG_CONFIG_HOME", (base + "config/").toUtf8());
+    qputenv("XDG_DATA_HOME", (base + "data/").toUtf8());
+    if (!app::Main()) qFatal("the program did not start");
+}
+
+void Stop() {
+    delete app::TheMainDialog();
+    shell::ResetShared();
+}
+
+double FindNothing(const QString& base, const QString& cards, int runs) {
+    Start(base, cards);
+    mainwin::MainDialog& main = *app::TheMainDialog();
+    main.TxtFind->setText(QStringLiteral("no card holds this text"));
+    main.CboSrchIn->setCurrentIndex(3);  // "All fields"
+    std::vector<double> times;
+    QElapsedTimer clock;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        times.push_back(clock.nsecsElapsed() / 1e6);
+        window.reject();
+    });
+    for (int i = 0; i < runs; ++i) {
+        clock.start();
+        main.BtnFind->click();
+    }
+    shell::SetModalAnswerer({});
+    Stop();
+    return Median(times);
+}
+
+double OpenRestoreWindow(const QString& base, const QString& cards, int runs) {
+    Start(base, cards);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        dialogs::LoadDeletedList();
+        QApplication::processEvents();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+        delete dialogs::RestoreDialog::Current();
+    }
+    Stop();
+    return Median(times);
+}
+
+// Every card of the folder moved to the deleted list, as deleting them one by one would.
+void DeleteAll(const QString& cards) {
+    profile::CachedProfile p;
+    store::CardStore s(p, cards);
+    s.LoadLists();
+    profile::ProfileBulk bulk(p);
+    while (s.NoOfRecords > 0) s.DeleteCard(s.AllByName.first(), -1);
+    bulk.finish();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    int cards = 8000, runs = 5;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == u"--cards") cards = args[++i].toInt();
+        else if (args[i] == u"--runs") runs = std::max(1, args[++i].toInt());
+    }
+    QTemporaryDir tmp;
+    const QString base = tmp.path() + u'/';
+    const QString live = base + "live/", deleted = base + "deleted/";
+    out << "Generating " << cards << " cards..." << Qt::endl;
+    QDir().mkpath(live);
+    QDir().mkpath(deleted);
+    MakeCardFile(live, cards);
+    MakeCardFile(deleted, cards);
+    DeleteAll(deleted);
+
+    out << "RESULT W7_find_all_fields_no_match " << QString::number(FindNothing(base, live, runs), 'f', 1) << Qt::endl;
+    out << "RESULT W8_open_restore_window " << QString::number(OpenRestoreWindow(base, deleted, runs), 'f', 1) << Qt::endl;
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "change_guard.h"
+
+#include "shell/msg_box.h"
+#include "shell/shared_data.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace tessaly::dialogs {
+
+using shell::Shared;
+
+bool RunChange(const std::function<void()>& change, const QString& consequence) {
+    try {
+        change();
+        return true;
+    } catch (const profile::WriteError& error) {
+        shell::ReportWriteFailure(error, consequence);
+        store::CardStore& store = *Shared().Store;
+        store.LoadLists();
+        store.FillList();
+        return false;
+    }
+}
+
+void RaiseMain(bool enable) {
+    QWidget* main = Shared().MainWindow;
+    if (!main) return;
+    main->raise();
+    if (enable) main->setEnabled(true);
+}
+
+void PauseInUseTimer() {
+    if (QTimer* timer = Shared().InUseTimer) timer->stop();
+}
+
+void ResumeInUseTimer() {
+    if (QTimer* timer = Shared().InUseTimer) timer->start();
+}
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+namespace tessaly::dialogs {
+
+// Runs a change of the card file. A write the disk refuses is reported, and the
+// lists are read again from the file so that the window shows what it holds.
+// True when the change went through.
+bool RunChange(const std::function<void()>& change, const QString& consequence);
+
+// Brings the main window forward (and enables it when asked).
+void RaiseMain(bool enable = false);
+// The in-use check paused around a change of the lists, and resumed.
+void PauseInUseTimer();
+void ResumeInUseTimer();
+
+}  // namespace tessaly::dialogs

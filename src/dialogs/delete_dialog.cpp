@@ -1,0 +1,141 @@
+#include "delete_dialog.h"
+
+#include "change_guard.h"
+#include "dialog_openers.h"
+
+#include "shell/placement.h"
+#include "shell/progress_windows.h"
+#include "shell/shared_data.h"
+#include "shell/twips.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+namespace tessaly::dialogs {
+
+using shell::SetTwipsGeometry;
+using shell::Shared;
+
+namespace {
+
+QPointer<DeleteDialog>& Slot() {
+    static QPointer<DeleteDialog> current;
+    return current;
+}
+
+void SetStatus(const QString& text) {
+    if (Shared().StatusText) Shared().StatusText(0, text);
+}
+
+// The wait window's part of deleting: the card goes, the main window stays disabled under the wait window.
+void DeleteSelected() {
+    RaiseMain();
+    shell::ShowPleaseWait();
+    const QString text = QStringLiteral("Please wait while deleting the record");
+    SetStatus(text);
+    shell::PleaseWaitWindow().Lbl1->setText(text);
+    shell::PleaseWaitWindow().Lbl1->repaint();
+    RunChange([] { Shared().Store->DeleteCard(Shared().CurrentRecNo, Shared().CurrentIndex); },
+              QStringLiteral("The card may not have been deleted."));
+}
+
+// The entry above the deleted one is selected next (the first stays first).
+void SelectAbove() {
+    if (Shared().CurrentIndex > 0) --Shared().CurrentIndex;
+    if (Shared().RefreshMain) Shared().RefreshMain();
+}
+
+bool HasSelectedCard() { return Shared().Store && Shared().Store->NoOfRecords > 0 && !Shared().CurrentRecNo.isEmpty(); }
+
+}  // namespace
+
+DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("DeleteDialog"));
+    setWindowTitle(QStringLiteral("Delete Name"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    shell::SetTwipsClientSize(this, 4635, 2295);
+    Frame1 = new QGroupBox(QStringLiteral(" Delete this record ? "), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    SetTwipsGeometry(Frame1, 180, 120, 4275, 1455);
+    const QString rows[] = {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("Company")};
+    QLabel** values[] = {&LblName, &LblTitle, &LblCompany};
+    const QString names[] = {QStringLiteral("LblName"), QStringLiteral("LblTitle"), QStringLiteral("LblCompany")};
+    for (int i = 0; i < 3; ++i) {
+        auto* row = new QLabel(rows[i], Frame1);
+        SetTwipsGeometry(row, 180, 330 + 360 * i, 900, 285);
+        *values[i] = new QLabel(Frame1);
+        (*values[i])->setObjectName(names[i]);
+        (*values[i])->setTextFormat(Qt::PlainText);
+        SetTwipsGeometry(*values[i], 1140, 330 + 360 * i, 2955, 285);
+    }
+    BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BtnOK->setObjectName(QStringLiteral("BtnOK"));
+    SetTwipsGeometry(BtnOK, 960, 1740, 1215, 375);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    SetTwipsGeometry(BtnCancel, 2460, 1740, 1215, 375);
+    BtnOK->setEnabled(!Shared().InUse);
+    connect(BtnOK, &QPushButton::clicked, this, &DeleteDialog::BtnOK_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, this, &QWidget::close);
+    FillLabels();
+    Slot() = this;
+}
+
+// Unloading: the status text goes and the main window takes input again.
+DeleteDialog::~DeleteDialog() {
+    SetStatus(QString());
+    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
+}
+
+DeleteDialog* DeleteDialog::Current() { return Slot(); }
+
+bool DeleteDialog::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    return QDialog::event(e);
+}
+
+void DeleteDialog::Form_Activate() {
+    SetStatus(windowTitle());
+    FillLabels();
+}
+
+void DeleteDialog::FillLabels() {
+    const store::CardFieldList& f = Shared().CardFields;
+    LblName->setText(f[store::FirstName].isEmpty() ? f[store::LastName] : f[store::FirstName] + u' ' + f[store::LastName]);
+    LblTitle->setText(f[store::Title]);
+    LblCompany->setText(f[store::Company]);
+}
+
+void DeleteDialog::BtnOK_Click() {
+    RaiseMain();
+    hide();
+    DeleteSelected();
+    RaiseMain();
+    shell::PleaseWaitWindow().hide();
+    close();
+    SelectAbove();
+}
+
+void OpenDeleteDialog() {
+    if (!HasSelectedCard()) return;
+    QWidget* main = Shared().MainWindow;
+    auto* dialog = new DeleteDialog;
+    if (main) shell::PlaceTopRight(dialog, main);
+    dialog->show();
+    if (main) main->setEnabled(false);
+}
+
+void DeleteNoConfirm() {
+    if (!HasSelectedCard()) return;
+    DeleteSelected();
+    RaiseMain(true);
+    shell::PleaseWaitWindow().hide();
+    SelectAbove();
+}
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,35 @@
+#pragma once
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace tessaly::dialogs {
+
+// Asks before the selected card goes to the deleted list. Shown not modal
+// beside the disabled main window; deletes itself when it closes.
+class DeleteDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit DeleteDialog(QWidget* parent = nullptr);
+    ~DeleteDialog() override;
+    static DeleteDialog* Current();
+
+    QGroupBox* Frame1;
+    QLabel* LblName;
+    QLabel* LblTitle;
+    QLabel* LblCompany;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    void Form_Activate();
+    void FillLabels();
+    void BtnOK_Click();
+};
+
+}  // namespace tessaly::dialogs
