@@ -153,7 +153,10 @@ void LoadDeletedList() {
     shell::ShowProgressWindow();
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait while getting deleted names list..."));
     dialog->Fill();
+    // The progress window brought the main window to the front; the list goes back on top of it.
     dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
     dialog->setEnabled(true);
     shell::PercentWindow().hide();
     ResumeInUseTimer();
