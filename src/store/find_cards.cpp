@@ -43,7 +43,6 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
     // True when card i matches; remembers where.
     auto matches = [&](int i) {
         result.lastRecNo = recNos[i];
-        profile::ProfileOperation op(store.Profile());
         for (int f : fields) {
             if (store.ReadCardKey(recNos[i], FieldKeys[f]).toLower().contains(wanted)) {
                 result = {true, i, f, recNos[i]};
@@ -52,6 +51,8 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
         }
         return false;
     };
+    // One operation for the whole search: each card file is checked against the disk once, not once per card.
+    profile::ProfileOperation op(store.Profile());
     for (int i = start + 1; i < count; ++i) {
         progress.pumpEvents();
         progress.gauge(GaugePercent(i - start - 1, count));
