@@ -131,6 +131,7 @@ bool Main() {
     s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
     if (s.InUse) {
         shell::FileInUse inUse(main);
+        inUse.adjustSize();
         shell::CentreOver(&inUse, main);
         shell::RunModal(inUse);
     }

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 
+#include <QCheckBox>
+
 namespace {
 
 using StartupTest = AppTest;
@@ -74,7 +76,9 @@ TEST_F(StartupTest, aCountLeftByACrashShowsTheInUseWindowAndRecoveryTurnsEditing
         auto* dialog = qobject_cast<shell::FileInUse*>(&window);
         ASSERT_NE(dialog, nullptr);
         inUseShown = true;
-        EXPECT_TRUE(main().isVisible());  // shown over the main window
+        EXPECT_TRUE(main().isVisible());  // shown centred over the main window
+        EXPECT_NEAR(dialog->frameGeometry().center().x(), main().frameGeometry().center().x(), 6);
+        EXPECT_NEAR(dialog->frameGeometry().center().y(), main().frameGeometry().center().y(), 6);
         EXPECT_EQ(header(QStringLiteral("NoOfUses")), "2");
         QTest::mouseClick(dialog->ChkCrashRecover, Qt::LeftButton);  // asks "Are you sure ?", answered Yes
         QTest::mouseClick(dialog->BtnOK, Qt::LeftButton);
