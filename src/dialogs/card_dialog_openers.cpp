@@ -1,3 +1,4 @@
+#include "change_guard.h"
 #include "dialog_openers.h"
 #include "edit_dialog.h"
 #include "new_dialog.h"
@@ -13,16 +14,10 @@ using shell::Shared;
 
 namespace {
 
-// The list the main window shows has a card selected (a filter may show none).
-bool HasSelectedCard() {
-    const store::CardStore* s = Shared().Store.get();
-    return s && (s->FilterOn ? s->FilteredCount : s->NoOfRecords) > 0 && !Shared().CurrentRecNo.isEmpty();
-}
-
 // The dialog of this kind that is open, or a new one.
 template <class Dialog>
 Dialog& Prepared() {
-    if (Shared().StatusText) Shared().StatusText(0, QString());
+    Shared().SetStatusText(0, QString());
     Dialog* dialog = Dialog::Current();
     return dialog ? *dialog : *new Dialog;
 }

@@ -43,10 +43,6 @@ constexpr std::array<RowLabel, 9> kRows = {{
     {"Phone2", 3480}, {"Fax", 3840}, {"E-Mail", 4200}, {"Notes", 4560},
 }};
 
-void SetStatus(const QString& text) {
-    if (Shared().StatusText) Shared().StatusText(0, text);
-}
-
 QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, int left) {
     auto* button = new QPushButton(QLatin1String(caption), window);
     button->setObjectName(QLatin1String(name));
@@ -129,7 +125,7 @@ void CardForm::SetBoxTexts(const store::CardFieldList& texts) {
 }
 
 bool CardForm::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) SetStatus(windowTitle());
+    if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
     return QDialog::event(e);
 }
 
@@ -148,7 +144,7 @@ bool CardForm::eventFilter(QObject* watched, QEvent* e) {
 // Unloading: the status text goes and the main window takes input again.
 // Cancel, Esc and the title bar end in done(); a finished OK closes the hidden dialog.
 void CardForm::Unloaded() {
-    SetStatus(QString());
+    Shared().SetStatusText(0, QString());
     if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
 }
 
@@ -178,11 +174,7 @@ bool CardForm::RunBehindWaitWindow(const QString& waitText, const std::function<
                                    const QString& consequence) {
     RaiseMain();
     hide();
-    shell::ShowPleaseWait();
-    SetStatus(waitText);
-    QLabel* line = shell::PleaseWaitWindow().Lbl1;
-    line->setText(waitText);
-    line->repaint();
+    shell::ShowPleaseWait(waitText);
     const bool done = RunChange(change, consequence);
     ResumeInUseTimer();
     RaiseMain();

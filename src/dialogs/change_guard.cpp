@@ -23,6 +23,11 @@ bool RunChange(const std::function<void()>& change, const QString& consequence) 
     }
 }
 
+bool HasSelectedCard() {
+    const store::CardStore* s = Shared().Store.get();
+    return s && (s->FilterOn ? s->FilteredCount : s->NoOfRecords) > 0 && !Shared().CurrentRecNo.isEmpty();
+}
+
 void RaiseMain(bool enable) {
     QWidget* main = Shared().MainWindow;
     if (!main) return;

@@ -9,6 +9,9 @@ namespace tessaly::dialogs {
 // True when the change went through.
 bool RunChange(const std::function<void()>& change, const QString& consequence);
 
+// The list the main window shows has a card selected (a filter may show none).
+bool HasSelectedCard();
+
 // Brings the main window forward (and enables it when asked).
 void RaiseMain(bool enable = false);
 // The in-use check paused around a change of the lists, and resumed.

@@ -26,18 +26,10 @@ QPointer<DeleteDialog>& Slot() {
     return current;
 }
 
-void SetStatus(const QString& text) {
-    if (Shared().StatusText) Shared().StatusText(0, text);
-}
-
 // The wait window's part of deleting: the card goes, the main window stays disabled under the wait window.
 void DeleteSelected() {
     RaiseMain();
-    shell::ShowPleaseWait();
-    const QString text = QStringLiteral("Please wait while deleting the record");
-    SetStatus(text);
-    shell::PleaseWaitWindow().Lbl1->setText(text);
-    shell::PleaseWaitWindow().Lbl1->repaint();
+    shell::ShowPleaseWait(QStringLiteral("Please wait while deleting the record"));
     RunChange([] { Shared().Store->DeleteCard(Shared().CurrentRecNo, Shared().CurrentIndex); },
               QStringLiteral("The card may not have been deleted."));
 }
@@ -47,8 +39,6 @@ void SelectAbove() {
     if (Shared().CurrentIndex > 0) --Shared().CurrentIndex;
     if (Shared().RefreshMain) Shared().RefreshMain();
 }
-
-bool HasSelectedCard() { return Shared().Store && Shared().Store->NoOfRecords > 0 && !Shared().CurrentRecNo.isEmpty(); }
 
 }  // namespace
 
@@ -88,7 +78,7 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::M
 
 // Unloading: the status text goes and the main window takes input again.
 DeleteDialog::~DeleteDialog() {
-    SetStatus(QString());
+    Shared().SetStatusText(0, QString());
     if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
 }
 
@@ -100,7 +90,7 @@ bool DeleteDialog::event(QEvent* e) {
 }
 
 void DeleteDialog::Form_Activate() {
-    SetStatus(windowTitle());
+    Shared().SetStatusText(0, windowTitle());
     FillLabels();
 }
 

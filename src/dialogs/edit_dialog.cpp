@@ -17,11 +17,6 @@ QPointer<EditDialog>& Slot() {
     return current;
 }
 
-bool KeepsPlace(const store::CardFieldList& typed, const store::CardFieldList& current) {
-    return typed[store::FirstName] == current[store::FirstName] && typed[store::LastName] == current[store::LastName] &&
-           typed[store::Company] == current[store::Company];
-}
-
 }  // namespace
 
 EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral("Edit Name")) { Slot() = this; }
@@ -37,13 +32,13 @@ void EditDialog::BtnOK_Click() {
     }
     shell::SharedData& s = Shared();
     const QString n = s.CurrentRecNo;
-    const bool moves = !KeepsPlace(typed, s.CardFields);
+    bool moved = false;
     // The line to take out of the main list is where the card stands in it.
     const bool changed = RunBehindWaitWindow(
         QStringLiteral("Please wait while setting record"),
-        [&] { s.Store->ChangeCard(n, s.CardFields, typed, s.Store->ListPosition(n)); },
+        [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed, s.Store->ListPosition(n)); },
         QStringLiteral("The card may be only partly changed; the list shows what the data file holds."));
-    if (changed && moves) s.CurrentIndex = std::max(s.Store->ListPosition(n), 0);
+    if (changed && moved) s.CurrentIndex = std::max(s.Store->ListPosition(n), 0);
     if (s.RefreshMain) s.RefreshMain();
 }
 

@@ -28,10 +28,6 @@ QPointer<RestoreDialog>& Slot() {
     return current;
 }
 
-void SetStatus(const QString& text) {
-    if (Shared().StatusText) Shared().StatusText(0, text);
-}
-
 }  // namespace
 
 RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
@@ -84,7 +80,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
 }
 
 RestoreDialog::~RestoreDialog() {
-    SetStatus(QString());
+    Shared().SetStatusText(0, QString());
     if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
 }
 
@@ -125,10 +121,7 @@ void RestoreDialog::BtnRestore_Click() {
     PauseInUseTimer();
     RaiseMain();
     hide();
-    shell::ShowPleaseWait();
-    const QString text = QStringLiteral("Please wait while inserting the record");
-    SetStatus(text);
-    shell::PleaseWaitWindow().Lbl1->setText(text);
+    shell::ShowPleaseWait(QStringLiteral("Please wait while inserting the record"));
     const QString r = RestoreRecNo;
     RunChange([&] { Shared().Store->RestoreCard(r); }, QStringLiteral("The card may not have been brought back."));
     ResumeInUseTimer();
@@ -146,7 +139,7 @@ void LoadDeletedList() {
     if (main) main->setEnabled(false);
     auto* dialog = new RestoreDialog;
     if (main) shell::PlaceTopRight(dialog, main);
-    SetStatus(dialog->windowTitle());
+    Shared().SetStatusText(0, dialog->windowTitle());
     PauseInUseTimer();
     dialog->setEnabled(false);
     dialog->show();
@@ -160,7 +153,7 @@ void LoadDeletedList() {
     dialog->setEnabled(true);
     shell::PercentWindow().hide();
     ResumeInUseTimer();
-    SetStatus(dialog->windowTitle());
+    Shared().SetStatusText(0, dialog->windowTitle());
 }
 
 void SetDialogsEditState(bool inUse) {

@@ -119,14 +119,14 @@ void MainDialog::BuildFind() {
 }
 
 void MainDialog::BuildButtons() {
-    struct Spec {
+    struct ButtonRow {
         QPushButton** button;
         const char* name;
         const char* caption;
         int top;
         const char* hint;
     };
-    const Spec specs[] = {
+    const ButtonRow rows[] = {
         {&BtnCopy, "BtnCopy", "&Copy", 240, "Copy selected details.  (Right Click for options)"},
         {&BtnFilter, "BtnFilter", "&Filter", 660, "Use filter to show part of your data."},
         {&BtnDial, "BtnDial", "Di&al", 1080, "Dial a Phone or Fax number."},
@@ -138,7 +138,7 @@ void MainDialog::BuildButtons() {
         {&BtnAbout, "BtnAbout", "&About", 3750, "About Tessaly: version and notice."},
         {&BtnExit, "BtnExit", "E&xit", 4170, "Exit the application..."},
     };
-    for (const Spec& s : specs) {
+    for (const ButtonRow& s : rows) {
         *s.button = Named(new QPushButton(QString::fromLatin1(s.caption), this), QString::fromLatin1(s.name),
                           QString::fromLatin1(s.hint));
         SetTwipsGeometry(*s.button, 7560, s.top, 1215, 375);

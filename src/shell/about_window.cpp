@@ -58,7 +58,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSW
 }
 
 void AboutWindow::closeEvent(QCloseEvent* e) {
-    if (Shared().StatusText) Shared().StatusText(0, QString());
+    Shared().SetStatusText(0, QString());
     if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
     e->accept();
 }

@@ -137,9 +137,8 @@ void OpenOverMain(QWidget& window, const std::function<void()>& resetTexts) {
 }
 
 void ClearStatusPanels() {
-    if (!Shared().StatusText) return;
-    Shared().StatusText(0, QString());
-    Shared().StatusText(1, QString());
+    Shared().SetStatusText(0, QString());
+    Shared().SetStatusText(1, QString());
 }
 
 }  // namespace
@@ -160,6 +159,14 @@ void ShowPleaseWait() {
         window.Lbl1->clear();
         window.Lbl2->clear();
     });
+}
+
+void ShowPleaseWait(const QString& firstLine) {
+    ShowPleaseWait();
+    Shared().SetStatusText(0, firstLine);
+    QLabel* line = PleaseWaitWindow().Lbl1;
+    line->setText(firstLine);
+    line->repaint();
 }
 
 void WindowProgress::statusText(int panel, const QString& text) {

@@ -46,6 +46,8 @@ PleaseWait& PleaseWaitWindow();
 // Open them over the main window, with their texts and gauge reset; the main window is disabled.
 void ShowProgressWindow();
 void ShowPleaseWait();
+// The wait window with its first line, which the main window's first status panel shows too.
+void ShowPleaseWait(const QString& firstLine);
 
 // What the store's long operations report, shown in the windows: the splash
 // window while it is up, the percent window, and the main window's status bar.

@@ -48,6 +48,10 @@ struct SharedData {
 
     // Opens the card store on DataDir.
     void OpenStore();
+    // A status panel of the main window, when there is one.
+    void SetStatusText(int panel, const QString& text) const {
+        if (StatusText) StatusText(panel, text);
+    }
 };
 
 SharedData& Shared();

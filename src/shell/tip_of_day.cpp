@@ -123,12 +123,12 @@ void TipOfDay::BtnOK_Click() {
 }
 
 bool TipOfDay::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && Shared().StatusText) Shared().StatusText(0, windowTitle());
+    if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
     return QWidget::event(e);
 }
 
 void TipOfDay::closeEvent(QCloseEvent* e) {
-    if (Shared().StatusText) Shared().StatusText(0, QString());
+    Shared().SetStatusText(0, QString());
     if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
     e->accept();
 }

@@ -96,7 +96,7 @@ QString CardStore::AddCard(CardFieldList fields) {
     return n;
 }
 
-void CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex) {
+bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex) {
     ProfileOperation op(profile_);
     const QString showName = NameText(typed[FirstName], typed[LastName], typed[Company]);
     const QString showCompany = CompanyText(typed[FirstName], typed[LastName], typed[Company]);
@@ -111,6 +111,7 @@ void CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldLi
     }
     current = typed;
     WriteCard(n, current);
+    return !keepsPlace;
 }
 
 }  // namespace tessaly::store

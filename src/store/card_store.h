@@ -65,8 +65,8 @@ public:
     // A new card from the values typed: its record number.
     QString AddCard(CardFieldList fields);
     // Card n changed from 'current' to 'typed'; it moves when its name or company changed.
-    // 'current' holds the stored values afterwards.
-    void ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex);
+    // 'current' holds the stored values afterwards. True when the card moved.
+    bool ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex);
 
     // Program-wide state kept with the lists it describes. The lists hold
     // exactly NoOfRecords entries (none for an empty file).

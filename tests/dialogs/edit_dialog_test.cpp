@@ -1,30 +1,9 @@
 #include "card_dialog_fixture.h"
-
-#include <QProcess>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "../support/read_only_folder.h"
 
 namespace {
 
 using EditDialogTest = CardDialogTest;
-
-// Makes a folder refuse new files, for root too (which ignores permissions).
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& path) : path_(path) {
-        chmod(QFile::encodeName(path_).constData(), 0555);
-        if (geteuid() == 0) immutable_ = QProcess::execute("chattr", {"+i", path_}) == 0;
-    }
-    ~ReadOnlyFolder() {
-        if (immutable_) QProcess::execute("chattr", {"-i", path_});
-        chmod(QFile::encodeName(path_).constData(), 0755);
-    }
-    bool refusesWrites() const { return immutable_ || geteuid() != 0; }
-
-private:
-    QString path_;
-    bool immutable_ = false;
-};
 
 TEST_F(EditDialogTest, editingTheTitleRewritesTheCardInPlace) {
     start({{"Ann", "Able", ""}, {"Bob", "Baker", "Acme"}, {"Cy", "Cole", ""}});

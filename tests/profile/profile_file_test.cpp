@@ -1,6 +1,7 @@
 #include "profile/cached_profile.h"
 #include "profile/profile_document.h"
 #include "../support/qt_print.h"
+#include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
 
 #include <QFile>
@@ -87,29 +88,6 @@ TEST(ProfileFile, aWriteWithinAnOperationKeepsWhatAnotherProgramWroteMeanwhile) 
     EXPECT_EQ(fresh.read(file, "General Info", "NoOfUses"), "12");
     EXPECT_EQ(fresh.read(file, "General Info", "NoOfRecords"), "5");
 }
-
-namespace {
-
-// Makes a folder refuse new files, for root too (which ignores permissions):
-// the immutable attribute where the file system has it, the mode bits otherwise.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& path) : path_(path) {
-        chmod(QFile::encodeName(path_).constData(), 0555);
-        if (geteuid() == 0) immutable_ = QProcess::execute("chattr", {"+i", path_}) == 0;
-    }
-    ~ReadOnlyFolder() {
-        if (immutable_) QProcess::execute("chattr", {"-i", path_});
-        chmod(QFile::encodeName(path_).constData(), 0755);
-    }
-    bool refusesWrites() const { return immutable_ || geteuid() != 0; }
-
-private:
-    QString path_;
-    bool immutable_ = false;
-};
-
-}  // namespace
 
 TEST(ProfileFile, aRefusedWriteIsReportedAndLeavesTheFileAsItWas) {
     TempFolder dir;

@@ -1,3 +1,4 @@
+// The main of the test programs that drive windows: a QApplication named as the program, offscreen by default.
 #include <gtest/gtest.h>
 
 #include <QApplication>
