@@ -102,7 +102,7 @@ void DeleteAll(const QString& cards) {
     store::CardStore s(p, cards);
     s.LoadLists();
     profile::ProfileBulk bulk(p);
-    while (s.NoOfRecords > 0) s.DeleteCard(s.AllByName.first(), -1);
+    while (s.NoOfRecords > 0) s.DeleteCard(s.AllByName.first());
     bulk.finish();
 }
 

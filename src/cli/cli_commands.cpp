@@ -163,7 +163,7 @@ private:
         requireLive(n);
         CardFieldList current = store_.ReadCard(n);
         const CardFieldList typed = applyAssignments(current, 1);
-        store_.ChangeCard(n, current, typed, -1);
+        store_.ChangeCard(n, current, typed);
         return Done;
     }
 
@@ -172,7 +172,7 @@ private:
         const QString n = recordArg();
         openForChange();
         requireLive(n);
-        store_.DeleteCard(n, -1);
+        store_.DeleteCard(n);
         return Done;
     }
 

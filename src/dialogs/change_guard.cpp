@@ -14,7 +14,10 @@ bool RunChange(const std::function<void()>& change, const QString& consequence) 
     try {
         change();
         return true;
-    } catch (const profile::WriteError& error) {
+    } catch (const store::InUseError& error) {
+        shell::ReportWriteFailure(error, consequence);
+        return false;
+    } catch (const profile::FileError& error) {
         shell::ReportWriteFailure(error, consequence);
         store::CardStore& store = *Shared().Store;
         store.LoadLists();
@@ -25,7 +28,7 @@ bool RunChange(const std::function<void()>& change, const QString& consequence) 
 
 bool HasSelectedCard() {
     const store::CardStore* s = Shared().Store.get();
-    return s && (s->FilterOn ? s->FilteredCount : s->NoOfRecords) > 0 && !Shared().CurrentRecNo.isEmpty();
+    return s && s->ShownCount() > 0 && !Shared().CurrentRecNo.isEmpty();
 }
 
 void RaiseMain(bool enable) {

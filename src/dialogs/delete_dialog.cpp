@@ -30,7 +30,7 @@ QPointer<DeleteDialog>& Slot() {
 void DeleteSelected() {
     RaiseMain();
     shell::ShowPleaseWait(QStringLiteral("Please wait while deleting the record"));
-    RunChange([] { Shared().Store->DeleteCard(Shared().CurrentRecNo, Shared().CurrentIndex); },
+    RunChange([] { Shared().Store->DeleteCard(Shared().CurrentRecNo); },
               QStringLiteral("The card may not have been deleted."));
 }
 

@@ -36,7 +36,7 @@ void EditDialog::BtnOK_Click() {
     // The line to take out of the main list is where the card stands in it.
     const bool changed = RunBehindWaitWindow(
         QStringLiteral("Please wait while setting record"),
-        [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed, s.Store->ListPosition(n)); },
+        [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed); },
         QStringLiteral("The card may be only partly changed; the list shows what the data file holds."));
     if (changed && moved) s.CurrentIndex = std::max(s.Store->ListPosition(n), 0);
     if (s.RefreshMain) s.RefreshMain();

@@ -96,7 +96,7 @@ void MainDialog::ConnectEvents() {
 int MainDialog::ListLength() const {
     const store::CardStore* s = Shared().Store.get();
     if (!s) return 0;
-    return s->FilterOn ? s->FilteredCount : s->NoOfRecords;
+    return s->ShownCount();
 }
 
 void MainDialog::resizeEvent(QResizeEvent*) {
@@ -297,7 +297,7 @@ void MainDialog::ToggleView() {
     SetStatusText(0, QString());
     Shared().CurrentIndex = 0;
     const int rec = Shared().CurrentRecNo.toInt();
-    const int count = std::min<int>(LstNames->count(), s.FilterOn ? s.FilteredCount : s.NoOfRecords);
+    const int count = std::min<int>(LstNames->count(), s.ShownCount());
     for (int i = 0; i < count; ++i) {
         if (ListBoxAdapter::ItemData(LstNames->item(i)) == rec) {
             Shared().CurrentIndex = i;
@@ -327,6 +327,7 @@ void MainDialog::TurnFilterOff() {
 
 void MainDialog::SetEditState() {
     const bool inUse = Shared().InUse;
+    if (Shared().Store) Shared().Store->SetInUse(inUse);
     menus_->SetEditState(inUse);
     dialogs::SetDialogsEditState(inUse);
     // The buttons follow too, so that editing stops and resumes without waiting for the next refresh.

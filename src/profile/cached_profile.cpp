@@ -1,5 +1,7 @@
 #include "cached_profile.h"
 
+#include "file_faults.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <sys/stat.h>
@@ -84,7 +86,9 @@ void CachedProfile::write(const QString& file, const QString& section, const QSt
 void CachedProfile::flush(const QString& file, Entry& e) {
     const QByteArray bytes = e.doc.serialize();
     QSaveFile out(file);
-    const bool ok = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+    const bool ok = !InjectedFault(FileStep::Create, file) && out.open(QIODevice::WriteOnly) &&
+                    !InjectedFault(FileStep::Write, file) && out.write(bytes) == bytes.size() &&
+                    !InjectedFault(FileStep::Rename, file) && out.commit();
     if (!ok) {
         const QString reason = out.errorString();
         files_.remove(file);  // the copy holds a value the disk refused: read the file afresh next time

@@ -4,10 +4,23 @@
 
 namespace tessaly::profile {
 
-// A write that did not reach the disk. The file is left as it was.
-class WriteError : public std::runtime_error {
+// A file the layer could not read or write; the message names the file and the reason.
+class FileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A write that did not reach the disk. The file is left as it was.
+class WriteError : public FileError {
+public:
+    using FileError::FileError;
+};
+
+// A file that exists but cannot be read (no permission, an I/O error, a folder
+// in its place). It is never taken for an empty file.
+class ReadError : public FileError {
+public:
+    using FileError::FileError;
 };
 
 // Single values of profile files: what the card store and the preferences use.

@@ -8,9 +8,11 @@ namespace tessaly::store {
 
 using profile::ProfileOperation;
 
-void CardStore::DeleteCard(const QString& r, int currentIndex) {
+void CardStore::DeleteCard(const QString& r) {
     if (r.trimmed().isEmpty()) return;
+    RequireEditable();
     ProfileOperation op(profile_);
+    const int row = ListPosition(r);
     const int c = NoOfRecords;
     const QString pn = ReadCardKey(r, key::PrevName);
     const QString nn = ReadCardKey(r, key::NextName);
@@ -54,7 +56,7 @@ void CardStore::DeleteCard(const QString& r, int currentIndex) {
 
     NoOfRecords = static_cast<std::int16_t>(std::max(c - 1, 0));
     RemoveFromLists(r);
-    if (listBox_ && currentIndex >= 0) listBox_->removeItem(currentIndex);
+    if (listBox_ && row >= 0) listBox_->removeItem(row);
 }
 
 namespace {
@@ -92,6 +94,7 @@ void CardStore::JoinDeletedNeighbours(const QString& p, const QString& x) {
 }
 
 void CardStore::TakeOffDeletedList(const QString& n) {
+    RequireEditable();
     ProfileOperation op(profile_);
     const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
     WriteHeader(header::DelNoOfRecords, QString::number(left));
@@ -104,6 +107,7 @@ void CardStore::TakeOffDeletedList(const QString& n) {
 }
 
 void CardStore::RestoreCard(const QString& r) {
+    RequireEditable();
     ProfileOperation op(profile_);
     const QString s1 = ReadCardKey(r, key::ShowName);
     const QString s2 = ReadCardKey(r, key::ShowCompany);

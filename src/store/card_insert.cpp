@@ -36,6 +36,7 @@ void CardStore::LinkAt(const QString& n, const QStringList& recs, qsizetype at, 
 }
 
 void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
+    RequireEditable();
     ProfileOperation op(profile_);
     if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
     for (int i = 0; i < kFieldCount; ++i) WriteCardKey(n, FieldKeys[i], fields[i]);
@@ -47,6 +48,7 @@ void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
 // of each list is linked by writing the card's link, then the neighbour's; the
 // count comes last. The sibling program and the start-up check rely on this order.
 void CardStore::InsertCard(const QString& n, const QString& showName, const QString& showCompany) {
+    RequireEditable();
     ProfileOperation op(profile_);
     const int c = NoOfRecords;
     for (const QString& k : LinkKeys) WriteCardKey(n, k, QString());
@@ -80,6 +82,7 @@ void CardStore::InsertCard(const QString& n, const QString& showName, const QStr
 }
 
 QString CardStore::AddCard(CardFieldList fields) {
+    RequireEditable();
     ProfileOperation op(profile_);
     if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
     const QString showName = NameText(fields[FirstName], fields[LastName], fields[Company]);
@@ -96,7 +99,8 @@ QString CardStore::AddCard(CardFieldList fields) {
     return n;
 }
 
-bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex) {
+bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed) {
+    RequireEditable();
     ProfileOperation op(profile_);
     const QString showName = NameText(typed[FirstName], typed[LastName], typed[Company]);
     const QString showCompany = CompanyText(typed[FirstName], typed[LastName], typed[Company]);
@@ -104,7 +108,7 @@ bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldLi
                             typed[Company] == current[Company];
     if (!keepsPlace) {
         current = typed;
-        DeleteCard(n, currentIndex);
+        DeleteCard(n);
         TakeOffDeletedList(n);
         current = typed;
         InsertCard(n, showName, showCompany);

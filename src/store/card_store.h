@@ -5,12 +5,19 @@
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <stdexcept>
 
 namespace tessaly::profile {
 class ProfileAccess;
 }
 
 namespace tessaly::store {
+
+// A change refused because another program has the card file open.
+class InUseError : public std::runtime_error {
+public:
+    InUseError() : std::runtime_error("Another program is using the card file; changes are switched off.") {}
+};
 
 // The deleted cards as the restore window lists them.
 struct DeletedList {
@@ -52,11 +59,19 @@ public:
     // Where card n stands in the list the main window shows (the view's order,
     // filtered when the filter is on), or -1 when that list does not hold it.
     int ListPosition(const QString& n) const;
+    // How many cards the main window's list shows.
+    int ShownCount() const { return FilterOn ? FilteredCount : NoOfRecords; }
+
+    // While another program holds the card file every change is refused with
+    // InUseError, whichever window or command asked for it.
+    void SetInUse(bool inUse) { inUse_ = inUse; }
+    bool InUse() const { return inUse_; }
 
     // Changes.
     void WriteCard(const QString& n, CardFieldList& fields);
     void InsertCard(const QString& n, const QString& showName, const QString& showCompany);
-    void DeleteCard(const QString& r, int currentIndex);
+    // Card r leaves the lists (and its line the main list) for the deleted list.
+    void DeleteCard(const QString& r);
     void TakeOffDeletedList(const QString& n);
     void RestoreCard(const QString& r);
     bool HasDeletedCards();
@@ -66,7 +81,7 @@ public:
     QString AddCard(CardFieldList fields);
     // Card n changed from 'current' to 'typed'; it moves when its name or company changed.
     // 'current' holds the stored values afterwards. True when the card moved.
-    bool ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed, int currentIndex);
+    bool ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed);
 
     // Program-wide state kept with the lists it describes. The lists hold
     // exactly NoOfRecords entries (none for an empty file).
@@ -88,6 +103,7 @@ private:
     void LinkAt(const QString& n, const QStringList& recs, qsizetype at, const QString& headKey, const QString& prevKey,
                 const QString& nextKey);
     void ResetLists();
+    void RequireEditable() const;
 
     profile::ProfileAccess& profile_;
     QString dataDir_;
@@ -95,6 +111,7 @@ private:
     ProgressSink* progress_ = &silent_;
     ListBoxView* listBox_ = nullptr;
     bool listsRepaired_ = false;
+    bool inUse_ = false;
 };
 
 // Whether the card file in a folder is one of ours.

@@ -40,7 +40,7 @@ TEST_F(EditDialogTest, editingTheLastNameMovesTheCardAndLeavesTheDeletedCardsAlo
         profile::CachedProfile p;
         store::CardStore s(p, cardsDir());
         s.LoadLists();
-        s.DeleteCard("1", -1);
+        s.DeleteCard("1");
     }
     ASSERT_TRUE(app::Main());
     ASSERT_EQ(header("DelNoOfRecords"), "1");

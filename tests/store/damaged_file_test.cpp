@@ -51,7 +51,7 @@ TEST_F(DamagedFileTest, aRecordNumberThatIsNoNumberIsNeverShownAsAnotherCard) {
     damageCard("0", "NextName", "x1");
     damageCard("0", "NextCompany", "x1");
     damageHeader("NoOfRecords", "1");
-    store.DeleteCard("3", -1);
+    store.DeleteCard("3");
     expectRepairedTo(3);  // the unreachable live cards come back; the deleted one stays deleted
 }
 

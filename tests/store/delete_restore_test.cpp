@@ -4,7 +4,7 @@ using namespace tessaly::store;
 
 TEST_F(StoreTest, deletingTheOnlyCardEmptiesBothHeadsAndMakesItTheHeadOfTheDeletedList) {
     add("Jo", "Adams");
-    store.DeleteCard("0", 0);
+    store.DeleteCard("0");
     EXPECT_EQ(header("NameFirstRecord"), "");
     EXPECT_EQ(header("CompanyFirstRecord"), "");
     EXPECT_EQ(header("NoOfRecords"), "0");
@@ -22,8 +22,8 @@ TEST_F(StoreTest, deletingTheFirstNameJoinsItsCompanyNeighboursAndPushesOntoTheD
     add("Bo", "Brown", "Aaa");   // 1
     add("Cy", "Clark", "Zzz");   // 2
     add("Di", "Dunn");           // 3
-    store.DeleteCard("3", 3);
-    store.DeleteCard("0", 0);
+    store.DeleteCard("3");
+    store.DeleteCard("0");
     EXPECT_EQ(header("NameFirstRecord"), "1");
     EXPECT_EQ(card("1", "PrevName"), "");
     EXPECT_EQ(card("1", "NextCompany"), "2");
@@ -39,7 +39,7 @@ TEST_F(StoreTest, deletingTheFirstNameJoinsItsCompanyNeighboursAndPushesOntoTheD
 TEST_F(StoreTest, restoringTheOnlyDeletedCardPutsItBackAtItsPlaceWithItsNumber) {
     add("Jo", "Adams");
     add("Al", "Baker");
-    store.DeleteCard("0", 0);
+    store.DeleteCard("0");
     const DeletedList deleted = store.LoadDeletedList();
     EXPECT_EQ(deleted.DeletedRecs, QStringList{"0"});
     profile.writes.clear();
@@ -55,7 +55,7 @@ TEST_F(StoreTest, restoringTheOnlyDeletedCardPutsItBackAtItsPlaceWithItsNumber) 
 
 TEST_F(StoreTest, restoringFromTheMiddleOfTheDeletedListJoinsItsNeighbours) {
     for (const char* name : {"Adams", "Baker", "Clark", "Dunn"}) add("A", name);
-    for (const char* rec : {"0", "1", "2"}) store.DeleteCard(rec, 0);  // deleted list: 2, 1, 0
+    for (const char* rec : {"0", "1", "2"}) store.DeleteCard(rec);  // deleted list: 2, 1, 0
     store.LoadDeletedList();
     store.RestoreCard("1");
     EXPECT_EQ(card("2", "NextDel"), "0");
@@ -68,8 +68,8 @@ TEST_F(StoreTest, restoringFromTheMiddleOfTheDeletedListJoinsItsNeighbours) {
 TEST_F(StoreTest, theDeletedListIsSortedByTheViewsText) {
     add("Zed", "Young", "Acme");
     add("Al", "Baker", "Zulu");
-    store.DeleteCard("0", 0);
-    store.DeleteCard("1", 0);
+    store.DeleteCard("0");
+    store.DeleteCard("1");
     EXPECT_EQ(store.LoadDeletedList().DeletedTexts, (QStringList{"Baker, Al", "Young, Zed"}));
     store.Show = 1;
     EXPECT_EQ(store.LoadDeletedList().DeletedTexts, (QStringList{"( Acme )", "( Zulu )"}));
@@ -78,8 +78,8 @@ TEST_F(StoreTest, theDeletedListIsSortedByTheViewsText) {
 TEST_F(StoreTest, aDeletedListThatRunsBackIntoItselfOrBreaksOffEndsThere) {
     add("Jo", "Adams");
     add("Al", "Baker");
-    store.DeleteCard("0", 0);
-    store.DeleteCard("1", 0);
+    store.DeleteCard("0");
+    store.DeleteCard("1");
     profile.real.write(dir.path("tesly0.dat"), "Record0", "NextDel", "1");
     profile.real.write(store.DataFile(), "General Info", "DelNoOfRecords", "30000");
     EXPECT_EQ(store.LoadDeletedList().DeletedRecs.size(), 2);

@@ -72,7 +72,7 @@ TEST_F(StoreTest, aCompanyCardDropsItsSalutationAndANewCardNeverReusesANumber) {
     f[Company] = "Acme";
     const QString n = store.AddCard(f);
     EXPECT_EQ(card(n, "Sal"), "");
-    store.DeleteCard(n, 0);
+    store.DeleteCard(n);
     EXPECT_EQ(add("Jo", "Adams"), "1");
     EXPECT_EQ(card("0", "Company"), "Acme");  // the deleted card keeps its fields
 }
@@ -105,18 +105,18 @@ TEST_F(StoreTest, editingTheTitleRewritesInPlaceAndEditingTheNameMovesTheCard) {
     add("Jo", "Adams");
     add("Al", "Baker");
     add("Cy", "Clark");
-    store.DeleteCard("2", 2);
+    store.DeleteCard("2");
     const auto deleted = store.DeletedCount;
     CardFieldList current = store.ReadCard("0");
     CardFieldList typed = current;
     typed[Title] = "Boss";
     profile.writes.clear();
-    store.ChangeCard("0", current, typed, 0);
+    store.ChangeCard("0", current, typed);
     EXPECT_EQ(profile.writes.size(), 18);  // the sixteen fields and two display texts
     EXPECT_EQ(store.AllByName, (QStringList{"0", "1"}));
     typed = current;
     typed[LastName] = " Zimmer ";
-    store.ChangeCard("0", current, typed, 0);
+    store.ChangeCard("0", current, typed);
     EXPECT_EQ(current[LastName], "Zimmer");
     EXPECT_EQ(store.AllNames, (QStringList{"Baker, Al", "Zimmer, Jo"}));
     EXPECT_EQ(list.texts, store.AllNames);

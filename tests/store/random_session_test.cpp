@@ -20,11 +20,11 @@ TEST_F(StoreTest, aLongRandomSessionKeepsTheFileConsistentWithAModel) {
             const QString rec = store.AllByName[pick(store.AllByName.size())];
             CardFieldList current = store.ReadCard(rec), typed = current;
             typed[pick(2) ? LastName : Title] = names[pick(names.size())] + "x";
-            store.ChangeCard(rec, current, typed, static_cast<int>(list.data.indexOf(rec.toInt())));
+            store.ChangeCard(rec, current, typed);
         } else if (op < 8) {
             const int at = pick(store.AllByName.size());
             const QString rec = store.AllByName[at];
-            store.DeleteCard(rec, at);
+            store.DeleteCard(rec);
             live.remove(rec);
             deleted.insert(rec);
         } else if (!deleted.isEmpty()) {
