@@ -36,24 +36,43 @@ public:
     virtual void write(const QString& file, const QString& section, const QString& key, const QString& value) = 0;
     virtual bool hasSection(const QString& file, const QString& section) = 0;
 
-    // One store procedure: each file is checked against the disk once within it.
+    // One store procedure: each file is checked against the disk once within
+    // it. The end of the outermost operation makes its writes durable and
+    // throws WriteError when it cannot.
     virtual void beginOperation() {}
     virtual void endOperation() {}
     // Long operations: writes are held in memory and flushed once by endBulk,
     // which throws WriteError when a file cannot be written.
     virtual void beginBulk() {}
     virtual void endBulk() {}
+
+    // A bulk flush writes this file after every other one (the card file's header).
+    virtual void setFlushedLast(const QString& /*file*/) {}
+    // A file created in the model file's folder takes its owner, group and mode.
+    virtual void setNewFileModel(const QString& /*modelFile*/) {}
 };
 
+// One store procedure. A change calls finish() at its end, which reports a
+// write that could not be made durable; a scope left early (by an error
+// already on its way) ends the operation quietly.
 class ProfileOperation {
 public:
     explicit ProfileOperation(ProfileAccess& p) : p_(p) { p_.beginOperation(); }
-    ~ProfileOperation() { p_.endOperation(); }
+    ~ProfileOperation() {
+        if (open_) {
+            try { p_.endOperation(); } catch (const FileError&) {}
+        }
+    }
+    void finish() {
+        open_ = false;
+        p_.endOperation();
+    }
     ProfileOperation(const ProfileOperation&) = delete;
     ProfileOperation& operator=(const ProfileOperation&) = delete;
 
 private:
     ProfileAccess& p_;
+    bool open_ = true;
 };
 
 // Holds writes until finish() or the end of the scope; a scope left by an

@@ -25,6 +25,7 @@ void RegisterUse(profile::ProfileAccess& profile, const QString& dataFile) {
     profile::ProfileOperation op(profile);
     const int n = std::max<int>(0, UseCount(profile, dataFile));
     profile.write(dataFile, Section, NoOfUses, QString::number(std::min<int>(n + 1, std::numeric_limits<std::int16_t>::max())));
+    op.finish();
 }
 
 bool CheckInUse(profile::ProfileAccess& profile, const QString& dataFile) {
@@ -36,6 +37,7 @@ void CountOff(profile::ProfileAccess& profile, const QString& dataFile) {
     profile::ProfileOperation op(profile);
     const int n = UseCount(profile, dataFile);
     profile.write(dataFile, Section, NoOfUses, QString::number(std::max<int>(n - 1, std::numeric_limits<std::int16_t>::min())));
+    op.finish();
 }
 
 void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile) {

@@ -57,6 +57,7 @@ void CardStore::DeleteCard(const QString& r) {
     NoOfRecords = static_cast<std::int16_t>(std::max(c - 1, 0));
     RemoveFromLists(r);
     if (listBox_ && row >= 0) listBox_->removeItem(row);
+    op.finish();
 }
 
 namespace {
@@ -104,6 +105,7 @@ void CardStore::TakeOffDeletedList(const QString& n) {
     WriteCardKey(n, key::PrevDel, QString());
     WriteCardKey(n, key::NextDel, QString());
     JoinDeletedNeighbours(p, x);
+    op.finish();
 }
 
 void CardStore::RestoreCard(const QString& r) {
@@ -118,6 +120,7 @@ void CardStore::RestoreCard(const QString& r) {
     const QString x = ReadCardKey(r, key::NextDel);
     JoinDeletedNeighbours(p, x);
     InsertCard(r, s1, s2);
+    op.finish();
 }
 
 DeletedList CardStore::LoadDeletedList() {

@@ -42,6 +42,7 @@ void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
     for (int i = 0; i < kFieldCount; ++i) WriteCardKey(n, FieldKeys[i], fields[i]);
     WriteCardKey(n, key::ShowName, NameText(fields[FirstName], fields[LastName], fields[Company]));
     WriteCardKey(n, key::ShowCompany, CompanyText(fields[FirstName], fields[LastName], fields[Company]));
+    op.finish();
 }
 
 // The card's own links are cleared before any neighbour points at it; each side
@@ -57,6 +58,7 @@ void CardStore::InsertCard(const QString& n, const QString& showName, const QStr
     LinkAt(n, AllByName, p, header::NameFirstRecord, key::PrevName, key::NextName);
     LinkAt(n, AllByCompany, q, header::CompanyFirstRecord, key::PrevCompany, key::NextCompany);
     WriteHeader(header::NoOfRecords, QString::number(c + 1));
+    op.finish();
     NoOfRecords = static_cast<std::int16_t>(c + 1);
 
     AllNames.insert(p, showName);
@@ -96,6 +98,7 @@ QString CardStore::AddCard(CardFieldList fields) {
     const QString n = QString::number(next);
     WriteCard(n, fields);
     InsertCard(n, showName, showCompany);
+    op.finish();
     return n;
 }
 
@@ -115,6 +118,7 @@ bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldLi
     }
     current = typed;
     WriteCard(n, current);
+    op.finish();
     return !keepsPlace;
 }
 

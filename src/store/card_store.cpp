@@ -15,7 +15,12 @@ int GaugePercent(int k, int n) {
     return std::clamp(static_cast<int>(std::lrint(static_cast<float>(k) * 100.0f / static_cast<float>(n))), 0, 100);
 }
 
-CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir) : profile_(profile), dataDir_(std::move(dataDir)) {}
+CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir) : profile_(profile), dataDir_(std::move(dataDir)) {
+    // The header is written last, so a card file it names is always complete;
+    // new card files take the header's owner and mode.
+    profile_.setFlushedLast(DataFile());
+    profile_.setNewFileModel(DataFile());
+}
 
 QString CardStore::ReadHeader(const QString& key) { return profile_.read(DataFile(), header::Section, key); }
 
@@ -89,6 +94,7 @@ void WriteEmptyHeader(profile::ProfileAccess& profile, const QString& dataFile) 
                                  {header::DelNoOfRecords, QStringLiteral("0")},
                                  {header::DelFirstRecord, QString()}};
     for (const auto& kv : values) profile.write(dataFile, header::Section, kv[0], kv[1]);
+    op.finish();
 }
 
 }  // namespace tessaly::store
