@@ -34,6 +34,8 @@ bool CheckInUse(profile::ProfileAccess& profile, const QString& dataFile) {
 }
 
 void CountOff(profile::ProfileAccess& profile, const QString& dataFile) {
+    // A card file moved or removed while the program ran is not made anew just to hold the count.
+    if (!QFileInfo::exists(dataFile)) return;
     profile::ProfileOperation op(profile);
     const int n = UseCount(profile, dataFile);
     profile.write(dataFile, Section, NoOfUses, QString::number(std::max<int>(n - 1, std::numeric_limits<std::int16_t>::min())));
@@ -44,15 +46,17 @@ void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile) 
     profile.write(dataFile, Section, NoOfUses, QStringLiteral("1"));
 }
 
-QString CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir) {
-    if (!QDir().mkpath(newDataDir) || !QDir().mkpath(QFileInfo(preferencesFile).absolutePath())) return QString();
-    try {
-        profile.write(preferencesFile, prefs::DataFilesSection, prefs::TeslyDataPath, newDataDir);
-        store::WriteEmptyHeader(profile, newDataDir + store::kHeaderFileName);
-    } catch (const profile::WriteError&) {
-        return QString();
-    }
-    return newDataDir;
+void NameDataFolder(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& dataDir) {
+    if (!QDir().mkpath(QFileInfo(preferencesFile).absolutePath()))
+        throw profile::WriteError(QStringLiteral("Could not create the folder of %1").arg(preferencesFile).toStdString());
+    profile.write(preferencesFile, prefs::DataFilesSection, prefs::TeslyDataPath, dataDir);
+}
+
+void CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir) {
+    if (!QDir().mkpath(newDataDir))
+        throw profile::WriteError(QStringLiteral("Could not create the folder %1").arg(newDataDir).toStdString());
+    NameDataFolder(profile, preferencesFile, newDataDir);
+    store::WriteEmptyHeader(profile, newDataDir + store::kHeaderFileName);
 }
 
 }  // namespace tessaly::shell

@@ -17,9 +17,11 @@ void CountOff(profile::ProfileAccess& profile, const QString& dataFile);
 // The user is sure that nobody else uses the file: this program is its only user.
 void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile);
 
+// Names the card file's folder in the preferences ("TeslyDataPath").
+void NameDataFolder(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& dataDir);
 // Makes the folder for a new card file, names it in the preferences and writes
-// an empty header. Returns the new data folder, or an empty text when the
-// folder cannot be made or the header cannot be written.
-QString CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir);
+// an empty header. Throws profile::FileError naming the file that could not be
+// made. The caller makes sure no card file is there yet.
+void CreateNewDataFile(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& newDataDir);
 
 }  // namespace tessaly::shell

@@ -5,35 +5,73 @@
 #include "shared_data.h"
 #include "store/app_paths.h"
 
+#include <QFileInfo>
+
 namespace tessaly::shell {
+
+namespace {
+
+const QString kMissingTitle = QStringLiteral("Missing data file");
+
+bool AskYesNo(const QString& text) {
+    SingleTextBox().ShowMsg(text, 2, QStringLiteral("Yes"), QStringLiteral("No"), 1, kMissingTitle);
+    return Shared().DialogResult != 0;
+}
+
+void Tell(const QString& text) { SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, kMissingTitle); }
+
+void OpenStoreOn(const QString& dataDir) {
+    SharedData& s = Shared();
+    s.DataDir = dataDir;
+    s.OpenStore();
+    s.Store->NoOfRecords = store::Count16(s.Store->ReadHeader(store::header::NoOfRecords));
+}
+
+// The user agreed to a new card file in the data folder. A file already there
+// is never written over: a card file of ours is offered instead, anything else
+// is left alone and the program ends.
+bool UseNewDataFolder() {
+    SharedData& s = Shared();
+    const QString newDir = store::NewDataDir();
+    const QString newFile = newDir + store::kHeaderFileName;
+    const QFileInfo existing(newFile);
+    if (existing.exists() || existing.isSymLink()) {
+        if (store::CheckDataFile(s.Profile, newFile) != store::DataFileState::Valid) {
+            Tell(QStringLiteral("The folder ") + newDir + QStringLiteral(" already holds a file tesly.dat that Tessaly cannot use.") +
+                 u'\r' + QStringLiteral("It is left as it is."));
+            return false;
+        }
+        if (!AskYesNo(QStringLiteral("There is a Tessaly data file in ") + newDir + u'\r' + QStringLiteral("Should I open it?")))
+            return false;
+        NameDataFolder(s.Profile, s.PreferencesFile, newDir);
+        OpenStoreOn(newDir);
+        return true;
+    }
+    CreateNewDataFile(s.Profile, s.PreferencesFile, newDir);
+    OpenStoreOn(newDir);
+    return true;
+}
+
+}  // namespace
 
 bool OpenDataFile() {
     SharedData& s = Shared();
-    s.DataDir = store::PreferredDataDir(s.Profile);
-    const QString dataFile = s.DataDir + store::kHeaderFileName;
-    const store::DataFileState state = store::CheckDataFile(s.Profile, dataFile);
-    if (state == store::DataFileState::Valid) {
-        s.OpenStore();
-        s.Store->NoOfRecords = store::Count16(s.Store->ReadHeader(store::header::NoOfRecords));
-        return true;
-    }
-
-    const QString first = state == store::DataFileState::Missing ? store::kMissingDataFileText : store::kForeignDataFileText;
-    SingleTextBox().ShowMsg(first + u'\r' + QStringLiteral("Should I create a new empty one now?"), 2, QStringLiteral("Yes"),
-                            QStringLiteral("No"), 1, QStringLiteral("Missing data file"));
-    if (s.DialogResult == 0) return false;
-
-    const QString newDir = CreateNewDataFile(s.Profile, s.PreferencesFile, store::NewDataDir());
-    if (newDir.isEmpty()) {
-        // Without a card file nothing could be kept: say so rather than open an empty window that saves nothing.
-        SingleTextBox().ShowMsg(QStringLiteral("I can't create the new data file in ") + store::NewDataDir(), 0,
-                                QStringLiteral("OK"), QString(), 1, QStringLiteral("Missing data file"));
+    try {
+        s.DataDir = store::PreferredDataDir(s.Profile);
+        const QString dataFile = s.DataDir + store::kHeaderFileName;
+        const store::DataFileState state = store::CheckDataFile(s.Profile, dataFile);
+        if (state == store::DataFileState::Valid) {
+            OpenStoreOn(s.DataDir);
+            return true;
+        }
+        const QString first = state == store::DataFileState::Missing ? store::kMissingDataFileText : store::kForeignDataFileText;
+        if (!AskYesNo(first + u'\r' + QStringLiteral("Should I create a new empty one now?"))) return false;
+        return UseNewDataFolder();
+    } catch (const profile::FileError& error) {
+        // Without a readable card file nothing could be shown or kept: say which file and why.
+        Tell(QString::fromStdString(error.what()));
         return false;
     }
-    s.DataDir = newDir;
-    s.OpenStore();
-    s.Store->NoOfRecords = 0;
-    return true;
 }
 
 }  // namespace tessaly::shell

@@ -2,6 +2,7 @@
 
 #include "profile/profile_access.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace tessaly::store {
@@ -18,8 +19,15 @@ QString NewDataDir() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/teslydat/");
 }
 
+QString ExpandHome(const QString& path) {
+    if (path == u"~") return QDir::homePath();
+    if (path.startsWith(QStringLiteral("~/"))) return QDir::homePath() + path.mid(1);
+    return path;
+}
+
 QString PreferredDataDir(profile::ProfileAccess& profile) {
-    return WithTrailingSlash(profile.read(PreferencesFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath")));
+    const QString named = profile.read(PreferencesFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath"));
+    return WithTrailingSlash(ExpandHome(named));
 }
 
 }  // namespace tessaly::store

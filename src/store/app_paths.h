@@ -12,8 +12,10 @@ QString PreferencesFile();
 // The folder where a new card file is made: teslydat/ in the user's data folder for "Tessaly".
 QString NewDataDir();
 // The card file's folder as the preferences name it ("TeslyDataPath" of "Data Files"),
-// ending in '/', or empty when unset.
+// with "~" expanded, ending in '/', or empty when unset.
 QString PreferredDataDir(profile::ProfileAccess& profile);
+// "~" and "~/…" name the user's home folder, as in a shell.
+QString ExpandHome(const QString& path);
 // A folder path with the trailing '/' that the card file names rely on.
 QString WithTrailingSlash(const QString& dir);
 

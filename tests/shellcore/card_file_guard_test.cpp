@@ -5,6 +5,7 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
@@ -72,17 +73,35 @@ TEST_F(GuardTest, crashRecoveryMakesThisProgramTheOnlyUser) {
 TEST_F(GuardTest, aNewCardFileIsNamedInThePreferencesWithItsCase) {
     const QString prefs = dir.path(QStringLiteral("cfg/ostrel.ini"));
     const QString newDir = dir.path(QStringLiteral("Data/TeslyDat/"));
-    EXPECT_EQ(shell::CreateNewDataFile(profile, prefs, newDir), newDir);
+    shell::CreateNewDataFile(profile, prefs, newDir);
     EXPECT_EQ(other.read(prefs, QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath")), newDir);
     EXPECT_EQ(dir.bytes(QStringLiteral("Data/TeslyDat/tesly.dat")),
               QByteArray("[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
                          "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n"));
 }
 
-TEST_F(GuardTest, aFolderThatCannotBeMadeIsReported) {
+TEST_F(GuardTest, aFolderOrPreferencesFileThatCannotBeMadeIsReportedByName) {
     dir.put(QStringLiteral("file"), "x");
-    EXPECT_EQ(shell::CreateNewDataFile(profile, dir.path(QStringLiteral("ostrel.ini")), dir.path(QStringLiteral("file/sub/"))),
-              QString());
+    struct Case {
+        const char* prefs;
+        const char* dataDir;
+        const char* named;
+    } cases[] = {{"ostrel.ini", "file/sub/", "file/sub/"}, {"file/ostrel.ini", "cards/", "ostrel.ini"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        try {
+            shell::CreateNewDataFile(profile, dir.path(QString::fromLatin1(c.prefs)), dir.path(QString::fromLatin1(c.dataDir)));
+            ADD_FAILURE() << "no error";
+        } catch (const profile::FileError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String(c.named))) << e.what();
+        }
+        EXPECT_FALSE(QFileInfo::exists(dir.path(QString::fromLatin1(c.dataDir) + QStringLiteral("tesly.dat"))));
+    }
+}
+
+TEST_F(GuardTest, countingOffAFileThatWasMovedAwayCreatesNothing) {
+    shell::CountOff(profile, dataFile());
+    EXPECT_FALSE(QFileInfo::exists(dataFile()));
 }
 
 }  // namespace
