@@ -45,15 +45,21 @@ void SetOuterHeight(QWidget* window, int twips) {
 }
 
 // Loading and sorting write the repaired or sorted links; a file that refuses
-// them is reported, and the program carries on with what it could read.
+// them is reported, and the program carries on with what it could read. The
+// chains are walked whatever the header's count says, so a count of 0 or
+// garbage hides no card. While another program holds the card file the lists
+// are put in order in memory only.
 void LoadCards(CLumetCtrl* gauge) {
     store::CardStore& store = *Shared().Store;
-    gauge->show();
-    shell::SetGaugePercent(gauge, 0);
+    store.SetInUse(store::Count16(store.ReadHeader(store::header::NoOfUses)) >= 1);
+    if (store.NoOfRecords > 0) {
+        gauge->show();
+        shell::SetGaugePercent(gauge, 0);
+    }
     try {
         store.LoadLists();
         store.SortLists();
-    } catch (const profile::WriteError& error) {
+    } catch (const profile::FileError& error) {
         shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
     }
     store.FillList();
@@ -116,7 +122,7 @@ bool Main() {
     s.Store->SetProgress(s.Progress.get());
     s.Store->SetListBox(&main->ListBox());
     s.Store->Show = s.Prefs.Show;
-    if (s.Store->NoOfRecords > 0) LoadCards(welcome->Lumet);
+    LoadCards(welcome->Lumet);
 
     main->SetStatusText(0, QString());
     main->show();
