@@ -115,9 +115,17 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     int cards = 8000, runs = 5;
     const QStringList args = app.arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == u"--cards") cards = args[++i].toInt();
-        else if (args[i] == u"--runs") runs = std::max(1, args[++i].toInt());
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--cards" && i + 1 < args.size()) cards = args[++i].toInt();
+        else if (args[i] == u"--runs" && i + 1 < args.size()) runs = std::max(1, args[++i].toInt());
+        else {
+            // --help, or anything not understood: say how to call us and run nothing.
+            QTextStream(args[i] == u"--help" ? stdout : stderr)
+                << "usage: tessaly-gui-bench [--cards N] [--runs K]\n"
+                   "Times Find over N generated cards (W7) and opening the deleted-cards window (W8),\n"
+                   "offscreen; prints the median of K runs in milliseconds.\n";
+            return args[i] == u"--help" ? 0 : 2;
+        }
     }
     QTemporaryDir tmp;
     const QString base = tmp.path() + u'/';

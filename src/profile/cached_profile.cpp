@@ -62,8 +62,10 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
         e = it == files_.end() ? nullptr : &*it;
     }
     if (e && (e->dirty || (!forWrite && operationDepth_ > 0 && e->validatedInOperation == operationId_))) {
-        lastName_ = file;
-        last_ = e;
+        if (e != last_) {
+            lastName_ = file;
+            last_ = e;
+        }
         return *e;
     }
     const FileStamp stamp = StampOf(file);

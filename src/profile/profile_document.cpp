@@ -71,8 +71,19 @@ QStringView trimmedName(QStringView s) {
     return s;
 }
 
+// FNV-1a of a name in small ASCII letters; 0 when the name has other bytes.
+template <typename Char>
+std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
+    std::uint32_t h = 2166136261u;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<std::uint32_t>(name[i]);
+        if (c >= 0x80) return 0;
+        h = (h ^ static_cast<unsigned char>(lowerAscii(static_cast<char>(c)))) * 16777619u;
+    }
+    return h == 0 ? 1 : h;
+}
+
 constexpr std::size_t kLinearSearchLimit = 32;
-constexpr qsizetype kShortName = 64;
 
 }  // namespace
 
@@ -94,16 +105,21 @@ QByteArray foldName(QByteArrayView raw) {
 
 qsizetype ProfileDocument::Section::find(const QString& key) const {
     const QStringView name = trimmedName(key);
-    if (lines.size() <= kLinearSearchLimit && name.size() <= kShortName && isAsciiOnly(name)) {
+    if (lines.size() <= kLinearSearchLimit && isAsciiOnly(name)) {
         // The common case without allocating: an ASCII name against each key line.
-        char folded[kShortName];
-        for (qsizetype i = 0; i < name.size(); ++i) folded[i] = lowerAscii(static_cast<char>(name[i].unicode()));
+        const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const Line& line = lines[i];
-            if (line.equals < 0 || line.keyLength != name.size()) continue;
+            if (line.equals < 0 || (line.keyHash != hash && line.keyHash != 0)) continue;
+            if (line.keyHash == 0) {  // a non-ASCII key may still fold to this name
+                if (foldName(QByteArrayView(line.text).sliced(line.keyBegin, line.keyLength)) == foldName(key))
+                    return qsizetype(i);
+                continue;
+            }
+            if (line.keyLength != name.size()) continue;
             const char* k = line.text.constData() + line.keyBegin;
             qsizetype j = 0;
-            while (j < name.size() && lowerAscii(k[j]) == folded[j]) ++j;
+            while (j < name.size() && lowerAscii(k[j]) == lowerAscii(static_cast<char>(name[j].unicode()))) ++j;
             if (j == name.size()) return qsizetype(i);
         }
         return -1;
@@ -128,7 +144,7 @@ qsizetype ProfileDocument::Section::find(const QString& key) const {
 }
 
 ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
-    Line line{std::move(text), -1, 0, 0, end};
+    Line line{std::move(text), -1, 0, 0, 0, end};
     const QByteArrayView t = trimmedView(line.text);
     if (t.isEmpty() || t.front() == ';') return line;
     const qsizetype equals = line.text.indexOf('=');
@@ -137,6 +153,7 @@ ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
     line.equals = std::int32_t(equals);
     line.keyBegin = std::int32_t(key.isEmpty() ? 0 : key.data() - line.text.constData());
     line.keyLength = std::int32_t(key.size());
+    line.keyHash = asciiNameHash(key.data(), key.size());
     return line;
 }
 
@@ -168,6 +185,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
             Section section;
             section.header = QByteArray::fromRawData(text.data(), text.size());
             section.headerEnd = lineEnd;
+            section.lines.reserve(doc.sections_.back().lines.size() + 1);  // sections tend to be alike
             insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
             doc.sections_.push_back(std::move(section));
             continue;
@@ -229,7 +247,7 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
     if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty()))
-        last.lines.push_back(Line{QByteArray(""), -1, 0, 0, eol_});
+        last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
     Section section;
     section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
     section.headerEnd = eol_;

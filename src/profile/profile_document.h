@@ -34,6 +34,9 @@ private:
         std::int32_t equals = -1;   // position of the first '=' of a key line, -1 otherwise
         std::int32_t keyBegin = 0;  // the key name without its blanks
         std::int32_t keyLength = 0;
+        // Of the key name in small letters, so that a search compares numbers
+        // first; 0 for a name with non-ASCII bytes, which is compared in full.
+        std::uint32_t keyHash = 0;
         LineEnd end = LineEnd::None;
     };
     struct Section {
