@@ -3,6 +3,7 @@
 #include "text_codec.h"
 #include "value_form.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessaly::profile {
@@ -144,16 +145,22 @@ qsizetype ProfileDocument::Section::find(const QString& key) const {
 }
 
 ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
+    // One pass, as this runs for every line of every file read.
     Line line{std::move(text), -1, 0, 0, 0, end};
-    const QByteArrayView t = trimmedView(line.text);
-    if (t.isEmpty() || t.front() == ';') return line;
-    const qsizetype equals = line.text.indexOf('=');
-    if (equals < 0) return line;
-    const QByteArrayView key = trimmedView(QByteArrayView(line.text).first(equals));
+    const char* begin = line.text.constData();
+    const qsizetype size = line.text.size();
+    qsizetype first = 0;
+    while (first < size && isProfileSpace(begin[first])) ++first;
+    if (first == size || begin[first] == ';') return line;
+    const void* found = std::memchr(begin, '=', size_t(size));
+    if (!found) return line;
+    const qsizetype equals = static_cast<const char*>(found) - begin;
+    qsizetype keyEnd = equals;
+    while (keyEnd > first && isProfileSpace(begin[keyEnd - 1])) --keyEnd;
     line.equals = std::int32_t(equals);
-    line.keyBegin = std::int32_t(key.isEmpty() ? 0 : key.data() - line.text.constData());
-    line.keyLength = std::int32_t(key.size());
-    line.keyHash = asciiNameHash(key.data(), key.size());
+    line.keyBegin = std::int32_t(std::min(first, equals));
+    line.keyLength = std::int32_t(std::max<qsizetype>(keyEnd - first, 0));
+    line.keyHash = asciiNameHash(begin + line.keyBegin, line.keyLength);
     return line;
 }
 
@@ -167,12 +174,19 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     }
     bool firstEnd = true;
     doc.sections_.emplace_back();  // lines before the first header
+    // The next CR and the next LF, each found with memchr and kept until passed.
+    const char* const stop = rest.data() + rest.size();
+    auto next = [stop](const char* from, char c) {
+        const void* at = std::memchr(from, c, size_t(stop - from));
+        return at ? static_cast<const char*>(at) : stop;
+    };
+    const char* nextCr = nullptr;
+    const char* nextLf = nullptr;
     while (!rest.isEmpty()) {
         const char* data = rest.data();
-        const char* stop = data + rest.size();
-        const char* p = data;
-        while (p != stop && *p != '\r' && *p != '\n') ++p;
-        const qsizetype end = p - data;
+        if (nextCr < data) nextCr = next(data, '\r');
+        if (nextLf < data) nextLf = next(data, '\n');
+        const qsizetype end = std::min(nextCr, nextLf) - data;
         const QByteArrayView text = rest.first(end);
         auto [lineEnd, endLength] = end < rest.size() ? lineEndAt(rest, end) : std::pair{LineEnd::None, qsizetype(0)};
         if (lineEnd != LineEnd::None && firstEnd) {
@@ -181,6 +195,13 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         }
         rest = rest.sliced(end + endLength);
 
+        qsizetype lead = 0;  // only a line whose first visible byte is '[' can be a header
+        while (lead < text.size() && (text[lead] == '\0' || isProfileSpace(text[lead]))) ++lead;
+        if (lead == text.size() || text[lead] != '[') {
+            Section& section = doc.sections_.back();
+            section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+            continue;
+        }
         if (const auto name = headerName(text)) {
             Section section;
             section.header = QByteArray::fromRawData(text.data(), text.size());

@@ -74,8 +74,6 @@ QByteArray unescaped(QByteArrayView body) {
 
 }  // namespace
 
-bool isProfileSpace(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
-
 QByteArrayView trimmedView(QByteArrayView bytes) {
     qsizetype begin = 0, end = bytes.size();
     while (begin < end && isProfileSpace(bytes[begin])) ++begin;
