@@ -104,11 +104,32 @@ QByteArray foldName(QByteArrayView raw) {
     return decodeBytes(t).toCaseFolded().toUtf8();
 }
 
-qsizetype ProfileDocument::Section::find(const QString& key) const {
+void ProfileDocument::Section::noteKey(const Line& line) {
+    if (line.equals < 0 || mayRepeatKeys) return;
+    const std::uint64_t bit = std::uint64_t(1) << (line.keyHash & 63);
+    if (line.keyHash == 0) mayRepeatKeys = true;
+    else if (seenHashBits & bit)  // maybe seen: look for the same hash on another line
+        for (const Line& other : lines)
+            if (&other != &line && other.equals >= 0 && other.keyHash == line.keyHash) mayRepeatKeys = true;
+    seenHashBits |= bit;
+}
+
+qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) const {
     const QStringView name = trimmedName(key);
     if (lines.size() <= kLinearSearchLimit && isAsciiOnly(name)) {
         // The common case without allocating: an ASCII name against each key line.
         const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
+        auto same = [&](const Line& line) {
+            if (line.keyLength != name.size()) return false;
+            const char* k = line.text.constData() + line.keyBegin;
+            for (qsizetype j = 0; j < name.size(); ++j)
+                if (lowerAscii(k[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
+            return true;
+        };
+        std::int32_t& hint = hints[hash & 63];
+        if (!mayRepeatKeys && std::size_t(hint) < lines.size() && lines[hint].equals >= 0 &&
+            lines[hint].keyHash == hash && same(lines[hint]))
+            return hint;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const Line& line = lines[i];
             if (line.equals < 0 || (line.keyHash != hash && line.keyHash != 0)) continue;
@@ -117,11 +138,10 @@ qsizetype ProfileDocument::Section::find(const QString& key) const {
                     return qsizetype(i);
                 continue;
             }
-            if (line.keyLength != name.size()) continue;
-            const char* k = line.text.constData() + line.keyBegin;
-            qsizetype j = 0;
-            while (j < name.size() && lowerAscii(k[j]) == lowerAscii(static_cast<char>(name[j].unicode()))) ++j;
-            if (j == name.size()) return qsizetype(i);
+            if (same(line)) {
+                hint = std::int32_t(i);
+                return qsizetype(i);
+            }
         }
         return -1;
     }
@@ -200,6 +220,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         if (lead == text.size() || text[lead] != '[') {
             Section& section = doc.sections_.back();
             section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+            section.noteKey(section.lines.back());
             continue;
         }
         if (const auto name = headerName(text)) {
@@ -211,7 +232,9 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
             doc.sections_.push_back(std::move(section));
             continue;
         }
-        doc.sections_.back().lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+        Section& section = doc.sections_.back();
+        section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+        section.noteKey(section.lines.back());
     }
     return doc;
 }
@@ -258,7 +281,7 @@ bool ProfileDocument::hasSection(const QString& section) const { return findSect
 std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
     const Section* s = findSection(section);
     if (!s) return std::nullopt;
-    const qsizetype at = s->find(key);
+    const qsizetype at = s->find(key, keyHints_);
     if (at < 0) return std::nullopt;
     const Line& line = s->lines[at];
     return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
@@ -281,7 +304,7 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
-    const qsizetype found = s->find(key);
+    const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {
         Line& line = s->lines[found];
         QByteArray text = QByteArrayView(line.text).first(line.equals + 1).toByteArray() + stored;
@@ -291,7 +314,9 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     // A new key goes after the section's last non-blank line.
     qsizetype at = qsizetype(s->lines.size());
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
-    s->lines.insert(s->lines.begin() + at, keyLine(encodeText(trimmedName(key).toString(), bom_) + '=' + stored, eol_));
+    const auto inserted = s->lines.insert(s->lines.begin() + at,
+                                          keyLine(encodeText(trimmedName(key).toString(), bom_) + '=' + stored, eol_));
+    s->noteKey(*inserted);
     s->indexed = false;
 }
 

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -39,6 +40,9 @@ private:
         std::uint32_t keyHash = 0;
         LineEnd end = LineEnd::None;
     };
+    // Card sections list their keys in the same order: where a name was found
+    // last is where it is tried first (a slot per hash of the name).
+    using KeyHints = std::array<std::int32_t, 64>;
     struct Section {
         QByteArray header;  // the "[name]" line; null for the lines before the first section
         LineEnd headerEnd = LineEnd::None;
@@ -47,7 +51,12 @@ private:
         // ones get an index of folded key names, built when first needed.
         mutable QHash<QByteArray, qsizetype> keys;
         mutable bool indexed = false;
-        qsizetype find(const QString& key) const;
+        // Set when two key lines might share a name (or one is not ASCII): a
+        // position hint then cannot tell which of them comes first.
+        bool mayRepeatKeys = false;
+        std::uint64_t seenHashBits = 0;
+        qsizetype find(const QString& key, KeyHints& hints) const;
+        void noteKey(const Line& line);
     };
 
     static Line keyLine(QByteArray text, LineEnd end);
@@ -60,6 +69,7 @@ private:
     // Callers ask for runs of keys of one section: the last section found.
     mutable QString lastSectionName_;
     mutable qsizetype lastSectionAt_ = -1;
+    mutable KeyHints keyHints_{};
     QByteArray bytes_;  // the file as read; unchanged lines point into it
     LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;
