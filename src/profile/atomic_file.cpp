@@ -131,7 +131,8 @@ FileStamp StampOf(const QString& path) {
 }
 
 std::optional<FileContent> ReadWholeFile(const QString& path) {
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in the file's place must not hang us; it is refused below.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) return std::nullopt;
         failRead(path, errno);

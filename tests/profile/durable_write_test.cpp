@@ -134,6 +134,7 @@ TEST(DurableWrite, aFileThatCannotBeReadIsRefusedNeverTakenForEmpty) {
         std::function<void(const QString&)> spoil;
     } cases[] = {
         {"a folder in its place", false, [](const QString& p) { QDir().mkpath(p); }},
+        {"a FIFO in its place", false, [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0644); }},
         {"mode 0200", true, [](const QString& p) {
              putFile(p, kOld);
              ::chmod(QFile::encodeName(p).constData(), 0200);
