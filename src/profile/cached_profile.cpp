@@ -1,10 +1,8 @@
 #include "cached_profile.h"
 
-#include "file_faults.h"
-
-#include <QFile>
-#include <QSaveFile>
-#include <sys/stat.h>
+#include <QFileInfo>
+#include <algorithm>
+#include <exception>
 #include <time.h>
 
 namespace tessaly::profile {
@@ -12,7 +10,7 @@ namespace {
 
 // File times tick coarsely (a jiffy on most Linux file systems, two seconds on
 // FAT): a file changed within this margin of our last look may have been
-// rewritten again without its time moving, so we compare its content instead.
+// rewritten again without its times moving, so we compare its content instead.
 constexpr std::int64_t kRacyMarginNs = 2'000'000'000;
 
 std::int64_t nowNs() {
@@ -21,46 +19,83 @@ std::int64_t nowNs() {
     return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-QByteArray readAll(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// Names in the order a person numbers them: tesly2 before tesly10.
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit()) ++ei;
+            while (ej < b.size() && b[ej].isDigit()) ++ej;
+            QStringView da = QStringView(a).sliced(i, ei - i), db = QStringView(b).sliced(j, ej - j);
+            while (da.size() > 1 && da.front() == u'0') da = da.sliced(1);
+            while (db.size() > 1 && db.front() == u'0') db = db.sliced(1);
+            if (da.size() != db.size()) return da.size() < db.size();
+            if (const int c = da.compare(db); c != 0) return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j]) return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
 }
 
 }  // namespace
 
-CachedProfile::Stamp CachedProfile::stampOf(const QString& file) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0) return {};
-    return Stamp{true, std::int64_t(st.st_size),
-                 std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec, std::uint64_t(st.st_ino)};
-}
-
-void CachedProfile::load(Entry& e, const QString& file, const Stamp& stamp) {
-    const QByteArray bytes = stamp.exists ? readAll(file) : QByteArray();
+void CachedProfile::load(Entry& e, const QString& file) {
+    std::optional<FileContent> content = ReadWholeFile(file);
+    const QByteArray bytes = content ? content->bytes : QByteArray();
     const std::size_t hash = qHash(bytes);
-    if (!(e.stamp.exists && hash == e.contentHash && e.stamp.size == stamp.size)) e.doc = ProfileDocument::parse(bytes);
-    e.stamp = stamp;
+    if (!(e.stamp.exists && hash == e.contentHash && e.stamp.size == bytes.size())) e.doc = ProfileDocument::parse(bytes);
+    e.stamp = content ? content->stamp : FileStamp{};
     e.contentHash = hash;
     e.checkedAtNs = nowNs();
 }
 
 CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
-    auto it = files_.find(file);
-    if (it != files_.end() &&
-        (it->dirty || (!forWrite && operationDepth_ > 0 && it->validatedInOperation == operationId_)))
-        return *it;
-    const Stamp stamp = stampOf(file);
-    if (it == files_.end()) {
-        it = files_.insert(file, Entry{});
-        load(*it, file, stamp);
+    Entry* e = last_ && file == lastName_ ? last_ : nullptr;
+    if (!e) {
+        const auto it = files_.find(file);
+        e = it == files_.end() ? nullptr : &*it;
+    }
+    if (e && (e->dirty || (!forWrite && operationDepth_ > 0 && e->validatedInOperation == operationId_))) {
+        if (e != last_) {
+            lastName_ = file;
+            last_ = e;
+        }
+        return *e;
+    }
+    const FileStamp stamp = StampOf(file);
+    if (!e) {
+        Entry fresh;
+        load(fresh, file);
+        e = &*files_.insert(file, std::move(fresh));
     } else {
         // The content is compared once per operation; later writes in it compare the stamp.
-        const bool seen = operationDepth_ > 0 && it->validatedInOperation == operationId_;
-        const bool racy = !seen && it->stamp.exists && it->stamp.mtimeNs + kRacyMarginNs > it->checkedAtNs;
-        if (!(stamp == it->stamp) || racy) load(*it, file, stamp);
+        const bool seen = operationDepth_ > 0 && e->validatedInOperation == operationId_;
+        const bool racy = !seen && e->stamp.exists &&
+                          std::max(e->stamp.mtimeNs, e->stamp.ctimeNs) + kRacyMarginNs > e->checkedAtNs;
+        if (!(stamp == e->stamp) || racy) {
+            try {
+                load(*e, file);
+            } catch (const ReadError&) {
+                forget(file);
+                throw;
+            }
+        }
     }
-    it->validatedInOperation = operationId_;
-    return *it;
+    e->validatedInOperation = operationId_;
+    lastName_ = file;
+    last_ = e;
+    return *e;
+}
+
+void CachedProfile::forget(const QString& file) {
+    files_.remove(file);
+    last_ = nullptr;
 }
 
 QString CachedProfile::read(const QString& file, const QString& section, const QString& key) {
@@ -85,19 +120,63 @@ void CachedProfile::write(const QString& file, const QString& section, const QSt
 
 void CachedProfile::flush(const QString& file, Entry& e) {
     const QByteArray bytes = e.doc.serialize();
-    QSaveFile out(file);
-    const bool ok = !InjectedFault(FileStep::Create, file) && out.open(QIODevice::WriteOnly) &&
-                    !InjectedFault(FileStep::Write, file) && out.write(bytes) == bytes.size() &&
-                    !InjectedFault(FileStep::Rename, file) && out.commit();
-    if (!ok) {
-        const QString reason = out.errorString();
-        files_.remove(file);  // the copy holds a value the disk refused: read the file afresh next time
-        throw WriteError(QStringLiteral("Could not write %1: %2").arg(file, reason).toStdString());
+    const Durability durability = operationDepth_ > 0 ? Durability::Deferred : Durability::Synced;
+    FileStamp stamp;
+    try {
+        stamp = ReplaceFile(file, bytes, durability, newFileModel_);
+    } catch (const WriteError&) {
+        forget(file);  // the copy holds a value the disk refused: read the file afresh next time
+        throw;
     }
+    if (durability == Durability::Deferred) unsynced_.insert(file);
     e.dirty = false;
-    e.stamp = stampOf(file);
+    e.stamp = stamp;
     e.contentHash = qHash(bytes);
     e.checkedAtNs = nowNs();
+}
+
+void CachedProfile::syncWritten() {
+    if (unsynced_.isEmpty()) return;
+    QStringList files = unsynced_.values();
+    unsynced_.clear();
+    std::sort(files.begin(), files.end(), naturalLess);
+    QStringList folders;
+    try {
+        for (const QString& file : files) {
+            SyncFile(file);
+            const QString folder = QFileInfo(file).absolutePath();
+            if (!folders.contains(folder)) folders << folder;
+        }
+        for (const QString& folder : folders) SyncFolder(folder);
+    } catch (const WriteError&) {
+        for (const QString& file : files) forget(file);
+        throw;
+    }
+}
+
+void CachedProfile::flushHeld() {
+    QStringList held;
+    for (auto it = files_.cbegin(); it != files_.cend(); ++it)
+        if (it->dirty) held << it.key();
+    std::sort(held.begin(), held.end(), [&](const QString& a, const QString& b) {
+        if ((a == flushedLast_) != (b == flushedLast_)) return b == flushedLast_;
+        return naturalLess(a, b);
+    });
+    for (qsizetype i = 0; i < held.size(); ++i) {
+        try {
+            // The file flushed last (the header) names the others' cards: it
+            // goes to disk only once they are there.
+            if (held[i] == flushedLast_) syncWritten();
+            flush(held[i], files_[held[i]]);
+        } catch (const WriteError& error) {
+            // Stop at the first failure: what was held for the rest is dropped and named.
+            const QStringList lost = held.mid(i);
+            for (const QString& file : lost) forget(file);
+            throw WriteError(QStringLiteral("%1; not written: %2")
+                                 .arg(QString::fromStdString(error.what()), lost.join(QStringLiteral(", ")))
+                                 .toStdString());
+        }
+    }
 }
 
 void CachedProfile::beginOperation() {
@@ -105,7 +184,8 @@ void CachedProfile::beginOperation() {
 }
 
 void CachedProfile::endOperation() {
-    if (operationDepth_ > 0) --operationDepth_;
+    if (operationDepth_ == 0 || --operationDepth_ > 0) return;
+    syncWritten();
 }
 
 void CachedProfile::beginBulk() {
@@ -114,20 +194,21 @@ void CachedProfile::beginBulk() {
 }
 
 void CachedProfile::endBulk() {
-    endOperation();
-    if (bulkDepth_ == 0 || --bulkDepth_ > 0) return;
-    QString firstError;
-    const QStringList names = files_.keys();
-    for (const QString& file : names) {
-        auto it = files_.find(file);
-        if (it == files_.end() || !it->dirty) continue;
+    if (bulkDepth_ == 0) return;
+    std::exception_ptr failure;
+    if (--bulkDepth_ == 0) {
         try {
-            flush(file, *it);
-        } catch (const WriteError& error) {
-            if (firstError.isEmpty()) firstError = QString::fromStdString(error.what());
+            flushHeld();
+        } catch (const WriteError&) {
+            failure = std::current_exception();
         }
     }
-    if (!firstError.isEmpty()) throw WriteError(firstError.toStdString());
+    try {
+        endOperation();
+    } catch (const WriteError&) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace tessaly::profile

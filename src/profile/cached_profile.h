@@ -1,15 +1,18 @@
 #pragma once
+#include "atomic_file.h"
 #include "profile_access.h"
 #include "profile_document.h"
 
 #include <QHash>
+#include <QSet>
 #include <cstdint>
 
 namespace tessaly::profile {
 
 // The profile layer the program uses: a parsed copy of each file, checked
-// against the file on disk (size, modification time, inode) before it is
-// trusted, and every write replacing the file atomically.
+// against the file on disk (size, times, inode) before it is trusted. Every
+// write replaces the file atomically, in call order; the end of the outermost
+// operation makes all of them durable at once.
 class CachedProfile final : public ProfileAccess {
 public:
     QString read(const QString& file, const QString& section, const QString& key) override;
@@ -20,21 +23,19 @@ public:
     void endOperation() override;
     void beginBulk() override;
     void endBulk() override;
+    void setFlushedLast(const QString& file) override { flushedLast_ = file; }
+    void setNewFileModel(const QString& modelFile) override { newFileModel_ = modelFile; }
 
     // Forget every cached file (tests; after files were replaced wholesale).
-    void clear() { files_.clear(); }
+    void clear() {
+        files_.clear();
+        last_ = nullptr;
+    }
 
 private:
-    struct Stamp {
-        bool exists = false;
-        std::int64_t size = 0;
-        std::int64_t mtimeNs = 0;
-        std::uint64_t inode = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     struct Entry {
         ProfileDocument doc;
-        Stamp stamp;
+        FileStamp stamp;
         std::int64_t checkedAtNs = 0;  // when the copy was last known to equal the file
         std::size_t contentHash = 0;
         std::uint64_t validatedInOperation = 0;
@@ -42,11 +43,19 @@ private:
     };
 
     Entry& entry(const QString& file, bool forWrite = false);
-    void load(Entry& e, const QString& file, const Stamp& stamp);
+    void load(Entry& e, const QString& file);
     void flush(const QString& file, Entry& e);
-    static Stamp stampOf(const QString& file);
+    void flushHeld();
+    void syncWritten();
+    void forget(const QString& file);
 
     QHash<QString, Entry> files_;
+    // The file of the previous call: runs of calls on one file skip the lookup.
+    QString lastName_;
+    Entry* last_ = nullptr;
+    QSet<QString> unsynced_;  // replaced within the operation, not yet flushed to disk
+    QString flushedLast_;
+    QString newFileModel_;
     int operationDepth_ = 0;
     std::uint64_t operationId_ = 0;
     int bulkDepth_ = 0;

@@ -3,21 +3,40 @@
 #include "text_codec.h"
 #include "value_form.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tessaly::profile {
 namespace {
 
+using LineEnd = ProfileDocument::LineEnd;
+
 const QByteArray kBom("\xEF\xBB\xBF");
 
-QByteArray detectEol(const QByteArray& bytes) {
-    const qsizetype i = bytes.indexOf('\r');
-    const qsizetype j = bytes.indexOf('\n');
-    if (i < 0 && j < 0) return "\r\n";  // new or one-line files get the Windows line end
-    if (i >= 0 && (j < 0 || i < j)) return (i + 1 < bytes.size() && bytes[i + 1] == '\n') ? "\r\n" : "\r";
-    return "\n";
+QByteArrayView endBytes(LineEnd end) {
+    switch (end) {
+    case LineEnd::None: return {};
+    case LineEnd::Lf: return "\n";
+    case LineEnd::Cr: return "\r";
+    case LineEnd::CrLf: return "\r\n";
+    case LineEnd::CrCrLf: return "\r\r\n";
+    }
+    return {};
+}
+
+// The line end that starts at 'at' (a CR or LF) and its length.
+std::pair<LineEnd, qsizetype> lineEndAt(QByteArrayView bytes, qsizetype at) {
+    if (bytes[at] == '\n') return {LineEnd::Lf, 1};
+    const auto next = [&](qsizetype i, char c) { return at + i < bytes.size() && bytes[at + i] == c; };
+    if (next(1, '\r') && next(2, '\n')) return {LineEnd::CrCrLf, 3};
+    if (next(1, '\n')) return {LineEnd::CrLf, 2};
+    return {LineEnd::Cr, 1};
 }
 
 // The section name of a header line, or nothing when the line is no header.
+// NUL bytes before the bracket are padding of the file, not part of a key.
 std::optional<QByteArrayView> headerName(QByteArrayView line) {
+    while (!line.isEmpty() && line.front() == '\0') line = line.sliced(1);
     const QByteArrayView t = trimmedView(line);
     if (t.isEmpty() || t.front() != '[') return std::nullopt;
     const qsizetype close = t.lastIndexOf(']');
@@ -37,56 +56,132 @@ bool isAsciiOnly(QStringView s) {
     return true;
 }
 
+bool isAsciiOnly(QByteArrayView s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool isNameSpace(char16_t u) { return u == ' ' || (u >= 0x09 && u <= 0x0D) || u == 0x1A; }
+
+QStringView trimmedName(QStringView s) {
+    while (!s.isEmpty() && isNameSpace(s.front().unicode())) s = s.sliced(1);
+    while (!s.isEmpty() && isNameSpace(s.back().unicode())) s.chop(1);
+    return s;
+}
+
+// FNV-1a of a name in small ASCII letters; 0 when the name has other bytes.
+template <typename Char>
+std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
+    std::uint32_t h = 2166136261u;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<std::uint32_t>(name[i]);
+        if (c >= 0x80) return 0;
+        h = (h ^ static_cast<unsigned char>(lowerAscii(static_cast<char>(c)))) * 16777619u;
+    }
+    return h == 0 ? 1 : h;
+}
+
+constexpr std::size_t kLinearSearchLimit = 32;
+
 }  // namespace
 
 QByteArray foldName(const QString& name) {
-    if (isAsciiOnly(name)) {
-        QByteArray folded = name.toLatin1();
-        const QByteArrayView t = trimmedView(folded);
-        if (t.size() != folded.size()) folded = t.toByteArray();
-        for (char& c : folded)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    const QStringView t = trimmedName(name);
+    if (isAsciiOnly(t)) {
+        QByteArray folded(t.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < t.size(); ++i) folded[i] = lowerAscii(static_cast<char>(t[i].unicode()));
         return folded;
     }
-    return name.trimmed().toCaseFolded().toUtf8();
+    return t.toString().toCaseFolded().toUtf8();
 }
 
 QByteArray foldName(QByteArrayView raw) {
     const QByteArrayView t = trimmedView(raw);
-    bool ascii = true;
-    for (char c : t) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return t.toByteArray().toLower();
+    if (isAsciiOnly(t)) return t.toByteArray().toLower();
     return decodeBytes(t).toCaseFolded().toUtf8();
 }
 
-namespace {
-
-constexpr std::size_t kLinearSearchLimit = 32;
-
-QByteArrayView keyOf(const QByteArray& text, qsizetype equals) { return trimmedView(QByteArrayView(text).first(equals)); }
-
-bool sameName(QByteArrayView raw, const QByteArray& folded) {
-    bool ascii = true;
-    for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (!ascii) return foldName(raw) == folded;
-    return raw.size() == folded.size() && qstrnicmp(raw.data(), raw.size(), folded.constData(), folded.size()) == 0;
+void ProfileDocument::Section::noteKey(const Line& line) {
+    if (line.equals < 0 || mayRepeatKeys) return;
+    const std::uint64_t bit = std::uint64_t(1) << (line.keyHash & 63);
+    if (line.keyHash == 0) mayRepeatKeys = true;
+    else if (seenHashBits & bit)  // maybe seen: look for the same hash on another line
+        for (const Line& other : lines)
+            if (&other != &line && other.equals >= 0 && other.keyHash == line.keyHash) mayRepeatKeys = true;
+    seenHashBits |= bit;
 }
 
-}  // namespace
-
-qsizetype ProfileDocument::Section::find(const QByteArray& foldedKey) const {
+qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) const {
+    const QStringView name = trimmedName(key);
+    if (lines.size() <= kLinearSearchLimit && isAsciiOnly(name)) {
+        // The common case without allocating: an ASCII name against each key line.
+        const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
+        auto same = [&](const Line& line) {
+            if (line.keyLength != name.size()) return false;
+            const char* k = line.text.constData() + line.keyBegin;
+            for (qsizetype j = 0; j < name.size(); ++j)
+                if (lowerAscii(k[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
+            return true;
+        };
+        std::int32_t& hint = hints[hash & 63];
+        if (!mayRepeatKeys && std::size_t(hint) < lines.size() && lines[hint].equals >= 0 &&
+            lines[hint].keyHash == hash && same(lines[hint]))
+            return hint;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Line& line = lines[i];
+            if (line.equals < 0 || (line.keyHash != hash && line.keyHash != 0)) continue;
+            if (line.keyHash == 0) {  // a non-ASCII key may still fold to this name
+                if (foldName(QByteArrayView(line.text).sliced(line.keyBegin, line.keyLength)) == foldName(key))
+                    return qsizetype(i);
+                continue;
+            }
+            if (same(line)) {
+                hint = std::int32_t(i);
+                return qsizetype(i);
+            }
+        }
+        return -1;
+    }
+    const QByteArray folded = foldName(key);
     if (lines.size() <= kLinearSearchLimit) {
         for (std::size_t i = 0; i < lines.size(); ++i)
-            if (lines[i].equals >= 0 && sameName(keyOf(lines[i].text, lines[i].equals), foldedKey)) return i;
+            if (lines[i].equals >= 0 &&
+                foldName(QByteArrayView(lines[i].text).sliced(lines[i].keyBegin, lines[i].keyLength)) == folded)
+                return qsizetype(i);
         return -1;
     }
     if (!indexed) {
         keys.clear();
         for (std::size_t i = 0; i < lines.size(); ++i)
-            if (lines[i].equals >= 0) insertFirst(keys, foldName(keyOf(lines[i].text, lines[i].equals)), qsizetype(i));
+            if (lines[i].equals >= 0)
+                insertFirst(keys, foldName(QByteArrayView(lines[i].text).sliced(lines[i].keyBegin, lines[i].keyLength)),
+                            qsizetype(i));
         indexed = true;
     }
-    return keys.value(foldedKey, -1);
+    return keys.value(folded, -1);
+}
+
+ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
+    // One pass, as this runs for every line of every file read.
+    Line line{std::move(text), -1, 0, 0, 0, end};
+    const char* begin = line.text.constData();
+    const qsizetype size = line.text.size();
+    qsizetype first = 0;
+    while (first < size && isProfileSpace(begin[first])) ++first;
+    if (first == size || begin[first] == ';') return line;
+    const void* found = std::memchr(begin, '=', size_t(size));
+    if (!found) return line;
+    const qsizetype equals = static_cast<const char*>(found) - begin;
+    qsizetype keyEnd = equals;
+    while (keyEnd > first && isProfileSpace(begin[keyEnd - 1])) --keyEnd;
+    line.equals = std::int32_t(equals);
+    line.keyBegin = std::int32_t(std::min(first, equals));
+    line.keyLength = std::int32_t(std::max<qsizetype>(keyEnd - first, 0));
+    line.keyHash = asciiNameHash(begin + line.keyBegin, line.keyLength);
+    return line;
 }
 
 ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
@@ -97,45 +192,84 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         doc.bom_ = true;
         rest = rest.sliced(kBom.size());
     }
-    doc.eol_ = detectEol(bytes);
+    bool firstEnd = true;
     doc.sections_.emplace_back();  // lines before the first header
+    // The next CR and the next LF, each found with memchr and kept until passed.
+    const char* const stop = rest.data() + rest.size();
+    auto next = [stop](const char* from, char c) {
+        const void* at = std::memchr(from, c, size_t(stop - from));
+        return at ? static_cast<const char*>(at) : stop;
+    };
+    const char* nextCr = nullptr;
+    const char* nextLf = nullptr;
     while (!rest.isEmpty()) {
-        qsizetype end = 0;
-        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n') ++end;
+        const char* data = rest.data();
+        if (nextCr < data) nextCr = next(data, '\r');
+        if (nextLf < data) nextLf = next(data, '\n');
+        const qsizetype end = std::min(nextCr, nextLf) - data;
         const QByteArrayView text = rest.first(end);
-        qsizetype next = end;
-        if (next < rest.size()) next += (rest[next] == '\r' && next + 1 < rest.size() && rest[next + 1] == '\n') ? 2 : 1;
-        rest = rest.sliced(next);
+        auto [lineEnd, endLength] = end < rest.size() ? lineEndAt(rest, end) : std::pair{LineEnd::None, qsizetype(0)};
+        if (lineEnd != LineEnd::None && firstEnd) {
+            doc.eol_ = lineEnd;
+            firstEnd = false;
+        }
+        rest = rest.sliced(end + endLength);
 
+        qsizetype lead = 0;  // only a line whose first visible byte is '[' can be a header
+        while (lead < text.size() && (text[lead] == '\0' || isProfileSpace(text[lead]))) ++lead;
+        if (lead == text.size() || text[lead] != '[') {
+            Section& section = doc.sections_.back();
+            section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+            section.noteKey(section.lines.back());
+            continue;
+        }
         if (const auto name = headerName(text)) {
             Section section;
-            section.header = text.toByteArray();
+            section.header = QByteArray::fromRawData(text.data(), text.size());
+            section.headerEnd = lineEnd;
+            section.lines.reserve(doc.sections_.back().lines.size() + 1);  // sections tend to be alike
             insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
             doc.sections_.push_back(std::move(section));
             continue;
         }
         Section& section = doc.sections_.back();
-        Line line{QByteArray::fromRawData(text.data(), text.size()), -1};
-        const QByteArrayView t = trimmedView(text);
-        if (!t.isEmpty() && t.front() != ';') line.equals = text.indexOf('=');
-        section.lines.push_back(std::move(line));
+        section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+        section.noteKey(section.lines.back());
     }
     return doc;
 }
 
 QByteArray ProfileDocument::serialize() const {
-    QByteArray out;
-    if (bom_) out += kBom;
+    qsizetype size = bom_ ? kBom.size() : 0;
     for (const Section& section : sections_) {
-        if (!section.header.isNull()) out += section.header + eol_;
-        for (const Line& line : section.lines) out += line.text + eol_;
+        size += section.header.size() + 3;
+        for (const Line& line : section.lines) size += line.text.size() + 3;
+    }
+    QByteArray out;
+    out.reserve(size);
+    if (bom_) out += kBom;
+    // A line that had no end (the file's last) gets one when lines follow it.
+    bool openLine = false;
+    auto put = [&](const QByteArray& text, LineEnd end) {
+        if (openLine) out += endBytes(eol_);
+        out += text;
+        out += endBytes(end);
+        openLine = end == LineEnd::None;
+    };
+    for (const Section& section : sections_) {
+        if (!section.header.isNull()) put(section.header, section.headerEnd);
+        for (const Line& line : section.lines) put(line.text, line.end);
     }
     return out;
 }
 
 const ProfileDocument::Section* ProfileDocument::findSection(const QString& name) const {
+    if (lastSectionAt_ >= 0 && name == lastSectionName_) return &sections_[lastSectionAt_];
     const auto it = sectionIndex_.constFind(foldName(name));
-    return it == sectionIndex_.cend() ? nullptr : &sections_[*it];
+    if (it == sectionIndex_.cend()) return nullptr;
+    lastSectionName_ = name;
+    lastSectionAt_ = qsizetype(*it);
+    return &sections_[*it];
 }
 
 ProfileDocument::Section* ProfileDocument::findSection(const QString& name) {
@@ -147,7 +281,7 @@ bool ProfileDocument::hasSection(const QString& section) const { return findSect
 std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
     const Section* s = findSection(section);
     if (!s) return std::nullopt;
-    const qsizetype at = s->find(foldName(key));
+    const qsizetype at = s->find(key, keyHints_);
     if (at < 0) return std::nullopt;
     const Line& line = s->lines[at];
     return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
@@ -157,9 +291,10 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
     if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty()))
-        last.lines.push_back(Line{QByteArray(""), -1});
+        last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
     Section section;
-    section.header = '[' + encodeText(name.trimmed(), bom_) + ']';
+    section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
+    section.headerEnd = eol_;
     insertFirst(sectionIndex_, foldName(name), sections_.size());
     sections_.push_back(std::move(section));
     return sections_.back();
@@ -169,18 +304,19 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
-    const qsizetype found = s->find(foldName(key));
+    const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {
         Line& line = s->lines[found];
-        line.text = keyOf(line.text, line.equals).toByteArray() + '=' + stored;
-        line.equals = line.text.indexOf('=');
+        QByteArray text = QByteArrayView(line.text).first(line.equals + 1).toByteArray() + stored;
+        line = keyLine(std::move(text), line.end);
         return;
     }
     // A new key goes after the section's last non-blank line.
-    qsizetype at = s->lines.size();
+    qsizetype at = qsizetype(s->lines.size());
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
-    const QByteArray name = encodeText(key.trimmed(), bom_);
-    s->lines.insert(s->lines.begin() + at, Line{name + '=' + stored, name.size()});
+    const auto inserted = s->lines.insert(s->lines.begin() + at,
+                                          keyLine(encodeText(trimmedName(key).toString(), bom_) + '=' + stored, eol_));
+    s->noteKey(*inserted);
     s->indexed = false;
 }
 

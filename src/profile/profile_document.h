@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -10,7 +12,8 @@ namespace tessaly::profile {
 // One profile file in memory, read the way the Windows profile routines read
 // it: "[section]" headers and "key=value" lines, names matched without regard
 // to case, the first matching section and the first matching key winning.
-// Every line that is not touched by a write is kept byte for byte.
+// Every line that is not touched by a write is kept byte for byte, its own
+// line end included; new lines take the line end of the file's first line.
 class ProfileDocument {
 public:
     static ProfileDocument parse(const QByteArray& bytes);
@@ -22,29 +25,53 @@ public:
     // Creates the section and the key when missing.
     void setValue(const QString& section, const QString& key, const QString& value);
 
+    // How a line ends. A lone CR ends a line for the Windows routines, so CR CR LF
+    // reads as a line and an empty one; we keep it as one end so it is written back.
+    enum class LineEnd : std::uint8_t { None, Lf, Cr, CrLf, CrCrLf };
+
 private:
     struct Line {
-        QByteArray text;        // unchanged lines share the bytes of the file as read
-        qsizetype equals = -1;  // position of the first '=' of a key line, -1 otherwise
+        QByteArray text;            // unchanged lines share the bytes of the file as read
+        std::int32_t equals = -1;   // position of the first '=' of a key line, -1 otherwise
+        std::int32_t keyBegin = 0;  // the key name without its blanks
+        std::int32_t keyLength = 0;
+        // Of the key name in small letters, so that a search compares numbers
+        // first; 0 for a name with non-ASCII bytes, which is compared in full.
+        std::uint32_t keyHash = 0;
+        LineEnd end = LineEnd::None;
     };
+    // Card sections list their keys in the same order: where a name was found
+    // last is where it is tried first (a slot per hash of the name).
+    using KeyHints = std::array<std::int32_t, 64>;
     struct Section {
         QByteArray header;  // the "[name]" line; null for the lines before the first section
+        LineEnd headerEnd = LineEnd::None;
         std::vector<Line> lines;
         // Small sections (a card has 23 keys) are searched line by line; large
         // ones get an index of folded key names, built when first needed.
         mutable QHash<QByteArray, qsizetype> keys;
         mutable bool indexed = false;
-        qsizetype find(const QByteArray& foldedKey) const;
+        // Set when two key lines might share a name (or one is not ASCII): a
+        // position hint then cannot tell which of them comes first.
+        bool mayRepeatKeys = false;
+        std::uint64_t seenHashBits = 0;
+        qsizetype find(const QString& key, KeyHints& hints) const;
+        void noteKey(const Line& line);
     };
 
+    static Line keyLine(QByteArray text, LineEnd end);
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);
 
     std::vector<Section> sections_;
     QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
+    // Callers ask for runs of keys of one section: the last section found.
+    mutable QString lastSectionName_;
+    mutable qsizetype lastSectionAt_ = -1;
+    mutable KeyHints keyHints_{};
     QByteArray bytes_;  // the file as read; unchanged lines point into it
-    QByteArray eol_ = "\r\n";
+    LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;
 };
 

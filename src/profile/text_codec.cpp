@@ -32,6 +32,9 @@ std::optional<char> cp1252Byte(char16_t u) {
     return std::nullopt;
 }
 
+// A value may begin with U+FEFF: it is text, not a byte order mark to skip.
+constexpr auto kDecoderFlags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
 bool isAscii(QByteArrayView bytes) {
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -42,14 +45,14 @@ bool isAscii(QByteArrayView bytes) {
 
 bool isValidUtf8(QByteArrayView bytes) {
     if (isAscii(bytes)) return true;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8, kDecoderFlags);
     QString ignored = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
 QString decodeBytes(QByteArrayView bytes) {
     if (isAscii(bytes)) return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8, kDecoderFlags);
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? decodeCp1252(bytes) : text;
 }

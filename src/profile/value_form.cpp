@@ -74,14 +74,39 @@ QByteArray unescaped(QByteArrayView body) {
 
 }  // namespace
 
-bool isProfileSpace(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
-
 QByteArrayView trimmedView(QByteArrayView bytes) {
     qsizetype begin = 0, end = bytes.size();
     while (begin < end && isProfileSpace(bytes[begin])) ++begin;
     while (end > begin && isProfileSpace(bytes[end - 1])) --end;
     return bytes.sliced(begin, end - begin);
 }
+
+namespace {
+
+// Begins the body of our escaped form; another program's quoted value hardly
+// starts with it.
+constexpr QByteArrayView kEscapedMarker("\\~");
+
+// What earlier versions of this program wrote for multi-line values: a quoted
+// body of nothing but our escapes, holding an escaped line break. A Windows
+// path ("C:\new\table", "\\server\new") is read as the Windows routines read it.
+bool isEarlierEscapedForm(QByteArrayView body) {
+    if (body.startsWith("\\\\") || body.contains(":\\")) return false;
+    bool lineBreak = false;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (body[i] != '\\') continue;
+        if (i + 1 >= body.size()) return false;
+        const char e = body[++i];
+        if (e == 'r' || e == 'n') lineBreak = true;
+        else if (e == 'x') {
+            if (i + 2 >= body.size() || hexDigit(body[i + 1]) < 0 || hexDigit(body[i + 2]) < 0) return false;
+            i += 2;
+        } else if (e != '\\' && e != 't') return false;
+    }
+    return lineBreak;
+}
+
+}  // namespace
 
 QByteArray storedValue(const QString& value, bool forceUtf8) {
     bool control = false;
@@ -90,23 +115,23 @@ QByteArray storedValue(const QString& value, bool forceUtf8) {
         const bool innerTab = c == u'\t' && i > 0 && i + 1 < value.size();
         if (isControlChar(c) && !innerTab) control = true;
     }
-    const bool outerSpace = !value.isEmpty() && (isSpaceChar(value.front()) || isSpaceChar(value.back()));
-    const bool needsQuotes = outerSpace || hasMatchingOuterQuotes(value);
-    QString form;
-    if (control || (needsQuotes && value.contains(u'\\')))
-        form = u'"' + escaped(value) + u'"';
-    else if (needsQuotes)
-        form = u'"' + value + u'"';
-    else
-        form = value;
-    return encodeText(form, forceUtf8);
+    if (!control) {
+        const bool needsQuotes = !value.isEmpty() && (isSpaceChar(value.front()) || isSpaceChar(value.back()) ||
+                                                      hasMatchingOuterQuotes(value));
+        const QByteArray plain = encodeText(needsQuotes ? u'"' + value + u'"' : value, forceUtf8);
+        // Rare values would read as one of our escaped forms: those take it.
+        if (readValue(plain) == value) return plain;
+    }
+    return encodeText(u'"' + QString::fromLatin1(kEscapedMarker) + escaped(value) + u'"', forceUtf8);
 }
 
 QString readValue(QByteArrayView raw) {
-    QByteArrayView v = trimmedView(raw);
+    const QByteArrayView v = trimmedView(raw);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         const QByteArrayView body = v.sliced(1, v.size() - 2);
-        if (v.front() == '"' && body.contains('\\')) return decodeBytes(unescaped(body));
+        if (v.front() == '"' && body.startsWith(kEscapedMarker))
+            return decodeBytes(unescaped(body.sliced(kEscapedMarker.size())));
+        if (v.front() == '"' && isEarlierEscapedForm(body)) return decodeBytes(unescaped(body));
         return decodeBytes(body);
     }
     return decodeBytes(v);

@@ -7,23 +7,30 @@ namespace tessaly::profile {
 
 // How a value stands on its "key=value" line.
 //
-// A value is written as it is whenever the Windows profile routines read it back
-// unchanged. A value with blanks (or ^Z) at either end, or wrapped in a pair of
-// matching quotes, is written inside one pair of double quotes, which those
-// routines strip. A value holding a control character other than an inner tab
-// (a line break in the notes, say), or one that needs the quotes and holds a
-// backslash, is written in the escaped form: inside double quotes, with
-// \\ \r \n \t and \xHH standing for backslash, CR, LF, tab and other control
-// bytes. We read a quoted value that holds a backslash as escaped; no value in
-// the two plain forms looks like that, so every value reads back exactly and no
-// value can ever break its line into new keys or sections.
+// A one-line value is written so that the Windows profile routines read it
+// unchanged: as it is, or, when it has blanks (or ^Z) at either end or a pair
+// of matching quotes around it, inside one pair of double quotes, which those
+// routines strip. Backslashes are never doubled in these forms.
+//
+// A value holding a control character other than an inner tab (a line break in
+// the notes, say) cannot stand on one line: it is written escaped, inside
+// double quotes, after the marker \~, with \\ \r \n \t and \xHH standing for
+// backslash, CR, LF, tab and other control bytes: "\~line1\r\nline2". So is
+// the rare one-line value whose plain form would read as an escaped one.
+//
+// Reading: a double-quoted value that begins with the marker is unescaped. A
+// quoted value without it is read as the Windows routines read it, except the
+// form earlier versions of this program wrote for multi-line values: a body of
+// nothing but our escapes that holds an escaped line break and looks like no
+// Windows path (no ":\", no leading "\\"), e.g. "line1\nline2". No value can
+// break its line into new keys or sections.
 QByteArray storedValue(const QString& value, bool forceUtf8 = false);
 
 // The text of a stored value: 'raw' is everything after the first '=' of the line.
 QString readValue(QByteArrayView raw);
 
 // Profile whitespace: blanks, tabs, line-end characters and ^Z.
-bool isProfileSpace(char c);
+inline bool isProfileSpace(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
 QByteArrayView trimmedView(QByteArrayView bytes);
 
 }  // namespace tessaly::profile

@@ -41,10 +41,14 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
     const int count = static_cast<int>(recNos.size());
     start = std::max(start, -1);  // no selection: search from the top
     // True when card i matches; remembers where.
+    profile::ProfileAccess& profile = store.Profile();
     auto matches = [&](int i) {
         result.lastRecNo = recNos[i];
+        // The card's file and section are formed once, then only the key changes.
+        const QString file = store.RecordFile(recNos[i]);
+        const QString section = RecordSection(recNos[i]);
         for (int f : fields) {
-            if (store.ReadCardKey(recNos[i], FieldKeys[f]).toLower().contains(wanted)) {
+            if (profile.read(file, section, FieldKeys[f]).toLower().contains(wanted)) {
                 result = {true, i, f, recNos[i]};
                 return true;
             }
@@ -52,7 +56,7 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
         return false;
     };
     // One operation for the whole search: each card file is checked against the disk once, not once per card.
-    profile::ProfileOperation op(store.Profile());
+    profile::ProfileOperation op(profile);
     for (int i = start + 1; i < count; ++i) {
         progress.pumpEvents();
         progress.gauge(GaugePercent(i - start - 1, count));

@@ -45,7 +45,7 @@ TEST(ValueForm, plainValuesAreWrittenByteForByteAndProtectedOnesAsTheWindowsRout
     EXPECT_EQ(storedValue("a=b;c"), "a=b;c");
     EXPECT_EQ(storedValue(" Jo "), "\" Jo \"");
     EXPECT_EQ(storedValue("\"Jo\""), "\"\"Jo\"\"");
-    EXPECT_EQ(storedValue("two\r\nlines"), "\"two\\r\\nlines\"");
+    EXPECT_EQ(storedValue("two\r\nlines"), "\"\\~two\\r\\nlines\"");
     // What the sibling program writes reads as the Windows routines read it.
     EXPECT_EQ(readValue("  \"double\"  "), "double");
     EXPECT_EQ(readValue("'single'"), "single");

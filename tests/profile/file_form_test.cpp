@@ -1,0 +1,87 @@
+#include "profile/cached_profile.h"
+#include "profile/profile_document.h"
+#include "profile/value_form.h"
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessaly::profile;
+
+TEST(FileForm, everyLineKeepsItsOwnEndAndNewLinesTakeTheFilesStyle) {
+    const struct {
+        const char* what;
+        QByteArray before;
+        QByteArray after;  // after K=new in [S] and N=1 in [T]
+    } cases[] = {
+        {"CR CR LF", "[S]\r\r\nK=old\r\r\nX=1\r\r\n", "[S]\r\r\nK=new\r\r\nX=1\r\r\n\r\r\n[T]\r\r\nN=1\r\r\n"},
+        {"mixed", "[S]\nK=old\r\nX=1\r", "[S]\nK=new\r\nX=1\r\n[T]\nN=1\n"},
+        {"no end on the last line", "[S]\r\nK=old", "[S]\r\nK=new\r\n\r\n[T]\r\nN=1\r\n"},
+        {"CR only", "[S]\rK=old\r", "[S]\rK=new\r\r[T]\rN=1\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = ProfileDocument::parse(c.before);
+        EXPECT_EQ(doc.value("S", "K"), "old");
+        doc.setValue("S", "K", "new");
+        doc.setValue("T", "N", "1");
+        EXPECT_EQ(doc.serialize(), c.after);
+        const auto again = ProfileDocument::parse(c.after);
+        EXPECT_EQ(again.value("S", "X").value_or("absent"), c.before.contains("X=") ? "1" : "absent");
+    }
+}
+
+TEST(FileForm, nulBytesBeforeAHeaderDoNotHideItsSection) {
+    auto doc = ProfileDocument::parse(QByteArray("[Card1]\r\nName=Ann\r\n\0\0\0\0[Card2]\r\nName=Bob\r\n", 40));
+    EXPECT_EQ(doc.value("Card2", "Name"), "Bob");
+    doc.setValue("Card2", "Name", "Bo");
+    EXPECT_EQ(doc.serialize(), QByteArray("[Card1]\r\nName=Ann\r\n\0\0\0\0[Card2]\r\nName=Bo\r\n", 39));
+}
+
+TEST(FileForm, valuesReadAsTheWindowsRoutinesReadThemAndOursStayDistinct) {
+    const struct {
+        const char* what;
+        QByteArray stored;
+        QString read;
+    } reads[] = {
+        {"another program's quoted path", "\"C:\\new\\table\"", "C:\\new\\table"},
+        {"a quoted network path", "\"\\\\server\\new\"", "\\\\server\\new"},
+        {"our escaped form", "\"\\~a\\r\\nb\\\\c\\x01\"", "a\r\nb\\c\x01"},
+        {"an earlier version's multi-line note", "\"line1\\nline2\"", "line1\nline2"},
+        {"an unknown escape stays as it is", "\"\\~a\\qb\"", "a\\qb"},
+    };
+    for (const auto& r : reads) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(readValue(r.stored), r.read);
+    }
+    // A one-line value is stored so that the Windows routines read it unchanged.
+    const struct {
+        QString value;
+        QByteArray stored;
+    } writes[] = {
+        {"\"D:\\new\\table\"", "\"\"D:\\new\\table\"\""},
+        {" C:\\temp ", "\" C:\\temp \""},
+        {"C:\\new\\table", "C:\\new\\table"},
+        {"\\~x", "\\~x"},
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.value.toStdString());
+        EXPECT_EQ(storedValue(w.value), w.stored);
+        EXPECT_EQ(readValue(storedValue(w.value)), w.value);
+    }
+    // Values whose plain form would read as an escaped one take the escaped form.
+    for (const QString& v : {QStringLiteral("\\~x "), QStringLiteral("\"a\\nb\"")}) {
+        SCOPED_TRACE(v.toStdString());
+        EXPECT_TRUE(storedValue(v).startsWith("\"\\~"));
+        EXPECT_EQ(readValue(storedValue(v)), v);
+    }
+}
+
+TEST(FileForm, aLeadingByteOrderMarkInAValueIsKept) {
+    TempFolder dir;
+    const QString value = QChar(0xFEFF) + QStringLiteral("Ann");
+    CachedProfile profile;
+    profile.write(dir.path("a.dat"), "S", "K", value);
+    CachedProfile fresh;
+    EXPECT_EQ(fresh.read(dir.path("a.dat"), "S", "K"), value);
+}
