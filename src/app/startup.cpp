@@ -15,6 +15,7 @@
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 #include "store/app_paths.h"
 
 #include "lumetctrl.h"
@@ -121,6 +122,8 @@ bool Main() {
     main->SetStatusText(0, QString());
     main->show();
     main->SetData();
+    // Typing a letter jumps in the list from the start.
+    main->LstNames->setFocus();
     delete welcome;
 
     try {
@@ -140,9 +143,7 @@ bool Main() {
     if (shell::TipsWanted(s.Profile, s.PreferencesFile)) {
         auto* tip = new shell::TipOfDay;
         tip->adjustSize();
-        shell::CentreOver(tip, main);
-        tip->show();
-        main->setEnabled(false);
+        shell::OpenOverMain(tip, shell::Placement::Centred);
     }
     main->Menus().InUseTimer.start();
     return true;

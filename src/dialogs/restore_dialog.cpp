@@ -4,10 +4,10 @@
 #include "dialog_openers.h"
 #include "delete_dialog.h"
 
-#include "shell/placement.h"
 #include "shell/progress_windows.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 #include "store/card_details.h"
 
 #include <QGroupBox>
@@ -30,7 +30,7 @@ QPointer<RestoreDialog>& Slot() {
 
 }  // namespace
 
-RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
     setObjectName(QStringLiteral("RestoreDialog"));
     setWindowTitle(QStringLiteral("Restore Deleted Record"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -77,11 +77,6 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
     Slot() = this;
-}
-
-RestoreDialog::~RestoreDialog() {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
 }
 
 RestoreDialog* RestoreDialog::Current() { return Slot(); }
@@ -135,14 +130,11 @@ void RestoreDialog::BtnRestore_Click() {
 
 void LoadDeletedList() {
     if (!Shared().Store) return;
-    QWidget* main = Shared().MainWindow;
-    if (main) main->setEnabled(false);
     auto* dialog = new RestoreDialog;
-    if (main) shell::PlaceTopRight(dialog, main);
-    Shared().SetStatusText(0, dialog->windowTitle());
     PauseInUseTimer();
     dialog->setEnabled(false);
-    dialog->show();
+    shell::OpenOverMain(dialog, shell::Placement::TopRight);
+    Shared().SetStatusText(0, dialog->windowTitle());
     shell::ShowProgressWindow();
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait while getting deleted names list..."));
     dialog->Fill();
