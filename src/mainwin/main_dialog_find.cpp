@@ -43,6 +43,11 @@ protected:
             auto* key = static_cast<QKeyEvent*>(event);
             const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
             if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                // A button that has the focus is the one Enter presses.
+                if (auto* focused = qobject_cast<QPushButton*>(window_->focusWidget()); focused && focused->isEnabled()) {
+                    focused->click();
+                    return true;
+                }
                 for (QPushButton* button : buttons_) {
                     if (button->isDefault()) {
                         button->click();

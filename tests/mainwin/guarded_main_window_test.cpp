@@ -236,4 +236,26 @@ TEST_F(GuardedMainWindowTest, theListMenuOfAnEmptyListOffersNoCardCommand) {
     EXPECT_EQ(enabled, (QList<bool>{false, false, false, true}));
 }
 
+TEST_F(GuardedMainWindowTest, enterPressesTheFocusedButtonOfTheMainWindowAndOfAMessage) {
+    start({{"Ann", "Able", ""}});
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    main().BtnAbout->setFocus();
+    QTest::keyClick(&main(), Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+    EXPECT_NE(shell::OpenWindowOverMain(), nullptr);  // About opened
+    shell::OpenWindowOverMain()->close();
+
+    for (const bool tabbed : {false, true}) {
+        SCOPED_TRACE(tabbed ? "Tab to Yes, then Enter" : "Enter");
+        shell::SetModalAnswerer([&](QDialog& window) {
+            auto& box = static_cast<shell::MessageWindow&>(window);
+            if (tabbed) box.BtnOK->setFocus();
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        shell::SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                       QStringLiteral("Question"));
+        EXPECT_EQ(shell::Shared().DialogResult, tabbed ? -1 : 0);
+    }
+}
+
 }  // namespace
