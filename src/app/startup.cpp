@@ -107,6 +107,9 @@ bool Main() {
 
     main->setWindowTitle(QStringLiteral("Tessaly, Version ") + s.Prefs.AppVersion.trimmed());
     SetOuterHeight(main, 6000);
+    // The layout has one size: maximised it showed an empty area, shrunk it hid the status bar.
+    main->setFixedSize(main->size());
+    main->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     for (mainwin::DetailLabel* label : main->Label) {
         label->clear();
         label->SetColour(s.TextColor);

@@ -98,7 +98,9 @@ TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     connect(BtnOK, &QPushButton::clicked, this, &TipOfDay::BtnOK_Click);
     connect(BtnNext, &QPushButton::clicked, this, &TipOfDay::BtnNext_Click);
 
-    ChkTips->setChecked(TipsChecked(Shared().Profile, Shared().PreferencesFile));
+    // The box says what start-up does: on a first run, with no choice stored, the tips show,
+    // so a plain Close keeps them.
+    ChkTips->setChecked(TipsWanted(Shared().Profile, Shared().PreferencesFile));
     ShowTip(RandomTipIndex());
 }
 

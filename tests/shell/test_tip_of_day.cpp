@@ -106,4 +106,12 @@ TEST_F(TipOfDayTest, theStatusBarShowsTheCaptionWhileActive) {
     EXPECT_EQ(panels[0], QString());
 }
 
+TEST_F(TipOfDayTest, onAFirstRunTheBoxIsTickedSoAPlainCloseKeepsTheTips) {
+    QPointer<TipOfDay> tip = openTip();
+    EXPECT_TRUE(tip->ChkTips->isChecked());
+    QTest::mouseClick(tip->BtnOK, Qt::LeftButton);
+    EXPECT_EQ(preference(QStringLiteral("Tips")), QStringLiteral("1"));
+    expectClosedCleanly(tip);
+}
+
 }  // namespace
