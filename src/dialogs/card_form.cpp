@@ -177,7 +177,6 @@ bool CardForm::RunBehindWaitWindow(const QString& waitText, const std::function<
     hide();
     shell::ShowPleaseWait(waitText);
     const bool done = RunChange(change, consequence);
-    ResumeInUseTimer();
     RaiseMain();
     close();
     shell::PleaseWaitWindow().hide();

@@ -113,13 +113,12 @@ void RestoreDialog::DelLstNames_Click() {
 
 void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     RaiseMain();
     hide();
     shell::ShowPleaseWait(QStringLiteral("Please wait while inserting the record"));
     const QString r = RestoreRecNo;
     RunChange([&] { Shared().Store->RestoreCard(r); }, QStringLiteral("The card may not have been brought back."));
-    ResumeInUseTimer();
     RaiseMain();
     close();
     shell::PleaseWaitWindow().hide();
@@ -131,7 +130,7 @@ void RestoreDialog::BtnRestore_Click() {
 void LoadDeletedList() {
     if (!Shared().Store) return;
     auto* dialog = new RestoreDialog;
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     dialog->setEnabled(false);
     shell::OpenOverMain(dialog, shell::Placement::TopRight);
     Shared().SetStatusText(0, dialog->windowTitle());
@@ -144,7 +143,6 @@ void LoadDeletedList() {
     dialog->activateWindow();
     dialog->setEnabled(true);
     shell::PercentWindow().hide();
-    ResumeInUseTimer();
     Shared().SetStatusText(0, dialog->windowTitle());
 }
 

@@ -263,13 +263,12 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
 // out; the use count is not rechecked while it is up.
 void MainDialog::BtnExchange_Click() {
     TeslyMnu& m = *menus_;
-    m.InUseTimer.stop();
+    const shell::InUseCheckPause pause;
     m.AddExchangeCancel();
     m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
     const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
     shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
     m.RemoveExchangeCancel();
-    m.InUseTimer.start();
 }
 
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {

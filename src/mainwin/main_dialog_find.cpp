@@ -116,7 +116,7 @@ void MainDialog::BtnFind_Click() {
     }
     const int oldIndex = s.CurrentIndex;
     const QString oldPosition = StatBar->text(1);
-    if (s.InUseTimer) s.InUseTimer->stop();
+    const shell::InUseCheckPause pause;
     // Disabling the window takes the focus away; it goes back where it was afterwards.
     const QPointer<QWidget> focus = focusWidget();
 
@@ -163,7 +163,6 @@ void MainDialog::BtnFind_Click() {
         shell::SingleTextBox().ShowMsg(notice, 0, QStringLiteral("OK"), QString(), 4, QStringLiteral("Can't find text"));
     }
     SetStatusText(0, QString());
-    if (s.InUseTimer) s.InUseTimer->start();
 }
 
 void MainDialog::SearchResultTimer_Timer() {
