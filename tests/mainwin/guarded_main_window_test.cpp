@@ -258,4 +258,26 @@ TEST_F(GuardedMainWindowTest, enterPressesTheFocusedButtonOfTheMainWindowAndOfAM
     }
 }
 
+TEST(StatusBarTest, aHintTooLongForItsPanelEndsInAnEllipsisAfterAWholeWord) {
+    mainwin::StatusBar bar;
+    bar.resize(300, bar.height());
+    bar.show();
+    const QString hints[] = {QStringLiteral("Double-Click a name to copy details. Type name's first letter for quick search."),
+                             QStringLiteral("Short")};
+    for (const QString& hint : hints) {
+        SCOPED_TRACE(hint.toStdString());
+        bar.setText(0, hint);
+        EXPECT_EQ(bar.text(0), hint);
+        const QString shown = bar.panel(0)->text();
+        if (hint == "Short") {
+            EXPECT_EQ(shown, hint);
+            continue;
+        }
+        ASSERT_TRUE(shown.endsWith(QChar(0x2026)));
+        const QString kept = shown.chopped(1);
+        EXPECT_TRUE(hint.startsWith(kept));
+        EXPECT_TRUE(hint.at(kept.size()).isSpace() || hint.at(kept.size() - 1) == u'.') << shown.toStdString();
+    }
+}
+
 }  // namespace
