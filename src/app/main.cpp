@@ -33,7 +33,6 @@ private:
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
     // The main window ends the program itself, after counting off the card file.
     QApplication::setQuitOnLastWindowClosed(false);
     if (!tessaly::app::Main()) return 0;

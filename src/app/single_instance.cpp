@@ -1,5 +1,8 @@
 #include "single_instance.h"
 
+#include "shell/window_opener.h"
+
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -39,9 +42,17 @@ void SingleInstance::Listen(QWidget* mainWindow) {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             if (!window) continue;
-            window->showNormal();
-            window->raise();
-            window->activateWindow();
+            // Before the main window is ready (a question at start-up) the question comes forward.
+            QWidget* front = window->isVisible() ? window.data() : QApplication::activeModalWidget();
+            if (!front) continue;
+            if (front == window) window->showNormal();
+            front->raise();
+            front->activateWindow();
+            // A window open over the main window stays in front of it.
+            if (QWidget* over = shell::OpenWindowOverMain(); over && front == window) {
+                over->raise();
+                over->activateWindow();
+            }
         }
     });
 }

@@ -15,6 +15,7 @@
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 #include "store/app_paths.h"
 
 #include "lumetctrl.h"
@@ -112,6 +113,9 @@ bool Main() {
 
     main->setWindowTitle(QStringLiteral("Tessaly, Version ") + s.Prefs.AppVersion.trimmed());
     SetOuterHeight(main, 6000);
+    // The layout has one size: maximised it showed an empty area, shrunk it hid the status bar.
+    main->setFixedSize(main->size());
+    main->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     for (mainwin::DetailLabel* label : main->Label) {
         label->clear();
         label->SetColour(s.TextColor);
@@ -127,6 +131,8 @@ bool Main() {
     main->SetStatusText(0, QString());
     main->show();
     main->SetData();
+    // Typing a letter jumps in the list from the start.
+    main->LstNames->setFocus();
     delete welcome;
 
     try {
@@ -146,9 +152,7 @@ bool Main() {
     if (shell::TipsWanted(s.Profile, s.PreferencesFile)) {
         auto* tip = new shell::TipOfDay;
         tip->adjustSize();
-        shell::CentreOver(tip, main);
-        tip->show();
-        main->setEnabled(false);
+        shell::OpenOverMain(tip, shell::Placement::Centred);
     }
     main->Menus().InUseTimer.start();
     return true;

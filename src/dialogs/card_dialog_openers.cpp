@@ -3,8 +3,8 @@
 #include "edit_dialog.h"
 #include "new_dialog.h"
 
-#include "shell/placement.h"
 #include "shell/shared_data.h"
+#include "shell/window_opener.h"
 
 #include <QPushButton>
 
@@ -24,11 +24,8 @@ Dialog& Prepared() {
 
 void ShowBesideMain(CardForm& dialog) {
     dialog.BtnOK->setEnabled(!Shared().InUse);
-    QWidget* main = Shared().MainWindow;
-    if (main) shell::PlaceTopRight(&dialog, main);
-    dialog.show();
+    shell::OpenOverMain(&dialog, shell::Placement::TopRight);
     dialog.TxtBox[0]->setFocus();
-    if (main) main->setEnabled(false);
 }
 
 }  // namespace

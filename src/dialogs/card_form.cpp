@@ -6,6 +6,7 @@
 #include "shell/progress_windows.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace tessaly::dialogs {
@@ -53,7 +55,7 @@ QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, 
 }  // namespace
 
 CardForm::CardForm(const QString& name, const QString& caption)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(nullptr, shell::kFixedDialogFlags) {
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -102,9 +104,16 @@ void CardForm::BuildRows() {
     }
 }
 
-QString CardForm::BoxText(int index) const {
+QString CardForm::Shown(int index) const {
     if (auto* line = qobject_cast<QLineEdit*>(TxtBox[index])) return line->text();
     return static_cast<QPlainTextEdit*>(TxtBox[index])->toPlainText();
+}
+
+QString CardForm::BoxText(int index) const {
+    QString text = Shown(index);
+    if (text == shown_[index]) return set_[index];
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return text.replace(lineBreak, index == store::Notes ? QStringLiteral("\r\n") : QStringLiteral(" "));
 }
 
 void CardForm::SetBoxText(int index, const QString& text) {
@@ -112,6 +121,14 @@ void CardForm::SetBoxText(int index, const QString& text) {
         line->setText(text);
     else
         static_cast<QPlainTextEdit*>(TxtBox[index])->setPlainText(text);
+    set_[index] = text;
+    shown_[index] = Shown(index);
+}
+
+bool CardForm::HoldsTypedChanges() const {
+    for (int i = 0; i < store::kFieldCount; ++i)
+        if (Shown(i) != shown_[i]) return true;
+    return false;
 }
 
 store::CardFieldList CardForm::BoxTexts() const {
@@ -141,26 +158,10 @@ bool CardForm::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-// Unloading: the status text goes and the main window takes input again.
-// Cancel, Esc and the title bar end in done(); a finished OK closes the hidden dialog.
-void CardForm::Unloaded() {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
-}
-
-void CardForm::done(int result) {
-    QDialog::done(result);
-    Unloaded();
-}
-
-void CardForm::closeEvent(QCloseEvent* e) {
-    QDialog::closeEvent(e);
-    if (e->isAccepted()) Unloaded();
-}
-
 bool CardForm::RefusedAsEmpty(const store::CardFieldList& typed) {
-    if (!typed[store::FirstName].isEmpty() || !typed[store::LastName].isEmpty() || !typed[store::Company].isEmpty())
-        return false;
+    // Blanks alone name nobody.
+    for (int field : {store::FirstName, store::LastName, store::Company})
+        if (!typed[field].trimmed().isEmpty()) return false;
     shell::SingleTextBox().ShowMsg(QStringLiteral("Either Name or Company must be filled"), 0, QStringLiteral("OK"),
                                    QString(), 3, QStringLiteral("Empty Name and Company"));
     // Closing the message may hand the activation to the main window, which
@@ -176,7 +177,6 @@ bool CardForm::RunBehindWaitWindow(const QString& waitText, const std::function<
     hide();
     shell::ShowPleaseWait(waitText);
     const bool done = RunChange(change, consequence);
-    ResumeInUseTimer();
     RaiseMain();
     close();
     shell::PleaseWaitWindow().hide();

@@ -23,17 +23,20 @@ public:
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 
+    // What the box holds, as it is to be stored: the notes exactly as they were
+    // set while nobody edited them, else with CR LF line breaks as the sibling
+    // program writes them; a line break pasted into a one-line box becomes a blank.
     QString BoxText(int index) const;
     void SetBoxText(int index, const QString& text);
     store::CardFieldList BoxTexts() const;
     void SetBoxTexts(const store::CardFieldList& texts);
+    // Something was typed since the boxes were last filled.
+    bool HoldsTypedChanges() const;
 
 protected:
     CardForm(const QString& name, const QString& caption);
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void done(int result) override;
 
     // Name and company all empty: the user is told and the dialog stays as it is.
     bool RefusedAsEmpty(const store::CardFieldList& typed);
@@ -44,8 +47,11 @@ protected:
 
 private:
     void BuildRows();
-    void Unloaded();
+    QString Shown(int index) const;
     virtual void BtnOK_Click() = 0;
+
+    store::CardFieldList set_;    // the texts as last set
+    store::CardFieldList shown_;  // what the boxes showed of them
 };
 
 }  // namespace tessaly::dialogs

@@ -3,7 +3,6 @@
 #include "shell/msg_box.h"
 #include "shell/shared_data.h"
 
-#include <QTimer>
 #include <QWidget>
 
 namespace tessaly::dialogs {
@@ -36,14 +35,6 @@ void RaiseMain(bool enable) {
     if (!main) return;
     main->raise();
     if (enable) main->setEnabled(true);
-}
-
-void PauseInUseTimer() {
-    if (QTimer* timer = Shared().InUseTimer) timer->stop();
-}
-
-void ResumeInUseTimer() {
-    if (QTimer* timer = Shared().InUseTimer) timer->start();
 }
 
 }  // namespace tessaly::dialogs

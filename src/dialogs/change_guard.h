@@ -14,8 +14,5 @@ bool HasSelectedCard();
 
 // Brings the main window forward (and enables it when asked).
 void RaiseMain(bool enable = false);
-// The in-use check paused around a change of the lists, and resumed.
-void PauseInUseTimer();
-void ResumeInUseTimer();
 
 }  // namespace tessaly::dialogs

@@ -3,10 +3,10 @@
 #include "change_guard.h"
 #include "dialog_openers.h"
 
-#include "shell/placement.h"
 #include "shell/progress_windows.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -42,7 +42,7 @@ void SelectAbove() {
 
 }  // namespace
 
-DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
     setObjectName(QStringLiteral("DeleteDialog"));
     setWindowTitle(QStringLiteral("Delete Name"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -76,12 +76,6 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::M
     Slot() = this;
 }
 
-// Unloading: the status text goes and the main window takes input again.
-DeleteDialog::~DeleteDialog() {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
-}
-
 DeleteDialog* DeleteDialog::Current() { return Slot(); }
 
 bool DeleteDialog::event(QEvent* e) {
@@ -113,11 +107,7 @@ void DeleteDialog::BtnOK_Click() {
 
 void OpenDeleteDialog() {
     if (!HasSelectedCard()) return;
-    QWidget* main = Shared().MainWindow;
-    auto* dialog = new DeleteDialog;
-    if (main) shell::PlaceTopRight(dialog, main);
-    dialog->show();
-    if (main) main->setEnabled(false);
+    shell::OpenOverMain(new DeleteDialog, shell::Placement::TopRight);
 }
 
 void DeleteNoConfirm() {

@@ -13,7 +13,6 @@ class DeleteDialog : public QDialog {
     Q_OBJECT
 public:
     explicit DeleteDialog(QWidget* parent = nullptr);
-    ~DeleteDialog() override;
     static DeleteDialog* Current();
 
     QGroupBox* Frame1;

@@ -24,12 +24,9 @@ EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral
 EditDialog* EditDialog::Current() { return Slot(); }
 
 void EditDialog::BtnOK_Click() {
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     const store::CardFieldList typed = BoxTexts();
-    if (RefusedAsEmpty(typed)) {
-        ResumeInUseTimer();
-        return;
-    }
+    if (RefusedAsEmpty(typed)) return;
     shell::SharedData& s = Shared();
     const QString n = s.CurrentRecNo;
     bool moved = false;

@@ -46,13 +46,10 @@ void NewDialog::ShowPlaceholders() {
 }
 
 void NewDialog::BtnOK_Click() {
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     // Worked on a copy, so a refused card leaves the boxes exactly as they were.
     const store::CardFieldList fields = WithoutPlaceholders(BoxTexts());
-    if (RefusedAsEmpty(fields)) {
-        ResumeInUseTimer();
-        return;
-    }
+    if (RefusedAsEmpty(fields)) return;
     QString n;
     const bool added = RunBehindWaitWindow(
         QStringLiteral("Please wait while inserting new record"), [&] { n = Shared().Store->AddCard(fields); },

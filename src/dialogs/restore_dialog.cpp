@@ -4,10 +4,10 @@
 #include "dialog_openers.h"
 #include "delete_dialog.h"
 
-#include "shell/placement.h"
 #include "shell/progress_windows.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 #include "store/card_details.h"
 
 #include <QGroupBox>
@@ -30,7 +30,7 @@ QPointer<RestoreDialog>& Slot() {
 
 }  // namespace
 
-RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
     setObjectName(QStringLiteral("RestoreDialog"));
     setWindowTitle(QStringLiteral("Restore Deleted Record"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -79,11 +79,6 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
     Slot() = this;
 }
 
-RestoreDialog::~RestoreDialog() {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
-}
-
 RestoreDialog* RestoreDialog::Current() { return Slot(); }
 
 void RestoreDialog::Fill() {
@@ -118,13 +113,12 @@ void RestoreDialog::DelLstNames_Click() {
 
 void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     RaiseMain();
     hide();
     shell::ShowPleaseWait(QStringLiteral("Please wait while inserting the record"));
     const QString r = RestoreRecNo;
     RunChange([&] { Shared().Store->RestoreCard(r); }, QStringLiteral("The card may not have been brought back."));
-    ResumeInUseTimer();
     RaiseMain();
     close();
     shell::PleaseWaitWindow().hide();
@@ -135,14 +129,11 @@ void RestoreDialog::BtnRestore_Click() {
 
 void LoadDeletedList() {
     if (!Shared().Store) return;
-    QWidget* main = Shared().MainWindow;
-    if (main) main->setEnabled(false);
     auto* dialog = new RestoreDialog;
-    if (main) shell::PlaceTopRight(dialog, main);
-    Shared().SetStatusText(0, dialog->windowTitle());
-    PauseInUseTimer();
+    const shell::InUseCheckPause pause;
     dialog->setEnabled(false);
-    dialog->show();
+    shell::OpenOverMain(dialog, shell::Placement::TopRight);
+    Shared().SetStatusText(0, dialog->windowTitle());
     shell::ShowProgressWindow();
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait while getting deleted names list..."));
     dialog->Fill();
@@ -152,7 +143,6 @@ void LoadDeletedList() {
     dialog->activateWindow();
     dialog->setEnabled(true);
     shell::PercentWindow().hide();
-    ResumeInUseTimer();
     Shared().SetStatusText(0, dialog->windowTitle());
 }
 

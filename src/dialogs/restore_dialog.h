@@ -16,7 +16,6 @@ class RestoreDialog : public QDialog {
     Q_OBJECT
 public:
     explicit RestoreDialog(QWidget* parent = nullptr);
-    ~RestoreDialog() override;
     static RestoreDialog* Current();
 
     // Reads the deleted list from the card file into DelLstNames and shows the first card.

@@ -1,14 +1,16 @@
 #include "main_dialog.h"
 
 #include "detail_label.h"
+#include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
+#include "shell/msg_box.h"
 #include "shell/about_window.h"
 #include "shell/card_file_guard.h"
 #include "shell/modal_seam.h"
-#include "shell/placement.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
+#include "shell/window_opener.h"
 #include "store/card_details.h"
 
 #include <QAction>
@@ -32,6 +34,29 @@ QString Tag(const QObject* control) { return control->property("tag").toString()
 bool ShiftAlone(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier) && !(m & (Qt::ControlModifier | Qt::AltModifier));
 }
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+// A card dialog with typed changes goes only when the user agrees.
+bool MayDiscard(QWidget* window) {
+    auto* form = qobject_cast<dialogs::CardForm*>(window);
+    if (!form || !form->HoldsTypedChanges()) return true;
+    shell::SingleTextBox().ShowMsg(QStringLiteral("Close Tessaly and lose what was typed in \"%1\"?").arg(form->windowTitle()),
+                                   3, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Exit"));
+    return Shared().DialogResult != 0;
+}
+
 }  // namespace
 
 MainDialog::MainDialog(QWidget* parent) : QWidget(parent), menus_(std::make_unique<TeslyMnu>()) {
@@ -105,12 +130,30 @@ void MainDialog::resizeEvent(QResizeEvent*) {
 
 void MainDialog::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    // Disabling a window disables its child windows too; the dialogs open over
+    // this one are what the user works in now, so they keep taking input.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        for (QObject* child : children()) {
+            auto* window = qobject_cast<QWidget*>(child);
+            if (window && window->isWindow() && !window->testAttribute(Qt::WA_ForceDisabled)) window->setEnabled(true);
+        }
+    }
     // A disabled window is not activated by the user: a dialog over it is still open.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && isEnabled() && Shared().Store) SetData();
 }
 
+// A window open over this one is closed first, as its Cancel closes it; one
+// that holds typed changes asks first, and "No" keeps the program running.
 void MainDialog::closeEvent(QCloseEvent* event) {
-    if (!exiting_) ExitApplication();
+    if (!exiting_) {
+        while (QWidget* window = shell::OpenWindowOverMain()) {
+            if (!MayDiscard(window) || !window->close()) {
+                event->ignore();
+                return;
+            }
+        }
+        ExitApplication();
+    }
     event->accept();
 }
 
@@ -120,6 +163,17 @@ void MainDialog::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    // A greyed control, or any control while a window is open over this one,
+    // runs nothing: the input goes no further. The list is greyed while it is
+    // empty, yet its menu still offers what needs no card.
+    auto* control = qobject_cast<QWidget*>(watched);
+    const bool greyed = !isEnabled() || (control && !control->isEnabled() && control != LstNames->viewport());
+    if (greyed) return IsInput(event->type());
+    if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QPushButton*>(watched) &&
+        ShiftAlone(static_cast<QMouseEvent*>(event)->modifiers())) {
+        // The second press of a Shift double-click is not a second command.
+        return true;
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         // A frame hears the moves its children ignored; it answers only for its own background.
         auto* frame = qobject_cast<QGroupBox*>(watched);
@@ -209,17 +263,17 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
 // out; the use count is not rechecked while it is up.
 void MainDialog::BtnExchange_Click() {
     TeslyMnu& m = *menus_;
-    m.InUseTimer.stop();
+    const shell::InUseCheckPause pause;
     m.AddExchangeCancel();
     m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
     const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
     shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
     m.RemoveExchangeCancel();
-    m.InUseTimer.start();
 }
 
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {
     menus_->SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    menus_->SetCardCommands(ListLength() > 0, Shared().InUse);
     shell::RunPopup(*menus_->MnuLstNames, event->globalPosition().toPoint());
 }
 
@@ -337,7 +391,27 @@ void MainDialog::SetEditState() {
     BtnDelete->setEnabled(cards && !inUse);
 }
 
-void MainDialog::InUseChanged() { SetEditState(); }
+// When the other program lets go of the card file, it may have changed it:
+// the lists are read again before editing comes back, so no change of this
+// program works on a stale list.
+void MainDialog::InUseChanged() {
+    if (!Shared().InUse) ReloadLists();
+    SetEditState();
+}
+
+void MainDialog::ReloadLists() {
+    store::CardStore& s = *Shared().Store;
+    try {
+        s.LoadLists();
+        s.SortLists();
+    } catch (const profile::FileError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("The card list may not show every card."));
+    }
+    s.FillList();
+    const int at = s.ListPosition(Shared().CurrentRecNo);
+    Shared().CurrentIndex = at >= 0 ? at : std::clamp(Shared().CurrentIndex, 0, std::max(0, s.ShownCount() - 1));
+    SetData();
+}
 
 void MainDialog::ExitApplication() {
     if (exiting_) return;
@@ -359,17 +433,13 @@ void MainDialog::OpenAbout() {
     auto* about = new shell::AboutWindow;
     about->ensurePolished();
     about->adjustSize();
-    shell::PlaceTopRight(about, this);
-    about->show();
-    setEnabled(false);
+    shell::OpenOverMain(about, shell::Placement::TopRight);
 }
 
 void MainDialog::OpenTipOfDay() {
     auto* tip = new shell::TipOfDay;
     tip->adjustSize();
-    shell::PlaceCentredOnScreenKept(tip, this);
-    tip->show();
-    setEnabled(false);
+    shell::OpenOverMain(tip, shell::Placement::CentredKept);
 }
 
 }  // namespace tessaly::mainwin

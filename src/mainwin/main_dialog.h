@@ -100,6 +100,7 @@ private:
     void OpenAbout();
     void OpenTipOfDay();
     void InUseChanged();
+    void ReloadLists();
     void MarkViewAndFilter();
     int ListLength() const;
 

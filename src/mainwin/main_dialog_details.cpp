@@ -3,6 +3,7 @@
 #include "main_dialog.h"
 
 #include "shell/shared_data.h"
+#include "shell/window_opener.h"
 #include "store/card_details.h"
 
 #include <QAction>
@@ -90,7 +91,8 @@ void MainDialog::SetData() {
         }
     };
     attempt([&] {
-        setEnabled(true);
+        // A window still open over this one keeps it disabled until it closes.
+        setEnabled(!shell::OpenWindowOverMain());
         SetStatusText(0, QString());
         BtnNew->setEnabled(!s.InUse);
     });

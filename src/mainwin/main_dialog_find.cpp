@@ -43,6 +43,11 @@ protected:
             auto* key = static_cast<QKeyEvent*>(event);
             const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
             if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                // A button that has the focus is the one Enter presses.
+                if (auto* focused = qobject_cast<QPushButton*>(window_->focusWidget()); focused && focused->isEnabled()) {
+                    focused->click();
+                    return true;
+                }
                 for (QPushButton* button : buttons_) {
                     if (button->isDefault()) {
                         button->click();
@@ -111,7 +116,7 @@ void MainDialog::BtnFind_Click() {
     }
     const int oldIndex = s.CurrentIndex;
     const QString oldPosition = StatBar->text(1);
-    if (s.InUseTimer) s.InUseTimer->stop();
+    const shell::InUseCheckPause pause;
     // Disabling the window takes the focus away; it goes back where it was afterwards.
     const QPointer<QWidget> focus = focusWidget();
 
@@ -158,7 +163,6 @@ void MainDialog::BtnFind_Click() {
         shell::SingleTextBox().ShowMsg(notice, 0, QStringLiteral("OK"), QString(), 4, QStringLiteral("Can't find text"));
     }
     SetStatusText(0, QString());
-    if (s.InUseTimer) s.InUseTimer->start();
 }
 
 void MainDialog::SearchResultTimer_Timer() {

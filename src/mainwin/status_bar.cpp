@@ -27,14 +27,44 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
         panel->setMinimumWidth(i == 0 ? 0 : ToPixels(widths[i]));
         if (i > 0) panel->setAlignment(Qt::AlignCenter);
         layout->addWidget(panel, i == 0 ? 1 : 0);
+        panel->installEventFilter(this);
         panels_[i] = panel;
     }
     setFixedHeight(ToPixels(330));
 }
 
-QString StatusBar::text(int panel) const { return panels_[panel]->text(); }
+QString StatusBar::text(int panel) const { return texts_[panel]; }
 
-void StatusBar::setText(int panel, const QString& text) { panels_[panel]->setText(text); }
+void StatusBar::setText(int panel, const QString& text) {
+    texts_[panel] = text;
+    showText(panel);
+}
+
+void StatusBar::showText(int panel) {
+    QLabel* label = panels_[panel];
+    const QString& text = texts_[panel];
+    const int room = label->contentsRect().width() - 2 * label->margin() - label->indent();
+    const QFontMetrics metrics = label->fontMetrics();
+    if (room <= 0 || metrics.horizontalAdvance(text) <= room) {
+        label->setText(text);
+        return;
+    }
+    const QString ellipsis(QChar(0x2026));
+    QString shown = metrics.elidedText(text, Qt::ElideRight, room);
+    shown.chop(1);  // the ellipsis
+    // Cut at the end of a word when one ends in what fits.
+    const qsizetype space = shown.lastIndexOf(u' ');
+    if (space > 0 && shown.size() < text.size() && !text.at(shown.size()).isSpace()) shown.truncate(space);
+    label->setText(shown.trimmed() + ellipsis);
+}
+
+bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        for (int i = 0; i < kPanelCount; ++i)
+            if (watched == panels_[i]) showText(i);
+    }
+    return QFrame::eventFilter(watched, event);
+}
 
 int StatusBar::panelAt(QPoint pixels) const {
     for (int i = 0; i < kPanelCount; ++i)

@@ -34,9 +34,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A text wider than its panel is shown up to a word's end and "…"; text() keeps it whole.
+    void showText(int panel);
+
     std::array<QLabel*, kPanelCount> panels_{};
+    std::array<QString, kPanelCount> texts_;
     std::array<QString, kPanelCount> tags_;
     int pressedPanel_ = -1;
 };

@@ -126,12 +126,21 @@ void TeslyMnu::SetAvailable(QAction* action, bool enabled) {
     action->setEnabled(enabled && !action->property(kPending).toBool());
 }
 
+// The buttons' menus open on their own, so their entries follow too.
 void TeslyMnu::SetEditState(bool inUse) {
     SetAvailable(MnuEdit, !inUse);
     MnuNew->menuAction()->setEnabled(!inUse);
     MnuDelete->menuAction()->setEnabled(!inUse);
+    for (QAction* entry : MnuNewArray) entry->setEnabled(!inUse);
+    for (QAction* entry : MnuDeleteArray) entry->setEnabled(!inUse);
     MnuExchangeArray[1]->setEnabled(!inUse);
     SetAvailable(MnuBackUpArray[1], !inUse);
+}
+
+void TeslyMnu::SetCardCommands(bool cardSelected, bool inUse) {
+    SetAvailable(MnuEdit, cardSelected && !inUse);
+    MnuDelete->menuAction()->setEnabled(cardSelected && !inUse);
+    MnuNewArray[1]->setEnabled(cardSelected && !inUse);
 }
 
 void TeslyMnu::SetRestoreDeleted(bool deletedCardsExist, bool inUse) {

@@ -58,6 +58,9 @@ public:
     static void SetAvailable(QAction* action, bool enabled);
     // The entries that follow the card file's use by another program.
     void SetEditState(bool inUse);
+    // The entries that act on the selected card, set before the list's popup:
+    // an empty list offers none of them.
+    void SetCardCommands(bool cardSelected, bool inUse);
     // "Restore Deleted Record", set before each popup that holds it.
     void SetRestoreDeleted(bool deletedCardsExist, bool inUse);
     // The two entries a click on the Exchange button adds below its menu.

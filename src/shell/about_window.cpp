@@ -1,9 +1,9 @@
 #include "about_window.h"
 
 #include "shared_data.h"
+#include "window_opener.h"
 #include "twips.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +13,7 @@
 
 namespace tessaly::shell {
 
-AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(QStringLiteral("About Tessaly"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -55,12 +55,6 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSW
     window->setSizeConstraint(QLayout::SetFixedSize);
     window->addLayout(top);
     window->addWidget(BtnOK, 0, Qt::AlignHCenter);
-}
-
-void AboutWindow::closeEvent(QCloseEvent* e) {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
-    e->accept();
 }
 
 void AboutWindow::keyPressEvent(QKeyEvent* e) {

@@ -19,7 +19,6 @@ public:
     QPushButton* BtnOK;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };
 

@@ -110,7 +110,7 @@ void MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const 
         CentreOver(this, main);
     else
         CentreOnScreen(this);
-    if (QPushButton* button = EnterButton()) button->setFocus();
+    if (QPushButton* button = DefaultButton()) button->setFocus();
     RunModal(*this);
 }
 
@@ -159,7 +159,14 @@ void MessageWindow::SetText(QLabel* label, const QString& text) {
     SetFittedText(label, shown);
 }
 
+// Tab moved the focus to a button: Enter presses that one, as its frame shows.
 QPushButton* MessageWindow::EnterButton() const {
+    if (!BtnOK->isHidden() && BtnOK->hasFocus()) return BtnOK;
+    if (!BtnCancel->isHidden() && BtnCancel->hasFocus()) return BtnCancel;
+    return DefaultButton();
+}
+
+QPushButton* MessageWindow::DefaultButton() const {
     const bool okShown = !BtnOK->isHidden(), cancelShown = !BtnCancel->isHidden();
     if (okShown && BtnOK->isDefault()) return BtnOK;
     if (cancelShown && BtnCancel->isDefault()) return BtnCancel;

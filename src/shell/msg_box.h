@@ -46,7 +46,9 @@ private:
     void BtnCancel_Click();
     void PlaceButtons(std::int16_t buttons);
     void ShowIcon(std::int16_t icon);
-    // The button that Enter presses: the default one, or the only one shown.
+    // The default button, or the only one shown.
+    QPushButton* DefaultButton() const;
+    // The button that Enter presses: the one with the focus, else the default one.
     QPushButton* EnterButton() const;
     std::array<QLabel*, 4> pictures_;
 };

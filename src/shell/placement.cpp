@@ -33,20 +33,29 @@ QPoint MessageWindowCorrected(QPoint p, QSize window, QSize screen) {
     return p;
 }
 
+namespace {
+// A window that has not been shown has no frame yet; it will get the one the main window has.
+QSize OuterSizeTwips(const QWidget* window, const QWidget* main) {
+    QSize size = window->frameGeometry().size();
+    if (size == window->size()) size += main->frameGeometry().size() - main->size();
+    return ToTwips(QRect(QPoint(), size)).size();
+}
+}  // namespace
+
 void CentreOnScreen(QWidget* window) {
     MoveWindowTwips(window, CentredOnScreen(WindowTwips(window).size(), ScreenTwips(window).size()));
 }
 
 void CentreOver(QWidget* window, const QWidget* main) {
-    MoveWindowTwips(window, CentredOver(WindowTwips(main), WindowTwips(window).size()));
+    MoveWindowTwips(window, CentredOver(WindowTwips(main), OuterSizeTwips(window, main)));
 }
 
 void PlaceTopRight(QWidget* window, const QWidget* main) {
-    MoveWindowTwips(window, TopRightOf(WindowTwips(main), WindowTwips(window).size(), ScreenTwips(main).size()));
+    MoveWindowTwips(window, TopRightOf(WindowTwips(main), OuterSizeTwips(window, main), ScreenTwips(main).size()));
 }
 
 void PlaceCentredOnScreenKept(QWidget* window, const QWidget* main) {
-    const QSize size = WindowTwips(window).size();
+    const QSize size = OuterSizeTwips(window, main);
     MoveWindowTwips(window, KeptOnScreen(CentredOver(WindowTwips(main), size), size, ScreenTwips(main).size()));
 }
 

@@ -1,5 +1,7 @@
 #include "shared_data.h"
 
+#include <QTimer>
+
 namespace tessaly::shell {
 
 namespace {
@@ -10,6 +12,16 @@ std::unique_ptr<SharedData>& Instance() {
 }  // namespace
 
 SharedData& Shared() { return *Instance(); }
+
+InUseCheckPause::InUseCheckPause() : timer_(Shared().InUseTimer) {
+    if (!timer_) return;
+    wasActive_ = timer_->isActive();
+    timer_->stop();
+}
+
+InUseCheckPause::~InUseCheckPause() {
+    if (timer_ && wasActive_) timer_->start();
+}
 
 void ResetShared() { Instance() = std::make_unique<SharedData>(); }
 

@@ -54,6 +54,20 @@ struct SharedData {
     }
 };
 
+// The in-use check paused for a scope (a change of the lists, a search, a menu),
+// and running again afterwards on every path out, when it ran before.
+class InUseCheckPause {
+public:
+    InUseCheckPause();
+    ~InUseCheckPause();
+    InUseCheckPause(const InUseCheckPause&) = delete;
+    InUseCheckPause& operator=(const InUseCheckPause&) = delete;
+
+private:
+    QPointer<QTimer> timer_;
+    bool wasActive_ = false;
+};
+
 SharedData& Shared();
 // A fresh state (tests start each case with one).
 void ResetShared();

@@ -2,10 +2,10 @@
 
 #include "msg_box.h"
 #include "shared_data.h"
+#include "window_opener.h"
 #include "twips.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -62,7 +62,7 @@ double NextTipRandom() {
 
 void RestartTipRandom() { Generator().seed(kSeed); }
 
-TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     setObjectName(QStringLiteral("TipOfDay"));
     setWindowTitle(QStringLiteral("Tip of The Day"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -98,7 +98,9 @@ TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindows
     connect(BtnOK, &QPushButton::clicked, this, &TipOfDay::BtnOK_Click);
     connect(BtnNext, &QPushButton::clicked, this, &TipOfDay::BtnNext_Click);
 
-    ChkTips->setChecked(TipsChecked(Shared().Profile, Shared().PreferencesFile));
+    // The box says what start-up does: on a first run, with no choice stored, the tips show,
+    // so a plain Close keeps them.
+    ChkTips->setChecked(TipsWanted(Shared().Profile, Shared().PreferencesFile));
     ShowTip(RandomTipIndex());
 }
 
@@ -125,12 +127,6 @@ void TipOfDay::BtnOK_Click() {
 bool TipOfDay::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
     return QWidget::event(e);
-}
-
-void TipOfDay::closeEvent(QCloseEvent* e) {
-    Shared().SetStatusText(0, QString());
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
-    e->accept();
 }
 
 // Enter asks for the next tip, as the default button; Esc closes like the system menu.

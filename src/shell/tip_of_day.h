@@ -29,7 +29,6 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -38,8 +39,11 @@ protected:
     }
     void TearDown() override {
         shell::SetModalAnswerer({});
+        // The tip may be a child window of the main window: deleting one can delete the other.
+        QList<QPointer<QWidget>> windows;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<shell::TipOfDay*>(w) || w == app::TheMainDialog()) delete w;
+            if (qobject_cast<shell::TipOfDay*>(w) || w == app::TheMainDialog()) windows << w;
+        for (const QPointer<QWidget>& w : windows) delete w.data();
         QDir::setCurrent(previousDir);
         shell::ResetShared();
     }

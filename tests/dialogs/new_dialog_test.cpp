@@ -218,7 +218,7 @@ TEST_F(NewDialogTest, typingReplacesTheFocusedBoxAndEnterAddsTheCard) {
     EXPECT_TRUE(d.isVisible());
     QTest::keyClick(last, Qt::Key_Return);
     EXPECT_EQ(stored("0")[store::LastName], "Smith");
-    EXPECT_EQ(stored("0")[store::Notes], "one\ntwothree");  // Tab moved on instead of typing
+    EXPECT_EQ(stored("0")[store::Notes], "one\r\ntwothree");  // Tab moved on instead of typing; CR LF as the sibling writes
     expectUnloaded();
 }
 
@@ -246,9 +246,9 @@ TEST_F(NewDialogTest, cancelAndEscapeWriteNothingAndEnableTheMainWindow) {
 TEST_F(NewDialogTest, theDialogOpensBesideTheMainWindowsTopRightCorner) {
     start({});
     const QSize screen = shell::ScreenTwips(&main()).size();
-    // Where the rule puts the dialog's outer corner, from its size when it was placed.
+    // Where the rule puts the dialog's outer corner, from its outer size.
     auto expectPlacedByRule = [&](const CardForm& d) {
-        const QSize size = shell::ToTwips(QRect(QPoint(), d.size())).size();
+        const QSize size = shell::WindowTwips(&d).size();
         const QPoint rule = shell::TopRightOf(shell::WindowTwips(&main()), size, screen);
         const QPoint placed = shell::ToTwips(QRect(d.pos(), QSize())).topLeft();
         EXPECT_NEAR(placed.x(), rule.x(), 15);

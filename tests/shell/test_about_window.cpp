@@ -1,6 +1,7 @@
 #include "window_test.h"
 
 #include "shell/about_window.h"
+#include "shell/window_opener.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -22,6 +23,7 @@ TEST_F(AboutWindowTest, showsTheVersionAndClosingEnablesTheMainWindow) {
     Shared().Prefs.AppVersion = QStringLiteral("3.1");
 
     QPointer<AboutWindow> about = new AboutWindow;
+    OpenOverMain(about, Placement::TopRight);
     EXPECT_EQ(about->LblProduct->text(), QStringLiteral("Tessaly"));
     EXPECT_EQ(about->LblVersion->text(), QStringLiteral("Version 3.1"));
     QTest::mouseClick(about->BtnOK, Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "window_test.h"
 
 #include "shell/tip_of_day.h"
+#include "shell/window_opener.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -22,6 +23,12 @@ protected:
         Shared().MainWindow = &main;
         Shared().StatusText = [this](int panel, const QString& text) { panels[panel] = text; };
         panels[0] = QStringLiteral("left over");
+    }
+    // Opened the way the main window opens it.
+    TipOfDay* openTip() {
+        auto* tip = new TipOfDay;
+        OpenOverMain(tip, Placement::Centred);
+        return tip;
     }
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     void expectClosedCleanly(const QPointer<TipOfDay>& tip) {
@@ -73,7 +80,7 @@ TEST_F(TipOfDayTest, randomValuesStayBelowOne) {
 TEST_F(TipOfDayTest, closeWritesTheCheckBoxAndEnablesTheMainWindow) {
     for (const bool stored : {true, false}) {
         WriteTips(Shared().Profile, Shared().PreferencesFile, stored);
-        QPointer<TipOfDay> tip = new TipOfDay;
+        QPointer<TipOfDay> tip = openTip();
         EXPECT_EQ(tip->ChkTips->isChecked(), stored);
         QTest::mouseClick(tip->ChkTips, Qt::LeftButton);
         QTest::mouseClick(tip->BtnOK, Qt::LeftButton);
@@ -84,7 +91,7 @@ TEST_F(TipOfDayTest, closeWritesTheCheckBoxAndEnablesTheMainWindow) {
 }
 
 TEST_F(TipOfDayTest, closingFromTheSystemMenuWritesNothing) {
-    QPointer<TipOfDay> tip = new TipOfDay;
+    QPointer<TipOfDay> tip = openTip();
     tip->ChkTips->setChecked(true);
     tip->close();
     expectClosedCleanly(tip);
@@ -92,13 +99,19 @@ TEST_F(TipOfDayTest, closingFromTheSystemMenuWritesNothing) {
 }
 
 TEST_F(TipOfDayTest, theStatusBarShowsTheCaptionWhileActive) {
-    auto* tip = new TipOfDay;
-    tip->show();
-    tip->activateWindow();
+    auto* tip = openTip();
     ASSERT_TRUE(QTest::qWaitForWindowActive(tip));
     EXPECT_EQ(panels[0], QStringLiteral("Tip of The Day"));
     tip->close();
     EXPECT_EQ(panels[0], QString());
+}
+
+TEST_F(TipOfDayTest, onAFirstRunTheBoxIsTickedSoAPlainCloseKeepsTheTips) {
+    QPointer<TipOfDay> tip = openTip();
+    EXPECT_TRUE(tip->ChkTips->isChecked());
+    QTest::mouseClick(tip->BtnOK, Qt::LeftButton);
+    EXPECT_EQ(preference(QStringLiteral("Tips")), QStringLiteral("1"));
+    expectClosedCleanly(tip);
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#include "../dialogs/card_dialog_fixture.h"
+
+namespace {
+
+using StaleListsTest = CardDialogTest;
+
+// Another program adds a card while it holds the file; when it lets go, the
+// lists are read again, so a card this program adds next keeps both.
+TEST_F(StaleListsTest, aCardAddedWhileTheFileWasHeldIsListedWhenEditingComesBack) {
+    start({{"Ann", "Able", ""}, {"Cy", "Cole", ""}});
+    main().LstNames->setCurrentRow(1);
+    setHeader(QStringLiteral("NoOfUses"), QStringLiteral("2"));
+    main().Menus().InUseTimer_Timer();
+    ASSERT_TRUE(shell::Shared().InUse);
+    {
+        profile::CachedProfile p;
+        store::CardStore other(p, cardsDir());
+        other.LoadLists();
+        store::CardFieldList f;
+        f[store::LastName] = QStringLiteral("Bell");
+        other.AddCard(f);
+    }
+    setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
+    main().Menus().InUseTimer_Timer();
+    ASSERT_FALSE(shell::Shared().InUse);
+    EXPECT_EQ(listTexts(), (QStringList{"Able, Ann", "Bell", "Cole, Cy"}));
+    EXPECT_EQ(selectedText(), "Cole, Cy");  // the selected card stays selected
+
+    NewDialog& d = openNew();
+    d.SetBoxText(store::FirstName, QString());
+    d.SetBoxText(store::LastName, QStringLiteral("Dunn"));
+    ok(d);
+    settle();
+    EXPECT_EQ(listTexts(), (QStringList{"Able, Ann", "Bell", "Cole, Cy", "Dunn"}));
+    EXPECT_EQ(faults(), QStringList());
+}
+
+}  // namespace
