@@ -64,12 +64,15 @@ CardFileSurvey SurveyCardFile(CardStore& store, const std::function<void(int, in
     }
     std::sort(files.begin(), files.end());
 
+    profile::ProfileAccess& profile = store.Profile();
     for (std::size_t f = 0; f < files.size(); ++f) {
+        const QString file = store.RecordFile(QString::number(files[f] * kCardsPerFile));
         for (std::int64_t n = files[f] * kCardsPerFile; n < (files[f] + 1) * kCardsPerFile; ++n) {
             const QString rec = QString::number(n);
-            if (!store.Profile().hasSection(store.RecordFile(rec), RecordSection(rec))) continue;
+            const QString section = RecordSection(rec);
+            if (!profile.hasSection(file, section)) continue;
             std::array<QString, 6> links;
-            for (std::size_t i = 0; i < LinkKeys.size(); ++i) links[i] = store.ReadCardKey(rec, LinkKeys[i]);
+            for (std::size_t i = 0; i < LinkKeys.size(); ++i) links[i] = profile.read(file, section, LinkKeys[i]);
             s.links.insert(rec, links);
             s.cards << rec;
             s.highestCard = n;
