@@ -21,15 +21,20 @@ void CardStore::LoadLists() {
     progress_->welcomeText(QStringLiteral("Loading Names..."));
     progress_->gauge(0);
 
-    CardFileSurvey survey = SurveyCardFile(*this, [this](int done, int files) {
-        progress_->pumpEvents();
-        progress_->gauge(GaugePercent(done, files));
-    });
+    CardFileSurvey survey = SurveyCardFile(*this);
     PlannedLists lists = PlanLists(survey);
     AllNames.clear();
     AllCompanies.clear();
-    for (const QString& rec : std::as_const(lists.names)) AllNames << ReadCardKey(rec, key::ShowName);
-    for (const QString& rec : std::as_const(lists.companies)) AllCompanies << ReadCardKey(rec, key::ShowCompany);
+    const int n = static_cast<int>(lists.names.size());
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) {
+            progress_->pumpEvents();
+            progress_->gauge(GaugePercent(i + 1, n));
+        }
+        AllNames << ReadCardKey(lists.names[i], key::ShowName);
+        AllCompanies << ReadCardKey(lists.companies[i], key::ShowCompany);
+    }
+    if (n > 1) progress_->pumpEvents();  // the full gauge is shown before the sort's text replaces it
     AllByName = std::move(lists.names);
     AllByCompany = std::move(lists.companies);
     deletedPlan_ = std::move(lists.deleted);

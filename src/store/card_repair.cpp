@@ -44,7 +44,7 @@ bool SameCount(const QString& before, const QString& after) {
 
 }  // namespace
 
-CardFileSurvey SurveyCardFile(CardStore& store, const std::function<void(int, int)>& perFile) {
+CardFileSurvey SurveyCardFile(CardStore& store) {
     CardFileSurvey s;
     for (const QString* k : {&header::TotalNoOfRecords, &header::NoOfRecords, &header::NameFirstRecord,
                              &header::CompanyFirstRecord, &header::DelNoOfRecords, &header::DelFirstRecord})
@@ -77,7 +77,6 @@ CardFileSurvey SurveyCardFile(CardStore& store, const std::function<void(int, in
             s.cards << rec;
             s.highestCard = n;
         }
-        if (perFile) perFile(static_cast<int>(f + 1), static_cast<int>(files.size()));
     }
 
     const QSet<std::int64_t> present(files.begin(), files.end());

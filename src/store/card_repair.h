@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 namespace tessaly::store {
 
@@ -27,8 +26,7 @@ struct CardFileSurvey {
 // a later card file exists beside it, or when it is there but cannot be read.
 // The last card file alone may be absent when nothing names it: an add stopped
 // after handing out its number leaves exactly that, and no card is lost by it.
-// perFile(done, files) is called after each card file, for the gauge.
-CardFileSurvey SurveyCardFile(CardStore& store, const std::function<void(int, int)>& perFile = {});
+CardFileSurvey SurveyCardFile(CardStore& store);
 
 // The lists as the survey holds them, before sorting. Each card with a section
 // ends on exactly one side: the live cards on both the name and the company
