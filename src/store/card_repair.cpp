@@ -4,6 +4,7 @@
 #include "profile/profile_access.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <map>
@@ -46,6 +47,8 @@ bool SameCount(const QString& before, const QString& after) {
 
 CardFileSurvey SurveyCardFile(CardStore& store) {
     CardFileSurvey s;
+    QFile headerFile(store.DataFile());
+    if (headerFile.open(QIODevice::ReadOnly)) s.headerBytes = headerFile.readAll();
     for (const QString* k : {&header::TotalNoOfRecords, &header::NoOfRecords, &header::NameFirstRecord,
                              &header::CompanyFirstRecord, &header::DelNoOfRecords, &header::DelFirstRecord})
         s.header.insert(*k, store.ReadHeader(*k));

@@ -20,6 +20,7 @@ struct CardFileSurvey {
     // While any is, the view is partial: it is shown, never written back.
     QStringList missingFiles;
     std::int64_t highestCard = -1;
+    QByteArray headerBytes;  // every change to the lists rewrites the header
 };
 
 // A card file counts as missing when a head or a link names a card in it, when

@@ -2,6 +2,7 @@
 #include "display_text.h"
 #include "profile/profile_access.h"
 
+#include <QFile>
 #include <QSet>
 #include <algorithm>
 
@@ -25,6 +26,11 @@ void SortPair(QStringList& texts, QStringList& recs) {
     recs = std::move(sortedRecs);
 }
 
+QByteArray CurrentHeaderBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString At(const QStringList& list, qsizetype i) { return (i >= 0 && i < list.size()) ? list[i] : QString(); }
 
 }  // namespace
@@ -33,9 +39,9 @@ QString At(const QStringList& list, qsizetype i) { return (i >= 0 && i < list.si
 // otherwise, unless the view was partial (nothing is written then) or another
 // program holds the file (the rewrite is kept pending). A pending rewrite is
 // made from a fresh load, so that what the other program changed meanwhile is
-// kept; so is a second call, as the files may have changed since the first.
+// kept; so is a second call, or one after a change, as the files have moved on.
 bool CardStore::SortLists() {
-    if (!survey_) LoadLists();
+    if (!survey_ || survey_->headerBytes != CurrentHeaderBytes(DataFile())) LoadLists();
     const QString sorting = QStringLiteral("Please wait while sorting names list...");
     progress_->statusText(0, sorting);
     progress_->percentText(sorting);

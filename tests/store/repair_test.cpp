@@ -221,6 +221,16 @@ TEST(RepairTest, whileAnotherProgramHoldsTheFileTheRepairWaitsInMemory) {
     EXPECT_EQ(CheckCardFile(f.store), QStringList());
 }
 
+TEST(RepairTest, aSortAfterAChangeWorksFromTheFileAsItIsNow) {
+    CardFolder f;
+    f.setUp({"Baker", "Adams"});
+    f.store.LoadLists();
+    f.store.AddCard({"", "Jo", "Clark"});
+    EXPECT_FALSE(f.store.SortLists());
+    EXPECT_EQ(f.store.AllNames, (QStringList{"Adams, Jo", "Baker, Jo", "Clark, Jo"}));
+    EXPECT_EQ(CheckCardFile(f.store), QStringList());
+}
+
 TEST(RepairTest, aHugeTotalIsNeitherWalkedNorLowered) {
     CardFolder f;
     f.addCards(3);
