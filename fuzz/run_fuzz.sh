@@ -15,7 +15,9 @@ for target in profile_fuzz cards_fuzz; do
     corpus=$build/corpus-$target
     mkdir -p "$corpus"
     for s in "${seeds[@]}"; do [ -d "$s" ] && find "$s" -type f -name '*.*' -exec cp -n {} "$corpus/" \;; done
-    "$build/fuzz/$target" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+    dict=()
+    [ $target = cards_fuzz ] && dict=(-dict="$src/fuzz/cards.dict")
+    "$build/fuzz/$target" "${dict[@]}" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$build/$target-" "$corpus" >"$build/$target.log" 2>&1 || status=1
     grep -E "^(Done|==|SUMMARY|#[0-9]+ *DONE)" "$build/$target.log" | tail -3
     [ $status -eq 0 ] || { tail -40 "$build/$target.log"; exit 1; }

@@ -85,8 +85,8 @@ while ((SECONDS < 2 * seconds && (SECONDS < seconds || kills < 50))); do
     # An add, or a rename that moves a card through the deleted list.
     if ((round % 6 == 0)) && [ -s "$work/committed" ]; then
         card=$(shuf -n 1 "$work/committed")
-        run_and_kill 350 --data "$adds" edit "$card" "LastName=R$RANDOM"
-    elif run_and_kill 350 --data "$adds" add "LastName=A$RANDOM" "Company=K$((RANDOM % 5))"; then
+        run_and_kill 450 --data "$adds" edit "$card" "LastName=R$RANDOM"
+    elif run_and_kill 450 --data "$adds" add "LastName=A$RANDOM" "Company=K$((RANDOM % 5))"; then
         cat "$work/out" >>"$work/committed"
     fi
     verify "$adds" "$work/committed" "add or rename, round $round"
