@@ -33,6 +33,7 @@ public:
         if (c == u"check") return check();
         requireNotInUse();
         if (c == u"sort") return sort();
+        if (c == u"repair") return repair();
         if (c == u"add") return add();
         if (c == u"edit") return edit();
         if (c == u"delete") return remove();
@@ -146,6 +147,21 @@ private:
         requireArgs(0, 0);
         store_.LoadLists();
         out_ << (store_.SortLists() ? "sorted" : "in order") << '\n';
+        return Done;
+    }
+
+    // The start-up repair, run on its own: one line per key it rewrote.
+    int repair() {
+        requireArgs(0, 0);
+        store_.LoadLists();
+        store_.SortLists();
+        if (!store_.MissingFiles().isEmpty())
+            throw Failure{Faults, QStringLiteral("Nothing written: %1 missing or cannot be read")
+                                      .arg(store_.MissingFiles().join(QStringLiteral(", ")))};
+        for (const KeyChange& c : store_.Repairs())
+            out_ << (c.card.isEmpty() ? kHeaderFileName : RecordSection(c.card)) << ' ' << c.key << ": \""
+                 << EscapeValue(c.before) << "\" -> \"" << EscapeValue(c.after) << "\"\n";
+        if (store_.Repairs().isEmpty()) out_ << "nothing to repair\n";
         return Done;
     }
 

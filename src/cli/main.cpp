@@ -19,6 +19,7 @@ const char kUsage[] =
     "  show N                      the 16 fields as Key=Value lines\n"
     "  sort                        the start-up order check; prints \"in order\" or \"sorted\"\n"
     "  check                       verify the card file; prints \"ok\" or one line per fault\n"
+    "  repair                      the start-up repair; prints each key it rewrote or \"nothing to repair\"\n"
     "Keys: Sal FirstName LastName Title Company Address1..Address6 Phone1 Phone2 Fax EMail Notes.\n"
     "Values use \\\\ \\n \\r \\t for backslash, line feed, carriage return and tab.\n"
     "Without --data the card file named by the preferences (TeslyDataPath) is used.\n"

@@ -1,5 +1,6 @@
 #include "card_check.h"
 
+#include "card_repair.h"
 #include "card_store.h"
 #include "profile/profile_access.h"
 
@@ -55,6 +56,9 @@ QStringList WalkList(CardStore& store, const ListKeys& keys, std::int64_t limit,
 QStringList CheckCardFile(CardStore& store) {
     profile::ProfileOperation op(store.Profile());
     QStringList faults;
+    const CardFileSurvey survey = SurveyCardFile(store);
+    for (const QString& file : survey.missingFiles)
+        faults << QStringLiteral("Card file %1 is missing or cannot be read").arg(file);
     const std::int64_t total = LeadingNumber(store.ReadHeader(header::TotalNoOfRecords));
     const QStringList names = WalkList(store, {QStringLiteral("Name"), header::NameFirstRecord, header::NoOfRecords,
                                                key::PrevName, key::NextName}, total, faults);
@@ -77,14 +81,20 @@ QStringList CheckCardFile(CardStore& store) {
             if (!store.ReadCardKey(rec, *k).isEmpty())
                 faults << QStringLiteral("Deleted card %1 still has the link %2").arg(rec, *k);
     }
-    for (std::int64_t n = 0; n < total && n < 1'000'000; ++n) {
-        const QString rec = QString::number(n);
+    // A number handed out by an add that was stopped before it wrote the card
+    // names no card; nothing is lost by it, so only cards are looked at.
+    for (const QString& rec : survey.cards) {
         if (!live.contains(rec) && !liveByCompany.contains(rec) && !gone.contains(rec))
             faults << QStringLiteral("Card %1 is on no list").arg(rec);
+        if (LeadingNumber(rec) >= total) faults << QStringLiteral("Card %1 lies beyond TotalNoOfRecords").arg(rec);
     }
-    for (const QSet<QString>* set : {&live, &gone})
-        for (const QString& rec : *set)
-            if (LeadingNumber(rec) >= total) faults << QStringLiteral("Card %1 lies beyond TotalNoOfRecords").arg(rec);
+    // A badly damaged file has a fault at every card; the first ones tell enough.
+    constexpr qsizetype kShown = 100;
+    if (faults.size() > kShown) {
+        const qsizetype more = faults.size() - kShown;
+        faults.resize(kShown);
+        faults << QStringLiteral("... and %1 more faults").arg(more);
+    }
     return faults;
 }
 

@@ -129,18 +129,21 @@ DeletedList CardStore::LoadDeletedList() {
     QString rec = ReadHeader(header::DelFirstRecord);
     list.DeletedCount = Count16(ReadHeader(header::DelNoOfRecords));
     DeletedCount = list.DeletedCount;
-    const int m = std::clamp<int>(list.DeletedCount, 0, kMaxCards);
+    // The list is walked to its end whatever the count says; the window shows
+    // the cards deleted last. The count only paces the gauge.
+    const int m = std::clamp<int>(list.DeletedCount, 1, kMaxCards);
     progress_->percentText(QStringLiteral("Please wait while getting deleted names list..."));
     progress_->gauge(0);
     const QString& textKey = Show == 0 ? key::ShowName : key::ShowCompany;
     QSet<QString> seen;
-    for (int i = 0; i < m; ++i) {
+    for (int i = 0; i < kMaxCards; ++i) {
         rec = rec.trimmed();
-        // A list that breaks off or runs back into itself ends here.
-        if (!IsRecordNumber(rec) || seen.contains(rec)) break;
+        // A list that breaks off, runs back into itself or names a card that is
+        // not there ends here: restoring a card that is not there would make one up.
+        if (!IsRecordNumber(rec) || seen.contains(rec) || !profile_.hasSection(RecordFile(rec), RecordSection(rec))) break;
         seen.insert(rec);
         progress_->pumpEvents();
-        progress_->gauge(GaugePercent(i + 1, m));
+        progress_->gauge(GaugePercent(std::min(i + 1, m), m));
         list.DeletedRecs.append(rec);
         list.DeletedTexts.append(ReadCardKey(rec, textKey));
         rec = ReadCardKey(rec, key::NextDel);

@@ -2,14 +2,18 @@
 #include "display_text.h"
 #include "profile/profile_access.h"
 
+#include <QFile>
+#include <QSet>
+#include <algorithm>
+
 namespace tessaly::store {
 namespace {
 
 // Sorts a text list and the record numbers that travel with it, keeping equal
 // texts in their order (what exchanging only strictly greater neighbours
-// gives). Returns whether anything moved.
-bool SortPair(QStringList& texts, QStringList& recs) {
-    if (IsInOrder(texts)) return false;
+// gives).
+void SortPair(QStringList& texts, QStringList& recs) {
+    if (IsInOrder(texts)) return;
     const std::vector<qsizetype> order = StableOrder(texts);
     QStringList sortedTexts, sortedRecs;
     sortedTexts.reserve(texts.size());
@@ -20,39 +24,74 @@ bool SortPair(QStringList& texts, QStringList& recs) {
     }
     texts = std::move(sortedTexts);
     recs = std::move(sortedRecs);
-    return true;
+}
+
+QByteArray CurrentHeaderBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString At(const QStringList& list, qsizetype i) { return (i >= 0 && i < list.size()) ? list[i] : QString(); }
 
 }  // namespace
 
+// Sorts the lists loaded last and writes back whatever the file holds
+// otherwise, unless the view was partial (nothing is written then) or another
+// program holds the file (the rewrite is kept pending). A pending rewrite is
+// made from a fresh load, so that what the other program changed meanwhile is
+// kept; so is a second call, or one after a change, as the files have moved on.
 bool CardStore::SortLists() {
+    if (!survey_ || survey_->headerBytes != CurrentHeaderBytes(DataFile())) LoadLists();
     const QString sorting = QStringLiteral("Please wait while sorting names list...");
     progress_->statusText(0, sorting);
     progress_->percentText(sorting);
     progress_->welcomeText(QStringLiteral("Sorting Names..."));
     progress_->gauge(0);
-    bool moved = false;
     if (NoOfRecords > 1) {
         progress_->pumpEvents();
-        moved = SortPair(AllNames, AllByName);
-        moved = SortPair(AllCompanies, AllByCompany) || moved;
+        SortPair(AllNames, AllByName);
+        SortPair(AllCompanies, AllByCompany);
     }
     progress_->gauge(100);
-    const bool rewrite = moved || listsRepaired_;
-    if (rewrite) RewriteLinks(listsRepaired_);
-    listsRepaired_ = false;
+    repairs_ = missingFiles_.isEmpty() ? PlannedChanges(*survey_, AllByName, AllByCompany, deletedPlan_)
+                                               : QList<KeyChange>();
+    rewritePending_ = inUse_ && !repairs_.isEmpty();
+    const bool rewrite = !inUse_ && !repairs_.isEmpty();
+    survey_.reset();
+    if (rewrite) RewriteLinks();
     progress_->statusText(0, QString());
     progress_->statusText(1, QString());
     return rewrite;
 }
 
-// Every name and company link and both heads, as the sorted lists say, held
-// in memory and written once at the end.
-void CardStore::RewriteLinks(bool writeCount) {
+// The one place where the lists are written back, held in memory and flushed
+// once with the header last. First, when any name or company link or either
+// head differs, every name and company link and both heads in the order the
+// sibling program expects of the sort; then only the keys that still differ,
+// the cards' links in the order of their numbers, then DelFirstRecord,
+// NoOfRecords, DelNoOfRecords and TotalNoOfRecords.
+void CardStore::RewriteLinks() {
     profile::ProfileBulk bulk(profile_);
-    const int n = NoOfRecords;
+    const QSet<QString> live(AllByName.begin(), AllByName.end());
+    auto sortWrites = [&](const KeyChange& c) {
+        if (c.card.isEmpty()) return c.key == header::NameFirstRecord || c.key == header::CompanyFirstRecord;
+        return live.contains(c.card) && c.key != key::PrevDel && c.key != key::NextDel;
+    };
+    const bool sortRewrite = std::any_of(repairs_.begin(), repairs_.end(), sortWrites);
+    if (sortRewrite) RewriteListLinks();
+    for (const KeyChange& c : std::as_const(repairs_)) {
+        if (sortRewrite && sortWrites(c)) continue;
+        if (c.card.isEmpty())
+            WriteHeader(c.key, c.after);
+        else
+            WriteCardKey(c.card, c.key, c.after);
+    }
+    bulk.finish();
+}
+
+// Every name and company link and both heads, as the sorted lists say.
+void CardStore::RewriteListLinks() {
+    const int n = static_cast<int>(AllByName.size());
     const QString sortingData = QStringLiteral("Please wait while sorting data...");
     progress_->statusText(0, sortingData);
     progress_->percentText(sortingData);
@@ -81,8 +120,6 @@ void CardStore::RewriteLinks(bool writeCount) {
         WriteCardKey(AllByCompany[n - 1], key::PrevCompany, At(AllByCompany, n - 2));
         WriteCardKey(AllByCompany[n - 1], key::NextCompany, QString());
     }
-    if (writeCount) WriteHeader(header::NoOfRecords, QString::number(n));
-    bulk.finish();
 }
 
 void CardStore::SortFiltered() {

@@ -1,10 +1,12 @@
 #pragma once
 #include "card_layout.h"
+#include "card_repair.h"
 #include "store_hooks.h"
 
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace tessaly::profile {
@@ -54,6 +56,12 @@ public:
     void FillList();
     // True when the links in the files were rewritten.
     bool SortLists();
+    // The card files the lists loaded last need but could not read. While there
+    // are any, the lists show what could be read and nothing is written back.
+    const QStringList& MissingFiles() const { return missingFiles_; }
+    // What the last SortLists wrote back, or holds back while another program has the file.
+    const QList<KeyChange>& Repairs() const { return repairs_; }
+    bool RewritePending() const { return rewritePending_; }
     void SortFiltered();
 
     // Where card n stands in the list the main window shows (the view's order,
@@ -95,9 +103,8 @@ public:
     std::int16_t DeletedCount = 0;  // deleted cards as last read or changed
 
 private:
-    struct Chain;
-    QStringList OrphanCards(const QSet<QString>& reached);
-    void RewriteLinks(bool writeCount);
+    void RewriteLinks();
+    void RewriteListLinks();
     void RemoveFromLists(const QString& r);
     void JoinDeletedNeighbours(const QString& p, const QString& x);
     void LinkAt(const QString& n, const QStringList& recs, qsizetype at, const QString& headKey, const QString& prevKey,
@@ -110,7 +117,10 @@ private:
     ProgressSink silent_;
     ProgressSink* progress_ = &silent_;
     ListBoxView* listBox_ = nullptr;
-    bool listsRepaired_ = false;
+    std::optional<CardFileSurvey> survey_;  // from LoadLists to the SortLists after it
+    QStringList deletedPlan_, missingFiles_;
+    QList<KeyChange> repairs_;
+    bool rewritePending_ = false;
     bool inUse_ = false;
 };
 

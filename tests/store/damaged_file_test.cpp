@@ -29,7 +29,8 @@ protected:
 }  // namespace
 
 TEST_F(DamagedFileTest, countsThatAreNegativeHugeOrNoNumberAreCorrectedFromTheLists) {
-    for (const char* count : {"-3", "32767", "99999999999", "lots", ""}) {
+    for (const char* count : {"0", "-3", "32767", "99999999999", "lots", ""}) {
+        SCOPED_TRACE(count);
         damageHeader("NoOfRecords", count);
         expectRepairedTo(4);
         EXPECT_EQ(header("NoOfRecords"), "4");
@@ -66,4 +67,16 @@ TEST_F(DamagedFileTest, checkReportsEachBrokenInvariant) {
     damageHeader("DelNoOfRecords", "2");
     const QStringList faults = CheckCardFile(store);
     EXPECT_EQ(faults.size(), 3) << faults.join('\n').toStdString();
+}
+
+TEST_F(DamagedFileTest, theDeletedListIsWalkedToItsEndWhateverItsCountSays) {
+    store.DeleteCard("1");
+    store.DeleteCard("3");
+    for (const char* count : {"0", "1", "-4", "x"}) {
+        SCOPED_TRACE(count);
+        damageHeader("DelNoOfRecords", count);
+        EXPECT_EQ(store.LoadDeletedList().DeletedRecs, (QStringList{"1", "3"}));
+    }
+    damageCard("3", "NextDel", "42");  // a link to no card ends the list there
+    EXPECT_EQ(store.LoadDeletedList().DeletedRecs, QStringList{"3"});
 }
