@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 
 namespace tessaly::cli {
@@ -97,15 +98,14 @@ private:
     void openForChange() { store_.RefreshLists(); }
 
     // Key=text (with escapes), Key=@FILE, Key=@- (standard input, once), Key=@@text (text starting with @).
-    QString valueOf(const QString& given) {
+    static QString valueOf(const QString& given) {
         if (!given.startsWith(u'@') || given.startsWith(u"@@")) return UnescapeValue(given.startsWith(u'@') ? given.mid(1) : given);
-        const QString name = given.mid(1);
-        if (name == u"-" && stdinUsed_) throw Failure{BadInput, QStringLiteral("Standard input (@-) can give one value only")};
-        stdinUsed_ = stdinUsed_ || name == u"-";
-        return ReadValueFile(name);
+        return ReadValueFile(given.mid(1));
     }
 
-    CardFieldList applyAssignments(CardFieldList fields, qsizetype from) {
+    CardFieldList applyAssignments(CardFieldList fields, qsizetype from) const {
+        if (std::count_if(call_.args.begin() + from, call_.args.end(), [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
+            throw Failure{BadInput, QStringLiteral("Standard input (@-) can give one value only")};
         for (qsizetype i = from; i < call_.args.size(); ++i) {
             const QString& a = call_.args[i];
             const qsizetype eq = a.indexOf(u'=');
@@ -213,7 +213,6 @@ private:
     QTextStream& out_;
     profile::CachedProfile profile_;
     CardStore store_;
-    bool stdinUsed_ = false;
 };
 
 }  // namespace

@@ -53,6 +53,7 @@ void CardChange::aboutToWrite(const QString& file) {
 // Another process changed the cards: the lists are read again, and the
 // window's list follows when they came out different.
 void CardChange::reloadLists() {
+    store_.listsCurrent_ = false;  // until the reload is complete
     const QStringList names = store_.AllNames, byName = store_.AllByName;
     const QStringList companies = store_.AllCompanies, byCompany = store_.AllByCompany;
     store_.LoadLists();
@@ -80,7 +81,7 @@ void CardChange::reloadLists() {
 }
 
 void CardChange::rollBack() noexcept {
-    store_.listsCurrent_ = false;  // the lists may hold part of the change: read them again next time
+    if (!before_.isEmpty()) store_.listsCurrent_ = false;  // the lists may hold part of the change
     for (auto it = before_.cbegin(); it != before_.cend(); ++it) {
         const QString& file = it.key();
         QString error;

@@ -148,6 +148,7 @@ bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldLi
         RemoveFromLists(n);
         if (listBox_ && row >= 0) listBox_->removeItem(row);
         InsertCard(n, showName, showCompany);
+        DeletedCount = Count16(ReadHeader(header::DelNoOfRecords));  // as taking it off the deleted list left it
     }
     current = typed;
     WriteCard(n, current);

@@ -128,8 +128,7 @@ TEST(FaultInjection, aChangeFailingAtAnyFileStepIsReportedAndLosesNoCard) {
             PutFiles(dir.path(), before);
             {
                 tessaly::profile::CachedProfile p;
-                CardStore s(p, dir.path());
-                s.RefreshLists();
+                CardStore s(p, dir.path());  // its first change loads the lists, as after start-up
                 StepCounter counter{n};
                 counter.install();
                 bool reported = false;
