@@ -14,7 +14,9 @@ class CardStore;
 // the store last saw them, and notes each file's bytes before the change first
 // writes it. commit() ends the change; leaving the scope without it (a write
 // failed, the change was refused) puts every file it wrote back as it was.
-// Nested scopes (a change made of other changes) share the outermost one.
+// Nested scopes (a change made of other changes) share the outermost one, so a
+// bulk of changes (an import) holds one scope around its ProfileBulk: one lock,
+// one look at the files, and an undo of the whole bulk when its flush fails.
 class CardChange {
 public:
     enum class Lists { Refresh, AsTheyAre };
