@@ -2,12 +2,15 @@
 
 #include "cli_text.h"
 #include "profile/cached_profile.h"
+#include "profile/text_codec.h"
 #include "store/card_check.h"
 #include "store/card_store.h"
 #include "store/display_text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 
 namespace tessaly::cli {
@@ -19,6 +22,29 @@ struct Failure {
     int code;
     QString message;
 };
+
+// A value given as @FILE or @- is read whole, up to this size.
+constexpr qint64 kMaxValueBytes = 64 * 1024 * 1024;
+
+// The text of a file (or of standard input for "-"), decoded as the card files are.
+QString ReadValueFile(const QString& name) {
+    QFile f;
+    const bool isStdin = name == u"-";
+    const QString shown = isStdin ? QStringLiteral("standard input") : name;
+    const bool opened = isStdin ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(name), f.open(QIODevice::ReadOnly));
+    if (!opened) throw Failure{WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString())};
+    QByteArray bytes;
+    while (bytes.size() <= kMaxValueBytes) {
+        const QByteArray chunk = f.read(1 << 20);
+        if (chunk.isEmpty()) break;
+        bytes += chunk;
+    }
+    if (f.error() != QFileDevice::NoError)
+        throw Failure{WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString())};
+    if (bytes.size() > kMaxValueBytes)
+        throw Failure{BadInput, QStringLiteral("%1 is larger than %2 MiB").arg(shown).arg(kMaxValueBytes >> 20)};
+    return profile::decodeBytes(bytes);
+}
 
 class Session {
 public:
@@ -69,16 +95,18 @@ private:
     }
 
     // The lists as the program has them after start-up: loaded, then sorted.
-    void openForChange() {
-        store_.LoadLists();
-        store_.SortLists();
-    }
+    // The store checks again under the change lock that the card is where the change needs it.
+    void openForChange() { store_.RefreshLists(); }
 
-    void requireLive(const QString& n) const {
-        if (!store_.AllByName.contains(n)) throw Failure{BadInput, QStringLiteral("Card %1 is not on the list").arg(n)};
+    // Key=text (with escapes), Key=@FILE, Key=@- (standard input, once), Key=@@text (text starting with @).
+    static QString valueOf(const QString& given) {
+        if (!given.startsWith(u'@') || given.startsWith(u"@@")) return UnescapeValue(given.startsWith(u'@') ? given.mid(1) : given);
+        return ReadValueFile(given.mid(1));
     }
 
     CardFieldList applyAssignments(CardFieldList fields, qsizetype from) const {
+        if (std::count_if(call_.args.begin() + from, call_.args.end(), [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
+            throw Failure{BadInput, QStringLiteral("Standard input (@-) can give one value only")};
         for (qsizetype i = from; i < call_.args.size(); ++i) {
             const QString& a = call_.args[i];
             const qsizetype eq = a.indexOf(u'=');
@@ -88,7 +116,7 @@ private:
                 if (FieldKeys[k].compare(name, Qt::CaseInsensitive) == 0) index = k;
             if (eq < 0 || index < 0)
                 throw Failure{BadInput, QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a)};
-            fields[index] = UnescapeValue(a.mid(eq + 1));
+            fields[index] = valueOf(a.mid(eq + 1));
         }
         // Blanks alone make no name, so the test looks past them.
         if (TrimBlanks(fields[FirstName]).isEmpty() && TrimBlanks(fields[LastName]).isEmpty() &&
@@ -145,8 +173,7 @@ private:
 
     int sort() {
         requireArgs(0, 0);
-        store_.LoadLists();
-        out_ << (store_.SortLists() ? "sorted" : "in order") << '\n';
+        out_ << (store_.RefreshLists() ? "sorted" : "in order") << '\n';
         return Done;
     }
 
@@ -176,7 +203,6 @@ private:
         requireArgs(1, std::numeric_limits<qsizetype>::max());
         const QString n = recordArg();
         openForChange();
-        requireLive(n);
         CardFieldList current = store_.ReadCard(n);
         const CardFieldList typed = applyAssignments(current, 1);
         store_.ChangeCard(n, current, typed);
@@ -187,7 +213,6 @@ private:
         requireArgs(1, 1);
         const QString n = recordArg();
         openForChange();
-        requireLive(n);
         store_.DeleteCard(n);
         return Done;
     }
@@ -196,8 +221,6 @@ private:
         requireArgs(1, 1);
         const QString n = recordArg();
         openForChange();
-        if (!store_.LoadDeletedList().DeletedRecs.contains(n))
-            throw Failure{BadInput, QStringLiteral("Card %1 is not on the deleted list").arg(n)};
         store_.RestoreCard(n);
         return Done;
     }
@@ -216,7 +239,13 @@ int Run(const Invocation& call, QTextStream& out, QTextStream& err) {
     } catch (const Failure& f) {
         err << f.message << '\n';
         return f.code;
-    } catch (const profile::WriteError& e) {
+    } catch (const CardFileBusy& e) {
+        err << QString::fromStdString(e.what()) << '\n';
+        return InUse;
+    } catch (const ChangeRefused& e) {
+        err << QString::fromStdString(e.what()) << '\n';
+        return BadInput;
+    } catch (const profile::FileError& e) {
         err << QString::fromStdString(e.what()) << '\n';
         return WriteFailed;
     }

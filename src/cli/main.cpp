@@ -21,9 +21,22 @@ const char kUsage[] =
     "  check                       verify the card file; prints \"ok\" or one line per fault\n"
     "  repair                      the start-up repair; prints each key it rewrote or \"nothing to repair\"\n"
     "Keys: Sal FirstName LastName Title Company Address1..Address6 Phone1 Phone2 Fax EMail Notes.\n"
-    "Values use \\\\ \\n \\r \\t for backslash, line feed, carriage return and tab.\n"
+    "Values in arguments and in the output of show and list write backslash, line feed, carriage\n"
+    "return and tab as \\\\ \\n \\r \\t, and every other control or invisible formatting character\n"
+    "as \\xHH or \\u{HHHH}; all of these are read back by add and edit.\n"
+    "Key=@FILE takes the value from FILE as it stands (UTF-8, no escapes; up to 64 MiB),\n"
+    "Key=@- from standard input (one key only); Key=@@text gives a value that starts with @.\n"
     "Without --data the card file named by the preferences (TeslyDataPath) is used.\n"
-    "Exit: 0 done, 1 check found faults, 2 bad usage or input, 3 card file in use, 4 a write failed.\n";
+    "Changes wait up to 5 seconds for another tessaly-cli or Tessaly to finish its change.\n"
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  check found faults\n"
+    "  2  bad usage or input, or a change that cannot be made (no such card, the card is not on\n"
+    "     the list the command needs, the card file is full); nothing written\n"
+    "  3  refused: another program has the card file open (NoOfUses; --force overrides), or\n"
+    "     another change kept the card file locked (tesly.lock); nothing written\n"
+    "  4  a file could not be read or written (a card file, a lock file, a @FILE); the message\n"
+    "     names the file and the reason; a change that failed is undone\n";
 
 }  // namespace
 

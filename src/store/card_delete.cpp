@@ -1,63 +1,82 @@
 #include "card_store.h"
+#include "card_change.h"
 #include "display_text.h"
 #include "profile/profile_access.h"
 
 #include <QSet>
+#include <limits>
 
 namespace tessaly::store {
 
 using profile::ProfileOperation;
 
-void CardStore::DeleteCard(const QString& r) {
-    if (r.trimmed().isEmpty()) return;
-    RequireEditable();
-    ProfileOperation op(profile_);
-    const int row = ListPosition(r);
-    const int c = NoOfRecords;
-    const QString pn = ReadCardKey(r, key::PrevName);
-    const QString nn = ReadCardKey(r, key::NextName);
-    const QString pc = ReadCardKey(r, key::PrevCompany);
-    const QString nc = ReadCardKey(r, key::NextCompany);
-    if (c == 1) {
+namespace {
+QString At(const QStringList& list, qsizetype i) { return i >= 0 && i < list.size() ? list[i] : QString(); }
+}  // namespace
+
+// Takes live card r out of the name and company lists. Its neighbours come
+// from the lists as loaded, not from the links stored in the card, which a
+// crash or another program may have left wrong.
+void CardStore::UnlinkLive(const QString& r) {
+    const qsizetype i = AllByName.indexOf(r), j = AllByCompany.indexOf(r);
+    const QString pn = At(AllByName, i - 1), nn = At(AllByName, i + 1);
+    const QString pc = At(AllByCompany, j - 1), nc = At(AllByCompany, j + 1);
+    if (AllByName.size() == 1) {
         WriteHeader(header::NameFirstRecord, QString());
         WriteHeader(header::CompanyFirstRecord, QString());
-    } else {
-        if (pn.isEmpty()) {
-            WriteHeader(header::NameFirstRecord, nn);
-            WriteCardKey(nn, key::PrevName, QString());
-        }
-        if (pc.isEmpty()) {
-            WriteHeader(header::CompanyFirstRecord, nc);
-            WriteCardKey(nc, key::PrevCompany, QString());
-        }
-        if (nn.isEmpty()) WriteCardKey(pn, key::NextName, QString());
-        if (nc.isEmpty()) WriteCardKey(pc, key::NextCompany, QString());
-        if (!pn.isEmpty() && !nn.isEmpty()) {
-            WriteCardKey(pn, key::NextName, nn);
-            WriteCardKey(nn, key::PrevName, pn);
-        }
-        if (!pc.isEmpty() && !nc.isEmpty()) {
-            WriteCardKey(pc, key::NextCompany, nc);
-            WriteCardKey(nc, key::PrevCompany, pc);
-        }
+        return;
     }
-    WriteHeader(header::NoOfRecords, QString::number(std::max(c - 1, 0)));
-    const QString df = ReadHeader(header::DelFirstRecord);
+    if (pn.isEmpty()) {
+        WriteHeader(header::NameFirstRecord, nn);
+        WriteCardKey(nn, key::PrevName, QString());
+    }
+    if (pc.isEmpty()) {
+        WriteHeader(header::CompanyFirstRecord, nc);
+        WriteCardKey(nc, key::PrevCompany, QString());
+    }
+    if (nn.isEmpty()) WriteCardKey(pn, key::NextName, QString());
+    if (nc.isEmpty()) WriteCardKey(pc, key::NextCompany, QString());
+    if (!pn.isEmpty() && !nn.isEmpty()) {
+        WriteCardKey(pn, key::NextName, nn);
+        WriteCardKey(nn, key::PrevName, pn);
+    }
+    if (!pc.isEmpty() && !nc.isEmpty()) {
+        WriteCardKey(pc, key::NextCompany, nc);
+        WriteCardKey(nc, key::PrevCompany, pc);
+    }
+}
+
+void CardStore::DeleteCard(const QString& recNo) {
+    const QString r = recNo.trimmed();
+    if (r.isEmpty()) return;
+    RequireEditable();
+    CardChange change(*this);
+    ProfileOperation op(profile_);
+    RequireLive(r);
+    const QString df = ReadHeader(header::DelFirstRecord).trimmed();
     const int dn = Count16(ReadHeader(header::DelNoOfRecords));
+    if (dn >= std::numeric_limits<std::int16_t>::max())
+        throw CardLimitReached(QStringLiteral("The deleted list holds %1 cards, as many as it can count.").arg(dn).toStdString());
+    const int row = ListPosition(r);
+    const int c = static_cast<int>(AllByName.size());
+    UnlinkLive(r);
+    WriteHeader(header::NoOfRecords, QString::number(c - 1));
     for (const QString& k : LinkKeys) WriteCardKey(r, k, QString());
-    if (dn > 0) {
+    // Linked only to a head that is a card, so a damaged header never makes up one.
+    if (df != r && IsRecordNumber(df) && profile_.hasSection(RecordFile(df), RecordSection(df))) {
         WriteCardKey(r, key::NextDel, df);
         WriteCardKey(df, key::PrevDel, r);
     }
     const int deleted = std::max(dn, 0) + 1;
     WriteHeader(header::DelNoOfRecords, QString::number(deleted));
     WriteHeader(header::DelFirstRecord, r);
+    op.finish();
+    change.commit();
     DeletedCount = static_cast<std::int16_t>(deleted);
 
-    NoOfRecords = static_cast<std::int16_t>(std::max(c - 1, 0));
+    NoOfRecords = static_cast<std::int16_t>(std::min<int>(c - 1, std::numeric_limits<std::int16_t>::max()));
     RemoveFromLists(r);
     if (listBox_ && row >= 0) listBox_->removeItem(row);
-    op.finish();
 }
 
 namespace {
@@ -94,33 +113,40 @@ void CardStore::JoinDeletedNeighbours(const QString& p, const QString& x) {
     }
 }
 
-void CardStore::TakeOffDeletedList(const QString& n) {
-    RequireEditable();
-    ProfileOperation op(profile_);
-    const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
-    WriteHeader(header::DelNoOfRecords, QString::number(left));
-    DeletedCount = static_cast<std::int16_t>(left);
-    const QString p = ReadCardKey(n, key::PrevDel);
-    const QString x = ReadCardKey(n, key::NextDel);
-    WriteCardKey(n, key::PrevDel, QString());
-    WriteCardKey(n, key::NextDel, QString());
-    JoinDeletedNeighbours(p, x);
-    op.finish();
+// The deleted list as it is in the files, up to a link that names no card.
+QStringList CardStore::WalkDeletedList() {
+    QStringList recs;
+    QSet<QString> seen;
+    QString rec = ReadHeader(header::DelFirstRecord).trimmed();
+    while (IsRecordNumber(rec) && !seen.contains(rec) && profile_.hasSection(RecordFile(rec), RecordSection(rec))) {
+        seen.insert(rec);
+        recs.append(rec);
+        rec = ReadCardKey(rec, key::NextDel).trimmed();
+    }
+    return recs;
 }
 
-void CardStore::RestoreCard(const QString& r) {
+// The card's deleted-list neighbours come from the walk, like DeleteCard's.
+void CardStore::RestoreCard(const QString& recNo) {
+    const QString r = recNo.trimmed();
     RequireEditable();
+    CardChange change(*this);
     ProfileOperation op(profile_);
+    const QStringList deleted = WalkDeletedList();
+    const qsizetype i = deleted.indexOf(r);
+    if (i < 0 || AllByName.contains(r))
+        throw NoSuchCard(QStringLiteral("Card %1 is not on the deleted list").arg(r).toStdString());
+    if (AllByName.size() >= std::numeric_limits<std::int16_t>::max())
+        throw CardLimitReached(QStringLiteral("The card file holds %1 cards, as many as it can count.").arg(AllByName.size()).toStdString());
     const QString s1 = ReadCardKey(r, key::ShowName);
     const QString s2 = ReadCardKey(r, key::ShowCompany);
-    const int left = std::max(DeletedCount - 1, 0);
+    const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
     WriteHeader(header::DelNoOfRecords, QString::number(left));
-    DeletedCount = static_cast<std::int16_t>(left);
-    const QString p = ReadCardKey(r, key::PrevDel);
-    const QString x = ReadCardKey(r, key::NextDel);
-    JoinDeletedNeighbours(p, x);
+    JoinDeletedNeighbours(At(deleted, i - 1), At(deleted, i + 1));
     InsertCard(r, s1, s2);
     op.finish();
+    change.commit();
+    DeletedCount = static_cast<std::int16_t>(left);
 }
 
 DeletedList CardStore::LoadDeletedList() {

@@ -1,5 +1,6 @@
 #include "card_store.h"
 
+#include "card_change.h"
 #include "display_text.h"
 #include "profile/profile_access.h"
 
@@ -25,6 +26,7 @@ CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir) : profile
 QString CardStore::ReadHeader(const QString& key) { return profile_.read(DataFile(), header::Section, key); }
 
 void CardStore::WriteHeader(const QString& key, const QString& value) {
+    if (change_) change_->aboutToWrite(DataFile());
     profile_.write(DataFile(), header::Section, key, value);
 }
 
@@ -33,7 +35,9 @@ QString CardStore::ReadCardKey(const QString& recNo, const QString& key) {
 }
 
 void CardStore::WriteCardKey(const QString& recNo, const QString& key, const QString& value) {
-    profile_.write(RecordFile(recNo), RecordSection(recNo), key, value);
+    const QString file = RecordFile(recNo);
+    if (change_) change_->aboutToWrite(file);
+    profile_.write(file, RecordSection(recNo), key, value);
 }
 
 CardFieldList CardStore::ReadCard(const QString& recNo) {
@@ -69,6 +73,20 @@ void CardStore::ResetLists() {
 
 void CardStore::RequireEditable() const {
     if (inUse_) throw InUseError();
+}
+
+// Checked under the change lock, after the lists were brought up to date.
+void CardStore::RequireLive(const QString& n) const {
+    if (!AllByName.contains(n) || !AllByCompany.contains(n))
+        throw NoSuchCard(QStringLiteral("Card %1 is not on the name and company lists").arg(n).toStdString());
+}
+
+bool CardStore::RefreshLists() {
+    CardChange change(*this, CardChange::Lists::AsTheyAre);
+    LoadLists();
+    const bool rewritten = SortLists();
+    change.commit();
+    return rewritten;
 }
 
 bool CardStore::HasDeletedCards() { return Count16(ReadHeader(header::DelNoOfRecords)) != 0; }

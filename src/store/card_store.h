@@ -3,8 +3,10 @@
 #include "card_repair.h"
 #include "store_hooks.h"
 
+#include <QMap>
 #include <QSet>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -15,11 +17,40 @@ class ProfileAccess;
 
 namespace tessaly::store {
 
-// A change refused because another program has the card file open.
-class InUseError : public std::runtime_error {
+// A change the store refused before writing anything; the message says why.
+class ChangeRefused : public std::runtime_error {
 public:
-    InUseError() : std::runtime_error("Another program is using the card file; changes are switched off.") {}
+    using std::runtime_error::runtime_error;
 };
+
+// A change refused because another program has the card file open.
+class InUseError : public ChangeRefused {
+public:
+    InUseError() : ChangeRefused("Another program is using the card file; changes are switched off.") {}
+
+protected:
+    explicit InUseError(const std::string& message) : ChangeRefused(message) {}
+};
+
+// Another process of ours kept the card file's change lock for longer than a change waits.
+class CardFileBusy : public InUseError {
+public:
+    explicit CardFileBusy(const QString& lockFile);
+};
+
+// The card a change names is not where the change needs it (gone, or on the other list).
+class NoSuchCard : public ChangeRefused {
+public:
+    using ChangeRefused::ChangeRefused;
+};
+
+// The card file cannot take another card (the 16-bit counts or the record numbers are used up).
+class CardLimitReached : public ChangeRefused {
+public:
+    using ChangeRefused::ChangeRefused;
+};
+
+class CardChange;
 
 // The deleted cards as the restore window lists them.
 struct DeletedList {
@@ -75,12 +106,17 @@ public:
     void SetInUse(bool inUse) { inUse_ = inUse; }
     bool InUse() const { return inUse_; }
 
-    // Changes.
+    // The start-up path under the change lock: LoadLists, then SortLists. True when the links were rewritten.
+    bool RefreshLists();
+    // How long a change waits for another process's change to end before it is refused.
+    void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+
+    // Changes. Each holds a CardChange: they are serialised with other processes,
+    // see the card file as it is on disk, and leave it as it was when they fail.
     void WriteCard(const QString& n, CardFieldList& fields);
     void InsertCard(const QString& n, const QString& showName, const QString& showCompany);
     // Card r leaves the lists (and its line the main list) for the deleted list.
     void DeleteCard(const QString& r);
-    void TakeOffDeletedList(const QString& n);
     void RestoreCard(const QString& r);
     bool HasDeletedCards();
     DeletedList LoadDeletedList();
@@ -103,6 +139,7 @@ public:
     std::int16_t DeletedCount = 0;  // deleted cards as last read or changed
 
 private:
+    friend class CardChange;
     void RewriteLinks();
     void RewriteListLinks();
     void RemoveFromLists(const QString& r);
@@ -111,6 +148,9 @@ private:
                 const QString& nextKey);
     void ResetLists();
     void RequireEditable() const;
+    void RequireLive(const QString& n) const;
+    void UnlinkLive(const QString& r);
+    QStringList WalkDeletedList();
 
     profile::ProfileAccess& profile_;
     QString dataDir_;
@@ -122,6 +162,17 @@ private:
     QList<KeyChange> repairs_;
     bool rewritePending_ = false;
     bool inUse_ = false;
+    // The change in progress (the outermost CardChange), and the card files as
+    // the lists last saw them: a change reloads the lists when they differ.
+    struct FileStamp {
+        std::int64_t size = 0, mtimeNs = 0;
+        std::uint64_t inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    CardChange* change_ = nullptr;
+    QMap<QString, FileStamp> stamps_;
+    bool listsCurrent_ = false;
+    std::chrono::milliseconds lockWait_{5000};
 };
 
 // Whether the card file in a folder is one of ours.

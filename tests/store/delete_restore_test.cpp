@@ -86,3 +86,50 @@ TEST_F(StoreTest, aDeletedListThatRunsBackIntoItselfOrBreaksOffEndsThere) {
     profile.real.write(dir.path("tesly0.dat"), "Record0", "NextDel", "x7");
     EXPECT_EQ(store.LoadDeletedList().DeletedRecs.size(), 2);
 }
+
+TEST_F(StoreTest, deletingTakesItsNeighboursFromTheListsNotFromWrongLinksInTheCard) {
+    for (const char* name : {"Adams", "Baker", "Clark", "Dunn", "Evans"}) add("A", name);
+    profile.real.write(dir.path("tesly0.dat"), "Record3", "PrevName", "4");  // left wrong by a crash
+    store.DeleteCard("3");
+    EXPECT_EQ(store.AllByName, (QStringList{"0", "1", "2", "4"}));
+    EXPECT_EQ(reloadedNames(), store.AllByName);
+    EXPECT_EQ(card("2", "NextName"), "4");
+    EXPECT_EQ(card("4", "PrevName"), "2");
+    EXPECT_EQ(store.LoadDeletedList().DeletedRecs, QStringList{"3"});
+    expectConsistent();
+}
+
+TEST_F(StoreTest, changesToACardThatIsNotWhereTheyNeedItAreRefusedAndWriteNothing) {
+    add("Jo", "Adams");
+    add("Al", "Baker");
+    store.DeleteCard("1");
+    // Card 7 is named by the deleted list but was never written.
+    profile.real.write(dir.path("tesly0.dat"), "Record1", "NextDel", "7");
+    profile.real.write(store.DataFile(), "General Info", "DelNoOfRecords", "2");
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"delete a card that does not exist", [&] { store.DeleteCard("9"); }},
+        {"delete a deleted card", [&] { store.DeleteCard("1"); }},
+        {"restore a live card", [&] { store.RestoreCard("0"); }},
+        {"restore a card that does not exist", [&] { store.RestoreCard("9"); }},
+        {"restore a deleted-list entry with no card behind it", [&] { store.RestoreCard("7"); }},
+        {"edit a deleted card", [&] {
+             CardFieldList current = store.ReadCard("1"), typed = current;
+             typed[LastName] = "Zeta";
+             store.ChangeCard("1", current, typed);
+         }},
+    };
+    const QByteArray header0 = dir.bytes("tesly.dat"), cards0 = dir.bytes("tesly0.dat");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_THROW(c.change(), NoSuchCard);
+        EXPECT_EQ(dir.bytes("tesly.dat"), header0);
+        EXPECT_EQ(dir.bytes("tesly0.dat"), cards0);
+        EXPECT_EQ(dir.files(), (QStringList{"tesly.dat", "tesly.lock", "tesly0.dat"}));
+    }
+    store.RestoreCard("1");  // the real deleted card is still there to restore
+    EXPECT_EQ(store.AllByName, (QStringList{"0", "1"}));
+}

@@ -126,3 +126,50 @@ TEST_F(StoreTest, editingTheTitleRewritesInPlaceAndEditingTheNameMovesTheCard) {
     EXPECT_EQ(header("DelNoOfRecords"), "1");
     expectConsistent();
 }
+
+TEST_F(StoreTest, aRecordNumberTheStoreCannotNameIsRefusedWithoutAWrite) {
+    struct Case {
+        const char* total;
+        bool refused;
+    };
+    for (const Case& c : {Case{"999999998", false}, Case{"1000000000", true}, Case{"99999999999999999999999", true},
+                          Case{"-5", false}}) {
+        SCOPED_TRACE(c.total);
+        profile.real.write(store.DataFile(), "General Info", "TotalNoOfRecords", c.total);
+        const QByteArray before = dir.bytes("tesly.dat");
+        const QStringList files = dir.files();
+        if (c.refused) {
+            EXPECT_THROW(add("Jo", "Adams"), CardLimitReached);
+            EXPECT_EQ(dir.bytes("tesly.dat"), before);
+            EXPECT_EQ(dir.files(), files);
+        } else {
+            const QString n = add("Jo", "Adams");
+            EXPECT_EQ(header("TotalNoOfRecords").toLongLong(), n.toLongLong() + 1);
+        }
+    }
+}
+
+TEST_F(StoreTest, aFileHoldingAsManyCardsAsTheCountsReachTakesNoMore) {
+    // 32767 live cards, written directly: each file is one run of 100 linked sections.
+    const int count = 32767;
+    for (int f = 0; f * 100 < count; ++f) {
+        QByteArray text;
+        for (int n = f * 100; n < std::min(count, f * 100 + 100); ++n) {
+            const QByteArray prev = n > 0 ? QByteArray::number(n - 1) : "", next = n + 1 < count ? QByteArray::number(n + 1) : "";
+            const QByteArray show = "Name" + QByteArray::number(n).rightJustified(5, '0');
+            text += "[Record" + QByteArray::number(n) + "]\r\nLastName=" + show + "\r\nShowName=" + show +
+                    "\r\nShowCompany=" + show + "\r\nPrevName=" + prev + "\r\nNextName=" + next +
+                    "\r\nPrevCompany=" + prev + "\r\nNextCompany=" + next + "\r\n";
+        }
+        dir.put(QString("tesly%1.dat").arg(f), text);
+    }
+    dir.put("tesly.dat", "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=32767\r\nNoOfRecords=32767\r\n"
+                         "NameFirstRecord=0\r\nCompanyFirstRecord=0\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
+    EXPECT_THROW(add("Jo", "Adams"), CardLimitReached);
+    EXPECT_EQ(header("TotalNoOfRecords"), "32767");
+    store.DeleteCard("5");
+    EXPECT_EQ(add("Jo", "Adams"), "32767");
+    EXPECT_EQ(header("NoOfRecords"), "32767");
+    EXPECT_THROW(store.RestoreCard("5"), CardLimitReached);
+    EXPECT_EQ(header("DelNoOfRecords"), "1");
+}

@@ -1,0 +1,120 @@
+#include "card_change.h"
+
+#include "card_store.h"
+#include "profile/profile_access.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QtGlobal>
+#include <sys/stat.h>
+
+namespace tessaly::store {
+
+CardChange::CardChange(CardStore& store, Lists lists) : store_(store), outermost_(store.change_ == nullptr) {
+    if (!outermost_) return;
+    lock_.emplace(store_.DataDir(), store_.lockWait_);
+    store_.change_ = this;
+    try {
+        if (lists == Lists::Refresh && (!store_.listsCurrent_ || filesChanged())) reloadLists();
+    } catch (...) {
+        rollBack();
+        store_.change_ = nullptr;
+        throw;
+    }
+}
+
+CardChange::~CardChange() {
+    if (!outermost_) return;
+    if (!committed_) rollBack();
+    store_.change_ = nullptr;
+}
+
+void CardChange::commit() {
+    if (!outermost_) return;
+    committed_ = true;
+    before_.clear();
+    takeStamps();
+    store_.listsCurrent_ = true;
+}
+
+void CardChange::aboutToWrite(const QString& file) {
+    if (before_.contains(file)) return;
+    QFile f(file);
+    if (!f.exists()) {
+        before_.insert(file, std::nullopt);
+        return;
+    }
+    if (!f.open(QIODevice::ReadOnly))
+        throw profile::ReadError(QStringLiteral("Could not read %1: %2").arg(file, f.errorString()).toStdString());
+    before_.insert(file, f.readAll());
+}
+
+// Another process changed the cards: the lists are read again, and the
+// window's list follows when they came out different.
+void CardChange::reloadLists() {
+    store_.listsCurrent_ = false;  // until the reload is complete
+    const QStringList names = store_.AllNames, byName = store_.AllByName;
+    const QStringList companies = store_.AllCompanies, byCompany = store_.AllByCompany;
+    store_.LoadLists();
+    store_.SortLists();
+    store_.listsCurrent_ = true;
+    takeStamps();
+    if (names == store_.AllNames && byName == store_.AllByName && companies == store_.AllCompanies &&
+        byCompany == store_.AllByCompany)
+        return;
+    if (store_.FilterOn && store_.FilterMatch) {
+        store_.FilteredNames.clear(), store_.FilteredByName.clear();
+        store_.FilteredCompanies.clear(), store_.FilteredByCompany.clear();
+        for (qsizetype i = 0; i < store_.AllByName.size(); ++i) {
+            const QString& rec = store_.AllByName[i];
+            if (!store_.FilterMatch(rec)) continue;
+            store_.FilteredNames.append(store_.AllNames[i]);
+            store_.FilteredByName.append(rec);
+            store_.FilteredCompanies.append(store_.ReadCardKey(rec, key::ShowCompany));
+            store_.FilteredByCompany.append(rec);
+        }
+        store_.FilteredCount = static_cast<std::int16_t>(store_.FilteredByName.size());
+        store_.SortFiltered();
+    }
+    store_.FillList();
+}
+
+void CardChange::rollBack() noexcept {
+    if (!before_.isEmpty()) store_.listsCurrent_ = false;  // the lists may hold part of the change
+    for (auto it = before_.cbegin(); it != before_.cend(); ++it) {
+        const QString& file = it.key();
+        QString error;
+        if (!it.value()) {
+            if (QFile::exists(file) && !QFile::remove(file)) error = QStringLiteral("cannot remove it");
+        } else {
+            QFile current(file);
+            if (current.open(QIODevice::ReadOnly) && current.readAll() == *it.value()) continue;
+            QSaveFile out(file);
+            if (!(out.open(QIODevice::WriteOnly) && out.write(*it.value()) == it.value()->size() && out.commit()))
+                error = out.errorString();
+        }
+        if (!error.isEmpty()) qWarning("Could not put %s back as it was: %s", qPrintable(file), qPrintable(error));
+    }
+    before_.clear();
+}
+
+void CardChange::takeStamps() {
+    QMap<QString, CardStore::FileStamp> stamps;
+    const QString dir = store_.DataDir().isEmpty() ? QStringLiteral("./") : store_.DataDir();
+    for (const QString& name : QDir(dir).entryList({QStringLiteral("tesly*.dat")}, QDir::Files | QDir::Hidden)) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(dir + name).constData(), &st) != 0) continue;
+        stamps.insert(name, {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                             std::uint64_t(st.st_ino)});
+    }
+    store_.stamps_ = std::move(stamps);
+}
+
+bool CardChange::filesChanged() {
+    const QMap<QString, CardStore::FileStamp> seen = store_.stamps_;
+    takeStamps();
+    return !(seen == store_.stamps_);
+}
+
+}  // namespace tessaly::store
