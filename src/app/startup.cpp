@@ -58,11 +58,17 @@ void LoadCards(CLumetCtrl* gauge) {
         shell::SetGaugePercent(gauge, 0);
     }
     try {
-        store.LoadLists();
-        store.SortLists();
+        store.RefreshLists();
+    } catch (const store::InUseError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
     } catch (const profile::FileError& error) {
         shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
     }
+    if (!store.MissingFiles().isEmpty())
+        shell::SingleTextBox().ShowMsg(store.MissingFiles().join(QStringLiteral(", ")) +
+                                           QStringLiteral(" is missing or cannot be read; the cards it holds are not shown.") +
+                                           u'\r' + QStringLiteral("Tessaly changes nothing until the file is back."),
+                                       0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Data file incomplete"));
     store.FillList();
     Shared().CurrentIndex = 0;
 }

@@ -58,6 +58,7 @@ public:
         if (c == u"show") return show();
         if (c == u"check") return check();
         requireNotInUse();
+        store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();
         if (c == u"repair") return repair();
         if (c == u"add") return add();
@@ -180,8 +181,7 @@ private:
     // The start-up repair, run on its own: one line per key it rewrote.
     int repair() {
         requireArgs(0, 0);
-        store_.LoadLists();
-        store_.SortLists();
+        store_.RefreshLists();
         if (!store_.MissingFiles().isEmpty())
             throw Failure{Faults, QStringLiteral("Nothing written: %1 missing or cannot be read")
                                       .arg(store_.MissingFiles().join(QStringLiteral(", ")))};

@@ -9,6 +9,19 @@ namespace tessaly::dialogs {
 
 using shell::Shared;
 
+namespace {
+// The lists read again from the file, so the window shows what it holds.
+void ShowFileAsItIs() {
+    store::CardStore& store = *Shared().Store;
+    try {
+        store.LoadLists();
+    } catch (const profile::FileError&) {
+        // Whatever could be read stays listed; changes stay refused until the file is whole.
+    }
+    store.FillList();
+}
+}  // namespace
+
 bool RunChange(const std::function<void()>& change, const QString& consequence) {
     try {
         change();
@@ -16,11 +29,14 @@ bool RunChange(const std::function<void()>& change, const QString& consequence) 
     } catch (const store::InUseError& error) {
         shell::ReportWriteFailure(error, consequence);
         return false;
+    } catch (const store::ChangeRefused& error) {
+        // The card went or moved under another program's change.
+        shell::ReportWriteFailure(error, consequence);
+        ShowFileAsItIs();
+        return false;
     } catch (const profile::FileError& error) {
         shell::ReportWriteFailure(error, consequence);
-        store::CardStore& store = *Shared().Store;
-        store.LoadLists();
-        store.FillList();
+        ShowFileAsItIs();
         return false;
     }
 }

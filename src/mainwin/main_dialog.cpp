@@ -380,8 +380,9 @@ void MainDialog::TurnFilterOff() {
 }
 
 void MainDialog::SetEditState() {
-    const bool inUse = Shared().InUse;
-    if (Shared().Store) Shared().Store->SetInUse(inUse);
+    if (Shared().Store) Shared().Store->SetInUse(Shared().InUse);
+    // While a card file the lists need is away, the program only shows what it could read.
+    const bool inUse = Shared().InUse || (Shared().Store && !Shared().Store->MissingFiles().isEmpty());
     menus_->SetEditState(inUse);
     dialogs::SetDialogsEditState(inUse);
     // The buttons follow too, so that editing stops and resumes without waiting for the next refresh.
@@ -395,15 +396,19 @@ void MainDialog::SetEditState() {
 // the lists are read again before editing comes back, so no change of this
 // program works on a stale list.
 void MainDialog::InUseChanged() {
-    if (!Shared().InUse) ReloadLists();
+    if (!Shared().InUse) {
+        Shared().Store->SetInUse(false);  // so a repair kept pending meanwhile is written now
+        ReloadLists();
+    }
     SetEditState();
 }
 
 void MainDialog::ReloadLists() {
     store::CardStore& s = *Shared().Store;
     try {
-        s.LoadLists();
-        s.SortLists();
+        s.RefreshLists();
+    } catch (const store::InUseError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("The card list may not show every card."));
     } catch (const profile::FileError& error) {
         shell::ReportWriteFailure(error, QStringLiteral("The card list may not show every card."));
     }

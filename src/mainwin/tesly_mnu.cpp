@@ -5,6 +5,7 @@
 #include "shell/word_link.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 
 namespace tessaly::mainwin {
@@ -160,12 +161,28 @@ void TeslyMnu::RemoveExchangeCancel() {
 
 void TeslyMnu::SetWordLink(std::unique_ptr<shell::WordLink> link) { wordLink_ = std::move(link); }
 
+namespace {
+// A card file that was away when the lists were read (a share not mounted yet) is back.
+bool MissingFilesBack(const shell::SharedData& s) {
+    if (!s.Store || s.Store->MissingFiles().isEmpty()) return false;
+    for (const QString& name : s.Store->MissingFiles()) {
+        const QFileInfo file(s.DataDir + name);
+        if (!file.isFile() || !file.isReadable()) return false;
+    }
+    return true;
+}
+}  // namespace
+
 void TeslyMnu::InUseTimer_Timer() {
     shell::SharedData& s = shell::Shared();
     if (s.DataFile.isEmpty()) return;
     const bool was = s.InUse;
-    s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
-    if (s.InUse != was) emit inUseChanged();
+    try {
+        s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
+    } catch (const profile::FileError&) {
+        return;  // the header cannot be read just now: nothing changes until it can
+    }
+    if (s.InUse != was || (!s.InUse && MissingFilesBack(s))) emit inUseChanged();
 }
 
 void TeslyMnu::WinWordRunTimer_Timer() { SetAvailable(MnuCopyArray[2], wordLink_->ProbeWord()); }

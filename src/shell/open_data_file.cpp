@@ -24,6 +24,7 @@ void OpenStoreOn(const QString& dataDir) {
     SharedData& s = Shared();
     s.DataDir = dataDir;
     s.OpenStore();
+    s.Store->RemoveLeftoverTemporaries();
     s.Store->NoOfRecords = store::Count16(s.Store->ReadHeader(store::header::NoOfRecords));
 }
 

@@ -33,7 +33,14 @@ QStringList WalkList(CardStore& store, const ListKeys& keys, std::int64_t limit,
             faults << QStringLiteral("%1 list: longer than the cards handed out").arg(keys.name);
             break;
         }
-        if (!store.Profile().hasSection(store.RecordFile(rec), RecordSection(rec))) {
+        bool exists = false;
+        try {
+            exists = store.Profile().hasSection(store.RecordFile(rec), RecordSection(rec));
+        } catch (const profile::ReadError& error) {
+            faults << QStringLiteral("%1 list: card %2 cannot be read: %3").arg(keys.name, rec, QString::fromUtf8(error.what()));
+            break;
+        }
+        if (!exists) {
             faults << QStringLiteral("%1 list: card %2 does not exist").arg(keys.name, rec);
             break;
         }

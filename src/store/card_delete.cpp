@@ -51,6 +51,7 @@ void CardStore::DeleteCard(const QString& recNo) {
     if (r.isEmpty()) return;
     RequireEditable();
     CardChange change(*this);
+    RequireWholeView();
     ProfileOperation op(profile_);
     RequireLive(r);
     const QString df = ReadHeader(header::DelFirstRecord).trimmed();
@@ -131,6 +132,7 @@ void CardStore::RestoreCard(const QString& recNo) {
     const QString r = recNo.trimmed();
     RequireEditable();
     CardChange change(*this);
+    RequireWholeView();
     ProfileOperation op(profile_);
     const QStringList deleted = WalkDeletedList();
     const qsizetype i = deleted.indexOf(r);

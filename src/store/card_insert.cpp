@@ -64,6 +64,7 @@ void CardStore::WriteCard(const QString& n, CardFieldList& fields) {
 void CardStore::InsertCard(const QString& n, const QString& showName, const QString& showCompany) {
     RequireEditable();
     CardChange change(*this);
+    RequireWholeView();
     ProfileOperation op(profile_);
     RequireRoomForOneMore(AllByName.size());
     const int c = NoOfRecords;
@@ -132,6 +133,7 @@ QString CardStore::AddCard(CardFieldList fields) {
 bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldList typed) {
     RequireEditable();
     CardChange change(*this);
+    RequireWholeView();
     ProfileOperation op(profile_);
     RequireLive(n);
     const QString showName = NameText(typed[FirstName], typed[LastName], typed[Company]);

@@ -1,7 +1,10 @@
 #include "card_store.h"
 
+#include "card_lock.h"
+
 #include "card_change.h"
 #include "display_text.h"
+#include "profile/atomic_file.h"
 #include "profile/profile_access.h"
 
 #include <QSet>
@@ -75,10 +78,28 @@ void CardStore::RequireEditable() const {
     if (inUse_) throw InUseError();
 }
 
+// A change on a partial view would write counts and links from what could be
+// read: nothing is changed while a card file the lists need is away.
+void CardStore::RequireWholeView() const {
+    if (!missingFiles_.isEmpty())
+        throw profile::ReadError(QStringLiteral("Nothing is changed while %1 is missing or cannot be read.")
+                                     .arg(missingFiles_.join(QStringLiteral(", ")))
+                                     .toStdString());
+}
+
 // Checked under the change lock, after the lists were brought up to date.
 void CardStore::RequireLive(const QString& n) const {
     if (!AllByName.contains(n) || !AllByCompany.contains(n))
         throw NoSuchCard(QStringLiteral("Card %1 is not on the name and company lists").arg(n).toStdString());
+}
+
+void CardStore::RemoveLeftoverTemporaries() {
+    try {
+        const CardFileLock lock(dataDir_, std::chrono::milliseconds(0));
+        profile::RemoveLeftoverTemporaries(dataDir_.isEmpty() ? QStringLiteral(".") : dataDir_);
+    } catch (const std::exception&) {
+        // A change of another process is under way, or the folder is read-only: the next opening tries again.
+    }
 }
 
 bool CardStore::RefreshLists() {

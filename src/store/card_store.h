@@ -108,6 +108,9 @@ public:
 
     // The start-up path under the change lock: LoadLists, then SortLists. True when the links were rewritten.
     bool RefreshLists();
+    // Removes the temporary files that runs killed in the middle of a write
+    // left in the data folder, while no change of ours is under way there.
+    void RemoveLeftoverTemporaries();
     // How long a change waits for another process's change to end before it is refused.
     void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
@@ -148,6 +151,7 @@ private:
                 const QString& nextKey);
     void ResetLists();
     void RequireEditable() const;
+    void RequireWholeView() const;
     void RequireLive(const QString& n) const;
     void UnlinkLive(const QString& r);
     QStringList WalkDeletedList();

@@ -2,6 +2,7 @@
 #include "../support/temp_folder.h"
 #include "store/card_lock.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -216,3 +217,21 @@ TEST_F(CliTest, twoLoopsAddingAtOnceKeepEveryCardAndHandOutEveryNumberOnce) {
     EXPECT_EQ(run({"list"}).out.count('\n'), 2 * perLoop);
     EXPECT_EQ(run({"check"}).out, "ok\n");
 }
+
+namespace {
+
+// A run killed in the middle of a write leaves its temporary file; the next change clears it,
+// while a command that only reads leaves the folder alone.
+TEST_F(CliTest, temporaryFilesOfKilledRunsGoWithTheNextChange) {
+    ASSERT_EQ(run({"init"}).code, 0);
+    const QString leftover = "cards/.tesly0.dat.tessaly-tmp-Ab12Cd";
+    dir.put(leftover, "half a card");
+    dir.put("cards/notes.txt", "not ours");
+    EXPECT_EQ(run({"list"}).code, 0);
+    EXPECT_TRUE(QFileInfo::exists(dir.path(leftover)));
+    EXPECT_EQ(run({"add", "LastName=Lee"}).code, 0);
+    EXPECT_FALSE(QFileInfo::exists(dir.path(leftover)));
+    EXPECT_TRUE(QFileInfo::exists(dir.path("cards/notes.txt")));
+}
+
+}  // namespace
