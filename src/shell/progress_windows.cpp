@@ -173,19 +173,29 @@ void WindowProgress::statusText(int panel, const QString& text) {
     if (status_) status_(panel, text);
 }
 
+// A new phase's text is always shown at the next chance to repaint.
 void WindowProgress::percentText(const QString& text) {
     if (Percent* window = VisiblePercent()) window->LblLumet->setText(text);
+    sincePump_.invalidate();
 }
 
 void WindowProgress::welcomeText(const QString& text) {
     if (welcome_ && welcome_->isVisible()) welcome_->Lbl->setText(text);
+    sincePump_.invalidate();
 }
 
 void WindowProgress::gauge(int percent) {
     if (welcome_ && welcome_->isVisible()) SetGaugePercent(welcome_->Lumet, percent);
     if (Percent* window = VisiblePercent()) SetGaugePercent(window->Lumet, percent);
+    if (percent == 100) sincePump_.invalidate();  // a full gauge is always shown
 }
 
-void WindowProgress::pumpEvents() { QApplication::processEvents(); }
+// Sixty repaints a second keep the windows alive; handling the events after
+// every card of a long operation would cost more than the operation itself.
+void WindowProgress::pumpEvents() {
+    if (sincePump_.isValid() && sincePump_.elapsed() < 16) return;
+    QApplication::processEvents();
+    sincePump_.start();
+}
 
 }  // namespace tessaly::shell

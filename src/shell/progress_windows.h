@@ -1,6 +1,7 @@
 #pragma once
 #include "store/store_hooks.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -64,6 +65,7 @@ public:
 private:
     QPointer<Welcome> welcome_;
     StatusWriter status_;
+    QElapsedTimer sincePump_;
 };
 
 }  // namespace tessaly::shell
