@@ -45,7 +45,8 @@ void StatusBar::showText(int panel) {
     const QString& text = texts_[panel];
     const int room = label->contentsRect().width() - 2 * label->margin() - label->indent();
     const QFontMetrics metrics = label->fontMetrics();
-    if (room <= 0 || metrics.horizontalAdvance(text) <= room) {
+    // Only the hints of the first panel are long; the short texts of the others always stand whole.
+    if (panel != 0 || room <= 0 || metrics.horizontalAdvance(text) <= room) {
         label->setText(text);
         return;
     }

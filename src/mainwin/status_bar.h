@@ -37,7 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A text wider than its panel is shown up to a word's end and "…"; text() keeps it whole.
+    // A hint wider than the first panel is shown up to a word's end and "…"; text() keeps it whole.
     void showText(int panel);
 
     std::array<QLabel*, kPanelCount> panels_{};
