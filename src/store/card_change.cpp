@@ -1,11 +1,11 @@
 #include "card_change.h"
 
 #include "card_store.h"
+#include "profile/atomic_file.h"
 #include "profile/profile_access.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QtGlobal>
 #include <sys/stat.h>
 
@@ -90,9 +90,11 @@ void CardChange::rollBack() noexcept {
         } else {
             QFile current(file);
             if (current.open(QIODevice::ReadOnly) && current.readAll() == *it.value()) continue;
-            QSaveFile out(file);
-            if (!(out.open(QIODevice::WriteOnly) && out.write(*it.value()) == it.value()->size() && out.commit()))
-                error = out.errorString();
+            try {
+                profile::ReplaceFile(file, *it.value(), profile::Durability::Synced);
+            } catch (const profile::FileError& e) {
+                error = QString::fromUtf8(e.what());
+            }
         }
         if (!error.isEmpty()) qWarning("Could not put %s back as it was: %s", qPrintable(file), qPrintable(error));
     }
