@@ -42,7 +42,7 @@ QPushButton* MakeButton(QWidget* window, const char* name, const char* caption) 
     return button;
 }
 
-// A fixed-size text: it wraps at word boundaries and whatever does not fit is cut off below.
+// A text label: it wraps at word boundaries; the window grows below a text that needs more room.
 QLabel* MakeText(QWidget* frame, const char* name, int top, int height) {
     auto* label = new QLabel(frame);
     label->setObjectName(QLatin1String(name));
@@ -53,23 +53,10 @@ QLabel* MakeText(QWidget* frame, const char* name, int top, int height) {
     return label;
 }
 
-// The labels keep their size; on a screen font wider than the one they were
-// sized for, a text that would be cut off is set a little smaller instead.
-void SetFittedText(QLabel* label, const QString& text) {
-    label->setText(text);
-    QFont font = label->parentWidget()->font();
-    label->setFont(font);
-    constexpr double kSmallestPoints = 6.5;
-    while (label->heightForWidth(label->width()) > label->height() && font.pointSizeF() > kSmallestPoints) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        label->setFont(font);
-    }
-}
-
 }  // namespace
 
 MessageWindow::MessageWindow(const QString& name, Layout layout)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), layout_(layout) {
     setObjectName(name);
     setWindowTitle(QStringLiteral("Message Box"));
     setModal(true);
@@ -103,6 +90,7 @@ void MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const 
                                const QString& title) {
     BtnOK->setText(cap1);
     BtnCancel->setText(cap2);
+    FitTexts();
     PlaceButtons(buttons);
     ShowIcon(icon);
     setWindowTitle(title);
@@ -156,7 +144,27 @@ void MessageWindow::SetText(QLabel* label, const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(u'\r', u'\n');
-    SetFittedText(label, shown);
+    label->setText(shown);
+}
+
+// The window keeps its twips layout for texts that fit it; a longer text is
+// wrapped in full and the window grows below it, so nothing is cut or shrunk.
+void MessageWindow::FitTexts() {
+    const int text1Height = ToPixels(615);
+    auto* text2 = findChild<QLabel*>(QStringLiteral("Text2"));
+    auto extraFor = [](QLabel* label, int height) { return std::max(0, label->heightForWidth(label->width()) - height); };
+    const int extra1 = extraFor(Text1, text1Height);
+    Text1->resize(Text1->width(), text1Height + extra1);
+    int extra = extra1;
+    if (text2) {
+        const int text2Height = ToPixels(435);
+        const int extra2 = extraFor(text2, text2Height);
+        text2->setGeometry(text2->x(), ToPixels(900) + extra1, text2->width(), text2Height + extra2);
+        extra += extra2;
+    }
+    Frame->resize(Frame->width(), ToPixels(layout_.frameHeight) + extra);
+    for (QPushButton* button : {BtnOK, BtnCancel}) button->move(button->x(), ToPixels(layout_.buttonTop) + extra);
+    setFixedSize(ToPixels(kInnerWidth), ToPixels(layout_.innerHeight) + extra);
 }
 
 // Tab moved the focus to a button: Enter presses that one, as its frame shows.

@@ -45,12 +45,14 @@ private:
     void BtnOK_Click();
     void BtnCancel_Click();
     void PlaceButtons(std::int16_t buttons);
+    void FitTexts();
     void ShowIcon(std::int16_t icon);
     // The default button, or the only one shown.
     QPushButton* DefaultButton() const;
     // The button that Enter presses: the one with the focus, else the default one.
     QPushButton* EnterButton() const;
     std::array<QLabel*, 4> pictures_;
+    Layout layout_;
 };
 
 class MsgBoxSnglTxt : public MessageWindow {

@@ -143,15 +143,24 @@ TEST_F(MessageWindowTest, theDoubleTextWindowHasItsOwnLayout) {
 
 // The labels keep their size; a caller's text of the length the windows are made
 // for is set smaller rather than losing its last line, and a short one is not.
-TEST_F(MessageWindowTest, aTextThatWouldBeCutIsSetSmaller) {
+TEST_F(MessageWindowTest, aLongTextIsWrappedWholeAndTheWindowGrowsThenShrinksBack) {
     MsgBoxDblTxt& box = DoubleTextBox();
-    answerWith([](QDialog& window) { window.close(); });
-    box.ShowMsg(QStringLiteral("Sure?"),
-                QStringLiteral("Improper use of the 'Previous crash recover' option may cause you lost of data!"), 0,
-                QStringLiteral("OK"), QString(), 0, QString());
-    EXPECT_LE(box.Text2->heightForWidth(box.Text2->width()), box.Text2->height());
-    EXPECT_EQ(box.Text1->font().pointSizeF(), box.font().pointSizeF());
-    EXPECT_EQ(ToTwips(box.Text2->height()), 435);
+    const QString longText = QStringLiteral("Could not write /home/somebody/a/rather/deep/folder/of/cards/tesly12.dat: "
+                                            "No space left on device, and so on for a few more words");
+    struct Case {
+        const char* what;
+        QString text2;
+        bool grows;
+    } cases[] = {{"long", longText, true}, {"short again", QStringLiteral("Sure?"), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        answerWith([](QDialog& window) { window.close(); });
+        box.ShowMsg(QStringLiteral("Sure?"), c.text2, 0, QStringLiteral("OK"), QString(), 0, QString());
+        EXPECT_LE(box.Text2->heightForWidth(box.Text2->width()), box.Text2->height());  // nothing cut
+        EXPECT_EQ(box.Text2->font().pointSizeF(), box.font().pointSizeF());            // nothing shrunk
+        EXPECT_EQ(ToTwips(box.Text2->height()) > 435, c.grows);
+        EXPECT_GE(box.BtnOK->y(), box.Frame->geometry().bottom());  // the button stays below the texts
+    }
 }
 
 class MessagePlacementTest : public MessageWindowTest {
