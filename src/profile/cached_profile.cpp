@@ -106,6 +106,11 @@ bool CachedProfile::hasSection(const QString& file, const QString& section) {
     return entry(file).doc.hasSection(section);
 }
 
+std::optional<QStringList> CachedProfile::readSection(const QString& file, const QString& section,
+                                                     std::span<const QString> keys) {
+    return entry(file).doc.values(section, keys);
+}
+
 void CachedProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {
     // Checked before every write, so that a change another program made
     // since the operation began is not written over.

@@ -73,9 +73,10 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
         for (std::int64_t n = files[f] * kCardsPerFile; n < (files[f] + 1) * kCardsPerFile; ++n) {
             const QString rec = QString::number(n);
             const QString section = RecordSection(rec);
-            if (!profile.hasSection(file, section)) continue;
+            const std::optional<QStringList> values = profile.readSection(file, section, LinkKeys);
+            if (!values) continue;
             std::array<QString, 6> links;
-            for (std::size_t i = 0; i < LinkKeys.size(); ++i) links[i] = profile.read(file, section, LinkKeys[i]);
+            std::copy(values->begin(), values->end(), links.begin());
             s.links.insert(rec, links);
             s.cards << rec;
             s.highestCard = n;
