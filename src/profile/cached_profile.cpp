@@ -72,7 +72,7 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
     if (!e) {
         Entry fresh;
         load(fresh, file);
-        e = &*files_.insert(file, std::move(fresh));
+        e = &*files_.emplace(file, std::move(fresh));  // insert() would copy the parsed file
     } else {
         // The content is compared once per operation; later writes in it compare the stamp.
         const bool seen = operationDepth_ > 0 && e->validatedInOperation == operationId_;
