@@ -1,6 +1,7 @@
 #include "card_generator.h"
 
 #include "profile/cached_profile.h"
+#include "store/card_change.h"
 #include "store/card_store.h"
 #include "store/display_text.h"
 
@@ -91,6 +92,8 @@ void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n
     CardStore store(profile, dataDir);
     CardGenerator gen;
     {
+        // As an import does: one change (one lock, one look at the files) around its bulk.
+        CardChange change(store);
         profile::ProfileBulk bulk(profile);
         for (int i = 0; i < n; ++i) {
             CardFieldList f = gen.next();
@@ -117,6 +120,7 @@ void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n
             }
         }
         bulk.finish();
+        change.commit();
     }
     store.LoadLists();
     store.SortLists();

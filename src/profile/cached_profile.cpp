@@ -72,7 +72,7 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
     if (!e) {
         Entry fresh;
         load(fresh, file);
-        e = &*files_.insert(file, std::move(fresh));
+        e = &*files_.emplace(file, std::move(fresh));  // insert() would copy the parsed file
     } else {
         // The content is compared once per operation; later writes in it compare the stamp.
         const bool seen = operationDepth_ > 0 && e->validatedInOperation == operationId_;
@@ -104,6 +104,11 @@ QString CachedProfile::read(const QString& file, const QString& section, const Q
 
 bool CachedProfile::hasSection(const QString& file, const QString& section) {
     return entry(file).doc.hasSection(section);
+}
+
+std::optional<QStringList> CachedProfile::readSection(const QString& file, const QString& section,
+                                                     std::span<const QString> keys) {
+    return entry(file).doc.values(section, keys);
 }
 
 void CachedProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {

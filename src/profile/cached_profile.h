@@ -18,6 +18,8 @@ public:
     QString read(const QString& file, const QString& section, const QString& key) override;
     void write(const QString& file, const QString& section, const QString& key, const QString& value) override;
     bool hasSection(const QString& file, const QString& section) override;
+    std::optional<QStringList> readSection(const QString& file, const QString& section,
+                                           std::span<const QString> keys) override;
 
     void beginOperation() override;
     void endOperation() override;

@@ -1,5 +1,8 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+#include <optional>
+#include <span>
 #include <stdexcept>
 
 namespace tessaly::profile {
@@ -35,6 +38,17 @@ public:
     // flush). Throws WriteError when the disk refuses it.
     virtual void write(const QString& file, const QString& section, const QString& key, const QString& value) = 0;
     virtual bool hasSection(const QString& file, const QString& section) = 0;
+    // The values of several keys of one section, in the order asked (an absent
+    // key as the empty text); nothing when the file has no such section. A
+    // layer that holds the file parsed finds the section once for all of them.
+    virtual std::optional<QStringList> readSection(const QString& file, const QString& section,
+                                                   std::span<const QString> keys) {
+        if (!hasSection(file, section)) return std::nullopt;
+        QStringList values;
+        values.reserve(qsizetype(keys.size()));
+        for (const QString& key : keys) values << read(file, section, key);
+        return values;
+    }
 
     // One store procedure: each file is checked against the disk once within
     // it. The end of the outermost operation makes its writes durable and

@@ -287,6 +287,18 @@ std::optional<QString> ProfileDocument::value(const QString& section, const QStr
     return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
 }
 
+std::optional<QStringList> ProfileDocument::values(const QString& section, std::span<const QString> keys) const {
+    const Section* s = findSection(section);
+    if (!s) return std::nullopt;
+    QStringList values;
+    values.reserve(qsizetype(keys.size()));
+    for (const QString& key : keys) {
+        const qsizetype at = s->find(key, keyHints_);
+        values << (at < 0 ? QString() : readValue(QByteArrayView(s->lines[at].text).sliced(s->lines[at].equals + 1)));
+    }
+    return values;
+}
+
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
+#include <span>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,6 +24,8 @@ public:
 
     std::optional<QString> value(const QString& section, const QString& key) const;
     bool hasSection(const QString& section) const;
+    // Several keys of one section (an absent key as the empty text); nothing without the section.
+    std::optional<QStringList> values(const QString& section, std::span<const QString> keys) const;
     // Creates the section and the key when missing.
     void setValue(const QString& section, const QString& key, const QString& value);
 

@@ -4,9 +4,9 @@
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
 
-#include <QDir>
 #include <QFile>
 #include <QtGlobal>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace tessaly::store {
@@ -104,12 +104,24 @@ void CardChange::rollBack() noexcept {
 void CardChange::takeStamps() {
     QMap<QString, CardStore::FileStamp> stamps;
     const QString dir = store_.DataDir().isEmpty() ? QStringLiteral("./") : store_.DataDir();
-    for (const QString& name : QDir(dir).entryList({QStringLiteral("tesly*.dat")}, QDir::Files | QDir::Hidden)) {
+    // A plain listing: this runs twice per change, and a name filter compiles a pattern each time.
+    // Names match without regard to case, as the folder's name filters did.
+    DIR* folder = ::opendir(QFile::encodeName(dir).constData());
+    if (!folder) {
+        store_.stamps_ = std::move(stamps);
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name.size() < 9 || !name.startsWith(u"tesly", Qt::CaseInsensitive) ||
+            !name.endsWith(u".dat", Qt::CaseInsensitive))
+            continue;
         struct stat st {};
-        if (::stat(QFile::encodeName(dir + name).constData(), &st) != 0) continue;
+        if (::stat(QFile::encodeName(dir + name).constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         stamps.insert(name, {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
                              std::uint64_t(st.st_ino)});
     }
+    ::closedir(folder);
     store_.stamps_ = std::move(stamps);
 }
 

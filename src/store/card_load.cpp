@@ -31,8 +31,8 @@ void CardStore::LoadLists() {
             progress_->pumpEvents();
             progress_->gauge(GaugePercent(i + 1, n));
         }
-        AllNames << ReadCardKey(lists.names[i], key::ShowName);
-        AllCompanies << ReadCardKey(lists.companies[i], key::ShowCompany);
+        AllNames << survey.shown.value(lists.names[i])[0];
+        AllCompanies << survey.shown.value(lists.companies[i])[1];
     }
     if (n > 1) progress_->pumpEvents();  // the full gauge is shown before the sort's text replaces it
     AllByName = std::move(lists.names);

@@ -68,15 +68,20 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
     std::sort(files.begin(), files.end());
 
     profile::ProfileAccess& profile = store.Profile();
+    // The texts the lists show are read with the links: one look at each section.
+    const std::array<QString, 8> keys = {LinkKeys[0], LinkKeys[1], LinkKeys[2],  LinkKeys[3],
+                                         LinkKeys[4], LinkKeys[5], key::ShowName, key::ShowCompany};
     for (std::size_t f = 0; f < files.size(); ++f) {
         const QString file = store.RecordFile(QString::number(files[f] * kCardsPerFile));
         for (std::int64_t n = files[f] * kCardsPerFile; n < (files[f] + 1) * kCardsPerFile; ++n) {
             const QString rec = QString::number(n);
             const QString section = RecordSection(rec);
-            if (!profile.hasSection(file, section)) continue;
+            const std::optional<QStringList> values = profile.readSection(file, section, keys);
+            if (!values) continue;
             std::array<QString, 6> links;
-            for (std::size_t i = 0; i < LinkKeys.size(); ++i) links[i] = profile.read(file, section, LinkKeys[i]);
+            std::copy_n(values->begin(), links.size(), links.begin());
             s.links.insert(rec, links);
+            s.shown.insert(rec, {values->at(6), values->at(7)});
             s.cards << rec;
             s.highestCard = n;
         }

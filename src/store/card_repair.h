@@ -16,6 +16,7 @@ struct CardFileSurvey {
     QHash<QString, QString> header;               // "General Info" keys as read
     QStringList cards;                            // record numbers with a section, ascending
     QHash<QString, std::array<QString, 6>> links;  // per card, in the order of LinkKeys
+    QHash<QString, std::array<QString, 2>> shown;  // per card, its ShowName and ShowCompany
     // Card files that the lists need but that are absent or cannot be read.
     // While any is, the view is partial: it is shown, never written back.
     QStringList missingFiles;

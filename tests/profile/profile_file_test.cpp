@@ -25,6 +25,27 @@ TEST(ProfileFile, readsSectionsAndKeysAsTheWindowsRoutinesDo) {
     EXPECT_FALSE(doc.value("Missing", "A").has_value());
 }
 
+TEST(ProfileFile, readingSeveralKeysOfASectionAtOnceGivesWhatSingleReadsGive) {
+    TempFolder dir;
+    dir.put("cards.ini", "[Record7]\r\nNextName=8\r\n next name = 9\r\nPrevName=\"6\"\r\nZo\xEB=x\r\n"
+                         "[record7]\r\nShowName=hidden\r\n[Record8]\r\n");
+    const QString file = dir.path("cards.ini");
+    const std::array<QString, 4> keys = {"nextname", "PrevName", "ShowName", "ZO\u00CB"};
+    for (const QString& section : {QString("Record7"), QString(" RECORD7 "), QString("Record8"), QString("Record9")}) {
+        SCOPED_TRACE(section.toStdString());
+        for (const QString& name : {QString("cards.ini"), QString("absent.ini")}) {
+            CachedProfile p;
+            const QString f = dir.path(name);
+            const std::optional<QStringList> values = p.readSection(f, section, keys);
+            ASSERT_EQ(values.has_value(), p.hasSection(f, section));
+            if (!values) continue;
+            for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(values->at(qsizetype(i)), p.read(f, section, keys[i]));
+        }
+    }
+    CachedProfile p;
+    EXPECT_EQ(p.readSection(file, "Record7", keys), QStringList({"8", "6", "", "x"}));
+}
+
 TEST(ProfileFile, untouchedLinesCommentsAndLineEndsAreKept) {
     TempFolder dir;
     dir.put("lf.ini", "; keep me\n[S]\nodd line without equals\nA=1\n\n[T]\nB=2\n");
