@@ -40,7 +40,7 @@ run_and_kill() {
 verify() {
     local dir=$1 committed=$2 what=$3
     # Anything beside the card files is a temporary file a killed run left.
-    leftovers=$((leftovers + $(find "$dir" -type f ! -regex '.*/tesly[0-9]*\.dat' | wc -l)))
+    leftovers=$((leftovers + $(find "$dir" -type f ! -regex '.*/tesly[0-9]*\.dat' ! -name tesly.lock | wc -l)))
     find "$dir" -type f ! -regex '.*/tesly[0-9]*\.dat' -delete
     "$cli" --force --data "$dir" repair >"$work/repair" 2>&1 || fail "$what" "repair: $(head -3 "$work/repair")"
     local check
