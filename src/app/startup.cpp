@@ -57,13 +57,7 @@ void LoadCards(CLumetCtrl* gauge) {
         gauge->show();
         shell::SetGaugePercent(gauge, 0);
     }
-    try {
-        store.RefreshLists();
-    } catch (const store::InUseError& error) {
-        shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
-    } catch (const profile::FileError& error) {
-        shell::ReportWriteFailure(error, QStringLiteral("The card list could not be brought in order."));
-    }
+    shell::RefreshCardLists(store, QStringLiteral("The card list could not be brought in order."));
     if (!store.MissingFiles().isEmpty())
         shell::SingleTextBox().ShowMsg(store.MissingFiles().join(QStringLiteral(", ")) +
                                            QStringLiteral(" is missing or cannot be read; the cards it holds are not shown.") +

@@ -405,13 +405,7 @@ void MainDialog::InUseChanged() {
 
 void MainDialog::ReloadLists() {
     store::CardStore& s = *Shared().Store;
-    try {
-        s.RefreshLists();
-    } catch (const store::InUseError& error) {
-        shell::ReportWriteFailure(error, QStringLiteral("The card list may not show every card."));
-    } catch (const profile::FileError& error) {
-        shell::ReportWriteFailure(error, QStringLiteral("The card list may not show every card."));
-    }
+    shell::RefreshCardLists(s, QStringLiteral("The card list may not show every card."));
     s.FillList();
     const int at = s.ListPosition(Shared().CurrentRecNo);
     Shared().CurrentIndex = at >= 0 ? at : std::clamp(Shared().CurrentIndex, 0, std::max(0, s.ShownCount() - 1));

@@ -7,6 +7,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace tessaly::store {
+class CardStore;
+}
+
 namespace tessaly::shell {
 
 // The program's own message windows: text, an icon and one or two buttons,
@@ -77,5 +81,8 @@ MsgBoxDblTxt& DoubleTextBox();
 
 // Tells the user that a file refused a write: what failed, then what it means for them.
 void ReportWriteFailure(const std::exception& error, const QString& consequence);
+// Loads and repairs the card lists under the change lock; a refusal or a file
+// that cannot be read or written is reported with the consequence given.
+void RefreshCardLists(store::CardStore& store, const QString& consequence);
 
 }  // namespace tessaly::shell
