@@ -11,18 +11,13 @@ protected:
     using Card = std::initializer_list<std::pair<store::FieldIndex, QString>>;
     void start(std::initializer_list<Card> list, const QByteArray& ts32Lines = QByteArray()) {
         preferences(ts32Lines);
-        {
-            profile::CachedProfile p;
-            store::CardStore s(p, cardsDir());
-            store::WriteEmptyHeader(p, s.DataFile());
-            profile::ProfileBulk bulk(p);  // one write per file, not one per key
-            for (const Card& card : list) {
-                store::CardFieldList f;
-                for (const auto& [field, value] : card) f[field] = value;
-                s.AddCard(f);
-            }
-            bulk.finish();
+        QList<store::CardFieldList> fields;
+        for (const Card& card : list) {
+            store::CardFieldList f;
+            for (const auto& [field, value] : card) f[field] = value;
+            fields << f;
         }
+        cardFile(fields);
         ASSERT_TRUE(app::Main());
     }
     QString panel(int i) { return main().StatBar->text(i); }
