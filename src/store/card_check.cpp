@@ -90,7 +90,8 @@ QStringList CheckCardFile(CardStore& store) {
     }
     // A number handed out by an add that was stopped before it wrote the card
     // names no card; nothing is lost by it, so only cards are looked at.
-    for (const QString& rec : survey.cards) {
+    for (const SurveyedCard& card : survey.cards) {
+        const QString& rec = card.rec;
         if (!live.contains(rec) && !liveByCompany.contains(rec) && !gone.contains(rec))
             faults << QStringLiteral("Card %1 is on no list").arg(rec);
         if (LeadingNumber(rec) >= total) faults << QStringLiteral("Card %1 lies beyond TotalNoOfRecords").arg(rec);

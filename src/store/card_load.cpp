@@ -25,19 +25,28 @@ void CardStore::LoadLists() {
     PlannedLists lists = PlanLists(survey);
     AllNames.clear();
     AllCompanies.clear();
+    AllByName.clear();
+    AllByCompany.clear();
+    deletedPlan_.clear();
     const int n = static_cast<int>(lists.names.size());
+    AllNames.reserve(n);
+    AllCompanies.reserve(n);
+    AllByName.reserve(n);
+    AllByCompany.reserve(n);
     for (int i = 0; i < n; ++i) {
         if (i > 0) {
             progress_->pumpEvents();
             progress_->gauge(GaugePercent(i + 1, n));
         }
-        AllNames << survey.shown.value(lists.names[i])[0];
-        AllCompanies << survey.shown.value(lists.companies[i])[1];
+        const SurveyedCard& byName = survey.cards[lists.names[i]];
+        const SurveyedCard& byCompany = survey.cards[lists.companies[i]];
+        AllNames << byName.name;
+        AllByName << byName.rec;
+        AllCompanies << byCompany.company;
+        AllByCompany << byCompany.rec;
     }
     if (n > 1) progress_->pumpEvents();  // the full gauge is shown before the sort's text replaces it
-    AllByName = std::move(lists.names);
-    AllByCompany = std::move(lists.companies);
-    deletedPlan_ = std::move(lists.deleted);
+    for (std::int32_t at : lists.deleted) deletedPlan_ << survey.cards[at].rec;
     missingFiles_ = survey.missingFiles;
     NoOfRecords = static_cast<std::int16_t>(std::min<qsizetype>(AllByName.size(), 32767));
     survey_ = std::move(survey);

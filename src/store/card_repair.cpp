@@ -24,18 +24,30 @@ std::int64_t CardFileNumber(const QString& name) {
 
 QString CardFileName(std::int64_t k) { return QStringLiteral("tesly%1.dat").arg(k); }
 
+// The number of a link as IsRecordNumber reads it (blanks around it, leading
+// zeros allowed), or -1 when the text is no record number.
+std::int64_t LinkNumber(QStringView link) {
+    const QStringView t = link.trimmed();
+    if (t.isEmpty() || t.size() > 9) return -1;
+    std::int64_t n = 0;
+    for (QChar c : t) {
+        if (c < u'0' || c > u'9') return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
 // A list from its head along its Next links, as far as they lead to cards
 // that exist and do not lead back into the list.
-QStringList Walk(const CardFileSurvey& s, const QString& headKey, int next) {
-    QStringList recs;
-    QSet<QString> seen;
-    QString rec = s.header.value(headKey).trimmed();
-    while (s.links.contains(rec) && !seen.contains(rec)) {
-        seen.insert(rec);
-        recs << rec;
-        rec = s.links[rec][next].trimmed();
+std::vector<std::int32_t> Walk(const CardFileSurvey& s, const QString& headKey, int next) {
+    std::vector<std::int32_t> list;
+    std::vector<bool> seen(s.cards.size());
+    for (std::int32_t at = s.positionOf(s.header.value(headKey)); at >= 0 && !seen[at];
+         at = s.positionOf(s.cards[at].links[next])) {
+        seen[at] = true;
+        list.push_back(at);
     }
-    return recs;
+    return list;
 }
 
 // A count reads as 0 when absent, so an absent count of an empty list stands.
@@ -44,6 +56,17 @@ bool SameCount(const QString& before, const QString& after) {
 }
 
 }  // namespace
+
+std::int32_t CardFileSurvey::positionOf(QStringView link) const {
+    const QStringView t = link.trimmed();
+    // Only the text the store writes names a card: "7", never "07".
+    if (t.size() > 1 && t.front() == u'0') return -1;
+    const std::int64_t n = LinkNumber(t);
+    if (n < 0) return -1;
+    const auto file = std::lower_bound(cardFiles.begin(), cardFiles.end(), n / kCardsPerFile);
+    if (file == cardFiles.end() || *file != n / kCardsPerFile) return -1;
+    return positionsInFile[file - cardFiles.begin()][n % kCardsPerFile];
+}
 
 CardFileSurvey SurveyCardFile(CardStore& store) {
     CardFileSurvey s;
@@ -71,33 +94,36 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
     // The texts the lists show are read with the links: one look at each section.
     const std::array<QString, 8> keys = {LinkKeys[0], LinkKeys[1], LinkKeys[2],  LinkKeys[3],
                                          LinkKeys[4], LinkKeys[5], key::ShowName, key::ShowCompany};
+    s.cardFiles = files;
+    s.positionsInFile.resize(files.size());
     for (std::size_t f = 0; f < files.size(); ++f) {
-        const QString file = store.RecordFile(QString::number(files[f] * kCardsPerFile));
-        for (std::int64_t n = files[f] * kCardsPerFile; n < (files[f] + 1) * kCardsPerFile; ++n) {
+        const std::int64_t k = files[f];
+        s.positionsInFile[f].fill(-1);
+        const QString file = store.RecordFile(QString::number(k * kCardsPerFile));
+        for (std::int64_t n = k * kCardsPerFile; n < (k + 1) * kCardsPerFile; ++n) {
             const QString rec = QString::number(n);
-            const QString section = RecordSection(rec);
-            const std::optional<QStringList> values = profile.readSection(file, section, keys);
+            const std::optional<QStringList> values = profile.readSection(file, RecordSection(rec), keys);
             if (!values) continue;
-            std::array<QString, 6> links;
-            std::copy_n(values->begin(), links.size(), links.begin());
-            s.links.insert(rec, links);
-            s.shown.insert(rec, {values->at(6), values->at(7)});
-            s.cards << rec;
+            SurveyedCard card{rec, {}, values->at(6), values->at(7)};
+            std::copy_n(values->begin(), card.links.size(), card.links.begin());
+            s.positionsInFile[f][n % kCardsPerFile] = std::int32_t(s.cards.size());
+            s.cards.push_back(std::move(card));
             s.highestCard = n;
         }
     }
 
     const QSet<std::int64_t> present(files.begin(), files.end());
-    auto need = [&](const QString& link) {
-        const QString rec = link.trimmed();
-        if (!IsRecordNumber(rec)) return;
-        const std::int64_t k = LeadingNumber(rec) / kCardsPerFile;
-        if (!present.contains(k)) missing.emplace(k, CardFileName(k));
+    std::int64_t lastNeeded = -1;  // links mostly stay within one card file
+    auto need = [&](QStringView link) {
+        const std::int64_t n = LinkNumber(link);
+        if (n < 0 || n / kCardsPerFile == lastNeeded) return;
+        lastNeeded = n / kCardsPerFile;
+        if (!present.contains(lastNeeded)) missing.emplace(lastNeeded, CardFileName(lastNeeded));
     };
     for (const QString* head : {&header::NameFirstRecord, &header::CompanyFirstRecord, &header::DelFirstRecord})
         need(s.header.value(*head));
-    for (const auto& links : std::as_const(s.links))
-        for (const QString& link : links) need(link);
+    for (const SurveyedCard& card : s.cards)
+        for (const QString& link : card.links) need(link);
     // Gaps below a card file that exists, within the numbers handed out; a few
     // name the fault well enough.
     const std::int64_t total = LeadingNumber(s.header.value(header::TotalNoOfRecords));
@@ -112,48 +138,53 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
 }
 
 PlannedLists PlanLists(const CardFileSurvey& s) {
+    enum : std::uint8_t { ByName = 1, ByCompany = 2, Deleted = 4 };
+    std::vector<std::uint8_t> on(s.cards.size());
     PlannedLists p;
     p.names = Walk(s, header::NameFirstRecord, NextName);
     p.companies = Walk(s, header::CompanyFirstRecord, NextCompany);
-    QSet<QString> live(p.names.begin(), p.names.end());
-    live.unite(QSet<QString>(p.companies.begin(), p.companies.end()));
+    for (std::int32_t at : p.names) on[at] |= ByName;
+    for (std::int32_t at : p.companies) on[at] |= ByCompany;
     // A card on a live list and the deleted list stays in sight: live.
-    QSet<QString> deleted;
-    for (const QString& rec : Walk(s, header::DelFirstRecord, NextDel)) {
-        if (live.contains(rec)) continue;
-        p.deleted << rec;
-        deleted.insert(rec);
+    for (std::int32_t at : Walk(s, header::DelFirstRecord, NextDel)) {
+        if (on[at]) continue;
+        p.deleted.push_back(at);
+        on[at] = Deleted;
     }
     // Cards on no list, left so by a change that was stopped: one that carries
     // deleted-list links was on its way to or from the deleted list and stays
     // restorable there; any other was live.
-    for (const QString& rec : s.cards) {
-        if (live.contains(rec) || deleted.contains(rec)) continue;
-        const auto& links = s.links[rec];
+    for (std::int32_t at = 0; at < std::int32_t(s.cards.size()); ++at) {
+        if (on[at]) continue;
+        const auto& links = s.cards[at].links;
         if (!links[PrevDel].trimmed().isEmpty() || !links[NextDel].trimmed().isEmpty()) {
-            p.deleted << rec;
+            p.deleted.push_back(at);
+            on[at] = Deleted;
         } else {
-            p.names << rec;
-            p.companies << rec;
+            p.names.push_back(at);
+            p.companies.push_back(at);
+            on[at] = ByName | ByCompany;
         }
     }
-    const QSet<QString> byName(p.names.begin(), p.names.end());
-    const QSet<QString> byCompany(p.companies.begin(), p.companies.end());
-    const QStringList names = p.names;
-    for (const QString& rec : std::as_const(p.companies))
-        if (!byName.contains(rec)) p.names << rec;
-    for (const QString& rec : names)
-        if (!byCompany.contains(rec)) p.companies << rec;
+    // A live card on one list only joins the other at its end.
+    const std::size_t names = p.names.size();
+    for (std::int32_t at : p.companies)
+        if (!(on[at] & ByName)) p.names.push_back(at);
+    for (std::size_t i = 0; i < names; ++i)
+        if (!(on[p.names[i]] & ByCompany)) p.companies.push_back(p.names[i]);
     return p;
 }
 
 QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& names, const QStringList& companies,
                                 const QStringList& deleted) {
-    QHash<QString, std::array<QString, 6>> want;
+    // What each surveyed card's links should say: a neighbour's number, or empty.
+    std::vector<std::array<const QString*, 6>> want(s.cards.size());
     auto chain = [&](const QStringList& recs, int prev, int next) {
         for (qsizetype i = 0; i < recs.size(); ++i) {
-            want[recs[i]][prev] = i > 0 ? recs[i - 1] : QString();
-            want[recs[i]][next] = i + 1 < recs.size() ? recs[i + 1] : QString();
+            const std::int32_t at = s.positionOf(recs[i]);
+            if (at < 0) continue;
+            want[at][prev] = i > 0 ? &recs[i - 1] : nullptr;
+            want[at][next] = i + 1 < recs.size() ? &recs[i + 1] : nullptr;
         }
     };
     chain(names, PrevName, NextName);
@@ -161,11 +192,12 @@ QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& name
     chain(deleted, PrevDel, NextDel);
 
     QList<KeyChange> changes;
-    for (const QString& rec : s.cards) {
-        const auto& have = s.links[rec];
-        const auto wanted = want.value(rec);
-        for (std::size_t k = 0; k < LinkKeys.size(); ++k)
-            if (have[k] != wanted[k]) changes.append({rec, LinkKeys[k], have[k], wanted[k]});
+    for (std::size_t at = 0; at < s.cards.size(); ++at) {
+        const SurveyedCard& card = s.cards[at];
+        for (std::size_t k = 0; k < LinkKeys.size(); ++k) {
+            const QString wanted = want[at][k] ? *want[at][k] : QString();
+            if (card.links[k] != wanted) changes.append({card.rec, LinkKeys[k], card.links[k], wanted});
+        }
     }
     auto head = [&](const QString& key, const QString& value, bool count) {
         const QString before = s.header.value(key);

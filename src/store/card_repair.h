@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <vector>
 
 namespace tessaly::store {
 
@@ -12,16 +13,29 @@ class CardStore;
 // Everything the three lists are made of, read once: the header's heads and
 // counts and the links of every card section in the card files that exist.
 // Reading it costs what the files hold, whatever numbers are written in them.
+// One card section as the survey read it.
+struct SurveyedCard {
+    QString rec;                    // its record number, as the store writes it
+    std::array<QString, 6> links;  // in the order of LinkKeys
+    QString name, company;          // its ShowName and ShowCompany
+};
+
 struct CardFileSurvey {
-    QHash<QString, QString> header;               // "General Info" keys as read
-    QStringList cards;                            // record numbers with a section, ascending
-    QHash<QString, std::array<QString, 6>> links;  // per card, in the order of LinkKeys
-    QHash<QString, std::array<QString, 2>> shown;  // per card, its ShowName and ShowCompany
+    QHash<QString, QString> header;   // "General Info" keys as read
+    std::vector<SurveyedCard> cards;  // every card with a section, by ascending number
+    // For each card file read (ascending), the position in cards of each of its
+    // numbers, -1 where it holds no card: as large as the files present.
+    std::vector<std::int64_t> cardFiles;
+    std::vector<std::array<std::int32_t, kCardsPerFile>> positionsInFile;
     // Card files that the lists need but that are absent or cannot be read.
     // While any is, the view is partial: it is shown, never written back.
     QStringList missingFiles;
     std::int64_t highestCard = -1;
     QByteArray headerBytes;  // every change to the lists rewrites the header
+
+    // The position in cards of the card a link or a record number names
+    // (surrounding blanks ignored), or -1 when it names no surveyed card.
+    std::int32_t positionOf(QStringView link) const;
 };
 
 // A card file counts as missing when a head or a link names a card in it, when
@@ -34,7 +48,7 @@ CardFileSurvey SurveyCardFile(CardStore& store);
 // ends on exactly one side: the live cards on both the name and the company
 // list, the deleted ones on the deleted list.
 struct PlannedLists {
-    QStringList names, companies, deleted;
+    std::vector<std::int32_t> names, companies, deleted;  // positions in the survey's cards
 };
 PlannedLists PlanLists(const CardFileSurvey& survey);
 
