@@ -248,18 +248,42 @@ QByteArray ProfileDocument::serialize() const {
     QByteArray out;
     out.reserve(size);
     if (bom_) out += kBom;
+    // Lines as read are copied in runs straight from the file's bytes; a write
+    // changes a line or two of a card file, so a replace is mostly one copy.
+    const char* const readBegin = bytes_.constData();
+    const char* const readEnd = readBegin + bytes_.size();
+    const char* runBegin = nullptr;
+    const char* runEnd = nullptr;
+    auto endRun = [&] {
+        if (runBegin) out.append(runBegin, runEnd - runBegin);
+        runBegin = runEnd = nullptr;
+    };
     // A line that had no end (the file's last) gets one when lines follow it.
     bool openLine = false;
     auto put = [&](const QByteArray& text, LineEnd end) {
-        if (openLine) out += endBytes(eol_);
-        out += text;
-        out += endBytes(end);
+        const QByteArrayView ending = endBytes(end);
+        const char* at = text.constData();
+        const qsizetype length = text.size() + ending.size();
+        if (!openLine && at >= readBegin && length <= readEnd - at &&
+            QByteArrayView(at + text.size(), ending.size()) == ending) {
+            if (at != runEnd) {
+                endRun();
+                runBegin = at;
+            }
+            runEnd = at + length;
+        } else {
+            endRun();
+            if (openLine) out += endBytes(eol_);
+            out += text;
+            out += ending;
+        }
         openLine = end == LineEnd::None;
     };
     for (const Section& section : sections_) {
         if (!section.header.isNull()) put(section.header, section.headerEnd);
         for (const Line& line : section.lines) put(line.text, line.end);
     }
+    endRun();
     return out;
 }
 

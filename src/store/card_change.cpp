@@ -6,6 +6,9 @@
 
 #include <QFile>
 #include <QtGlobal>
+#include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -40,14 +43,8 @@ void CardChange::commit() {
 
 void CardChange::aboutToWrite(const QString& file) {
     if (before_.contains(file)) return;
-    QFile f(file);
-    if (!f.exists()) {
-        before_.insert(file, std::nullopt);
-        return;
-    }
-    if (!f.open(QIODevice::ReadOnly))
-        throw profile::ReadError(QStringLiteral("Could not read %1: %2").arg(file, f.errorString()).toStdString());
-    before_.insert(file, f.readAll());
+    std::optional<profile::FileContent> content = profile::ReadWholeFile(file);
+    before_.insert(file, content ? std::optional<QByteArray>(std::move(content->bytes)) : std::nullopt);
 }
 
 // Another process changed the cards: the lists are read again, and the
@@ -111,15 +108,19 @@ void CardChange::takeStamps() {
         store_.stamps_ = std::move(stamps);
         return;
     }
+    const int folderFd = ::dirfd(folder);
     while (const dirent* entry = ::readdir(folder)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name.size() < 9 || !name.startsWith(u"tesly", Qt::CaseInsensitive) ||
-            !name.endsWith(u".dat", Qt::CaseInsensitive))
-            continue;
+        const std::string_view name(entry->d_name);
+        auto hasEnd = [&](std::string_view end, std::size_t at) {
+            return std::equal(end.begin(), end.end(), name.begin() + at,
+                              [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+        };
+        if (name.size() < 9 || !hasEnd("tesly", 0) || !hasEnd(".dat", name.size() - 4)) continue;
         struct stat st {};
-        if (::stat(QFile::encodeName(dir + name).constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        stamps.insert(name, {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-                             std::uint64_t(st.st_ino)});
+        if (::fstatat(folderFd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+        stamps.insert(QFile::decodeName(entry->d_name),
+                      {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                       std::uint64_t(st.st_ino)});
     }
     ::closedir(folder);
     store_.stamps_ = std::move(stamps);
