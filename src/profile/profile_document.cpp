@@ -220,6 +220,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         if (lead == text.size() || text[lead] != '[') {
             Section& section = doc.sections_.back();
             section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+            section.lines.back().asRead = true;
             section.noteKey(section.lines.back());
             continue;
         }
@@ -227,6 +228,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
             Section section;
             section.header = QByteArray::fromRawData(text.data(), text.size());
             section.headerEnd = lineEnd;
+            section.headerAsRead = true;
             section.lines.reserve(doc.sections_.back().lines.size() + 1);  // sections tend to be alike
             insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
             doc.sections_.push_back(std::move(section));
@@ -234,6 +236,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         }
         Section& section = doc.sections_.back();
         section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
+        section.lines.back().asRead = true;
         section.noteKey(section.lines.back());
     }
     return doc;
@@ -250,8 +253,6 @@ QByteArray ProfileDocument::serialize() const {
     if (bom_) out += kBom;
     // Lines as read are copied in runs straight from the file's bytes; a write
     // changes a line or two of a card file, so a replace is mostly one copy.
-    const char* const readBegin = bytes_.constData();
-    const char* const readEnd = readBegin + bytes_.size();
     const char* runBegin = nullptr;
     const char* runEnd = nullptr;
     auto endRun = [&] {
@@ -260,28 +261,25 @@ QByteArray ProfileDocument::serialize() const {
     };
     // A line that had no end (the file's last) gets one when lines follow it.
     bool openLine = false;
-    auto put = [&](const QByteArray& text, LineEnd end) {
-        const QByteArrayView ending = endBytes(end);
-        const char* at = text.constData();
-        const qsizetype length = text.size() + ending.size();
-        if (!openLine && at >= readBegin && length <= readEnd - at &&
-            QByteArrayView(at + text.size(), ending.size()) == ending) {
+    auto put = [&](const QByteArray& text, LineEnd end, bool asRead) {
+        if (asRead && !openLine) {
+            const char* at = text.constData();
             if (at != runEnd) {
                 endRun();
                 runBegin = at;
             }
-            runEnd = at + length;
+            runEnd = at + text.size() + endBytes(end).size();
         } else {
             endRun();
             if (openLine) out += endBytes(eol_);
             out += text;
-            out += ending;
+            out += endBytes(end);
         }
         openLine = end == LineEnd::None;
     };
     for (const Section& section : sections_) {
-        if (!section.header.isNull()) put(section.header, section.headerEnd);
-        for (const Line& line : section.lines) put(line.text, line.end);
+        if (!section.header.isNull()) put(section.header, section.headerEnd, section.headerAsRead);
+        for (const Line& line : section.lines) put(line.text, line.end, line.asRead);
     }
     endRun();
     return out;

@@ -43,6 +43,9 @@ private:
         // first; 0 for a name with non-ASCII bytes, which is compared in full.
         std::uint32_t keyHash = 0;
         LineEnd end = LineEnd::None;
+        // Unchanged since the file was read: its bytes and line end lie in the
+        // bytes as read, right after the line before it when that is so too.
+        bool asRead = false;
     };
     // Card sections list their keys in the same order: where a name was found
     // last is where it is tried first (a slot per hash of the name).
@@ -50,6 +53,7 @@ private:
     struct Section {
         QByteArray header;  // the "[name]" line; null for the lines before the first section
         LineEnd headerEnd = LineEnd::None;
+        bool headerAsRead = false;
         std::vector<Line> lines;
         // Small sections (a card has 23 keys) are searched line by line; large
         // ones get an index of folded key names, built when first needed.
