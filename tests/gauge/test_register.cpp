@@ -194,8 +194,9 @@ TEST(GaugeTypeLibrary, describesTheDispatchIdsTheControlAnswers)
     // QColor views of the four OLE colours.
     const QMetaObject *mo = &CLumetCtrl::staticMetaObject;
     for (int i = QWidget::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i)
-        if (mo->property(i).metaType() != QMetaType::fromType<QColor>())
+        if (mo->property(i).metaType() != QMetaType::fromType<QColor>()) {
             EXPECT_TRUE(described.contains(QLatin1String(mo->property(i).name()))) << mo->property(i).name();
+        }
     EXPECT_EQ(dlumet["methods"][0]["id"].toInt(), CLumetCtrl::DispAboutBox);
 
     const QJsonArray events = lib["dispinterfaces"][1]["methods"].toArray();
