@@ -95,8 +95,7 @@ void Lumet::registerQtSupport()
 
 void Lumet::notifyAccessibleValue(QWidget *gauge, int percent)
 {
-    if (!QAccessible::isActive())
-        return;
+    // Unconditional, as QProgressBar does: Qt drops it when nothing listens.
     QAccessibleValueChangeEvent event(gauge, percent);
     QAccessible::updateAccessibility(&event);
 }
