@@ -28,10 +28,16 @@ objdump -p "$lib" | grep -q 'SONAME *liblumet32.so.3$' || fail "liblumet32 has n
 desktop-file-validate "$root/share/applications/org.tessaly.Tessaly.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 
-# The installed program finds its library and answers without a display or Qt platform.
-version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/tessaly" --version) \
-  || fail "tessaly --version failed"
-[[ $version == "tessaly "* ]] || fail "unexpected version text: $version"
+# The installed programs find their library and answer without a display or Qt platform.
+for program in tessaly ts32_20 tessaly-cli lumet32-render; do
+  for option in --version --help; do
+    text=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/$program" $option) \
+      || fail "$program $option failed"
+    [ -n "$text" ] || fail "$program $option printed nothing"
+  done
+done
+version=$(env -u DISPLAY "$root/bin/tessaly" --version)
+[[ $version =~ ^tessaly\ [0-9]+\.[0-9]+ ]] || fail "unexpected version text: $version"
 
 # pkg-config resolves from where the file lies, whatever prefix was given.
 pcdir=$(dirname "$(find "$root" -name lumet32.pc -print -quit)")
