@@ -26,6 +26,8 @@ lib=$(find "$root" -name 'liblumet32.so.3' -print -quit)
 objdump -p "$lib" | grep -q 'SONAME *liblumet32.so.3$' || fail "liblumet32 has no versioned soname"
 
 desktop-file-validate "$root/share/applications/org.tessaly.Tessaly.desktop"
+grep -qx "Exec=$prefix/bin/tessaly" "$root/share/applications/org.tessaly.Tessaly.desktop" \
+  || fail "the desktop file does not start $prefix/bin/tessaly"
 appstreamcli validate --no-net "$root/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 
 # The installed programs find their library and answer without a display or Qt platform.
