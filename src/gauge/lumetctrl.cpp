@@ -91,12 +91,6 @@ bool CLumetCtrl::assign(quint32 &member, quint32 value)
     return true;
 }
 
-// The frame's widths decide the size hint.
-void CLumetCtrl::frameChanged()
-{
-    updateGeometry();
-}
-
 void CLumetCtrl::setPercent(int value)
 {
     if (!assign(m_percent, std::clamp(value, 0, 100)))
@@ -108,7 +102,7 @@ void CLumetCtrl::setPercent(int value)
 void CLumetCtrl::setBevelOuter(int style)
 {
     if (isValidBevel(style) && assign(m_bevelOuter, style)) {
-        frameChanged();
+        updateGeometry(); // the frame decides the size hint
         Q_EMIT bevelOuterChanged(bevelOuter());
     }
 }
@@ -122,7 +116,7 @@ void CLumetCtrl::setBevelBar(int style)
 void CLumetCtrl::setBevelInner(int style)
 {
     if (isValidBevel(style) && assign(m_bevelInner, style)) {
-        frameChanged();
+        updateGeometry(); // the frame decides the size hint
         Q_EMIT bevelInnerChanged(bevelInner());
     }
 }
@@ -136,7 +130,7 @@ void CLumetCtrl::setBevelWidthBar(int width)
 void CLumetCtrl::setBevelWidthOuter(int width)
 {
     if (assign(m_bevelWidthOuter, widthValue(width))) {
-        frameChanged();
+        updateGeometry(); // the frame decides the size hint
         Q_EMIT bevelWidthOuterChanged(m_bevelWidthOuter);
     }
 }
@@ -144,7 +138,7 @@ void CLumetCtrl::setBevelWidthOuter(int width)
 void CLumetCtrl::setBevelWidthInner(int width)
 {
     if (assign(m_bevelWidthInner, widthValue(width))) {
-        frameChanged();
+        updateGeometry(); // the frame decides the size hint
         Q_EMIT bevelWidthInnerChanged(m_bevelWidthInner);
     }
 }
@@ -152,7 +146,7 @@ void CLumetCtrl::setBevelWidthInner(int width)
 void CLumetCtrl::setBorderWidth(int width)
 {
     if (assign(m_borderWidth, widthValue(width))) {
-        frameChanged();
+        updateGeometry(); // the frame decides the size hint
         Q_EMIT borderWidthChanged(m_borderWidth);
     }
 }

@@ -251,7 +251,6 @@ private:
     QImage renderWith(const QSize &size, const QFont &font, int dpiX, int dpiY, qreal dpr) const;
     bool assign(short &member, int value);
     bool assign(quint32 &member, quint32 value);
-    void frameChanged();
     void applyFont(const QFont &font);
 
     short m_percent;
