@@ -25,6 +25,12 @@ lib=$(find "$root" -name 'liblumet32.so.3' -print -quit)
 [ -n "$lib" ] || fail "liblumet32.so.3 (the versioned soname) is not installed"
 objdump -p "$lib" | grep -q 'SONAME *liblumet32.so.3$' || fail "liblumet32 has no versioned soname"
 
+# The Designer plugin (built when Designer's CMake package was found) finds the installed library.
+plugin=$(find "$root" -name liblumet32designer.so -print -quit)
+if [ -n "$plugin" ]; then
+  ldd "$plugin" | grep -q "liblumet32.so.3 => $root/" || fail "the Designer plugin does not find the installed liblumet32"
+fi
+
 desktop-file-validate "$root/share/applications/org.tessaly.Tessaly.desktop"
 grep -qx "Exec=$prefix/bin/tessaly" "$root/share/applications/org.tessaly.Tessaly.desktop" \
   || fail "the desktop file does not start $prefix/bin/tessaly"
