@@ -133,7 +133,10 @@ int main(int argc, char** argv) {
         if (args[i] == u"--cards" && i + 1 < args.size()) cards = args[++i].toInt();
         else if (args[i] == u"--runs" && i + 1 < args.size()) runs = std::max(1, args[++i].toInt());
         else if (args[i] == u"--cpu") gCpuClock = true;
-        else {
+        else if (args[i] == u"--version") {
+            QTextStream(stdout) << "tessaly-gui-bench " TESSALY_VERSION "\n";
+            return 0;
+        } else {
             // --help, or anything not understood: say how to call us and run nothing.
             QTextStream(args[i] == u"--help" ? stdout : stderr)
                 << "usage: tessaly-gui-bench [--cards N] [--runs K] [--cpu]\n"

@@ -163,7 +163,10 @@ int main(int argc, char** argv) {
         else if (args[i] == u"--quick") opt.quick = true;
         else if (args[i] == u"--cpu") gCpuClock = true;
         else if (args[i] == u"--only" && i + 1 < args.size()) opt.only = args[++i];
-        else {
+        else if (args[i] == u"--version") {
+            QTextStream(stdout) << "tessaly-bench " TESSALY_VERSION "\n";
+            return 0;
+        } else {
             // --help, or anything not understood: say how to call us and run nothing.
             QTextStream(args[i] == u"--help" ? stdout : stderr) << kUsage;
             return args[i] == u"--help" ? 0 : 2;

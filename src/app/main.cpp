@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -28,9 +29,35 @@ private:
     bool done_ = false;
 };
 
+const char kUsage[] =
+    "usage: tessaly [QT-OPTIONS]\n"
+    "Tessaly, the card file of people and companies.\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n"
+    "The usual Qt options apply, for example -platform NAME, -style NAME, -display DISPLAY.\n"
+    "Preferences: $XDG_CONFIG_HOME/Tessaly/ostrel.ini (default ~/.config/Tessaly/ostrel.ini).\n";
+
+// --help and --version are answered before QApplication exists, so they need
+// no display and touch neither the preferences nor the card file.
+bool AnswersInformationOption(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) return false;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::puts("tessaly " TESSALY_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnswersInformationOption(argc, argv)) return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     // The main window ends the program itself, after counting off the card file.

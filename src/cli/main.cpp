@@ -10,6 +10,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tessaly-cli [--data DIR] [--force] COMMAND [ARGS]\n"
+    "       tessaly-cli --help | --version\n"
     "  init                        create an empty card file (header only)\n"
     "  add Key=Value ...           add a card; prints its record number\n"
     "  edit N Key=Value ...        change card N (it moves when FirstName, LastName or Company change)\n"
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
         const QString& a = args[i];
         if (a == u"--help" || a == u"-h") {
             out << kUsage;
+            return tessaly::cli::Done;
+        }
+        if (a == u"--version") {
+            out << "tessaly-cli " TESSALY_VERSION "\n";
             return tessaly::cli::Done;
         }
         if (a == u"--force") {

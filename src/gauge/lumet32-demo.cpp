@@ -12,6 +12,9 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 void showPropertyPage(CLumetCtrl *gauge, QWidget *parent)
@@ -42,6 +45,18 @@ void showPropertyPage(CLumetCtrl *gauge, QWidget *parent)
 
 int main(int argc, char **argv)
 {
+    // Answered before QApplication, so they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::puts("usage: lumet32-demo [QT-OPTIONS]\n"
+                      "A gauge driven by a slider, with its property page and about box.");
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("lumet32-demo " LUMET32_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("lumet32 demo"));

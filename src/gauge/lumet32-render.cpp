@@ -8,17 +8,21 @@
 #include <QPixmap>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
+const char Usage[] = "usage: lumet32-render OUT.png WIDTH HEIGHT [Property=Value ...]\n"
+                    "       lumet32-render --help | --version\n"
+                    "  Property: Percent, BevelOuter, BevelInner, BevelBar, BevelWidthOuter, BevelWidthInner,\n"
+                    "  BevelWidthBar, BorderWidth, TextBackColor, TextForeColor, BackColor, ForeColor, Caption,\n"
+                    "  FontName, FontSize, FontBold, FontItalic, FontStrikethru, FontUnderline, Enabled.\n"
+                    "  Colours are OLE colours (0x00BBGGRR: blue in the high byte) in decimal or 0x hex.\n"
+                    "  QT_SCALE_FACTOR=2 renders at device pixel ratio 2 (an image of twice the size).\n";
+
 int usage()
 {
-    std::fputs("usage: lumet32-render OUT.png WIDTH HEIGHT [Property=Value ...]\n"
-               "  Property: Percent, BevelOuter, BevelInner, BevelBar, BevelWidthOuter, BevelWidthInner,\n"
-               "  BevelWidthBar, BorderWidth, TextBackColor, TextForeColor, BackColor, ForeColor, Caption,\n"
-               "  FontName, FontSize, FontBold, FontItalic, FontStrikethru, FontUnderline, Enabled.\n"
-               "  Colours are OLE colours (0x00BBGGRR) in decimal or 0x hex.\n",
-               stderr);
+    std::fputs(Usage, stderr);
     return 1;
 }
 
@@ -32,6 +36,14 @@ int refuse(const QString &arg, const QString &message)
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("lumet32-render " LUMET32_VERSION);
+        return 0;
+    }
     // Rendering needs no display; a given platform is still honoured.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,6 +1,7 @@
 #include "lumetctrl.h"
 
 #include "lumetobjects.h"
+#include "lumetqt.h"
 #include "lumetrender.h"
 
 #include <QEvent>
@@ -40,6 +41,7 @@ CLumetCtrl::CLumetCtrl(QWidget *parent)
     , m_foreColor(DefaultForeColor)
 {
     Lumet::objectCreated();
+    Lumet::registerQtSupport();
     setObjectName(QStringLiteral("Lumet"));
     // Every pixel comes from the off-screen bitmap.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,68 +56,159 @@ CLumetCtrl::~CLumetCtrl()
 
 void CLumetCtrl::resetState()
 {
-    m_percent = DefaultPercent;
-    m_bevelOuter = DefaultBevelOuter;
-    m_bevelBar = DefaultBevelBar;
-    m_bevelWidthBar = DefaultWidth;
-    m_textBackColor = DefaultTextBackColor;
-    m_textForeColor = DefaultTextForeColor;
-    m_borderWidth = DefaultWidth;
-    m_bevelInner = DefaultBevelInner;
-    m_caption.clear();
-    m_bevelWidthOuter = DefaultWidth;
-    m_bevelWidthInner = DefaultWidth;
-    m_backColor = DefaultBackColor;
-    m_foreColor = DefaultForeColor;
+    setPercent(DefaultPercent);
+    setBevelOuter(DefaultBevelOuter);
+    setBevelBar(DefaultBevelBar);
+    setBevelWidthBar(DefaultWidth);
+    setTextBackColor(DefaultTextBackColor);
+    setTextForeColor(DefaultTextForeColor);
+    setBorderWidth(DefaultWidth);
+    setBevelInner(DefaultBevelInner);
+    setCaption(QString());
+    setBevelWidthOuter(DefaultWidth);
+    setBevelWidthInner(DefaultWidth);
+    setBackColor(DefaultBackColor);
+    setForeColor(DefaultForeColor);
     setEnabled(true);
     setFont(QFont()); // back to the host's font
-    update();
 }
 
-void CLumetCtrl::setShort(short &member, int value)
+bool CLumetCtrl::assign(short &member, int value)
 {
     if (member == value)
-        return;
+        return false;
     member = short(value);
     update();
+    return true;
 }
 
-void CLumetCtrl::setColor(quint32 &member, quint32 value)
+bool CLumetCtrl::assign(quint32 &member, quint32 value)
 {
     if (member == value)
-        return;
+        return false;
     member = value;
     update();
+    return true;
 }
 
-void CLumetCtrl::setPercent(int value) { setShort(m_percent, std::clamp(value, 0, 100)); }
+void CLumetCtrl::setPercent(int value)
+{
+    if (!assign(m_percent, std::clamp(value, 0, 100)))
+        return;
+    Lumet::notifyAccessibleValue(this, m_percent);
+    Q_EMIT percentChanged(m_percent);
+}
 
 void CLumetCtrl::setBevelOuter(int style)
 {
-    if (isValidBevel(style))
-        setShort(m_bevelOuter, style);
+    if (isValidBevel(style) && assign(m_bevelOuter, style)) {
+        updateGeometry(); // the frame decides the size hint
+        Q_EMIT bevelOuterChanged(bevelOuter());
+    }
 }
 
 void CLumetCtrl::setBevelBar(int style)
 {
-    if (isValidBevel(style))
-        setShort(m_bevelBar, style);
+    if (isValidBevel(style) && assign(m_bevelBar, style))
+        Q_EMIT bevelBarChanged(bevelBar());
 }
 
 void CLumetCtrl::setBevelInner(int style)
 {
-    if (isValidBevel(style))
-        setShort(m_bevelInner, style);
+    if (isValidBevel(style) && assign(m_bevelInner, style)) {
+        updateGeometry(); // the frame decides the size hint
+        Q_EMIT bevelInnerChanged(bevelInner());
+    }
 }
 
-void CLumetCtrl::setBevelWidthBar(int width) { setShort(m_bevelWidthBar, widthValue(width)); }
-void CLumetCtrl::setBevelWidthOuter(int width) { setShort(m_bevelWidthOuter, widthValue(width)); }
-void CLumetCtrl::setBevelWidthInner(int width) { setShort(m_bevelWidthInner, widthValue(width)); }
-void CLumetCtrl::setBorderWidth(int width) { setShort(m_borderWidth, widthValue(width)); }
-void CLumetCtrl::setTextBackColor(quint32 oleColor) { setColor(m_textBackColor, oleColor); }
-void CLumetCtrl::setTextForeColor(quint32 oleColor) { setColor(m_textForeColor, oleColor); }
-void CLumetCtrl::setBackColor(quint32 oleColor) { setColor(m_backColor, oleColor); }
-void CLumetCtrl::setForeColor(quint32 oleColor) { setColor(m_foreColor, oleColor); }
+void CLumetCtrl::setBevelWidthBar(int width)
+{
+    if (assign(m_bevelWidthBar, widthValue(width)))
+        Q_EMIT bevelWidthBarChanged(m_bevelWidthBar);
+}
+
+void CLumetCtrl::setBevelWidthOuter(int width)
+{
+    if (assign(m_bevelWidthOuter, widthValue(width))) {
+        updateGeometry(); // the frame decides the size hint
+        Q_EMIT bevelWidthOuterChanged(m_bevelWidthOuter);
+    }
+}
+
+void CLumetCtrl::setBevelWidthInner(int width)
+{
+    if (assign(m_bevelWidthInner, widthValue(width))) {
+        updateGeometry(); // the frame decides the size hint
+        Q_EMIT bevelWidthInnerChanged(m_bevelWidthInner);
+    }
+}
+
+void CLumetCtrl::setBorderWidth(int width)
+{
+    if (assign(m_borderWidth, widthValue(width))) {
+        updateGeometry(); // the frame decides the size hint
+        Q_EMIT borderWidthChanged(m_borderWidth);
+    }
+}
+
+void CLumetCtrl::setTextBackColor(quint32 oleColor)
+{
+    if (assign(m_textBackColor, oleColor))
+        Q_EMIT textBackColorChanged();
+}
+
+void CLumetCtrl::setTextForeColor(quint32 oleColor)
+{
+    if (assign(m_textForeColor, oleColor))
+        Q_EMIT textForeColorChanged();
+}
+
+void CLumetCtrl::setBackColor(quint32 oleColor)
+{
+    if (assign(m_backColor, oleColor))
+        Q_EMIT backColorChanged();
+}
+
+void CLumetCtrl::setForeColor(quint32 oleColor)
+{
+    if (assign(m_foreColor, oleColor))
+        Q_EMIT foreColorChanged();
+}
+
+quint32 CLumetCtrl::oleColorOf(const QColor &colour)
+{
+    const QColor rgb = colour.toRgb();
+    return quint32(rgb.red()) | quint32(rgb.green()) << 8 | quint32(rgb.blue()) << 16;
+}
+
+QColor CLumetCtrl::barColor() const { return translateColor(m_foreColor, palette()); }
+QColor CLumetCtrl::barTextColor() const { return translateColor(m_textBackColor, palette()); }
+QColor CLumetCtrl::emptyColor() const { return translateColor(m_backColor, palette()); }
+QColor CLumetCtrl::emptyTextColor() const { return translateColor(m_textForeColor, palette()); }
+
+void CLumetCtrl::setBarColor(const QColor &colour)
+{
+    if (colour.isValid())
+        setForeColor(oleColorOf(colour));
+}
+
+void CLumetCtrl::setBarTextColor(const QColor &colour)
+{
+    if (colour.isValid())
+        setTextBackColor(oleColorOf(colour));
+}
+
+void CLumetCtrl::setEmptyColor(const QColor &colour)
+{
+    if (colour.isValid())
+        setBackColor(oleColorOf(colour));
+}
+
+void CLumetCtrl::setEmptyTextColor(const QColor &colour)
+{
+    if (colour.isValid())
+        setTextForeColor(oleColorOf(colour));
+}
 
 void CLumetCtrl::setCaption(const QString &caption)
 {
@@ -123,6 +216,7 @@ void CLumetCtrl::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update();
+    Q_EMIT captionChanged(m_caption);
 }
 
 QString CLumetCtrl::version()
@@ -202,7 +296,7 @@ void CLumetCtrl::setFontName(const QString &family)
 
 void CLumetCtrl::setFontSize(float points)
 {
-    if (!(points > 0) || qFuzzyCompare(fontSize(), points))
+    if (!(points > 0) || points > MaxFontSize || qFuzzyCompare(fontSize(), points))
         return;
     QFont f = font();
     f.setPointSizeF(points);
@@ -235,7 +329,7 @@ QColor CLumetCtrl::translateColor(quint32 oleColor, const QPalette &pal)
     return pal.color(QPalette::Active, roles[index]);
 }
 
-QImage CLumetCtrl::renderWith(const QSize &size, const QFont &f, int dpiX, int dpiY) const
+QImage CLumetCtrl::renderWith(const QSize &size, const QFont &f, int dpiX, int dpiY, qreal dpr) const
 {
     const QPalette &pal = palette();
     Lumet::GaugeLook look;
@@ -253,12 +347,17 @@ QImage CLumetCtrl::renderWith(const QSize &size, const QFont &f, int dpiX, int d
     look.textBackColor = translateColor(m_textBackColor, pal);
     look.textForeColor = translateColor(m_textForeColor, pal);
     look.text = displayText();
-    return Lumet::renderGauge(look, size, f, dpiX, dpiY);
+    return Lumet::renderGauge(look, size, f, dpiX, dpiY, dpr);
 }
 
 QImage CLumetCtrl::renderImage() const
 {
-    return renderWith(size(), font(), logicalDpiX(), logicalDpiY());
+    return renderImage(devicePixelRatioF());
+}
+
+QImage CLumetCtrl::renderImage(qreal devicePixelRatio) const
+{
+    return renderWith(size(), font(), logicalDpiX(), logicalDpiY(), devicePixelRatio);
 }
 
 QImage CLumetCtrl::renderForDevice(const QSize &extent, int dpiX, int dpiY) const
@@ -266,7 +365,7 @@ QImage CLumetCtrl::renderForDevice(const QSize &extent, int dpiX, int dpiY) cons
     const int screenX = logicalDpiX();
     const int screenY = logicalDpiY();
     if (dpiX <= 0 || dpiY <= 0)
-        return renderWith(extent, font(), screenX, screenY);
+        return renderWith(extent, font(), screenX, screenY, 1);
     QFont f = font();
     // Height follows the vertical resolution ratio, width the horizontal one.
     if (f.pointSizeF() > 0)
@@ -278,7 +377,7 @@ QImage CLumetCtrl::renderForDevice(const QSize &extent, int dpiX, int dpiY) cons
         const int stretch = f.stretch() > 0 ? f.stretch() : 100;
         f.setStretch(std::clamp(qRound(stretch * ratio), 1, 4000));
     }
-    return renderWith(extent, f, screenX, screenY);
+    return renderWith(extent, f, screenX, screenY, 1);
 }
 
 void CLumetCtrl::drawForDevice(QPainter *painter, const QRect &bounds) const
@@ -301,7 +400,9 @@ void CLumetCtrl::changeEvent(QEvent *event)
     // System colours (button face, palette indices) may have changed.
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         update();
-    QWidget::changeEvent(event);
+    QWidget::changeEvent(event); // a font change repaints and updates the geometry there
+    if (event->type() == QEvent::FontChange)
+        Q_EMIT fontChanged();
 }
 
 QSize CLumetCtrl::sizeHint() const

@@ -10,6 +10,7 @@
 #include "lumet32.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -20,29 +21,38 @@ class QPainter;
 class LUMET32_EXPORT CLumetCtrl : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(short Percent READ percent WRITE setPercent)
-    Q_PROPERTY(short BevelOuter READ bevelOuter WRITE setBevelOuter)
-    Q_PROPERTY(short BevelBar READ bevelBar WRITE setBevelBar)
-    Q_PROPERTY(short BevelWidthBar READ bevelWidthBar WRITE setBevelWidthBar)
-    Q_PROPERTY(quint32 TextBackColor READ textBackColor WRITE setTextBackColor)
-    Q_PROPERTY(quint32 TextForeColor READ textForeColor WRITE setTextForeColor)
-    Q_PROPERTY(short BorderWidth READ borderWidth WRITE setBorderWidth)
-    Q_PROPERTY(short BevelInner READ bevelInner WRITE setBevelInner)
-    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
-    Q_PROPERTY(short BevelWidthOuter READ bevelWidthOuter WRITE setBevelWidthOuter)
-    Q_PROPERTY(short BevelWidthInner READ bevelWidthInner WRITE setBevelWidthInner)
-    Q_PROPERTY(QString Version READ version)
-    Q_PROPERTY(bool FontBold READ fontBold WRITE setFontBold)
-    Q_PROPERTY(bool FontItalic READ fontItalic WRITE setFontItalic)
-    Q_PROPERTY(bool FontStrikethru READ fontStrikethru WRITE setFontStrikethru)
-    Q_PROPERTY(bool FontUnderline READ fontUnderline WRITE setFontUnderline)
-    Q_PROPERTY(QString FontName READ fontName WRITE setFontName)
-    Q_PROPERTY(float FontSize READ fontSize WRITE setFontSize)
-    Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor)
-    Q_PROPERTY(quint32 ForeColor READ foreColor WRITE setForeColor)
-    Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled)
-    Q_PROPERTY(QFont Font READ font WRITE setFont)
-    Q_PROPERTY(qulonglong hWnd READ hWnd)
+    // The automation names; colours as OLE colours (0x00BBGGRR: blue in the high byte).
+    Q_PROPERTY(int Percent READ percent WRITE setPercent NOTIFY percentChanged)
+    Q_PROPERTY(BevelConstants BevelOuter READ bevelOuter WRITE setBevelOuter NOTIFY bevelOuterChanged)
+    Q_PROPERTY(BevelConstants BevelBar READ bevelBar WRITE setBevelBar NOTIFY bevelBarChanged)
+    Q_PROPERTY(int BevelWidthBar READ bevelWidthBar WRITE setBevelWidthBar NOTIFY bevelWidthBarChanged)
+    Q_PROPERTY(quint32 TextBackColor READ textBackColor WRITE setTextBackColor NOTIFY textBackColorChanged
+                   DESIGNABLE false)
+    Q_PROPERTY(quint32 TextForeColor READ textForeColor WRITE setTextForeColor NOTIFY textForeColorChanged
+                   DESIGNABLE false)
+    Q_PROPERTY(int BorderWidth READ borderWidth WRITE setBorderWidth NOTIFY borderWidthChanged)
+    Q_PROPERTY(BevelConstants BevelInner READ bevelInner WRITE setBevelInner NOTIFY bevelInnerChanged)
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption NOTIFY captionChanged)
+    Q_PROPERTY(int BevelWidthOuter READ bevelWidthOuter WRITE setBevelWidthOuter NOTIFY bevelWidthOuterChanged)
+    Q_PROPERTY(int BevelWidthInner READ bevelWidthInner WRITE setBevelWidthInner NOTIFY bevelWidthInnerChanged)
+    Q_PROPERTY(QString Version READ version CONSTANT)
+    // The font's parts; Qt's own "font" property edits the same font.
+    Q_PROPERTY(bool FontBold READ fontBold WRITE setFontBold NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(bool FontItalic READ fontItalic WRITE setFontItalic NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(bool FontStrikethru READ fontStrikethru WRITE setFontStrikethru NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(bool FontUnderline READ fontUnderline WRITE setFontUnderline NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(QString FontName READ fontName WRITE setFontName NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(float FontSize READ fontSize WRITE setFontSize NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(quint32 BackColor READ backColor WRITE setBackColor NOTIFY backColorChanged DESIGNABLE false)
+    Q_PROPERTY(quint32 ForeColor READ foreColor WRITE setForeColor NOTIFY foreColorChanged DESIGNABLE false)
+    Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled DESIGNABLE false)
+    Q_PROPERTY(QFont Font READ font WRITE setFont NOTIFY fontChanged DESIGNABLE false)
+    Q_PROPERTY(qulonglong hWnd READ hWnd DESIGNABLE false)
+    // The four colours as QColor, by what they paint.
+    Q_PROPERTY(QColor barColor READ barColor WRITE setBarColor NOTIFY foreColorChanged)
+    Q_PROPERTY(QColor barTextColor READ barTextColor WRITE setBarTextColor NOTIFY textBackColorChanged)
+    Q_PROPERTY(QColor emptyColor READ emptyColor WRITE setEmptyColor NOTIFY backColorChanged)
+    Q_PROPERTY(QColor emptyTextColor READ emptyTextColor WRITE setEmptyTextColor NOTIFY textForeColorChanged)
 
 public:
     enum BevelConstants {
@@ -111,22 +121,27 @@ public:
     static QString NameOfDispId(int dispid);
 
     // --- typed properties -------------------------------------------------
-    short percent() const { return m_percent; }
+    // Setters do nothing when the value is unchanged; otherwise they repaint
+    // and emit the property's signal.
+    int percent() const { return m_percent; }
     void setPercent(int value); // clamped to 0..100
-    short bevelOuter() const { return m_bevelOuter; }
+    BevelConstants bevelOuter() const { return BevelConstants(m_bevelOuter); }
     void setBevelOuter(int style); // outside 0..4: refused, unchanged
-    short bevelBar() const { return m_bevelBar; }
+    BevelConstants bevelBar() const { return BevelConstants(m_bevelBar); }
     void setBevelBar(int style);
-    short bevelInner() const { return m_bevelInner; }
+    BevelConstants bevelInner() const { return BevelConstants(m_bevelInner); }
     void setBevelInner(int style);
-    short bevelWidthBar() const { return m_bevelWidthBar; }
-    void setBevelWidthBar(int width); // negative: 0
-    short bevelWidthOuter() const { return m_bevelWidthOuter; }
+    // Widths in pixels: negative is stored as 0, above 32767 as 32767.
+    int bevelWidthBar() const { return m_bevelWidthBar; }
+    void setBevelWidthBar(int width);
+    int bevelWidthOuter() const { return m_bevelWidthOuter; }
     void setBevelWidthOuter(int width);
-    short bevelWidthInner() const { return m_bevelWidthInner; }
+    int bevelWidthInner() const { return m_bevelWidthInner; }
     void setBevelWidthInner(int width);
-    short borderWidth() const { return m_borderWidth; }
+    int borderWidth() const { return m_borderWidth; }
     void setBorderWidth(int width);
+    // OLE colours: 0x00BBGGRR (note: blue in the high byte, not Qt's 0xRRGGBB),
+    // or 0x800000nn for system colour nn.
     quint32 textBackColor() const { return m_textBackColor; }
     void setTextBackColor(quint32 oleColor);
     quint32 textForeColor() const { return m_textForeColor; }
@@ -135,6 +150,19 @@ public:
     void setBackColor(quint32 oleColor);
     quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 oleColor);
+    // The same four colours as QColor (system colours resolved through the
+    // palette): barColor is ForeColor, barTextColor TextBackColor, emptyColor
+    // BackColor, emptyTextColor TextForeColor. An invalid colour is refused;
+    // alpha is dropped.
+    QColor barColor() const;
+    void setBarColor(const QColor &colour);
+    QColor barTextColor() const;
+    void setBarTextColor(const QColor &colour);
+    QColor emptyColor() const;
+    void setEmptyColor(const QColor &colour);
+    QColor emptyTextColor() const;
+    void setEmptyTextColor(const QColor &colour);
+    static quint32 oleColorOf(const QColor &colour);
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
     static QString version();
@@ -150,7 +178,9 @@ public:
     QString fontName() const;
     void setFontName(const QString &family);
     float fontSize() const; // points
-    void setFontSize(float points);
+    void setFontSize(float points); // refused unless 0 < points <= MaxFontSize
+    // The largest font size, in points or pixels, that a saved state keeps.
+    static constexpr double MaxFontSize = 2048;
     qulonglong hWnd() const;
 
     static bool isValidBevel(int style) { return style >= kvBevelNone && style <= kvBevelSolid; }
@@ -166,8 +196,12 @@ public:
     void resetState();
 
     // --- drawing ----------------------------------------------------------
-    // The off-screen bitmap exactly as paintEvent puts it on the screen.
+    // The off-screen bitmap exactly as paintEvent puts it on the screen: in
+    // device pixels at the screen's device pixel ratio.
     QImage renderImage() const;
+    // The same at another device pixel ratio: frame lines grow with it, text
+    // is drawn at the full resolution.
+    QImage renderImage(qreal devicePixelRatio) const;
     // The gauge for another device: extent in that device's pixels, font
     // scaled by the device's resolution over the screen's.
     QImage renderForDevice(const QSize &extent, int dpiX, int dpiY) const;
@@ -182,6 +216,21 @@ public:
     static QPixmap toolboxBitmap();
 
 Q_SIGNALS:
+    void percentChanged(int percent);
+    void bevelOuterChanged(CLumetCtrl::BevelConstants style);
+    void bevelBarChanged(CLumetCtrl::BevelConstants style);
+    void bevelInnerChanged(CLumetCtrl::BevelConstants style);
+    void bevelWidthBarChanged(int width);
+    void bevelWidthOuterChanged(int width);
+    void bevelWidthInnerChanged(int width);
+    void borderWidthChanged(int width);
+    void captionChanged(const QString &caption);
+    void textBackColorChanged();
+    void textForeColorChanged();
+    void backColorChanged();
+    void foreColorChanged();
+    void fontChanged();
+
     // _DLumetEvents. Button: 1 left, 2 right, 4 middle; Shift: 1 Shift, 2 Ctrl, 4 Alt.
     void Click();
     void DblClick();
@@ -199,9 +248,9 @@ protected:
 
 private:
     friend class LumetPropExchange;
-    QImage renderWith(const QSize &size, const QFont &font, int dpiX, int dpiY) const;
-    void setShort(short &member, int value);
-    void setColor(quint32 &member, quint32 value);
+    QImage renderWith(const QSize &size, const QFont &font, int dpiX, int dpiY, qreal dpr) const;
+    bool assign(short &member, int value);
+    bool assign(quint32 &member, quint32 value);
     void applyFont(const QFont &font);
 
     short m_percent;

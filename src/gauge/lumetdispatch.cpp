@@ -280,24 +280,25 @@ LumetResult CLumetCtrl::SetProperty(int dispid, const QVariant &value)
         double d;
         if (!toNumber(value, d))
             return LUMET_DISP_E_TYPEMISMATCH;
-        if (!(d > 0) || d > 2048)
+        if (!(d > 0) || d > MaxFontSize)
             return LUMET_CTL_E_INVALIDPROPERTYVALUE;
         setFontSize(float(d));
         return r;
     }
-    case DispFont:
-        if (value.typeId() == QMetaType::QFont) {
-            setFont(value.value<QFont>());
-            return r;
-        }
-        if (value.typeId() == QMetaType::QString) {
-            QFont f;
-            if (!f.fromString(value.toString()))
-                return LUMET_CTL_E_INVALIDPROPERTYVALUE;
-            setFont(f);
-            return r;
-        }
-        return LUMET_DISP_E_TYPEMISMATCH;
+    case DispFont: {
+        QFont f;
+        if (value.typeId() == QMetaType::QFont)
+            f = value.value<QFont>();
+        else if (value.typeId() != QMetaType::QString)
+            return LUMET_DISP_E_TYPEMISMATCH;
+        else if (!f.fromString(value.toString()))
+            return LUMET_CTL_E_INVALIDPROPERTYVALUE;
+        // A size a saved state could not keep is refused here, not lost on the next load.
+        if (f.pointSizeF() > MaxFontSize || f.pixelSize() > MaxFontSize)
+            return LUMET_CTL_E_INVALIDPROPERTYVALUE;
+        setFont(f);
+        return r;
+    }
     case DispVersion:
     case DispHWnd:
         return LUMET_CTL_E_SETNOTSUPPORTED;

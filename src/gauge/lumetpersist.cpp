@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -51,6 +52,8 @@ public:
 
     bool loading() const { return m_out == nullptr; }
     bool ok() const { return m_ok; }
+    // True when every value read was kept.
+    bool complete() const { return m_ok && !m_dropped; }
 
     template<typename T> void number(T &value)
     {
@@ -98,6 +101,8 @@ public:
             return;
         QString family = value.family();
         double size = value.pointSizeF() > 0 ? value.pointSizeF() : -double(value.pixelSize());
+        // A larger font (set through QWidget::setFont) is kept at the largest size a load accepts.
+        size = std::clamp(size, -CLumetCtrl::MaxFontSize, CLumetCtrl::MaxFontSize);
         quint16 weight = quint16(value.weight());
         quint8 style = quint8((value.italic() ? 1 : 0) | (value.underline() ? 2 : 0) | (value.strikeOut() ? 4 : 0));
         text(family);
@@ -110,10 +115,12 @@ public:
             own = false;
             return;
         }
-        // A damaged record gives the host's font back rather than an unusable one.
-        if (family.isEmpty() || !std::isfinite(size) || size == 0 || std::abs(size) > 2048 || weight < 1
-            || weight > 1000) {
+        // A damaged record gives the host's font back rather than an unusable one,
+        // and the load reports that it lost a value.
+        if (family.isEmpty() || !std::isfinite(size) || size == 0 || std::abs(size) > CLumetCtrl::MaxFontSize
+            || weight < 1 || weight > 1000) {
             own = false;
+            m_dropped = true;
             return;
         }
         QFont f(family);
@@ -158,6 +165,7 @@ private:
     QByteArray m_in;
     qsizetype m_pos = 0;
     bool m_ok = true;
+    bool m_dropped = false;
 
 public:
     // Returns false when the custom part is of a format this build cannot read.
@@ -224,28 +232,27 @@ CLumetCtrl::StateLoad CLumetCtrl::loadState(const QByteArray &state)
     if (!readable)
         v = Values();
 
-    // Values pass the same checks as when set; what fails takes its default.
+    // Values pass the setters' checks; a bevel style out of range takes its default.
     const Values d;
-    m_backColor = v.backColor;
-    m_foreColor = v.foreColor;
+    setBackColor(v.backColor);
+    setForeColor(v.foreColor);
     setEnabled(v.enabled);
     setFont(v.ownFont ? v.font : QFont());
-    m_percent = short(std::clamp<int>(v.percent, 0, 100));
-    m_bevelOuter = isValidBevel(v.bevelOuter) ? v.bevelOuter : d.bevelOuter;
-    m_bevelBar = isValidBevel(v.bevelBar) ? v.bevelBar : d.bevelBar;
-    m_bevelInner = isValidBevel(v.bevelInner) ? v.bevelInner : d.bevelInner;
-    m_bevelWidthBar = std::max<short>(v.widthBar, 0);
-    m_textBackColor = v.textBackColor;
-    m_textForeColor = v.textForeColor;
-    m_borderWidth = std::max<short>(v.borderWidth, 0);
-    m_caption = v.caption;
-    m_bevelWidthOuter = std::max<short>(v.widthOuter, 0);
-    m_bevelWidthInner = std::max<short>(v.widthInner, 0);
-    update();
+    setPercent(v.percent);
+    setBevelOuter(isValidBevel(v.bevelOuter) ? v.bevelOuter : d.bevelOuter);
+    setBevelBar(isValidBevel(v.bevelBar) ? v.bevelBar : d.bevelBar);
+    setBevelInner(isValidBevel(v.bevelInner) ? v.bevelInner : d.bevelInner);
+    setBevelWidthBar(v.widthBar);
+    setTextBackColor(v.textBackColor);
+    setTextForeColor(v.textForeColor);
+    setBorderWidth(v.borderWidth);
+    setCaption(v.caption);
+    setBevelWidthOuter(v.widthOuter);
+    setBevelWidthInner(v.widthInner);
 
     if (!readable)
         return StateLoad::Unreadable;
     if (!sameFormat)
         return StateLoad::OtherVersion;
-    return px.ok() ? StateLoad::Complete : StateLoad::Incomplete;
+    return px.complete() ? StateLoad::Complete : StateLoad::Incomplete;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QFont;
+class QPainter;
 
 namespace Lumet {
 
@@ -29,12 +30,12 @@ struct GaugeLook
 };
 
 // Draws one bevel ring of the given style on the rectangle (l, t) to (r, b),
-// right and bottom exclusive. Pixels outside the image are skipped.
-void drawBevelRing(QImage &image, int style, int l, int t, int r, int b);
+// right and bottom exclusive, in the painter's logical pixels.
+void drawBevelRing(QPainter &painter, int style, int l, int t, int r, int b);
 
-// The whole gauge as an off-screen bitmap of the given size; the font is
-// resolved at dpiX × dpiY.
-QImage renderGauge(const GaugeLook &look, const QSize &size, const QFont &font, int dpiX, int dpiY);
+// The whole gauge as an off-screen bitmap of the given size in logical pixels,
+// holding size × dpr device pixels; the font is resolved at dpiX × dpiY.
+QImage renderGauge(const GaugeLook &look, const QSize &size, const QFont &font, int dpiX, int dpiY, qreal dpr);
 
 } // namespace Lumet
 

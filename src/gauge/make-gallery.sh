@@ -46,7 +46,9 @@ g no-frame 200 20 Percent=45 BevelOuter=0 BevelInner=0 BorderWidth=0
 g tiny 40 12 Percent=50
 
 if command -v montage >/dev/null 2>&1; then
-  (cd "$out" && montage -label '%t' -pointsize 10 -geometry +6+6 -tile 3x -background '#dddddd' \
+  # Every tile the size of the largest gauge, so each label sits under its own
+  # gauge rather than under the next row's.
+  (cd "$out" && montage -label '%t' -pointsize 11 -geometry '240x48>+8+6' -tile 3x -background '#dddddd' \
      $(ls ./*.png | grep -v '^./index.png$') index.png)
 fi
 echo "gallery written to $out"

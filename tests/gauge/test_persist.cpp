@@ -157,6 +157,43 @@ TEST(GaugePersistence, corruptStatesFallBackToDefaults)
     EXPECT_EQ(b.bevelWidthBar(), 0);
 }
 
+TEST(GaugePersistence, fontSizesASavedStateCannotKeepAreRefusedOrKeptAtTheLimit)
+{
+    CLumetCtrl c;
+    const float before = c.fontSize();
+    c.setFontSize(3000);
+    EXPECT_EQ(c.fontSize(), before);
+    QFont huge(QStringLiteral("DejaVu Sans"));
+    huge.setPointSize(5000);
+    EXPECT_EQ(c.SetProperty(CLumetCtrl::DispFont, huge), LUMET_CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_EQ(c.SetProperty(CLumetCtrl::DispFont, huge.toString()), LUMET_CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_EQ(c.fontSize(), before);
+
+    // QWidget::setFont cannot be refused: the state keeps the largest size a load accepts.
+    c.setFont(huge);
+    CLumetCtrl b;
+    EXPECT_EQ(b.loadState(c.saveState()), CLumetCtrl::StateLoad::Complete);
+    EXPECT_EQ(b.fontName(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(b.fontSize(), float(CLumetCtrl::MaxFontSize));
+}
+
+TEST(GaugePersistence, aDamagedFontRecordLoadsAsIncomplete)
+{
+    CLumetCtrl a;
+    QFont f(QStringLiteral("Sans"));
+    f.setPointSize(12);
+    a.setFont(f);
+    a.setPercent(33);
+    QByteArray state = a.saveState();
+    const int sizeAt = 4 + 4 + 4 + 4 + 1 + 1 + 4 + 4; // after the family "Sans"
+    ASSERT_EQ(qFromLittleEndian<double>(state.constData() + sizeAt), 12.0);
+    qToLittleEndian<double>(5000.0, state.data() + sizeAt);
+    CLumetCtrl b;
+    EXPECT_EQ(b.loadState(state), CLumetCtrl::StateLoad::Incomplete);
+    EXPECT_FALSE(b.testAttribute(Qt::WA_SetFont)); // the host's font
+    EXPECT_EQ(b.percent(), 33);
+}
+
 TEST(GaugePersistence, randomBytesNeverBreakTheInvariants)
 {
     QRandomGenerator rng(1234);

@@ -232,6 +232,24 @@ TEST(GaugeRender, barBevelIsDrawnOnTheBarOnly)
     EXPECT_EQ(count(img, QRect(3, 3, 94, 14), Black), 0);
 }
 
+TEST(GaugeRender, barRingsNeverSpillIntoTheEmptyPart)
+{
+    // A bar of one pixel at (3, 3)-(4, 21): its rings are wider than the bar,
+    // and the empty part, drawn after them, keeps its own colour from x = 4 on.
+    for (int style = CLumetCtrl::kvBevelRaised; style <= CLumetCtrl::kvBevelSolid; ++style) {
+        for (int width : {1, 2, 4}) {
+            SCOPED_TRACE("style " + std::to_string(style) + ", width " + std::to_string(width));
+            CLumetCtrl c;
+            c.resize(200, 24);
+            c.setCaption(QStringLiteral(" ")); // no glyphs in the way
+            c.setPercent(1);
+            c.setBevelBar(style);
+            c.setBevelWidthBar(width);
+            EXPECT_EQ(count(c.renderImage(), QRect(4, 3, 193, 18), LightGrey), 193 * 18);
+        }
+    }
+}
+
 TEST(GaugeRender, oleSystemColoursFollowThePalette)
 {
     CLumetCtrl c;
