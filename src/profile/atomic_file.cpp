@@ -145,7 +145,8 @@ std::optional<FileContent> ReadWholeFile(const QString& path) {
     if (::fstat(fd, &st) != 0) failRead(path, errno);
     if (!S_ISREG(st.st_mode)) failRead(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     FileContent content;
-    content.bytes.resize(qsizetype(st.st_size));
+    // One byte more than the size, so that the read which finds the end needs no larger buffer.
+    content.bytes.resize(qsizetype(st.st_size) + 1);
     qsizetype done = 0;
     for (;;) {
         if (done == content.bytes.size()) content.bytes.resize(done + 65536);  // grown since the fstat

@@ -73,14 +73,17 @@ QStringView trimmedName(QStringView s) {
 }
 
 // FNV-1a of a name in small ASCII letters; 0 when the name has other bytes.
+// Runs for every key line read, so it folds without branching on each byte.
 template <typename Char>
 std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
     std::uint32_t h = 2166136261u;
+    std::uint32_t seen = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = static_cast<std::uint32_t>(name[i]);
-        if (c >= 0x80) return 0;
-        h = (h ^ static_cast<unsigned char>(lowerAscii(static_cast<char>(c)))) * 16777619u;
+        seen |= c;
+        h = (h ^ (c | (c - 'A' < 26u ? 0x20u : 0u))) * 16777619u;
     }
+    if (seen >= 0x80) return 0;
     return h == 0 ? 1 : h;
 }
 
@@ -118,7 +121,6 @@ qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) co
     const QStringView name = trimmedName(key);
     if (lines.size() <= kLinearSearchLimit && isAsciiOnly(name)) {
         // The common case without allocating: an ASCII name against each key line.
-        const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
         auto same = [&](const Line& line) {
             if (line.keyLength != name.size()) return false;
             const char* k = line.text.constData() + line.keyBegin;
@@ -126,10 +128,19 @@ qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) co
                 if (lowerAscii(k[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
             return true;
         };
-        std::int32_t& hint = hints[hash & 63];
-        if (!mayRepeatKeys && std::size_t(hint) < lines.size() && lines[hint].equals >= 0 &&
-            lines[hint].keyHash == hash && same(lines[hint]))
+        // The hint's slot comes from the name's length, ends and middle, cheaper
+        // than its hash; the factors give every key of a card, and of the
+        // header, a slot of its own.
+        const auto letter = [&](qsizetype i) { return std::uint32_t(lowerAscii(static_cast<char>(name[i].unicode()))); };
+        const std::uint32_t slot = name.isEmpty() ? 0
+                                                  : std::uint32_t(name.size()) * 6 + letter(0) * 7 +
+                                                        letter(name.size() - 1) * 7 + letter(name.size() / 2) * 3;
+        std::int32_t& hint = hints[slot & 63];
+        if (!mayRepeatKeys && std::size_t(hint) < lines.size() && lines[hint].equals >= 0 && same(lines[hint]))
             return hint;
+        const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
+        // Every key line's hash has its bit unless hints are off: a clear bit means no such key.
+        if (!mayRepeatKeys && !(seenHashBits & (std::uint64_t(1) << (hash & 63)))) return -1;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const Line& line = lines[i];
             if (line.equals < 0 || (line.keyHash != hash && line.keyHash != 0)) continue;
