@@ -213,6 +213,12 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     };
     const char* nextCr = nullptr;
     const char* nextLf = nullptr;
+    const char* sectionBegin = rest.data();
+    auto closeSection = [&](const char* end) {
+        doc.sections_.back().readBytes = QByteArrayView(sectionBegin, end - sectionBegin);
+        doc.sections_.back().changed = false;
+        sectionBegin = end;
+    };
     while (!rest.isEmpty()) {
         const char* data = rest.data();
         if (nextCr < data) nextCr = next(data, '\r');
@@ -236,6 +242,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
             continue;
         }
         if (const auto name = headerName(text)) {
+            closeSection(text.data());
             Section section;
             section.header = QByteArray::fromRawData(text.data(), text.size());
             section.headerEnd = lineEnd;
@@ -250,17 +257,13 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         section.lines.back().asRead = true;
         section.noteKey(section.lines.back());
     }
+    closeSection(stop);
     return doc;
 }
 
 QByteArray ProfileDocument::serialize() const {
-    qsizetype size = bom_ ? kBom.size() : 0;
-    for (const Section& section : sections_) {
-        size += section.header.size() + 3;
-        for (const Line& line : section.lines) size += line.text.size() + 3;
-    }
     QByteArray out;
-    out.reserve(size);
+    out.reserve(bytes_.size() + 1024);
     if (bom_) out += kBom;
     // Lines as read are copied in runs straight from the file's bytes; a write
     // changes a line or two of a card file, so a replace is mostly one copy.
@@ -289,6 +292,16 @@ QByteArray ProfileDocument::serialize() const {
         openLine = end == LineEnd::None;
     };
     for (const Section& section : sections_) {
+        if (!section.changed && !openLine) {  // a card no write touched: its bytes as read, whole
+            if (section.readBytes.isEmpty()) continue;
+            if (section.readBytes.data() != runEnd) {
+                endRun();
+                runBegin = section.readBytes.data();
+            }
+            runEnd = section.readBytes.data() + section.readBytes.size();
+            openLine = (section.lines.empty() ? section.headerEnd : section.lines.back().end) == LineEnd::None;
+            continue;
+        }
         if (!section.header.isNull()) put(section.header, section.headerEnd, section.headerAsRead);
         for (const Line& line : section.lines) put(line.text, line.end, line.asRead);
     }
@@ -335,8 +348,10 @@ std::optional<QStringList> ProfileDocument::values(const QString& section, std::
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
-    if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty()))
+    if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty())) {
         last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
+        last.changed = true;
+    }
     Section section;
     section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
     section.headerEnd = eol_;
@@ -349,6 +364,7 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
+    s->changed = true;
     const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {
         Line& line = s->lines[found];

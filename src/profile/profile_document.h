@@ -54,6 +54,9 @@ private:
         QByteArray header;  // the "[name]" line; null for the lines before the first section
         LineEnd headerEnd = LineEnd::None;
         bool headerAsRead = false;
+        // Its bytes as read, header to last line end, while no write touched it.
+        QByteArrayView readBytes;
+        bool changed = true;
         std::vector<Line> lines;
         // Small sections (a card has 23 keys) are searched line by line; large
         // ones get an index of folded key names, built when first needed.

@@ -31,6 +31,28 @@ TEST(FileForm, everyLineKeepsItsOwnEndAndNewLinesTakeTheFilesStyle) {
     }
 }
 
+TEST(FileForm, sectionsNoWriteTouchedComeBackAsTheyWereRead) {
+    const QByteArray file = "; note\r\n\r\n[A]\r\nX=1\r\n\r\n[B]\n\rY=2\r\r\n[C]\r\nZ=3";
+    const struct {
+        const char* what;
+        const char *section, *key;
+        QByteArray after;
+    } cases[] = {
+        {"a middle section", "B", "Y", "; note\r\n\r\n[A]\r\nX=1\r\n\r\n[B]\n\rY=v\r\r\n[C]\r\nZ=3"},
+        {"the first section", "A", "X", "; note\r\n\r\n[A]\r\nX=v\r\n\r\n[B]\n\rY=2\r\r\n[C]\r\nZ=3"},
+        {"the last line", "C", "Z", "; note\r\n\r\n[A]\r\nX=1\r\n\r\n[B]\n\rY=2\r\r\n[C]\r\nZ=v"},
+        {"a new section after an open last line", "D", "W",
+         "; note\r\n\r\n[A]\r\nX=1\r\n\r\n[B]\n\rY=2\r\r\n[C]\r\nZ=3\r\n\r\n[D]\r\nW=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = ProfileDocument::parse(file);
+        EXPECT_EQ(doc.serialize(), file);
+        doc.setValue(c.section, c.key, "v");
+        EXPECT_EQ(doc.serialize(), c.after);
+    }
+}
+
 TEST(FileForm, nulBytesBeforeAHeaderDoNotHideItsSection) {
     auto doc = ProfileDocument::parse(QByteArray("[Card1]\r\nName=Ann\r\n\0\0\0\0[Card2]\r\nName=Bob\r\n", 40));
     EXPECT_EQ(doc.value("Card2", "Name"), "Bob");
