@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
         CopyDir(ordered, work);
         auto layer = MakeLayer(naive);
         CardStore store(*layer, work);
-        store.LoadLists();
+        store.RefreshLists();  // as start-up leaves the store: lists loaded under the lock, files stamped
         CardGenerator gen(7);
         return Measure(runs, [] {}, [&] { store.AddCard(gen.next()); });
     });
