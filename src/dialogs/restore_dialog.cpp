@@ -1,10 +1,10 @@
 #include "restore_dialog.h"
 
-#include "change_guard.h"
 #include "dialog_openers.h"
 #include "delete_dialog.h"
 
 #include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -113,18 +113,13 @@ void RestoreDialog::DelLstNames_Click() {
 
 void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
-    const shell::InUseCheckPause pause;
-    RaiseMain();
-    hide();
-    shell::ShowPleaseWait(QStringLiteral("Please wait while inserting the record"));
     const QString r = RestoreRecNo;
-    RunChange([&] { Shared().Store->RestoreCard(r); }, QStringLiteral("The card may not have been brought back."));
-    RaiseMain();
-    close();
-    shell::PleaseWaitWindow().hide();
-    // The restored card is selected; a filtered list that does not show it keeps its first line.
-    Shared().CurrentIndex = std::max(0, Shared().Store->ListPosition(r));
-    if (Shared().RefreshMain) Shared().RefreshMain();
+    shell::RunChange({.asking = this,
+                      .waitText = QStringLiteral("Please wait while inserting the record"),
+                      .change = [&] { Shared().Store->RestoreCard(r); },
+                      .consequence = QStringLiteral("The card may not have been brought back."),
+                      // The restored card is selected; a filtered list that does not show it selects its first line.
+                      .rowAfter = [&](bool) { return std::max(0, Shared().Store->ListPosition(r)); }});
 }
 
 void LoadDeletedList() {

@@ -168,7 +168,7 @@ protected:
     // Shows the window over a main window at the given place (twips) and returns where it stood.
     QRect shownOver(QRect mainTwips) {
         main.setGeometry(ToPixels(mainTwips));
-        Shared().MainWindow = &main;
+        if (!Shared().Main) linkMain(main);
         QRect shown;
         MsgBoxSnglTxt& box = SingleTextBox();
         answerWith([&](QDialog& window) {
