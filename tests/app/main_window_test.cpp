@@ -220,3 +220,23 @@ TEST_F(MainWindowTest, aboutOpensAtTheTopRightOverADisabledMainWindow) {
 }
 
 }  // namespace
+
+// Windows over the main window reach it only through its link: a status text
+// lands in its panel, and "the lists changed" refreshes it on the row asked for.
+TEST_F(MainWindowTest, statusTextsAndListChangesReachTheMainWindowThroughItsLink) {
+    startWithManyCards();
+    ASSERT_EQ(shell::Shared().Main.data(), &main().Link());
+    shell::Shared().SetStatusText(0, QStringLiteral("Please wait while deleting the record"));
+    EXPECT_EQ(panel(0), "Please wait while deleting the record");
+
+    // A change left row 7 to select, over the disabled main window.
+    main().LstNames->setCurrentRow(5);
+    main().setEnabled(false);
+    shell::Shared().CurrentIndex = 7;
+    shell::Shared().RefreshMain();
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(panel(0), "");
+    EXPECT_EQ(main().LstNames->currentRow(), 7);
+    EXPECT_EQ(shell::Shared().CurrentRecNo, cardStore().ShownRecNo(7));
+    EXPECT_EQ(panel(1), " 8/ 300");
+}
