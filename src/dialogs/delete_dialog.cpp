@@ -45,6 +45,7 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     Frame1 = new QGroupBox(QStringLiteral(" Delete this record ? "), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     SetTwipsGeometry(Frame1, 180, 120, 4275, 1455);
+    shell::PutCaptionOnFrameLine(Frame1);
     const QString rows[] = {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("Company")};
     QLabel** values[] = {&LblName, &LblTitle, &LblCompany};
     const QString names[] = {QStringLiteral("LblName"), QStringLiteral("LblTitle"), QStringLiteral("LblCompany")};

@@ -42,6 +42,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
     DetailsFrame = new QGroupBox(QStringLiteral(" Details "), this);
     DetailsFrame->setObjectName(QStringLiteral("DetailsFrame"));
     SetTwipsGeometry(DetailsFrame, 120, 120, 4700, 4455);
+    shell::PutCaptionOnFrameLine(DetailsFrame);
     const QString rows[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
                             QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
                             QStringLiteral("Fax"),    QStringLiteral("E-Mail"), QStringLiteral("Notes")};
@@ -55,6 +56,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
     }
     Label[12]->setWordWrap(true);
     Label[12]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    shell::SetWholeLinesHeight(Label[12]);
 
     DelLstNames = new QListWidget(this);
     DelLstNames->setObjectName(QStringLiteral("DelLstNames"));

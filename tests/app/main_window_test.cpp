@@ -240,3 +240,29 @@ TEST_F(MainWindowTest, statusTextsAndListChangesReachTheMainWindowThroughItsLink
     EXPECT_EQ(shell::Shared().CurrentRecNo, cardStore().ShownRecNo(7));
     EXPECT_EQ(panel(1), " 8/ 300");
 }
+
+// Whatever the platform's font: every copy box's caption ends before the
+// detail beside it, the notes show whole lines only, and each frame's
+// controls sit clear below the frame's top line.
+TEST_F(MainWindowTest, captionsNotesAndFramedControlsStayClearOfEachOther) {
+    startWithManyCards();
+    for (QCheckBox* box : main().ChkCopy) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_LE(box->x() + box->sizeHint().width() + shell::ToPixels(90), main().Label[0]->x());
+    }
+    QLabel* notes = main().Label[12];
+    EXPECT_EQ(notes->height() % notes->fontMetrics().lineSpacing(), 0);
+    EXPECT_GE(notes->height(), notes->fontMetrics().lineSpacing());
+
+    for (QGroupBox* frame : {main().DetailsFrame, main().FrmFind}) {
+        SCOPED_TRACE(frame->objectName().toStdString());
+        // The top line as drawn: the first row that differs from the background, near the right end clear of the controls.
+        const QImage image = frame->grab().toImage();
+        const int x = image.width() - 4;
+        int line = 0;
+        while (line < image.height() && image.pixel(x, line) == image.pixel(x, 0)) ++line;
+        ASSERT_LT(line, image.height() / 2);
+        for (QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_GE(control->y(), line + shell::ToPixels(60)) << control->objectName().toStdString();
+    }
+}
