@@ -53,6 +53,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
         Label[i]->setObjectName(QStringLiteral("Label(%1)").arg(i));
         Label[i]->setTextFormat(Qt::PlainText);
         SetTwipsGeometry(Label[i], 1320, 330 + 300 * i, 3195, i == 12 ? 435 : 195);
+        if (i < 12) shell::GiveDescendersRoom(Label[i]);
     }
     Label[12]->setWordWrap(true);
     Label[12]->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -104,6 +104,7 @@ void MainDialog::BuildDetails() {
         const QString& hint = i <= 2 ? hints[i] : i <= 7 ? hints[3] : i <= 10 ? hints[4] : hints[i - 6];
         Label[i] = Named(new DetailLabel(i, DetailsFrame), QStringLiteral("Label(%1)").arg(i), hint);
         SetTwipsGeometry(Label[i], 1320, 330 + 300 * i, 3195, i == 12 ? 435 : 195);
+        if (i < 12) shell::GiveDescendersRoom(Label[i]);
         if (i >= 8 && i <= 10) Label[i]->setCursor(Qt::PointingHandCursor);
     }
     Label[12]->setWordWrap(true);

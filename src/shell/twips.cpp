@@ -60,4 +60,11 @@ void PutCaptionOnFrameLine(QGroupBox* frame) {
                              .arg(ToPixels(90)));
 }
 
+void GiveDescendersRoom(QLabel* label) {
+    label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+    // Hinting can put a descender's last row of ink just below the font's descent.
+    const int needed = label->fontMetrics().height() + 2;
+    if (label->height() < needed) label->resize(label->width(), needed);
+}
+
 }  // namespace tessaly::shell

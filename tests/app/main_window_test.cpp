@@ -242,13 +242,21 @@ TEST_F(MainWindowTest, statusTextsAndListChangesReachTheMainWindowThroughItsLink
 }
 
 // Whatever the platform's font: every copy box's caption ends before the
-// detail beside it, the notes show whole lines only, and each frame's
-// controls sit clear below the frame's top line.
+// detail beside it, no detail loses its descenders, the notes show whole
+// lines only, and each frame's controls sit clear below the frame's top line.
 TEST_F(MainWindowTest, captionsNotesAndFramedControlsStayClearOfEachOther) {
     startWithManyCards();
     for (QCheckBox* box : main().ChkCopy) {
         SCOPED_TRACE(box->objectName().toStdString());
         EXPECT_LE(box->x() + box->sizeHint().width() + shell::ToPixels(90), main().Label[0]->x());
+    }
+    // A descender's ink ends above the label's last row, where it would be cut off.
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        main().Label[i]->setText(QStringLiteral("gjpqy"));
+        const QImage image = main().Label[i]->grab().toImage();
+        const QRgb background = image.pixel(image.width() - 1, 0);
+        for (int x = 0; x < image.width(); ++x) ASSERT_EQ(image.pixel(x, image.height() - 1), background) << "x " << x;
     }
     QLabel* notes = main().Label[12];
     EXPECT_EQ(notes->height() % notes->fontMetrics().lineSpacing(), 0);
