@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QWidget>
+#include <exception>
 
 namespace tessaly::shell {
 
@@ -28,7 +29,7 @@ void ShowFilesAsTheyAre() {
     store::CardStore& store = *Shared().Store;
     try {
         store.LoadLists();
-    } catch (const profile::FileError&) {
+    } catch (const std::exception&) {
         // Whatever could be read stays listed; changes stay refused until the files are whole.
     }
     store.FillList();
@@ -44,7 +45,8 @@ bool Attempt(const ChangeCommand& command) {
         // The card went or moved under another program's change.
         ReportWriteFailure(error, command.consequence);
         ShowFilesAsTheyAre();
-    } catch (const profile::FileError& error) {
+    } catch (const std::exception& error) {
+        // A file that failed, or anything else that stopped the change; the store put the files back.
         ReportWriteFailure(error, command.consequence);
         ShowFilesAsTheyAre();
     }

@@ -40,11 +40,12 @@ struct ChangeCommand {
 // The one way a window changes cards: the in-use check paused throughout, the
 // asking dialog hidden and the wait window over the main window while the
 // change runs; then the dialog closed, the wait window hidden and the main
-// window refreshed on the row asked for. A refused change or a file that
-// failed is reported with the consequence, and the lists are read again from
-// the files so that the main window shows what they hold. True when the change
-// went through. Anything else the change throws goes on to the caller, after
-// the windows and the in-use check are back as they were.
+// window refreshed on the row asked for. A change that fails (refused, a file
+// that failed, anything else the store throws) is reported with the
+// consequence, and the lists are read again from the files so that the main
+// window shows what they hold. True when the change went through. What is no
+// std::exception goes on to the caller, after the windows and the in-use check
+// are back as they were.
 bool RunChange(const ChangeCommand& command);
 
 }  // namespace tessaly::shell
