@@ -12,6 +12,7 @@
 #include "shell/placement.h"
 #include "shell/preferences.h"
 #include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"

@@ -255,16 +255,6 @@ MsgBoxDblTxt& DoubleTextBox() {
     return *window;
 }
 
-void RefreshCardLists(store::CardStore& store, const QString& consequence) {
-    try {
-        store.RefreshLists();
-    } catch (const store::InUseError& error) {
-        ReportWriteFailure(error, consequence);
-    } catch (const profile::FileError& error) {
-        ReportWriteFailure(error, consequence);
-    }
-}
-
 void ReportWriteFailure(const std::exception& error, const QString& consequence) {
     DoubleTextBox().ShowMsg(QString::fromStdString(error.what()), consequence, 0, QStringLiteral("OK"), QString(), 1,
                             QStringLiteral("Write Error"));

@@ -7,10 +7,6 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace tessaly::store {
-class CardStore;
-}
-
 namespace tessaly::shell {
 
 // The button a message window was answered with; closing the window counts as the second.
@@ -85,8 +81,5 @@ MsgBoxDblTxt& DoubleTextBox();
 
 // Tells the user that a file refused a write: what failed, then what it means for them.
 void ReportWriteFailure(const std::exception& error, const QString& consequence);
-// Loads and repairs the card lists under the change lock; a refusal or a file
-// that cannot be read or written is reported with the consequence given.
-void RefreshCardLists(store::CardStore& store, const QString& consequence);
 
 }  // namespace tessaly::shell

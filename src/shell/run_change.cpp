@@ -70,6 +70,17 @@ bool BehindWaitWindow(const ChangeCommand& command) {
 
 }  // namespace
 
+void RefreshCardLists(store::CardStore& store, const QString& consequence) {
+    const InUseCheckPause pause;
+    try {
+        store.RefreshLists();
+    } catch (const store::InUseError& error) {
+        ReportWriteFailure(error, consequence);
+    } catch (const profile::FileError& error) {
+        ReportWriteFailure(error, consequence);
+    }
+}
+
 bool RunChange(const ChangeCommand& command) {
     const InUseCheckPause pause;
     const bool done = BehindWaitWindow(command);

@@ -6,6 +6,10 @@
 class QTimer;
 class QWidget;
 
+namespace tessaly::store {
+class CardStore;
+}
+
 namespace tessaly::shell {
 
 // The in-use check paused for a scope (a change of the lists, a search, a menu),
@@ -47,5 +51,11 @@ struct ChangeCommand {
 // std::exception goes on to the caller, after the windows and the in-use check
 // are back as they were.
 bool RunChange(const ChangeCommand& command);
+
+// Loads and repairs the card lists under the change lock, with the in-use
+// check paused (loading lets the windows repaint, and so the timers run); a
+// refusal or a file that cannot be read or written is reported with the
+// consequence given.
+void RefreshCardLists(store::CardStore& store, const QString& consequence);
 
 }  // namespace tessaly::shell
