@@ -86,8 +86,8 @@ MessageWindow::MessageWindow(const QString& name, Layout layout)
     connect(BtnCancel, &QPushButton::clicked, this, &MessageWindow::BtnCancel_Click);
 }
 
-MessageButton MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2, std::int16_t icon,
-                               const QString& title) {
+MessageButton MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2,
+                                        std::int16_t icon, const QString& title) {
     BtnOK->setText(cap1);
     BtnCancel->setText(cap2);
     FitTexts();
@@ -226,8 +226,8 @@ void MessageWindow::reject() {
 
 MsgBoxSnglTxt::MsgBoxSnglTxt() : MessageWindow(QStringLiteral("MsgBoxSnglTxt"), {2130, 1275, 1560}) {}
 
-MessageButton MsgBoxSnglTxt::ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1, const QString& cap2,
-                            std::int16_t icon, const QString& title) {
+MessageButton MsgBoxSnglTxt::ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1,
+                                     const QString& cap2, std::int16_t icon, const QString& title) {
     SetText(Text1, text);
     return ShowFilled(buttons, cap1, cap2, icon, title);
 }
@@ -236,8 +236,8 @@ MsgBoxDblTxt::MsgBoxDblTxt() : MessageWindow(QStringLiteral("MsgBoxDblTxt"), {24
     Text2 = MakeText(Frame, "Text2", 900, 435);
 }
 
-MessageButton MsgBoxDblTxt::ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons, const QString& cap1,
-                           const QString& cap2, std::int16_t icon, const QString& title) {
+MessageButton MsgBoxDblTxt::ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons,
+                                    const QString& cap1, const QString& cap2, std::int16_t icon, const QString& title) {
     SetText(Text1, text1);
     SetText(Text2, text2);
     return ShowFilled(buttons, cap1, cap2, icon, title);

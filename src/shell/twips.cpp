@@ -1,9 +1,9 @@
 #include "twips.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QGroupBox>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>

@@ -15,7 +15,9 @@ class RecordingList : public store::ListBoxView {
 public:
     void clear() override { recs.clear(); }
     void addItem(const QString&, std::int32_t recNo) override { recs << QString::number(recNo); }
-    void insertItem(int position, const QString&, std::int32_t recNo) override { recs.insert(position, QString::number(recNo)); }
+    void insertItem(int position, const QString&, std::int32_t recNo) override {
+        recs.insert(position, QString::number(recNo));
+    }
     void removeItem(int position) override { recs.removeAt(position); }
     QStringList recs;
 };
