@@ -12,6 +12,7 @@
 #include "shell/placement.h"
 #include "shell/preferences.h"
 #include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
@@ -53,7 +54,7 @@ void SetOuterHeight(QWidget* window, int twips) {
 void LoadCards(CLumetCtrl* gauge) {
     store::CardStore& store = *Shared().Store;
     store.SetInUse(store::Count16(store.ReadHeader(store::header::NoOfUses)) >= 1);
-    if (store.NoOfRecords > 0) {
+    if (store.HasCards()) {
         gauge->show();
         shell::SetGaugePercent(gauge, 0);
     }
@@ -87,14 +88,7 @@ bool Main() {
     auto* main = new mainwin::MainDialog;
     main->setAttribute(Qt::WA_DeleteOnClose);
     MainSlot() = main;
-    s.MainWindow = main;
-    s.StatusText = [window = QPointer<mainwin::MainDialog>(main)](int panel, const QString& text) {
-        if (window) window->SetStatusText(panel, text);
-    };
-    s.RefreshMain = [window = QPointer<mainwin::MainDialog>(main)] {
-        if (window) window->SetData();
-    };
-    s.InUseTimer = &main->Menus().InUseTimer;
+    s.Main = &main->Link();
     shell::CentreOnScreen(main);
     main->Menus().InUseTimer.stop();
 
@@ -122,10 +116,10 @@ bool Main() {
     }
     welcome->Lbl->setText(QStringLiteral("Loading Names..."));
 
-    s.Progress = std::make_unique<shell::WindowProgress>(welcome, s.StatusText);
+    s.Progress = std::make_unique<shell::WindowProgress>(welcome, s.Main);
     s.Store->SetProgress(s.Progress.get());
     s.Store->SetListBox(&main->ListBox());
-    s.Store->Show = s.Prefs.Show;
+    s.Store->SetView(s.Prefs.Show);
     LoadCards(welcome->Lumet);
 
     main->SetStatusText(0, QString());

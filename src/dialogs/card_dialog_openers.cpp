@@ -1,4 +1,3 @@
-#include "change_guard.h"
 #include "dialog_openers.h"
 #include "edit_dialog.h"
 #include "new_dialog.h"
@@ -38,7 +37,7 @@ void OpenNewDialog() {
 }
 
 void OpenDuplicateDialog() {
-    if (!HasSelectedCard()) return;
+    if (!Shared().HasSelectedCard()) return;
     NewDialog& dialog = Prepared<NewDialog>();
     dialog.SetBoxTexts(Shared().CardFields);
     dialog.setWindowTitle(QStringLiteral("New Name - Duplicate"));
@@ -46,7 +45,7 @@ void OpenDuplicateDialog() {
 }
 
 void OpenEditDialog() {
-    if (!HasSelectedCard()) return;
+    if (!Shared().HasSelectedCard()) return;
     EditDialog& dialog = Prepared<EditDialog>();
     dialog.SetBoxTexts(Shared().CardFields);
     ShowBesideMain(dialog);

@@ -1,9 +1,7 @@
 #include "card_form.h"
 
-#include "change_guard.h"
-
 #include "shell/msg_box.h"
-#include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -73,7 +71,11 @@ CardForm::CardForm(const QString& name, const QString& caption)
     BtnOK = MakeButton(this, "BtnOK", "OK", 960);
     BtnOK->setDefault(true);
     BtnCancel = MakeButton(this, "BtnCancel", "Cancel", 2460);
-    connect(BtnOK, &QPushButton::clicked, this, [this] { BtnOK_Click(); });
+    connect(BtnOK, &QPushButton::clicked, this, [this] {
+        // The in-use check waits from the look at the typed card to its end.
+        const shell::InUseCheckPause pause;
+        BtnOK_Click();
+    });
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
     setTabOrder(TxtBox.back(), BtnOK);
@@ -166,21 +168,9 @@ bool CardForm::RefusedAsEmpty(const store::CardFieldList& typed) {
                                    QString(), 3, QStringLiteral("Empty Name and Company"));
     // Closing the message may hand the activation to the main window, which
     // then refreshes and enables itself; the dialog stays in charge.
-    if (QWidget* main = Shared().MainWindow) main->setEnabled(false);
+    if (QWidget* main = Shared().MainWindow()) main->setEnabled(false);
     activateWindow();
     return true;
-}
-
-bool CardForm::RunBehindWaitWindow(const QString& waitText, const std::function<void()>& change,
-                                   const QString& consequence) {
-    RaiseMain();
-    hide();
-    shell::ShowPleaseWait(waitText);
-    const bool done = RunChange(change, consequence);
-    RaiseMain();
-    close();
-    shell::PleaseWaitWindow().hide();
-    return done;
 }
 
 }  // namespace tessaly::dialogs

@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <array>
-#include <functional>
 
 class QGroupBox;
 class QPushButton;
@@ -11,7 +10,7 @@ class QPushButton;
 namespace tessaly::dialogs {
 
 // What the New and Edit dialogs share: the sixteen boxes of a card in one
-// frame, OK and Cancel, and the way a change hands over to the wait window.
+// frame, OK and Cancel.
 // Shown not modal over the disabled main window; closing it empties the first
 // status panel, enables the main window and deletes the dialog.
 class CardForm : public QDialog {
@@ -40,10 +39,6 @@ protected:
 
     // Name and company all empty: the user is told and the dialog stays as it is.
     bool RefusedAsEmpty(const store::CardFieldList& typed);
-    // Runs a change of the card file behind the wait window, then closes the
-    // dialog. False when the disk refused a write (already reported).
-    bool RunBehindWaitWindow(const QString& waitText, const std::function<void()>& change,
-                             const QString& consequence);
 
 private:
     void BuildRows();

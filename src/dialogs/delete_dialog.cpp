@@ -1,9 +1,8 @@
 #include "delete_dialog.h"
 
-#include "change_guard.h"
 #include "dialog_openers.h"
 
-#include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -26,18 +25,14 @@ QPointer<DeleteDialog>& Slot() {
     return current;
 }
 
-// The wait window's part of deleting: the card goes, the main window stays disabled under the wait window.
-void DeleteSelected() {
-    RaiseMain();
-    shell::ShowPleaseWait(QStringLiteral("Please wait while deleting the record"));
-    RunChange([] { Shared().Store->DeleteCard(Shared().CurrentRecNo); },
-              QStringLiteral("The card may not have been deleted."));
-}
-
-// The entry above the deleted one is selected next (the first stays first).
-void SelectAbove() {
-    if (Shared().CurrentIndex > 0) --Shared().CurrentIndex;
-    if (Shared().RefreshMain) Shared().RefreshMain();
+// The selected card goes to the deleted list, and the entry above it is
+// selected next (the first stays first).
+void DeleteSelected(QWidget* asking) {
+    shell::RunChange({.asking = asking,
+                      .waitText = QStringLiteral("Please wait while deleting the record"),
+                      .change = [] { Shared().Store->DeleteCard(Shared().CurrentRecNo); },
+                      .consequence = QStringLiteral("The card may not have been deleted."),
+                      .rowAfter = [](bool) { return std::max(Shared().CurrentIndex - 1, 0); }});
 }
 
 }  // namespace
@@ -50,6 +45,7 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     Frame1 = new QGroupBox(QStringLiteral(" Delete this record ? "), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     SetTwipsGeometry(Frame1, 180, 120, 4275, 1455);
+    shell::PutCaptionOnFrameLine(Frame1);
     const QString rows[] = {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("Company")};
     QLabel** values[] = {&LblName, &LblTitle, &LblCompany};
     const QString names[] = {QStringLiteral("LblName"), QStringLiteral("LblTitle"), QStringLiteral("LblCompany")};
@@ -95,27 +91,15 @@ void DeleteDialog::FillLabels() {
     LblCompany->setText(f[store::Company]);
 }
 
-void DeleteDialog::BtnOK_Click() {
-    RaiseMain();
-    hide();
-    DeleteSelected();
-    RaiseMain();
-    shell::PleaseWaitWindow().hide();
-    close();
-    SelectAbove();
-}
+void DeleteDialog::BtnOK_Click() { DeleteSelected(this); }
 
 void OpenDeleteDialog() {
-    if (!HasSelectedCard()) return;
+    if (!Shared().HasSelectedCard()) return;
     shell::OpenOverMain(new DeleteDialog, shell::Placement::TopRight);
 }
 
 void DeleteNoConfirm() {
-    if (!HasSelectedCard()) return;
-    DeleteSelected();
-    RaiseMain(true);
-    shell::PleaseWaitWindow().hide();
-    SelectAbove();
+    if (Shared().HasSelectedCard()) DeleteSelected(nullptr);
 }
 
 }  // namespace tessaly::dialogs

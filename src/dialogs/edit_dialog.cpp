@@ -1,7 +1,6 @@
 #include "edit_dialog.h"
 
-#include "change_guard.h"
-
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 
 #include <QPointer>
@@ -24,19 +23,19 @@ EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral
 EditDialog* EditDialog::Current() { return Slot(); }
 
 void EditDialog::BtnOK_Click() {
-    const shell::InUseCheckPause pause;
     const store::CardFieldList typed = BoxTexts();
     if (RefusedAsEmpty(typed)) return;
     shell::SharedData& s = Shared();
     const QString n = s.CurrentRecNo;
     bool moved = false;
-    // The line to take out of the main list is where the card stands in it.
-    const bool changed = RunBehindWaitWindow(
-        QStringLiteral("Please wait while setting record"),
-        [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed); },
-        QStringLiteral("The card may be only partly changed; the list shows what the data file holds."));
-    if (changed && moved) s.CurrentIndex = std::max(s.Store->ListPosition(n), 0);
-    if (s.RefreshMain) s.RefreshMain();
+    shell::RunChange({.asking = this,
+                      .waitText = QStringLiteral("Please wait while setting record"),
+                      .change = [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed); },
+                      .consequence = QStringLiteral("The card may be only partly changed; the list shows what the data file holds."),
+                      // A card that moved is selected at its new place.
+                      .rowAfter = [&](bool changed) {
+                          return changed && moved ? std::max(s.Store->ListPosition(n), 0) : s.CurrentIndex;
+                      }});
 }
 
 }  // namespace tessaly::dialogs

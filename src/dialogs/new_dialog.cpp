@@ -1,7 +1,6 @@
 #include "new_dialog.h"
 
-#include "change_guard.h"
-
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 
 #include <QPointer>
@@ -46,16 +45,18 @@ void NewDialog::ShowPlaceholders() {
 }
 
 void NewDialog::BtnOK_Click() {
-    const shell::InUseCheckPause pause;
     // Worked on a copy, so a refused card leaves the boxes exactly as they were.
     const store::CardFieldList fields = WithoutPlaceholders(BoxTexts());
     if (RefusedAsEmpty(fields)) return;
     QString n;
-    const bool added = RunBehindWaitWindow(
-        QStringLiteral("Please wait while inserting new record"), [&] { n = Shared().Store->AddCard(fields); },
-        QStringLiteral("The new card was not saved completely."));
-    if (added) Shared().CurrentIndex = std::max(Shared().Store->ListPosition(n), 0);
-    if (Shared().RefreshMain) Shared().RefreshMain();
+    shell::RunChange({.asking = this,
+                      .waitText = QStringLiteral("Please wait while inserting new record"),
+                      .change = [&] { n = Shared().Store->AddCard(fields); },
+                      .consequence = QStringLiteral("The new card was not saved completely."),
+                      // A filtered list that does not show the new card selects its first line.
+                      .rowAfter = [&](bool added) {
+                          return added ? std::max(Shared().Store->ListPosition(n), 0) : Shared().CurrentIndex;
+                      }});
 }
 
 }  // namespace tessaly::dialogs

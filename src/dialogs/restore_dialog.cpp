@@ -1,10 +1,10 @@
 #include "restore_dialog.h"
 
-#include "change_guard.h"
 #include "dialog_openers.h"
 #include "delete_dialog.h"
 
 #include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -42,6 +42,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
     DetailsFrame = new QGroupBox(QStringLiteral(" Details "), this);
     DetailsFrame->setObjectName(QStringLiteral("DetailsFrame"));
     SetTwipsGeometry(DetailsFrame, 120, 120, 4700, 4455);
+    shell::PutCaptionOnFrameLine(DetailsFrame);
     const QString rows[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
                             QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
                             QStringLiteral("Fax"),    QStringLiteral("E-Mail"), QStringLiteral("Notes")};
@@ -52,9 +53,11 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
         Label[i]->setObjectName(QStringLiteral("Label(%1)").arg(i));
         Label[i]->setTextFormat(Qt::PlainText);
         SetTwipsGeometry(Label[i], 1320, 330 + 300 * i, 3195, i == 12 ? 435 : 195);
+        if (i < 12) shell::GiveDescendersRoom(Label[i]);
     }
     Label[12]->setWordWrap(true);
     Label[12]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    shell::SetWholeLinesHeight(Label[12]);
 
     DelLstNames = new QListWidget(this);
     DelLstNames->setObjectName(QStringLiteral("DelLstNames"));
@@ -113,18 +116,13 @@ void RestoreDialog::DelLstNames_Click() {
 
 void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
-    const shell::InUseCheckPause pause;
-    RaiseMain();
-    hide();
-    shell::ShowPleaseWait(QStringLiteral("Please wait while inserting the record"));
     const QString r = RestoreRecNo;
-    RunChange([&] { Shared().Store->RestoreCard(r); }, QStringLiteral("The card may not have been brought back."));
-    RaiseMain();
-    close();
-    shell::PleaseWaitWindow().hide();
-    // The restored card is selected; a filtered list that does not show it keeps its first line.
-    Shared().CurrentIndex = std::max(0, Shared().Store->ListPosition(r));
-    if (Shared().RefreshMain) Shared().RefreshMain();
+    shell::RunChange({.asking = this,
+                      .waitText = QStringLiteral("Please wait while inserting the record"),
+                      .change = [&] { Shared().Store->RestoreCard(r); },
+                      .consequence = QStringLiteral("The card may not have been brought back."),
+                      // The restored card is selected; a filtered list that does not show it selects its first line.
+                      .rowAfter = [&](bool) { return std::max(0, Shared().Store->ListPosition(r)); }});
 }
 
 void LoadDeletedList() {

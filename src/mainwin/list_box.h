@@ -28,8 +28,6 @@ public:
         delete list_->takeItem(position);
     }
 
-    static std::int32_t ItemData(const QListWidgetItem* item) { return item ? item->data(Qt::UserRole).toInt() : -1; }
-
 private:
     static QListWidgetItem* Item(const QString& text, std::int32_t recNo) {
         auto* item = new QListWidgetItem(text);

@@ -6,7 +6,9 @@
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
 #include "shell/card_file_guard.h"
+#include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
@@ -52,16 +54,19 @@ bool IsInput(QEvent::Type type) {
 bool MayDiscard(QWidget* window) {
     auto* form = qobject_cast<dialogs::CardForm*>(window);
     if (!form || !form->HoldsTypedChanges()) return true;
-    shell::SingleTextBox().ShowMsg(QStringLiteral("Close Tessaly and lose what was typed in \"%1\"?").arg(form->windowTitle()),
-                                   3, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Exit"));
-    return Shared().DialogResult != 0;
+    return shell::SingleTextBox().ShowMsg(
+               QStringLiteral("Close Tessaly and lose what was typed in \"%1\"?").arg(form->windowTitle()), 3,
+               QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Exit")) == shell::MessageButton::First;
 }
 
 }  // namespace
 
-MainDialog::MainDialog(QWidget* parent) : QWidget(parent), menus_(std::make_unique<TeslyMnu>()) {
+MainDialog::MainDialog(QWidget* parent)
+    : QWidget(parent), menus_(std::make_unique<TeslyMnu>()), link_(new shell::MainWindowLink(this, &menus_->InUseTimer)) {
     BuildControls();
     listBox_ = std::make_unique<ListBoxAdapter>(LstNames);
+    connect(link_, &shell::MainWindowLink::statusTextChanged, this, &MainDialog::SetStatusText);
+    connect(link_, &shell::MainWindowLink::listsChanged, this, &MainDialog::SetData);
     ConnectEvents();
     ConnectFind();
 }
@@ -96,10 +101,10 @@ void MainDialog::ConnectEvents() {
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
-        if (Shared().Store->Show != 0) ToggleView();
+        if (Shared().Store->ShowsCompanies()) ToggleView();
     });
     connect(m.MnuViewArray[1], &QAction::triggered, this, [this] {
-        if (Shared().Store->Show == 0) ToggleView();
+        if (!Shared().Store->ShowsCompanies()) ToggleView();
     });
     connect(m.MnuFilterArray[1], &QAction::triggered, this, &MainDialog::TurnFilterOff);
     connect(m.MnuCopyArray[0], &QAction::triggered, this, &MainDialog::CopySelected);
@@ -196,10 +201,10 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 void MainDialog::ShowHint(QObject* control) {
     const store::CardStore& s = *Shared().Store;
     if (control == BtnNew) {
-        BtnNew->setProperty("tag", s.NoOfRecords != 0 ? QStringLiteral("Click to Insert New Name. (Right Click for options)")
+        BtnNew->setProperty("tag", s.HasCards() ? QStringLiteral("Click to Insert New Name. (Right Click for options)")
                                                       : QStringLiteral("Click to Insert New Name."));
     } else if (control == BtnFilter) {
-        BtnFilter->setProperty("tag", s.FilterOn
+        BtnFilter->setProperty("tag", s.IsFiltered()
                                           ? QStringLiteral("Click to load Filter Dialog. (Right Click for options)")
                                           : QStringLiteral("Use filter to show part of your data. (Right Click for options)"));
     }
@@ -231,7 +236,7 @@ bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
     }
     if (press->button() != Qt::LeftButton || !ShiftAlone(press->modifiers())) return false;
     const store::CardStore& s = *Shared().Store;
-    if (button == BtnFilter && s.FilterOn) {
+    if (button == BtnFilter && s.IsFiltered()) {
         TurnFilterOff();
         return true;
     }
@@ -239,7 +244,7 @@ bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
         dialogs::DeleteNoConfirm();
         return true;
     }
-    if (button == BtnNew && s.NoOfRecords >= 1) {
+    if (button == BtnNew && s.HasCards()) {
         dialogs::OpenDuplicateDialog();
         return true;
     }
@@ -251,7 +256,7 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
     store::CardStore& s = *Shared().Store;
     if (button == BtnCopy) shell::RunPopup(*m.MnuCopy, globalPos);
     else if (button == BtnFilter) shell::RunPopup(*m.MnuFilter, globalPos);
-    else if (button == BtnNew && s.NoOfRecords >= 1) shell::RunPopup(*m.MnuNew, globalPos);
+    else if (button == BtnNew && s.HasCards()) shell::RunPopup(*m.MnuNew, globalPos);
     else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
     else if (button == BtnExchange) {
         m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
@@ -323,7 +328,7 @@ void MainDialog::StatBar_MouseMove(QPoint, int panel) {
         StatBar->setTag(2, QStringLiteral("Double-Click to change, for this session only. (Right Click for options)"));
         SetStatusText(0, StatBar->tag(2));
     } else if (panel == 3) {
-        StatBar->setTag(3, Shared().Store->FilterOn
+        StatBar->setTag(3, Shared().Store->IsFiltered()
                                ? QStringLiteral("Double-Click to turn Filter OFF. (Right Click for options)")
                                : QStringLiteral("Double-Click to get Filter dialog. (Right Click for options)"));
         SetStatusText(0, StatBar->tag(3));
@@ -345,38 +350,27 @@ void MainDialog::StatBar_PanelDblClick(int panel) {
 
 void MainDialog::ToggleView() {
     store::CardStore& s = *Shared().Store;
-    s.Show = s.Show == 0 ? 1 : 0;
-    SetStatusText(2, s.Show ? QStringLiteral("Company") : QStringLiteral("Name"));
-    s.FillList();
+    s.SetView(s.ShowsCompanies() ? 0 : 1);
+    SetStatusText(2, s.ShowsCompanies() ? QStringLiteral("Company") : QStringLiteral("Name"));
     SetStatusText(0, QString());
-    Shared().CurrentIndex = 0;
-    const int rec = Shared().CurrentRecNo.toInt();
-    const int count = std::min<int>(LstNames->count(), s.ShownCount());
-    for (int i = 0; i < count; ++i) {
-        if (ListBoxAdapter::ItemData(LstNames->item(i)) == rec) {
-            Shared().CurrentIndex = i;
-            break;
-        }
-    }
+    Shared().CurrentIndex = std::max(s.ListPosition(Shared().CurrentRecNo), 0);
     SetData();
 }
 
 void MainDialog::TurnFilterOff() {
     store::CardStore& s = *Shared().Store;
     SetStatusText(0, QString());
-    if (s.FilterOn) {
-        s.FilterOn = false;
-        s.FillList();
-        const int rec = Shared().CurrentRecNo.toInt();
-        const int count = std::min<int>(LstNames->count(), s.NoOfRecords);
-        for (int i = 0; i < count; ++i) {
-            if (ListBoxAdapter::ItemData(LstNames->item(i)) == rec) {
-                Shared().CurrentIndex = i;
-                break;
-            }
-        }
+    if (s.IsFiltered()) {
+        s.ClearFilter();
+        SelectShownCard();
     }
     SetData();
+}
+
+// The card shown before stays selected where the list still shows it.
+void MainDialog::SelectShownCard() {
+    const int at = Shared().Store->ListPosition(Shared().CurrentRecNo);
+    if (at >= 0) Shared().CurrentIndex = at;
 }
 
 void MainDialog::SetEditState() {
@@ -407,8 +401,7 @@ void MainDialog::ReloadLists() {
     store::CardStore& s = *Shared().Store;
     shell::RefreshCardLists(s, QStringLiteral("The card list may not show every card."));
     s.FillList();
-    const int at = s.ListPosition(Shared().CurrentRecNo);
-    Shared().CurrentIndex = at >= 0 ? at : std::clamp(Shared().CurrentIndex, 0, std::max(0, s.ShownCount() - 1));
+    SelectShownCard();  // else SetData keeps the row within the list
     SetData();
 }
 

@@ -16,6 +16,10 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 
+namespace tessaly::shell {
+class MainWindowLink;
+}
+
 namespace tessaly::mainwin {
 
 class DetailLabel;
@@ -37,6 +41,8 @@ public:
     // The store fills this list.
     store::ListBoxView& ListBox() { return *listBox_; }
     TeslyMnu& Menus() { return *menus_; }
+    // What the other windows hold of this one: its status texts and refresh come through its signals.
+    shell::MainWindowLink& Link() { return *link_; }
     // Copying to the clipboard (main_dialog_copy.cpp): the ticked details, all
     // details, or the one detail of a label (the whole address block for labels 3 to 7).
     void CopySelected();
@@ -101,11 +107,13 @@ private:
     void OpenTipOfDay();
     void InUseChanged();
     void ReloadLists();
+    void SelectShownCard();
     void MarkViewAndFilter();
     int ListLength() const;
 
     std::unique_ptr<TeslyMnu> menus_;
     std::unique_ptr<ListBoxAdapter> listBox_;
+    shell::MainWindowLink* link_;
     bool exiting_ = false;
 };
 

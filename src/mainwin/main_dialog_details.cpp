@@ -43,7 +43,7 @@ void MainDialog::LstNames_Click() {
         LstNames->setCurrentRow(0);
         return;
     }
-    s.CurrentRecNo = QString::number(ListBoxAdapter::ItemData(LstNames->item(s.CurrentIndex)));
+    s.CurrentRecNo = s.Store->ShownRecNo(s.CurrentIndex);
     SetStatusText(1, store::PositionText(s.CurrentIndex, ListLength()));
     for (DetailLabel* label : Label) label->SetColour(s.TextColor);
     s.CardFields = s.Store->ReadCard(s.CurrentRecNo);
@@ -108,13 +108,13 @@ void MainDialog::SetData() {
             LstNames->setEnabled(false);
             BtnCopy->setEnabled(false);
             BtnEdit->setEnabled(false);
-            if (s.Store->NoOfRecords < 1) {
+            if (!s.Store->HasCards()) {
                 if (!s.InUse) BtnNew->setFocus();
             } else {
                 BtnFilter->setFocus();
             }
             BtnDelete->setEnabled(false);
-            if (s.Store->NoOfRecords == 0) BtnFilter->setEnabled(false);
+            if (!s.Store->HasCards()) BtnFilter->setEnabled(false);
             ClearDetails();
         });
     } else {
@@ -146,12 +146,12 @@ void MainDialog::SetData() {
 void MainDialog::MarkViewAndFilter() {
     const store::CardStore& s = *Shared().Store;
     TeslyMnu& m = *menus_;
-    SetStatusText(2, s.Show != 0 ? QStringLiteral("Company") : QStringLiteral("Name"));
-    m.MnuViewArray[0]->setChecked(s.Show == 0);
-    m.MnuViewArray[1]->setChecked(s.Show != 0);
-    SetStatusText(3, s.FilterOn ? QStringLiteral("Filter - ON") : QStringLiteral("Filter - OFF"));
-    m.MnuFilterArray[0]->setChecked(s.FilterOn);
-    m.MnuFilterArray[1]->setChecked(!s.FilterOn);
+    SetStatusText(2, s.ShowsCompanies() ? QStringLiteral("Company") : QStringLiteral("Name"));
+    m.MnuViewArray[0]->setChecked(!s.ShowsCompanies());
+    m.MnuViewArray[1]->setChecked(s.ShowsCompanies());
+    SetStatusText(3, s.IsFiltered() ? QStringLiteral("Filter - ON") : QStringLiteral("Filter - OFF"));
+    m.MnuFilterArray[0]->setChecked(s.IsFiltered());
+    m.MnuFilterArray[1]->setChecked(!s.IsFiltered());
 }
 
 }  // namespace tessaly::mainwin

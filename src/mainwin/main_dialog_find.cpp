@@ -4,6 +4,7 @@
 
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "store/find_cards.h"
 
@@ -123,11 +124,8 @@ void MainDialog::BtnFind_Click() {
     shell::ShowProgressWindow();
     SetStatusText(0, QStringLiteral("Please wait. Searching..."));
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait. Searching..."));
-    QStringList recNos;
-    const int count = std::min(ListLength(), LstNames->count());
-    for (int i = 0; i < count; ++i) recNos << QString::number(ListBoxAdapter::ItemData(LstNames->item(i)));
     store::ProgressSink silent;
-    const store::FindResult result = store::FindFunction(*s.Store, recNos, s.CurrentIndex, text,
+    const store::FindResult result = store::FindFunction(*s.Store, s.Store->ShownRecNos(), s.CurrentIndex, text,
                                                          CboSrchIn->currentIndex(), s.Progress ? *s.Progress : silent);
     if (!result.lastRecNo.isEmpty()) s.CurrentRecNo = result.lastRecNo;
 

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 namespace tessaly::mainwin {
 
@@ -20,6 +21,20 @@ using shell::SetTwipsGeometry;
 namespace {
 
 const char* const kTag = "tag";
+
+// The row captions keep the width the layout gives them: where this platform's
+// font is wider than the one the layout was drawn for, they take a narrower
+// face of it, so that no caption runs into the detail beside it.
+void NarrowCaptionsToFit(const std::array<QCheckBox*, 8>& boxes, QLabel* notes) {
+    QFont font = boxes[0]->font();
+    for (int stretch = 100; stretch >= 70; stretch -= 6) {
+        font.setStretch(stretch);
+        for (QCheckBox* box : boxes) box->setFont(font);
+        if (std::all_of(boxes.begin(), boxes.end(), [](QCheckBox* box) { return box->sizeHint().width() <= box->width(); }))
+            break;
+    }
+    notes->setFont(font);
+}
 
 template <typename W>
 W* Named(W* widget, const QString& name, const QString& tag = QString()) {
@@ -58,6 +73,7 @@ void MainDialog::BuildControls() {
 void MainDialog::BuildDetails() {
     DetailsFrame = Named(new QGroupBox(QStringLiteral(" Details to copy "), this), QStringLiteral("DetailsFrame"));
     SetTwipsGeometry(DetailsFrame, 120, 120, 4700, 4455);
+    shell::PutCaptionOnFrameLine(DetailsFrame);
     DetailsFrame->setMouseTracking(true);
     const QString names[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
                              QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
@@ -68,12 +84,13 @@ void MainDialog::BuildDetails() {
     const int tops[] = {300, 600, 900, 1200, 2700, 3000, 3300, 3600};
     for (int i = 0; i < 8; ++i) {
         ChkCopy[i] = Named(new QCheckBox(captions[i], DetailsFrame), QStringLiteral("ChkCopy") + names[i]);
-        // A little wider than drawn, so that "Company" fits beside the box in this platform's font.
-        SetTwipsGeometry(ChkCopy[i], 240, tops[i], 1080, 255);
+        // Up to a blank's gap before the details: a little wider than drawn, for this platform's wider fonts.
+        SetTwipsGeometry(ChkCopy[i], 240, tops[i], 990, 255);
         ChkCopy[i]->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
     }
     Notes = Named(new QLabel(QStringLiteral("Notes"), DetailsFrame), QStringLiteral("Notes"));
     SetTwipsGeometry(Notes, 480, 3900, 735, 255);
+    NarrowCaptionsToFit(ChkCopy, Notes);
 
     const QString hints[] = {
         QStringLiteral("Click to change the style of this name. Shift+Click to copy to the Clipbaord."),
@@ -87,10 +104,12 @@ void MainDialog::BuildDetails() {
         const QString& hint = i <= 2 ? hints[i] : i <= 7 ? hints[3] : i <= 10 ? hints[4] : hints[i - 6];
         Label[i] = Named(new DetailLabel(i, DetailsFrame), QStringLiteral("Label(%1)").arg(i), hint);
         SetTwipsGeometry(Label[i], 1320, 330 + 300 * i, 3195, i == 12 ? 435 : 195);
+        if (i < 12) shell::GiveDescendersRoom(Label[i]);
         if (i >= 8 && i <= 10) Label[i]->setCursor(Qt::PointingHandCursor);
     }
     Label[12]->setWordWrap(true);
     Label[12]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    shell::SetWholeLinesHeight(Label[12]);
 
     LstNames = Named(new QListWidget(this), QStringLiteral("LstNames"),
                      QStringLiteral("Double-Click a name to copy details. Type name's first letter for quick search."));
@@ -102,6 +121,7 @@ void MainDialog::BuildDetails() {
 void MainDialog::BuildFind() {
     FrmFind = Named(new QGroupBox(QStringLiteral(" Find "), this), QStringLiteral("FrmFind"));
     SetTwipsGeometry(FrmFind, 120, 4620, 8655, 675);
+    shell::PutCaptionOnFrameLine(FrmFind);
     FrmFind->setMouseTracking(true);
     TxtFind = Named(new QLineEdit(FrmFind), QStringLiteral("TxtFind"), QStringLiteral("Type a text to find"));
     SetTwipsGeometry(TxtFind, 180, 240, 2475, 315);

@@ -79,11 +79,11 @@ FileInUse::FileInUse(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
 
 void FileInUse::ChkCrashRecover_Click(bool ticked) {
     if (!ticked) return;
-    DoubleTextBox().ShowMsg(
+    const MessageButton sure = DoubleTextBox().ShowMsg(
         QStringLiteral("Are you absolutely sure that no other application is currently using the data file?"),
         QStringLiteral("Improper use of the 'Previous crash recover' option may cause you lost of data!"), 3,
         QStringLiteral("Yes"), QStringLiteral("No"), 3, QStringLiteral("Are you sure ?"));
-    if (Shared().DialogResult == 0) ChkCrashRecover->setChecked(false);
+    if (sure == MessageButton::Second) ChkCrashRecover->setChecked(false);
 }
 
 void FileInUse::BtnOK_Click() {

@@ -86,20 +86,22 @@ MessageWindow::MessageWindow(const QString& name, Layout layout)
     connect(BtnCancel, &QPushButton::clicked, this, &MessageWindow::BtnCancel_Click);
 }
 
-void MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2, std::int16_t icon,
-                               const QString& title) {
+MessageButton MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2,
+                                        std::int16_t icon, const QString& title) {
     BtnOK->setText(cap1);
     BtnCancel->setText(cap2);
     FitTexts();
     PlaceButtons(buttons);
     ShowIcon(icon);
     setWindowTitle(title);
-    if (QWidget* main = Shared().MainWindow)
+    if (QWidget* main = Shared().MainWindow())
         CentreOver(this, main);
     else
         CentreOnScreen(this);
     if (QPushButton* button = DefaultButton()) button->setFocus();
+    Shared().DialogResult = 0;  // closed by other means than the buttons (the window goes with the program)
     RunModal(*this);
+    return Shared().DialogResult != 0 ? MessageButton::First : MessageButton::Second;
 }
 
 void MessageWindow::PlaceButtons(std::int16_t buttons) {
@@ -224,21 +226,21 @@ void MessageWindow::reject() {
 
 MsgBoxSnglTxt::MsgBoxSnglTxt() : MessageWindow(QStringLiteral("MsgBoxSnglTxt"), {2130, 1275, 1560}) {}
 
-void MsgBoxSnglTxt::ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1, const QString& cap2,
-                            std::int16_t icon, const QString& title) {
+MessageButton MsgBoxSnglTxt::ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1,
+                                     const QString& cap2, std::int16_t icon, const QString& title) {
     SetText(Text1, text);
-    ShowFilled(buttons, cap1, cap2, icon, title);
+    return ShowFilled(buttons, cap1, cap2, icon, title);
 }
 
 MsgBoxDblTxt::MsgBoxDblTxt() : MessageWindow(QStringLiteral("MsgBoxDblTxt"), {2415, 1575, 1860}) {
     Text2 = MakeText(Frame, "Text2", 900, 435);
 }
 
-void MsgBoxDblTxt::ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons, const QString& cap1,
-                           const QString& cap2, std::int16_t icon, const QString& title) {
+MessageButton MsgBoxDblTxt::ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons,
+                                    const QString& cap1, const QString& cap2, std::int16_t icon, const QString& title) {
     SetText(Text1, text1);
     SetText(Text2, text2);
-    ShowFilled(buttons, cap1, cap2, icon, title);
+    return ShowFilled(buttons, cap1, cap2, icon, title);
 }
 
 MsgBoxSnglTxt& SingleTextBox() {
@@ -251,16 +253,6 @@ MsgBoxDblTxt& DoubleTextBox() {
     static QPointer<MsgBoxDblTxt> window;
     if (!window) window = new MsgBoxDblTxt;
     return *window;
-}
-
-void RefreshCardLists(store::CardStore& store, const QString& consequence) {
-    try {
-        store.RefreshLists();
-    } catch (const store::InUseError& error) {
-        ReportWriteFailure(error, consequence);
-    } catch (const profile::FileError& error) {
-        ReportWriteFailure(error, consequence);
-    }
 }
 
 void ReportWriteFailure(const std::exception& error, const QString& consequence) {

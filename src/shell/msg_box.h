@@ -7,16 +7,16 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace tessaly::store {
-class CardStore;
-}
-
 namespace tessaly::shell {
 
+// The button a message window was answered with; closing the window counts as the second.
+enum class MessageButton { First, Second };
+
 // The program's own message windows: text, an icon and one or two buttons,
-// shown modally over the main window. The choice goes back through
-// Shared().DialogResult: -1 for the first button, 0 for the second one or for
-// closing the window. The windows are made once and hidden, not destroyed.
+// shown modally over the main window. ShowMsg returns the button pressed, and
+// leaves it in Shared().DialogResult too: -1 for the first button, 0 for the
+// second one or for closing the window. The windows are made once and hidden,
+// not destroyed.
 class MessageWindow : public QDialog {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ protected:
     };
     MessageWindow(const QString& name, Layout layout);
     // Fills the window, shows it modally and returns once it is hidden again.
-    void ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2, std::int16_t icon,
+    MessageButton ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2, std::int16_t icon,
                     const QString& title);
     // Shows a caller's text in one of the fixed-size labels.
     static void SetText(QLabel* label, const QString& text);
@@ -63,7 +63,7 @@ class MsgBoxSnglTxt : public MessageWindow {
     Q_OBJECT
 public:
     MsgBoxSnglTxt();
-    void ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1, const QString& cap2,
+    MessageButton ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1, const QString& cap2,
                  std::int16_t icon, const QString& title);
 };
 
@@ -72,7 +72,7 @@ class MsgBoxDblTxt : public MessageWindow {
 public:
     MsgBoxDblTxt();
     QLabel* Text2;
-    void ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons, const QString& cap1,
+    MessageButton ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons, const QString& cap1,
                  const QString& cap2, std::int16_t icon, const QString& title);
 };
 
@@ -81,8 +81,5 @@ MsgBoxDblTxt& DoubleTextBox();
 
 // Tells the user that a file refused a write: what failed, then what it means for them.
 void ReportWriteFailure(const std::exception& error, const QString& consequence);
-// Loads and repairs the card lists under the change lock; a refusal or a file
-// that cannot be read or written is reported with the consequence given.
-void RefreshCardLists(store::CardStore& store, const QString& consequence);
 
 }  // namespace tessaly::shell

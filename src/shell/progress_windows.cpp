@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStyle>
+#include <functional>
 
 namespace tessaly::shell {
 
@@ -122,7 +123,7 @@ namespace {
 // Steps shared by both progress windows: placed over the main window, the
 // status texts cleared, the main window shown, disabled, and the window in front.
 void OpenOverMain(QWidget& window, const std::function<void()>& resetTexts) {
-    QWidget* main = Shared().MainWindow;
+    QWidget* main = Shared().MainWindow();
     CentreOnScreen(&window);
     if (main) CentreOver(&window, main);
     resetTexts();
@@ -170,7 +171,7 @@ void ShowPleaseWait(const QString& firstLine) {
 }
 
 void WindowProgress::statusText(int panel, const QString& text) {
-    if (status_) status_(panel, text);
+    if (main_) emit main_->statusTextChanged(panel, text);
 }
 
 // A new phase's text is always shown at the next chance to repaint.

@@ -1,10 +1,10 @@
 #pragma once
+#include "main_window_link.h"
 #include "store/store_hooks.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class CLumetCtrl;
@@ -54,8 +54,7 @@ void ShowPleaseWait(const QString& firstLine);
 // window while it is up, the percent window, and the main window's status bar.
 class WindowProgress : public store::ProgressSink {
 public:
-    using StatusWriter = std::function<void(int panel, const QString& text)>;
-    WindowProgress(Welcome* welcome, StatusWriter status) : welcome_(welcome), status_(std::move(status)) {}
+    WindowProgress(Welcome* welcome, MainWindowLink* main) : welcome_(welcome), main_(main) {}
     void statusText(int panel, const QString& text) override;
     void percentText(const QString& text) override;
     void welcomeText(const QString& text) override;
@@ -64,7 +63,7 @@ public:
 
 private:
     QPointer<Welcome> welcome_;
-    StatusWriter status_;
+    QPointer<MainWindowLink> main_;
     QElapsedTimer sincePump_;
 };
 

@@ -1,7 +1,5 @@
 #include "shared_data.h"
 
-#include <QTimer>
-
 namespace tessaly::shell {
 
 namespace {
@@ -13,21 +11,12 @@ std::unique_ptr<SharedData>& Instance() {
 
 SharedData& Shared() { return *Instance(); }
 
-InUseCheckPause::InUseCheckPause() : timer_(Shared().InUseTimer) {
-    if (!timer_) return;
-    wasActive_ = timer_->isActive();
-    timer_->stop();
-}
-
-InUseCheckPause::~InUseCheckPause() {
-    if (timer_ && wasActive_) timer_->start();
-}
-
 void ResetShared() { Instance() = std::make_unique<SharedData>(); }
 
 void SharedData::OpenStore() {
     DataFile = DataDir + store::kHeaderFileName;
     Store = std::make_unique<store::CardStore>(Profile, DataDir);
+    Store->ReadRecordCount();
 }
 
 }  // namespace tessaly::shell

@@ -1,4 +1,5 @@
 #pragma once
+#include "main_window_link.h"
 #include "preferences.h"
 #include "profile/cached_profile.h"
 #include "store/card_layout.h"
@@ -7,17 +8,15 @@
 #include <QColor>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
 
-class QTimer;
 class QWidget;
 
 namespace tessaly::shell {
 
 // The program-wide state that the windows share. The card store owns the
-// lists, NoOfRecords, FilterOn and the live view (Show); the preferences hold
-// what was read at start-up.
+// lists and what the main window's list shows (the view, the filter, the
+// counts); the preferences hold what was read at start-up.
 struct SharedData {
     profile::CachedProfile Profile;
     QString PreferencesFile;  // ostrel.ini
@@ -38,34 +37,22 @@ struct SharedData {
     QColor HoverColor{0x00, 0x00, 0xC0};
     QColor FoundColor{0xFF, 0x00, 0x00};
 
-    // The main window, over which dialogs and message windows are placed,
-    // and its status bar's text panels (0 to 3).
-    QPointer<QWidget> MainWindow;
-    std::function<void(int panel, const QString& text)> StatusText;
-    // The main window's refresh (SetData) and the in-use timer that changes pause.
-    std::function<void()> RefreshMain;
-    QPointer<QTimer> InUseTimer;
+    // The main window: windows are placed over it and tell it what to show.
+    QPointer<MainWindowLink> Main;
 
     // Opens the card store on DataDir.
     void OpenStore();
+    QWidget* MainWindow() const { return Main ? Main->window() : nullptr; }
     // A status panel of the main window, when there is one.
     void SetStatusText(int panel, const QString& text) const {
-        if (StatusText) StatusText(panel, text);
+        if (Main) emit Main->statusTextChanged(panel, text);
     }
-};
-
-// The in-use check paused for a scope (a change of the lists, a search, a menu),
-// and running again afterwards on every path out, when it ran before.
-class InUseCheckPause {
-public:
-    InUseCheckPause();
-    ~InUseCheckPause();
-    InUseCheckPause(const InUseCheckPause&) = delete;
-    InUseCheckPause& operator=(const InUseCheckPause&) = delete;
-
-private:
-    QPointer<QTimer> timer_;
-    bool wasActive_ = false;
+    // The lists or the selection changed: the main window shows them again.
+    void RefreshMain() const {
+        if (Main) emit Main->listsChanged();
+    }
+    // The list the main window shows has a card selected (a filter may show none).
+    bool HasSelectedCard() const { return Store && Store->ShownCount() > 0 && !CurrentRecNo.isEmpty(); }
 };
 
 SharedData& Shared();

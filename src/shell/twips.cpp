@@ -1,8 +1,11 @@
 #include "twips.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace tessaly::shell {
@@ -40,6 +43,28 @@ void MoveWindowTwips(QWidget* window, QPoint topLeftTwips) {
 QRect ScreenTwips(const QWidget* window) {
     const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     return screen ? ToTwips(screen->geometry()) : QRect(0, 0, 1024 * 15, 768 * 15);
+}
+
+void SetWholeLinesHeight(QLabel* label) {
+    const int line = label->fontMetrics().lineSpacing();
+    const int room = label->height() - label->contentsMargins().top() - label->contentsMargins().bottom() - 2 * label->margin();
+    const int lines = std::max(1, room / std::max(1, line));
+    label->resize(label->width(), label->height() - room + lines * line);
+}
+
+void PutCaptionOnFrameLine(QGroupBox* frame) {
+    const int half = frame->fontMetrics().height() / 2;
+    frame->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
+                                        "QGroupBox::title { subcontrol-origin: margin; left: %2px; }")
+                             .arg(half)
+                             .arg(ToPixels(90)));
+}
+
+void GiveDescendersRoom(QLabel* label) {
+    label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+    // Hinting can put a descender's last row of ink just below the font's descent.
+    const int needed = label->fontMetrics().height() + 2;
+    if (label->height() < needed) label->resize(label->width(), needed);
 }
 
 }  // namespace tessaly::shell

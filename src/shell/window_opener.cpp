@@ -25,7 +25,7 @@ public:
             watched->removeEventFilter(this);
             watched->setProperty(kOverMain, false);
             Shared().SetStatusText(0, QString());
-            if (QWidget* main = Shared().MainWindow) main->setEnabled(true);
+            if (QWidget* main = Shared().MainWindow()) main->setEnabled(true);
         }
         return false;
     }
@@ -40,7 +40,7 @@ ClosingWatcher* WatcherOf(QWidget* main) {
 }  // namespace
 
 void OpenOverMain(QWidget* window, Placement placement) {
-    QWidget* main = Shared().MainWindow;
+    QWidget* main = Shared().MainWindow();
     if (main) {
         if (window->parentWidget() != main) window->setParent(main, window->windowFlags());
         switch (placement) {
@@ -58,13 +58,17 @@ void OpenOverMain(QWidget* window, Placement placement) {
 }
 
 QWidget* OpenWindowOverMain() {
-    QWidget* main = Shared().MainWindow;
+    QWidget* main = Shared().MainWindow();
     if (!main) return nullptr;
     for (QObject* child : main->children()) {
         auto* window = qobject_cast<QWidget*>(child);
         if (window && window->isWindow() && window->isVisible() && window->property(kOverMain).toBool()) return window;
     }
     return nullptr;
+}
+
+void RaiseMain() {
+    if (QWidget* main = Shared().MainWindow()) main->raise();
 }
 
 }  // namespace tessaly::shell

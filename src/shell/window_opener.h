@@ -23,4 +23,7 @@ void OpenOverMain(QWidget* window, Placement placement);
 // A window open over the main window, or null.
 QWidget* OpenWindowOverMain();
 
+// Brings the main window to the front, when there is one.
+void RaiseMain();
+
 }  // namespace tessaly::shell

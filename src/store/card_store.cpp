@@ -50,21 +50,60 @@ CardFieldList CardStore::ReadCard(const QString& recNo) {
     return fields;
 }
 
+void CardStore::ReadRecordCount() { NoOfRecords = Count16(ReadHeader(header::NoOfRecords)); }
+
 void CardStore::FillList() {
     if (!listBox_) return;
     listBox_->clear();
     const bool names = Show == 0;
     const QStringList& texts = FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
-    const QStringList& recs = FilterOn ? (names ? FilteredByName : FilteredByCompany) : (names ? AllByName : AllByCompany);
+    const QStringList& recs = ShownRecs();
     // A damaged file can leave an entry without a record number: it gets -1,
     // which names no card, so selecting it never shows another card.
     for (qsizetype i = 0; i < texts.size() && i < recs.size(); ++i) listBox_->addItem(texts[i], RecordData(recs[i]));
 }
 
-int CardStore::ListPosition(const QString& n) const {
+const QStringList& CardStore::ShownRecs() const {
     const bool names = Show == 0;
-    const QStringList& recs = FilterOn ? (names ? FilteredByName : FilteredByCompany) : (names ? AllByName : AllByCompany);
-    return static_cast<int>(recs.indexOf(n.trimmed()));
+    return FilterOn ? (names ? FilteredByName : FilteredByCompany) : (names ? AllByName : AllByCompany);
+}
+
+// The counts are 16-bit, the lists may be longer; the list box shows no more than the lists hold.
+int CardStore::ShownCount() const {
+    const int count = FilterOn ? FilteredCount : NoOfRecords;
+    return std::clamp(count, 0, static_cast<int>(ShownRecs().size()));
+}
+
+QString CardStore::ShownRecNo(int row) const { return row >= 0 && row < ShownCount() ? ShownRecs().at(row) : QString(); }
+
+int CardStore::ListPosition(const QString& n) const {
+    const int row = static_cast<int>(ShownRecs().indexOf(n.trimmed()));
+    return row < ShownCount() ? row : -1;
+}
+
+QStringList CardStore::ShownRecNos() const { return ShownRecs().first(ShownCount()); }
+
+void CardStore::SetView(int show) {
+    Show = show;
+    FillList();
+}
+
+void CardStore::SetFilter(const QStringList& matching) {
+    const QSet<QString> pass(matching.cbegin(), matching.cend());
+    FilteredNames.clear(), FilteredByName.clear(), FilteredCompanies.clear(), FilteredByCompany.clear();
+    // The full lists are in order already, so the filtered ones need no sort.
+    for (qsizetype i = 0; i < AllByName.size() && i < AllNames.size(); ++i)
+        if (pass.contains(AllByName[i])) FilteredNames << AllNames[i], FilteredByName << AllByName[i];
+    for (qsizetype i = 0; i < AllByCompany.size() && i < AllCompanies.size(); ++i)
+        if (pass.contains(AllByCompany[i])) FilteredCompanies << AllCompanies[i], FilteredByCompany << AllByCompany[i];
+    FilteredCount = static_cast<std::int16_t>(std::min<qsizetype>(FilteredByName.size(), 32767));
+    FilterOn = true;
+    FillList();
+}
+
+void CardStore::ClearFilter() {
+    FilterOn = false;
+    FillList();
 }
 
 void CardStore::ResetLists() {

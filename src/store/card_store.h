@@ -95,11 +95,29 @@ public:
     bool RewritePending() const { return rewritePending_; }
     void SortFiltered();
 
-    // Where card n stands in the list the main window shows (the view's order,
-    // filtered when the filter is on), or -1 when that list does not hold it.
+    // NoOfRecords as the header says, until the lists are loaded.
+    void ReadRecordCount();
+
+    // The list the main window shows: the cards in the view's order, only
+    // those the filter passed while it is on. The windows ask here what a row
+    // shows, and keep no counts or positions of their own.
+    int ShownCount() const;
+    // The card shown at a row, or an empty text outside the list.
+    QString ShownRecNo(int row) const;
+    // The row that shows card n, or -1 when the list does not hold it.
     int ListPosition(const QString& n) const;
-    // How many cards the main window's list shows.
-    int ShownCount() const { return FilterOn ? FilteredCount : NoOfRecords; }
+    // The record numbers of the rows, ShownCount() of them.
+    QStringList ShownRecNos() const;
+    bool HasCards() const { return NoOfRecords > 0; }
+    bool ShowsCompanies() const { return Show != 0; }
+    bool IsFiltered() const { return FilterOn; }
+    // The list by names (0) or by companies; the list box is filled again.
+    void SetView(int show);
+    // The list shows only these cards, in the order of the view; cards added
+    // later join it when FilterMatch passes them. The list box is filled again.
+    void SetFilter(const QStringList& matching);
+    // Every card is shown again.
+    void ClearFilter();
 
     // While another program holds the card file every change is refused with
     // InUseError, whichever window or command asked for it.
@@ -150,6 +168,7 @@ private:
     void LinkAt(const QString& n, const QStringList& recs, qsizetype at, const QString& headKey, const QString& prevKey,
                 const QString& nextKey);
     void ResetLists();
+    const QStringList& ShownRecs() const;
     void RequireEditable() const;
     void RequireWholeView() const;
     void RequireLive(const QString& n) const;

@@ -22,16 +22,10 @@ protected:
         AppTest::TearDown();
     }
     void filterTo(const std::function<bool(int rec)>& keep) {
-        store::CardStore& s = cardStore();
-        s.FilteredNames.clear(), s.FilteredByName.clear(), s.FilteredCompanies.clear(), s.FilteredByCompany.clear();
-        for (int i = 0; i < s.NoOfRecords; ++i) {
-            if (keep(s.AllByName[i].toInt())) s.FilteredNames << s.AllNames[i], s.FilteredByName << s.AllByName[i];
-            if (keep(s.AllByCompany[i].toInt()))
-                s.FilteredCompanies << s.AllCompanies[i], s.FilteredByCompany << s.AllByCompany[i];
-        }
-        s.FilteredCount = static_cast<std::int16_t>(s.FilteredByName.size());
-        s.FilterOn = true;
-        s.FillList();
+        QStringList matching;
+        for (const QString& rec : cardStore().AllByName)
+            if (keep(rec.toInt())) matching << rec;
+        cardStore().SetFilter(matching);
         shell::Shared().CurrentIndex = 0;
         main().SetData();
     }

@@ -220,3 +220,57 @@ TEST_F(MainWindowTest, aboutOpensAtTheTopRightOverADisabledMainWindow) {
 }
 
 }  // namespace
+
+// Windows over the main window reach it only through its link: a status text
+// lands in its panel, and "the lists changed" refreshes it on the row asked for.
+TEST_F(MainWindowTest, statusTextsAndListChangesReachTheMainWindowThroughItsLink) {
+    startWithManyCards();
+    ASSERT_EQ(shell::Shared().Main.data(), &main().Link());
+    shell::Shared().SetStatusText(0, QStringLiteral("Please wait while deleting the record"));
+    EXPECT_EQ(panel(0), "Please wait while deleting the record");
+
+    // A change left row 7 to select, over the disabled main window.
+    main().LstNames->setCurrentRow(5);
+    main().setEnabled(false);
+    shell::Shared().CurrentIndex = 7;
+    shell::Shared().RefreshMain();
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(panel(0), "");
+    EXPECT_EQ(main().LstNames->currentRow(), 7);
+    EXPECT_EQ(shell::Shared().CurrentRecNo, cardStore().ShownRecNo(7));
+    EXPECT_EQ(panel(1), " 8/ 300");
+}
+
+// Whatever the platform's font: every copy box's caption ends before the
+// detail beside it, no detail loses its descenders, the notes show whole
+// lines only, and each frame's controls sit clear below the frame's top line.
+TEST_F(MainWindowTest, captionsNotesAndFramedControlsStayClearOfEachOther) {
+    startWithManyCards();
+    for (QCheckBox* box : main().ChkCopy) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_LE(box->x() + box->sizeHint().width() + shell::ToPixels(90), main().Label[0]->x());
+    }
+    // A descender's ink ends above the label's last row, where it would be cut off.
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        main().Label[i]->setText(QStringLiteral("gjpqy"));
+        const QImage image = main().Label[i]->grab().toImage();
+        const QRgb background = image.pixel(image.width() - 1, 0);
+        for (int x = 0; x < image.width(); ++x) ASSERT_EQ(image.pixel(x, image.height() - 1), background) << "x " << x;
+    }
+    QLabel* notes = main().Label[12];
+    EXPECT_EQ(notes->height() % notes->fontMetrics().lineSpacing(), 0);
+    EXPECT_GE(notes->height(), notes->fontMetrics().lineSpacing());
+
+    for (QGroupBox* frame : {main().DetailsFrame, main().FrmFind}) {
+        SCOPED_TRACE(frame->objectName().toStdString());
+        // The top line as drawn: the first row that differs from the background, near the right end clear of the controls.
+        const QImage image = frame->grab().toImage();
+        const int x = image.width() - 4;
+        int line = 0;
+        while (line < image.height() && image.pixel(x, line) == image.pixel(x, 0)) ++line;
+        ASSERT_LT(line, image.height() / 2);
+        for (QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_GE(control->y(), line + shell::ToPixels(60)) << control->objectName().toStdString();
+    }
+}

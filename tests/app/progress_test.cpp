@@ -57,7 +57,7 @@ TEST_F(ProgressTest, theProgressWindowsOpenOverADisabledMainWindowWithTheirTexts
     EXPECT_NEAR(p.center().y(), m.center().y(), 90);
 
     // The store's progress lands in the window that is up.
-    shell::WindowProgress progress(nullptr, shell::Shared().StatusText);
+    shell::WindowProgress progress(nullptr, shell::Shared().Main);
     progress.percentText(QStringLiteral("Please wait while sorting names list..."));
     progress.gauge(40);
     progress.statusText(0, QStringLiteral("Sorting"));

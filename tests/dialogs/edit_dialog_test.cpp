@@ -28,7 +28,7 @@ TEST_F(EditDialogTest, editingTheTitleRewritesTheCardInPlace) {
     EXPECT_EQ(main().Label[1]->text(), "Manager");  // the details show the card as stored
     EXPECT_EQ(shell::PleaseWaitWindow().Lbl1->text(), "Please wait while setting record");
     EXPECT_EQ(header("TotalNoOfRecords"), "3");
-    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     expectUnloaded();
     EXPECT_EQ(faults(), QStringList());
 }
@@ -89,7 +89,7 @@ TEST_F(EditDialogTest, emptyingNameAndCompanyIsRefused) {
     EXPECT_EQ(d.BoxText(store::LastName), "");
     EXPECT_EQ(d.BoxText(store::Sal), "Mr.");
     EXPECT_EQ(cardFiles(), before);
-    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
 }
 
 TEST_F(EditDialogTest, okIsDisabledWhileTheFileIsInUse) {
@@ -141,7 +141,7 @@ TEST_F(EditDialogTest, aRefusedWriteIsReportedAndTheProgramCarriesOn) {
     EXPECT_EQ(stored("1")[store::LastName], "Baker");
     EXPECT_EQ(listTexts(), cardStore().AllNames);
     EXPECT_EQ(faults(), QStringList());
-    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(NewDialogTest, aCompanyOnlyCardDropsTheSalutationAndIsSelected) {
     EXPECT_EQ(main().LstNames->item(main().LstNames->currentRow())->data(Qt::UserRole).toInt(), 2);
     EXPECT_EQ(listTexts(), cardStore().AllNames);
     EXPECT_EQ(shell::PleaseWaitWindow().Lbl1->text(), "Please wait while inserting new record");
-    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     expectUnloaded();
     EXPECT_EQ(faults(), QStringList());
 }
@@ -122,7 +122,7 @@ TEST_F(NewDialogTest, okWithoutNameAndCompanyIsRefusedAndTheDialogStaysAsItWas) 
         text = box.Text1->text();
         asked << box.windowTitle();
         oneButton = box.BtnOK->text() == "OK" && !box.BtnCancel->isVisible() && box.Exclamation->isVisible();
-        timerRan = shell::Shared().InUseTimer->isActive();
+        timerRan = main().Menus().InUseTimer.isActive();
         QTest::mouseClick(box.BtnOK, Qt::LeftButton);
     });
 
@@ -134,7 +134,7 @@ TEST_F(NewDialogTest, okWithoutNameAndCompanyIsRefusedAndTheDialogStaysAsItWas) 
     EXPECT_EQ(text, "Either Name or Company must be filled");
     EXPECT_TRUE(oneButton);
     EXPECT_FALSE(timerRan);  // paused while the card is checked...
-    EXPECT_TRUE(shell::Shared().InUseTimer->isActive());  // ...and running again after
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());  // ...and running again after
     QStringList expected = kPlaceholderBoxes;
     expected[store::Title] = "Boss";
     EXPECT_EQ(boxTexts(d), expected);
@@ -166,13 +166,7 @@ TEST_F(NewDialogTest, withTheFilterOnANewCardItHidesLeavesTheFirstEntrySelected)
     start({{"Ann", "Able", ""}, {"Bob", "Baker", ""}, {"Cy", "Cole", ""}});
     store::CardStore& s = cardStore();
     s.FilterMatch = [](const QString& n) { return n != "3"; };  // the card about to be added does not pass
-    s.FilteredNames = {"Baker, Bob", "Cole, Cy"};
-    s.FilteredByName = {"1", "2"};
-    s.FilteredCompanies = s.FilteredNames;
-    s.FilteredByCompany = s.FilteredByName;
-    s.FilteredCount = 2;
-    s.FilterOn = true;
-    s.FillList();
+    s.SetFilter({"1", "2"});
     shell::Shared().CurrentIndex = 1;
     main().SetData();
 
@@ -187,9 +181,7 @@ TEST_F(NewDialogTest, withTheFilterOnANewCardItHidesLeavesTheFirstEntrySelected)
     EXPECT_EQ(faults(), QStringList());
 
     // A filter that shows no card leaves nothing to duplicate or edit.
-    s.FilteredNames.clear(), s.FilteredByName.clear(), s.FilteredCompanies.clear(), s.FilteredByCompany.clear();
-    s.FilteredCount = 0;
-    s.FillList();
+    s.SetFilter({});
     main().SetData();
     dialogs::OpenDuplicateDialog();
     dialogs::OpenEditDialog();

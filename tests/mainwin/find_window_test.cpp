@@ -122,14 +122,8 @@ TEST_F(FindWindowTest, aBlankTextSearchesNothing) {
 }
 
 TEST_F(FindWindowTest, withAFilterOnOnlyTheFilteredCardsAreSearched) {
-    store::CardStore& s = cardStore();
-    for (int i : {0, 2, 4}) {  // Brown, Evans, Smithers
-        s.FilteredNames << s.AllNames[i], s.FilteredByName << s.AllByName[i];
-        s.FilteredCompanies << s.AllCompanies[i], s.FilteredByCompany << s.AllByCompany[i];
-    }
-    s.FilteredCount = 3;
-    s.FilterOn = true;
-    s.FillList();
+    const QStringList& byName = cardStore().AllByName;
+    cardStore().SetFilter({byName[0], byName[2], byName[4]});  // Brown, Evans, Smithers
     shell::Shared().CurrentIndex = 0;
     main().SetData();
 

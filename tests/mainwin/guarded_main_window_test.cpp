@@ -52,7 +52,7 @@ const Opener kOpeners[] = {
     {"Edit", [] { dialogs::OpenEditDialog(); return static_cast<QWidget*>(EditDialog::Current()); }},
     {"New", [] { dialogs::OpenNewDialog(); return static_cast<QWidget*>(NewDialog::Current()); }},
     {"Delete", [] { dialogs::OpenDeleteDialog(); return static_cast<QWidget*>(dialogs::DeleteDialog::Current()); }},
-    {"About", [] { shell::Shared().MainWindow->findChild<QPushButton*>("BtnAbout")->click(); return shell::OpenWindowOverMain(); }},
+    {"About", [] { shell::Shared().MainWindow()->findChild<QPushButton*>("BtnAbout")->click(); return shell::OpenWindowOverMain(); }},
 };
 
 TEST_F(GuardedMainWindowTest, aWindowOpenOverTheMainWindowIsItsChildAndKeepsTakingInput) {

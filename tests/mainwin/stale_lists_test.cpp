@@ -20,9 +20,20 @@ TEST_F(StaleListsTest, aCardAddedWhileTheFileWasHeldIsListedWhenEditingComesBack
         f[store::LastName] = QStringLiteral("Bell");
         other.AddCard(f);
     }
+    // Reading the lists lets the windows repaint; the in-use check waits meanwhile.
+    struct : store::ProgressSink {
+        void pumpEvents() override { checked |= timer->isActive(); }
+        QTimer* timer = nullptr;
+        bool checked = false;
+    } probe;
+    probe.timer = &main().Menus().InUseTimer;
+    cardStore().SetProgress(&probe);
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
     main().Menus().InUseTimer_Timer();
+    cardStore().SetProgress(nullptr);
     ASSERT_FALSE(shell::Shared().InUse);
+    EXPECT_FALSE(probe.checked);
+    EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     EXPECT_EQ(listTexts(), (QStringList{"Able, Ann", "Bell", "Cole, Cy"}));
     EXPECT_EQ(selectedText(), "Cole, Cy");  // the selected card stays selected
 

@@ -17,9 +17,8 @@ using AboutWindowTest = WindowTest;
 TEST_F(AboutWindowTest, showsTheVersionAndClosingEnablesTheMainWindow) {
     QWidget main;
     main.setEnabled(false);
-    Shared().MainWindow = &main;
-    QString panel = QStringLiteral("hint");
-    Shared().StatusText = [&](int index, const QString& text) { if (index == 0) panel = text; };
+    linkMain(main);
+    panels[0] = QStringLiteral("hint");
     Shared().Prefs.AppVersion = QStringLiteral("3.1");
 
     QPointer<AboutWindow> about = new AboutWindow;
@@ -30,7 +29,7 @@ TEST_F(AboutWindowTest, showsTheVersionAndClosingEnablesTheMainWindow) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(about.isNull());
     EXPECT_TRUE(main.isEnabled());
-    EXPECT_EQ(panel, QString());
+    EXPECT_EQ(panels[0], QString());
 }
 
 }  // namespace

@@ -56,6 +56,37 @@ TEST_F(MessageWindowTest, aSingleButtonIsCentredAndAnswersForItsPlace) {
     EXPECT_EQ(&SingleTextBox(), &box) << "the window is kept for the next call";
 }
 
+// Each window hands back the button it was answered with, and leaves it in DialogResult as before.
+TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressedAndLeavesItInDialogResult) {
+    struct Row {
+        const char* name;
+        std::function<void(MessageWindow&)> answer;
+        MessageButton expected;
+    };
+    const Row rows[] = {
+        {"first button", [](MessageWindow& w) { QTest::mouseClick(w.BtnOK, Qt::LeftButton); }, MessageButton::First},
+        {"second button", [](MessageWindow& w) { QTest::mouseClick(w.BtnCancel, Qt::LeftButton); }, MessageButton::Second},
+        {"Enter on the default second button", [](MessageWindow& w) { QTest::keyClick(&w, Qt::Key_Return); },
+         MessageButton::Second},
+        {"closed", [](MessageWindow& w) { w.close(); }, MessageButton::Second},
+        {"hidden by the program", [](MessageWindow& w) { w.hide(); }, MessageButton::Second},
+    };
+    for (const Row& row : rows) {
+        for (const bool two : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) + (two ? ", two texts" : ", one text"));
+            answerWith([&](QDialog& window) { row.answer(static_cast<MessageWindow&>(window)); });
+            Shared().DialogResult = -1;  // what an earlier "Yes" left
+            const MessageButton pressed =
+                two ? DoubleTextBox().ShowMsg(QStringLiteral("Sure?"), QStringLiteral("Really."), 3, QStringLiteral("Yes"),
+                                              QStringLiteral("No"), 2, QStringLiteral("Q"))
+                    : SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                              QStringLiteral("Q"));
+            EXPECT_EQ(pressed, row.expected);
+            EXPECT_EQ(Shared().DialogResult, row.expected == MessageButton::First ? -1 : 0);
+        }
+    }
+}
+
 TEST_F(MessageWindowTest, twoButtonsSitSideBySideAndEnterPressesTheDefaultOne) {
     MsgBoxSnglTxt& box = SingleTextBox();
     for (std::int16_t buttons : {2, 3}) {
@@ -168,7 +199,7 @@ protected:
     // Shows the window over a main window at the given place (twips) and returns where it stood.
     QRect shownOver(QRect mainTwips) {
         main.setGeometry(ToPixels(mainTwips));
-        Shared().MainWindow = &main;
+        if (!Shared().Main) linkMain(main);
         QRect shown;
         MsgBoxSnglTxt& box = SingleTextBox();
         answerWith([&](QDialog& window) {

@@ -20,8 +20,7 @@ protected:
         WindowTest::SetUp();
         RestartTipRandom();
         main.setEnabled(false);
-        Shared().MainWindow = &main;
-        Shared().StatusText = [this](int panel, const QString& text) { panels[panel] = text; };
+        linkMain(main);
         panels[0] = QStringLiteral("left over");
     }
     // Opened the way the main window opens it.
@@ -39,7 +38,6 @@ protected:
     }
 
     QWidget main;
-    QString panels[4];
 };
 
 TEST_F(TipOfDayTest, everyRunStartsWithTheSameTip) {

@@ -2,6 +2,7 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
 #include "shell/shared_data.h"
 
@@ -31,6 +32,14 @@ protected:
     // window opened from inside an action takes the next one.
     void answerWith(std::function<void(QDialog&)> action) { answers.push_back(std::move(action)); }
 
+    // A stand-in for the main window, as the shell's windows find it; its status texts land in 'panels'.
+    void linkMain(QWidget& main, QTimer* inUseTimer = nullptr) {
+        auto* link = new tessaly::shell::MainWindowLink(&main, inUseTimer);
+        QObject::connect(link, &tessaly::shell::MainWindowLink::statusTextChanged,
+                         [this](int panel, const QString& text) { panels[panel] = text; });
+        tessaly::shell::Shared().Main = link;
+    }
+
     QString preference(const QString& key) {
         return tessaly::shell::Shared().Profile.read(tessaly::shell::Shared().PreferencesFile, QStringLiteral("TS32"), key);
     }
@@ -38,4 +47,5 @@ protected:
     TempFolder folder;
     std::deque<std::function<void(QDialog&)>> answers;
     int modalCount = 0;
+    QString panels[4];
 };

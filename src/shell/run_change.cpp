@@ -1,0 +1,92 @@
+#include "run_change.h"
+
+#include "msg_box.h"
+#include "progress_windows.h"
+#include "shared_data.h"
+#include "window_opener.h"
+
+#include <QScopeGuard>
+#include <QTimer>
+#include <QWidget>
+#include <exception>
+
+namespace tessaly::shell {
+
+InUseCheckPause::InUseCheckPause() : timer_(Shared().Main ? Shared().Main->inUseTimer() : nullptr) {
+    if (!timer_) return;
+    wasActive_ = timer_->isActive();
+    timer_->stop();
+}
+
+InUseCheckPause::~InUseCheckPause() {
+    if (timer_ && wasActive_) timer_->start();
+}
+
+namespace {
+
+// The lists read again from the files, so that the main window shows what they hold.
+void ShowFilesAsTheyAre() {
+    store::CardStore& store = *Shared().Store;
+    try {
+        store.LoadLists();
+    } catch (const std::exception&) {
+        // Whatever could be read stays listed; changes stay refused until the files are whole.
+    }
+    store.FillList();
+}
+
+bool Attempt(const ChangeCommand& command) {
+    try {
+        command.change();
+        return true;
+    } catch (const store::InUseError& error) {
+        ReportWriteFailure(error, command.consequence);
+    } catch (const store::ChangeRefused& error) {
+        // The card went or moved under another program's change.
+        ReportWriteFailure(error, command.consequence);
+        ShowFilesAsTheyAre();
+    } catch (const std::exception& error) {
+        // A file that failed, or anything else that stopped the change; the store put the files back.
+        ReportWriteFailure(error, command.consequence);
+        ShowFilesAsTheyAre();
+    }
+    return false;
+}
+
+bool BehindWaitWindow(const ChangeCommand& command) {
+    const QPointer<QWidget> asking = command.asking;
+    RaiseMain();
+    if (asking) asking->hide();
+    ShowPleaseWait(command.waitText);
+    const auto back = qScopeGuard([&] {
+        RaiseMain();
+        if (asking) asking->close();
+        PleaseWaitWindow().hide();
+        // The wait window disabled the main window; no dialog is left over it to enable it again.
+        if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+    });
+    return Attempt(command);
+}
+
+}  // namespace
+
+void RefreshCardLists(store::CardStore& store, const QString& consequence) {
+    const InUseCheckPause pause;
+    try {
+        store.RefreshLists();
+    } catch (const store::InUseError& error) {
+        ReportWriteFailure(error, consequence);
+    } catch (const profile::FileError& error) {
+        ReportWriteFailure(error, consequence);
+    }
+}
+
+bool RunChange(const ChangeCommand& command) {
+    const InUseCheckPause pause;
+    const bool done = BehindWaitWindow(command);
+    if (command.rowAfter) Shared().CurrentIndex = command.rowAfter(done);
+    Shared().RefreshMain();
+    return done;
+}
+
+}  // namespace tessaly::shell
