@@ -14,8 +14,8 @@ namespace {
 const QString kMissingTitle = QStringLiteral("Missing data file");
 
 bool AskYesNo(const QString& text) {
-    SingleTextBox().ShowMsg(text, 2, QStringLiteral("Yes"), QStringLiteral("No"), 1, kMissingTitle);
-    return Shared().DialogResult != 0;
+    return SingleTextBox().ShowMsg(text, 2, QStringLiteral("Yes"), QStringLiteral("No"), 1, kMissingTitle) ==
+           MessageButton::First;
 }
 
 void Tell(const QString& text) { SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, kMissingTitle); }
@@ -25,7 +25,6 @@ void OpenStoreOn(const QString& dataDir) {
     s.DataDir = dataDir;
     s.OpenStore();
     s.Store->RemoveLeftoverTemporaries();
-    s.Store->NoOfRecords = store::Count16(s.Store->ReadHeader(store::header::NoOfRecords));
 }
 
 // The user agreed to a new card file in the data folder. A file already there
