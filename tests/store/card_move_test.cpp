@@ -110,7 +110,7 @@ TEST_F(StoreTest, aMoveLeavesTheFilesAsDeletingTakingOffTheDeletedListAndInserti
     was.InsertCard("0", "Young, A", "Young, A");
     was.WriteCard("0", fields);
     oldMove.commit();
-    for (const QString& name : {"tesly.dat", "tesly0.dat"}) {
+    for (const QString name : {"tesly.dat", "tesly0.dat"}) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(dir.bytes(name), old.bytes(name));
     }
