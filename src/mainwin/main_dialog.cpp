@@ -10,6 +10,7 @@
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
 #include "shell/run_change.h"
+#include "shell/setup_dialog.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
@@ -100,6 +101,7 @@ void MainDialog::ConnectEvents() {
     connect(BtnCopy, &QPushButton::clicked, this, &MainDialog::CopySelected);
     connect(BtnEdit, &QPushButton::clicked, this, &dialogs::OpenEditDialog);
     connect(BtnFilter, &QPushButton::clicked, this, &dialogs::OpenFilterDialog);
+    connect(BtnSetup, &QPushButton::clicked, this, &shell::OpenSetupDialog);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
