@@ -130,7 +130,7 @@ void SetupDialog::BuildPrefixAndCopy() {
 }
 
 void SetupDialog::BuildDialing() {
-    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 960);
+    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 690);
     OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
     OptPulseDial =
         Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
