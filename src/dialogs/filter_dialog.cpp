@@ -140,7 +140,9 @@ void FilterDialog::BtnOK_Click() {
     } catch (const std::exception& error) {
         // Nothing of the lists changed: the main window shows what it showed.
         shell::PercentWindow().hide();
-        shell::ReportWriteFailure(error, QStringLiteral("The list shows what it showed before."));
+        shell::DoubleTextBox().ShowMsg(QString::fromStdString(error.what()),
+                                       QStringLiteral("The list shows what it showed before."), 0, QStringLiteral("OK"),
+                                       QString(), 1, QStringLiteral("Read Error"));
         return;
     }
     if (on) {

@@ -26,6 +26,8 @@ bool CardPasses(CardStore& store, const QString& recNo, const FilterTexts& texts
 }
 
 QStringList SelectMatching(CardStore& store, const FilterTexts& texts, ProgressSink& progress) {
+    // A copy: the scan does not depend on the lists staying as they are while the windows repaint.
+    const QStringList all = store.AllByName;
     QStringList candidates;
     bool first = true;
     // One operation: each card file is checked against the disk once, not once per card.
@@ -33,7 +35,7 @@ QStringList SelectMatching(CardStore& store, const FilterTexts& texts, ProgressS
     for (std::size_t k = 0; k < texts.size(); ++k) {
         if (texts[k].isEmpty()) continue;
         const QString key = FieldKeys[kFilterFields[k]];
-        const QStringList& scan = first ? store.AllByName : candidates;
+        const QStringList& scan = first ? all : candidates;
         const int count = static_cast<int>(scan.size());
         QStringList survivors;
         for (int i = 0; i < count; ++i) {

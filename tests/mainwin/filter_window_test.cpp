@@ -155,4 +155,22 @@ TEST_F(FilterWindowTest, cardsAddedEditedDeletedAndRestoredWhileFilteredFollowTh
     EXPECT_EQ(added, "5");
 }
 
+TEST_F(FilterWindowTest, aCardFileThatCannotBeReadIsReportedAndTheListStaysAsItWas) {
+    QStringList notices;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        notices << window.windowTitle();
+        window.reject();
+    });
+    select(2);
+    ASSERT_TRUE(QFile::remove(cardsDir() + "tesly0.dat"));
+    ASSERT_TRUE(QDir().mkdir(cardsDir() + "tesly0.dat"));  // a folder in its place
+    filter("", "smith");
+    ASSERT_FALSE(notices.isEmpty());
+    EXPECT_EQ(notices.first(), "Read Error");  // then the details, which cannot be read either
+    expectClosedAndBack();
+    EXPECT_EQ(main().LstNames->count(), 5);
+    EXPECT_EQ(main().LstNames->currentRow(), 2);
+    EXPECT_EQ(panel(3), "Filter - OFF");
+}
+
 }  // namespace
