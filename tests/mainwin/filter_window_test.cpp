@@ -134,6 +134,12 @@ TEST_F(FilterWindowTest, theMenusAndTheStatusPanelOpenTheDialogOrTurnTheFilterOf
     QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, status);
     EXPECT_EQ(FilterDialog::Current(), nullptr);
     EXPECT_EQ(panel(3), "Filter - OFF");
+
+    filter("", "smith");
+    QTest::mouseClick(main().BtnFilter, Qt::LeftButton, Qt::ShiftModifier);  // off, without the dialog
+    EXPECT_EQ(FilterDialog::Current(), nullptr);
+    EXPECT_EQ(main().LstNames->count(), 5);
+    EXPECT_EQ(panel(3), "Filter - OFF");
 }
 
 TEST_F(FilterWindowTest, cardsAddedEditedDeletedAndRestoredWhileFilteredFollowTheFilter) {
