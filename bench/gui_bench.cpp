@@ -3,15 +3,21 @@
 // W7: Find over every card with "All fields" and a text that is nowhere,
 //     from the press of Find to the not-found notice (progress window included).
 // W8: opening the deleted-cards window with every card deleted.
+// W9, W10: the Filter dialog's OK with a text on one field, and on all five,
+//     until the filtered list is shown (progress window included).
+// W11: the Setup dialog's OK that switches the list to company order.
 // Prints "RESULT <name> <median_ms>" per workload.
 #include "card_generator.h"
 
 #include "app/startup.h"
 #include "dialogs/dialog_openers.h"
+#include "dialogs/filter_dialog.h"
 #include "dialogs/restore_dialog.h"
 #include "mainwin/main_dialog.h"
 #include "profile/cached_profile.h"
+#include "shell/card_file_guard.h"
 #include "shell/modal_seam.h"
+#include "shell/setup_dialog.h"
 #include "shell/msg_box.h"
 #include "shell/shared_data.h"
 #include "store/card_store.h"
@@ -22,6 +28,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -70,7 +78,9 @@ void Start(const QString& base, const QString& cards) {
     if (!app::Main()) qFatal("the program did not start");
 }
 
+// The program's use of the card file is counted off, as its exit does, so the next start finds it free.
 void Stop() {
+    shell::CountOff(shell::Shared().Profile, shell::Shared().DataFile);
     delete app::TheMainDialog();
     shell::ResetShared();
 }
@@ -110,6 +120,50 @@ double OpenRestoreWindow(const QString& base, const QString& cards, int runs) {
     return Median(times);
 }
 
+// The texts typed into the Filter dialog, then OK; the filter goes off again between runs, untimed.
+double Filter(const QString& base, const QString& cards, int runs, const store::FilterTexts& texts) {
+    Start(base, cards);
+    mainwin::MainDialog& main = *app::TheMainDialog();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        main.BtnFilter->click();
+        dialogs::FilterDialog& dialog = *dialogs::FilterDialog::Current();
+        dialog.TxtFirstName->setText(texts[0]);
+        dialog.TxtLastName->setText(texts[1]);
+        dialog.TxtTitle->setText(texts[2]);
+        dialog.TxtCompany->setText(texts[3]);
+        dialog.TxtNotes->setPlainText(texts[4]);
+        Clock clock;
+        clock.start();
+        dialog.BtnOK->click();
+        QApplication::processEvents();
+        times.push_back(clock.elapsedMs());
+        if (main.LstNames->count() == 0) qFatal("the filter matched no card");
+        main.TurnFilterOff();
+    }
+    Stop();
+    return Median(times);
+}
+
+double SetupToCompanyOrder(const QString& base, const QString& cards, int runs) {
+    Start(base, cards);
+    mainwin::MainDialog& main = *app::TheMainDialog();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (shell::Shared().Store->ShowsCompanies()) main.ToggleView();
+        main.BtnSetup->click();
+        shell::SetupDialog& dialog = *shell::SetupDialog::Current();
+        dialog.OptShowCompany->setChecked(true);
+        Clock clock;
+        clock.start();
+        dialog.BtnOK->click();
+        QApplication::processEvents();
+        times.push_back(clock.elapsedMs());
+    }
+    Stop();
+    return Median(times);
+}
+
 // Every card of the folder moved to the deleted list, as deleting them one by one would.
 void DeleteAll(const QString& cards) {
     profile::CachedProfile p;
@@ -140,7 +194,8 @@ int main(int argc, char** argv) {
             // --help, or anything not understood: say how to call us and run nothing.
             QTextStream(args[i] == u"--help" ? stdout : stderr)
                 << "usage: tessaly-gui-bench [--cards N] [--runs K] [--cpu]\n"
-                   "Times Find over N generated cards (W7) and opening the deleted-cards window (W8),\n"
+                   "Times Find over N generated cards (W7), opening the deleted-cards window (W8), the\n"
+                   "filter on one field and on five (W9, W10) and Setup switching to company order (W11),\n"
                    "offscreen; prints the median of K runs in milliseconds (--cpu: of the thread's CPU time).\n";
             return args[i] == u"--help" ? 0 : 2;
         }
@@ -157,5 +212,11 @@ int main(int argc, char** argv) {
 
     out << "RESULT W7_find_all_fields_no_match " << QString::number(FindNothing(base, live, runs), 'f', 1) << Qt::endl;
     out << "RESULT W8_open_restore_window " << QString::number(OpenRestoreWindow(base, deleted, runs), 'f', 1) << Qt::endl;
+    const double one = Filter(base, live, runs, {"", "a", "", "", ""});
+    out << "RESULT W9_filter_one_field " << QString::number(one, 'f', 1) << Qt::endl;
+    const double five = Filter(base, live, runs, {"e", "a", "e", "e", "fair"});
+    out << "RESULT W10_filter_five_fields " << QString::number(five, 'f', 1) << Qt::endl;
+    out << "RESULT W11_setup_to_company_order " << QString::number(SetupToCompanyOrder(base, live, runs), 'f', 1)
+        << Qt::endl;
     return 0;
 }

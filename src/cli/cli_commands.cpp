@@ -4,6 +4,7 @@
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
 #include "store/card_check.h"
+#include "store/card_filter.h"
 #include "store/card_store.h"
 #include "store/display_text.h"
 
@@ -55,6 +56,7 @@ public:
         if (c == u"init") return init();
         requireCardFile();
         if (c == u"list") return list();
+        if (c == u"filter") return filter();
         if (c == u"show") return show();
         if (c == u"check") return check();
         requireNotInUse();
@@ -151,6 +153,37 @@ private:
         const QStringList& recs = byCompany ? store_.AllByCompany : store_.AllByName;
         const QStringList& texts = byCompany ? store_.AllCompanies : store_.AllNames;
         for (qsizetype i = 0; i < recs.size(); ++i) out_ << recs[i] << '\t' << EscapeValue(texts[i]) << '\n';
+        return Done;
+    }
+
+    // [--company] Field=Text ... over FirstName, LastName, Title, Company and Notes, as the Filter dialog takes them.
+    int filter() {
+        FilterTexts texts;
+        bool byCompany = false;
+        for (const QString& a : call_.args) {
+            if (a == u"--company") {
+                byCompany = true;
+                continue;
+            }
+            const qsizetype eq = a.indexOf(u'=');
+            const auto field = std::find_if(kFilterFields.begin(), kFilterFields.end(), [&](int f) {
+                return eq > 0 && FieldKeys[f].compare(a.left(eq), Qt::CaseInsensitive) == 0;
+            });
+            if (field == kFilterFields.end())
+                throw Failure{BadInput, QStringLiteral("\"%1\" is not Field=Text with FirstName, LastName, Title, "
+                                                       "Company or Notes")
+                                            .arg(a)};
+            texts[field - kFilterFields.begin()] = UnescapeValue(a.mid(eq + 1));
+        }
+        store_.LoadLists();
+        ProgressSink silent;
+        const bool on = ApplyFilter(store_, texts, silent);
+        const QStringList& recs = on ? (byCompany ? store_.FilteredByCompany : store_.FilteredByName)
+                                     : (byCompany ? store_.AllByCompany : store_.AllByName);
+        const QStringList& shown = on ? (byCompany ? store_.FilteredCompanies : store_.FilteredNames)
+                                      : (byCompany ? store_.AllCompanies : store_.AllNames);
+        for (qsizetype i = 0; i < recs.size() && i < shown.size(); ++i)
+            out_ << recs[i] << '\t' << EscapeValue(shown[i]) << '\n';
         return Done;
     }
 

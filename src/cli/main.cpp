@@ -17,6 +17,8 @@ const char kUsage[] =
     "  delete N                    move card N to the deleted list\n"
     "  restore N                   bring deleted card N back\n"
     "  list [--company|--deleted]  one line per card in list order: N, a tab, the display text\n"
+    "  filter [--company] Field=Text ...  the cards whose FirstName, LastName, Title, Company and\n"
+    "                              Notes contain the texts (any letter case), as list prints them\n"
     "  show N                      the 16 fields as Key=Value lines\n"
     "  sort                        the start-up order check; prints \"in order\" or \"sorted\"\n"
     "  check                       verify the card file; prints \"ok\" or one line per fault\n"

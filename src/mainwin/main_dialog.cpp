@@ -3,12 +3,14 @@
 #include "detail_label.h"
 #include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
+#include "dialogs/filter_dialog.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
 #include "shell/card_file_guard.h"
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
 #include "shell/run_change.h"
+#include "shell/setup_dialog.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
@@ -98,6 +100,8 @@ void MainDialog::ConnectEvents() {
     // The mouse copies on the press; Enter and the access key arrive as a click.
     connect(BtnCopy, &QPushButton::clicked, this, &MainDialog::CopySelected);
     connect(BtnEdit, &QPushButton::clicked, this, &dialogs::OpenEditDialog);
+    connect(BtnFilter, &QPushButton::clicked, this, &dialogs::OpenFilterDialog);
+    connect(BtnSetup, &QPushButton::clicked, this, &shell::OpenSetupDialog);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
@@ -106,6 +110,7 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuViewArray[1], &QAction::triggered, this, [this] {
         if (!Shared().Store->ShowsCompanies()) ToggleView();
     });
+    connect(m.MnuFilterArray[0], &QAction::triggered, this, &dialogs::OpenFilterDialog);
     connect(m.MnuFilterArray[1], &QAction::triggered, this, &MainDialog::TurnFilterOff);
     connect(m.MnuCopyArray[0], &QAction::triggered, this, &MainDialog::CopySelected);
     connect(m.MnuCopyArray[1], &QAction::triggered, this, &MainDialog::CopyAll);
@@ -345,7 +350,7 @@ void MainDialog::StatBar_PanelDblClick(int panel) {
     const QString text = StatBar->text(panel).trimmed();
     if (text == QStringLiteral("Name") || text == QStringLiteral("Company")) ToggleView();
     else if (text == QStringLiteral("Filter - ON")) TurnFilterOff();
-    // "Filter - OFF" opens the filter dialog, which comes with the filter.
+    else if (text == QStringLiteral("Filter - OFF")) dialogs::OpenFilterDialog();
 }
 
 void MainDialog::ToggleView() {

@@ -15,6 +15,36 @@ std::uint8_t Byte(const QString& text) {
     return (n >= 0 && n <= 255) ? static_cast<std::uint8_t>(n) : 0;
 }
 
+std::array<QString, kCopyFlagCount> CopyKeys() {
+    return {QStringLiteral("CopyName"),   QStringLiteral("CopyTitle"),  QStringLiteral("CopyCompany"),
+            QStringLiteral("CopyAddress"), QStringLiteral("CopyPhone1"), QStringLiteral("CopyPhone2"),
+            QStringLiteral("CopyFax"),     QStringLiteral("CopyEMail")};
+}
+
+QString ComKey(int com) { return QStringLiteral("COM%1").arg(com); }
+
+// The forms the sibling program reads: a plain number, or one after a blank.
+QString Plain(int n) { return QString::number(n); }
+QString Spaced(int n) { return u' ' + QString::number(n); }
+
+// The preferences as the file holds them; nothing is written.
+Preferences ReadValues(profile::ProfileAccess& profile, const QString& file) {
+    auto read = [&](const QString& key) { return profile.read(file, prefs::Section, key); };
+    Preferences p;
+    p.AppVersion = read(prefs::Version);
+    p.NameField = Byte(read(QStringLiteral("NameField")));
+    p.Show = Byte(read(QStringLiteral("Show")));
+    p.UsePrefix = store::LeadingNumber(read(QStringLiteral("UsePrefix"))) != 0;
+    p.PrefixSprt = Byte(read(QStringLiteral("PrefixSprt")));
+    p.Phone1Prefix = read(QStringLiteral("Phone1Prefix"));
+    p.Phone2Prefix = read(QStringLiteral("Phone2Prefix"));
+    p.FaxPrefix = read(QStringLiteral("FaxPrefix"));
+    p.EMailPrefix = read(QStringLiteral("EMailPrefix"));
+    p.CopyKeys = CopyKeys();
+    for (int i = 0; i < kCopyFlagCount; ++i) p.CopyFlags[i] = store::Count16(read(p.CopyKeys[i]));
+    return p;
+}
+
 }  // namespace
 
 double VersionNumber(const QString& text) {
@@ -25,9 +55,7 @@ double VersionNumber(const QString& text) {
 
 Preferences LoadPreferences(profile::ProfileAccess& profile, const QString& file) {
     profile::ProfileOperation op(profile);
-    auto read = [&](const QString& key) { return profile.read(file, prefs::Section, key); };
-    Preferences p;
-    p.AppVersion = read(prefs::Version);
+    Preferences p = ReadValues(profile, file);
     if (VersionNumber(p.AppVersion) < 2.0) {
         p.AppVersion = prefs::CurrentVersion;
         try {
@@ -36,19 +64,53 @@ Preferences LoadPreferences(profile::ProfileAccess& profile, const QString& file
             // A preferences file that cannot be written only keeps its old version mark.
         }
     }
-    p.NameField = Byte(read(QStringLiteral("NameField")));
-    p.Show = Byte(read(QStringLiteral("Show")));
-    p.UsePrefix = store::LeadingNumber(read(QStringLiteral("UsePrefix"))) != 0;
-    p.PrefixSprt = Byte(read(QStringLiteral("PrefixSprt")));
-    p.Phone1Prefix = read(QStringLiteral("Phone1Prefix"));
-    p.Phone2Prefix = read(QStringLiteral("Phone2Prefix"));
-    p.FaxPrefix = read(QStringLiteral("FaxPrefix"));
-    p.EMailPrefix = read(QStringLiteral("EMailPrefix"));
-    p.CopyKeys = {QStringLiteral("CopyName"),   QStringLiteral("CopyTitle"),  QStringLiteral("CopyCompany"),
-                  QStringLiteral("CopyAddress"), QStringLiteral("CopyPhone1"), QStringLiteral("CopyPhone2"),
-                  QStringLiteral("CopyFax"),     QStringLiteral("CopyEMail")};
-    for (int i = 0; i < kCopyFlagCount; ++i) p.CopyFlags[i] = store::Count16(read(p.CopyKeys[i]));
     return p;
+}
+
+QString PortDevice(profile::ProfileAccess& profile, const QString& file, int com) {
+    const QString device = profile.read(file, prefs::PortsSection, ComKey(com));
+    return device.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(com - 1) : device;
+}
+
+SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file) {
+    profile::ProfileOperation op(profile);
+    auto read = [&](const QString& key) { return profile.read(file, prefs::Section, key); };
+    const Preferences p = ReadValues(profile, file);
+    SetupSettings s;
+    s.NameField = p.NameField, s.Show = p.Show, s.UsePrefix = p.UsePrefix, s.PrefixSprt = p.PrefixSprt;
+    s.Phone1Prefix = p.Phone1Prefix, s.Phone2Prefix = p.Phone2Prefix, s.FaxPrefix = p.FaxPrefix;
+    s.EMailPrefix = p.EMailPrefix, s.CopyFlags = p.CopyFlags;
+    s.CommPort = Byte(read(QStringLiteral("CommPort")));
+    s.DialSystem = read(QStringLiteral("DialSystem"));
+    s.Tips = TipsChecked(profile, file);
+    for (int com = 1; com <= kComPortCount; ++com) s.PortDevices[com - 1] = PortDevice(profile, file, com);
+    return s;
+}
+
+void WriteSetup(profile::ProfileAccess& profile, const QString& file, const SetupSettings& s) {
+    profile::ProfileOperation op(profile);
+    std::array<QString, kComPortCount> devices;
+    for (int com = 1; com <= kComPortCount; ++com) devices[com - 1] = PortDevice(profile, file, com);
+    profile::ProfileBulk bulk(profile);
+    auto write = [&](const QString& key, const QString& value) { profile.write(file, prefs::Section, key, value); };
+    write(QStringLiteral("Show"), Plain(s.Show));
+    write(QStringLiteral("NameField"), Plain(s.NameField));
+    write(QStringLiteral("UsePrefix"), Plain(s.UsePrefix ? 1 : 0));
+    write(QStringLiteral("PrefixSprt"), Spaced(s.PrefixSprt));
+    write(QStringLiteral("Phone1Prefix"), s.Phone1Prefix);
+    write(QStringLiteral("Phone2Prefix"), s.Phone2Prefix);
+    write(QStringLiteral("FaxPrefix"), s.FaxPrefix);
+    write(QStringLiteral("EMailPrefix"), s.EMailPrefix);
+    const auto keys = CopyKeys();
+    for (int i = 0; i < kCopyFlagCount; ++i) write(keys[i], Spaced(s.CopyFlags[i]));
+    write(QStringLiteral("CommPort"), Plain(s.CommPort));
+    write(QStringLiteral("DialSystem"), s.DialSystem);
+    write(prefs::Tips, Plain(s.Tips ? 1 : 0));
+    // The section of the ports appears only once a port leads elsewhere.
+    for (int com = 1; com <= kComPortCount; ++com)
+        if (s.PortDevices[com - 1] != devices[com - 1])
+            profile.write(file, prefs::PortsSection, ComKey(com), s.PortDevices[com - 1]);
+    bulk.finish();
 }
 
 bool TipsWanted(profile::ProfileAccess& profile, const QString& file) {

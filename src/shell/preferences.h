@@ -16,6 +16,7 @@ inline const QString TeslyDataPath = QStringLiteral("TeslyDataPath");
 inline const QString Version = QStringLiteral("Version");
 inline const QString Tips = QStringLiteral("Tips");
 inline const QString CurrentVersion = QStringLiteral("2.0");
+inline const QString PortsSection = QStringLiteral("Ports");
 }  // namespace prefs
 
 inline constexpr int kCopyFlagCount = 8;
@@ -40,6 +41,29 @@ bool TipsWanted(profile::ProfileAccess& profile, const QString& file);
 // The state of the tip window's check box: the number stored in "Tips" (1 checked, 0 not).
 bool TipsChecked(profile::ProfileAccess& profile, const QString& file);
 void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked);
+
+// What the Setup dialog shows and saves: the preferences it reads afresh at
+// each opening, the modem's port and method, and where COM1 to COM4 lead.
+inline constexpr int kComPortCount = 4;
+struct SetupSettings {
+    std::uint8_t NameField = 0;
+    std::uint8_t Show = 0;
+    bool UsePrefix = false;
+    std::uint8_t PrefixSprt = 0;
+    QString Phone1Prefix, Phone2Prefix, FaxPrefix, EMailPrefix;
+    std::array<std::int16_t, kCopyFlagCount> CopyFlags{};
+    std::uint8_t CommPort = 0;  // 1..4 for COM1..COM4, 0 none
+    QString DialSystem;         // "DT" tone, "DP" pulse, as stored
+    bool Tips = false;
+    std::array<QString, kComPortCount> PortDevices;  // COM1..COM4
+};
+SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
+// Writes the TS32 keys in the order the program has always written them, then
+// the port devices that differ from what the file gives; the file is replaced
+// once, so a write that fails leaves it as it was.
+void WriteSetup(profile::ProfileAccess& profile, const QString& file, const SetupSettings& settings);
+// The device of COMn (1..4): key "COMn" of section "Ports", else /dev/ttyS(n-1).
+QString PortDevice(profile::ProfileAccess& profile, const QString& file, int com);
 
 // The leading decimal number of a version text ("3.1beta" → 3.1, "" → 0).
 double VersionNumber(const QString& text);

@@ -154,6 +154,8 @@ bool CardStore::ChangeCard(const QString& n, CardFieldList& current, CardFieldLi
     }
     current = typed;
     WriteCard(n, current);
+    // The card was linked while its section still held the old values.
+    if (!keepsPlace) RefilterCard(n, showName, showCompany);
     op.finish();
     change.commit();
     return !keepsPlace;

@@ -106,6 +106,23 @@ void CardStore::ClearFilter() {
     FillList();
 }
 
+void CardStore::RefilterCard(const QString& n, const QString& showName, const QString& showCompany) {
+    if (!FilterOn || !FilterMatch) return;
+    const qsizetype byName = FilteredByName.indexOf(n), byCompany = FilteredByCompany.indexOf(n);
+    const bool passes = FilterMatch(n);
+    if (passes == (byName >= 0)) return;
+    if (passes) {
+        FilteredNames << showName, FilteredByName << n, FilteredCompanies << showCompany, FilteredByCompany << n;
+        FilteredCount = static_cast<std::int16_t>(FilteredCount + 1);
+        SortFiltered();
+    } else {
+        FilteredByName.removeAt(byName), FilteredNames.removeAt(byName);
+        if (byCompany >= 0) FilteredByCompany.removeAt(byCompany), FilteredCompanies.removeAt(byCompany);
+        FilteredCount = static_cast<std::int16_t>(FilteredByName.size());
+    }
+    FillList();
+}
+
 void CardStore::ResetLists() {
     AllNames.clear();
     AllByName.clear();

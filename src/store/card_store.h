@@ -118,6 +118,9 @@ public:
     void SetFilter(const QStringList& matching);
     // Every card is shown again.
     void ClearFilter();
+    // Tests card n against FilterMatch again and adds it to or drops it from
+    // the filtered lists to match; the list box is filled again when it changed.
+    void RefilterCard(const QString& n, const QString& showName, const QString& showCompany);
 
     // While another program holds the card file every change is refused with
     // InUseError, whichever window or command asked for it.

@@ -1,0 +1,45 @@
+#pragma once
+#include "store/card_filter.h"
+
+#include <QDialog>
+#include <array>
+
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessaly::dialogs {
+
+// Takes the texts a card must contain to stay in the main list. Shown not
+// modal over the disabled main window; deletes itself when it closes.
+class FilterDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit FilterDialog(QWidget* parent = nullptr);
+    static FilterDialog* Current();
+    // The texts of the last OK in this run; the next opening shows them again.
+    static store::FilterTexts& Remembered();
+
+    QGroupBox* Frame;
+    QLineEdit* TxtFirstName;
+    QLineEdit* TxtLastName;
+    QLineEdit* TxtTitle;
+    QLineEdit* TxtCompany;
+    QPlainTextEdit* TxtNotes;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    store::FilterTexts Typed() const;
+    void BtnOK_Click();
+};
+
+// The main window's command that opens it.
+void OpenFilterDialog();
+
+}  // namespace tessaly::dialogs

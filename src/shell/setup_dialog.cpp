@@ -1,0 +1,278 @@
+#include "setup_dialog.h"
+
+#include "msg_box.h"
+#include "shared_data.h"
+#include "twips.h"
+#include "window_opener.h"
+#include "store/card_details.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPortInfo>
+
+namespace tessaly::shell {
+
+namespace {
+
+QPointer<SetupDialog>& Slot() {
+    static QPointer<SetupDialog> current;
+    return current;
+}
+
+template <class Control>
+Control* Make(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width, int height) {
+    auto* c = new Control(caption, parent);
+    c->setObjectName(name);
+    SetTwipsGeometry(c, left, top, width, height);
+    return c;
+}
+
+QGroupBox* Frame(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
+    auto* frame = Make<QGroupBox>(parent, QString(), caption, left, top, width, height);
+    PutCaptionOnFrameLine(frame);
+    return frame;
+}
+
+QLineEdit* Box(QWidget* parent, const QString& name, int top) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    SetTwipsGeometry(box, 1200, top, 1815, 285);
+    return box;
+}
+
+// A sample person in the four name styles.
+QStringList SampleNames() {
+    store::CardFieldList sample{};
+    sample[store::Sal] = QStringLiteral("Mr.");
+    sample[store::FirstName] = QStringLiteral("John");
+    sample[store::LastName] = QStringLiteral("Smith");
+    QStringList names;
+    for (int k = 0; k < store::kNameStyleCount; ++k) names << store::NameStyleCaption(k, sample);
+    return names;
+}
+
+}  // namespace
+
+SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
+    setObjectName(QStringLiteral("SetupDialog"));
+    setWindowTitle(QStringLiteral("Tessaly Setup"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    SetTwipsClientSize(this, 6600, 5460);
+    BuildNameAndList();
+    BuildPrefixAndCopy();
+    BuildDialing();
+    ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("Show Tip of The Day on startup"), 120, 5010,
+                              3600, 255);
+    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950, 1215, 375);
+    BtnOK->setDefault(true);
+    BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265, 4950, 1215, 375);
+    connect(BtnOK, &QPushButton::clicked, this, &SetupDialog::BtnOK_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &SetupDialog::BtnCancel_Click);
+    Load();
+    Slot() = this;
+}
+
+SetupDialog* SetupDialog::Current() { return Slot(); }
+
+void SetupDialog::BuildNameAndList() {
+    QGroupBox* style = Frame(this, QStringLiteral(" Name Style "), 120, 120, 3135, 690);
+    LstNameStyle = new QComboBox(style);
+    LstNameStyle->setObjectName(QStringLiteral("LstNameStyle"));
+    LstNameStyle->addItems(SampleNames());
+    SetTwipsGeometry(LstNameStyle, 240, 270, 2655, 315);
+    QGroupBox* show = Frame(this, QStringLiteral(" Show in List "), 3375, 120, 3105, 690);
+    OptShowName = Make<QRadioButton>(show, QStringLiteral("OptShowName"), QStringLiteral("Name"), 240, 300, 1200, 255);
+    OptShowCompany =
+        Make<QRadioButton>(show, QStringLiteral("OptShowCompany"), QStringLiteral("Company"), 1560, 300, 1400, 255);
+    // A double-click chooses the order and saves at once.
+    OptShowName->installEventFilter(this);
+    OptShowCompany->installEventFilter(this);
+}
+
+void SetupDialog::BuildPrefixAndCopy() {
+    QGroupBox* prefix = Frame(this, QStringLiteral(" Prefix "), 120, 930, 3135, 2490);
+    ChkUsePrefix = Make<QCheckBox>(prefix, QStringLiteral("ChkUsePrefix"), QStringLiteral("UsePrefix"), 240, 270, 1800, 255);
+    connect(ChkUsePrefix, &QCheckBox::clicked, this, &SetupDialog::ChkUsePrefix_Click);
+    Make<QLabel>(prefix, QString(), QStringLiteral("Separator"), 240, 630, 900, 255);
+    LstPrefixSeparator = new QComboBox(prefix);
+    LstPrefixSeparator->setObjectName(QStringLiteral("LstPrefixSeparator"));
+    LstPrefixSeparator->addItems({QStringLiteral("Tab"), QStringLiteral("Space"), QStringLiteral("Semi-Colomn"),
+                                  QStringLiteral("Semi-Colomn + Space")});
+    SetTwipsGeometry(LstPrefixSeparator, 1200, 600, 1815, 315);
+    const QString captions[] = {QStringLiteral("Phone1"), QStringLiteral("Phone2"), QStringLiteral("Fax"),
+                                QStringLiteral("E-Mail")};
+    QLineEdit** boxes[] = {&TxtPhone1Prefix, &TxtPhone2Prefix, &TxtFaxPrefix, &TxtEMailPrefix};
+    const QString names[] = {QStringLiteral("TxtPhone1Prefix"), QStringLiteral("TxtPhone2Prefix"),
+                             QStringLiteral("TxtFaxPrefix"), QStringLiteral("TxtEMailPrefix")};
+    for (int i = 0; i < 4; ++i) {
+        Make<QLabel>(prefix, QString(), captions[i], 240, 1020 + 360 * i, 900, 255);
+        *boxes[i] = Box(prefix, names[i], 990 + 360 * i);
+    }
+
+    QGroupBox* copy = Frame(this, QStringLiteral(" Copy Details "), 3375, 930, 3105, 1410);
+    const QString copyCaptions[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
+                                    QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
+                                    QStringLiteral("Fax"),     QStringLiteral("E-Mail")};
+    const QString copyNames[] = {QStringLiteral("ChkCopyName"),    QStringLiteral("ChkCopyTitle"),
+                                 QStringLiteral("ChkCopyCompany"), QStringLiteral("ChkCopyAddress"),
+                                 QStringLiteral("ChkCopyPhone1"),  QStringLiteral("ChkCopyPhone2"),
+                                 QStringLiteral("ChkCopyFax"),     QStringLiteral("ChkCopyEMail")};
+    for (int i = 0; i < kCopyFlagCount; ++i)
+        ChkCopy[i] = Make<QCheckBox>(copy, copyNames[i], copyCaptions[i], 240 + 1440 * (i / 4), 270 + 270 * (i % 4),
+                                     1300, 255);
+}
+
+void SetupDialog::BuildDialing() {
+    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 690);
+    OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
+    OptPulseDial =
+        Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
+    connect(OptToneDial, &QRadioButton::clicked, this, [this] { settings_.DialSystem = QStringLiteral("DT"); });
+    connect(OptPulseDial, &QRadioButton::clicked, this, [this] { settings_.DialSystem = QStringLiteral("DP"); });
+
+    QGroupBox* port = Frame(this, QStringLiteral(" Modem Port "), 120, 3540, 6360, 1290);
+    for (int com = 1; com <= kComPortCount; ++com) {
+        const int left = 240 + 1530 * (com - 1);
+        OptCommPort[com - 1] = Make<QRadioButton>(port, QStringLiteral("OptCommPort%1").arg(com),
+                                                  QStringLiteral("COM%1").arg(com), left, 270, 1400, 255);
+        LblPortDevice[com - 1] = Make<QLabel>(port, QStringLiteral("LblPortDevice%1").arg(com), QString(), left + 240,
+                                              540, 1260, 255);
+        LblPortDevice[com - 1]->setTextFormat(Qt::PlainText);
+        connect(OptCommPort[com - 1], &QRadioButton::clicked, this, [this, com] { OptCommPort_Click(com); });
+    }
+    Make<QLabel>(port, QString(), QStringLiteral("Device"), 240, 900, 900, 255);
+    CboPortDevice = new QComboBox(port);
+    CboPortDevice->setObjectName(QStringLiteral("CboPortDevice"));
+    SetTwipsGeometry(CboPortDevice, 1200, 870, 4920, 315);
+    connect(CboPortDevice, &QComboBox::activated, this, &SetupDialog::CboPortDevice_Activated);
+}
+
+void SetupDialog::Load() {
+    SharedData& s = Shared();
+    s.SetStatusText(0, windowTitle());
+    showAtLoad_ = s.Store ? s.Store->Show : s.Prefs.Show;
+    nameFieldAtLoad_ = s.Prefs.NameField;
+    settings_ = ReadSetup(s.Profile, s.PreferencesFile);
+    // The name style and the copy flags are taken as saved, over any change made since start-up.
+    s.Prefs.NameField = settings_.NameField < store::kNameStyleCount ? settings_.NameField : 0;
+    s.Prefs.CopyFlags = settings_.CopyFlags;
+    LstNameStyle->setCurrentIndex(s.Prefs.NameField);
+    (settings_.Show == 0 ? OptShowName : OptShowCompany)->setChecked(true);
+    ChkTips->setChecked(settings_.Tips);
+    if (settings_.DialSystem == u"DT") OptToneDial->setChecked(true);
+    if (settings_.DialSystem == u"DP") OptPulseDial->setChecked(true);
+    for (int com = 1; com <= kComPortCount; ++com) LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
+    if (settings_.CommPort >= 1 && settings_.CommPort <= kComPortCount) OptCommPort[settings_.CommPort - 1]->setChecked(true);
+    OptCommPort_Click(settings_.CommPort);
+    ChkUsePrefix->setChecked(settings_.UsePrefix);
+    LstPrefixSeparator->setCurrentIndex(settings_.PrefixSprt < 4 ? settings_.PrefixSprt : 0);
+    TxtPhone1Prefix->setText(settings_.Phone1Prefix);
+    TxtPhone2Prefix->setText(settings_.Phone2Prefix);
+    TxtFaxPrefix->setText(settings_.FaxPrefix);
+    TxtEMailPrefix->setText(settings_.EMailPrefix);
+    ChkUsePrefix_Click();
+    for (int i = 0; i < kCopyFlagCount; ++i) ChkCopy[i]->setChecked(settings_.CopyFlags[i] != 0);
+}
+
+void SetupDialog::ChkUsePrefix_Click() {
+    const bool on = ChkUsePrefix->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{LstPrefixSeparator, TxtPhone1Prefix, TxtPhone2Prefix,
+                                                      TxtFaxPrefix, TxtEMailPrefix})
+        w->setEnabled(on);
+}
+
+// The device list offers the port's device and every serial port the system reports.
+void SetupDialog::OptCommPort_Click(int com) {
+    settings_.CommPort = static_cast<std::uint8_t>(com);
+    CboPortDevice->clear();
+    const bool chosen = com >= 1 && com <= kComPortCount;
+    CboPortDevice->setEnabled(chosen);
+    if (!chosen) return;
+    QStringList devices{settings_.PortDevices[com - 1]};
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        if (!devices.contains(info.systemLocation())) devices << info.systemLocation();
+    CboPortDevice->addItems(devices);
+    CboPortDevice->setCurrentIndex(0);
+}
+
+void SetupDialog::CboPortDevice_Activated(int index) {
+    const int com = settings_.CommPort;
+    if (com < 1 || com > kComPortCount || index < 0) return;
+    settings_.PortDevices[com - 1] = CboPortDevice->itemText(index);
+    LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
+}
+
+bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == OptShowName || watched == OptShowCompany)) {
+        static_cast<QRadioButton*>(watched)->setChecked(true);
+        BtnOK->click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SetupDialog::BtnOK_Click() {
+    SharedData& s = Shared();
+    SetupSettings chosen = settings_;
+    chosen.NameField = static_cast<std::uint8_t>(std::max(LstNameStyle->currentIndex(), 0));
+    chosen.Show = OptShowCompany->isChecked() ? 1 : 0;
+    chosen.UsePrefix = ChkUsePrefix->isChecked();
+    chosen.PrefixSprt = static_cast<std::uint8_t>(std::max(LstPrefixSeparator->currentIndex(), 0));
+    chosen.Phone1Prefix = TxtPhone1Prefix->text();
+    chosen.Phone2Prefix = TxtPhone2Prefix->text();
+    chosen.FaxPrefix = TxtFaxPrefix->text();
+    chosen.EMailPrefix = TxtEMailPrefix->text();
+    for (int i = 0; i < kCopyFlagCount; ++i) chosen.CopyFlags[i] = ChkCopy[i]->isChecked() ? 1 : 0;
+    chosen.Tips = ChkTips->isChecked();
+    // Saved first: a file that refuses the write keeps the dialog open and nothing changes.
+    try {
+        WriteSetup(s.Profile, s.PreferencesFile, chosen);
+    } catch (const std::exception& error) {
+        ReportWriteFailure(error, QStringLiteral("The settings were not saved."));
+        return;
+    }
+    Preferences& p = s.Prefs;
+    p.NameField = chosen.NameField, p.Show = chosen.Show, p.UsePrefix = chosen.UsePrefix;
+    p.PrefixSprt = chosen.PrefixSprt, p.CopyFlags = chosen.CopyFlags;
+    p.Phone1Prefix = chosen.Phone1Prefix, p.Phone2Prefix = chosen.Phone2Prefix;
+    p.FaxPrefix = chosen.FaxPrefix, p.EMailPrefix = chosen.EMailPrefix;
+    RaiseMain();
+    hide();
+    if (s.Store) {
+        if (chosen.Show != showAtLoad_) s.Store->SetView(chosen.Show);
+        s.CurrentIndex = std::max(s.Store->ListPosition(s.CurrentRecNo), 0);
+    }
+    close();
+    s.RefreshMain();
+}
+
+void SetupDialog::BtnCancel_Click() { close(); }
+
+// Cancel and the window's close button leave the name style in use before the dialog opened.
+void SetupDialog::closeEvent(QCloseEvent* event) {
+    if (isVisible()) {
+        Shared().Prefs.NameField = nameFieldAtLoad_;
+        Shared().DialogResult = 0;
+    }
+    if (Slot() == this) Slot() = nullptr;
+    QDialog::closeEvent(event);
+}
+
+void OpenSetupDialog() {
+    if (SetupDialog* open = SetupDialog::Current()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    Shared().SetStatusText(1, QString());
+    OpenOverMain(new SetupDialog, Placement::TopRight);
+}
+
+}  // namespace tessaly::shell

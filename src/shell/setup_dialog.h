@@ -1,0 +1,61 @@
+#pragma once
+#include "preferences.h"
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace tessaly::shell {
+
+// Changes the preferences: read afresh at each opening, saved and applied at
+// once by OK. Shown not modal over the disabled main window; deletes itself
+// when it closes.
+class SetupDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SetupDialog(QWidget* parent = nullptr);
+    static SetupDialog* Current();
+
+    QComboBox* LstNameStyle;
+    QRadioButton *OptShowName, *OptShowCompany;
+    QRadioButton *OptToneDial, *OptPulseDial;
+    std::array<QRadioButton*, kComPortCount> OptCommPort{};  // COM1..COM4
+    std::array<QLabel*, kComPortCount> LblPortDevice{};
+    QComboBox* CboPortDevice;
+    QCheckBox* ChkUsePrefix;
+    QComboBox* LstPrefixSeparator;
+    QLineEdit *TxtPhone1Prefix, *TxtPhone2Prefix, *TxtFaxPrefix, *TxtEMailPrefix;
+    std::array<QCheckBox*, kCopyFlagCount> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
+    QCheckBox* ChkTips;
+    QPushButton *BtnOK, *BtnCancel;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildNameAndList();
+    void BuildPrefixAndCopy();
+    void BuildDialing();
+    void Load();
+    void ChkUsePrefix_Click();
+    void OptCommPort_Click(int com);
+    void CboPortDevice_Activated(int index);
+    void BtnOK_Click();
+    void BtnCancel_Click();
+
+    SetupSettings settings_;
+    int showAtLoad_ = 0;
+    std::uint8_t nameFieldAtLoad_ = 0;
+};
+
+// The main window's command that opens it.
+void OpenSetupDialog();
+
+}  // namespace tessaly::shell
