@@ -103,6 +103,8 @@ CopyResult CopyDataFiles(const QString& dataDir, const QString& dest) {
         if (!markerSource.isEmpty())
             profile::ReplaceFile(dest + kBackupMarker, ReadBytes(dataDir + markerSource), Durability::Synced);
     } catch (const FileError& e) {
+        // The marker may stand when only the folder's flush after it failed.
+        QFile::remove(dest + kBackupMarker);
         return Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
     if (markerSource.isEmpty()) return Failure(CopyOutcome::Failed, dataDir + kHeaderFileName, QStringLiteral("there is no card file to back up"));

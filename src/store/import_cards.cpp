@@ -116,7 +116,7 @@ QStringList KeepLines(const QStringList& lines, const QString& only0, const QStr
 
 int ImportRoom(bool replace, int cardsInFile) { return replace ? kMaxCards : std::max(0, kMaxCards - cardsInFile); }
 
-void ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
+QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
     if (store.InUse()) throw InUseError();
     try {
         CardChange change(store);
@@ -149,8 +149,15 @@ void ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& p
                                .arg(QString::fromUtf8(e.what()))
                                .toStdString());
     }
-    store.RefreshLists();
+    QString note;
+    try {
+        store.RefreshLists();
+    } catch (const profile::FileError& e) {
+        note = QStringLiteral("The cards were imported, but could not be put in order; the next start sorts them: %1")
+                   .arg(QString::fromUtf8(e.what()));
+    }
     store.FillList();
+    return note;
 }
 
 }  // namespace tessaly::store

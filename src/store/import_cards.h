@@ -44,7 +44,9 @@ struct ImportPlan {
 // first safety copies of the card files beside them (tesly*.old), then, when
 // replacing, an empty card file. A write that fails puts every card file back
 // and throws ImportFailed. Refuses more lines than ImportRoom with
-// CardLimitReached. Afterwards the lists are loaded and sorted.
-void ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
+// CardLimitReached. Afterwards the lists are loaded and sorted; the text
+// returned is empty, or says why the new cards could not be put in order
+// (they are in the file, and the next start sorts them).
+[[nodiscard]] QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
 
 }  // namespace tessaly::store
