@@ -13,6 +13,7 @@ namespace prefs {
 inline const QString Section = QStringLiteral("TS32");
 inline const QString DataFilesSection = QStringLiteral("Data Files");
 inline const QString TeslyDataPath = QStringLiteral("TeslyDataPath");
+inline const QString BackupPath = QStringLiteral("BackupPath");
 inline const QString Version = QStringLiteral("Version");
 inline const QString Tips = QStringLiteral("Tips");
 inline const QString CurrentVersion = QStringLiteral("2.0");
@@ -40,6 +41,10 @@ bool TipsWanted(profile::ProfileAccess& profile, const QString& file);
 // The state of the tip window's check box: the number stored in "Tips" (1 checked, 0 not).
 bool TipsChecked(profile::ProfileAccess& profile, const QString& file);
 void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked);
+
+// The folder backups go to and come from ("BackupPath" of "Data Files",
+// by default ~/TessalyBackup/); it ends in '/'.
+QString BackupFolder(profile::ProfileAccess& profile, const QString& file);
 
 // The leading decimal number of a version text ("3.1beta" → 3.1, "" → 0).
 double VersionNumber(const QString& text);
