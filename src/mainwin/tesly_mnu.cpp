@@ -102,10 +102,9 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
     MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
 
-    // Commands that come with the filter, dialing, backup and import: their
+    // Commands that come with the filter and dialing: their
     // entries stay disabled until those exist.
-    for (QAction* a : {MnuFilterArray[0], MnuDial, MnuImportArray[0], MnuImportArray[1], MnuBackUpArray[0],
-                       MnuBackUpArray[1]}) {
+    for (QAction* a : {MnuFilterArray[0], MnuDial}) {
         a->setProperty(kPending, true);
         a->setEnabled(false);
     }

@@ -73,4 +73,27 @@ QList<int> ChoicesFromHeader(const QStringList& fields) {
     return choices;
 }
 
+ImportSession ImportSession::Read(const QString& path, const Delimiter& delimiter, const QString& only0,
+                                  const QString& only1) {
+    ImportSource source = ReadImportSource(path, delimiter);
+    ImportSession session;
+    session.plan.delimiter = delimiter;
+    session.plan.fieldCount = source.fieldCount;
+    session.firstIsHeader = IsHeaderLine(SplitFields(source.lines.front(), delimiter, source.fieldCount));
+    const QString header = session.firstIsHeader ? source.lines.takeFirst() : QString();
+    session.lines = KeepLines(source.lines, only0, only1);
+    if (session.firstIsHeader) session.lines.prepend(header);
+    return session;
+}
+
+void ImportSession::keepCards(int count) { lines = lines.mid(0, std::max(0, count) + (firstIsHeader ? 1 : 0)); }
+
+QStringList ImportSession::fieldsOf(int i) const {
+    return SplitFields(lines.value(i + (firstIsHeader ? 1 : 0)), plan.delimiter, plan.fieldCount);
+}
+
+QList<int> ImportSession::headerChoices() const {
+    return ChoicesFromHeader(SplitFields(lines.value(0), plan.delimiter, plan.fieldCount));
+}
+
 }  // namespace tessaly::store
