@@ -39,7 +39,7 @@ QTextStream out(stdout);
 const char kUsage[] =
     "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1]\n"
     "       tessaly-bench --make-cards DIR N\n"
-    "Times the store's workloads W1-W8 on N generated cards (default 8000), median of K runs,\n"
+    "Times the store's workloads W1-W6, W9, W10 on N generated cards (default 8000), median of K runs,\n"
     "with the cached profile layer and the naive one (--quick: cached only); --only runs the\n"
     "workloads whose name starts with the text given; --cpu times on the CPU clock of the\n"
     "thread (for a busy machine; waits for the disk are not counted). --make-cards writes a\n"
@@ -264,12 +264,12 @@ int main(int argc, char** argv) {
         }, [&] { store->SortLists(); });
     });
 
-    // W7 the wizard's import path on a real export (Thunderbird's columns) made N lines
+    // W9 the wizard's import path on a real export (Thunderbird's columns) made N lines
     // long: reading, the header's choices, the safety copy, the cards, the sort.
     const QString export_ = QStringLiteral(TESSALY_TESTDATA "/csv/roundcube/tb_plain.csv");
-    if (QStringLiteral("W7_import_export").startsWith(opt.only) && !QFile::exists(export_))
-        out << "W7_import_export skipped: " << export_ << " is not there" << Qt::endl;
-    else both("W7_import_export", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
+    if (QStringLiteral("W9_import_export").startsWith(opt.only) && !QFile::exists(export_))
+        out << "W9_import_export skipped: " << export_ << " is not there" << Qt::endl;
+    else both("W9_import_export", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
         const QString big = base + "export.csv";
         MakeLongExport(export_, big, opt.cards);
         std::unique_ptr<profile::ProfileAccess> layer;
@@ -288,8 +288,8 @@ int main(int argc, char** argv) {
         });
     });
 
-    // W8 a backup of the full file to another folder, every file synced.
-    both("W8_backup", opt.runs, [&](bool, int runs) {
+    // W10 a backup of the full file to another folder, every file synced.
+    both("W10_backup", opt.runs, [&](bool, int runs) {
         const QString dest = base + "backup/";
         QDir().mkpath(dest);
         return Measure(runs, [] {}, [&] {

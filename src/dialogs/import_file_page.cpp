@@ -55,10 +55,14 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     setObjectName(QStringLiteral("FileToImportDialog"));
     setWindowTitle(QStringLiteral("File to Import"));
     setAttribute(Qt::WA_DeleteOnClose);
+    QFont small = font();
+    small.setPixelSize(shell::ToPixels(165));  // the page was drawn for a small font
+    setFont(small);
     shell::SetTwipsClientSize(this, 4620, 6360);
 
     Frame1 = Named(new QGroupBox(QStringLiteral(" File to Import "), this), QStringLiteral("Frame1"));
     SetTwipsGeometry(Frame1, 150, 150, 4335, 2865);
+    shell::PutCaptionOnFrameLine(Frame1);
     TxtFileToImport = Named(new QLineEdit(QStringLiteral("*.*"), Frame1), QStringLiteral("TxtFileToImport"));
     SetTwipsGeometry(TxtFileToImport, 150, 330, 4035, 315);
     SlctFile = Named(new QListWidget(Frame1), QStringLiteral("SlctFile"));
@@ -71,11 +75,12 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
 
     auto* frame2 = Named(new QGroupBox(QStringLiteral(" Records Delimiter "), this), QStringLiteral("Frame2"));
     SetTwipsGeometry(frame2, 150, 3120, 4335, 1005);
+    shell::PutCaptionOnFrameLine(frame2);
     const char* kinds[] = {"Comma", "Comma, and Quotes", "Tab", "Other", "Spreadsheet CSV (quoted)"};
     const int places[][2] = {{180, 240}, {180, 480}, {2340, 240}, {2340, 480}, {180, 720}};
     for (int i = 0; i < 5; ++i) {
         OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
-        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : 1900, 255);
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100), 255);
     }
     OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
                                                    "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
@@ -84,6 +89,7 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
 
     auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
     SetTwipsGeometry(frame3, 150, 4230, 4335, 1425);
+    shell::PutCaptionOnFrameLine(frame3);
     OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
     OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the following text:"), frame3),
                                QStringLiteral("OptRcrdToImport(1)"));

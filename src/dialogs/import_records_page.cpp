@@ -49,6 +49,9 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     setObjectName(QStringLiteral("RecordsToImportDialog"));
     setWindowTitle(QStringLiteral("Records to Import"));
     setAttribute(Qt::WA_DeleteOnClose);
+    QFont small = font();
+    small.setPixelSize(shell::ToPixels(165));
+    setFont(small);
     shell::SetTwipsClientSize(this, 8610, 7020);
 
     const QString notes[] = {
@@ -206,12 +209,12 @@ void RecordsToImportDialog::BtnOK_Click() {
                               shell::PleaseWaitWindow().hide();
                               note = store::ImportCards(cards, lines, plan, progress);
                               cards.ClearFilter();
+                              Shared().SetStatusText(0, QString());
+                              Shared().SetStatusText(1, QString());  // the refresh after writes it again
                           },
                       .consequence = QStringLiteral("The card file is as it was before the import."),
                       .rowAfter = [](bool) { return 0; }});
     if (first_) first_->close();
-    Shared().SetStatusText(0, QString());
-    Shared().SetStatusText(1, QString());
     if (!note.isEmpty())
         shell::SingleTextBox().ShowMsg(note, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Import"));
 }
