@@ -55,7 +55,13 @@ CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reas
     return r;
 }
 
+// Far above any card file (8000 cards of long notes): a larger file is no card file of ours,
+// and is not read into memory.
+constexpr qint64 kMaxCardFileBytes = 256 * 1024 * 1024;
+
 QByteArray ReadBytes(const QString& path) {
+    if (QFileInfo(path).size() > kMaxCardFileBytes)
+        throw profile::ReadError(QStringLiteral("%1 is too large for a card file").arg(path).toStdString());
     std::optional<profile::FileContent> content = profile::ReadWholeFile(path);
     if (!content) throw profile::ReadError(QStringLiteral("%1 has gone").arg(path).toStdString());
     return content->bytes;
@@ -113,7 +119,7 @@ CopyResult CopyDataFiles(const QString& dataDir, const QString& dest) {
 
 bool HasValidBackup(const QString& src) {
     const QString marker = FindMarker(src);
-    if (marker.isEmpty()) return false;
+    if (marker.isEmpty() || QFileInfo(src + marker).size() > kMaxCardFileBytes) return false;
     profile::CachedProfile fresh;
     try {
         return fresh.read(src + marker, header::Section, header::Application).compare(header::ApplicationName, Qt::CaseInsensitive) == 0;

@@ -1,6 +1,7 @@
 #include "store/import_cards.h"
 #include "store/import_fields.h"
 #include "store/import_reader.h"
+#include "store/import_source.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
@@ -200,4 +201,45 @@ TEST(ExportReader, readsEveryKnownExportAsTheGoldenReadingSays) {
         EXPECT_EQ(reading, QString::fromUtf8(in.readAll()));
     }
     EXPECT_GT(files, 10);
+}
+
+TEST(ImportColumns, knowsTheHeaderLinesOfCommonExportsAndSuggestsEachChoiceOnce) {
+    struct Case {
+        const char* what;
+        QString line;
+        bool header;
+        QList<int> choices;
+    } cases[] = {
+        {"Thunderbird", "First Name,Last Name,Display Name,Nickname,Primary Email,Secondary Email", true,
+         {1, 2, kNoneOfTheAbove, kNoneOfTheAbove, 16, kNoneOfTheAbove}},
+        {"Outlook", "\"Title\",\"First Name\",\"Last Name\",\"Company\",\"Business Phone\",\"Notes\"", true, {0, 1, 2, 6, 13, 17}},
+        {"a whole name without its parts", "Name,E-mail Address,Country", true, {3, 16, 12}},
+        {"letter case and blanks", " first NAME ,SURNAME", true, {1, 2}},
+        {"a line of data", "John Doe,John,Doe,john@doe.invalid", false,
+         {kNoneOfTheAbove, kNoneOfTheAbove, kNoneOfTheAbove, kNoneOfTheAbove}},
+        {"one known name only", "Phone,x", false, {13, kNoneOfTheAbove}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList fields = SplitFields(c.line, {DelimiterKind::QuotedCsv, {}}, CountFields(c.line, {DelimiterKind::QuotedCsv, {}}));
+        EXPECT_EQ(IsHeaderLine(fields), c.header);
+        EXPECT_EQ(ChoicesFromHeader(fields), c.choices);
+    }
+}
+
+TEST(ImportSession, keepsTheHeaderLineThroughTheFilterAndTheLimit) {
+    TempFolder dir;
+    dir.put("people.csv", "First Name,Last Name\r\nAnn,Lee\r\nBob,Kim\r\nCy,Lee\r\n");
+    ImportSession session = ImportSession::Read(dir.path("people.csv"), {DelimiterKind::Comma, {}}, "lee", "");
+    EXPECT_TRUE(session.firstIsHeader);
+    EXPECT_EQ(session.plan.fieldCount, 2);
+    EXPECT_EQ(session.cardLines(), QStringList({"Ann,Lee", "Cy,Lee"}));
+    EXPECT_EQ(session.fieldsOf(1), QStringList({"Cy", "Lee"}));
+    EXPECT_EQ(session.headerChoices(), QList<int>({1, 2}));
+    session.keepCards(1);
+    EXPECT_EQ(session.lines, QStringList({"First Name,Last Name", "Ann,Lee"}));
+    session.firstIsHeader = false;  // the user unticked the box: the names become a card
+    EXPECT_EQ(session.cardLines().size(), 2);
+    dir.put("plain.csv", "Ann Lee\n");
+    EXPECT_THROW(ImportSession::Read(dir.path("plain.csv"), {DelimiterKind::Comma, {}}, "", ""), WrongDelimiter);
 }
