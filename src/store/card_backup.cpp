@@ -155,16 +155,21 @@ CopyResult RestoreBackup(const QString& src, const QString& dataDir) {
     }
 
     const QString model = dataDir + kHeaderFileName;
+    QStringList touched;
     for (auto it = sources.cbegin(); it != sources.cend(); ++it) {
         try {
+            touched << it.key();
             profile::ReplaceFile(dataDir + it.key(), ReadBytes(src + it.value()), Durability::Synced, model);
         } catch (const FileError& e) {
             CopyResult failed = Failure(CopyOutcome::Failed, src + it.value(), QString::fromUtf8(e.what()));
-            for (auto b = before.cbegin(); b != before.cend(); ++b) {
-                const QString path = dataDir + b.key();
+            for (const QString& name : touched) {
+                const std::optional<QByteArray>& was = before[name];
+                const QString path = dataDir + name;
                 try {
-                    if (b.value()) profile::ReplaceFile(path, *b.value(), Durability::Synced);
-                    else if (QFile::exists(path) && !QFile::remove(path)) failed.putBack = false;
+                    // Only what differs is written back: the file that failed is usually as it was.
+                    const std::optional<profile::FileContent> now = profile::ReadWholeFile(path);
+                    if (was && (!now || now->bytes != *was)) profile::ReplaceFile(path, *was, Durability::Synced);
+                    else if (!was && now && !QFile::remove(path)) failed.putBack = false;
                 } catch (const FileError&) {
                     failed.putBack = false;
                 }

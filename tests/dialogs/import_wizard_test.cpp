@@ -3,6 +3,7 @@
 #include "dialogs/import_file_page.h"
 #include "dialogs/import_records_page.h"
 #include "mainwin/tesly_mnu.h"
+#include "profile/file_faults.h"
 #include "shell/progress_windows.h"
 
 #include <QCheckBox>
@@ -206,6 +207,32 @@ TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousand
     exportFile("few.csv", lines.left(lines.indexOf('\n') + 1));
     QTest::mouseClick(firstPage("few.csv", 0).BtnOK, Qt::LeftButton);
     EXPECT_EQ(asked, QStringList());
+}
+
+// The disk refuses a write half-way through the cards: the user is told, and the card file is as before.
+TEST_F(ImportWizardTest, anImportThatFailsHalfWayIsReportedAndLeavesTheCardFileAsItWas) {
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i) lines += "N" + QByteArray::number(i) + ",Imported\n";
+    exportFile("many.csv", lines);
+    const QByteArray header = home.bytes("cards/tesly.dat"), cards0 = home.bytes("cards/tesly0.dat");
+    FileToImportDialog& first = firstPage("many.csv", 0);
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    ASSERT_NE(RecordsToImportDialog::Current(), nullptr);
+    answers({true, true});  // Import notice: Continue; Write Error: OK
+    int steps = 0;
+    profile::SetFaultHook([&](profile::FileStep, const QString& file) {
+        return file.endsWith("tesly2.dat") && ++steps == 2;
+    });
+    QTest::mouseClick(RecordsToImportDialog::Current()->BtnOK, Qt::LeftButton);
+    profile::SetFaultHook({});
+    flushDeletes();
+    EXPECT_EQ(asked, QStringList({"Import notice", "Write Error"}));
+    EXPECT_EQ(home.bytes("cards/tesly.dat"), header);
+    EXPECT_EQ(home.bytes("cards/tesly0.dat"), cards0);
+    EXPECT_FALSE(QFile::exists(home.path("cards/tesly2.dat")));
+    EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob"}));
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(checkFile(), QStringList());
 }
 
 }  // namespace

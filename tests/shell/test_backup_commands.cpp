@@ -1,11 +1,13 @@
 #include "window_test.h"
 
+#include "profile/file_faults.h"
 #include "shell/backup_commands.h"
 #include "shell/progress_windows.h"
 #include "store/card_backup.h"
 #include "store/card_store.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -129,6 +131,31 @@ TEST_F(BackupCommandsTest, restoreOffersAgainOrStopsWithoutTouchingTheCards) {
         EXPECT_EQ(folder.bytes("cards/tesly0.dat"), before);
         EXPECT_FALSE(QFile::exists(folder.path("cards/tesly0.old")));
     }
+}
+
+TEST_F(BackupCommandsTest, aRestoreThatFailsNamesTheFileAndLeavesTheCardsAsTheyWere) {
+    QDir().mkpath(folder.path("backup"));
+    ASSERT_TRUE(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")).ok());
+    add("Clark");
+    const QByteArray before = folder.bytes("cards/tesly0.dat");
+    QString said;
+    press("BtnOK");
+    press("BtnOK");
+    answerWith([&](QDialog& box) {
+        titles << box.windowTitle();
+        said = box.findChild<QLabel*>("Text1")->text();
+        box.findChild<QPushButton*>("BtnOK")->click();
+    });
+    tessaly::profile::SetFaultHook([](tessaly::profile::FileStep, const QString& file) {
+        return file.contains("/cards/") && file.contains("tesly0.dat");
+    });
+    Restore();
+    tessaly::profile::SetFaultHook({});
+    EXPECT_EQ(titles.value(2), "Restore failed");
+    EXPECT_TRUE(said.contains("tesly0")) << qPrintable(said);
+    EXPECT_TRUE(said.contains("as they were before")) << qPrintable(said);
+    EXPECT_EQ(folder.bytes("cards/tesly0.dat"), before);
+    EXPECT_EQ(Shared().Store->AllNames.size(), 3);
 }
 
 }  // namespace
