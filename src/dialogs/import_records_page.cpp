@@ -89,7 +89,12 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     connect(BtnNext, &QPushButton::clicked, this, &RecordsToImportDialog::BtnNext_Click);
     connect(BtnPrev, &QPushButton::clicked, this, &RecordsToImportDialog::BtnPrev_Click);
     connect(BtnBack, &QPushButton::clicked, this, &RecordsToImportDialog::BtnBack_Click);
-    connect(BtnCancel, &QPushButton::clicked, this, &RecordsToImportDialog::BtnCancel_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Cancel, Esc and the close box end the whole wizard.
+    connect(this, &QDialog::rejected, this, [this] {
+        if (first_) first_->close();
+    });
+    connect(this, &QDialog::finished, this, &QWidget::close);
     connect(BtnOK, &QPushButton::clicked, this, &RecordsToImportDialog::BtnOK_Click);
     connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
     Shared().SetStatusText(0, windowTitle());
@@ -168,14 +173,9 @@ void RecordsToImportDialog::ChkHeader_Click() {
 }
 
 void RecordsToImportDialog::BtnBack_Click() {
-    const QPointer<FileToImportDialog> first = first_;
-    close();
-    if (first) shell::OpenOverMain(first, shell::Placement::TopRight);
-}
-
-void RecordsToImportDialog::BtnCancel_Click() {
-    if (first_) first_->close();
-    close();
+    hide();  // not closed: closing ends the whole wizard
+    deleteLater();
+    if (first_) shell::OpenOverMain(first_, shell::Placement::TopRight);
 }
 
 void RecordsToImportDialog::BtnOK_Click() {
@@ -183,7 +183,7 @@ void RecordsToImportDialog::BtnOK_Click() {
                                                       "importing a lot of data."),
                                        2, QStringLiteral("Continue"), QStringLiteral("Cancel"), 4,
                                        QStringLiteral("Import notice")) != shell::MessageButton::First) {
-        BtnCancel_Click();
+        reject();
         return;
     }
     store::ImportPlan plan = session_.plan;

@@ -38,7 +38,6 @@ private:
     void BtnNext_Click();
     void BtnPrev_Click();
     void BtnBack_Click();
-    void BtnCancel_Click();
     void BtnOK_Click();
     void ChkHeader_Click();
 

@@ -164,6 +164,12 @@ TEST_F(ImportWizardTest, backShowsTheFirstPageAgainAndCancelEndsTheWizardWithout
     EXPECT_TRUE(first.isVisible());
     EXPECT_TRUE(first.OptRcrdDelimiter[2]->isChecked());
     QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    QTest::keyClick(RecordsToImportDialog::Current(), Qt::Key_Escape);
+    flushDeletes();
+    EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+    EXPECT_EQ(FileToImportDialog::Current(), nullptr) << "Esc ends the whole wizard";
+    firstPage("tabs.txt", 2);
+    QTest::mouseClick(FileToImportDialog::Current()->BtnOK, Qt::LeftButton);
     QTest::mouseClick(RecordsToImportDialog::Current()->BtnCancel, Qt::LeftButton);
     flushDeletes();
     EXPECT_EQ(FileToImportDialog::Current(), nullptr);
