@@ -145,6 +145,17 @@ TEST_F(ImportWizardTest, theFirstPageChecksBeforeReadingAndStaysOpen) {
         EXPECT_TRUE(page.isVisible());
     }
     FileToImportDialog& page = *FileToImportDialog::Current();
+    page.TxtFileToImport->setText("*.*");
+    QTest::mouseClick(page.BtnOK, Qt::LeftButton);
+    asked.clear();
+    answers({true});
+    page.TxtOtherDelimiter->clear();
+    page.OptRcrdDelimiter[3]->setChecked(true);
+    QListWidgetItem* listed = page.SlctFile->findItems("plain.txt", Qt::MatchExactly).value(0);
+    ASSERT_NE(listed, nullptr);
+    emit page.SlctFile->itemDoubleClicked(listed);
+    EXPECT_EQ(asked, QStringList({"Missing Delimiter"})) << "a double-click presses OK";
+    page.OptRcrdDelimiter[0]->setChecked(true);
     page.TxtFileToImport->setText("*.png");
     QTest::mouseClick(page.BtnOK, Qt::LeftButton);
     EXPECT_EQ(page.SlctFile->count(), 1);
