@@ -7,7 +7,10 @@
 #include "card_generator.h"
 #include "naive_profile.h"
 #include "profile/cached_profile.h"
+#include "store/card_backup.h"
 #include "store/card_store.h"
+#include "store/import_cards.h"
+#include "store/import_source.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +39,7 @@ QTextStream out(stdout);
 const char kUsage[] =
     "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1]\n"
     "       tessaly-bench --make-cards DIR N\n"
-    "Times the store's workloads W1-W6 on N generated cards (default 8000), median of K runs,\n"
+    "Times the store's workloads W1-W6, W12, W13 on N generated cards (default 8000), median of K runs,\n"
     "with the cached profile layer and the naive one (--quick: cached only); --only runs the\n"
     "workloads whose name starts with the text given; --cpu times on the CPU clock of the\n"
     "thread (for a busy machine; waits for the disk are not counted). --make-cards writes a\n"
@@ -48,6 +51,18 @@ struct Options {
     bool quick = false;  // skip the naive layer
     QString only;        // run just the workload whose name starts with this
 };
+
+// A real export's header and its first card, that card repeated 'lines' times
+// with a number in its names so that the sort has work to do.
+void MakeLongExport(const QString& from, const QString& to, int lines) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return;
+    const QList<QByteArray> rows = in.readAll().split('\n');
+    QFile o(to);
+    if (!o.open(QIODevice::WriteOnly)) return;
+    o.write(rows.value(0) + '\n');
+    for (int i = 0; i < lines; ++i) o.write(QByteArray::number((i * 7919) % lines) + rows.value(1) + '\n');
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -247,6 +262,39 @@ int main(int argc, char** argv) {
             store = std::make_unique<CardStore>(*layer, work);
             store->LoadLists();
         }, [&] { store->SortLists(); });
+    });
+
+    // W12 the wizard's import path on a real export (Thunderbird's columns) made N lines
+    // long: reading, the header's choices, the safety copy, the cards, the sort.
+    const QString export_ = QStringLiteral(TESSALY_TESTDATA "/csv/roundcube/tb_plain.csv");
+    if (QStringLiteral("W12_import_export").startsWith(opt.only) && !QFile::exists(export_))
+        out << "W12_import_export skipped: " << export_ << " is not there" << Qt::endl;
+    else both("W12_import_export", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
+        const QString big = base + "export.csv";
+        MakeLongExport(export_, big, opt.cards);
+        std::unique_ptr<profile::ProfileAccess> layer;
+        return Measure(runs, [&] {
+            QDir(work).removeRecursively();
+            QDir().mkpath(work);
+            layer = MakeLayer(naive);
+            WriteEmptyHeader(*layer, work + kHeaderFileName);
+        }, [&] {
+            CardStore store(*layer, work);
+            ImportSession session = ImportSession::Read(big, {DelimiterKind::QuotedCsv, {}}, {}, {});
+            session.plan.choices = session.headerChoices();
+            session.keepCards(ImportRoom(false, 0));
+            ProgressSink silent;
+            (void)ImportCards(store, session.cardLines(), session.plan, silent);
+        });
+    });
+
+    // W13 a backup of the full file to another folder, every file synced.
+    both("W13_backup", opt.runs, [&](bool, int runs) {
+        const QString dest = base + "backup/";
+        QDir().mkpath(dest);
+        return Measure(runs, [] {}, [&] {
+            if (!CopyDataFiles(ordered, dest).ok()) out << "backup failed?" << Qt::endl;
+        });
     });
 
     // W6 the program from its start to its main window shown, on the full file.

@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_exchange.h"
 #include "cli_text.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
@@ -59,6 +60,7 @@ public:
         if (c == u"filter") return filter();
         if (c == u"show") return show();
         if (c == u"check") return check();
+        if (c == u"backup") return BackupCommand(store_, call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();
@@ -67,6 +69,8 @@ public:
         if (c == u"edit") return edit();
         if (c == u"delete") return remove();
         if (c == u"restore") return restore();
+        if (c == u"restore-backup") return RestoreBackupCommand(store_, call_.args, out_);
+        if (c == u"import") return ImportCommand(store_, call_.args, out_);
         throw Failure{BadInput, QStringLiteral("Unknown command \"%1\"").arg(c)};
     }
 
@@ -271,6 +275,9 @@ int Run(const Invocation& call, QTextStream& out, QTextStream& err) {
         return Session(call, out).run();
     } catch (const Failure& f) {
         err << f.message << '\n';
+        return f.code;
+    } catch (const CommandFailed& f) {
+        err << QString::fromUtf8(f.what()) << '\n';
         return f.code;
     } catch (const CardFileBusy& e) {
         err << QString::fromStdString(e.what()) << '\n';

@@ -4,8 +4,10 @@
 #include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
+#include "dialogs/import_file_page.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
+#include "shell/backup_commands.h"
 #include "shell/card_file_guard.h"
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
@@ -120,6 +122,10 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuDeleteArray[0], &QAction::triggered, this, &dialogs::OpenDeleteDialog);
     connect(m.MnuDeleteArray[1], &QAction::triggered, this, &dialogs::DeleteNoConfirm);
     connect(m.MnuExchangeArray[3], &QAction::triggered, this, &dialogs::LoadDeletedList);
+    connect(m.MnuImportArray[0], &QAction::triggered, this, [] { dialogs::OpenImportWizard(false); });
+    connect(m.MnuImportArray[1], &QAction::triggered, this, [] { dialogs::OpenImportWizard(true); });
+    connect(m.MnuBackUpArray[0], &QAction::triggered, this, &shell::BackUp);
+    connect(m.MnuBackUpArray[1], &QAction::triggered, this, &shell::Restore);
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)

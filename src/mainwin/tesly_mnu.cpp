@@ -102,10 +102,8 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
     MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
 
-    // Commands that come with dialing, backup and import: their
-    // entries stay disabled until those exist.
-    for (QAction* a : {MnuDial, MnuImportArray[0], MnuImportArray[1], MnuBackUpArray[0],
-                       MnuBackUpArray[1]}) {
+    // Commands that come with dialing: their entries stay disabled until it exists.
+    for (QAction* a : {MnuDial}) {
         a->setProperty(kPending, true);
         a->setEnabled(false);
     }

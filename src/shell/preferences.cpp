@@ -3,6 +3,7 @@
 #include "profile/profile_access.h"
 #include "store/card_layout.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 namespace tessaly::shell {
@@ -123,6 +124,12 @@ bool TipsChecked(profile::ProfileAccess& profile, const QString& file) {
 
 void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked) {
     profile.write(file, prefs::Section, prefs::Tips, checked ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString BackupFolder(profile::ProfileAccess& profile, const QString& file) {
+    QString folder = profile.read(file, prefs::DataFilesSection, prefs::BackupPath).trimmed();
+    if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/TessalyBackup");
+    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
 }  // namespace tessaly::shell

@@ -13,6 +13,7 @@ namespace prefs {
 inline const QString Section = QStringLiteral("TS32");
 inline const QString DataFilesSection = QStringLiteral("Data Files");
 inline const QString TeslyDataPath = QStringLiteral("TeslyDataPath");
+inline const QString BackupPath = QStringLiteral("BackupPath");
 inline const QString Version = QStringLiteral("Version");
 inline const QString Tips = QStringLiteral("Tips");
 inline const QString CurrentVersion = QStringLiteral("2.0");
@@ -64,6 +65,10 @@ SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
 void WriteSetup(profile::ProfileAccess& profile, const QString& file, const SetupSettings& settings);
 // The device of COMn (1..4): key "COMn" of section "Ports", else /dev/ttyS(n-1).
 QString PortDevice(profile::ProfileAccess& profile, const QString& file, int com);
+
+// The folder backups go to and come from ("BackupPath" of "Data Files",
+// by default ~/TessalyBackup/); it ends in '/'.
+QString BackupFolder(profile::ProfileAccess& profile, const QString& file);
 
 // The leading decimal number of a version text ("3.1beta" → 3.1, "" → 0).
 double VersionNumber(const QString& text);

@@ -1,0 +1,139 @@
+#include "cli_exchange.h"
+
+#include "cli_commands.h"
+#include "profile/cached_profile.h"
+#include "shell/preferences.h"
+#include "store/app_paths.h"
+#include "store/card_backup.h"
+#include "store/card_lock.h"
+#include "store/card_store.h"
+#include "store/import_cards.h"
+#include "store/import_source.h"
+
+#include <QFileInfo>
+
+namespace tessaly::cli {
+
+namespace {
+
+using namespace tessaly::store;
+
+QString FolderArg(const QStringList& args) {
+    if (args.size() > 1) throw CommandFailed(BadInput, QStringLiteral("Give one folder at most"));
+    if (!args.isEmpty()) return WithTrailingSlash(ExpandHome(args.front()));
+    profile::CachedProfile preferences;
+    return shell::BackupFolder(preferences, PreferencesFile());
+}
+
+[[noreturn]] void Fail(const CopyResult& r) {
+    const int code = r.outcome == CopyOutcome::Failed ? WriteFailed : BadInput;
+    QString message = r.message();
+    if (r.outcome == CopyOutcome::Failed && !r.putBack) message += QStringLiteral("; some card files could not be put back, the safety copies tesly*.old are beside them");
+    throw CommandFailed(code, message);
+}
+
+Delimiter DelimiterArg(const QString& given) {
+    const QString kind = given.section(u'=', 0, 0), text = given.section(u'=', 1);
+    if (kind == u"comma") return {DelimiterKind::Comma, {}};
+    if (kind == u"quotes") return {DelimiterKind::CommaQuotes, {}};
+    if (kind == u"tab") return {DelimiterKind::Tab, {}};
+    if (kind == u"csv") return {DelimiterKind::QuotedCsv, text};
+    if (kind == u"other" && !text.isEmpty()) return {DelimiterKind::Other, text};
+    throw CommandFailed(BadInput, QStringLiteral("--delimiter takes comma, quotes, tab, csv[=C] or other=TEXT"));
+}
+
+QList<int> MapArg(const QString& given, int fieldCount) {
+    QList<int> choices;
+    for (const QString& part : given.split(u',')) {
+        bool ok = false;
+        const int c = part.trimmed().toInt(&ok);
+        if (!ok || c < 0 || c > kNoneOfTheAbove)
+            throw CommandFailed(BadInput, QStringLiteral("--map takes choices 0 to %1, not \"%2\"").arg(kNoneOfTheAbove).arg(part));
+        choices << c;
+    }
+    if (choices.size() > fieldCount)
+        throw CommandFailed(BadInput, QStringLiteral("--map gives %1 choices; the file's first line has %2 fields").arg(choices.size()).arg(fieldCount));
+    while (choices.size() < fieldCount) choices << kNoneOfTheAbove;
+    return choices;
+}
+
+}  // namespace
+
+int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    const QString folder = FolderArg(args);
+    const CardFileLock lock(store.DataDir(), std::chrono::seconds(5));
+    const CopyResult r = CopyDataFiles(store.DataDir(), folder);
+    if (!r.ok()) Fail(r);
+    out << "backed up to " << folder << '\n';
+    return Done;
+}
+
+int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    const QString folder = FolderArg(args);
+    const CopyResult r = RestoreBackup(folder, store.DataDir());
+    if (!r.ok()) Fail(r);
+    // The copy carries the count of the moment of the backup; nobody has the file open now.
+    store.WriteHeader(header::NoOfUses, QStringLiteral("0"));
+    out << "restored from " << folder << '\n';
+    return Done;
+}
+
+int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    QString file, delimiter, map, only0, only1;
+    bool replace = false, header = false, upToLimit = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
+            return args[++i];
+        };
+        if (a == u"--delimiter") delimiter = value();
+        else if (a == u"--map") map = value();
+        else if (a == u"--only") only0 = value();
+        else if (a == u"--or") only1 = value();
+        else if (a == u"--replace") replace = true;
+        else if (a == u"--header") header = true;
+        else if (a == u"--yes-up-to-limit") upToLimit = true;
+        else if (file.isEmpty() && !a.startsWith(u"--")) file = a;
+        else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
+    }
+    if (file.isEmpty() || delimiter.isEmpty() || map.isEmpty())
+        throw CommandFailed(BadInput, QStringLiteral("import needs FILE, --delimiter and --map"));
+    if (!only1.isEmpty() && only0.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("--or goes with --only"));
+
+    ImportPlan plan;
+    plan.delimiter = DelimiterArg(delimiter);
+    plan.replace = replace;
+    ImportSource source;
+    try {
+        source = ReadImportSource(file, plan.delimiter);
+    } catch (const ImportFileError& e) {
+        throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
+    }
+    plan.fieldCount = source.fieldCount;
+    plan.choices = MapArg(map, source.fieldCount);
+    if (header) source.lines.removeFirst();
+    QStringList lines = KeepLines(source.lines, only0, only1);
+
+    store.RefreshLists();
+    const int room = ImportRoom(replace, store.NoOfRecords);
+    if (lines.size() >= room && !lines.isEmpty()) {
+        if (!upToLimit)
+            throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 lines would make %3. "
+                                                         "--yes-up-to-limit imports the first %4")
+                                              .arg(kMaxCards).arg(lines.size()).arg(lines.size() + (replace ? 0 : store.NoOfRecords)).arg(room));
+        lines = lines.mid(0, room);
+    }
+    ProgressSink silent;
+    QString note;
+    try {
+        note = ImportCards(store, lines, plan, silent);
+    } catch (const ImportFailed& e) {
+        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
+    }
+    out << "imported " << lines.size() << " cards\n";
+    if (!note.isEmpty()) out << note << '\n';
+    return Done;
+}
+
+}  // namespace tessaly::cli

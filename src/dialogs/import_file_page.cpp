@@ -1,0 +1,216 @@
+#include "import_file_page.h"
+
+#include "import_records_page.h"
+
+#include "shell/msg_box.h"
+#include "shell/progress_windows.h"
+#include "shell/shared_data.h"
+#include "shell/twips.h"
+#include "shell/window_opener.h"
+#include "store/import_cards.h"
+#include "store/import_source.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+
+namespace tessaly::dialogs {
+
+using shell::SetTwipsGeometry;
+using shell::Shared;
+
+namespace {
+
+QPointer<FileToImportDialog>& Slot() {
+    static QPointer<FileToImportDialog> current;
+    return current;
+}
+
+template <typename W>
+W* Named(W* w, const QString& name) {
+    w->setObjectName(name);
+    return w;
+}
+
+void Tell(const QString& text, std::int16_t icon, const QString& title) {
+    shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), icon, title);
+}
+
+}  // namespace
+
+void OpenImportWizard(bool replace) {
+    if (FileToImportDialog* open = FileToImportDialog::Current()) open->close();
+    shell::OpenOverMain(new FileToImportDialog(replace), shell::Placement::TopRight);
+}
+
+FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), Append_Replace(replace) {
+    setObjectName(QStringLiteral("FileToImportDialog"));
+    setWindowTitle(QStringLiteral("File to Import"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont small = font();
+    small.setPixelSize(shell::ToPixels(165));  // the page was drawn for a small font
+    setFont(small);
+    shell::SetTwipsClientSize(this, 4620, 6360);
+
+    Frame1 = Named(new QGroupBox(QStringLiteral(" File to Import "), this), QStringLiteral("Frame1"));
+    SetTwipsGeometry(Frame1, 150, 150, 4335, 2865);
+    shell::PutCaptionOnFrameLine(Frame1);
+    TxtFileToImport = Named(new QLineEdit(QStringLiteral("*.*"), Frame1), QStringLiteral("TxtFileToImport"));
+    SetTwipsGeometry(TxtFileToImport, 150, 330, 4035, 315);
+    SlctFile = Named(new QListWidget(Frame1), QStringLiteral("SlctFile"));
+    SetTwipsGeometry(SlctFile, 150, 720, 1875, 2040);
+    SlctDir = Named(new QListWidget(Frame1), QStringLiteral("SlctDir"));
+    SetTwipsGeometry(SlctDir, 2100, 720, 2085, 1665);
+    LblFolder = Named(new QLabel(Frame1), QStringLiteral("LblFolder"));
+    LblFolder->setTextFormat(Qt::PlainText);
+    SetTwipsGeometry(LblFolder, 2100, 2430, 2085, 315);
+
+    auto* frame2 = Named(new QGroupBox(QStringLiteral(" Records Delimiter "), this), QStringLiteral("Frame2"));
+    SetTwipsGeometry(frame2, 150, 3120, 4335, 1005);
+    shell::PutCaptionOnFrameLine(frame2);
+    const char* kinds[] = {"Comma", "Comma, and Quotes", "Tab", "Other", "Spreadsheet CSV (quoted)"};
+    const int places[][2] = {{180, 240}, {180, 480}, {2340, 240}, {2340, 480}, {180, 720}};
+    for (int i = 0; i < 5; ++i) {
+        OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100), 255);
+    }
+    OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
+                                                   "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
+    TxtOtherDelimiter = Named(new QLineEdit(frame2), QStringLiteral("TxtOtherDelimiter"));
+    SetTwipsGeometry(TxtOtherDelimiter, 3120, 450, 1035, 285);
+
+    auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
+    SetTwipsGeometry(frame3, 150, 4230, 4335, 1425);
+    shell::PutCaptionOnFrameLine(frame3);
+    OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
+    OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the following text:"), frame3),
+                               QStringLiteral("OptRcrdToImport(1)"));
+    SetTwipsGeometry(OptRcrdToImport[0], 150, 330, 4000, 255);
+    SetTwipsGeometry(OptRcrdToImport[1], 150, 630, 4000, 255);
+    for (int i = 0; i < 2; ++i) {
+        TxtRecordsToImport[i] = Named(new QLineEdit(frame3), QStringLiteral("TxtRecordsToImport(%1)").arg(i));
+        SetTwipsGeometry(TxtRecordsToImport[i], i == 0 ? 180 : 2370, 960, 1785, 285);
+        TxtRecordsToImport[i]->installEventFilter(this);
+    }
+    SetTwipsGeometry(new QLabel(QStringLiteral("Or"), frame3), 2040, 990, 300, 255);
+    TxtOtherDelimiter->installEventFilter(this);
+
+    BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("BtnOK"));
+    SetTwipsGeometry(BtnOK, 960, 5820, 1215, 375);
+    BtnOK->setDefault(true);
+    BtnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("BtnCancel"));
+    SetTwipsGeometry(BtnCancel, 2460, 5820, 1215, 375);
+    OptRcrdDelimiter[0]->setChecked(true);
+    OptRcrdToImport[0]->setChecked(true);
+
+    connect(SlctFile, &QListWidget::currentTextChanged, this, [this](const QString& name) {
+        if (!name.isEmpty()) TxtFileToImport->setText(name);
+    });
+    connect(SlctFile, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        TxtFileToImport->setText(item->text());
+        BtnOK->click();
+    });
+    connect(SlctDir, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        SetFolder(QDir(folder_).absoluteFilePath(item->text()));
+    });
+    connect(BtnOK, &QPushButton::clicked, this, &FileToImportDialog::BtnOK_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, this, &QWidget::close);
+    Shared().SetStatusText(0, windowTitle());
+    SetFolder(QDir::homePath());
+    Slot() = this;
+}
+
+FileToImportDialog* FileToImportDialog::Current() { return Slot(); }
+
+// Focus on a text box chooses its option, as typing there means.
+bool FileToImportDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == TxtOtherDelimiter && !OptRcrdDelimiter[4]->isChecked()) OptRcrdDelimiter[3]->setChecked(true);
+        if (watched == TxtRecordsToImport[0] || watched == TxtRecordsToImport[1]) OptRcrdToImport[1]->setChecked(true);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FileToImportDialog::SetFolder(const QString& folder) {
+    folder_ = QDir(folder).absolutePath();
+    LblFolder->setText(folder_);
+    LblFolder->setToolTip(folder_);
+    FillLists();
+}
+
+void FileToImportDialog::FillLists() {
+    const QDir dir(folder_);
+    SlctDir->clear();
+    SlctDir->addItems(dir.entryList(QDir::Dirs | QDir::NoDot, QDir::Name));
+    // "*.*" names every file, as it did where the dialog comes from.
+    const QString pattern = pattern_ == u"*.*" ? QStringLiteral("*") : pattern_;
+    const QSignalBlocker quiet(SlctFile);
+    SlctFile->clear();
+    SlctFile->addItems(dir.entryList({pattern}, QDir::Files, QDir::Name));
+}
+
+void FileToImportDialog::ChangeFileName() {
+    const QFileInfo typed(QDir(folder_), TxtFileToImport->text().trimmed());
+    if (typed.isDir()) {
+        SetFolder(typed.absoluteFilePath());
+        return;
+    }
+    if (!typed.dir().exists()) return;  // a folder that is not there: the lists stay
+    pattern_ = typed.fileName().isEmpty() ? QStringLiteral("*.*") : typed.fileName();
+    TxtFileToImport->setText(pattern_);
+    SetFolder(typed.absolutePath());
+}
+
+void FileToImportDialog::BtnOK_Click() {
+    const int kind = int(std::find_if(OptRcrdDelimiter.begin(), OptRcrdDelimiter.end(), [](auto* o) { return o->isChecked(); }) -
+                         OptRcrdDelimiter.begin());
+    if (kind == 3 && TxtOtherDelimiter->text().isEmpty()) {
+        Tell(QStringLiteral("You didn't specify the delimiter.\rPlease try again."), 3, QStringLiteral("Missing Delimiter"));
+        return;
+    }
+    const QString name = TxtFileToImport->text();
+    if (SlctFile->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) {
+        ChangeFileName();
+        return;
+    }
+    // The quoted kind takes Other's text as its separator when it is one character (";" of European spreadsheets).
+    const QString other = TxtOtherDelimiter->text();
+    const store::Delimiter delimiter{store::DelimiterKind(kind), kind == 4 && other.size() != 1 ? QString() : other};
+    const bool some = OptRcrdToImport[1]->isChecked();
+    store::ImportSession session;
+    shell::ShowPleaseWait(QStringLiteral("Please wait while counting number of records..."));
+    const auto waited = qScopeGuard([] { shell::PleaseWaitWindow().hide(); });
+    try {
+        session = store::ImportSession::Read(QDir(folder_).filePath(name), delimiter, some ? TxtRecordsToImport[0]->text() : QString(),
+                                             some ? TxtRecordsToImport[1]->text() : QString());
+    } catch (const store::WrongDelimiter&) {
+        Tell(QStringLiteral("The delimiter you specified does not exist.\rPlease choose another one."), 4, QStringLiteral("Wrong Delimiter"));
+        return;
+    } catch (const store::ImportFileError& e) {
+        Tell(QString::fromUtf8(e.what()), 3, QStringLiteral("Import"));
+        return;
+    }
+    session.plan.replace = Append_Replace;
+    const int room = store::ImportRoom(Append_Replace, Shared().Store->NoOfRecords);
+    if (session.cardLines().size() >= room && !session.cardLines().isEmpty()) {
+        if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"),
+                                           2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                           QStringLiteral("Too many records")) != shell::MessageButton::First)
+            return;  // this page stays open
+        session.keepCards(room);
+    }
+    shell::RaiseMain();
+    hide();
+    OpenRecordsPage(this, std::move(session));
+}
+
+}  // namespace tessaly::dialogs

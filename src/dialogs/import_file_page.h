@@ -1,0 +1,52 @@
+#pragma once
+#include <QDialog>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace tessaly::dialogs {
+
+// Opens the import wizard over the main window, appending to the cards or replacing them.
+void OpenImportWizard(bool replace);
+
+// The wizard's first page: the file, how its fields are separated, and which
+// lines to import. OK reads the file and opens the second page.
+class FileToImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit FileToImportDialog(bool replace, QWidget* parent = nullptr);
+    static FileToImportDialog* Current();
+
+    QGroupBox* Frame1;
+    QLineEdit* TxtFileToImport;
+    QLabel* LblFolder;  // the folder whose files SlctFile lists
+    QListWidget* SlctFile;
+    QListWidget* SlctDir;
+    std::array<QRadioButton*, 5> OptRcrdDelimiter{};
+    QLineEdit* TxtOtherDelimiter;
+    std::array<QRadioButton*, 2> OptRcrdToImport{};
+    std::array<QLineEdit*, 2> TxtRecordsToImport{};
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+    const bool Append_Replace;  // the hidden check box: false append, true replace
+
+    // The folder the lists show; the pattern stays.
+    void SetFolder(const QString& folder);
+    QString Folder() const { return folder_; }
+
+private:
+    void BtnOK_Click();
+    // The typed text taken as a folder, a path or a file pattern.
+    void ChangeFileName();
+    void FillLists();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QString folder_, pattern_ = QStringLiteral("*.*");
+};
+
+}  // namespace tessaly::dialogs

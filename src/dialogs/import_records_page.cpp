@@ -1,0 +1,222 @@
+#include "import_records_page.h"
+
+#include "import_file_page.h"
+
+#include "shell/msg_box.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
+#include "shell/shared_data.h"
+#include "shell/twips.h"
+#include "shell/window_opener.h"
+#include "store/card_store.h"
+#include "store/import_cards.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardItemModel>
+
+namespace tessaly::dialogs {
+
+using shell::SetTwipsGeometry;
+using shell::Shared;
+
+namespace {
+
+QPointer<RecordsToImportDialog>& Slot() {
+    static QPointer<RecordsToImportDialog> current;
+    return current;
+}
+
+QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, int left, int top) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    SetTwipsGeometry(b, left, top, 1455, 375);
+    return b;
+}
+
+}  // namespace
+
+void OpenRecordsPage(FileToImportDialog* first, store::ImportSession session) {
+    shell::OpenOverMain(new RecordsToImportDialog(first, std::move(session)), shell::Placement::TopRight);
+}
+
+RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), first_(first), session_(std::move(session)) {
+    setObjectName(QStringLiteral("RecordsToImportDialog"));
+    setWindowTitle(QStringLiteral("Records to Import"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont small = font();
+    small.setPixelSize(shell::ToPixels(165));
+    setFont(small);
+    shell::SetTwipsClientSize(this, 8610, 7020);
+
+    const QString notes[] = {
+        QStringLiteral("Select an item from the drop down list to set what each filed in your data represents."),
+        QStringLiteral("Field left empty, or selected as 'NONE OF THE ABOVE' will not be imported into Tessaly."),
+        QStringLiteral("Make sure not to have two fields with the same data (Except for NONE OF THE ABOVE)"),
+        QStringLiteral("If your data doesn't look as you expect it to, then try to go Back and choose another delimiter.")};
+    for (int i = 0; i < 4; ++i) SetTwipsGeometry(new QLabel(notes[i], this), 150, 120 + 270 * i, 8310, 255);
+    for (int f = 0; f < 2; ++f) {
+        auto* frame = new QGroupBox(this);
+        frame->setObjectName(QStringLiteral("ImportFrame(%1)").arg(f));
+        SetTwipsGeometry(frame, 150 + 4185 * f, 1260, 4125, 4110);
+        for (int r = 0; r < 10; ++r) {
+            const int i = 10 * f + r;
+            LblFieldData[i] = new QLabel(frame);
+            LblFieldData[i]->setObjectName(QStringLiteral("LblFieldData(%1)").arg(i));
+            LblFieldData[i]->setTextFormat(Qt::PlainText);
+            SetTwipsGeometry(LblFieldData[i], 150, 240 + 375 * r, 1515, 315);
+            CboFieldName[i] = new QComboBox(frame);
+            CboFieldName[i]->setObjectName(QStringLiteral("CboFieldName(%1)").arg(i));
+            SetTwipsGeometry(CboFieldName[i], 1740, 210 + 375 * r, 2175, 315);
+        }
+    }
+    ChkHeader = new QCheckBox(QStringLiteral("First line holds column names"), this);
+    ChkHeader->setObjectName(QStringLiteral("ChkHeader"));
+    SetTwipsGeometry(ChkHeader, 150, 5490, 4000, 285);
+    ChkHeader->setChecked(session_.firstIsHeader);
+    BtnPrev = Button(this, QStringLiteral("BtnPrev"), QStringLiteral("Prev Record   >>"), 150, 5940);
+    BtnNext = Button(this, QStringLiteral("BtnNext"), QStringLiteral("<<   Next Record"), 1695, 5940);
+    BtnBack = Button(this, QStringLiteral("BtnBack"), QStringLiteral("Back"), 3240, 6480);
+    BtnOK = Button(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 5460, 6480);
+    BtnCancel = Button(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 7005, 6480);
+    BtnOK->setDefault(true);
+
+    connect(BtnNext, &QPushButton::clicked, this, &RecordsToImportDialog::BtnNext_Click);
+    connect(BtnPrev, &QPushButton::clicked, this, &RecordsToImportDialog::BtnPrev_Click);
+    connect(BtnBack, &QPushButton::clicked, this, &RecordsToImportDialog::BtnBack_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Cancel, Esc and the close box end the whole wizard.
+    connect(this, &QDialog::rejected, this, [this] {
+        if (first_) first_->close();
+    });
+    connect(this, &QDialog::finished, this, &QWidget::close);
+    connect(BtnOK, &QPushButton::clicked, this, &RecordsToImportDialog::BtnOK_Click);
+    connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
+    Shared().SetStatusText(0, windowTitle());
+    SetDropList();
+    Slot() = this;
+}
+
+RecordsToImportDialog* RecordsToImportDialog::Current() { return Slot(); }
+
+int RecordsToImportDialog::LastSample() const {
+    return int(std::clamp<qsizetype>(session_.cardLines().size() - 1, 0, kRows - 1));
+}
+
+void RecordsToImportDialog::SetDropList() {
+    const int fields = session_.plan.fieldCount;
+    const QList<int> suggested = session_.firstIsHeader ? session_.headerChoices() : QList<int>();
+    for (int i = 0; i < kRows; ++i) {
+        QComboBox* box = CboFieldName[i];
+        box->clear();
+        box->setEnabled(i < fields);
+        if (i < fields) {
+            box->addItems(store::kImportChoices);
+            box->setCurrentIndex(suggested.value(i, -1));
+        } else {
+            box->addItem(QStringLiteral("Not Available"));
+        }
+    }
+    SampleLine = 0;
+    BtnPrev->setEnabled(false);
+    BtnNext->setEnabled(LastSample() > 0);
+    ShowSample();
+}
+
+void RecordsToImportDialog::ShowSample() {
+    const QStringList fields = session_.fieldsOf(SampleLine);
+    for (int i = 0; i < kRows; ++i) LblFieldData[i]->setText(i < session_.plan.fieldCount ? fields.value(i) : QString());
+}
+
+void RecordsToImportDialog::BtnNext_Click() {
+    if (SampleLine >= LastSample()) return;
+    ++SampleLine;
+    BtnPrev->setEnabled(true);
+    ShowSample();
+    if (SampleLine == LastSample()) {
+        BtnPrev->setFocus();
+        BtnNext->setEnabled(false);
+    }
+}
+
+void RecordsToImportDialog::BtnPrev_Click() {
+    if (SampleLine <= 0) return;
+    --SampleLine;
+    BtnNext->setEnabled(LastSample() > 0);
+    ShowSample();
+    if (SampleLine == 0) {
+        BtnNext->setFocus();
+        BtnPrev->setEnabled(false);
+    }
+}
+
+// Ticked, the first line names the columns: it is skipped and its names suggest the choices.
+void RecordsToImportDialog::ChkHeader_Click() {
+    if (session_.lines.size() < 2 && ChkHeader->isChecked()) {
+        ChkHeader->setChecked(false);
+        return;
+    }
+    session_.firstIsHeader = ChkHeader->isChecked();
+    if (!session_.firstIsHeader) {
+        SampleLine = 0;
+        BtnPrev->setEnabled(false);
+        BtnNext->setEnabled(LastSample() > 0);
+        ShowSample();
+        return;
+    }
+    SetDropList();
+}
+
+void RecordsToImportDialog::BtnBack_Click() {
+    hide();  // not closed: closing ends the whole wizard
+    deleteLater();
+    if (first_) shell::OpenOverMain(first_, shell::Placement::TopRight);
+}
+
+void RecordsToImportDialog::BtnOK_Click() {
+    if (shell::SingleTextBox().ShowMsg(QStringLiteral("This routine can take a long time in case you use a slow machine, or "
+                                                      "importing a lot of data."),
+                                       2, QStringLiteral("Continue"), QStringLiteral("Cancel"), 4,
+                                       QStringLiteral("Import notice")) != shell::MessageButton::First) {
+        reject();
+        return;
+    }
+    store::ImportPlan plan = session_.plan;
+    plan.choices.clear();
+    for (int i = 0; i < plan.fieldCount; ++i) {
+        const int c = CboFieldName[i]->currentIndex();
+        plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
+    }
+    const QStringList lines = session_.cardLines();
+    store::ProgressSink silent;
+    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
+    QString note;
+    shell::RunChange({.asking = this,
+                      .waitText = QStringLiteral("Please wait. Backing up old data"),
+                      .change =
+                          [&] {
+                              store::CardStore& cards = *Shared().Store;
+                              shell::ShowProgressWindow();
+                              const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
+                              progress.percentText(
+                                  QStringLiteral("Please be patient while getting records into the data file..."));
+                              progress.gauge(0);
+                              shell::PleaseWaitWindow().hide();
+                              note = store::ImportCards(cards, lines, plan, progress);
+                              cards.ClearFilter();
+                              Shared().SetStatusText(0, QString());
+                              Shared().SetStatusText(1, QString());  // the refresh after writes it again
+                          },
+                      .consequence = QStringLiteral("The card file is as it was before the import."),
+                      .rowAfter = [](bool) { return 0; }});
+    if (first_) first_->close();
+    if (!note.isEmpty())
+        shell::SingleTextBox().ShowMsg(note, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Import"));
+}
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,51 @@
+#pragma once
+#include "store/import_source.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace tessaly::dialogs {
+
+class FileToImportDialog;
+
+// The wizard's second page: the fields of the first lines, one row each, and
+// the card field each holds. OK imports every kept line as a card.
+class RecordsToImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 20;
+    RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent = nullptr);
+    static RecordsToImportDialog* Current();
+
+    std::array<QLabel*, kRows> LblFieldData{};
+    std::array<QComboBox*, kRows> CboFieldName{};
+    QCheckBox* ChkHeader;  // "First line holds column names"
+    QPushButton *BtnPrev, *BtnNext, *BtnBack, *BtnOK, *BtnCancel;
+    int SampleLine = 0;
+
+    // The index of the last sample line.
+    int LastSample() const;
+
+private:
+    void SetDropList();
+    void ShowSample();
+    void BtnNext_Click();
+    void BtnPrev_Click();
+    void BtnBack_Click();
+    void BtnOK_Click();
+    void ChkHeader_Click();
+
+    QPointer<FileToImportDialog> first_;
+    store::ImportSession session_;
+};
+
+// Opens the second page over the main window, after the first one has read the file.
+void OpenRecordsPage(FileToImportDialog* first, store::ImportSession session);
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,132 @@
+#include "backup_commands.h"
+
+#include "card_file_guard.h"
+#include "msg_box.h"
+#include "progress_windows.h"
+#include "run_change.h"
+#include "shared_data.h"
+#include "window_opener.h"
+
+#include "store/card_backup.h"
+#include "store/card_lock.h"
+
+#include <QScopeGuard>
+#include <QWidget>
+
+namespace tessaly::shell {
+
+namespace {
+
+using store::CopyOutcome;
+using store::CopyResult;
+
+constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
+constexpr std::int16_t kExclamation = 3, kInformation = 4;
+
+QString Folder() { return BackupFolder(Shared().Profile, Shared().PreferencesFile); }
+
+bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QString& no, std::int16_t icon,
+         const QString& title) {
+    return SingleTextBox().ShowMsg(text, buttons, yes, no, icon, title) == MessageButton::First;
+}
+
+// The copy runs under the change lock, so no change of ours is half-way through the files.
+CopyResult CopyUnderLock(const QString& folder) {
+    try {
+        const store::CardFileLock lock(Shared().DataDir, std::chrono::seconds(5));
+        return store::CopyDataFiles(Shared().DataDir, folder);
+    } catch (const std::exception& e) {
+        CopyResult r;
+        r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
+        return r;
+    }
+}
+
+CopyResult RestoreFrom(const QString& folder) {
+    try {
+        // The sibling program may have opened the file since the menu was enabled.
+        if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
+        return store::RestoreBackup(folder, Shared().DataDir);
+    } catch (const std::exception& e) {  // the change lock was not to be had: nothing was copied
+        CopyResult r;
+        r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
+        return r;
+    }
+}
+
+// The restored card file read as at start-up, counted as ours alone, the filter off.
+void LoadRestoredFile() {
+    store::CardStore& cards = *Shared().Store;
+    ShowProgressWindow();
+    Shared().SetStatusText(0, QString());
+    if (Shared().Progress) Shared().Progress->percentText(QStringLiteral("Loading Names..."));
+    const auto hide = qScopeGuard([] {
+        PercentWindow().hide();
+        if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+    });
+    try {
+        cards.Profile().write(cards.DataFile(), store::header::Section, store::header::NoOfUses, QStringLiteral("1"));
+    } catch (const std::exception& e) {
+        ReportWriteFailure(e, QStringLiteral("The card file still counts the users of the moment of the backup."));
+    }
+    RefreshCardLists(cards, QStringLiteral("The lists show what could be read."));
+    Shared().InUse = CheckInUse(Shared().Profile, Shared().DataFile);
+    cards.SetInUse(Shared().InUse);
+    cards.ClearFilter();
+    Shared().CurrentIndex = 0;
+    Shared().SetStatusText(0, QString());
+    Shared().RefreshMain();
+}
+
+}  // namespace
+
+void BackUp() {
+    const QString folder = Folder();
+    if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
+             QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
+        return;
+    for (;;) {
+        const CopyResult r = CopyUnderLock(folder);
+        if (r.ok()) return;
+        const QString why = r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
+                                                                : r.message();
+        if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel, QStringLiteral("OK"),
+                 QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
+            return;
+    }
+}
+
+void Restore() {
+    const QString folder = Folder();
+    const QString title = QStringLiteral("Restore data from Back Up");
+    if (!Ask(QStringLiteral("You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
+             kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
+        return;
+    if (!Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
+             QStringLiteral("Cancel"), kInformation, title))
+        return;
+    const InUseCheckPause pause;
+    for (;;) {
+        const CopyResult r = RestoreFrom(folder);
+        if (r.ok()) break;
+        if (r.outcome == CopyOutcome::Failed) {
+            const QString outcome = r.putBack ? QStringLiteral("The card files are as they were before.")
+                                              : QStringLiteral("Some card files could not be put back; the safety copies "
+                                                               "(tesly*.old) are in the data folder.");
+            Ask(QStringLiteral("The restore failed: %1\r%2").arg(r.message(), outcome), 0, QStringLiteral("OK"), QString(),
+                kExclamation, QStringLiteral("Restore failed"));
+            if (r.putBack) return;
+            break;
+        }
+        const bool notReady = r.outcome == CopyOutcome::NotReady;
+        const QString text = notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
+                                      : QStringLiteral("There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
+                                                       "with the backup (BackupPath in the preferences).");
+        if (!Ask(text.arg(folder), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
+                 notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data")))
+            return;
+    }
+    LoadRestoredFile();
+}
+
+}  // namespace tessaly::shell

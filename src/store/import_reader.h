@@ -1,0 +1,37 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace tessaly::store {
+
+// An export file that cannot be imported; the message says why, for the user.
+class ImportFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Bounds on what an import reads: the file is read whole, so its size bounds
+// the memory; a line longer than a card could hold is refused.
+inline constexpr qint64 kMaxExportBytes = 64 * 1024 * 1024;
+inline constexpr qsizetype kMaxRecordChars = 64 * 1024;
+
+// The text of an export: by its BOM (UTF-8, UTF-16 LE or BE, which is dropped),
+// else as UTF-8 when the bytes are valid UTF-8, else as Windows-1252.
+QString DecodeExport(const QByteArray& bytes);
+
+// Reads and decodes an export file. Throws ImportFileError for a folder, a file
+// that cannot be read, an empty or too large file, and one that is not text.
+QString ReadExportFile(const QString& path);
+
+// The lines of a text: CR LF, LF and CR each end one. Empty lines are left out
+// (they would become cards without a name); a line longer than
+// kMaxRecordChars throws ImportFileError.
+QStringList SplitLines(const QString& text);
+
+// The records of a comma-separated text as spreadsheets write it: a line break
+// inside quotes belongs to the field (and is kept as CR LF, as notes store it).
+QStringList SplitQuotedRecords(const QString& text);
+
+}  // namespace tessaly::store

@@ -1,0 +1,57 @@
+#pragma once
+#include "import_fields.h"
+#include "import_cards.h"
+#include "import_reader.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace tessaly::store {
+
+// The first line of the file holds no delimiter of the kind chosen.
+class WrongDelimiter : public ImportFileError {
+public:
+    WrongDelimiter() : ImportFileError("The delimiter you specified does not exist.") {}
+};
+
+// An export as the wizard and the command line read it: its lines (records,
+// for quoted CSV) and the field count the first one gives.
+struct ImportSource {
+    QStringList lines;
+    int fieldCount = 0;
+};
+
+// Reads the file and checks the delimiter against its first line. Throws
+// ImportFileError (WrongDelimiter when the first line has no delimiter).
+ImportSource ReadImportSource(const QString& path, const Delimiter& delimiter);
+
+// Whether a line's fields are the column names of a known export: two or more
+// of them name a card field.
+bool IsHeaderLine(const QStringList& fields);
+
+// The choice each column's name suggests ("NONE OF THE ABOVE" for the names
+// it does not know); each choice is suggested for one column only.
+QList<int> ChoicesFromHeader(const QStringList& fields);
+
+// What the import wizard carries from the file to the import: the plan and
+// the kept lines, the first of them the column names when firstIsHeader.
+struct ImportSession {
+    ImportPlan plan;
+    QStringList lines;
+    bool firstIsHeader = false;
+
+    // Reads the file, keeps the lines (all, or those with either text), and
+    // notes whether the first line holds the column names of a known export,
+    // which the filter never drops. Throws ImportFileError.
+    static ImportSession Read(const QString& path, const Delimiter& delimiter, const QString& only0, const QString& only1);
+    // The lines that become cards.
+    QStringList cardLines() const { return firstIsHeader ? lines.mid(1) : lines; }
+    // Keeps at most 'count' card lines.
+    void keepCards(int count);
+    // The fields of card line i (of the first twenty the wizard shows).
+    QStringList fieldsOf(int i) const;
+    // The choices the column names suggest, one per field.
+    QList<int> headerChoices() const;
+};
+
+}  // namespace tessaly::store

@@ -1,0 +1,255 @@
+#include "../app/app_fixture.h"
+
+#include "dialogs/import_file_page.h"
+#include "dialogs/import_records_page.h"
+#include "mainwin/tesly_mnu.h"
+#include "profile/file_faults.h"
+#include "shell/progress_windows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <deque>
+#include <memory>
+
+using dialogs::FileToImportDialog;
+using dialogs::RecordsToImportDialog;
+
+namespace {
+
+// The program started on two cards, with exports in a folder of the test's own.
+class ImportWizardTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        preferences();
+        cards({{"Bob", "Baker", ""}, {"Al", "Adams", ""}});
+        ASSERT_TRUE(app::Main());
+        QDir().mkpath(home.path("exports"));
+    }
+    void TearDown() override {
+        delete RecordsToImportDialog::Current();
+        delete FileToImportDialog::Current();
+        AppTest::TearDown();
+    }
+    // The first page on the exports folder, with a file typed in and a delimiter chosen.
+    FileToImportDialog& firstPage(const QString& file, int delimiter, bool replace = false) {
+        dialogs::OpenImportWizard(replace);
+        FileToImportDialog& page = *FileToImportDialog::Current();
+        page.SetFolder(home.path("exports"));
+        page.TxtFileToImport->setText(file);
+        page.OptRcrdDelimiter[delimiter]->setChecked(true);
+        return page;
+    }
+    void exportFile(const QString& name, const QByteArray& bytes) { home.put("exports/" + name, bytes); }
+    // Message windows answered in turn with their first (true) or second button, titles noted.
+    void answers(std::initializer_list<bool> buttons) {
+        auto queue = std::make_shared<std::deque<bool>>(buttons);
+        shell::SetModalAnswerer([this, queue](QDialog& window) {
+            auto* box = qobject_cast<shell::MessageWindow*>(&window);
+            ASSERT_TRUE(box);
+            asked << box->windowTitle();
+            ASSERT_FALSE(queue->empty()) << "unexpected " << box->windowTitle().toStdString();
+            const bool first = queue->front();
+            queue->pop_front();
+            QTest::mouseClick(first ? box->BtnOK : box->BtnCancel, Qt::LeftButton);
+        });
+    }
+    QStringList shownNames() {
+        QStringList names;
+        for (int i = 0; i < main().LstNames->count(); ++i) names << main().LstNames->item(i)->text();
+        return names;
+    }
+    QStringList labels(RecordsToImportDialog& page, int n) {
+        QStringList texts;
+        for (int i = 0; i < n; ++i) texts << page.LblFieldData[i]->text();
+        return texts;
+    }
+};
+
+TEST_F(ImportWizardTest, theMenusOpenTheWizardAndFollowTheCardFilesUse) {
+    mainwin::TeslyMnu& m = main().Menus();
+    for (QAction* a : {m.MnuImportArray[0], m.MnuImportArray[1], m.MnuBackUpArray[0], m.MnuBackUpArray[1]})
+        EXPECT_TRUE(a->isEnabled()) << qPrintable(a->text());
+    shell::Shared().InUse = true;
+    main().SetEditState();
+    EXPECT_FALSE(m.MnuExchangeArray[1]->isEnabled()) << "Import";
+    EXPECT_FALSE(m.MnuBackUpArray[1]->isEnabled()) << "Restore from BackUp";
+    EXPECT_TRUE(m.MnuBackUpArray[0]->isEnabled()) << "Create BackUp";
+    shell::Shared().InUse = false;
+    main().SetEditState();
+    m.MnuImportArray[1]->trigger();
+    ASSERT_NE(FileToImportDialog::Current(), nullptr);
+    EXPECT_TRUE(FileToImportDialog::Current()->Append_Replace);
+    EXPECT_FALSE(main().isEnabled());
+    EXPECT_EQ(main().StatBar->text(0), "File to Import");
+}
+
+TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesItSuggests) {
+    exportFile("people.csv", "\xEF\xBB\xBF" "First Name,Last Name,Notes,Primary Email\r\n"
+                             "Carl,Clark,\"two\nlines\",carl@x\r\nDora,Dunn,,dora@x\r\n");
+    FileToImportDialog& first = firstPage("people.csv", 4);
+    answers({true});  // Import notice: Continue
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    RecordsToImportDialog* page = RecordsToImportDialog::Current();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(first.isHidden());
+    EXPECT_TRUE(page->ChkHeader->isChecked());
+    EXPECT_EQ(labels(*page, 4), QStringList({"Carl", "Clark", "two\r\nlines", "carl@x"}));
+    QList<int> chosen;
+    for (int i = 0; i < 4; ++i) chosen << page->CboFieldName[i]->currentIndex();
+    EXPECT_EQ(chosen, QList<int>({1, 2, 17, 16}));
+    EXPECT_EQ(page->CboFieldName[4]->currentText(), "Not Available");
+    EXPECT_FALSE(page->CboFieldName[4]->isEnabled());
+    EXPECT_FALSE(page->BtnPrev->isEnabled());
+    QTest::mouseClick(page->BtnNext, Qt::LeftButton);
+    EXPECT_EQ(labels(*page, 2), QStringList({"Dora", "Dunn"}));
+    EXPECT_FALSE(page->BtnNext->isEnabled());
+    EXPECT_TRUE(page->BtnPrev->isEnabled());
+    QTest::mouseClick(page->BtnOK, Qt::LeftButton);
+    flushDeletes();
+    EXPECT_EQ(asked, QStringList({"Import notice"}));
+    EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob", "Clark, Carl", "Dunn, Dora"}));
+    EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+    EXPECT_EQ(FileToImportDialog::Current(), nullptr);
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_TRUE(QFile::exists(cardsDir() + "tesly.old")) << "safety copy";
+    EXPECT_EQ(checkFile(), QStringList());
+}
+
+TEST_F(ImportWizardTest, theFirstPageChecksBeforeReadingAndStaysOpen) {
+    exportFile("plain.txt", "no delimiter here\n");
+    exportFile("photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    struct Case {
+        const char* what;
+        QString file;
+        int delimiter;
+        QStringList titles;
+    } cases[] = {
+        {"Other without its text", "plain.txt", 3, {"Missing Delimiter"}},
+        {"no delimiter in the first line", "plain.txt", 0, {"Wrong Delimiter"}},
+        {"not a text file", "photo.png", 0, {"Import"}},
+        {"a name in another case is a pattern", "PLAIN.TXT", 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        asked.clear();
+        answers({true});
+        FileToImportDialog& page = firstPage(c.file, c.delimiter);
+        QTest::mouseClick(page.BtnOK, Qt::LeftButton);
+        EXPECT_EQ(asked, c.titles);
+        EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+        EXPECT_TRUE(page.isVisible());
+    }
+    FileToImportDialog& page = *FileToImportDialog::Current();
+    page.TxtFileToImport->setText("*.*");
+    QTest::mouseClick(page.BtnOK, Qt::LeftButton);
+    asked.clear();
+    answers({true});
+    page.TxtOtherDelimiter->clear();
+    page.OptRcrdDelimiter[3]->setChecked(true);
+    QListWidgetItem* listed = page.SlctFile->findItems("plain.txt", Qt::MatchExactly).value(0);
+    ASSERT_NE(listed, nullptr);
+    emit page.SlctFile->itemDoubleClicked(listed);
+    EXPECT_EQ(asked, QStringList({"Missing Delimiter"})) << "a double-click presses OK";
+    page.OptRcrdDelimiter[0]->setChecked(true);
+    page.TxtFileToImport->setText("*.png");
+    QTest::mouseClick(page.BtnOK, Qt::LeftButton);
+    EXPECT_EQ(page.SlctFile->count(), 1);
+    EXPECT_EQ(page.SlctFile->item(0)->text(), "photo.png");
+    EXPECT_EQ(header("NoOfRecords"), "2");
+}
+
+TEST_F(ImportWizardTest, backShowsTheFirstPageAgainAndCancelEndsTheWizardWithoutChanges) {
+    exportFile("tabs.txt", "Eve\tEvans\nFay\tFox\n");
+    FileToImportDialog& first = firstPage("tabs.txt", 2);
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    ASSERT_NE(RecordsToImportDialog::Current(), nullptr);
+    EXPECT_FALSE(RecordsToImportDialog::Current()->ChkHeader->isChecked());
+    QTest::mouseClick(RecordsToImportDialog::Current()->BtnBack, Qt::LeftButton);
+    flushDeletes();
+    EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+    EXPECT_TRUE(first.isVisible());
+    EXPECT_TRUE(first.OptRcrdDelimiter[2]->isChecked());
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    QTest::keyClick(RecordsToImportDialog::Current(), Qt::Key_Escape);
+    flushDeletes();
+    EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+    EXPECT_EQ(FileToImportDialog::Current(), nullptr) << "Esc ends the whole wizard";
+    firstPage("tabs.txt", 2);
+    QTest::mouseClick(FileToImportDialog::Current()->BtnOK, Qt::LeftButton);
+    QTest::mouseClick(RecordsToImportDialog::Current()->BtnCancel, Qt::LeftButton);
+    flushDeletes();
+    EXPECT_EQ(FileToImportDialog::Current(), nullptr);
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob"}));
+    EXPECT_FALSE(QFile::exists(cardsDir() + "tesly.old"));
+}
+
+TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousandCards) {
+    QByteArray lines;
+    for (int i = 0; i < 7998; ++i) lines += "N" + QByteArray::number(i) + ",Imported\n";
+    exportFile("append.csv", lines);
+    exportFile("replace.csv", lines + "A,One\nB,Two\n");
+    struct Case {
+        const char* what;
+        QString file;
+        bool replace, yes;
+        int sampleLast;  // -1: the second page does not open
+    } cases[] = {
+        {"append, No", "append.csv", false, false, -1},
+        {"replace, No", "replace.csv", true, false, -1},
+        {"replace, Yes", "replace.csv", true, true, 19},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        asked.clear();
+        answers({c.yes});
+        FileToImportDialog& page = firstPage(c.file, 0, c.replace);
+        QTest::mouseClick(page.BtnOK, Qt::LeftButton);
+        EXPECT_EQ(asked, QStringList({"Too many records"}));
+        if (c.sampleLast < 0) {
+            EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
+            EXPECT_TRUE(page.isVisible());
+        } else {
+            ASSERT_NE(RecordsToImportDialog::Current(), nullptr);
+            EXPECT_EQ(RecordsToImportDialog::Current()->LastSample(), c.sampleLast);
+        }
+    }
+    // Below the limit: no question.
+    asked.clear();
+    exportFile("few.csv", lines.left(lines.indexOf('\n') + 1));
+    QTest::mouseClick(firstPage("few.csv", 0).BtnOK, Qt::LeftButton);
+    EXPECT_EQ(asked, QStringList());
+}
+
+// The disk refuses a write half-way through the cards: the user is told, and the card file is as before.
+TEST_F(ImportWizardTest, anImportThatFailsHalfWayIsReportedAndLeavesTheCardFileAsItWas) {
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i) lines += "N" + QByteArray::number(i) + ",Imported\n";
+    exportFile("many.csv", lines);
+    const QByteArray header = home.bytes("cards/tesly.dat"), cards0 = home.bytes("cards/tesly0.dat");
+    FileToImportDialog& first = firstPage("many.csv", 0);
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    ASSERT_NE(RecordsToImportDialog::Current(), nullptr);
+    answers({true, true});  // Import notice: Continue; Write Error: OK
+    int steps = 0;
+    profile::SetFaultHook([&](profile::FileStep, const QString& file) {
+        return file.endsWith("tesly2.dat") && ++steps == 2;
+    });
+    QTest::mouseClick(RecordsToImportDialog::Current()->BtnOK, Qt::LeftButton);
+    profile::SetFaultHook({});
+    flushDeletes();
+    EXPECT_EQ(asked, QStringList({"Import notice", "Write Error"}));
+    EXPECT_EQ(home.bytes("cards/tesly.dat"), header);
+    EXPECT_EQ(home.bytes("cards/tesly0.dat"), cards0);
+    EXPECT_FALSE(QFile::exists(home.path("cards/tesly2.dat")));
+    EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob"}));
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(checkFile(), QStringList());
+}
+
+}  // namespace
