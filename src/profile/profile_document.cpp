@@ -72,18 +72,21 @@ QStringView trimmedName(QStringView s) {
     return s;
 }
 
-// FNV-1a of a name in small ASCII letters; 0 when the name has other bytes.
-// Runs for every key line read, so it folds without branching on each byte.
+// A hash of a name in small ASCII letters, 0 when the name has other bytes.
+// It runs for every key line read, so it takes only the length and the first
+// and last four letters: names that share those are told apart by comparing
+// them in full, which a search does anyway.
 template <typename Char>
 std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
-    std::uint32_t h = 2166136261u;
     std::uint32_t seen = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto c = static_cast<std::uint32_t>(name[i]);
-        seen |= c;
-        h = (h ^ (c | (c - 'A' < 26u ? 0x20u : 0u))) * 16777619u;
-    }
+    for (qsizetype i = 0; i < size; ++i) seen |= static_cast<std::uint32_t>(name[i]);
     if (seen >= 0x80) return 0;
+    std::uint64_t edges = std::uint64_t(size);
+    for (qsizetype i = 0; i < std::min<qsizetype>(size, 4); ++i) {
+        edges = (edges << 8) | (static_cast<std::uint32_t>(name[i]) | 0x20u);
+        edges = (edges << 8) | (static_cast<std::uint32_t>(name[size - 1 - i]) | 0x20u);
+    }
+    const auto h = std::uint32_t((edges * 0x9E3779B97F4A7C15ull) >> 32);
     return h == 0 ? 1 : h;
 }
 
