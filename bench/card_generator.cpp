@@ -3,7 +3,7 @@
 #include "profile/cached_profile.h"
 #include "store/card_change.h"
 #include "store/card_store.h"
-#include "store/display_text.h"
+#include "store/import_cards.h"
 
 #include <QStringList>
 
@@ -95,30 +95,7 @@ void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n
         // As an import does: one change (one lock, one look at the files) around its bulk.
         CardChange change(store);
         profile::ProfileBulk bulk(profile);
-        for (int i = 0; i < n; ++i) {
-            CardFieldList f = gen.next();
-            const QString showName = NameText(f[FirstName], f[LastName], f[Company]);
-            const QString showCompany = CompanyText(f[FirstName], f[LastName], f[Company]);
-            const std::int64_t total = LeadingNumber(store.ReadHeader(header::TotalNoOfRecords));
-            store.WriteHeader(header::TotalNoOfRecords, QString::number(total + 1));
-            const int count = Count16(store.ReadHeader(header::NoOfRecords)) + 1;
-            store.WriteHeader(header::NoOfRecords, QString::number(count));
-            const QString rec = QString::number(total);
-            for (const QString& k : LinkKeys) store.WriteCardKey(rec, k, QString());
-            store.WriteCardKey(rec, key::ShowName, showName);
-            store.WriteCardKey(rec, key::ShowCompany, showCompany);
-            for (int k = 0; k < kFieldCount; ++k) store.WriteCardKey(rec, FieldKeys[k], f[k]);
-            const QString nameHead = store.ReadHeader(header::NameFirstRecord);
-            const QString companyHead = store.ReadHeader(header::CompanyFirstRecord);
-            store.WriteHeader(header::NameFirstRecord, rec);
-            store.WriteHeader(header::CompanyFirstRecord, rec);
-            if (total > 0 && count > 1) {
-                store.WriteCardKey(rec, key::NextName, nameHead);
-                store.WriteCardKey(nameHead, key::PrevName, rec);
-                store.WriteCardKey(rec, key::NextCompany, companyHead);
-                store.WriteCardKey(companyHead, key::PrevCompany, rec);
-            }
-        }
+        for (int i = 0; i < n; ++i) ImportLine(store, gen.next());
         bulk.finish();
         change.commit();
     }

@@ -59,7 +59,8 @@ std::int64_t FreeRecordNumber(CardStore& store, std::int64_t next) {
     return next;
 }
 
-// One card at the head of both lists; the sort at the end puts it in its place.
+}  // namespace
+
 void ImportLine(CardStore& store, CardFieldList f) {
     const QString showName = NameText(f[FirstName], f[LastName], f[Company]);
     const QString showCompany = CompanyText(f[FirstName], f[LastName], f[Company]);
@@ -85,8 +86,6 @@ void ImportLine(CardStore& store, CardFieldList f) {
         store.WriteCardKey(companyHead, key::PrevCompany, rec);
     }
 }
-
-}  // namespace
 
 CardFieldList CardFromFields(const QStringList& fields, const QList<int>& choices) {
     CardFieldList card;
