@@ -23,12 +23,14 @@ done
 [ "$(readlink "$root/bin/tessaly")" = ts32_20 ] || fail "bin/tessaly is not a link to ts32_20"
 lib=$(find "$root" -name 'liblumet32.so.3' -print -quit)
 [ -n "$lib" ] || fail "liblumet32.so.3 (the versioned soname) is not installed"
-objdump -p "$lib" | grep -q 'SONAME *liblumet32.so.3$' || fail "liblumet32 has no versioned soname"
+# Each tool's output is taken whole before it is searched: with pipefail, grep -q
+# ending first would fail the pipeline through the writer's SIGPIPE.
+[[ $(objdump -p "$lib") =~ SONAME\ +liblumet32\.so\.3($'\n'|$) ]] || fail "liblumet32 has no versioned soname"
 
 # The Designer plugin (built when Designer's CMake package was found) finds the installed library.
 plugin=$(find "$root" -name liblumet32designer.so -print -quit)
 if [ -n "$plugin" ]; then
-  ldd "$plugin" | grep -q "liblumet32.so.3 => $root/" || fail "the Designer plugin does not find the installed liblumet32"
+  [[ $(ldd "$plugin") == *"liblumet32.so.3 => $root/"* ]] || fail "the Designer plugin does not find the installed liblumet32"
 fi
 
 desktop-file-validate "$root/share/applications/org.tessaly.Tessaly.desktop"
@@ -51,7 +53,7 @@ version=$(env -u DISPLAY "$root/bin/tessaly" --version)
 pcdir=$(dirname "$(find "$root" -name lumet32.pc -print -quit)")
 includedir=$(PKG_CONFIG_PATH=$pcdir pkg-config --variable=includedir lumet32)
 [ -f "$includedir/lumetctrl.h" ] || fail "pkg-config's includedir $includedir has no lumetctrl.h"
-PKG_CONFIG_PATH=$pcdir pkg-config --libs lumet32 | grep -q -- '-llumet32' || fail "pkg-config gives no -llumet32"
+[[ $(PKG_CONFIG_PATH=$pcdir pkg-config --libs lumet32) == *-llumet32* ]] || fail "pkg-config gives no -llumet32"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
