@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
           libgl-dev googletest libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
-          desktop-file-utils appstream qt6-tools-dev libqt6opengl6-dev)
+          desktop-file-utils appstream qt6-tools-dev libqt6opengl6-dev
+          poppler-utils python3-vobject xdg-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
