@@ -1,0 +1,118 @@
+#include "store/vcard_cards.h"
+#include "store/vcard_writer.h"
+#include "../support/qt_print.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <gtest/gtest.h>
+
+using namespace tessaly::store;
+
+namespace {
+
+QByteArray FileBytes(const QString& name) {
+    QFile f(QStringLiteral(TESSALY_SOURCE_DIR "/tests/data/vcard/") + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// "counts=N,M", then Key=Value lines (\r\n stands for a line break), cards parted by "--".
+VCardCards ExpectedCards(const QString& name) {
+    VCardCards expected;
+    expected.cards << CardFieldList();
+    for (const QString& line : QString::fromUtf8(FileBytes(name)).split(u'\n', Qt::SkipEmptyParts)) {
+        const QString key = line.section(u'=', 0, 0), value = line.section(u'=', 1).replace(QStringLiteral("\\r\\n"), QStringLiteral("\r\n"));
+        if (line == u"--") expected.cards << CardFieldList();
+        else if (key == u"counts") expected.valuesInNotes = value.section(u',', 0, 0).toInt(), expected.valuesLeftOut = value.section(u',', 1).toInt();
+        else expected.cards.back()[std::find(FieldKeys.begin(), FieldKeys.end(), key) - FieldKeys.begin()] = value;
+    }
+    return expected;
+}
+
+void ExpectSameCards(const QList<CardFieldList>& got, const QList<CardFieldList>& expected) {
+    ASSERT_EQ(got.size(), expected.size());
+    for (qsizetype c = 0; c < got.size(); ++c)
+        for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(got[c][k], expected[c][k]) << "card " << c << ", " << FieldKeys[k].toStdString();
+}
+
+CardFieldList Card(std::initializer_list<std::pair<int, QString>> values) {
+    CardFieldList card;
+    for (const auto& [k, v] : values) card[k] = v;
+    return card;
+}
+
+}  // namespace
+
+TEST(VCardReader, programsStylesGiveTheExpectedCards) {
+    for (const char* name : {"thunderbird-21", "apple-30", "google-40"}) {
+        SCOPED_TRACE(name);
+        const VCardCards got = CardsFromVCards(ParseVCards(FileBytes(QString(name) + ".vcf")));
+        const VCardCards expected = ExpectedCards(QString(name) + ".cards");
+        ExpectSameCards(got.cards, expected.cards);
+        EXPECT_EQ(got.valuesInNotes, expected.valuesInNotes);
+        EXPECT_EQ(got.valuesLeftOut, expected.valuesLeftOut);
+    }
+}
+
+TEST(VCardReader, readsEveryLineFormAlike) {
+    const QString crlf = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jane;;;\r\nNOTE:one\r\n two\r\nEND:VCARD\r\n";
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString notes;
+    } cases[] = {
+        {"CR LF, folded", crlf.toUtf8(), "onetwo"},
+        {"LF alone", QString(crlf).remove(u'\r').toUtf8(), "onetwo"},
+        {"UTF-8 BOM", "\xEF\xBB\xBF" + crlf.toUtf8(), "onetwo"},
+        {"UTF-16 BOM", QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(crlf.utf16()), crlf.size() * 2), "onetwo"},
+        {"2.1 keeps the fold's blank", QString(crlf).replace("3.0", "2.1").toUtf8(), "one two"},
+        {"a tab folds too", QString(crlf).replace("\r\n two", "\r\n\ttwo").toUtf8(), "onetwo"},
+        {"a colon in a quoted parameter", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;X-P=\"a:b\":onetwo\n", "onetwo"},
+        {"lines outside a card are skipped", "junk\nNOTE:x\nBEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nEND:VCARD\nNOTE:y\n", "onetwo"},
+        {"QP soft break", "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jane\nNOTE;QUOTED-PRINTABLE:one=\ntwo=0D=0Athree\nEND:VCARD\n", "onetwo\r\nthree"},
+        {"escapes", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:a\\,b\\;c\\\\d\\Ne\nEND:VCARD\n", "a,b;c\\d\r\ne"},
+        {"a bad QP escape stays", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;ENCODING=QUOTED-PRINTABLE:=ZZ=4\nEND:VCARD\n", "=ZZ=4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const VCardCards got = CardsFromVCards(ParseVCards(c.bytes));
+        ASSERT_EQ(got.cards.size(), 1);
+        EXPECT_EQ(got.cards[0][LastName], "Doe");
+        EXPECT_EQ(got.cards[0][Notes], c.notes);
+    }
+}
+
+TEST(VCardWriter, foldsAt75OctetsNeverInsideACharacter) {
+    for (const QString& text : {QString(200, u'a'), QString(90, u'ü'), QString(60, QChar(0x65E5)), QString("x") + QString(80, u'€')}) {
+        SCOPED_TRACE(text.left(3).toStdString());
+        const QByteArray folded = FoldVCardLine(("NOTE:" + text).toUtf8());
+        ASSERT_TRUE(folded.endsWith("\r\n"));
+        for (const QByteArray& line : folded.chopped(2).split('\n')) {
+            EXPECT_LE(line.chopped(line.endsWith('\r') ? 1 : 0).size(), 75);
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            (void)QString(utf8(line));
+            EXPECT_FALSE(utf8.hasError()) << "a line starts or ends inside a character";
+        }
+        EXPECT_EQ(CardsFromVCards(ParseVCards("BEGIN:VCARD\r\nN:a;b\r\n" + folded)).cards[0][Notes], text);
+    }
+}
+
+TEST(VCardWriter, everyCardComesBackExactly) {
+    const QList<CardFieldList> cards = {
+        Card({{Sal, "Dr."}, {FirstName, "Jürgen"}, {LastName, "Müller-Lüdenscheidt"}, {Title, "Chef, Küche; Bar"}, {Company, "A\\B"},
+              {Address1, "Straße 1"}, {Address4, "Berlin, BE"}, {Address5, "10115"}, {Address6, "Deutschland"},
+              {Phone1, "+49 30 1"}, {Phone2, "0171 2"}, {Fax, "+49 30 3"}, {EMail, "j@m.de"},
+              {Notes, "line one\r\nline two, with ; and \\n\r\n\r\nEND:VCARD\r\nBEGIN:VCARD"}}),
+        Card({{FirstName, "Œuvre € Šárka Žofie"}, {LastName, "日本語 Ω"}, {Notes, QString(300, u'ß') + "\r\n" + QString(100, QChar(0x4E2D))}}),
+        Card({{Company, "ACME GmbH"}, {Address2, "second line only"}, {Address3, "third"}, {Notes, "  blanks around  "}}),
+        Card({{FirstName, " lead"}, {LastName, "trail "}, {Address1, "a"}, {Address3, "c"}, {Address5, "z"}}),
+        Card({{FirstName, "NULL NAME"}, {Phone2, "tel:not a uri,;"}}),
+    };
+    for (VCardVersion version : {VCardVersion::V3, VCardVersion::V4}) {
+        SCOPED_TRACE(version == VCardVersion::V3 ? "3.0" : "4.0");
+        QByteArray file;
+        for (const CardFieldList& c : cards) file += VCardText(c, version);
+        const VCardCards back = CardsFromVCards(ParseVCards(file));
+        ExpectSameCards(back.cards, cards);
+        EXPECT_EQ(back.valuesInNotes, 0);
+    }
+}
