@@ -2,6 +2,7 @@
 
 #include "cli_exchange.h"
 #include "cli_text.h"
+#include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
 #include "store/card_check.h"
@@ -61,6 +62,7 @@ public:
         if (c == u"show") return show();
         if (c == u"check") return check();
         if (c == u"backup") return BackupCommand(store_, call_.args, out_);
+        if (c == u"export") return VCardExportCommand(store_, call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();

@@ -1,6 +1,7 @@
 #include "cli_exchange.h"
 
 #include "cli_commands.h"
+#include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "shell/preferences.h"
 #include "store/app_paths.h"
@@ -79,6 +80,7 @@ int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream&
 }
 
 int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    if (args.contains(QStringLiteral("--vcard"))) return VCardImportCommand(store, args, out);
     QString file, delimiter, map, only0, only1;
     bool replace = false, header = false, upToLimit = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -30,6 +30,10 @@ const char kUsage[] =
     "         [--replace] [--only TEXT [--or TEXT]] [--header] [--yes-up-to-limit]\n"
     "                              each line of FILE a card; Ci is the wizard's choice 0-18 for field i\n"
     "                              (18: none); more than 8000 cards need --yes-up-to-limit\n"
+    "  import --vcard FILE [--replace] [--yes-up-to-limit]\n"
+    "                              each vCard of FILE a card (2.1, 3.0, 4.0); values without a card\n"
+    "                              field are added to the notes under their property name\n"
+    "  export --vcard FILE [--version 3|4]  every card, in name order, as vCards (UTF-8)\n"
     "Keys: Sal FirstName LastName Title Company Address1..Address6 Phone1 Phone2 Fax EMail Notes.\n"
     "Values in arguments and in the output of show and list write backslash, line feed, carriage\n"
     "return and tab as \\\\ \\n \\r \\t, and every other control or invisible formatting character\n"
@@ -64,7 +68,7 @@ int main(int argc, char** argv) {
             out << kUsage;
             return tessaly::cli::Done;
         }
-        if (a == u"--version") {
+        if (a == u"--version" && call.command.isEmpty()) {  // after the command it is the command's own (export --version 4)
             out << "tessaly-cli " TESSALY_VERSION "\n";
             return tessaly::cli::Done;
         }

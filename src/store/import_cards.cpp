@@ -115,7 +115,19 @@ QStringList KeepLines(const QStringList& lines, const QString& only0, const QStr
 
 int ImportRoom(bool replace, int cardsInFile) { return replace ? kMaxCards : std::max(0, kMaxCards - cardsInFile); }
 
+QList<CardFieldList> CardsFromLines(const QStringList& lines, const ImportPlan& plan) {
+    QList<CardFieldList> cards;
+    cards.reserve(lines.size());
+    for (const QString& line : lines) cards << CardFromFields(SplitFields(line, plan.delimiter, plan.fieldCount), plan.choices);
+    return cards;
+}
+
 QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
+    return ImportCardList(store, CardsFromLines(lines, plan), plan.replace, progress);
+}
+
+QString ImportCardList(CardStore& store, const QList<CardFieldList>& cards, bool replace, ProgressSink& progress,
+                       const QList<CardFill>& fills) {
     if (store.InUse()) throw InUseError();
     try {
         CardChange change(store);
@@ -123,22 +135,26 @@ QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan
             throw ImportFailed(QStringLiteral("Nothing is imported while %1 is missing or cannot be read.")
                                    .arg(store.MissingFiles().join(QStringLiteral(", ")))
                                    .toStdString());
-        if (lines.size() > ImportRoom(plan.replace, store.NoOfRecords))
+        if (cards.size() > ImportRoom(replace, store.NoOfRecords))
             throw CardLimitReached(QStringLiteral("The card file can take %1 more cards, not %2.")
-                                       .arg(ImportRoom(plan.replace, store.NoOfRecords))
-                                       .arg(lines.size())
+                                       .arg(ImportRoom(replace, store.NoOfRecords))
+                                       .arg(cards.size())
                                        .toStdString());
         const CopyResult safety = CopyDataFiles(store.DataDir(), store.DataDir());
         if (!safety.ok())
             throw ImportFailed(QStringLiteral("The safety copy of the card file failed, nothing was imported: %1")
                                    .arg(safety.message())
                                    .toStdString());
-        if (plan.replace) EmptyCardFile(store, change);
+        if (replace) EmptyCardFile(store, change);
+        for (const CardFill& fill : replace ? QList<CardFill>() : fills) {
+            CardFieldList current = store.ReadCard(fill.recNo);
+            (void)store.ChangeCard(fill.recNo, current, fill.fields);
+        }
         profile::ProfileBulk bulk(store.Profile());
-        for (qsizetype i = 0; i < lines.size(); ++i) {
+        for (qsizetype i = 0; i < cards.size(); ++i) {
             progress.pumpEvents();
-            progress.gauge(GaugePercent(int(i + 1), int(lines.size())));
-            ImportLine(store, CardFromFields(SplitFields(lines[i], plan.delimiter, plan.fieldCount), plan.choices));
+            progress.gauge(GaugePercent(int(i + 1), int(cards.size())));
+            ImportLine(store, cards[i]);
         }
         bulk.finish();
         change.commit();

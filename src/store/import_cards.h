@@ -44,13 +44,27 @@ struct ImportPlan {
     bool replace = false;
 };
 
-// Imports every line as a card at the head of both lists, under one change:
-// first safety copies of the card files beside them (tesly*.old), then, when
-// replacing, an empty card file. A write that fails puts every card file back
-// and throws ImportFailed. Refuses more lines than ImportRoom with
+// The cards the lines make with the plan's delimiter and choices.
+QList<CardFieldList> CardsFromLines(const QStringList& lines, const ImportPlan& plan);
+
+// An existing card whose empty fields an import fills: the values it will hold.
+struct CardFill {
+    QString recNo;
+    CardFieldList fields;
+};
+
+// Imports the cards at the head of both lists, under one change: first
+// safety copies of the card files beside them (tesly*.old), then, when
+// replacing, an empty card file (fills are for appending only), then the
+// fills, then the new cards. A write that fails puts every card file back
+// and throws ImportFailed. Refuses more cards than ImportRoom with
 // CardLimitReached. Afterwards the lists are loaded and sorted; the text
 // returned is empty, or says why the new cards could not be put in order
 // (they are in the file, and the next start sorts them).
+[[nodiscard]] QString ImportCardList(CardStore& store, const QList<CardFieldList>& cards, bool replace, ProgressSink& progress,
+                                     const QList<CardFill>& fills = {});
+
+// Every line as a card: CardsFromLines, then ImportCardList.
 [[nodiscard]] QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
 
 }  // namespace tessaly::store

@@ -1,0 +1,91 @@
+#include "cli_vcard.h"
+
+#include "cli_commands.h"
+#include "cli_exchange.h"
+#include "store/card_store.h"
+#include "store/import_cards.h"
+#include "store/import_reader.h"
+#include "store/vcard_cards.h"
+#include "store/vcard_writer.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+using namespace tessaly::store;
+
+struct VCardArgs {
+    QString file, version = QStringLiteral("3");
+    bool replace = false, upToLimit = false;
+};
+
+VCardArgs ParseArgs(const QStringList& args, bool importing) {
+    VCardArgs parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
+            return args[++i];
+        };
+        if (a == u"--vcard") parsed.file = value();
+        else if (!importing && a == u"--version") parsed.version = value();
+        else if (importing && a == u"--replace") parsed.replace = true;
+        else if (importing && a == u"--yes-up-to-limit") parsed.upToLimit = true;
+        else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
+    }
+    if (parsed.file.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("--vcard needs a FILE"));
+    if (parsed.version != u"3" && parsed.version != u"4") throw CommandFailed(BadInput, QStringLiteral("--version takes 3 or 4"));
+    return parsed;
+}
+
+}  // namespace
+
+int VCardExportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    const VCardArgs a = ParseArgs(args, false);
+    store.LoadLists();
+    QList<CardFieldList> cards;
+    cards.reserve(store.AllByName.size());
+    for (const QString& rec : store.AllByName) cards << store.ReadCard(rec);
+    try {
+        WriteVCardFile(a.file, cards, a.version == u"4" ? VCardVersion::V4 : VCardVersion::V3);
+    } catch (const ExportFailed& e) {
+        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
+    }
+    out << "exported " << cards.size() << " cards\n";
+    return Done;
+}
+
+int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    const VCardArgs a = ParseArgs(args, true);
+    VCardCards read;
+    try {
+        read = ReadVCardFile(a.file);
+    } catch (const ImportFileError& e) {
+        throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
+    }
+    store.RefreshLists();
+    QList<CardFieldList> cards = read.cards;
+    const int room = ImportRoom(a.replace, store.NoOfRecords);
+    if (cards.size() >= room && !cards.isEmpty()) {
+        if (!a.upToLimit)
+            throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 vCards would make %3. "
+                                                         "--yes-up-to-limit imports the first %4")
+                                              .arg(kMaxCards).arg(cards.size()).arg(cards.size() + (a.replace ? 0 : store.NoOfRecords)).arg(room));
+        cards = cards.mid(0, room);
+    }
+    ProgressSink silent;
+    QString note;
+    try {
+        note = ImportCardList(store, cards, a.replace, silent);
+    } catch (const ImportFailed& e) {
+        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
+    }
+    out << "imported " << cards.size() << " cards";
+    if (read.valuesInNotes > 0) out << "; " << read.valuesInNotes << " values without a card field of their own were added to the notes";
+    if (read.valuesLeftOut > 0) out << "; " << read.valuesLeftOut << " pictures, sounds or keys were left out";
+    out << '\n';
+    if (!note.isEmpty()) out << note << '\n';
+    return Done;
+}
+
+}  // namespace tessaly::cli

@@ -1,0 +1,77 @@
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int code;
+    QString out, err;
+};
+
+// The real command on two card files in a temporary folder, with its own preferences.
+class VCardCliTest : public ::testing::Test {
+protected:
+    VCardCliTest() {
+        run("a", {"init"});
+        run("b", {"init"});
+    }
+    Result run(const QString& cards, QStringList args) {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("XDG_CONFIG_HOME", dir.path("config"));
+        e.insert("HOME", dir.path("home"));
+        p.setProcessEnvironment(e);
+        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path(cards)}) + args);
+        p.waitForFinished(30000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+    TempFolder dir;
+};
+
+}  // namespace
+
+TEST_F(VCardCliTest, exportThenImportGivesTheSameCards) {
+    run("a", {"add", "FirstName=Jürgen", "LastName=Müller", "Notes=one\\r\\ntwo, three; four", "Address4=Berlin, BE"});
+    run("a", {"add", "Company=ACME", "Phone2=+1 555"});
+    for (const char* version : {"3", "4"}) {
+        SCOPED_TRACE(version);
+        const Result exported = run("a", {"export", "--vcard", dir.path("out.vcf"), "--version", version});
+        ASSERT_EQ(exported.code, 0) << qPrintable(exported.err);
+        EXPECT_EQ(exported.out, "exported 2 cards\n");
+        const Result imported = run("b", {"import", "--vcard", dir.path("out.vcf"), "--replace"});
+        ASSERT_EQ(imported.code, 0) << qPrintable(imported.err);
+        EXPECT_EQ(imported.out, "imported 2 cards\n");
+        const QStringList before = run("a", {"list"}).out.split('\n', Qt::SkipEmptyParts), after = run("b", {"list"}).out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(after.size(), before.size());
+        for (qsizetype i = 0; i < before.size(); ++i)
+            EXPECT_EQ(run("b", {"show", after[i].section('\t', 0, 0)}).out, run("a", {"show", before[i].section('\t', 0, 0)}).out);
+        EXPECT_EQ(run("b", {"check"}).out, "ok\n");
+    }
+}
+
+TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
+    dir.put("empty.vcf", "no card here\n");
+    dir.put("notes.vcf", "BEGIN:VCARD\nN:Doe;Jo\nNICKNAME:J\nPHOTO;ENCODING=b:AAAA\nEND:VCARD\n");
+    struct Case {
+        const char* what;
+        QStringList args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {"a file without vCards", {"import", "--vcard", dir.path("empty.vcf")}, 2, "holds no vCard"},
+        {"a missing file", {"import", "--vcard", dir.path("none.vcf")}, 2, "none.vcf"},
+        {"a version we do not write", {"export", "--vcard", dir.path("x.vcf"), "--version", "2"}, 2, "--version takes 3 or 4"},
+        {"a folder that is not there", {"export", "--vcard", dir.path("no/x.vcf")}, 4, "Could not write"},
+        {"values without a place are counted", {"import", "--vcard", dir.path("notes.vcf")}, 0, "1 values without a card field"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = run("a", c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_TRUE((r.out + r.err).contains(c.says)) << qPrintable(r.out + r.err);
+    }
+    EXPECT_EQ(run("a", {"list"}).out, "0\tDoe, Jo\n");
+}
