@@ -63,6 +63,7 @@ public:
         if (c == u"check") return check();
         if (c == u"backup") return BackupCommand(store_, call_.args, out_);
         if (c == u"export") return VCardExportCommand(store_, call_.args, out_);
+        if (c == u"duplicates") return DuplicatesCommand(store_, call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();

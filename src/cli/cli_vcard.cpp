@@ -2,11 +2,14 @@
 
 #include "cli_commands.h"
 #include "cli_exchange.h"
+#include "cli_text.h"
 #include "store/card_store.h"
 #include "store/import_cards.h"
 #include "store/import_reader.h"
 #include "store/vcard_cards.h"
 #include "store/vcard_writer.h"
+
+#include <algorithm>
 
 namespace tessaly::cli {
 
@@ -15,9 +18,16 @@ namespace {
 using namespace tessaly::store;
 
 struct VCardArgs {
-    QString file, version = QStringLiteral("3");
+    QString file, version = QStringLiteral("3"), duplicates;
     bool replace = false, upToLimit = false;
 };
+
+DuplicateAction ActionArg(const QString& policy) {
+    if (policy.isEmpty() || policy == u"import") return DuplicateAction::Import;
+    if (policy == u"skip") return DuplicateAction::Skip;
+    if (policy == u"fill") return DuplicateAction::Fill;
+    throw CommandFailed(BadInput, QStringLiteral("--duplicates takes skip, import or fill"));
+}
 
 VCardArgs ParseArgs(const QStringList& args, bool importing) {
     VCardArgs parsed;
@@ -31,6 +41,7 @@ VCardArgs ParseArgs(const QStringList& args, bool importing) {
         else if (!importing && a == u"--version") parsed.version = value();
         else if (importing && a == u"--replace") parsed.replace = true;
         else if (importing && a == u"--yes-up-to-limit") parsed.upToLimit = true;
+        else if (importing && a == u"--duplicates") parsed.duplicates = value();
         else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
     }
     if (parsed.file.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("--vcard needs a FILE"));
@@ -64,7 +75,8 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
         throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
     }
     store.RefreshLists();
-    QList<CardFieldList> cards = read.cards;
+    const ResolvedImport resolved = ResolveForImport(store, read.cards, a.duplicates, a.replace, out);
+    QList<CardFieldList> cards = resolved.cards;
     const int room = ImportRoom(a.replace, store.NoOfRecords);
     if (cards.size() >= room && !cards.isEmpty()) {
         if (!a.upToLimit)
@@ -76,15 +88,44 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
     ProgressSink silent;
     QString note;
     try {
-        note = ImportCardList(store, cards, a.replace, silent);
+        note = ImportCardList(store, cards, a.replace, silent, resolved.fills);
     } catch (const ImportFailed& e) {
         throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
     }
     out << "imported " << cards.size() << " cards";
+    if (resolved.filled > 0) out << "; " << resolved.filled << " filled the empty fields of cards already there";
     if (read.valuesInNotes > 0) out << "; " << read.valuesInNotes << " values without a card field of their own were added to the notes";
     if (read.valuesLeftOut > 0) out << "; " << read.valuesLeftOut << " pictures, sounds or keys were left out";
     out << '\n';
     if (!note.isEmpty()) out << note << '\n';
+    return Done;
+}
+
+ResolvedImport ResolveForImport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, bool replace,
+                                QTextStream& out) {
+    const DuplicateAction action = ActionArg(policy);
+    const KnownCards known = replace ? KnownCards() : ReadKnownCards(store);
+    const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, incoming);
+    if (!duplicates.isEmpty()) {
+        const auto strong = std::count_if(duplicates.begin(), duplicates.end(), [](const ImportDuplicate& d) { return d.strength == MatchStrength::Strong; });
+        out << duplicates.size() << " incoming cards match other cards (" << strong << " strongly); ";
+        out << (action == DuplicateAction::Skip ? "skipped" : action == DuplicateAction::Fill ? "they fill empty fields" : "imported anyway") << '\n';
+    }
+    return ResolveDuplicates(known, incoming, duplicates, QList<DuplicateAction>(duplicates.size(), action));
+}
+
+int DuplicatesCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    if (!args.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("duplicates takes no arguments"));
+    store.LoadLists();
+    QHash<QString, QString> shown;
+    for (qsizetype i = 0; i < store.AllByName.size(); ++i) shown[store.AllByName[i]] = store.AllNames.value(i);
+    const QList<DuplicateGroup> groups = FindDuplicateGroups(ReadKnownCards(store));
+    for (const DuplicateGroup& g : groups) {
+        out << (g.strength == MatchStrength::Strong ? "strong" : "possible");
+        for (const QString& rec : g.recNos) out << '\t' << rec << '\t' << EscapeValue(shown.value(rec));
+        out << '\n';
+    }
+    if (groups.isEmpty()) out << "no duplicates\n";
     return Done;
 }
 

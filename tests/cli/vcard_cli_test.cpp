@@ -75,3 +75,36 @@ TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
     }
     EXPECT_EQ(run("a", {"list"}).out, "0\tDoe, Jo\n");
 }
+
+TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
+    run("a", {"add", "FirstName=Jürgen", "LastName=Müller", "Phone1=+49 30 1234-5678"});
+    run("a", {"add", "FirstName=Juergen", "LastName=Mueller", "Phone2=030 12345678"});
+    run("a", {"add", "FirstName=Anna", "LastName=Meier"});
+    run("a", {"add", "FirstName=ANNA", "LastName=MEIER", "Fax=1"});
+    EXPECT_EQ(run("a", {"duplicates"}).out, "strong\t1\tMueller, Juergen\t0\tMüller, Jürgen\npossible\t3\tMEIER, ANNA\t2\tMeier, Anna\n");
+    dir.put("in.vcf", "BEGIN:VCARD\nN:Meier;Anna\nEMAIL:anna@example.de\nEND:VCARD\nBEGIN:VCARD\nN:New;Card\nEND:VCARD\n");
+    struct Case {
+        const char* policy;
+        const char* says;
+        int cards;
+        bool mailKept;
+    } cases[] = {
+        {"skip", "imported 1 cards\n", 5, false},
+        {"fill", "imported 1 cards; 1 filled the empty fields of cards already there\n", 5, true},
+        {"import", "imported 2 cards\n", 6, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.policy);
+        run("b", {"import", "--vcard", dir.path("in.vcf"), "--replace"});  // a fresh copy of the card file
+        run("a", {"export", "--vcard", dir.path("a.vcf")});
+        run("b", {"import", "--vcard", dir.path("a.vcf"), "--replace"});
+        const Result r = run("b", {"import", "--vcard", dir.path("in.vcf"), "--duplicates", c.policy});
+        EXPECT_TRUE(r.out.endsWith(c.says)) << qPrintable(r.out + r.err);
+        EXPECT_TRUE(r.out.startsWith("1 incoming cards match other cards (0 strongly)")) << qPrintable(r.out);
+        EXPECT_EQ(run("b", {"list"}).out.count('\n'), c.cards);
+        run("b", {"export", "--vcard", dir.path("b.vcf")});
+        EXPECT_EQ(dir.bytes("b.vcf").contains("anna@example.de"), c.mailKept);
+        EXPECT_EQ(run("b", {"check"}).out, "ok\n");
+    }
+    EXPECT_EQ(run("a", {"import", "--vcard", dir.path("in.vcf"), "--duplicates", "merge"}).code, 2);
+}

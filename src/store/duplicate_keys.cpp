@@ -1,0 +1,60 @@
+#include "duplicate_keys.h"
+
+namespace tessaly::store {
+
+namespace {
+
+constexpr qsizetype kMinPhoneDigits = 5;
+
+}  // namespace
+
+QString FoldedName(const QString& name) {
+    QString out;
+    const QString decomposed = name.toCaseFolded().normalized(QString::NormalizationForm_KD);
+    out.reserve(decomposed.size());
+    bool blank = false;
+    for (const QChar c : decomposed) {
+        if (c.category() == QChar::Mark_NonSpacing) continue;
+        if (c.isSpace()) {
+            blank = !out.isEmpty();
+            continue;
+        }
+        if (blank) out += u' ', blank = false;
+        out += c;
+    }
+    out.replace(QStringLiteral("ae"), QStringLiteral("a")).replace(QStringLiteral("oe"), QStringLiteral("o")).replace(QStringLiteral("ue"), QStringLiteral("u"));
+    return out;
+}
+
+QStringList PhoneNumber::nationalForms() const {
+    QStringList forms;
+    if (!international) return forms;
+    for (int codeLength = 1; codeLength <= 3; ++codeLength)
+        if (digits.size() - codeLength >= kMinPhoneDigits) forms << digits.mid(codeLength);
+    return forms;
+}
+
+PhoneNumber NormalisedPhone(const QString& text) {
+    const QString trimmed = text.trimmed();
+    PhoneNumber number;
+    number.international = trimmed.startsWith(u'+');
+    QString digits;
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        if (trimmed.mid(i, 3) == u"(0)" && !digits.isEmpty()) i += 2;  // +49 (0)30: the trunk 0 written beside the country code
+        else if (trimmed[i].isDigit() && trimmed[i].unicode() < 128) digits += trimmed[i];
+    }
+    if (!number.international && digits.startsWith(QStringLiteral("00"))) number.international = true, digits.remove(0, 2);
+    else if (!number.international && digits.startsWith(u'0')) digits.remove(0, 1);
+    if (digits.size() >= kMinPhoneDigits) number.digits = digits;
+    return number;
+}
+
+QString NameKey(const CardFieldList& card) {
+    if (card[FirstName] == u"NULL NAME" && card[LastName].isEmpty() && card[Company].isEmpty()) return QString();
+    const QString name = FoldedName(card[FirstName] + u' ' + card[LastName]);
+    if (!name.isEmpty()) return QStringLiteral("n:") + name;
+    const QString company = FoldedName(card[Company]);
+    return company.isEmpty() ? QString() : QStringLiteral("c:") + company;
+}
+
+}  // namespace tessaly::store

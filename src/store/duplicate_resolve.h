@@ -1,0 +1,33 @@
+#pragma once
+#include "duplicate_index.h"
+#include "import_cards.h"
+
+namespace tessaly::store {
+
+class CardStore;
+
+// What an import does with an incoming card that matches another card.
+enum class DuplicateAction { Skip, Import, Fill };
+
+// The import the choices leave: the new cards, the existing cards whose
+// empty fields are filled, and how many incoming cards were skipped or went
+// into another card.
+struct ResolvedImport {
+    QList<CardFieldList> cards;
+    QList<CardFill> fills;
+    int skipped = 0, filled = 0;
+};
+
+// The live cards in name order, read for the duplicate check.
+KnownCards ReadKnownCards(CardStore& store);
+
+// The card with its empty (or blank) fields taken from 'from'; nothing it holds is changed.
+CardFieldList FilledCard(CardFieldList card, const CardFieldList& from);
+
+// Applies one action per duplicate (in the order of 'duplicates'). A card
+// that matches an earlier incoming card fills or is skipped in favour of
+// that card, wherever it went.
+ResolvedImport ResolveDuplicates(const KnownCards& known, const QList<CardFieldList>& incoming,
+                                 const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions);
+
+}  // namespace tessaly::store
