@@ -1,5 +1,6 @@
 #include "import_records_page.h"
 
+#include "import_duplicates_dialog.h"
 #include "import_file_page.h"
 
 #include "shell/msg_box.h"
@@ -192,7 +193,9 @@ void RecordsToImportDialog::BtnOK_Click() {
         const int c = CboFieldName[i]->currentIndex();
         plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
     }
-    const QStringList lines = session_.cardLines();
+    const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
+    std::optional<store::ResolvedImport> resolved = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
+    if (!resolved) return;  // back on this page
     store::ProgressSink silent;
     store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
     QString note;
@@ -207,7 +210,7 @@ void RecordsToImportDialog::BtnOK_Click() {
                                   QStringLiteral("Please be patient while getting records into the data file..."));
                               progress.gauge(0);
                               shell::PleaseWaitWindow().hide();
-                              note = store::ImportCards(cards, lines, plan, progress);
+                              note = store::ImportCardList(cards, resolved->cards, plan.replace, progress, resolved->fills);
                               cards.ClearFilter();
                               Shared().SetStatusText(0, QString());
                               Shared().SetStatusText(1, QString());  // the refresh after writes it again

@@ -5,6 +5,7 @@
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/import_file_page.h"
+#include "dialogs/vcard_exchange.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
 #include "shell/backup_commands.h"
@@ -126,6 +127,8 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuImportArray[1], &QAction::triggered, this, [] { dialogs::OpenImportWizard(true); });
     connect(m.MnuBackUpArray[0], &QAction::triggered, this, &shell::BackUp);
     connect(m.MnuBackUpArray[1], &QAction::triggered, this, &shell::Restore);
+    connect(m.MnuImportVCard, &QAction::triggered, this, &dialogs::ImportVCard);
+    connect(m.MnuExportVCard, &QAction::triggered, this, &dialogs::ExportVCard);
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)

@@ -89,6 +89,8 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
                         Submenu(MnuExchange, MnuBackUp, Indexed("MnuExchangeArray", 2)),
                         Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore Deleted Record"))};
     MnuExchangeArray[0]->setEnabled(false);
+    MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import vCard…"));
+    MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("Export vCard…"));
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
 
@@ -133,6 +135,7 @@ void TeslyMnu::SetEditState(bool inUse) {
     for (QAction* entry : MnuNewArray) entry->setEnabled(!inUse);
     for (QAction* entry : MnuDeleteArray) entry->setEnabled(!inUse);
     MnuExchangeArray[1]->setEnabled(!inUse);
+    MnuImportVCard->setEnabled(!inUse);
     SetAvailable(MnuBackUpArray[1], !inUse);
 }
 

@@ -39,6 +39,8 @@ public:
     std::array<QAction*, 2> MnuDeleteArray{};
     QMenu* MnuExchange;
     std::array<QAction*, 4> MnuExchangeArray{};
+    QAction* MnuImportVCard;
+    QAction* MnuExportVCard;
     QMenu* MnuReports;
     std::array<QAction*, 1> MnuReportsArray{};
     QMenu* MnuImport;

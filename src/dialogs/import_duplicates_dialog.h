@@ -1,0 +1,39 @@
+#pragma once
+#include "store/duplicate_resolve.h"
+
+#include <QDialog>
+#include <optional>
+
+class QComboBox;
+class QPushButton;
+class QTableWidget;
+
+namespace tessaly::dialogs {
+
+// The import's duplicate step: each incoming card that matches a card of the
+// card file or an earlier incoming card, what matched, and what to do with
+// it. Every row starts at "Import anyway"; nothing is merged unless chosen.
+class ImportDuplicatesDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImportDuplicatesDialog(const store::KnownCards& known, const QList<store::CardFieldList>& incoming,
+                           QList<store::ImportDuplicate> duplicates, QWidget* parent = nullptr);
+
+    QTableWidget* TblMatches;
+    QPushButton *BtnSkipAll, *BtnImportAll, *BtnFillAll, *BtnOK, *BtnCancel;
+
+    // The action of each row, in the order of the duplicates.
+    QList<store::DuplicateAction> Actions() const;
+
+private:
+    void SetAll(store::DuplicateAction action);
+    QComboBox* ActionBox(int row) const;
+};
+
+// Finds the incoming cards that match (against the card file unless
+// replacing) and, when there are any, asks what to do with them. Returns the
+// import chosen, or nothing when the user cancelled.
+std::optional<store::ResolvedImport> ResolveImportDuplicates(store::CardStore& store, const QList<store::CardFieldList>& incoming,
+                                                             bool replace);
+
+}  // namespace tessaly::dialogs

@@ -1,0 +1,122 @@
+#include "vcard_exchange.h"
+
+#include "import_duplicates_dialog.h"
+
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
+#include "shell/shared_data.h"
+#include "store/card_store.h"
+#include "store/import_reader.h"
+#include "store/vcard_cards.h"
+#include "store/vcard_writer.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QScopeGuard>
+
+namespace tessaly::dialogs {
+
+namespace {
+
+using shell::Shared;
+
+const QString kVCard3Filter = QStringLiteral("vCard 3.0 (*.vcf *.vcard)");
+const QString kVCard4Filter = QStringLiteral("vCard 4.0 (*.vcf *.vcard)");
+
+void Tell(const QString& text, std::int16_t icon, const QString& title) {
+    shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), icon, title);
+}
+
+// A file chosen in Qt's own file window (so that it is answered like every modal window); empty when cancelled.
+QString ChooseFile(bool save, QString* nameFilter = nullptr) {
+    QFileDialog chooser(Shared().MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) {
+        chooser.setNameFilters({kVCard3Filter, kVCard4Filter});
+        chooser.setDefaultSuffix(QStringLiteral("vcf"));
+    } else {
+        chooser.setNameFilters({QStringLiteral("vCards (*.vcf *.vcard)"), QStringLiteral("All files (*)")});
+    }
+    if (shell::RunModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return QString();
+    if (nameFilter) *nameFilter = chooser.selectedNameFilter();
+    return chooser.selectedFiles().front();
+}
+
+QString ImportedText(int imported, const store::ResolvedImport& resolved, const store::VCardCards& read) {
+    QString text = QStringLiteral("%1 cards were imported.").arg(imported);
+    if (resolved.filled > 0) text += QStringLiteral("\r%1 filled the empty fields of cards already there.").arg(resolved.filled);
+    if (resolved.skipped > 0) text += QStringLiteral("\r%1 were skipped as duplicates.").arg(resolved.skipped);
+    if (read.valuesInNotes > 0)
+        text += QStringLiteral("\r%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0) text += QStringLiteral("\r%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
+    return text;
+}
+
+}  // namespace
+
+void ImportVCard() {
+    if (Shared().InUse || !Shared().Store) return;
+    const QString path = ChooseFile(false);
+    if (path.isEmpty()) return;
+    store::VCardCards read;
+    try {
+        read = store::ReadVCardFile(path);
+    } catch (const store::ImportFileError& e) {
+        Tell(QString::fromUtf8(e.what()), 3, QStringLiteral("Import vCard"));
+        return;
+    }
+    store::CardStore& cards = *Shared().Store;
+    std::optional<store::ResolvedImport> resolved = ResolveImportDuplicates(cards, read.cards, false);
+    if (!resolved) return;
+    const int room = store::ImportRoom(false, cards.NoOfRecords);
+    if (resolved->cards.size() >= room && !resolved->cards.isEmpty()) {
+        if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"), 2,
+                                           QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                           QStringLiteral("Too many records")) != shell::MessageButton::First)
+            return;
+        resolved->cards = resolved->cards.mid(0, room);
+    }
+    store::ProgressSink silent;
+    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
+    QString note;
+    const bool done = shell::RunChange({.waitText = QStringLiteral("Please wait. Backing up old data"),
+                                        .change =
+                                            [&] {
+                                                shell::ShowProgressWindow();
+                                                const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
+                                                progress.percentText(QStringLiteral("Please be patient while getting records into the data file..."));
+                                                progress.gauge(0);
+                                                shell::PleaseWaitWindow().hide();
+                                                note = store::ImportCardList(cards, resolved->cards, false, progress, resolved->fills);
+                                                cards.ClearFilter();
+                                            },
+                                        .consequence = QStringLiteral("The card file is as it was before the import."),
+                                        .rowAfter = [](bool) { return 0; }});
+    if (!done) return;
+    Tell(ImportedText(int(resolved->cards.size()), *resolved, read) + (note.isEmpty() ? QString() : u'\r' + note), 4,
+         QStringLiteral("Import vCard"));
+}
+
+void ExportVCard() {
+    if (!Shared().Store) return;
+    QString filter;
+    const QString path = ChooseFile(true, &filter);
+    if (path.isEmpty()) return;
+    store::CardStore& store = *Shared().Store;
+    QList<store::CardFieldList> cards;
+    try {
+        for (const QString& rec : store.ShownRecNos()) cards << store.ReadCard(rec);
+        store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3);
+    } catch (const std::exception& e) {
+        Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2").arg(path, QString::fromUtf8(e.what())), 3,
+             QStringLiteral("Export vCard"));
+        return;
+    }
+    Tell(QStringLiteral("%1 cards were exported to %2.").arg(cards.size()).arg(path), 4, QStringLiteral("Export vCard"));
+}
+
+}  // namespace tessaly::dialogs
