@@ -9,8 +9,11 @@
 #include "profile/cached_profile.h"
 #include "store/card_backup.h"
 #include "store/card_store.h"
+#include "store/duplicate_resolve.h"
 #include "store/import_cards.h"
 #include "store/import_source.h"
+#include "store/vcard_cards.h"
+#include "store/vcard_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,7 +42,7 @@ QTextStream out(stdout);
 const char kUsage[] =
     "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1]\n"
     "       tessaly-bench --make-cards DIR N\n"
-    "Times the store's workloads W1-W6, W12, W13 on N generated cards (default 8000), median of K runs,\n"
+    "Times the store's workloads W1-W6, W12-W15 on N generated cards (default 8000), median of K runs,\n"
     "with the cached profile layer and the naive one (--quick: cached only); --only runs the\n"
     "workloads whose name starts with the text given; --cpu times on the CPU clock of the\n"
     "thread (for a busy machine; waits for the disk are not counted). --make-cards writes a\n"
@@ -294,6 +297,49 @@ int main(int argc, char** argv) {
         QDir().mkpath(dest);
         return Measure(runs, [] {}, [&] {
             if (!CopyDataFiles(ordered, dest).ok()) out << "backup failed?" << Qt::endl;
+        });
+    });
+
+    // W14 importing a file of N vCards (3.0, as we write them) into an empty card
+    // file: reading, the duplicate check, the safety copy, the cards, the sort.
+    both("W14_import_vcards", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
+        const QString vcards = base + "cards.vcf";
+        QFile file(vcards);
+        if (file.open(QIODevice::WriteOnly)) {
+            CardGenerator gen(14);
+            for (int i = 0; i < opt.cards; ++i) file.write(VCardText(gen.next(), VCardVersion::V3));
+        }
+        file.close();
+        std::unique_ptr<profile::ProfileAccess> layer;
+        return Measure(runs, [&] {
+            QDir(work).removeRecursively();
+            QDir().mkpath(work);
+            layer = MakeLayer(naive);
+            WriteEmptyHeader(*layer, work + kHeaderFileName);
+        }, [&] {
+            CardStore store(*layer, work);
+            store.RefreshLists();
+            const VCardCards read = ReadVCardFile(vcards);
+            const KnownCards known = ReadKnownCards(store);
+            const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, read.cards);
+            const ResolvedImport resolved =
+                ResolveDuplicates(known, read.cards, duplicates, QList<DuplicateAction>(duplicates.size(), DuplicateAction::Import));
+            ProgressSink silent;
+            (void)ImportCardList(store, resolved.cards.mid(0, ImportRoom(false, 0)), false, silent);
+        });
+    });
+
+    // W15 the duplicate check of N incoming cards against the N cards of the file:
+    // reading the cards, indexing their keys, looking up each incoming card.
+    both("W15_duplicate_check", opt.runs, [&](bool naive, int runs) {
+        auto layer = MakeLayer(naive);
+        CardStore store(*layer, ordered);
+        store.LoadLists();
+        CardGenerator gen(15);
+        QList<CardFieldList> incoming;
+        for (int i = 0; i < opt.cards; ++i) incoming << gen.next();
+        return Measure(runs, [] {}, [&] {
+            if (FindImportDuplicates(ReadKnownCards(store), incoming).isEmpty()) out << "no duplicates found?" << Qt::endl;
         });
     });
 

@@ -2,7 +2,6 @@
 
 #include "duplicate_keys.h"
 
-#include <QMap>
 #include <numeric>
 #include <optional>
 
@@ -12,10 +11,12 @@ namespace {
 
 constexpr int kPhoneFields[] = {Phone1, Phone2, Fax};
 
+}  // namespace
+
 // The keys a card is indexed under ("s" strong, "p" possible in front).
 // International numbers are indexed in full and by their national forms,
 // national ones by their digits; lookups cross the two.
-QStringList IndexKeys(const CardFieldList& card) {
+QStringList DuplicateIndex::KeysOf(const CardFieldList& card) {
     QStringList keys;
     const QString mail = card[EMail].trimmed().toCaseFolded();
     if (!mail.isEmpty()) keys << QStringLiteral("se:") + mail;
@@ -33,14 +34,16 @@ QStringList IndexKeys(const CardFieldList& card) {
     return keys;
 }
 
-QStringList LookupKeys(const CardFieldList& card) {
-    QStringList keys;
-    for (const QString& key : IndexKeys(card)) {
-        if (key.startsWith(u"sn:")) keys << key << QStringLiteral("si:") + key.mid(3);
-        else if (key.startsWith(u"si:")) keys << QStringLiteral("sn:") + key.mid(3);
-        else keys << key;
+namespace {
+
+// A national number is looked for among the national forms of international ones, and the other way round.
+template <typename Visit>
+void ForEachLookup(const QStringList& keys, Visit visit) {
+    for (const QString& key : keys) {
+        if (key.startsWith(u"sn:")) visit(key), visit(QStringLiteral("si:") + key.mid(3));
+        else if (key.startsWith(u"si:")) visit(QStringLiteral("sn:") + key.mid(3));
+        else visit(key);
     }
-    return keys;
 }
 
 struct UnionFind {
@@ -52,24 +55,23 @@ struct UnionFind {
 
 }  // namespace
 
-void DuplicateIndex::add(int id, const CardFieldList& card) {
-    for (const QString& key : IndexKeys(card)) {
-        QList<int>& list = ids_[key];
-        if (list.isEmpty() || list.back() != id) list << id;
-    }
+void DuplicateIndex::add(int id, const QStringList& keys) {
+    for (const QString& key : keys)
+        if (!first_.contains(key)) first_.insert(key, id);
 }
 
-QList<CardMatch> DuplicateIndex::matches(const CardFieldList& card) const {
-    QMap<int, MatchStrength> found;
-    for (const QString& key : LookupKeys(card)) {
-        const auto hit = ids_.constFind(key);
-        if (hit == ids_.constEnd()) continue;
+QList<CardMatch> DuplicateIndex::matches(const QStringList& keys) const {
+    QList<CardMatch> found;
+    ForEachLookup(keys, [&](const QString& key) {
+        const auto hit = first_.constFind(key);
+        if (hit == first_.constEnd()) return;
         const MatchStrength strength = key.startsWith(u's') ? MatchStrength::Strong : MatchStrength::Possible;
-        for (int id : *hit) found[id] = std::max(found.value(id, MatchStrength::Possible), strength);
-    }
-    QList<CardMatch> result;
-    for (auto it = found.cbegin(); it != found.cend(); ++it) result << CardMatch{it.key(), it.value()};
-    return result;
+        const auto same = std::find_if(found.begin(), found.end(), [&](const CardMatch& m) { return m.id == *hit; });
+        if (same == found.end()) found << CardMatch{*hit, strength};
+        else same->strength = std::max(same->strength, strength);
+    });
+    std::sort(found.begin(), found.end(), [](const CardMatch& a, const CardMatch& b) { return a.id < b.id; });
+    return found;
 }
 
 QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList<CardFieldList>& incoming) {
@@ -78,8 +80,9 @@ QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList
     for (int i = 0; i < knownCount; ++i) index.add(i, known.cards[i]);
     QList<ImportDuplicate> duplicates;
     for (int i = 0; i < incoming.size(); ++i) {
+        const QStringList keys = DuplicateIndex::KeysOf(incoming[i]);
         std::optional<CardMatch> best;
-        for (const CardMatch& m : index.matches(incoming[i]))  // ids ascending: the card file's come first
+        for (const CardMatch& m : index.matches(keys))  // ids ascending: the card file's first
             if (!best || m.strength > best->strength) best = m;
         if (best) {
             ImportDuplicate d{i, QString(), -1, best->strength};
@@ -87,7 +90,7 @@ QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList
             else d.earlierIncoming = best->id - knownCount;
             duplicates << d;
         }
-        index.add(knownCount + i, incoming[i]);
+        index.add(knownCount + i, keys);
     }
     return duplicates;
 }
@@ -97,12 +100,13 @@ QList<DuplicateGroup> FindDuplicateGroups(const KnownCards& known) {
     UnionFind groups(known.cards.size());
     std::vector<bool> strong(known.cards.size(), false);
     for (int i = 0; i < known.cards.size(); ++i) {
-        for (const CardMatch& m : index.matches(known.cards[i])) {
+        const QStringList keys = DuplicateIndex::KeysOf(known.cards[i]);
+        for (const CardMatch& m : index.matches(keys)) {
             const bool wasStrong = strong[groups.find(m.id)] || strong[groups.find(i)];
             groups.join(m.id, i);
             strong[groups.find(i)] = wasStrong || m.strength == MatchStrength::Strong;
         }
-        index.add(i, known.cards[i]);
+        index.add(i, keys);
     }
     QHash<int, qsizetype> groupOfRoot;  // groups in the order of their first card
     QList<DuplicateGroup> all;

@@ -21,12 +21,19 @@ struct CardMatch {
 // it with every other card.
 class DuplicateIndex {
 public:
-    void add(int id, const CardFieldList& card);
-    // The cards added so far that match, each once with its strongest match, by id.
-    QList<CardMatch> matches(const CardFieldList& card) const;
+    void add(int id, const CardFieldList& card) { add(id, KeysOf(card)); }
+    // For each key the card shares, the first card added under it, each card
+    // once with its strongest match, by id: enough for the best match and to
+    // join groups, at a cost that does not grow with how many cards share a key.
+    QList<CardMatch> matches(const CardFieldList& card) const { return matches(KeysOf(card)); }
+
+    // The same with the card's keys made once, for a card that is looked up and then added.
+    static QStringList KeysOf(const CardFieldList& card);
+    void add(int id, const QStringList& keys);
+    QList<CardMatch> matches(const QStringList& keys) const;
 
 private:
-    QHash<QString, QList<int>> ids_;
+    QHash<QString, int> first_;  // the first card added under each key
 };
 
 // An incoming card that matches a card of the card file (recNo) or an

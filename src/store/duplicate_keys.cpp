@@ -1,5 +1,7 @@
 #include "duplicate_keys.h"
 
+#include <algorithm>
+
 namespace tessaly::store {
 
 namespace {
@@ -10,7 +12,8 @@ constexpr qsizetype kMinPhoneDigits = 5;
 
 QString FoldedName(const QString& name) {
     QString out;
-    const QString decomposed = name.toCaseFolded().normalized(QString::NormalizationForm_KD);
+    const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 128; });
+    const QString decomposed = ascii ? name.toLower() : name.toCaseFolded().normalized(QString::NormalizationForm_KD);
     out.reserve(decomposed.size());
     bool blank = false;
     for (const QChar c : decomposed) {
@@ -40,7 +43,7 @@ PhoneNumber NormalisedPhone(const QString& text) {
     number.international = trimmed.startsWith(u'+');
     QString digits;
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        if (trimmed.mid(i, 3) == u"(0)" && !digits.isEmpty()) i += 2;  // +49 (0)30: the trunk 0 written beside the country code
+        if (QStringView(trimmed).mid(i, 3) == u"(0)" && !digits.isEmpty()) i += 2;  // +49 (0)30: the trunk 0 written beside the country code
         else if (trimmed[i].isDigit() && trimmed[i].unicode() < 128) digits += trimmed[i];
     }
     if (!number.international && digits.startsWith(QStringLiteral("00"))) number.international = true, digits.remove(0, 2);

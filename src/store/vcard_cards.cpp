@@ -54,9 +54,9 @@ int PhoneField(const VCardProperty& p) {
 // Street lines keep their empty lines between filled ones, so that the
 // address fields come back where they were; the locality line goes last.
 void PlaceAddress(const QStringList& adr, CardFieldList& card, QStringList& overflow) {
-    QStringList lines;
+    QStringList lines;  // the post office box and the extended address first, when there
     for (int i : {0, 1})
-        if (!Component(adr, i).isEmpty()) lines << Component(adr, i);
+        if (!Component(adr, i).isEmpty()) lines << Component(adr, i).split(QStringLiteral("\r\n"));
     lines << Component(adr, 2).split(QStringLiteral("\r\n"));
     while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
     const QString locality = Joined(Component(adr, 3), Component(adr, 4), QStringLiteral(", "));

@@ -1,5 +1,6 @@
 #include "vcard_reader.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <optional>
 
@@ -38,15 +39,35 @@ bool IsQuotedPrintable(const QByteArray& line) {
     return colon > 0 && line.left(colon).toUpper().contains("QUOTED-PRINTABLE");
 }
 
-bool StartsWith(const QByteArray& line, const char* text) { return line.toUpper().startsWith(text); }
+bool StartsWith(const QByteArray& line, const char* text) { return line.left(qstrlen(text)).toUpper() == text; }
+
+// Whether a logical line's value is quoted-printable, known once its head
+// (up to the colon) is complete; looked for only in what was added since the
+// last look, so that a long folded line costs no more than its length.
+class HeadScan {
+public:
+    void restart() { *this = HeadScan(); }
+    bool quotedPrintable(const QByteArray& line) {
+        for (; colon_ < 0 && scanned_ < line.size(); ++scanned_) {
+            if (line[scanned_] == '"') quoted_ = !quoted_;
+            else if (line[scanned_] == ':' && !quoted_) colon_ = scanned_, qp_ = IsQuotedPrintable(line);
+        }
+        return qp_;
+    }
+
+private:
+    qsizetype colon_ = -1, scanned_ = 0;
+    bool quoted_ = false, qp_ = false;
+};
 
 // Version 2.1 keeps the blank that starts a folded line; later versions drop it.
 QList<QByteArray> LogicalLines(const QByteArray& bytes) {
     QList<QByteArray> logical;
+    HeadScan head;
     bool keepFoldBlank = false;
     for (const QByteArray& line : PhysicalLines(WithoutBom(bytes))) {
         const bool folded = !line.isEmpty() && (line[0] == ' ' || line[0] == '\t');
-        if (!logical.isEmpty() && IsQuotedPrintable(logical.back()) && logical.back().endsWith('=')) {
+        if (!logical.isEmpty() && logical.back().endsWith('=') && head.quotedPrintable(logical.back())) {
             logical.back().chop(1);  // a soft line break
             logical.back() += line;
         } else if (!logical.isEmpty() && folded) {
@@ -55,6 +76,7 @@ QList<QByteArray> LogicalLines(const QByteArray& bytes) {
             if (StartsWith(line, "BEGIN:VCARD")) keepFoldBlank = false;
             if (StartsWith(line, "VERSION:2.1")) keepFoldBlank = true;
             logical << line;
+            head.restart();
         }
     }
     return logical;
@@ -120,6 +142,8 @@ std::optional<VCardProperty> ParseProperty(const QByteArray& line) {
     VCardProperty p;
     p.name = QString::fromLatin1(head.front()).trimmed().toUpper();
     p.name = p.name.mid(p.name.lastIndexOf(u'.') + 1);
+    static const QRegularExpression token(QStringLiteral("^[A-Z0-9-]+$"));
+    if (!token.match(p.name).hasMatch()) return std::nullopt;  // a damaged line, not a property
     QString encoding, charset;
     for (qsizetype i = 1; i < head.size(); ++i) {
         const QString param = QString::fromUtf8(head[i]).trimmed();

@@ -26,7 +26,8 @@ struct VCard {
 
 // Every BEGIN:VCARD ... END:VCARD of a file's bytes: a UTF-8 or UTF-16 BOM,
 // CR LF or LF line ends, folded lines (and quoted-printable soft line breaks)
-// joined. Lines outside a card and lines without a colon are skipped; a card
+// joined. Lines outside a card, and lines without a colon or a property name
+// of letters, digits and hyphens (damaged ones) are skipped; a card
 // that is not ended at the end of the file is kept.
 QList<VCard> ParseVCards(const QByteArray& bytes);
 
