@@ -174,7 +174,10 @@ VCardCards ReadVCardFile(const QString& path) {
     const QByteArray bytes = file.read(kMaxExportBytes + 1);
     if (bytes.size() > kMaxExportBytes)
         throw ImportFileError(QStringLiteral("%1 is larger than %2 MiB.").arg(path).arg(kMaxExportBytes >> 20).toStdString());
-    VCardCards result = CardsFromVCards(ParseVCards(bytes));
+    const QList<VCard> vcards = ParseVCards(bytes);
+    if (vcards.size() > kMaxVCards)
+        throw ImportFileError(QStringLiteral("%1 holds more than %2 vCards.").arg(path).arg(kMaxVCards).toStdString());
+    VCardCards result = CardsFromVCards(vcards);
     if (result.cards.isEmpty()) throw ImportFileError(QStringLiteral("%1 holds no vCard.").arg(path).toStdString());
     return result;
 }

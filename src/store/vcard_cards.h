@@ -25,7 +25,8 @@ CardFieldList CardFromVCard(const VCard& vcard, VCardCards& counts);
 VCardCards CardsFromVCards(const QList<VCard>& vcards);
 
 // Reads a vCard file (at most the size an export may have). Throws
-// ImportFileError when it cannot be read, is too large or holds no vCard.
+// ImportFileError when it cannot be read, is too large, holds no vCard or
+// more than kMaxVCards.
 VCardCards ReadVCardFile(const QString& path);
 
 }  // namespace tessaly::store

@@ -167,12 +167,13 @@ std::optional<VCardProperty> ParseProperty(const QByteArray& line) {
 
 }  // namespace
 
-QList<VCard> ParseVCards(const QByteArray& bytes) {
+QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards) {
     QList<VCard> cards;
     bool inCard = false;
     for (const QByteArray& line : LogicalLines(bytes)) {
         const QByteArray upper = line.trimmed().toUpper();
         if (upper == "BEGIN:VCARD") {
+            if (cards.size() > maxCards) break;
             cards << VCard();
             inCard = true;
             continue;

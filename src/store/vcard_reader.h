@@ -29,7 +29,10 @@ struct VCard {
 // joined. Lines outside a card, and lines without a colon or a property name
 // of letters, digits and hyphens (damaged ones) are skipped; a card
 // that is not ended at the end of the file is kept.
-QList<VCard> ParseVCards(const QByteArray& bytes);
+// Reading stops after maxCards + 1 cards, so that a file of many tiny cards
+// cannot take more memory than the caller allows.
+inline constexpr qsizetype kMaxVCards = 100'000;
+QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards = kMaxVCards);
 
 // The components of a structured value (N, ADR, ORG), split at unescaped
 // semicolons and unescaped.

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tessaly::store;
 
@@ -103,11 +104,35 @@ TEST(VCardWriter, foldsAt75OctetsNeverInsideACharacter) {
 
 namespace {
 
+// Cards of random text: ASCII with the vCard's separators, letters that only
+// Windows-1252 has beyond ASCII, letters only UTF-8 has, multi-line notes.
+QList<CardFieldList> GeneratedCards(int count) {
+    const QString pool = QStringLiteral("abcXYZ 019,;:\\\"'.-@+()äöüßÉÆ€ŠŽœŒ™日本語Ωж😀");
+    std::mt19937 rng(15);
+    auto text = [&](int maxLength) {
+        QString t;
+        for (int n = int(rng() % (maxLength + 1)); n > 0; --n) {
+            const int i = int(rng() % pool.size());
+            t += pool[i].isHighSurrogate() ? pool.mid(i, 2) : pool[i].isLowSurrogate() ? QStringLiteral("x") : QString(pool[i]);
+        }
+        return t;
+    };
+    QList<CardFieldList> cards;
+    for (int c = 0; c < count; ++c) {
+        CardFieldList card;
+        for (int k = 0; k < kFieldCount; ++k) card[k] = text(12);
+        card[FirstName] = u'F' + card[FirstName];
+        card[Notes] = text(20) + QStringLiteral("\r\n") + text(90) + QStringLiteral("\r\n\r\n") + text(5);
+        cards << card;
+    }
+    return cards;
+}
+
 // Cards that test the writer: every field, line breaks, the separators and
 // the escape character, Windows-1252-only and UTF-8-only text, blanks around
 // values, empty address lines between filled ones.
 QList<CardFieldList> SampleCards() {
-    return {
+    return QList<CardFieldList>{
         Card({{Sal, "Dr."}, {FirstName, "Jürgen"}, {LastName, "Müller-Lüdenscheidt"}, {Title, "Chef, Küche; Bar"}, {Company, "A\\B"},
               {Address1, "Straße 1"}, {Address4, "Berlin, BE"}, {Address5, "10115"}, {Address6, "Deutschland"},
               {Phone1, "+49 30 1"}, {Phone2, "0171 2"}, {Fax, "+49 30 3"}, {EMail, "j@m.de"},
@@ -116,7 +141,7 @@ QList<CardFieldList> SampleCards() {
         Card({{Company, "ACME GmbH"}, {Address2, "second line only"}, {Address3, "third"}, {Notes, "  blanks around  "}}),
         Card({{FirstName, " lead"}, {LastName, "trail "}, {Address1, "a"}, {Address3, "c"}, {Address5, "z"}}),
         Card({{FirstName, "NULL NAME"}, {Phone2, "tel:not a uri,;"}}),
-    };
+    } + GeneratedCards(60);
 }
 
 }  // namespace
