@@ -69,8 +69,10 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
         box->setCurrentIndex(int(DuplicateAction::Import));
         TblMatches->setCellWidget(row, 3, box);
     }
-    TblMatches->resizeColumnsToContents();
-    TblMatches->horizontalHeader()->setStretchLastSection(true);
+    // The two cards share what room there is; what matched and the choice always show whole.
+    QHeaderView* header = TblMatches->horizontalHeader();
+    for (int column : {0, 1}) header->setSectionResizeMode(column, QHeaderView::Stretch);
+    for (int column : {2, 3}) header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     layout->addWidget(TblMatches);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -86,7 +88,7 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     connect(BtnFillAll, &QPushButton::clicked, this, [this] { SetAll(DuplicateAction::Fill); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    resize(820, 420);
+    resize(980, 420);
 }
 
 QComboBox* ImportDuplicatesDialog::ActionBox(int row) const { return qobject_cast<QComboBox*>(TblMatches->cellWidget(row, 3)); }
