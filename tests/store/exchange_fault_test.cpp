@@ -134,3 +134,38 @@ TEST_F(ExchangeFaultTest, anImportFailingAtAnyStepLeavesTheCardFilesAsTheyWere) 
         expectConsistent();
     }
 }
+
+// The duplicate step's fills are written in the import's change: a failure
+// at any step, in a fill or a new card, leaves every card file as it was.
+TEST_F(ExchangeFaultTest, anImportWithFillsFailingAtAnyStepLeavesTheCardFilesAsTheyWere) {
+    store.RefreshLists();
+    const QString adams = store.AllByName[0];
+    CardFieldList filled = store.ReadCard(adams);
+    filled[Phone1] = "+1 555 0100";
+    filled[Company] = "Adams & Co";  // moves the card in the company list
+    QList<CardFieldList> cards(3);
+    for (qsizetype i = 0; i < cards.size(); ++i) cards[i][FirstName] = QString("N%1").arg(i), cards[i][LastName] = "Imported";
+    ProgressSink silent;
+    const Files before = CardFiles(dir);
+    for (int n = 1; n < kEnoughSteps; ++n) {
+        SCOPED_TRACE(n);
+        bool failed = false;
+        QString note;
+        {
+            FailingStep fail(n);
+            try {
+                note = ImportCardList(store, cards, false, silent, {CardFill{adams, filled}});
+            } catch (const ImportFailed&) {
+                failed = true;
+            }
+        }
+        if (!failed && note.isEmpty()) break;
+        if (failed) EXPECT_EQ(CardFiles(dir), before);
+        PutBack(dir, before);
+        store.RefreshLists();  // as the windows do after a failed change
+        store.FillList();
+    }
+    EXPECT_EQ(store.ReadCard(adams), filled);
+    EXPECT_EQ(store.NoOfRecords, 5);
+    expectConsistent();
+}
