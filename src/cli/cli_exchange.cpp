@@ -81,7 +81,7 @@ int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream&
 
 int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     if (args.contains(QStringLiteral("--vcard"))) return VCardImportCommand(store, args, out);
-    QString file, delimiter, map, only0, only1;
+    QString file, delimiter, map, only0, only1, duplicates;
     bool replace = false, header = false, upToLimit = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -96,6 +96,7 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
         else if (a == u"--replace") replace = true;
         else if (a == u"--header") header = true;
         else if (a == u"--yes-up-to-limit") upToLimit = true;
+        else if (a == u"--duplicates") duplicates = value();
         else if (file.isEmpty() && !a.startsWith(u"--")) file = a;
         else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
     }
@@ -118,22 +119,26 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     QStringList lines = KeepLines(source.lines, only0, only1);
 
     store.RefreshLists();
+    const ResolvedImport resolved = ResolveForImport(store, CardsFromLines(lines, plan), duplicates, replace, out);
+    QList<CardFieldList> cards = resolved.cards;
     const int room = ImportRoom(replace, store.NoOfRecords);
-    if (lines.size() >= room && !lines.isEmpty()) {
+    if (cards.size() >= room && !cards.isEmpty()) {
         if (!upToLimit)
             throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 lines would make %3. "
                                                          "--yes-up-to-limit imports the first %4")
-                                              .arg(kMaxCards).arg(lines.size()).arg(lines.size() + (replace ? 0 : store.NoOfRecords)).arg(room));
-        lines = lines.mid(0, room);
+                                              .arg(kMaxCards).arg(cards.size()).arg(cards.size() + (replace ? 0 : store.NoOfRecords)).arg(room));
+        cards = cards.mid(0, room);
     }
     ProgressSink silent;
     QString note;
     try {
-        note = ImportCards(store, lines, plan, silent);
+        note = ImportCardList(store, cards, replace, silent, resolved.fills);
     } catch (const ImportFailed& e) {
         throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
     }
-    out << "imported " << lines.size() << " cards\n";
+    out << "imported " << cards.size() << " cards";
+    if (resolved.filled > 0) out << "; " << resolved.filled << " filled the empty fields of cards already there";
+    out << '\n';
     if (!note.isEmpty()) out << note << '\n';
     return Done;
 }

@@ -28,6 +28,7 @@ const char kUsage[] =
     "  restore-backup [DIR]        replace the card files with the backup in DIR (safety copies first)\n"
     "  import FILE --delimiter comma|quotes|tab|csv[=C]|other=TEXT --map C0,C1,...\n"
     "         [--replace] [--only TEXT [--or TEXT]] [--header] [--yes-up-to-limit]\n"
+    "         [--duplicates skip|import|fill]\n"
     "                              each line of FILE a card; Ci is the wizard's choice 0-18 for field i\n"
     "                              (18: none); more than 8000 cards need --yes-up-to-limit\n"
     "  import --vcard FILE [--replace] [--yes-up-to-limit] [--duplicates skip|import|fill]\n"
