@@ -9,10 +9,10 @@ namespace tessaly::store {
 
 namespace {
 
-// Bookkeeping of the vCard format, and the formatted name that N already gives.
+// Bookkeeping of the vCard format and of the programs that write it: no contact data.
 bool IsBookkeeping(const QString& name) {
     static const QStringList names = {QStringLiteral("PRODID"), QStringLiteral("REV"), QStringLiteral("UID"),
-                                      QStringLiteral("CLIENTPIDMAP"), QStringLiteral("LABEL"), QStringLiteral("KIND"),
+                                      QStringLiteral("CLIENTPIDMAP"), QStringLiteral("KIND"),
                                       QStringLiteral("X-MOZILLA-HTML"), QStringLiteral("SORT-STRING")};
     return names.contains(name);
 }
@@ -89,10 +89,14 @@ public:
         else if (n == u"TEL") place(PhoneField(p), n, PhoneText(p, version_));
         else if (n == u"EMAIL") place(EMail, n, VCardUnescape(p.value));
         else if (n == u"NOTE") place(Notes, n, VCardUnescape(p.value));
+        else if (n == u"LABEL") labels_ << VCardUnescape(p.value);
         else toNotes(n, p.value.contains(u';') ? JoinFilled(VCardComponents(p.value), QStringLiteral("; ")) : VCardUnescape(p.value));
     }
 
     CardFieldList finish() {
+        // A label is the printed form of an address: kept only when no address gave the fields.
+        if (!addressTaken_)
+            for (const QString& label : labels_) toNotes(QStringLiteral("LABEL"), label);
         if (card_[FirstName].isEmpty() && card_[LastName].isEmpty() && !formatted_.trimmed().isEmpty() && formatted_ != card_[Company]) {
             const qsizetype blank = formatted_.indexOf(u' ');
             card_[FirstName] = blank < 0 ? formatted_ : formatted_.left(blank);
@@ -144,7 +148,7 @@ private:
     QString version_;
     CardFieldList card_;
     QString formatted_;
-    QStringList extraNotes_;
+    QStringList extraNotes_, labels_;
     bool nameTaken_ = false, addressTaken_ = false;
 };
 

@@ -76,6 +76,8 @@ TEST(VCardReader, readsEveryLineFormAlike) {
         {"lines outside a card are skipped", "junk\nNOTE:x\nBEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nEND:VCARD\nNOTE:y\n", "onetwo"},
         {"QP soft break", "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jane\nNOTE;QUOTED-PRINTABLE:one=\ntwo=0D=0Athree\nEND:VCARD\n", "onetwo\r\nthree"},
         {"escapes", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:a\\,b\\;c\\\\d\\Ne\nEND:VCARD\n", "a,b;c\\d\r\ne"},
+        {"a label beside an address is its printed form", "BEGIN:VCARD\nN:Doe;Jane\nADR:;;1 Main St;;;;\nLABEL:1 Main St\nNOTE:onetwo\nEND:VCARD\n", "onetwo"},
+        {"a label alone is kept", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nLABEL:1 Main St\\nTown\nEND:VCARD\n", "onetwo\r\nLABEL: 1 Main St\r\nTown"},
         {"a bad QP escape stays", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;ENCODING=QUOTED-PRINTABLE:=ZZ=4\nEND:VCARD\n", "=ZZ=4"},
     };
     for (const Case& c : cases) {
