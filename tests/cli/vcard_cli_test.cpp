@@ -55,6 +55,9 @@ TEST_F(VCardCliTest, exportThenImportGivesTheSameCards) {
 TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
     dir.put("empty.vcf", "no card here\n");
     dir.put("notes.vcf", "BEGIN:VCARD\nN:Doe;Jo\nNICKNAME:J\nPHOTO;ENCODING=b:AAAA\nEND:VCARD\n");
+    QByteArray many;
+    for (int i = 0; i < 8000; ++i) many += "BEGIN:VCARD\nN:Card;N" + QByteArray::number(i) + "\nEND:VCARD\n";
+    dir.put("many.vcf", many);
     struct Case {
         const char* what;
         QStringList args;
@@ -65,6 +68,7 @@ TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
         {"a missing file", {"import", "--vcard", dir.path("none.vcf")}, 2, "none.vcf"},
         {"a version we do not write", {"export", "--vcard", dir.path("x.vcf"), "--version", "2"}, 2, "--version takes 3 or 4"},
         {"a folder that is not there", {"export", "--vcard", dir.path("no/x.vcf")}, 4, "Could not write"},
+        {"more cards than the file can take", {"import", "--vcard", dir.path("many.vcf")}, 2, "--yes-up-to-limit imports the first 8000"},
         {"values without a place are counted", {"import", "--vcard", dir.path("notes.vcf")}, 0, "1 values without a card field"},
     };
     for (const Case& c : cases) {
