@@ -251,6 +251,7 @@ void SetupDialog::BtnOK_Click() {
     }
     close();
     s.RefreshMain();
+    emit saved();
 }
 
 void SetupDialog::BtnCancel_Click() { close(); }

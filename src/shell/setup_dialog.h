@@ -35,6 +35,10 @@ public:
     QCheckBox* ChkTips;
     QPushButton *BtnOK, *BtnCancel;
 
+signals:
+    // OK saved and applied the settings (a dial attempt waiting for them tries again).
+    void saved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
