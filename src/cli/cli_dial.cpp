@@ -64,7 +64,7 @@ QString CardNumber(store::CardStore& store, profile::ProfileAccess& profile, con
 }
 
 // --port takes a device, or COM1..COM4 as the preferences map them.
-QString Device(profile::ProfileAccess& profile, const QString& preferences, const QString& port, const dial::ModemSettings& saved) {
+QString Device(profile::ProfileAccess& profile, const QString& preferences, const QString& port, const dial::DialSettings& saved) {
     if (port.isEmpty()) {
         if (saved.Device.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("No COM port is set up; give --port"));
         return saved.Device;
@@ -79,7 +79,7 @@ QString Device(profile::ProfileAccess& profile, const QString& preferences, cons
 int DialCommand(store::CardStore& store, profile::ProfileAccess& profile, const QStringList& args, QTextStream& out) {
     const DialRequest r = ParseArgs(args);
     const QString preferences = store::PreferencesFile();
-    const dial::ModemSettings saved = dial::ReadModemSettings(profile, preferences);
+    const dial::DialSettings saved = dial::ReadDialSettings(profile, preferences);
     const QString method = r.method.isEmpty() ? saved.DialSystem : r.method;
     if (method != u"DT" && method != u"DP")
         throw CommandFailed(BadInput, QStringLiteral("The dialing method is DT (tone) or DP (pulse); give --method"));

@@ -137,11 +137,25 @@ void DialDialog::BtnDial_Click() {
     if (number.isEmpty() || Dialing()) return;
     MakeDefault(BtnCancel);
     BtnDial->setEnabled(false);
-    const ModemSettings settings = ReadModemSettings(Shared().Profile, Shared().PreferencesFile);
+    const DialSettings settings = ReadDialSettings(Shared().Profile, Shared().PreferencesFile);
     Shared().SetStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
+    if (settings.Via != DialVia::Modem) return HandOver(settings, number);
     call_ = std::make_unique<ModemCall>(settings.Device, PickUpAfter());
     connect(call_.get(), &ModemCall::finished, this, &DialDialog::CallEnded);
     call_->Start(settings.DialSystem, number);
+}
+
+void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
+    const HandOff result = settings.Via == DialVia::PhoneHandler ? CallThroughHandler(number)
+                                                                 : RunDialCommand(settings.Command, number);
+    if (result.done) {
+        Tell(QStringLiteral("The number %1\rwas handed to %2.").arg(number, result.text), 4, QStringLiteral("Dialing"));
+        close();
+        return;
+    }
+    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    Tell(result.text, 1, QStringLiteral("Can't dial"));
+    BtnDial->setEnabled(true);
 }
 
 void DialDialog::CallEnded(Outcome outcome) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "dial_settings.h"
 #include "modem_call.h"
 
 #include <QDialog>
@@ -41,6 +42,7 @@ private:
     void BtnDial_Click();
     void BtnCancel_Click();
     void CallEnded(Outcome outcome);
+    void HandOver(const DialSettings& settings, const QString& number);
     void MakeDefault(QPushButton* button);
     bool Dialing() const;
 

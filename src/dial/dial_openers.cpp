@@ -16,7 +16,7 @@ using shell::Shared;
 namespace {
 
 PortCheck CheckSettings() {
-    return CheckPortSettings(ReadModemSettings(Shared().Profile, Shared().PreferencesFile));
+    return CheckDialSettings(ReadDialSettings(Shared().Profile, Shared().PreferencesFile));
 }
 
 // The texts of the offer to run Setup, by what is wrong.
@@ -32,6 +32,12 @@ SetupOffer OfferFor(PortCheck check) {
                     QStringLiteral("Wrong Dialing System")};
         case PortCheck::WrongPort:
             return {QStringLiteral("The selected COM Port is unavailable.\r") + portThenMethod, QStringLiteral("Wrong COM Port")};
+        case PortCheck::NoPhoneHandler:
+            return {QStringLiteral("No program is set up to take phone calls.\rClick OK to run Setup, and choose how to dial."),
+                    QStringLiteral("No Phone Program")};
+        case PortCheck::NoCommand:
+            return {QStringLiteral("There is no dial command.\rClick OK to run Setup, and type the command."),
+                    QStringLiteral("No Dial Command")};
         default: return {QStringLiteral("Can't open the selected COM port.\r") + portThenMethod, QStringLiteral("Can't open COM port")};
     }
 }

@@ -3,6 +3,7 @@
 #include "fake_modem.h"
 #include "shell/setup_dialog.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -171,7 +172,39 @@ TEST_F(DialWindowTest, wrongSettingsOfferSetupWhoseOkDialsAgain) {
         DialDialog& d = opened();
         EXPECT_TRUE(d.TxtDialNumber->text().isEmpty());
         EXPECT_EQ(shell::Shared().DialogResult, 1);
+        // The modem stays the way to dial without a key the sibling program has never seen.
+        EXPECT_FALSE(home.bytes(QStringLiteral("config/Tessaly/ostrel.ini")).contains("DialVia"));
     }
+}
+
+TEST_F(DialWindowTest, withoutAPhoneProgramSetupTakesACommandThatGetsTheNumberAsOneArgument) {
+    qputenv("XDG_DATA_DIRS", home.path(QStringLiteral("none")).toUtf8());  // no phone program of this machine's
+    startWith({{{store::LastName, "Ames"}}}, "DialVia=Phone\n");
+    QTest::mouseClick(main().BtnDial, Qt::LeftButton);
+    EXPECT_EQ(asked, QStringList{"No Phone Program"});
+    shell::SetupDialog* setup = shell::SetupDialog::Current();
+    ASSERT_NE(setup, nullptr);
+    EXPECT_FALSE(setup->TxtDialCommand->isEnabled());
+    setup->CboDialVia->setCurrentIndex(2);
+    EXPECT_FALSE(setup->OptToneDial->isEnabled());
+    const QString out = home.path(QStringLiteral("dialed"));
+    home.put(QStringLiteral("record"), "#!/bin/sh\nprintf '%s' \"$1\" > " + out.toUtf8() + ".part && mv " + out.toUtf8() +
+                                          ".part " + out.toUtf8() + "\n");
+    QFile::setPermissions(home.path(QStringLiteral("record")), QFile::ReadOwner | QFile::ExeOwner);
+    setup->TxtDialCommand->setText(home.path(QStringLiteral("record")) + " %N");
+    QTest::mouseClick(setup->BtnOK, Qt::LeftButton);
+    EXPECT_TRUE(home.bytes(QStringLiteral("config/Tessaly/ostrel.ini")).contains("DialVia=Command\n"));
+
+    DialDialog& d = opened();
+    const QString number = QStringLiteral("+1 555 $(touch pwned); `id`");
+    d.TxtDialNumber->setText(number);
+    QTest::mouseClick(d.BtnDial, Qt::LeftButton);
+    EXPECT_EQ(asked, (QStringList{"No Phone Program", "Dialing"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, 10000));
+    EXPECT_EQ(home.bytes(QStringLiteral("dialed")), number.toUtf8());
+    EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("pwned"))));
+    QApplication::processEvents();
+    EXPECT_EQ(DialDialog::Current(), nullptr);
 }
 
 TEST_F(DialWindowTest, cancellingTheSetupOfferOpensNothing) {

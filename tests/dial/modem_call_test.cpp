@@ -158,7 +158,7 @@ TEST(CheckPortSettings, testsTheMethodThenThePortThenOpensIt) {
         f.write(c.preferences);
         f.close();
         tessaly::profile::CachedProfile profile;
-        EXPECT_EQ(CheckPortSettings(ReadModemSettings(profile, ini)), c.expected);
+        EXPECT_EQ(CheckPortSettings(ReadDialSettings(profile, ini)), c.expected);
     }
     EXPECT_TRUE(modem.Received().isEmpty());
 }
