@@ -135,7 +135,7 @@ void SetupDialog::BuildPrefixAndCopy() {
 
 void SetupDialog::BuildDialing() {
     // Taller than the other frames of its row, into the space above the port frame, for the way to dial.
-    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 990);
+    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 960);
     OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
     OptPulseDial =
         Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
