@@ -140,6 +140,13 @@ void DialDialog::BtnDial_Click() {
     const DialSettings settings = ReadDialSettings(Shared().Profile, Shared().PreferencesFile);
     Shared().SetStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
     if (settings.Via != DialVia::Modem) return HandOver(settings, number);
+    // The preferences may have been edited since the check: the method goes into the modem's command.
+    if (settings.DialSystem != u"DT" && settings.DialSystem != u"DP") {
+        Tell(QStringLiteral("The Dialing System is incorrect.\rChoose Tone Dial or Pulse Dial in Setup."), 1,
+             QStringLiteral("Wrong Dialing System"));
+        BtnDial->setEnabled(true);
+        return;
+    }
     call_ = std::make_unique<ModemCall>(settings.Device, PickUpAfter());
     connect(call_.get(), &ModemCall::finished, this, &DialDialog::CallEnded);
     call_->Start(settings.DialSystem, number);
