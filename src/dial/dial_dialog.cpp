@@ -186,10 +186,14 @@ void DialDialog::CallEnded(Outcome outcome) {
         case Outcome::Cancelled: Shared().SetStatusText(0, QStringLiteral("Dial a number.")); break;
         // A port that another program took since the check, or that went away, is said as such.
         case Outcome::CannotOpen:
-        case Outcome::PortLost:
             Shared().SetStatusText(0, QStringLiteral("Dial a number."));
             Tell(QStringLiteral("Can't open the selected COM port.\r") + call_->ErrorText(), 1,
                  QStringLiteral("Can't open COM port"));
+            break;
+        case Outcome::PortLost:
+            Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+            Tell(QStringLiteral("The COM port stopped working during the call.\r") + call_->ErrorText(), 1,
+                 QStringLiteral("COM port lost"));
             break;
     }
     BtnDial->setEnabled(!TxtDialNumber->text().isEmpty());

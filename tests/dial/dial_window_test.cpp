@@ -132,6 +132,18 @@ TEST_F(DialWindowTest, cancelWhileWaitingHangsUpAndASecondCancelCloses) {
     EXPECT_TRUE(main().isEnabled());
 }
 
+TEST_F(DialWindowTest, aModemPulledOutDuringTheCallIsSaidAndTheDialogStaysForAnotherTry) {
+    startWith({{{store::LastName, "Ames"}, {store::Phone1, "111"}}}, modemOn());
+    QTest::mouseClick(main().Label[8], Qt::LeftButton);
+    DialDialog& d = opened();
+    ASSERT_TRUE(modem.WaitFor("ATDT111\r"));
+    modem.Unplug();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 5000));
+    EXPECT_EQ(asked, QStringList{"COM port lost"});
+    EXPECT_EQ(DialDialog::Current(), &d);
+    EXPECT_TRUE(d.BtnDial->isEnabled());
+}
+
 TEST_F(DialWindowTest, silenceAsksToPickUpThenHangsUpAndCloses) {
     DialDialog::SetPickUpAfter(1ms);
     startWith({{{store::LastName, "Ames"}, {store::Phone1, "111"}}}, modemOn());
