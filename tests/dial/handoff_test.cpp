@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,7 +37,16 @@ class HandOffTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString record, program;
+    // The environment the test changes, put back afterwards for the other tests of this program.
+    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
 
+    void TearDown() override {
+        for (const char* name : {"RECORD", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+                                 "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY"}) {
+            if (saved.contains(name)) qputenv(name, saved.value(name).toLocal8Bit());
+            else qunsetenv(name);
+        }
+    }
     void SetUp() override {
         record = dir.filePath("args");
         program = dir.filePath("record-args");
