@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_dial.h"
 #include "cli_exchange.h"
 #include "cli_text.h"
 #include "cli_vcard.h"
@@ -56,6 +57,7 @@ public:
     int run() {
         const QString& c = call_.command;
         if (c == u"init") return init();
+        if (c == u"dial") return DialCommand(store_, profile_, call_.args, out_);
         requireCardFile();
         if (c == u"list") return list();
         if (c == u"filter") return filter();

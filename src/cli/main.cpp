@@ -38,6 +38,11 @@ const char kUsage[] =
     "                              fields of the card they match\n"
     "  duplicates                  groups of cards that match: same e-mail or phone (strong), same name\n"
     "  export --vcard FILE [--version 3|4]  every card, in name order, as vCards (UTF-8)\n"
+    "  dial [--port DEVICE|COMn] [--method DT|DP] [--wait SECONDS] NUMBER\n"
+    "  dial ... --card N [--field Phone1|Phone2|Fax]\n"
+    "                              dial with the modem (default: the preferences' port and method);\n"
+    "                              prints \"pick up\" when the modem reported nothing for SECONDS\n"
+    "                              (default 10), \"busy\", \"no dial tone\" or \"cannot open port\"\n"
     "Keys: Sal FirstName LastName Title Company Address1..Address6 Phone1 Phone2 Fax EMail Notes.\n"
     "Values in arguments and in the output of show and list write backslash, line feed, carriage\n"
     "return and tab as \\\\ \\n \\r \\t, and every other control or invisible formatting character\n"
@@ -54,7 +59,10 @@ const char kUsage[] =
     "  3  refused: another program has the card file open (NoOfUses; --force overrides), or\n"
     "     another change kept the card file locked (tesly.lock); nothing written\n"
     "  4  a file could not be read or written (a card file, a lock file, a @FILE); the message\n"
-    "     names the file and the reason; a change that failed is undone\n";
+    "     names the file and the reason; a change that failed is undone; dial: the port could not\n"
+    "     be opened or failed during the call\n"
+    "  5  dial: the line is busy\n"
+    "  6  dial: there is no dial tone\n";
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "main_dialog.h"
 
 #include "detail_label.h"
+#include "dial/dial_dialog.h"
 #include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
@@ -105,6 +106,7 @@ void MainDialog::ConnectEvents() {
     connect(BtnEdit, &QPushButton::clicked, this, &dialogs::OpenEditDialog);
     connect(BtnFilter, &QPushButton::clicked, this, &dialogs::OpenFilterDialog);
     connect(BtnSetup, &QPushButton::clicked, this, &shell::OpenSetupDialog);
+    connect(BtnDial, &QPushButton::clicked, this, &dial::StartDialing);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
@@ -118,6 +120,7 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuCopyArray[0], &QAction::triggered, this, &MainDialog::CopySelected);
     connect(m.MnuCopyArray[1], &QAction::triggered, this, &MainDialog::CopyAll);
     connect(m.MnuEdit, &QAction::triggered, this, &dialogs::OpenEditDialog);
+    connect(m.MnuDial, &QAction::triggered, this, &dial::StartDialing);
     connect(m.MnuNewArray[0], &QAction::triggered, this, &dialogs::OpenNewDialog);
     connect(m.MnuNewArray[1], &QAction::triggered, this, &dialogs::OpenDuplicateDialog);
     connect(m.MnuDeleteArray[0], &QAction::triggered, this, &dialogs::OpenDeleteDialog);
@@ -320,7 +323,8 @@ void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::Keyboard
         if (plain) ShowNameStyleMenu(globalPos);
         else if (shift) CopyLabel(0);
     } else if (index >= 8 && index <= 10) {
-        if (shift) CopyLabel(index);
+        if (plain) dial::DialFromDetails(Shared().CardFields[index + 3]);
+        else if (shift) CopyLabel(index);
     } else {
         CopyLabel(index);
     }

@@ -12,8 +12,6 @@ namespace tessaly::mainwin {
 
 namespace {
 
-const char* const kPending = "pending";
-
 QMenu* Menu(QObject* owner, const QString& name, const QString& caption) {
     auto* menu = new QMenu(caption);
     menu->setObjectName(name);
@@ -104,11 +102,6 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
     MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
 
-    // Commands that come with dialing: their entries stay disabled until it exists.
-    for (QAction* a : {MnuDial}) {
-        a->setProperty(kPending, true);
-        a->setEnabled(false);
-    }
     // The paste command waits for the word processor's answer.
     MnuCopyArray[2]->setEnabled(false);
 
@@ -124,7 +117,7 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
 TeslyMnu::~TeslyMnu() = default;
 
 void TeslyMnu::SetAvailable(QAction* action, bool enabled) {
-    action->setEnabled(enabled && !action->property(kPending).toBool());
+    action->setEnabled(enabled);
 }
 
 // The buttons' menus open on their own, so their entries follow too.

@@ -55,8 +55,7 @@ public:
     QTimer InUseTimer;
     QTimer WinWordRunTimer;
 
-    // Enables an entry from the program's state; an entry whose command is not
-    // part of the program yet stays disabled.
+    // Enables an entry from the program's state.
     static void SetAvailable(QAction* action, bool enabled);
     // The entries that follow the card file's use by another program.
     void SetEditState(bool inUse);

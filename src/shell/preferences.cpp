@@ -85,6 +85,8 @@ SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file) {
     s.DialSystem = read(QStringLiteral("DialSystem"));
     s.Tips = TipsChecked(profile, file);
     for (int com = 1; com <= kComPortCount; ++com) s.PortDevices[com - 1] = PortDevice(profile, file, com);
+    s.DialVia = read(prefs::DialVia);
+    s.DialCommand = read(prefs::DialCommand);
     return s;
 }
 
@@ -92,6 +94,8 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     profile::ProfileOperation op(profile);
     std::array<QString, kComPortCount> devices;
     for (int com = 1; com <= kComPortCount; ++com) devices[com - 1] = PortDevice(profile, file, com);
+    const QString storedVia = profile.read(file, prefs::Section, prefs::DialVia);
+    const QString storedCommand = profile.read(file, prefs::Section, prefs::DialCommand);
     profile::ProfileBulk bulk(profile);
     auto write = [&](const QString& key, const QString& value) { profile.write(file, prefs::Section, key, value); };
     write(QStringLiteral("Show"), Plain(s.Show));
@@ -107,6 +111,9 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     write(QStringLiteral("CommPort"), Plain(s.CommPort));
     write(QStringLiteral("DialSystem"), s.DialSystem);
     write(prefs::Tips, Plain(s.Tips ? 1 : 0));
+    // How to dial is written only once it is chosen, so a file the user never set it in keeps the sibling's keys.
+    if (s.DialVia != storedVia) write(prefs::DialVia, s.DialVia);
+    if (s.DialCommand != storedCommand) write(prefs::DialCommand, s.DialCommand);
     // The section of the ports appears only once a port leads elsewhere.
     for (int com = 1; com <= kComPortCount; ++com)
         if (s.PortDevices[com - 1] != devices[com - 1])

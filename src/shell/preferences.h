@@ -18,6 +18,9 @@ inline const QString Version = QStringLiteral("Version");
 inline const QString Tips = QStringLiteral("Tips");
 inline const QString CurrentVersion = QStringLiteral("2.0");
 inline const QString PortsSection = QStringLiteral("Ports");
+// How to dial ("Modem", "Phone", "Command") and the command; the sibling program ignores them.
+inline const QString DialVia = QStringLiteral("DialVia");
+inline const QString DialCommand = QStringLiteral("DialCommand");
 }  // namespace prefs
 
 inline constexpr int kCopyFlagCount = 8;
@@ -57,6 +60,8 @@ struct SetupSettings {
     QString DialSystem;         // "DT" tone, "DP" pulse, as stored
     bool Tips = false;
     std::array<QString, kComPortCount> PortDevices;  // COM1..COM4
+    QString DialVia;      // "Modem" (or empty), "Phone", "Command"
+    QString DialCommand;  // a program and its arguments; %N the number as shown, %n its digits
 };
 SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
 // Writes the TS32 keys in the order the program has always written them, then

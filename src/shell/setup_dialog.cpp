@@ -48,6 +48,10 @@ QLineEdit* Box(QWidget* parent, const QString& name, int top) {
 }
 
 // A sample person in the four name styles.
+// How to dial, as the list offers it and as the preferences store it (the modem as no value at all).
+const QStringList kDialViaShown{QStringLiteral("Modem"), QStringLiteral("Phone app"), QStringLiteral("Command")};
+const QStringList kDialViaStored{QString(), QStringLiteral("Phone"), QStringLiteral("Command")};
+
 QStringList SampleNames() {
     store::CardFieldList sample{};
     sample[store::Sal] = QStringLiteral("Mr.");
@@ -130,12 +134,23 @@ void SetupDialog::BuildPrefixAndCopy() {
 }
 
 void SetupDialog::BuildDialing() {
-    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 690);
+    // Taller than the other frames of its row, into the space above the port frame, for the way to dial.
+    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 960);
     OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
     OptPulseDial =
         Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
     connect(OptToneDial, &QRadioButton::clicked, this, [this] { settings_.DialSystem = QStringLiteral("DT"); });
     connect(OptPulseDial, &QRadioButton::clicked, this, [this] { settings_.DialSystem = QStringLiteral("DP"); });
+    CboDialVia = new QComboBox(dialing);
+    CboDialVia->setObjectName(QStringLiteral("CboDialVia"));
+    CboDialVia->addItems(kDialViaShown);
+    SetTwipsGeometry(CboDialVia, 240, 600, 1140, 315);
+    TxtDialCommand = Box(dialing, QStringLiteral("TxtDialCommand"), 615);
+    SetTwipsGeometry(TxtDialCommand, 1440, 615, 1545, 285);
+    TxtDialCommand->setPlaceholderText(QStringLiteral("program %n"));
+    TxtDialCommand->setToolTip(QStringLiteral("The program that dials and its arguments: %N is the number as shown, "
+                                              "%n its digits with a leading +."));
+    connect(CboDialVia, &QComboBox::currentIndexChanged, this, &SetupDialog::CboDialVia_Click);
 
     QGroupBox* port = Frame(this, QStringLiteral(" Modem Port "), 120, 3540, 6360, 1290);
     for (int com = 1; com <= kComPortCount; ++com) {
@@ -168,6 +183,11 @@ void SetupDialog::Load() {
     ChkTips->setChecked(settings_.Tips);
     if (settings_.DialSystem == u"DT") OptToneDial->setChecked(true);
     if (settings_.DialSystem == u"DP") OptPulseDial->setChecked(true);
+    CboDialVia->setCurrentIndex(0);
+    for (int i = 1; i < kDialViaStored.size(); ++i)
+        if (kDialViaStored[i].compare(settings_.DialVia.trimmed(), Qt::CaseInsensitive) == 0) CboDialVia->setCurrentIndex(i);
+    TxtDialCommand->setText(settings_.DialCommand);
+    CboDialVia_Click();
     for (int com = 1; com <= kComPortCount; ++com) LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
     if (settings_.CommPort >= 1 && settings_.CommPort <= kComPortCount) OptCommPort[settings_.CommPort - 1]->setChecked(true);
     OptCommPort_Click(settings_.CommPort);
@@ -209,6 +229,14 @@ void SetupDialog::CboPortDevice_Activated(int index) {
     LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
 }
 
+// Tone or pulse is the modem's; the command box is the command's.
+void SetupDialog::CboDialVia_Click() {
+    const int via = CboDialVia->currentIndex();
+    OptToneDial->setEnabled(via == 0);
+    OptPulseDial->setEnabled(via == 0);
+    TxtDialCommand->setEnabled(via == 2);
+}
+
 bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick && (watched == OptShowName || watched == OptShowCompany)) {
         static_cast<QRadioButton*>(watched)->setChecked(true);
@@ -231,6 +259,8 @@ void SetupDialog::BtnOK_Click() {
     chosen.EMailPrefix = TxtEMailPrefix->text();
     for (int i = 0; i < kCopyFlagCount; ++i) chosen.CopyFlags[i] = ChkCopy[i]->isChecked() ? 1 : 0;
     chosen.Tips = ChkTips->isChecked();
+    chosen.DialVia = kDialViaStored.value(CboDialVia->currentIndex());
+    chosen.DialCommand = TxtDialCommand->text();
     // Saved first: a file that refuses the write keeps the dialog open and nothing changes.
     try {
         WriteSetup(s.Profile, s.PreferencesFile, chosen);
@@ -251,6 +281,7 @@ void SetupDialog::BtnOK_Click() {
     }
     close();
     s.RefreshMain();
+    emit saved();
 }
 
 void SetupDialog::BtnCancel_Click() { close(); }

@@ -25,6 +25,8 @@ public:
     QComboBox* LstNameStyle;
     QRadioButton *OptShowName, *OptShowCompany;
     QRadioButton *OptToneDial, *OptPulseDial;
+    QComboBox* CboDialVia;  // the modem, the desktop's phone program, or a command
+    QLineEdit* TxtDialCommand;
     std::array<QRadioButton*, kComPortCount> OptCommPort{};  // COM1..COM4
     std::array<QLabel*, kComPortCount> LblPortDevice{};
     QComboBox* CboPortDevice;
@@ -34,6 +36,10 @@ public:
     std::array<QCheckBox*, kCopyFlagCount> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
     QCheckBox* ChkTips;
     QPushButton *BtnOK, *BtnCancel;
+
+signals:
+    // OK saved and applied the settings (a dial attempt waiting for them tries again).
+    void saved();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,6 +53,7 @@ private:
     void ChkUsePrefix_Click();
     void OptCommPort_Click(int com);
     void CboPortDevice_Activated(int index);
+    void CboDialVia_Click();
     void BtnOK_Click();
     void BtnCancel_Click();
 

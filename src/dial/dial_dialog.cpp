@@ -1,0 +1,213 @@
+#include "dial_dialog.h"
+
+#include "dial_settings.h"
+#include "shell/msg_box.h"
+#include "shell/shared_data.h"
+#include "shell/twips.h"
+#include "shell/window_opener.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+
+namespace tessaly::dial {
+
+using shell::SetTwipsGeometry;
+using shell::Shared;
+
+namespace {
+
+QPointer<DialDialog>& Slot() {
+    static QPointer<DialDialog> current;
+    return current;
+}
+
+std::chrono::milliseconds& PickUpAfter() {
+    static std::chrono::milliseconds wait = ModemCall::kPickUpAfter;
+    return wait;
+}
+
+template <class Control>
+Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* c = new Control(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    SetTwipsGeometry(c, left, top, width, height);
+    return c;
+}
+
+void Tell(const QString& text, std::int16_t icon, const QString& title) {
+    shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), icon, title);
+}
+
+// The card's numbers as the list shows them, with the field each comes from.
+struct ListedNumber {
+    const char* caption;
+    int field;
+};
+constexpr ListedNumber kListed[] = {{"Phone1", store::Phone1}, {"Phone2", store::Phone2}, {"Fax", store::Fax}};
+
+}  // namespace
+
+DialDialog::DialDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
+    setObjectName(QStringLiteral("DialDialog"));
+    setWindowTitle(QStringLiteral("Dial a Number"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    shell::SetTwipsClientSize(this, 4800, 3120);
+    Frame1 = Make<QGroupBox>(this, "Frame1", 120, 60, 4560, 2400);
+    Frame1->setTitle(QStringLiteral(" Dial a Number "));
+    shell::PutCaptionOnFrameLine(Frame1);
+    Label1 = Make<QLabel>(Frame1, "Label1", 240, 300, 4080, 255);
+    Label1->setText(QStringLiteral("Type a number to dial, or select from the list."));
+    TxtDialNumber = Make<QLineEdit>(Frame1, "TxtDialNumber", 240, 630, 4080, 285);
+    LstDialList = Make<QListWidget>(Frame1, "LstDialList", 240, 1050, 4080, 1140);
+    BtnDial = Make<QPushButton>(this, "BtnDial", 1080, 2610, 1215, 375);
+    BtnDial->setText(QStringLiteral("Dial"));
+    BtnCancel = Make<QPushButton>(this, "BtnCancel", 2505, 2610, 1215, 375);
+    BtnCancel->setText(QStringLiteral("Cancel"));
+    connect(LstDialList, &QListWidget::itemClicked, this, &DialDialog::LstDialList_Click);
+    connect(LstDialList, &QListWidget::currentRowChanged, this, &DialDialog::LstDialList_Click);
+    connect(TxtDialNumber, &QLineEdit::textChanged, this, &DialDialog::TxtDialNumber_Change);
+    connect(BtnDial, &QPushButton::clicked, this, &DialDialog::BtnDial_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &DialDialog::BtnCancel_Click);
+    Slot() = this;
+}
+
+// Leaving while a call is up hangs up (the call's end).
+DialDialog::~DialDialog() = default;
+
+DialDialog* DialDialog::Current() { return Slot(); }
+
+void DialDialog::SetPickUpAfter(std::chrono::milliseconds wait) { PickUpAfter() = wait; }
+
+bool DialDialog::Dialing() const { return call_ && call_->Running(); }
+
+void DialDialog::MakeDefault(QPushButton* button) {
+    (button == BtnDial ? BtnCancel : BtnDial)->setDefault(false);
+    button->setDefault(true);
+}
+
+// Once, when it first shows: a later return from a message window must not dial again.
+void DialDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // After the opener has placed it: a number given dials from the event loop, not inside show().
+    if (!std::exchange(activated_, true)) QMetaObject::invokeMethod(this, &DialDialog::Activate, Qt::QueuedConnection);
+}
+
+void DialDialog::Activate() {
+    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    LstDialList->clear();
+    if (Shared().HasSelectedCard())
+        for (const ListedNumber& n : kListed)
+            if (const QString& number = Shared().CardFields[n.field]; !number.isEmpty())
+                LstDialList->addItem(QString::fromLatin1(n.caption) + QStringLiteral(":\t") + number);
+    const bool listed = LstDialList->count() > 0;
+    LstDialList->setVisible(listed);
+    Label1->setText(listed ? QStringLiteral("Type a number to dial, or select from the list.")
+                           : QStringLiteral("Type a number to dial."));
+    TxtDialNumber->setFocus();
+    if (TxtDialNumber->text().isEmpty()) {
+        MakeDefault(BtnCancel);
+        BtnDial->setEnabled(false);
+    } else {
+        MakeDefault(BtnCancel);
+        BtnDial->click();
+    }
+}
+
+void DialDialog::LstDialList_Click() {
+    const QListWidgetItem* item = LstDialList->currentItem();
+    if (!item) return;
+    for (const ListedNumber& n : kListed)
+        if (item->text().startsWith(QString::fromLatin1(n.caption) + u':'))
+            TxtDialNumber->setText(Shared().CardFields[n.field]);
+}
+
+void DialDialog::TxtDialNumber_Change(const QString& text) {
+    if (Dialing()) return;
+    BtnDial->setEnabled(!text.isEmpty());
+    MakeDefault(text.isEmpty() ? BtnCancel : BtnDial);
+}
+
+void DialDialog::BtnDial_Click() {
+    const QString number = TxtDialNumber->text().trimmed();
+    if (number.isEmpty() || Dialing()) return;
+    MakeDefault(BtnCancel);
+    BtnDial->setEnabled(false);
+    const DialSettings settings = ReadDialSettings(Shared().Profile, Shared().PreferencesFile);
+    Shared().SetStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
+    if (settings.Via != DialVia::Modem) return HandOver(settings, number);
+    // The preferences may have been edited since the check: the method goes into the modem's command.
+    if (settings.DialSystem != u"DT" && settings.DialSystem != u"DP") {
+        Tell(QStringLiteral("The Dialing System is incorrect.\rChoose Tone Dial or Pulse Dial in Setup."), 1,
+             QStringLiteral("Wrong Dialing System"));
+        BtnDial->setEnabled(true);
+        return;
+    }
+    call_ = std::make_unique<ModemCall>(settings.Device, PickUpAfter());
+    connect(call_.get(), &ModemCall::finished, this, &DialDialog::CallEnded);
+    call_->Start(settings.DialSystem, number);
+}
+
+void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
+    const HandOff result = settings.Via == DialVia::PhoneHandler ? CallThroughHandler(number)
+                                                                 : RunDialCommand(settings.Command, number);
+    if (result.done) {
+        Tell(QStringLiteral("The number %1\rwas handed to %2.").arg(number, result.text), 4, QStringLiteral("Dialing"));
+        close();
+        return;
+    }
+    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    Tell(result.text, 1, QStringLiteral("Can't dial"));
+    BtnDial->setEnabled(true);
+}
+
+void DialDialog::CallEnded(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::PickUp:
+            Shared().SetStatusText(0, QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));
+            Tell(QStringLiteral("Please pick up the Phone,\rand either press Enter or click OK."), 4,
+                 QStringLiteral("Pick up the Phone"));
+            call_->HangUp();
+            close();
+            return;
+        case Outcome::NoDialTone:
+            Shared().SetStatusText(0, QStringLiteral("There is no Dial Tone, Please check the line, and try again."));
+            Tell(QStringLiteral("There is no Dial Tone,\rPlease check the line, and try again."), 1,
+                 QStringLiteral("No Dial Tone"));
+            break;
+        case Outcome::Busy:
+            Shared().SetStatusText(0, QStringLiteral("The line is BUSY. Try calling again later."));
+            Tell(QStringLiteral("The line is BUSY.\rTry calling again later."), 3, QStringLiteral("BUSY"));
+            break;
+        case Outcome::Cancelled: Shared().SetStatusText(0, QStringLiteral("Dial a number.")); break;
+        // A port that another program took since the check, or that went away, is said as such.
+        case Outcome::CannotOpen:
+            Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+            Tell(QStringLiteral("Can't open the selected COM port.\r") + call_->ErrorText(), 1,
+                 QStringLiteral("Can't open COM port"));
+            break;
+        case Outcome::PortLost:
+            Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+            Tell(QStringLiteral("The COM port stopped working during the call.\r") + call_->ErrorText(), 1,
+                 QStringLiteral("COM port lost"));
+            break;
+    }
+    BtnDial->setEnabled(!TxtDialNumber->text().isEmpty());
+}
+
+void DialDialog::BtnCancel_Click() {
+    if (Dialing()) call_->Cancel();
+    else close();
+}
+
+void DialDialog::closeEvent(QCloseEvent* event) {
+    call_.reset();
+    if (Slot() == this) Slot() = nullptr;
+    QDialog::closeEvent(event);
+}
+
+}  // namespace tessaly::dial

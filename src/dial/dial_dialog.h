@@ -1,0 +1,61 @@
+#pragma once
+#include "dial_settings.h"
+#include "modem_call.h"
+
+#include <QDialog>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tessaly::dial {
+
+// Dials a typed number or one of the selected card's numbers. Shown not modal
+// over the disabled main window; deletes itself when it closes. A number put
+// into TxtDialNumber before it is shown is dialed at once.
+class DialDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit DialDialog(QWidget* parent = nullptr);
+    ~DialDialog() override;
+    static DialDialog* Current();
+    // The pick-up wait of the attempts this dialog starts (tests shorten it).
+    static void SetPickUpAfter(std::chrono::milliseconds wait);
+
+    QGroupBox* Frame1;
+    QLabel* Label1;
+    QLineEdit* TxtDialNumber;
+    QListWidget* LstDialList;
+    QPushButton *BtnDial, *BtnCancel;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Activate();
+    void LstDialList_Click();
+    void TxtDialNumber_Change(const QString& text);
+    void BtnDial_Click();
+    void BtnCancel_Click();
+    void CallEnded(Outcome outcome);
+    void HandOver(const DialSettings& settings, const QString& number);
+    void MakeDefault(QPushButton* button);
+    bool Dialing() const;
+
+    std::unique_ptr<ModemCall> call_;
+    bool activated_ = false;
+};
+
+// The Dial button's and menu entry's command: the dialog with an empty box, or,
+// when the modem's settings are wrong, the offer to put them right in Setup,
+// whose OK then tries again.
+void StartDialing();
+// A press on a number in the details: the dialog dials it at once; nothing
+// opens when the modem's settings are wrong.
+void DialFromDetails(const QString& number);
+
+}  // namespace tessaly::dial

@@ -1,0 +1,88 @@
+#include "dial_dialog.h"
+#include "dial_settings.h"
+#include "shell/msg_box.h"
+#include "shell/placement.h"
+#include "shell/setup_dialog.h"
+#include "shell/shared_data.h"
+#include "shell/twips.h"
+#include "shell/window_opener.h"
+
+#include <QLineEdit>
+
+namespace tessaly::dial {
+
+using shell::Shared;
+
+namespace {
+
+PortCheck CheckSettings() {
+    return CheckDialSettings(ReadDialSettings(Shared().Profile, Shared().PreferencesFile));
+}
+
+// The texts of the offer to run Setup, by what is wrong.
+struct SetupOffer {
+    QString text, title;
+};
+SetupOffer OfferFor(PortCheck check) {
+    const QString portThenMethod = QStringLiteral("Click OK to run Setup, and set the COM port, and the Dialing System.");
+    switch (check) {
+        case PortCheck::WrongMethod:
+            return {QStringLiteral("The Dialing System is incorrect.\rClick OK to run Setup, and set the Dialing "
+                                   "System, and the COM port."),
+                    QStringLiteral("Wrong Dialing System")};
+        case PortCheck::WrongPort:
+            return {QStringLiteral("The selected COM Port is unavailable.\r") + portThenMethod, QStringLiteral("Wrong COM Port")};
+        case PortCheck::NoPhoneHandler:
+            return {QStringLiteral("No program is set up to take phone calls.\rClick OK to run Setup, and choose how to dial."),
+                    QStringLiteral("No Phone Program")};
+        case PortCheck::NoCommand:
+            return {QStringLiteral("There is no dial command.\rClick OK to run Setup, and type the command."),
+                    QStringLiteral("No Dial Command")};
+        default: return {QStringLiteral("Can't open the selected COM port.\r") + portThenMethod, QStringLiteral("Can't open COM port")};
+    }
+}
+
+// Setup opened for dialing: its OK tries again.
+void OfferSetup(PortCheck check) {
+    const SetupOffer offer = OfferFor(check);
+    if (shell::SingleTextBox().ShowMsg(offer.text, 2, QStringLiteral("OK"), QStringLiteral("Cancel"), 3, offer.title) !=
+        shell::MessageButton::First) {
+        Shared().DialogResult = 1;
+        return;
+    }
+    Shared().DialogResult = 2;
+    shell::OpenSetupDialog();
+    if (shell::SetupDialog* setup = shell::SetupDialog::Current())
+        QObject::connect(setup, &shell::SetupDialog::saved, setup, [] {
+            if (Shared().DialogResult != 2) return;
+            Shared().DialogResult = 1;
+            StartDialing();
+        });
+}
+
+}  // namespace
+
+void StartDialing() {
+    const PortCheck check = CheckSettings();
+    if (check != PortCheck::Ok) return OfferSetup(check);
+    shell::OpenOverMain(new DialDialog, shell::Placement::TopRight);
+}
+
+void DialFromDetails(const QString& number) {
+    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    if (CheckSettings() != PortCheck::Ok) {
+        Shared().DialogResult = 1;
+        return;
+    }
+    auto* dialog = new DialDialog;
+    dialog->TxtDialNumber->setText(number);
+    shell::OpenOverMain(dialog, shell::Placement::TopRight);
+    // Over the main window's top left corner, 150 twips in, kept on the screen.
+    if (const QWidget* main = Shared().MainWindow()) {
+        const QSize size = shell::WindowTwips(dialog).size();
+        shell::MoveWindowTwips(dialog, shell::KeptOnScreen(shell::WindowTwips(main).topLeft() + QPoint(150, 150), size,
+                                                           shell::ScreenTwips(main).size()));
+    }
+}
+
+}  // namespace tessaly::dial
