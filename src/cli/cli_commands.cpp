@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "cli_exchange.h"
+#include "cli_print.h"
 #include "cli_text.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
@@ -61,6 +62,7 @@ public:
         if (c == u"show") return show();
         if (c == u"check") return check();
         if (c == u"backup") return BackupCommand(store_, call_.args, out_);
+        if (c == u"print") return PrintCommand(store_, call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();
