@@ -7,6 +7,7 @@
 #include "dialogs/import_file_page.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
+#include "shell/auto_backup.h"
 #include "shell/backup_commands.h"
 #include "shell/card_file_guard.h"
 #include "shell/main_window_link.h"
@@ -132,6 +133,7 @@ void MainDialog::ConnectEvents() {
         connect(m.MnuNameStyleArray[k], &QAction::triggered, this,
                 [this, k] { Label[0]->setText(store::NameStyleCaption(k, Shared().CardFields)); });
     connect(&m, &TeslyMnu::inUseChanged, this, &MainDialog::InUseChanged);
+    shell::StartDailyBackups(this);
 }
 
 int MainDialog::ListLength() const {
@@ -419,6 +421,7 @@ void MainDialog::ReloadLists() {
 void MainDialog::ExitApplication() {
     if (exiting_) return;
     exiting_ = true;
+    shell::AutoBackupOnExit();  // while this program still counts as the card file's user
     if (!Shared().DataFile.isEmpty()) {
         try {
             shell::CountOff(Shared().Profile, Shared().DataFile);

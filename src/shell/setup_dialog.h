@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace tessaly::shell {
 
@@ -34,6 +35,8 @@ public:
     std::array<QCheckBox*, kCopyFlagCount> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
     QCheckBox* ChkTips;
     QPushButton *BtnOK, *BtnCancel;
+    QRadioButton *OptBackupOff, *OptBackupOnExit, *OptBackupDaily;
+    QSpinBox* SpnBackupKeep;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,6 +46,7 @@ private:
     void BuildNameAndList();
     void BuildPrefixAndCopy();
     void BuildDialing();
+    void BuildBackup();
     void Load();
     void ChkUsePrefix_Click();
     void OptCommPort_Click(int com);

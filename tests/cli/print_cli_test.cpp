@@ -1,7 +1,9 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,4 +75,24 @@ TEST_F(PrintCliTest, aUsersSheetFilePrintsAndItsBadLinesAreNamed) {
     EXPECT_EQ(printed.code, 0) << qPrintable(printed.err);
     EXPECT_EQ(printed.out, "wrote 1 page to " + dir.path("out.pdf") + "\n");
     EXPECT_TRUE(dir.bytes("out.pdf").startsWith("%PDF"));
+}
+
+TEST_F(PrintCliTest, backupAutoMakesADatedBackupUnlessTheProgramHasTheCardFile) {
+    run({"add", "LastName=Lee"});
+    QDir().mkpath(dir.path("config/Tessaly"));
+    QDir().mkpath(dir.path("saved"));
+    dir.put("config/Tessaly/ostrel.ini", "[Data Files]\nBackupPath=" + dir.path("saved").toUtf8() + "\n");
+    const Result made = run({"backup", "--auto"});
+    ASSERT_EQ(made.code, 0) << qPrintable(made.err);
+    const QStringList folders = QDir(dir.path("saved")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^auto-\\d{8}-\\d{6}$").match(folders[0]).hasMatch());
+    EXPECT_EQ(dir.bytes("saved/" + folders[0] + "/tesly.old"), dir.bytes("cards/tesly.dat"));
+
+    QDir(dir.path("saved/" + folders[0])).removeRecursively();
+    dir.put("cards/tesly.dat", dir.bytes("cards/tesly.dat").replace("DelNoOfRecords=0", "DelNoOfRecords=0\r\nNoOfUses=1"));
+    const Result refused = run({"backup", "--auto"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_TRUE(refused.err.contains("Another program has the card file open"));
+    EXPECT_EQ(QDir(dir.path("saved")).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
 }
