@@ -5,6 +5,7 @@
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/import_file_page.h"
+#include "dialogs/print_dialog.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
 #include "shell/auto_backup.h"
@@ -127,6 +128,8 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuImportArray[1], &QAction::triggered, this, [] { dialogs::OpenImportWizard(true); });
     connect(m.MnuBackUpArray[0], &QAction::triggered, this, &shell::BackUp);
     connect(m.MnuBackUpArray[1], &QAction::triggered, this, &shell::Restore);
+    connect(m.MnuPrintLabels, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::Labels); });
+    connect(m.MnuPrintList, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::List); });
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
@@ -273,6 +276,7 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
     else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
     else if (button == BtnExchange) {
         m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
+        m.SetPrintable(ListLength() > 0);
         shell::RunPopup(*m.MnuExchange, globalPos);
     }
 }
@@ -284,6 +288,7 @@ void MainDialog::BtnExchange_Click() {
     const shell::InUseCheckPause pause;
     m.AddExchangeCancel();
     m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    m.SetPrintable(ListLength() > 0);
     const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
     shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
     m.RemoveExchangeCancel();
@@ -292,6 +297,7 @@ void MainDialog::BtnExchange_Click() {
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {
     menus_->SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
     menus_->SetCardCommands(ListLength() > 0, Shared().InUse);
+    menus_->SetPrintable(ListLength() > 0);
     shell::RunPopup(*menus_->MnuLstNames, event->globalPosition().toPoint());
 }
 
