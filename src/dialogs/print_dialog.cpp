@@ -87,6 +87,7 @@ PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), wha
     OptPrinter = Named(new QRadioButton(QStringLiteral("Printer"), this), "OptPrinter");
     OptPdf = Named(new QRadioButton(QStringLiteral("PDF file"), this), "OptPdf");
     TxtPdfFile = Named(new QLineEdit(QDir::homePath() + (what == PrintWhat::Labels ? QStringLiteral("/labels.pdf") : QStringLiteral("/list.pdf")), this), "TxtPdfFile");
+    TxtPdfFile->setMinimumWidth(TxtPdfFile->fontMetrics().averageCharWidth() * 36);
     BtnBrowse = Named(new QPushButton(QStringLiteral("Browse…"), this), "BtnBrowse");
     layout->addWidget(OptPrinter);
     auto* pdfRow = new QHBoxLayout;

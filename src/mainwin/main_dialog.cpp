@@ -136,7 +136,6 @@ void MainDialog::ConnectEvents() {
         connect(m.MnuNameStyleArray[k], &QAction::triggered, this,
                 [this, k] { Label[0]->setText(store::NameStyleCaption(k, Shared().CardFields)); });
     connect(&m, &TeslyMnu::inUseChanged, this, &MainDialog::InUseChanged);
-    shell::StartDailyBackups(this);
 }
 
 int MainDialog::ListLength() const {

@@ -11,7 +11,13 @@ namespace tessaly::print {
 namespace {
 
 constexpr double kMargin = 36, kBodyPoints = 9, kHeadingPoints = 10, kTitlePoints = 13, kCellGap = 4, kRowGap = 2;
-constexpr int kWrap = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+
+// Cells break between words; a word wider than its column (an e-mail address) breaks anywhere.
+int WrapFlags(const QFontMetricsF& fm, const QString& text, double width) {
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
+        if (fm.horizontalAdvance(word) > width) return Qt::TextWrapAnywhere;
+    return Qt::TextWordWrap;
+}
 
 struct Layout {
     QRectF page, body;
@@ -72,7 +78,7 @@ private:
         const QFontMetricsF fm = canvas_.metrics(rowFont(row));
         double h = fm.lineSpacing();
         for (qsizetype c = 0; c < row.cells.size() && (row.heading || c < layout_.width.size()); ++c)
-            h = std::max(h, fm.boundingRect(cellBox(row, c), kWrap, row.cells[c]).height());
+            h = std::max(h, fm.boundingRect(cellBox(row, c), WrapFlags(fm, row.cells[c], cellBox(row, c).width()), row.cells[c]).height());
         return h + kRowGap + (row.heading ? 4 : 0);
     }
 
@@ -123,8 +129,9 @@ private:
         p.scale(scale, scale);
         p.translate(-layout_.body.left(), 0);
         p.setFont(rowFont(row));
+        const QFontMetricsF fm = canvas_.metrics(rowFont(row));
         for (qsizetype c = 0; c < row.cells.size() && (row.heading || c < layout_.width.size()); ++c)
-            p.drawText(cellBox(row, c), kWrap, row.cells[c]);
+            p.drawText(cellBox(row, c), WrapFlags(fm, row.cells[c], cellBox(row, c).width()), row.cells[c]);
         p.restore();
     }
 

@@ -2,6 +2,7 @@
 
 #include "msg_box.h"
 #include "preferences.h"
+#include "main_window_link.h"
 #include "shared_data.h"
 
 #include "store/backup_rotation.h"
@@ -30,8 +31,14 @@ bool DueToday() { return store::DailyBackupDue(BackupFolder(Shared().Profile, Sh
 
 QString FailureText(const store::AutoBackupResult& r) { return QStringLiteral("The automatic backup failed: %1").arg(r.message); }
 
+// The in-use check is paused while a change, a search or a restore runs: no backup then.
+bool Idle() {
+    const QTimer* check = Shared().Main ? Shared().Main->inUseTimer() : nullptr;
+    return check && check->isActive();
+}
+
 void DailyStep() {
-    if (Shared().DataFile.isEmpty() || Wanted().When != AutoBackupWhen::Daily || !DueToday()) return;
+    if (Shared().DataFile.isEmpty() || !Idle() || Wanted().When != AutoBackupWhen::Daily || !DueToday()) return;
     const store::AutoBackupResult r = MakeOne(Wanted());
     if (r.outcome == store::AutoBackupOutcome::NotReady || r.outcome == store::AutoBackupOutcome::Failed) Shared().SetStatusText(0, FailureText(r));
 }
@@ -53,7 +60,7 @@ void StartDailyBackups(QObject* owner) {
     timer->setInterval(kHourMs);
     QObject::connect(timer, &QTimer::timeout, owner, &DailyStep);
     timer->start();
-    QTimer::singleShot(0, owner, &DailyStep);
+    DailyStep();
 }
 
 }  // namespace tessaly::shell

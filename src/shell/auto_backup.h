@@ -13,8 +13,9 @@ namespace tessaly::shell {
 // message window; the program ends all the same.
 void AutoBackupOnExit();
 
-// "Daily": once at start and then every hour while the program runs, a backup
-// when none was made today. A failure is shown on the status bar.
+// "Daily": at once (the program has started and counted itself in) and then
+// every hour while the program runs and no change is under way, a backup when
+// none was made today. A failure is shown on the status bar.
 void StartDailyBackups(QObject* owner);
 
 }  // namespace tessaly::shell

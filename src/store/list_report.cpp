@@ -54,7 +54,7 @@ ReportTable BuildReport(ListKind kind, const QList<CardFieldList>& cards, bool b
     if (kind == ListKind::Phone) {
         table.title = QStringLiteral("Phone list");
         table.columns = {QStringLiteral("Name"), QStringLiteral("Phone 1"), QStringLiteral("Phone 2"), QStringLiteral("Fax"), QStringLiteral("E-mail")};
-        table.shares = {0.3, 0.16, 0.16, 0.16, 0.22};
+        table.shares = {0.22, 0.18, 0.18, 0.18, 0.24};
         for (const CardFieldList& c : cards)
             table.rows << ReportRow{{ListedName(c, byCompany), OneLine(c[Phone1]), OneLine(c[Phone2]), OneLine(c[Fax]), OneLine(c[EMail])}};
         return table;
