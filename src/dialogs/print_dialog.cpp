@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +44,12 @@ QList<store::CardFieldList> ShownCards() {
 void Tell(const QString& text) {
     shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Print"));
 }
+
+// A full list of thousands of cards takes seconds to lay out.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
 
 template <class W>
 W* Named(W* w, const char* name) {
@@ -145,6 +152,7 @@ void PrintDialog::preparePrinter(QPrinter& printer) const {
 }
 
 bool PrintDialog::paint(QPrinter& printer) {
+    const WaitCursor wait;
     if (what_ == PrintWhat::Labels) return print::PaintLabels(printer, *sheet(), SpnStart->value(), labels());
     return print::PaintReport(printer, report(), QDate::currentDate()) > 0;
 }
@@ -171,8 +179,11 @@ void PrintDialog::BtnPrint_Click() {
     }
     const QString file = TxtPdfFile->text().trimmed();
     if (file.isEmpty()) return Tell(QStringLiteral("Please name the PDF file to write."));
-    const print::PdfResult r = what_ == PrintWhat::Labels ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels())
-                                                          : print::WriteReportPdf(file, paper(), report(), QDate::currentDate());
+    const print::PdfResult r = [&] {
+        const WaitCursor wait;
+        return what_ == PrintWhat::Labels ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels())
+                                          : print::WriteReportPdf(file, paper(), report(), QDate::currentDate());
+    }();
     if (!r.ok()) return Tell(r.error);
     Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(r.pages));
     accept();

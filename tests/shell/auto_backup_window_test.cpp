@@ -18,10 +18,12 @@ protected:
         preferences();
         profile::CachedProfile p;
         p.write(prefsFile(), "Data Files", "BackupPath", backupRoot());
+        if (daily) p.write(prefsFile(), "Data Files", "AutoBackup", "2");
         cards({{"Ann", "Lee", "Acme"}});
         ASSERT_TRUE(app::Main());
     }
     QString backupRoot() const { return home.path("backup/"); }
+    bool daily = false;
     QStringList made() {
         QStringList names;
         for (const store::AutoBackup& b : store::AutoBackups(backupRoot())) names << QDir(b.folder).dirName();
@@ -37,7 +39,21 @@ protected:
     }
 };
 
+class DailyBackupTest : public AutoBackupWindowTest {
+protected:
+    void SetUp() override {
+        daily = true;
+        AutoBackupWindowTest::SetUp();
+    }
+};
+
 }  // namespace
+
+TEST_F(DailyBackupTest, aDailyBackupIsMadeOnceTheProgramHasStarted) {
+    ASSERT_EQ(made().size(), 1);
+    EXPECT_EQ(home.bytes("backup/" + made()[0] + "/tesly0.old"), home.bytes("cards/tesly0.dat"));
+    EXPECT_FALSE(store::DailyBackupDue(backupRoot(), QDateTime::currentDateTime()));
+}
 
 // Exit ends the application's event loops for good, so the tests that exit come last.
 TEST_F(AutoBackupWindowTest, restoreOffersTheAutomaticBackupsBesideThePlainOne) {
