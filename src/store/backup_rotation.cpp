@@ -65,8 +65,12 @@ AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoo
         if (Count16(fresh.read(dataDir + kHeaderFileName, header::Section, header::NoOfUses)) > ownUses)
             return Refused(AutoBackupOutcome::InUse, QStringLiteral("Another program has the card file open; no automatic backup was made"));
         AutoBackupResult r;
-        r.folder = backupRoot + kPrefix + now.toString(kStampFormat) + u'/';
-        // A second backup within the same second takes the place of the first.
+        // A second backup within the same second takes the next free second, so none is overwritten.
+        QDateTime stamp = now;
+        do {
+            r.folder = backupRoot + kPrefix + stamp.toString(kStampFormat) + u'/';
+            stamp = stamp.addSecs(1);
+        } while (QFileInfo::exists(r.folder.chopped(1)));
         if (!QDir().mkpath(r.folder)) return Refused(AutoBackupOutcome::Failed, QStringLiteral("Cannot create the folder %1").arg(r.folder));
         const CopyResult copy = CopyDataFiles(dataDir, r.folder);
         if (!copy.ok()) {

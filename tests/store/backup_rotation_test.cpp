@@ -39,6 +39,14 @@ TEST_F(BackupRotationTest, oneMoreBackupThanKeptRemovesTheOldest) {
     EXPECT_EQ(folders().size(), 3);
 }
 
+TEST_F(BackupRotationTest, twoBackupsWithinOneSecondAreBothKept) {
+    ASSERT_TRUE(step(1).ok());
+    const AutoBackupResult second = step(1);
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.folder, root() + "auto-20260517-090106/");
+    EXPECT_EQ(kept(), QStringList({"auto-20260517-090106 09:01", "auto-20260517-090105 09:01"}));
+}
+
 TEST_F(BackupRotationTest, anIncompleteBackupIsNeverCountedAndIsClearedAway) {
     step(1), step(2);
     QFile::remove(root() + "auto-20260517-090205/tesly.old");  // a copy that stopped before its marker
