@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QStandardPaths>
 
 namespace {
@@ -80,4 +82,24 @@ TEST_F(PrintDialogTest, theFullListGoesToAPdfAndAFileThatCannotBeWrittenIsTold) 
     }
     printFromMenu(main().Menus().MnuPrintList, [this](dialogs::PrintDialog& d) { d.TxtPdfFile->setText(home.path("none/out.pdf")); });
     EXPECT_EQ(asked, QStringList({"Print"}));
+}
+
+TEST_F(PrintDialogTest, thePreviewShowsTheLabelsOnTheSheetsTheyNeed) {
+    int pages = -1;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&window)) {
+            auto* view = preview->findChild<QPrintPreviewWidget*>();
+            view->updatePreview();
+            pages = view->pageCount();
+            preview->reject();
+        } else if (auto* dialog = qobject_cast<dialogs::PrintDialog*>(&window)) {
+            dialog->CboSheet->setCurrentIndex(dialog->CboSheet->findData("5164"));  // six labels a sheet
+            dialog->SpnStart->setValue(5);
+            QTest::mouseClick(dialog->BtnPreview, Qt::LeftButton);
+            QTest::mouseClick(dialog->BtnCancel, Qt::LeftButton);
+        }
+    });
+    main().Menus().MnuPrintLabels->trigger();
+    EXPECT_EQ(pages, 2);  // labels 5 and 6 of the first sheet, then the third card on the next
+    EXPECT_FALSE(QFile::exists(pdf()));
 }
