@@ -98,3 +98,12 @@ TEST_F(AutoBackupWindowTest, noBackupAtExitWhileAnotherProgramHoldsTheCardFile) 
     EXPECT_EQ(made(), QStringList());
     EXPECT_EQ(asked, QStringList());
 }
+
+TEST_F(AutoBackupWindowTest, aBackupFolderThatIsNotReadyAtExitIsToldAndTheProgramStillEnds) {
+    chooseInSetup(&shell::SetupDialog::OptBackupOnExit, 10);
+    QDir(backupRoot()).removeRecursively();
+    answerMessages(true);
+    QTest::mouseClick(main().BtnExit, Qt::LeftButton);
+    EXPECT_EQ(asked, QStringList({"Automatic backup"}));
+    EXPECT_EQ(header("NoOfUses"), "0");
+}
