@@ -4,6 +4,7 @@
 
 #include "mainwin/detail_label.h"
 #include "mainwin/main_dialog.h"
+#include "shell/auto_backup.h"
 #include "shell/card_file_guard.h"
 #include "shell/file_in_use.h"
 #include "shell/modal_seam.h"
@@ -149,6 +150,7 @@ bool Main() {
         shell::OpenOverMain(tip, shell::Placement::Centred);
     }
     main->Menus().InUseTimer.start();
+    shell::StartDailyBackups(main);
     return true;
 }
 

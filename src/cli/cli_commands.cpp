@@ -2,6 +2,7 @@
 
 #include "cli_dial.h"
 #include "cli_exchange.h"
+#include "cli_print.h"
 #include "cli_text.h"
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
@@ -66,6 +67,7 @@ public:
         if (c == u"backup") return BackupCommand(store_, call_.args, out_);
         if (c == u"export") return VCardExportCommand(store_, call_.args, out_);
         if (c == u"duplicates") return DuplicatesCommand(store_, call_.args, out_);
+        if (c == u"print") return PrintCommand(store_, call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();

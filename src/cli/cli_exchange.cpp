@@ -5,6 +5,7 @@
 #include "profile/cached_profile.h"
 #include "shell/preferences.h"
 #include "store/app_paths.h"
+#include "store/backup_rotation.h"
 #include "store/card_backup.h"
 #include "store/card_lock.h"
 #include "store/card_store.h"
@@ -60,7 +61,26 @@ QList<int> MapArg(const QString& given, int fieldCount) {
 
 }  // namespace
 
+// One step of the automatic backups, with the keep count of the preferences.
+int AutoBackupCommand(CardStore& store, QTextStream& out) {
+    profile::CachedProfile preferences;
+    const shell::AutoBackupSettings settings = shell::ReadAutoBackup(preferences, PreferencesFile());
+    const QString root = shell::BackupFolder(preferences, PreferencesFile());
+    const AutoBackupResult r = MakeAutoBackup(store.DataDir(), root, settings.Keep, 0, QDateTime::currentDateTime());
+    switch (r.outcome) {
+        case AutoBackupOutcome::Made: break;
+        case AutoBackupOutcome::InUse: throw CommandFailed(InUse, r.message);
+        case AutoBackupOutcome::NotReady: throw CommandFailed(BadInput, r.message);
+        case AutoBackupOutcome::Failed: throw CommandFailed(WriteFailed, r.message);
+    }
+    out << "backed up to " << r.folder << '\n';
+    for (const QString& old : r.removed) out << "removed " << old << '\n';
+    if (!r.message.isEmpty()) out << r.message << '\n';
+    return Done;
+}
+
 int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
+    if (args == QStringList{QStringLiteral("--auto")}) return AutoBackupCommand(store, out);
     const QString folder = FolderArg(args);
     const CardFileLock lock(store.DataDir(), std::chrono::seconds(5));
     const CopyResult r = CopyDataFiles(store.DataDir(), folder);

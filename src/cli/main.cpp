@@ -1,5 +1,6 @@
 // tessaly-cli: the card store from the command line, for scripting, checking and repair.
 #include "cli_commands.h"
+#include "cli_print.h"
 #include "profile/cached_profile.h"
 #include "store/app_paths.h"
 
@@ -25,7 +26,16 @@ const char kUsage[] =
     "  repair                      the start-up repair; prints each key it rewrote or \"nothing to repair\"\n"
     "  backup [DIR]                copy the card files to DIR as tesly*.old, the marker tesly.old last\n"
     "                              (default: BackupPath of the preferences, or ~/TessalyBackup/)\n"
+    "  backup --auto               one automatic backup: a dated folder auto-YYYYMMDD-HHMMSS/ of\n"
+    "                              BackupPath, the oldest beyond AutoBackupKeep (default 10) removed;\n"
+    "                              refused (3) while another program has the card file open\n"
     "  restore-backup [DIR]        replace the card files with the backup in DIR (safety copies first)\n"
+    "  print labels --sheet NAME [--start K] [--company] OUT.pdf\n"
+    "                              one label a card in list order from label K of the first sheet\n"
+    "  print list --kind phone|full [--paper a4|letter] [--company] OUT.pdf\n"
+    "                              the phone list or every detail, with headers, page numbers, date\n"
+    "  print sheets                the label sheets known (built in, and label_sheets.txt of the\n"
+    "                              configuration folder), with any line of that file that is wrong\n"
     "  import FILE --delimiter comma|quotes|tab|csv[=C]|other=TEXT --map C0,C1,...\n"
     "         [--replace] [--only TEXT [--or TEXT]] [--header] [--yes-up-to-limit]\n"
     "         [--duplicates skip|import|fill]\n"
@@ -67,13 +77,13 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = tessaly::cli::MakeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tessaly"));
     QTextStream out(stdout), err(stderr);
 
     tessaly::cli::Invocation call;
     bool dataGiven = false;
-    const QStringList args = app.arguments().mid(1);
+    const QStringList args = app->arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--help" || a == u"-h") {

@@ -7,8 +7,10 @@
 #include "dialogs/filter_dialog.h"
 #include "dialogs/import_file_page.h"
 #include "dialogs/vcard_exchange.h"
+#include "dialogs/print_dialog.h"
 #include "shell/msg_box.h"
 #include "shell/about_window.h"
+#include "shell/auto_backup.h"
 #include "shell/backup_commands.h"
 #include "shell/card_file_guard.h"
 #include "shell/main_window_link.h"
@@ -132,6 +134,8 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuBackUpArray[1], &QAction::triggered, this, &shell::Restore);
     connect(m.MnuImportVCard, &QAction::triggered, this, &dialogs::ImportVCard);
     connect(m.MnuExportVCard, &QAction::triggered, this, &dialogs::ExportVCard);
+    connect(m.MnuPrintLabels, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::Labels); });
+    connect(m.MnuPrintList, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::List); });
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
@@ -277,6 +281,7 @@ void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
     else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
     else if (button == BtnExchange) {
         m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
+        m.SetPrintable(ListLength() > 0);
         shell::RunPopup(*m.MnuExchange, globalPos);
     }
 }
@@ -288,6 +293,7 @@ void MainDialog::BtnExchange_Click() {
     const shell::InUseCheckPause pause;
     m.AddExchangeCancel();
     m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    m.SetPrintable(ListLength() > 0);
     const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
     shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
     m.RemoveExchangeCancel();
@@ -296,6 +302,7 @@ void MainDialog::BtnExchange_Click() {
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {
     menus_->SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
     menus_->SetCardCommands(ListLength() > 0, Shared().InUse);
+    menus_->SetPrintable(ListLength() > 0);
     shell::RunPopup(*menus_->MnuLstNames, event->globalPosition().toPoint());
 }
 
@@ -426,6 +433,7 @@ void MainDialog::ReloadLists() {
 void MainDialog::ExitApplication() {
     if (exiting_) return;
     exiting_ = true;
+    shell::AutoBackupOnExit();  // while this program still counts as the card file's user
     if (!Shared().DataFile.isEmpty()) {
         try {
             shell::CountOff(Shared().Profile, Shared().DataFile);

@@ -76,6 +76,8 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("Exchange"));
     MnuReports = Menu(this, QStringLiteral("MnuReports"), QStringLiteral("Reports"));
     MnuReportsArray = {Entry(MnuReports, Indexed("MnuReports", 0), QStringLiteral("Create Labels in WinWord"))};
+    MnuPrintLabels = Entry(MnuReports, QStringLiteral("MnuPrintLabels"), QStringLiteral("Print Labels…"));
+    MnuPrintList = Entry(MnuReports, QStringLiteral("MnuPrintList"), QStringLiteral("Print List…"));
     MnuImport = Menu(this, QStringLiteral("MnuImport"), QStringLiteral("Import"));
     MnuImportArray = {Entry(MnuImport, Indexed("MnuImport", 0), QStringLiteral("Append to existing data")),
                       Entry(MnuImport, Indexed("MnuImport", 1), QStringLiteral("Replace existing data"))};
@@ -86,7 +88,9 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
                         Submenu(MnuExchange, MnuImport, Indexed("MnuExchangeArray", 1)),
                         Submenu(MnuExchange, MnuBackUp, Indexed("MnuExchangeArray", 2)),
                         Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore Deleted Record"))};
-    MnuExchangeArray[0]->setEnabled(false);
+    // Linux has no word processor to make the labels in; the entries below print them.
+    MnuReportsArray[0]->setProperty(kPending, true);
+    MnuReportsArray[0]->setEnabled(false);
     MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import vCard…"));
     MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("Export vCard…"));
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
@@ -140,6 +144,11 @@ void TeslyMnu::SetCardCommands(bool cardSelected, bool inUse) {
 
 void TeslyMnu::SetRestoreDeleted(bool deletedCardsExist, bool inUse) {
     SetAvailable(MnuExchangeArray[3], deletedCardsExist && !inUse);
+}
+
+void TeslyMnu::SetPrintable(bool cardsShown) {
+    MnuPrintLabels->setEnabled(cardsShown);
+    MnuPrintList->setEnabled(cardsShown);
 }
 
 void TeslyMnu::AddExchangeCancel() {

@@ -43,6 +43,8 @@ public:
     QAction* MnuExportVCard;
     QMenu* MnuReports;
     std::array<QAction*, 1> MnuReportsArray{};
+    QAction* MnuPrintLabels;
+    QAction* MnuPrintList;
     QMenu* MnuImport;
     std::array<QAction*, 2> MnuImportArray{};
     QMenu* MnuBackUp;
@@ -64,6 +66,8 @@ public:
     void SetCardCommands(bool cardSelected, bool inUse);
     // "Restore Deleted Record", set before each popup that holds it.
     void SetRestoreDeleted(bool deletedCardsExist, bool inUse);
+    // Printing needs cards on the list.
+    void SetPrintable(bool cardsShown);
     // The two entries a click on the Exchange button adds below its menu.
     void AddExchangeCancel();
     void RemoveExchangeCancel();

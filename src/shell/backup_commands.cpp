@@ -7,10 +7,17 @@
 #include "shared_data.h"
 #include "window_opener.h"
 
+#include "modal_seam.h"
+#include "store/backup_rotation.h"
 #include "store/card_backup.h"
 #include "store/card_lock.h"
 
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
 #include <QScopeGuard>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace tessaly::shell {
@@ -52,6 +59,35 @@ CopyResult RestoreFrom(const QString& folder) {
         r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
         return r;
     }
+}
+
+// The backup to restore when the backup folder holds automatic ones besides
+// the plain backup: the folder chosen, or an empty text when the user cancels.
+QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& automatic) {
+    QDialog chooser(Shared().MainWindow());
+    chooser.setObjectName(QStringLiteral("BackupChooser"));
+    chooser.setWindowTitle(QStringLiteral("Restore data from Back Up"));
+    auto* layout = new QVBoxLayout(&chooser);
+    layout->addWidget(new QLabel(QStringLiteral("Restore the card files from:"), &chooser));
+    auto* list = new QListWidget(&chooser);
+    list->setObjectName(QStringLiteral("LstBackups"));
+    if (store::HasValidBackup(folder)) {
+        auto* plain = new QListWidgetItem(QStringLiteral("The backup in %1").arg(folder), list);
+        plain->setData(Qt::UserRole, folder);
+    }
+    for (const store::AutoBackup& b : automatic) {
+        auto* item = new QListWidgetItem(QStringLiteral("Automatic backup of %1").arg(QLocale().toString(b.made, QLocale::LongFormat)), list);
+        item->setData(Qt::UserRole, b.folder);
+    }
+    list->setCurrentRow(0);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &chooser);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &chooser, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &chooser, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &chooser, &QDialog::accept);
+    layout->addWidget(buttons);
+    if (RunModal(chooser) != QDialog::Accepted || !list->currentItem()) return QString();
+    return list->currentItem()->data(Qt::UserRole).toString();
 }
 
 // The restored card file read as at start-up, counted as ours alone, the filter off.
@@ -102,12 +138,15 @@ void Restore() {
     if (!Ask(QStringLiteral("You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
              kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
         return;
-    if (!Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
-             QStringLiteral("Cancel"), kInformation, title))
+    const QList<store::AutoBackup> automatic = store::AutoBackups(folder);
+    const QString source = automatic.isEmpty() ? folder : ChooseBackup(folder, automatic);
+    if (source.isEmpty()) return;
+    if (automatic.isEmpty() && !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel,
+                                    QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, title))
         return;
     const InUseCheckPause pause;
     for (;;) {
-        const CopyResult r = RestoreFrom(folder);
+        const CopyResult r = RestoreFrom(source);
         if (r.ok()) break;
         if (r.outcome == CopyOutcome::Failed) {
             const QString outcome = r.putBack ? QStringLiteral("The card files are as they were before.")
@@ -122,7 +161,7 @@ void Restore() {
         const QString text = notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
                                       : QStringLiteral("There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
                                                        "with the backup (BackupPath in the preferences).");
-        if (!Ask(text.arg(folder), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
+        if (!Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
                  notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data")))
             return;
     }

@@ -87,6 +87,7 @@ SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file) {
     for (int com = 1; com <= kComPortCount; ++com) s.PortDevices[com - 1] = PortDevice(profile, file, com);
     s.DialVia = read(prefs::DialVia);
     s.DialCommand = read(prefs::DialCommand);
+    s.AutoBackup = ReadAutoBackup(profile, file);
     return s;
 }
 
@@ -96,6 +97,7 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     for (int com = 1; com <= kComPortCount; ++com) devices[com - 1] = PortDevice(profile, file, com);
     const QString storedVia = profile.read(file, prefs::Section, prefs::DialVia);
     const QString storedCommand = profile.read(file, prefs::Section, prefs::DialCommand);
+    const AutoBackupSettings autoBackup = ReadAutoBackup(profile, file);
     profile::ProfileBulk bulk(profile);
     auto write = [&](const QString& key, const QString& value) { profile.write(file, prefs::Section, key, value); };
     write(QStringLiteral("Show"), Plain(s.Show));
@@ -118,6 +120,10 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     for (int com = 1; com <= kComPortCount; ++com)
         if (s.PortDevices[com - 1] != devices[com - 1])
             profile.write(file, prefs::PortsSection, ComKey(com), s.PortDevices[com - 1]);
+    if (!(s.AutoBackup == autoBackup)) {
+        profile.write(file, prefs::DataFilesSection, prefs::AutoBackup, Plain(static_cast<int>(s.AutoBackup.When)));
+        profile.write(file, prefs::DataFilesSection, prefs::AutoBackupKeep, Plain(s.AutoBackup.Keep));
+    }
     bulk.finish();
 }
 
@@ -131,6 +137,15 @@ bool TipsChecked(profile::ProfileAccess& profile, const QString& file) {
 
 void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked) {
     profile.write(file, prefs::Section, prefs::Tips, checked ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+AutoBackupSettings ReadAutoBackup(profile::ProfileAccess& profile, const QString& file) {
+    AutoBackupSettings a;
+    const std::int64_t when = store::LeadingNumber(profile.read(file, prefs::DataFilesSection, prefs::AutoBackup));
+    if (when >= 0 && when <= static_cast<int>(AutoBackupWhen::Daily)) a.When = static_cast<AutoBackupWhen>(when);
+    const std::int64_t keep = store::LeadingNumber(profile.read(file, prefs::DataFilesSection, prefs::AutoBackupKeep));
+    if (keep >= 1 && keep <= kMaxBackupsKept) a.Keep = static_cast<int>(keep);
+    return a;
 }
 
 QString BackupFolder(profile::ProfileAccess& profile, const QString& file) {

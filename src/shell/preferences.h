@@ -14,6 +14,8 @@ inline const QString Section = QStringLiteral("TS32");
 inline const QString DataFilesSection = QStringLiteral("Data Files");
 inline const QString TeslyDataPath = QStringLiteral("TeslyDataPath");
 inline const QString BackupPath = QStringLiteral("BackupPath");
+inline const QString AutoBackup = QStringLiteral("AutoBackup");
+inline const QString AutoBackupKeep = QStringLiteral("AutoBackupKeep");
 inline const QString Version = QStringLiteral("Version");
 inline const QString Tips = QStringLiteral("Tips");
 inline const QString CurrentVersion = QStringLiteral("2.0");
@@ -49,6 +51,19 @@ void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checke
 // What the Setup dialog shows and saves: the preferences it reads afresh at
 // each opening, the modem's port and method, and where COM1 to COM4 lead.
 inline constexpr int kComPortCount = 4;
+
+// Automatic backups: keys "AutoBackup" (0 off, 1 on exit, 2 daily) and
+// "AutoBackupKeep" (how many are kept, 1 to 99) of section "Data Files".
+inline constexpr int kDefaultBackupsKept = 10, kMaxBackupsKept = 99;
+enum class AutoBackupWhen : std::uint8_t { Off = 0, OnExit = 1, Daily = 2 };
+struct AutoBackupSettings {
+    AutoBackupWhen When = AutoBackupWhen::Off;
+    int Keep = kDefaultBackupsKept;
+    bool operator==(const AutoBackupSettings&) const = default;
+};
+// A hand-edited value outside the range reads as the default.
+AutoBackupSettings ReadAutoBackup(profile::ProfileAccess& profile, const QString& file);
+
 struct SetupSettings {
     std::uint8_t NameField = 0;
     std::uint8_t Show = 0;
@@ -62,10 +77,11 @@ struct SetupSettings {
     std::array<QString, kComPortCount> PortDevices;  // COM1..COM4
     QString DialVia;      // "Modem" (or empty), "Phone", "Command"
     QString DialCommand;  // a program and its arguments; %N the number as shown, %n its digits
+    AutoBackupSettings AutoBackup;
 };
 SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
 // Writes the TS32 keys in the order the program has always written them, then
-// the port devices that differ from what the file gives; the file is replaced
+// the port devices and automatic backup keys that differ from what the file gives; the file is replaced
 // once, so a write that fails leaves it as it was.
 void WriteSetup(profile::ProfileAccess& profile, const QString& file, const SetupSettings& settings);
 // The device of COMn (1..4): key "COMn" of section "Ports", else /dev/ttyS(n-1).

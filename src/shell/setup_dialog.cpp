@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPortInfo>
+#include <QSpinBox>
 
 namespace tessaly::shell {
 
@@ -39,6 +40,9 @@ QGroupBox* Frame(QWidget* parent, const QString& caption, int left, int top, int
     PutCaptionOnFrameLine(frame);
     return frame;
 }
+
+// The Backup frame sits under the Modem Port frame; the rows below it move down by this much.
+constexpr int kBackupFrameTop = 4950, kBackupFrameGrowth = 810;
 
 QLineEdit* Box(QWidget* parent, const QString& name, int top) {
     auto* box = new QLineEdit(parent);
@@ -68,15 +72,17 @@ SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
     setObjectName(QStringLiteral("SetupDialog"));
     setWindowTitle(QStringLiteral("Tessaly Setup"));
     setAttribute(Qt::WA_DeleteOnClose);
-    SetTwipsClientSize(this, 6600, 5460);
+    SetTwipsClientSize(this, 6600, 5460 + kBackupFrameGrowth);
     BuildNameAndList();
     BuildPrefixAndCopy();
     BuildDialing();
-    ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("Show Tip of The Day on startup"), 120, 5010,
-                              3600, 255);
-    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950, 1215, 375);
+    BuildBackup();
+    ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("Show Tip of The Day on startup"), 120,
+                              5010 + kBackupFrameGrowth, 3600, 255);
+    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kBackupFrameGrowth, 1215, 375);
     BtnOK->setDefault(true);
-    BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265, 4950, 1215, 375);
+    BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265, 4950 + kBackupFrameGrowth,
+                                  1215, 375);
     connect(BtnOK, &QPushButton::clicked, this, &SetupDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &SetupDialog::BtnCancel_Click);
     Load();
@@ -169,6 +175,19 @@ void SetupDialog::BuildDialing() {
     connect(CboPortDevice, &QComboBox::activated, this, &SetupDialog::CboPortDevice_Activated);
 }
 
+void SetupDialog::BuildBackup() {
+    QGroupBox* backup = Frame(this, QStringLiteral(" Backup "), 120, kBackupFrameTop, 6360, 690);
+    OptBackupOff = Make<QRadioButton>(backup, QStringLiteral("OptBackupOff"), QStringLiteral("Off"), 240, 300, 900, 255);
+    OptBackupOnExit =
+        Make<QRadioButton>(backup, QStringLiteral("OptBackupOnExit"), QStringLiteral("On exit"), 1200, 300, 1300, 255);
+    OptBackupDaily = Make<QRadioButton>(backup, QStringLiteral("OptBackupDaily"), QStringLiteral("Daily"), 2580, 300, 1100, 255);
+    Make<QLabel>(backup, QString(), QStringLiteral("Keep newest"), 3840, 300, 1300, 255);
+    SpnBackupKeep = new QSpinBox(backup);
+    SpnBackupKeep->setObjectName(QStringLiteral("SpnBackupKeep"));
+    SpnBackupKeep->setRange(1, kMaxBackupsKept);
+    SetTwipsGeometry(SpnBackupKeep, 5160, 255, 900, 315);
+}
+
 void SetupDialog::Load() {
     SharedData& s = Shared();
     s.SetStatusText(0, windowTitle());
@@ -199,6 +218,9 @@ void SetupDialog::Load() {
     TxtEMailPrefix->setText(settings_.EMailPrefix);
     ChkUsePrefix_Click();
     for (int i = 0; i < kCopyFlagCount; ++i) ChkCopy[i]->setChecked(settings_.CopyFlags[i] != 0);
+    const AutoBackupWhen when = settings_.AutoBackup.When;
+    (when == AutoBackupWhen::OnExit ? OptBackupOnExit : when == AutoBackupWhen::Daily ? OptBackupDaily : OptBackupOff)->setChecked(true);
+    SpnBackupKeep->setValue(settings_.AutoBackup.Keep);
 }
 
 void SetupDialog::ChkUsePrefix_Click() {
@@ -261,6 +283,10 @@ void SetupDialog::BtnOK_Click() {
     chosen.Tips = ChkTips->isChecked();
     chosen.DialVia = kDialViaStored.value(CboDialVia->currentIndex());
     chosen.DialCommand = TxtDialCommand->text();
+    chosen.AutoBackup.When = OptBackupOnExit->isChecked() ? AutoBackupWhen::OnExit
+                             : OptBackupDaily->isChecked() ? AutoBackupWhen::Daily
+                                                           : AutoBackupWhen::Off;
+    chosen.AutoBackup.Keep = SpnBackupKeep->value();
     // Saved first: a file that refuses the write keeps the dialog open and nothing changes.
     try {
         WriteSetup(s.Profile, s.PreferencesFile, chosen);

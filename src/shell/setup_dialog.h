@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace tessaly::shell {
 
@@ -36,6 +37,8 @@ public:
     std::array<QCheckBox*, kCopyFlagCount> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
     QCheckBox* ChkTips;
     QPushButton *BtnOK, *BtnCancel;
+    QRadioButton *OptBackupOff, *OptBackupOnExit, *OptBackupDaily;
+    QSpinBox* SpnBackupKeep;
 
 signals:
     // OK saved and applied the settings (a dial attempt waiting for them tries again).
@@ -49,6 +52,7 @@ private:
     void BuildNameAndList();
     void BuildPrefixAndCopy();
     void BuildDialing();
+    void BuildBackup();
     void Load();
     void ChkUsePrefix_Click();
     void OptCommPort_Click(int com);

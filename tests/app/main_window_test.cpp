@@ -176,7 +176,8 @@ TEST_F(MainWindowTest, theListMenuHoldsEveryCommandWithLaterOnesDisabled) {
                                 "Tip of The Day", "-", "About"}));
     EXPECT_EQ(m.MnuCopyArray[2]->text(), "Copy && Paste into WinWord");
     EXPECT_FALSE(m.MnuCopyArray[2]->isEnabled());
-    EXPECT_FALSE(m.MnuExchangeArray[0]->isEnabled());
+    EXPECT_TRUE(m.MnuExchangeArray[0]->isEnabled());  // Reports: printing labels and lists
+    EXPECT_FALSE(m.MnuReportsArray[0]->isEnabled());  // no word processor to make labels in
     EXPECT_TRUE(m.MnuFilterArray[1]->isChecked());
     EXPECT_TRUE(m.MnuAbout->isEnabled());
     EXPECT_TRUE(m.MnuTipOfDay->isEnabled());

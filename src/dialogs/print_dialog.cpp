@@ -1,0 +1,198 @@
+#include "print_dialog.h"
+
+#include "print/label_painter.h"
+#include "print/pdf_output.h"
+#include "print/report_painter.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/shared_data.h"
+#include "store/label_text.h"
+#include "store/list_report.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace tessaly::dialogs {
+
+namespace {
+
+using shell::Shared;
+
+constexpr std::int16_t kExclamation = 3;
+
+QList<store::CardFieldList> ShownCards() {
+    QList<store::CardFieldList> cards;
+    store::CardStore& s = *Shared().Store;
+    for (const QString& n : s.ShownRecNos()) cards << s.ReadCard(n);
+    return cards;
+}
+
+void Tell(const QString& text) {
+    shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Print"));
+}
+
+// A full list of thousands of cards takes seconds to lay out.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+template <class W>
+W* Named(W* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+}  // namespace
+
+PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), what_(what) {
+    setObjectName(QStringLiteral("PrintDialog"));
+    setWindowTitle(what == PrintWhat::Labels ? QStringLiteral("Print Labels") : QStringLiteral("Print List"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    LblProblems = Named(new QLabel(this), "LblProblems");
+    LblProblems->setTextFormat(Qt::PlainText);
+    LblProblems->setWordWrap(true);
+    if (what == PrintWhat::Labels) {
+        sheets_ = store::LoadLabelSheets(store::UserLabelSheetsFile());
+        CboSheet = Named(new QComboBox(this), "CboSheet");
+        for (const store::LabelSheet& s : sheets_.sheets)
+            CboSheet->addItem(QStringLiteral("%1 (%2, %3 × %4)").arg(s.name, s.paper == u"a4" ? QStringLiteral("A4") : QStringLiteral("Letter")).arg(s.columns).arg(s.rows), s.name);
+        SpnStart = Named(new QSpinBox(this), "SpnStart");
+        form->addRow(QStringLiteral("Sheet"), CboSheet);
+        form->addRow(QStringLiteral("Start at label"), SpnStart);
+        connect(CboSheet, &QComboBox::currentIndexChanged, this, [this] { SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1); });
+        SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1);
+        if (!sheets_.problems.isEmpty()) LblProblems->setText(QStringLiteral("Skipped: ") + sheets_.problems.join(u'\n'));
+    } else {
+        CboKind = Named(new QComboBox(this), "CboKind");
+        CboKind->addItems({QStringLiteral("Phone list (name, phones, fax, e-mail)"), QStringLiteral("Full list (every detail)")});
+        CboPaper = Named(new QComboBox(this), "CboPaper");
+        CboPaper->addItems({QStringLiteral("A4"), QStringLiteral("Letter")});
+        if (QLocale().measurementSystem() == QLocale::ImperialUSSystem) CboPaper->setCurrentIndex(1);
+        form->addRow(QStringLiteral("List"), CboKind);
+        form->addRow(QStringLiteral("Paper"), CboPaper);
+    }
+    layout->addWidget(LblProblems);
+    LblProblems->setVisible(!LblProblems->text().isEmpty());
+
+    OptPrinter = Named(new QRadioButton(QStringLiteral("Printer"), this), "OptPrinter");
+    OptPdf = Named(new QRadioButton(QStringLiteral("PDF file"), this), "OptPdf");
+    TxtPdfFile = Named(new QLineEdit(QDir::homePath() + (what == PrintWhat::Labels ? QStringLiteral("/labels.pdf") : QStringLiteral("/list.pdf")), this), "TxtPdfFile");
+    TxtPdfFile->setMinimumWidth(TxtPdfFile->fontMetrics().averageCharWidth() * 36);
+    BtnBrowse = Named(new QPushButton(QStringLiteral("Browse…"), this), "BtnBrowse");
+    layout->addWidget(OptPrinter);
+    auto* pdfRow = new QHBoxLayout;
+    pdfRow->addWidget(OptPdf);
+    pdfRow->addWidget(TxtPdfFile, 1);
+    pdfRow->addWidget(BtnBrowse);
+    layout->addLayout(pdfRow);
+    OptPdf->setChecked(true);
+    connect(OptPrinter, &QRadioButton::toggled, this, &PrintDialog::Destination_Changed);
+    connect(BtnBrowse, &QPushButton::clicked, this, &PrintDialog::BtnBrowse_Click);
+
+    auto* buttons = new QDialogButtonBox(this);
+    BtnPreview = Named(buttons->addButton(QStringLiteral("Preview…"), QDialogButtonBox::ActionRole), "BtnPreview");
+    BtnPrint = Named(buttons->addButton(QStringLiteral("Print"), QDialogButtonBox::AcceptRole), "BtnPrint");
+    BtnCancel = Named(buttons->addButton(QDialogButtonBox::Cancel), "BtnCancel");
+    BtnPrint->setDefault(true);
+    layout->addWidget(buttons);
+    connect(BtnPreview, &QPushButton::clicked, this, &PrintDialog::BtnPreview_Click);
+    connect(BtnPrint, &QPushButton::clicked, this, &PrintDialog::BtnPrint_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    if (what == PrintWhat::Labels && sheets_.sheets.isEmpty()) BtnPrint->setEnabled(false), BtnPreview->setEnabled(false);
+}
+
+const store::LabelSheet* PrintDialog::sheet() const { return CboSheet ? sheets_.find(CboSheet->currentData().toString()) : nullptr; }
+
+void PrintDialog::Destination_Changed() {
+    TxtPdfFile->setEnabled(OptPdf->isChecked());
+    BtnBrowse->setEnabled(OptPdf->isChecked());
+}
+
+void PrintDialog::BtnBrowse_Click() {
+    const QString file = QFileDialog::getSaveFileName(this, windowTitle(), TxtPdfFile->text(), QStringLiteral("PDF files (*.pdf)"));
+    if (!file.isEmpty()) TxtPdfFile->setText(file);
+}
+
+QPageSize PrintDialog::paper() const {
+    if (what_ == PrintWhat::Labels) return print::SheetPaper(*sheet());
+    return *print::PaperNamed(CboPaper->currentIndex() == 1 ? QStringLiteral("letter") : QStringLiteral("a4"));
+}
+
+QList<QStringList> PrintDialog::labels() const {
+    QList<QStringList> labels;
+    for (const store::CardFieldList& c : ShownCards()) labels << store::LabelLines(Shared().Prefs.NameField, c);
+    return labels;
+}
+
+store::ReportTable PrintDialog::report() const {
+    const auto kind = CboKind->currentIndex() == 0 ? store::ListKind::Phone : store::ListKind::Full;
+    return store::BuildReport(kind, ShownCards(), Shared().Store->ShowsCompanies());
+}
+
+void PrintDialog::preparePrinter(QPrinter& printer) const {
+    printer.setFullPage(true);  // the painters measure from the paper's corner
+    printer.setPageLayout(QPageLayout(paper(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+}
+
+bool PrintDialog::paint(QPrinter& printer) {
+    const WaitCursor wait;
+    if (what_ == PrintWhat::Labels) return print::PaintLabels(printer, *sheet(), SpnStart->value(), labels());
+    return print::PaintReport(printer, report(), QDate::currentDate()) > 0;
+}
+
+void PrintDialog::BtnPreview_Click() {
+    QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(printer);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { paint(*p); });
+    shell::RunModal(preview);
+}
+
+void PrintDialog::BtnPrint_Click() {
+    if (Shared().Store->ShownCount() == 0) return Tell(QStringLiteral("There are no cards to print."));
+    if (OptPrinter->isChecked()) {
+        QPrinter printer(QPrinter::HighResolution);
+        preparePrinter(printer);
+        QPrintDialog choose(&printer, this);
+        if (shell::RunModal(choose) != QDialog::Accepted) return;
+        if (!paint(printer)) return Tell(QStringLiteral("The printer could not be used."));
+        accept();
+        return;
+    }
+    const QString file = TxtPdfFile->text().trimmed();
+    if (file.isEmpty()) return Tell(QStringLiteral("Please name the PDF file to write."));
+    const print::PdfResult r = [&] {
+        const WaitCursor wait;
+        return what_ == PrintWhat::Labels ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels())
+                                          : print::WriteReportPdf(file, paper(), report(), QDate::currentDate());
+    }();
+    if (!r.ok()) return Tell(r.error);
+    Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(r.pages));
+    accept();
+}
+
+void OpenPrintDialog(PrintWhat what) {
+    if (!Shared().Store) return;
+    PrintDialog dialog(what, Shared().MainWindow());
+    shell::RunModal(dialog);
+}
+
+}  // namespace tessaly::dialogs

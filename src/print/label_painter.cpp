@@ -1,0 +1,32 @@
+#include "label_painter.h"
+
+#include "point_canvas.h"
+
+#include <algorithm>
+
+namespace tessaly::print {
+
+namespace {
+constexpr double kTextPoints = 10;
+}  // namespace
+
+bool PaintLabels(QPagedPaintDevice& device, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels) {
+    PointCanvas canvas(device);
+    if (!canvas.isActive()) return false;
+    const int perSheet = sheet.LabelsPerSheet();
+    int position = std::clamp(start, 1, perSheet) - 1;
+    for (const QStringList& lines : labels) {
+        if (position == perSheet) {
+            if (!canvas.newPage()) return false;
+            position = 0;
+        }
+        // Printers rarely place a sheet to the millimetre: keep the text off the label's edges.
+        const double pad = std::min({6.0, sheet.label.width() * 0.06, sheet.label.height() * 0.08});
+        const QRectF box(sheet.LabelOrigin(position) + QPointF(pad, pad), sheet.label - QSizeF(2 * pad, 2 * pad));
+        canvas.drawLinesShrunk(lines, box, kTextPoints);
+        ++position;
+    }
+    return true;
+}
+
+}  // namespace tessaly::print

@@ -1,0 +1,28 @@
+#pragma once
+#include "store/label_sheets.h"
+#include "store/list_report.h"
+
+#include <QDate>
+#include <QPageSize>
+#include <optional>
+
+namespace tessaly::print {
+
+// The outcome of writing a PDF: an empty error when the file was written.
+struct PdfResult {
+    QString error;
+    int pages = 0;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The paper a sheet is made for.
+QPageSize SheetPaper(const store::LabelSheet& sheet);
+// "a4" or "letter"; anything else is no paper.
+std::optional<QPageSize> PaperNamed(const QString& name);
+
+// Writes the labels or the list to 'file', replacing it only once the whole
+// document is written: a failure leaves what was there before.
+PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels);
+PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date);
+
+}  // namespace tessaly::print

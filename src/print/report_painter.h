@@ -1,0 +1,16 @@
+#pragma once
+#include "store/list_report.h"
+
+#include <QDate>
+
+class QPagedPaintDevice;
+
+namespace tessaly::print {
+
+// Paints the list on pages of the device's size: the title, the date and the
+// column titles at the top of every page, "Page N of M" at the foot. Long
+// cells wrap within their column; a row taller than a page is scaled down.
+// Returns the number of pages, 0 when the device could not be painted on.
+int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date);
+
+}  // namespace tessaly::print

@@ -1,0 +1,105 @@
+#include "../app/app_fixture.h"
+
+#include "dialogs/print_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QStandardPaths>
+
+namespace {
+
+class PrintDialogTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        preferences("NameField=2\n");
+        cards({{"Ann", "Lee", "Acme"}, {"Bo", "Ray", "Beta"}, {"Cy", "Fox", "Gamma"}});
+        ASSERT_TRUE(app::Main());
+    }
+    // Opens the dialog from the Reports menu and lets 'fill' choose before Print is pressed.
+    void printFromMenu(QAction* entry, std::function<void(dialogs::PrintDialog&)> fill) {
+        answerMessages(true, [&](QDialog& window) {
+            auto& dialog = dynamic_cast<dialogs::PrintDialog&>(window);
+            dialog.OptPdf->setChecked(true);
+            dialog.TxtPdfFile->setText(pdf());
+            fill(dialog);
+            QTest::mouseClick(dialog.BtnPrint, Qt::LeftButton);
+            if (dialog.isVisible()) QTest::mouseClick(dialog.BtnCancel, Qt::LeftButton);  // a failure keeps it open
+        });
+        ASSERT_TRUE(entry->isEnabled());
+        entry->trigger();
+    }
+    QString pdf() const { return home.path("out.pdf"); }
+    QString text() {
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf(), "-"});
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    bool havePoppler() const { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
+};
+
+}  // namespace
+
+TEST_F(PrintDialogTest, reportsOffersPrintingBesideTheDisabledWinWordEntry) {
+    QStringList entries;
+    for (QAction* a : main().Menus().MnuReports->actions()) entries << a->text() + (a->isEnabled() ? "" : " (off)");
+    EXPECT_EQ(entries, QStringList({"Create Labels in WinWord (off)", "Print Labels…", "Print List…"}));
+    EXPECT_TRUE(main().Menus().MnuExchangeArray[0]->isEnabled());
+}
+
+TEST_F(PrintDialogTest, labelsOfTheFilteredCardsGoToAPdfFromTheChosenPosition) {
+    shell::Shared().Store->SetFilter({"0", "2"});  // Lee and Fox
+    printFromMenu(main().Menus().MnuPrintLabels, [](dialogs::PrintDialog& d) {
+        d.CboSheet->setCurrentIndex(d.CboSheet->findData("L7163"));
+        EXPECT_EQ(d.SpnStart->maximum(), 14);
+        d.SpnStart->setValue(14);
+    });
+    EXPECT_EQ(asked, QStringList());
+    ASSERT_TRUE(home.bytes("out.pdf").startsWith("%PDF"));
+    if (!havePoppler()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QString t = text();
+    EXPECT_TRUE(t.contains("Cy Fox")) << qPrintable(t);
+    EXPECT_TRUE(t.contains("Ann Lee"));
+    EXPECT_FALSE(t.contains("Ray"));
+    EXPECT_EQ(t.count('\f'), 2);  // the last label of the first sheet, then the second sheet
+}
+
+TEST_F(PrintDialogTest, theFullListGoesToAPdfAndAFileThatCannotBeWrittenIsTold) {
+    printFromMenu(main().Menus().MnuPrintList, [](dialogs::PrintDialog& d) { d.CboKind->setCurrentIndex(1); });
+    ASSERT_TRUE(home.bytes("out.pdf").startsWith("%PDF"));
+    if (havePoppler()) {
+        const QString t = text();
+        EXPECT_TRUE(t.contains("Full list"));
+        EXPECT_TRUE(t.contains("Gamma"));
+        EXPECT_TRUE(t.contains("Page 1 of 1"));
+    }
+    printFromMenu(main().Menus().MnuPrintList, [this](dialogs::PrintDialog& d) { d.TxtPdfFile->setText(home.path("none/out.pdf")); });
+    EXPECT_EQ(asked, QStringList({"Print"}));
+}
+
+TEST_F(PrintDialogTest, thePreviewShowsTheLabelsOnTheSheetsTheyNeed) {
+    int pages = -1;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&window)) {
+            auto* view = preview->findChild<QPrintPreviewWidget*>();
+            view->updatePreview();
+            pages = view->pageCount();
+            preview->reject();
+        } else if (auto* dialog = qobject_cast<dialogs::PrintDialog*>(&window)) {
+            dialog->CboSheet->setCurrentIndex(dialog->CboSheet->findData("5164"));  // six labels a sheet
+            dialog->SpnStart->setValue(5);
+            QTest::mouseClick(dialog->BtnPreview, Qt::LeftButton);
+            QTest::mouseClick(dialog->BtnCancel, Qt::LeftButton);
+        }
+    });
+    main().Menus().MnuPrintLabels->trigger();
+    EXPECT_EQ(pages, 2);  // labels 5 and 6 of the first sheet, then the third card on the next
+    EXPECT_FALSE(QFile::exists(pdf()));
+}

@@ -1,0 +1,131 @@
+#include "print/pdf_output.h"
+#include "store/label_text.h"
+#include "../support/qt_print.h"
+#include "../support/read_only_folder.h"
+#include "../support/temp_folder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRectF>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+
+namespace {
+
+// The output of a poppler tool, or an empty text when it fails.
+QString Poppler(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+    // Fonts join "fi" and "fl" into one glyph; compare the letters.
+    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// The text of one page inside a rectangle given in points.
+QString TextIn(const QString& pdf, int page, const QRectF& r) {
+    return Poppler("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-r", "72", "-x", QString::number(int(r.x())),
+                                 "-y", QString::number(int(r.y())), "-W", QString::number(int(r.width())), "-H",
+                                 QString::number(int(r.height())), pdf, "-"})
+        .simplified();
+}
+
+class PrintPdfTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty() || QStandardPaths::findExecutable("pdfinfo").isEmpty())
+            GTEST_SKIP() << "pdftotext and pdfinfo (poppler-utils) are not installed";
+    }
+    QString info(const QString& pdf, const QString& field) {
+        for (const QString& line : Poppler("pdfinfo", {pdf}).split('\n'))
+            if (line.startsWith(field + ':')) return line.mid(field.size() + 1).trimmed();
+        return {};
+    }
+    TempFolder dir;
+};
+
+QList<QStringList> Labels(int count) {
+    QList<QStringList> labels;
+    for (int i = 1; i <= count; ++i) labels << QStringList({QString("Person %1").arg(i), QString("%1 Oak Road").arg(i), "Town"});
+    return labels;
+}
+
+}  // namespace
+
+TEST_F(PrintPdfTest, labelsStartAtTheGivenPositionAndRunOntoFurtherSheets) {
+    struct Case {
+        const char* sheet;
+        int start, cards, pages;
+        const char* size;
+    } cases[] = {{"5160", 3, 35, 2, "612 x 792 pts (letter)"}, {"L7163", 14, 2, 2, "595 x 842 pts (A4)"}, {"5164", 1, 6, 1, "612 x 792 pts (letter)"}};
+    const store::LabelSheets sheets = store::LoadLabelSheets(QString());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sheet);
+        const store::LabelSheet& sheet = *sheets.find(c.sheet);
+        const QString pdf = dir.path(QString(c.sheet) + ".pdf");
+        ASSERT_TRUE(print::WriteLabelsPdf(pdf, sheet, c.start, Labels(c.cards)).ok());
+        EXPECT_EQ(info(pdf, "Pages"), QString::number(c.pages));
+        EXPECT_TRUE(info(pdf, "Page size").startsWith(c.size)) << qPrintable(info(pdf, "Page size"));
+        const QRectF first(sheet.LabelOrigin(c.start - 1), sheet.label);
+        EXPECT_EQ(TextIn(pdf, 1, first), "Person 1 1 Oak Road Town");
+        const int lastPosition = (c.start - 1 + c.cards - 1) % sheet.LabelsPerSheet();
+        EXPECT_EQ(TextIn(pdf, c.pages, QRectF(sheet.LabelOrigin(lastPosition), sheet.label)),
+                  QString("Person %1 %1 Oak Road Town").arg(c.cards));
+        if (c.start > 1) EXPECT_EQ(TextIn(pdf, 1, QRectF(sheet.LabelOrigin(0), sheet.label)), "");
+    }
+}
+
+TEST_F(PrintPdfTest, aLongNameIsShrunkIntoItsLabelNeverCut) {
+    const store::LabelSheets sheets = store::LoadLabelSheets(QString());
+    const store::LabelSheet& sheet = *sheets.find("5160");
+    const QString name = "Bartholomew-Maximilian Featherstonehaugh-Cholmondeley of Little Snoring";
+    QList<QStringList> labels = {{name, "1 Road", "2", "3", "4", "5", "6", "7", "8"}, {"Next"}};
+    ASSERT_TRUE(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels).ok());
+    EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(0), sheet.label)), name + " 1 Road 2 3 4 5 6 7 8");
+    EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(1), sheet.label)), "Next");
+}
+
+TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
+    QList<store::CardFieldList> cards;
+    for (int i = 0; i < 150; ++i) {
+        store::CardFieldList c;
+        c[store::LastName] = QString("Name%1").arg(i, 3, 10, QChar('0'));
+        c[store::Phone1] = QString("555 %1").arg(i);
+        c[store::Notes] = "line one\r\nline two";
+        cards << c;
+    }
+    const QDate day(2026, 3, 4);
+    struct Case {
+        store::ListKind kind;
+        const char* title;
+    } cases[] = {{store::ListKind::Phone, "Phone list"}, {store::ListKind::Full, "Full list"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const QString pdf = dir.path("list.pdf");
+        const print::PdfResult r = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day);
+        ASSERT_TRUE(r.ok()) << qPrintable(r.error);
+        ASSERT_GT(r.pages, 1);
+        EXPECT_EQ(info(pdf, "Pages"), QString::number(r.pages));
+        const QString last = Poppler("pdftotext", {"-f", QString::number(r.pages), "-l", QString::number(r.pages), pdf, "-"});
+        for (const QString& page : {Poppler("pdftotext", {"-l", "1", pdf, "-"}), last}) {
+            EXPECT_TRUE(page.contains(c.title));
+            EXPECT_TRUE(page.contains(QLocale().toString(day, QLocale::LongFormat)));
+        }
+        EXPECT_TRUE(last.contains(QString("Page %1 of %1").arg(r.pages)));
+        EXPECT_TRUE(last.contains("Name149"));
+    }
+}
+
+TEST_F(PrintPdfTest, aFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
+    QDir().mkpath(dir.path("out"));
+    dir.put("out/keep.pdf", "old");
+    const print::PdfResult r = [&] {
+        const ReadOnlyFolder readOnly(dir.path("out"));
+        if (!readOnly.refusesWrites()) return print::PdfResult{};
+        return print::WriteReportPdf(dir.path("out/keep.pdf"), QPageSize(QPageSize::A4), {}, QDate::currentDate());
+    }();
+    if (r.ok()) GTEST_SKIP() << "the folder cannot be made read-only here";
+    EXPECT_TRUE(r.error.contains(dir.path("out/keep.pdf"))) << qPrintable(r.error);
+    EXPECT_EQ(dir.bytes("out/keep.pdf"), "old");
+}
