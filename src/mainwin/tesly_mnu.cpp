@@ -89,7 +89,6 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
                         Submenu(MnuExchange, MnuBackUp, Indexed("MnuExchangeArray", 2)),
                         Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore Deleted Record"))};
     // Linux has no word processor to make the labels in; the entries below print them.
-    MnuReportsArray[0]->setProperty(kPending, true);
     MnuReportsArray[0]->setEnabled(false);
     MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import vCard…"));
     MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("Export vCard…"));
