@@ -77,6 +77,7 @@ QList<CardMatch> DuplicateIndex::matches(const QStringList& keys) const {
 QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList<CardFieldList>& incoming) {
     DuplicateIndex index;
     const int knownCount = int(known.cards.size());
+    index.reserve(knownCount + incoming.size());
     for (int i = 0; i < knownCount; ++i) index.add(i, known.cards[i]);
     QList<ImportDuplicate> duplicates;
     for (int i = 0; i < incoming.size(); ++i) {

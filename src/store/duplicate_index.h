@@ -22,6 +22,7 @@ struct CardMatch {
 class DuplicateIndex {
 public:
     void add(int id, const CardFieldList& card) { add(id, KeysOf(card)); }
+    void reserve(qsizetype cards) { first_.reserve(cards * 3); }  // about three keys a card: no rehashing on the way
     // For each key the card shares, the first card added under it, each card
     // once with its strongest match, by id: enough for the best match and to
     // join groups, at a cost that does not grow with how many cards share a key.

@@ -2,6 +2,7 @@
 
 #include "card_store.h"
 #include "duplicate_keys.h"
+#include "profile/profile_access.h"
 
 namespace tessaly::store {
 
@@ -18,6 +19,8 @@ KnownCards ReadKnownCards(CardStore& store) {
     KnownCards known;
     known.recNos = store.AllByName;
     known.cards.reserve(known.recNos.size());
+    // One operation: each card file is checked against the disk once, not once per card.
+    profile::ProfileOperation op(store.Profile());
     for (const QString& rec : known.recNos) known.cards << store.ReadCard(rec);
     return known;
 }
