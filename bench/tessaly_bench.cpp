@@ -267,6 +267,15 @@ int main(int argc, char** argv) {
         }, [&] { store->SortLists(); });
     });
 
+    // A fresh layer on an empty card file in the work folder, for the imports.
+    auto EmptyCardFile = [&](const QString& folder, bool naive) {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        auto layer = MakeLayer(naive);
+        WriteEmptyHeader(*layer, folder + kHeaderFileName);
+        return layer;
+    };
+
     // W12 the wizard's import path on a real export (Thunderbird's columns) made N lines
     // long: reading, the header's choices, the safety copy, the cards, the sort.
     const QString export_ = QStringLiteral(TESSALY_TESTDATA "/csv/roundcube/tb_plain.csv");
@@ -276,12 +285,7 @@ int main(int argc, char** argv) {
         const QString big = base + "export.csv";
         MakeLongExport(export_, big, opt.cards);
         std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] {
-            QDir(work).removeRecursively();
-            QDir().mkpath(work);
-            layer = MakeLayer(naive);
-            WriteEmptyHeader(*layer, work + kHeaderFileName);
-        }, [&] {
+        return Measure(runs, [&] { layer = EmptyCardFile(work, naive); }, [&] {
             CardStore store(*layer, work);
             ImportSession session = ImportSession::Read(big, {DelimiterKind::QuotedCsv, {}}, {}, {});
             session.plan.choices = session.headerChoices();
@@ -311,12 +315,7 @@ int main(int argc, char** argv) {
         }
         file.close();
         std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] {
-            QDir(work).removeRecursively();
-            QDir().mkpath(work);
-            layer = MakeLayer(naive);
-            WriteEmptyHeader(*layer, work + kHeaderFileName);
-        }, [&] {
+        return Measure(runs, [&] { layer = EmptyCardFile(work, naive); }, [&] {
             CardStore store(*layer, work);
             store.RefreshLists();
             const VCardCards read = ReadVCardFile(vcards);
