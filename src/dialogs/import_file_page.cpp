@@ -53,61 +53,64 @@ void OpenImportWizard(bool replace) {
 FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     : QDialog(parent, shell::kFixedDialogFlags), Append_Replace(replace) {
     setObjectName(QStringLiteral("FileToImportDialog"));
+    // Wider than the page was first drawn: its captions ("Comma, and Quotes", "Import only records
+    // with the following text:") are cut off in the fonts a Linux desktop has.
+    constexpr int kWider = 720;
     setWindowTitle(QStringLiteral("File to Import"));
     setAttribute(Qt::WA_DeleteOnClose);
     QFont small = font();
     small.setPixelSize(shell::ToPixels(165));  // the page was drawn for a small font
     setFont(small);
-    shell::SetTwipsClientSize(this, 4620, 6360);
+    shell::SetTwipsClientSize(this, 4620 + kWider, 6360);
 
     Frame1 = Named(new QGroupBox(QStringLiteral(" File to Import "), this), QStringLiteral("Frame1"));
-    SetTwipsGeometry(Frame1, 150, 150, 4335, 2865);
+    SetTwipsGeometry(Frame1, 150, 150, 4335 + kWider, 2865);
     shell::PutCaptionOnFrameLine(Frame1);
     TxtFileToImport = Named(new QLineEdit(QStringLiteral("*.*"), Frame1), QStringLiteral("TxtFileToImport"));
-    SetTwipsGeometry(TxtFileToImport, 150, 330, 4035, 315);
+    SetTwipsGeometry(TxtFileToImport, 150, 330, 4035 + kWider, 315);
     SlctFile = Named(new QListWidget(Frame1), QStringLiteral("SlctFile"));
-    SetTwipsGeometry(SlctFile, 150, 720, 1875, 2040);
+    SetTwipsGeometry(SlctFile, 150, 720, 1875 + kWider / 2, 2040);
     SlctDir = Named(new QListWidget(Frame1), QStringLiteral("SlctDir"));
-    SetTwipsGeometry(SlctDir, 2100, 720, 2085, 1665);
+    SetTwipsGeometry(SlctDir, 2100 + kWider / 2, 720, 2085 + kWider / 2, 1665);
     LblFolder = Named(new QLabel(Frame1), QStringLiteral("LblFolder"));
     LblFolder->setTextFormat(Qt::PlainText);
-    SetTwipsGeometry(LblFolder, 2100, 2430, 2085, 315);
+    SetTwipsGeometry(LblFolder, 2100 + kWider / 2, 2430, 2085 + kWider / 2, 315);
 
     auto* frame2 = Named(new QGroupBox(QStringLiteral(" Records Delimiter "), this), QStringLiteral("Frame2"));
-    SetTwipsGeometry(frame2, 150, 3120, 4335, 1005);
+    SetTwipsGeometry(frame2, 150, 3120, 4335 + kWider, 1005);
     shell::PutCaptionOnFrameLine(frame2);
     const char* kinds[] = {"Comma", "Comma, and Quotes", "Tab", "Other", "Spreadsheet CSV (quoted)"};
-    const int places[][2] = {{180, 240}, {180, 480}, {2340, 240}, {2340, 480}, {180, 720}};
+    const int places[][2] = {{180, 240}, {180, 480}, {2340 + kWider / 2, 240}, {2340 + kWider / 2, 480}, {180, 720}};
     for (int i = 0; i < 5; ++i) {
         OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
-        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100), 255);
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100 + kWider / 2), 255);
     }
     OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
                                                    "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
     TxtOtherDelimiter = Named(new QLineEdit(frame2), QStringLiteral("TxtOtherDelimiter"));
-    SetTwipsGeometry(TxtOtherDelimiter, 3120, 450, 1035, 285);
+    SetTwipsGeometry(TxtOtherDelimiter, 3210 + kWider / 2, 450, 945 + kWider / 2, 285);
 
     auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
-    SetTwipsGeometry(frame3, 150, 4230, 4335, 1425);
+    SetTwipsGeometry(frame3, 150, 4230, 4335 + kWider, 1425);
     shell::PutCaptionOnFrameLine(frame3);
     OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
     OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the following text:"), frame3),
                                QStringLiteral("OptRcrdToImport(1)"));
-    SetTwipsGeometry(OptRcrdToImport[0], 150, 330, 4000, 255);
-    SetTwipsGeometry(OptRcrdToImport[1], 150, 630, 4000, 255);
+    SetTwipsGeometry(OptRcrdToImport[0], 150, 330, 4000 + kWider, 255);
+    SetTwipsGeometry(OptRcrdToImport[1], 150, 630, 4000 + kWider, 255);
     for (int i = 0; i < 2; ++i) {
         TxtRecordsToImport[i] = Named(new QLineEdit(frame3), QStringLiteral("TxtRecordsToImport(%1)").arg(i));
-        SetTwipsGeometry(TxtRecordsToImport[i], i == 0 ? 180 : 2370, 960, 1785, 285);
+        SetTwipsGeometry(TxtRecordsToImport[i], i == 0 ? 180 : 2370 + kWider / 2, 960, 1785 + kWider / 2, 285);
         TxtRecordsToImport[i]->installEventFilter(this);
     }
-    SetTwipsGeometry(new QLabel(QStringLiteral("Or"), frame3), 2040, 990, 300, 255);
+    SetTwipsGeometry(new QLabel(QStringLiteral("Or"), frame3), 2040 + kWider / 2, 990, 300, 255);
     TxtOtherDelimiter->installEventFilter(this);
 
     BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("BtnOK"));
-    SetTwipsGeometry(BtnOK, 960, 5820, 1215, 375);
+    SetTwipsGeometry(BtnOK, 960 + kWider / 2, 5820, 1215, 375);
     BtnOK->setDefault(true);
     BtnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("BtnCancel"));
-    SetTwipsGeometry(BtnCancel, 2460, 5820, 1215, 375);
+    SetTwipsGeometry(BtnCancel, 2460 + kWider / 2, 5820, 1215, 375);
     OptRcrdDelimiter[0]->setChecked(true);
     OptRcrdToImport[0]->setChecked(true);
 
