@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 
 namespace tessaly::dialogs {
@@ -74,6 +75,9 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
             CboFieldName[i] = new QComboBox(frame);
             CboFieldName[i]->setObjectName(QStringLiteral("CboFieldName(%1)").arg(i));
             SetTwipsGeometry(CboFieldName[i], 1740, 210 + 375 * r, 2175, 315);
+            connect(CboFieldName[i], &QComboBox::currentIndexChanged, this, [this, i](int choice) {
+                if (FirstColumn + i < choices_.size()) choices_[FirstColumn + i] = choice;
+            });
         }
     }
     ChkHeader = new QCheckBox(QStringLiteral("First line holds column names"), this);
@@ -86,6 +90,14 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     BtnOK = Button(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 5460, 6480);
     BtnCancel = Button(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 7005, 6480);
     BtnOK->setDefault(true);
+    BtnPrevColumns = Button(this, QStringLiteral("BtnPrevColumns"), QStringLiteral("<<   Columns"), 5460, 5940);
+    BtnNextColumns = Button(this, QStringLiteral("BtnNextColumns"), QStringLiteral("Columns   >>"), 7005, 5940);
+    LblColumns = new QLabel(this);
+    LblColumns->setObjectName(QStringLiteral("LblColumns"));
+    LblColumns->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetTwipsGeometry(LblColumns, 4335, 5490, 4125, 285);
+    connect(BtnPrevColumns, &QPushButton::clicked, this, [this] { MoveColumns(-kRows); });
+    connect(BtnNextColumns, &QPushButton::clicked, this, [this] { MoveColumns(kRows); });
 
     connect(BtnNext, &QPushButton::clicked, this, &RecordsToImportDialog::BtnNext_Click);
     connect(BtnPrev, &QPushButton::clicked, this, &RecordsToImportDialog::BtnPrev_Click);
@@ -110,28 +122,50 @@ int RecordsToImportDialog::LastSample() const {
 }
 
 void RecordsToImportDialog::SetDropList() {
-    const int fields = session_.plan.fieldCount;
     const QList<int> suggested = session_.firstIsHeader ? session_.headerChoices() : QList<int>();
+    choices_.clear();
+    for (int c = 0; c < session_.plan.fieldCount; ++c) choices_ << suggested.value(c, -1);
+    FirstColumn = 0;
+    SampleLine = 0;
+    BtnPrev->setEnabled(false);
+    BtnNext->setEnabled(LastSample() > 0);
+    ShowColumns();
+}
+
+// The twenty rows show the columns from FirstColumn on, each with its choice.
+void RecordsToImportDialog::ShowColumns() {
+    const int fields = session_.plan.fieldCount;
     for (int i = 0; i < kRows; ++i) {
         QComboBox* box = CboFieldName[i];
+        const QSignalBlocker quiet(box);  // filling the box is not a choice
+        const int column = FirstColumn + i;
         box->clear();
-        box->setEnabled(i < fields);
-        if (i < fields) {
+        box->setEnabled(column < fields);
+        if (column < fields) {
             box->addItems(store::kImportChoices);
-            box->setCurrentIndex(suggested.value(i, -1));
+            box->setCurrentIndex(choices_.value(column, -1));
         } else {
             box->addItem(QStringLiteral("Not Available"));
         }
     }
-    SampleLine = 0;
-    BtnPrev->setEnabled(false);
-    BtnNext->setEnabled(LastSample() > 0);
+    const bool paged = fields > kRows;
+    for (QWidget* w : std::initializer_list<QWidget*>{BtnPrevColumns, BtnNextColumns, LblColumns}) w->setVisible(paged);
+    BtnPrevColumns->setEnabled(FirstColumn > 0);
+    BtnNextColumns->setEnabled(FirstColumn + kRows < fields);
+    LblColumns->setText(QStringLiteral("Columns %1 to %2 of %3").arg(FirstColumn + 1).arg(std::min(FirstColumn + kRows, fields)).arg(fields));
     ShowSample();
+}
+
+void RecordsToImportDialog::MoveColumns(int by) {
+    const int first = std::clamp(FirstColumn + by, 0, std::max(0, session_.plan.fieldCount - 1));
+    if (first == FirstColumn || first % kRows != 0) return;
+    FirstColumn = first;
+    ShowColumns();
 }
 
 void RecordsToImportDialog::ShowSample() {
     const QStringList fields = session_.fieldsOf(SampleLine);
-    for (int i = 0; i < kRows; ++i) LblFieldData[i]->setText(i < session_.plan.fieldCount ? fields.value(i) : QString());
+    for (int i = 0; i < kRows; ++i) LblFieldData[i]->setText(fields.value(FirstColumn + i));
 }
 
 void RecordsToImportDialog::BtnNext_Click() {
@@ -189,10 +223,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     }
     store::ImportPlan plan = session_.plan;
     plan.choices.clear();
-    for (int i = 0; i < plan.fieldCount; ++i) {
-        const int c = CboFieldName[i]->currentIndex();
-        plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
-    }
+    for (const int c : choices_) plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
     const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
     std::optional<store::ResolvedImport> resolved = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
     if (!resolved) return;  // back on this page

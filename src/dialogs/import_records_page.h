@@ -27,7 +27,11 @@ public:
     std::array<QComboBox*, kRows> CboFieldName{};
     QCheckBox* ChkHeader;  // "First line holds column names"
     QPushButton *BtnPrev, *BtnNext, *BtnBack, *BtnOK, *BtnCancel;
+    // Files with more than twenty columns show them twenty at a time.
+    QPushButton *BtnPrevColumns, *BtnNextColumns;
+    QLabel* LblColumns;
     int SampleLine = 0;
+    int FirstColumn = 0;
 
     // The index of the last sample line.
     int LastSample() const;
@@ -35,6 +39,8 @@ public:
 private:
     void SetDropList();
     void ShowSample();
+    void ShowColumns();
+    void MoveColumns(int by);
     void BtnNext_Click();
     void BtnPrev_Click();
     void BtnBack_Click();
@@ -43,6 +49,7 @@ private:
 
     QPointer<FileToImportDialog> first_;
     store::ImportSession session_;
+    QList<int> choices_;  // per column of the file: the choice made, -1 none yet
 };
 
 // Opens the second page over the main window, after the first one has read the file.

@@ -120,6 +120,42 @@ TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesI
     EXPECT_EQ(checkFile(), QStringList());
 }
 
+// Today's exports carry their e-mail and company past the twentieth column.
+TEST_F(ImportWizardTest, columnsPastTheTwentiethAreShownTwentyAtATimeAndTheirChoicesKept) {
+    QStringList header = {"First Name", "Last Name"}, values = {"Carl", "Clark"};
+    for (int c = 3; c <= 22; ++c) header << QString("Extra %1").arg(c), values << QString("x%1").arg(c);
+    header << "E-mail Address" << "Company" << "Memo";
+    values << "carl@x" << "Clarkson Ltd" << "met in May";
+    exportFile("wide.csv", (header.join(',') + "\r\n" + values.join(',') + "\r\n").toUtf8());
+    FileToImportDialog& first = firstPage("wide.csv", 4);
+    answers({true});  // Import notice: Continue
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    RecordsToImportDialog* page = RecordsToImportDialog::Current();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->LblColumns->text(), "Columns 1 to 20 of 25");
+    EXPECT_FALSE(page->BtnPrevColumns->isEnabled());
+    page->CboFieldName[2]->setCurrentIndex(5);  // "Extra 3" as the title
+    QTest::mouseClick(page->BtnNextColumns, Qt::LeftButton);
+    EXPECT_EQ(page->LblColumns->text(), "Columns 21 to 25 of 25");
+    EXPECT_EQ(labels(*page, 5), QStringList({"x21", "x22", "carl@x", "Clarkson Ltd", "met in May"}));
+    EXPECT_EQ(page->CboFieldName[2]->currentIndex(), 16);
+    EXPECT_EQ(page->CboFieldName[3]->currentIndex(), 6);
+    EXPECT_FALSE(page->CboFieldName[5]->isEnabled());
+    page->CboFieldName[4]->setCurrentIndex(17);  // "Memo" as the notes
+    QTest::mouseClick(page->BtnPrevColumns, Qt::LeftButton);
+    EXPECT_EQ(page->CboFieldName[2]->currentIndex(), 5);
+    QTest::mouseClick(page->BtnOK, Qt::LeftButton);
+    flushDeletes();
+    ASSERT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob", "Clark, Carl"}));
+    const QString rec = shell::Shared().Store->AllByName.at(2);
+    const store::CardFieldList card = shell::Shared().Store->ReadCard(rec);
+    EXPECT_EQ(card[store::Title], "x3");
+    EXPECT_EQ(card[store::EMail], "carl@x");
+    EXPECT_EQ(card[store::Company], "Clarkson Ltd");
+    EXPECT_EQ(card[store::Notes], "met in May");
+    EXPECT_EQ(checkFile(), QStringList());
+}
+
 TEST_F(ImportWizardTest, theFirstPageChecksBeforeReadingAndStaysOpen) {
     exportFile("plain.txt", "no delimiter here\n");
     exportFile("photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
