@@ -57,6 +57,9 @@ bool DailyBackupDue(const QString& backupRoot, const QDateTime& now) {
 }
 
 AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoot, int keep, int ownUses, const QDateTime& now) {
+    // The default folder does not exist until the first backup. Only its last part is made:
+    // a folder on a medium that is not mounted stays "not ready" instead of appearing beneath the mount point.
+    if (!QFileInfo::exists(backupRoot)) QDir().mkdir(backupRoot);
     if (!FolderWritable(backupRoot))
         return Refused(AutoBackupOutcome::NotReady, QStringLiteral("The backup folder %1 is missing or not writable").arg(backupRoot));
     try {

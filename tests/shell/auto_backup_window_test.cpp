@@ -102,6 +102,7 @@ TEST_F(AutoBackupWindowTest, noBackupAtExitWhileAnotherProgramHoldsTheCardFile) 
 TEST_F(AutoBackupWindowTest, aBackupFolderThatIsNotReadyAtExitIsToldAndTheProgramStillEnds) {
     chooseInSetup(&shell::SetupDialog::OptBackupOnExit, 10);
     QDir(backupRoot()).removeRecursively();
+    home.put("backup", "a file where the folder should be");
     answerMessages(true);
     QTest::mouseClick(main().BtnExit, Qt::LeftButton);
     EXPECT_EQ(asked, QStringList({"Automatic backup"}));

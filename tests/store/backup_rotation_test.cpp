@@ -82,9 +82,11 @@ TEST_F(BackupRotationTest, noBackupWhileAnotherProgramHoldsTheCardFileOrTheFolde
     EXPECT_EQ(folders(), QStringList());
     EXPECT_TRUE(step(1, 3, 1).ok());
 
-    const AutoBackupResult missing = MakeAutoBackup(dir.path(), root() + "none/", 3, 1, At(2));
+    const AutoBackupResult missing = MakeAutoBackup(dir.path(), root() + "gone/none/", 3, 1, At(2));
     EXPECT_EQ(missing.outcome, AutoBackupOutcome::NotReady);
-    EXPECT_TRUE(missing.message.contains(root() + "none/"));
+    EXPECT_TRUE(missing.message.contains(root() + "gone/none/"));
+    EXPECT_FALSE(QFileInfo::exists(root() + "gone"));
+    EXPECT_TRUE(MakeAutoBackup(dir.path(), root() + "first/", 3, 1, At(2)).ok()) << "a missing folder of its own is made";
     const ReadOnlyFolder readOnly(root());
     if (readOnly.refusesWrites()) EXPECT_EQ(step(3, 3, 1).outcome, AutoBackupOutcome::NotReady);
     EXPECT_EQ(kept().size(), 1);
