@@ -133,6 +133,9 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     for (int column : {0, 1}) header->setSectionResizeMode(column, QHeaderView::Stretch);
     for (int column : {2, 3}) header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     layout->addWidget(TblMatches);
+    // The window opens on the first row's action, so that typing chooses it at once.
+    TblMatches->setCurrentCell(0, ActionColumn);
+    TblMatches->setFocus();
     // One click on an action shows its list, as a combo box in the cell would.
     connect(TblMatches, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (index.column() != ActionColumn) return;

@@ -1,5 +1,6 @@
 #include "dialogs/import_duplicates_dialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -61,7 +62,7 @@ TEST(ImportDuplicatesDialogTest, theKeyboardChangesOneRowsAction) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Window w;
-        w.table().setCurrentCell(1, ActionColumn);
+        w.press(Qt::Key_Down);  // from the first row's action, where the window opens
         for (Qt::Key key : c.keys) w.press(key);
         EXPECT_EQ(w.dialog->Actions(), c.actions);
         const char* labels[] = {"Skip", "Import anyway", "Fill empty fields"};
@@ -90,12 +91,18 @@ TEST(ImportDuplicatesDialogTest, theAllButtonsOverrideEveryRowsChoice) {
     }
 }
 
-TEST(ImportDuplicatesDialogTest, aClickOnAnActionOpensItsChoice) {
-    Window w;
-    const QModelIndex cell = w.table().model()->index(2, ActionColumn);
-    QTest::mouseClick(w.table().viewport(), Qt::LeftButton, {}, w.table().visualRect(cell).center());
-    auto* box = qobject_cast<QComboBox*>(w.table().indexWidget(cell));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->currentText(), "Import anyway");
-    box->hidePopup();
+TEST(ImportDuplicatesDialogTest, aClickOrSpaceOnAnActionOpensItsList) {
+    for (bool click : {true, false}) {
+        SCOPED_TRACE(click ? "click" : "Space");
+        Window w;
+        const QModelIndex cell = w.table().model()->index(2, ActionColumn);
+        w.table().setCurrentIndex(cell);
+        if (click) QTest::mouseClick(w.table().viewport(), Qt::LeftButton, {}, w.table().visualRect(cell).center());
+        else w.press(Qt::Key_Space);
+        auto* box = qobject_cast<QComboBox*>(w.table().indexWidget(cell));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->currentText(), "Import anyway");
+        EXPECT_TRUE(box->view()->isVisible()) << "the list is open";
+        box->hidePopup();
+    }
 }
