@@ -10,6 +10,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -34,6 +36,60 @@ QTableWidgetItem* Cell(const QString& text) {
     return item;
 }
 
+constexpr int ActionColumn = 3;
+
+// In the order of DuplicateAction; the first letters differ, so typing one picks it.
+const QStringList& ActionLabels() {
+    static const QStringList labels = {QStringLiteral("Skip"), QStringLiteral("Import anyway"), QStringLiteral("Fill empty fields")};
+    return labels;
+}
+
+// The action is the cell's UserRole, its label the text shown.
+void SetAction(QAbstractItemModel& model, const QModelIndex& index, int action) {
+    model.setData(index, action, Qt::UserRole);
+    model.setData(index, ActionLabels()[action], Qt::DisplayRole);
+}
+
+// The action cells are plain text; a combo box exists only while one is being
+// changed, since thousands of them made the window slow to open. A choice
+// made in the box is kept at once and the box closes, so that a letter typed
+// on the cell, or one arrow key after F2, changes the action and the next
+// arrow key moves on to the next row.
+class ActionDelegate : public QStyledItemDelegate {
+public:
+    explicit ActionDelegate(QObject* parent) : QStyledItemDelegate(parent) {
+        QComboBox probe;
+        probe.addItems(ActionLabels());
+        width = probe.sizeHint().width();
+    }
+
+    // As wide as the combo box, whichever action shows, so the column never
+    // cuts off "Fill empty fields" and changing an action never resizes it.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index).expandedTo(QSize(width, 0));
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* box = new QComboBox(parent);
+        box->addItems(ActionLabels());
+        auto* self = const_cast<ActionDelegate*>(this);
+        connect(box, &QComboBox::activated, self, [self, box] {
+            emit self->commitData(box);
+            emit self->closeEditor(box);
+        });
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        static_cast<QComboBox*>(editor)->setCurrentIndex(index.data(Qt::UserRole).toInt());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        SetAction(*model, index, static_cast<QComboBox*>(editor)->currentIndex());
+    }
+
+private:
+    int width = 0;
+};
+
 }  // namespace
 
 ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, const QList<CardFieldList>& incoming,
@@ -56,6 +112,9 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     TblMatches->setHorizontalHeaderLabels({QStringLiteral("Card to import"), QStringLiteral("Matches"), QStringLiteral("Match"),
                                            QStringLiteral("Action")});
     TblMatches->verticalHeader()->hide();
+    TblMatches->setItemDelegateForColumn(ActionColumn, new ActionDelegate(TblMatches));
+    // From the keyboard: S, I or F on an action cell picks that action; F2 or Space opens its list.
+    TblMatches->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     for (int row = 0; row < duplicates.size(); ++row) {
         const store::ImportDuplicate& d = duplicates[row];
         const bool inFile = !d.recNo.isEmpty();
@@ -64,16 +123,25 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
                                                 : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(incoming[d.earlierIncoming]))));
         TblMatches->setItem(row, 2, Cell(d.strength == store::MatchStrength::Strong ? QStringLiteral("same e-mail or phone")
                                                                                     : QStringLiteral("same name")));
-        auto* box = new QComboBox(TblMatches);
-        box->addItems({QStringLiteral("Skip"), QStringLiteral("Import anyway"), QStringLiteral("Fill empty fields")});
-        box->setCurrentIndex(int(DuplicateAction::Import));
-        TblMatches->setCellWidget(row, 3, box);
+        auto* action = new QTableWidgetItem(ActionLabels()[int(DuplicateAction::Import)]);
+        action->setData(Qt::UserRole, int(DuplicateAction::Import));
+        action->setFlags(Qt::ItemIsEnabled | Qt::ItemIsEditable);
+        TblMatches->setItem(row, ActionColumn, action);
     }
     // The two cards share what room there is; what matched and the choice always show whole.
     QHeaderView* header = TblMatches->horizontalHeader();
     for (int column : {0, 1}) header->setSectionResizeMode(column, QHeaderView::Stretch);
     for (int column : {2, 3}) header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     layout->addWidget(TblMatches);
+    // The window opens on the first row's action, so that typing chooses it at once.
+    TblMatches->setCurrentCell(0, ActionColumn);
+    TblMatches->setFocus();
+    // One click on an action shows its list, as a combo box in the cell would.
+    connect(TblMatches, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() != ActionColumn) return;
+        TblMatches->edit(index);
+        if (auto* box = qobject_cast<QComboBox*>(TblMatches->indexWidget(index))) box->showPopup();
+    });
 
     auto* buttons = new QDialogButtonBox(this);
     BtnSkipAll = buttons->addButton(QStringLiteral("Skip All"), QDialogButtonBox::ActionRole);
@@ -91,15 +159,21 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     resize(980, 420);
 }
 
-QComboBox* ImportDuplicatesDialog::ActionBox(int row) const { return qobject_cast<QComboBox*>(TblMatches->cellWidget(row, 3)); }
-
 void ImportDuplicatesDialog::SetAll(DuplicateAction action) {
-    for (int row = 0; row < TblMatches->rowCount(); ++row) ActionBox(row)->setCurrentIndex(int(action));
+    // A change signal per cell costs the view milliseconds each: minutes over
+    // thousands of rows. The widths stay (every action cell is as wide as the
+    // widest label), so one repaint shows them all.
+    QAbstractItemModel& model = *TblMatches->model();
+    {
+        const QSignalBlocker quiet(model);
+        for (int row = 0; row < TblMatches->rowCount(); ++row) SetAction(model, model.index(row, ActionColumn), int(action));
+    }
+    TblMatches->viewport()->update();
 }
 
 QList<DuplicateAction> ImportDuplicatesDialog::Actions() const {
     QList<DuplicateAction> actions;
-    for (int row = 0; row < TblMatches->rowCount(); ++row) actions << DuplicateAction(ActionBox(row)->currentIndex());
+    for (int row = 0; row < TblMatches->rowCount(); ++row) actions << DuplicateAction(TblMatches->item(row, ActionColumn)->data(Qt::UserRole).toInt());
     return actions;
 }
 

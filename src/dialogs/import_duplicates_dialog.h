@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <optional>
 
-class QComboBox;
 class QPushButton;
 class QTableWidget;
 
@@ -27,7 +26,6 @@ public:
 
 private:
     void SetAll(store::DuplicateAction action);
-    QComboBox* ActionBox(int row) const;
 };
 
 // Finds the incoming cards that match (against the card file unless

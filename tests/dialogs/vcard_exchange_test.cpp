@@ -117,7 +117,7 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
         answer("in.vcf", [&](ImportDuplicatesDialog& step) {
             ASSERT_EQ(step.TblMatches->rowCount(), 1);
             EXPECT_EQ(step.TblMatches->item(0, 2)->text(), "same e-mail or phone");
-            EXPECT_EQ(qobject_cast<QComboBox*>(step.TblMatches->cellWidget(0, 3))->currentText(), "Import anyway") << "never merges by itself";
+            EXPECT_EQ(step.TblMatches->item(0, 3)->text(), "Import anyway") << "never merges by itself";
             QTest::mouseClick(step.*c.choice, Qt::LeftButton);
             if (c.choice != &ImportDuplicatesDialog::BtnCancel) QTest::mouseClick(step.BtnOK, Qt::LeftButton);
         });
