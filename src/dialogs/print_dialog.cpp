@@ -5,6 +5,7 @@
 #include "print/report_painter.h"
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
+#include "shell/progress_windows.h"
 #include "shell/shared_data.h"
 #include "store/label_text.h"
 #include "store/list_report.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -21,6 +23,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -45,10 +48,43 @@ void Tell(const QString& text) {
     shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Print"));
 }
 
-// A full list of thousands of cards takes seconds to lay out.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+// A full list of thousands of cards takes seconds to lay out: the progress
+// window is up meanwhile, and events are pumped so that it repaints. The window
+// that asked takes no input until the pages are made, so that a second Print,
+// Cancel, Esc or its close box can neither start a second print nor close it
+// under the painter. Everything is as it was again on every way out.
+class Painting : public QObject {
+public:
+    explicit Painting(QWidget& asking) : asking_(&asking) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QWidget* main = Shared().MainWindow();
+        mainEnabled_ = main && main->isEnabled();
+        asking.setEnabled(false);
+        asking.installEventFilter(this);
+        shell::ShowProgressWindow();
+        sink()->percentText(QStringLiteral("Please wait while the pages are made..."));
+        sink()->gauge(0);
+    }
+    ~Painting() override {
+        shell::PercentWindow().hide();
+        if (QWidget* main = Shared().MainWindow(); main && mainEnabled_) main->setEnabled(true);
+        if (asking_) asking_->setEnabled(true);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    store::ProgressSink* sink() { return Shared().Progress ? Shared().Progress.get() : &silent_; }
+
+protected:
+    // A disabled window still hears its close box.
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Close) return false;
+        event->ignore();
+        return true;
+    }
+
+private:
+    QPointer<QWidget> asking_;
+    bool mainEnabled_ = false;
+    store::ProgressSink silent_;
 };
 
 template <class W>
@@ -151,10 +187,12 @@ void PrintDialog::preparePrinter(QPrinter& printer) const {
     printer.setPageLayout(QPageLayout(paper(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
 }
 
-bool PrintDialog::paint(QPrinter& printer) {
-    const WaitCursor wait;
-    if (what_ == PrintWhat::Labels) return print::PaintLabels(printer, *sheet(), SpnStart->value(), labels());
-    return print::PaintReport(printer, report(), QDate::currentDate()) > 0;
+bool PrintDialog::paint(QPrinter& printer, bool preview) {
+    Painting painting(*this);
+    // The preview repaints the pages it holds while they are made anew: it must not hear of events meanwhile.
+    store::ProgressSink* progress = preview ? nullptr : painting.sink();
+    if (what_ == PrintWhat::Labels) return print::PaintLabels(printer, *sheet(), SpnStart->value(), labels(), progress);
+    return print::PaintReport(printer, report(), QDate::currentDate(), progress) > 0;
 }
 
 void PrintDialog::BtnPreview_Click() {
@@ -162,7 +200,7 @@ void PrintDialog::BtnPreview_Click() {
     preparePrinter(printer);
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("PrintPreview"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { paint(*p); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { paint(*p, true); });
     shell::RunModal(preview);
 }
 
@@ -180,9 +218,10 @@ void PrintDialog::BtnPrint_Click() {
     const QString file = TxtPdfFile->text().trimmed();
     if (file.isEmpty()) return Tell(QStringLiteral("Please name the PDF file to write."));
     const print::PdfResult r = [&] {
-        const WaitCursor wait;
-        return what_ == PrintWhat::Labels ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels())
-                                          : print::WriteReportPdf(file, paper(), report(), QDate::currentDate());
+        Painting painting(*this);
+        return what_ == PrintWhat::Labels
+                   ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink())
+                   : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink());
     }();
     if (!r.ok()) return Tell(r.error);
     Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(r.pages));

@@ -43,8 +43,9 @@ private:
     QPageSize paper() const;
     QList<QStringList> labels() const;
     store::ReportTable report() const;
-    // Paints onto a printer set up for the paper; false when nothing could be painted.
-    bool paint(QPrinter& printer);
+    // Paints onto a printer set up for the paper, the dialog taking no input
+    // meanwhile; false when nothing could be painted.
+    bool paint(QPrinter& printer, bool preview = false);
     void preparePrinter(QPrinter& printer) const;
     void Destination_Changed();
     void BtnBrowse_Click();

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/label_sheets.h"
+#include "store/store_hooks.h"
 
 #include <QList>
 #include <QStringList>
@@ -10,7 +11,11 @@ namespace tessaly::print {
 
 // Paints one label a card, across then down, from label 'start' (1-based) of
 // the first sheet, on as many sheets as the cards need. The device's page is
-// the sheet's paper. False when the device could not be painted on.
-bool PaintLabels(QPagedPaintDevice& device, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels);
+// the sheet's paper. False when the device could not be painted on. The
+// progress, when given, hears of every sheet done.
+bool PaintLabels(QPagedPaintDevice& device, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
+                 store::ProgressSink* progress = nullptr);
+// The sheets the labels fill from label 'start' (at least one).
+int LabelSheetsNeeded(const store::LabelSheet& sheet, int start, qsizetype labels);
 
 }  // namespace tessaly::print

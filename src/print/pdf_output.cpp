@@ -45,14 +45,15 @@ std::optional<QPageSize> PaperNamed(const QString& name) {
     return std::nullopt;
 }
 
-PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels) {
-    const int perSheet = sheet.LabelsPerSheet();
-    const int sheets = std::max<int>(1, (start - 1 + labels.size() + perSheet - 1) / perSheet);
-    return Write(file, SheetPaper(sheet), [&](QPdfWriter& w) { return PaintLabels(w, sheet, start, labels) ? sheets : 0; });
+PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
+                         store::ProgressSink* progress) {
+    const int sheets = LabelSheetsNeeded(sheet, start, labels.size());
+    return Write(file, SheetPaper(sheet), [&](QPdfWriter& w) { return PaintLabels(w, sheet, start, labels, progress) ? sheets : 0; });
 }
 
-PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date) {
-    return Write(file, paper, [&](QPdfWriter& w) { return PaintReport(w, table, date); });
+PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
+                         store::ProgressSink* progress) {
+    return Write(file, paper, [&](QPdfWriter& w) { return PaintReport(w, table, date, progress); });
 }
 
 }  // namespace tessaly::print

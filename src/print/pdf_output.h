@@ -1,6 +1,7 @@
 #pragma once
 #include "store/label_sheets.h"
 #include "store/list_report.h"
+#include "store/store_hooks.h"
 
 #include <QDate>
 #include <QPageSize>
@@ -21,8 +22,11 @@ QPageSize SheetPaper(const store::LabelSheet& sheet);
 std::optional<QPageSize> PaperNamed(const QString& name);
 
 // Writes the labels or the list to 'file', replacing it only once the whole
-// document is written: a failure leaves what was there before.
-PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels);
-PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date);
+// document is written: a failure leaves what was there before. The progress,
+// when given, hears of every page done.
+PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
+                         store::ProgressSink* progress = nullptr);
+PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
+                         store::ProgressSink* progress = nullptr);
 
 }  // namespace tessaly::print

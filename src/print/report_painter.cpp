@@ -1,5 +1,6 @@
 #include "report_painter.h"
 
+#include "page_progress.h"
 #include "point_canvas.h"
 
 #include <QLocale>
@@ -9,6 +10,11 @@
 namespace tessaly::print {
 
 namespace {
+
+// Measuring every row before the first page takes a fifth of the time of a long list.
+constexpr int kMeasuredShare = 20;
+// Rows measured between two reports: one row is far quicker than a page.
+constexpr qsizetype kRowsPerStep = 64;
 
 constexpr double kMargin = 36, kBodyPoints = 9, kHeadingPoints = 10, kTitlePoints = 13, kCellGap = 4, kRowGap = 2;
 
@@ -33,7 +39,8 @@ struct PlacedRow {
 
 class ReportPainter {
 public:
-    ReportPainter(QPagedPaintDevice& device, const store::ReportTable& table) : canvas_(device), table_(table) {
+    ReportPainter(QPagedPaintDevice& device, const store::ReportTable& table, store::ProgressSink* progress)
+        : canvas_(device), table_(table), progress_(progress) {
         const QSizeF page = device.pageLayout().fullRectPoints().size();
         layout_.page = QRectF(QPointF(0, 0), page);
         const QFontMetricsF title = canvas_.metrics(canvas_.font(kTitlePoints, true));
@@ -56,6 +63,7 @@ public:
         const QString day = QLocale().toString(date, QLocale::LongFormat);
         for (qsizetype p = 0; p < pages.size(); ++p) {
             if (p > 0 && !canvas_.newPage()) return 0;
+            progress_.step(p, pages.size(), kMeasuredShare);
             paintFrame(day, p + 1, pages.size());
             double y = layout_.body.top();
             for (const PlacedRow& r : pages[p]) {
@@ -63,6 +71,7 @@ public:
                 y += r.height;
             }
         }
+        progress_.step(pages.size(), pages.size(), kMeasuredShare);
         return pages.size();
     }
 
@@ -82,10 +91,11 @@ private:
         return h + kRowGap + (row.heading ? 4 : 0);
     }
 
-    QList<QList<PlacedRow>> paginate() const {
+    QList<QList<PlacedRow>> paginate() {
         QList<QList<PlacedRow>> pages(1);
         double used = 0;
         for (qsizetype i = 0; i < table_.rows.size(); ++i) {
+            if (i % kRowsPerStep == 0) progress_.step(i, table_.rows.size(), 0, kMeasuredShare);
             const double natural = naturalHeight(table_.rows[i]);
             const double scale = std::min(1.0, layout_.body.height() / natural);
             const double height = natural * scale;
@@ -137,13 +147,14 @@ private:
 
     PointCanvas canvas_;
     const store::ReportTable& table_;
+    PageProgress progress_;
     Layout layout_;
 };
 
 }  // namespace
 
-int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date) {
-    return ReportPainter(device, table).paint(date);
+int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date, store::ProgressSink* progress) {
+    return ReportPainter(device, table, progress).paint(date);
 }
 
 }  // namespace tessaly::print

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/list_report.h"
+#include "store/store_hooks.h"
 
 #include <QDate>
 
@@ -11,6 +12,8 @@ namespace tessaly::print {
 // column titles at the top of every page, "Page N of M" at the foot. Long
 // cells wrap within their column; a row taller than a page is scaled down.
 // Returns the number of pages, 0 when the device could not be painted on.
-int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date);
+// The progress, when given, hears of the rows measured and every page done.
+int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date,
+                store::ProgressSink* progress = nullptr);
 
 }  // namespace tessaly::print

@@ -1,6 +1,7 @@
 #include "../app/app_fixture.h"
 
 #include "dialogs/print_dialog.h"
+#include "shell/progress_windows.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QStandardPaths>
+#include <QScopeGuard>
 
 namespace {
 
@@ -43,6 +45,26 @@ protected:
         return QString::fromUtf8(p.readAllStandardOutput());
     }
     bool havePoppler() const { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
+};
+
+// Records the progress of a print and, the first time the windows may
+// repaint, tries every way a user has to interrupt it.
+struct InterruptingProgress : store::ProgressSink {
+    QPointer<dialogs::PrintDialog> dialog;
+    int prints = 0;
+    QList<int> gauges;
+    bool tried = false, heldDuringPrint = false;
+    void percentText(const QString&) override { ++prints; }
+    void gauge(int percent) override { gauges << percent; }
+    void pumpEvents() override {
+        if (tried || !dialog) return;
+        tried = true;
+        QTest::mouseClick(dialog->BtnPrint, Qt::LeftButton);
+        QTest::mouseClick(dialog->BtnCancel, Qt::LeftButton);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        dialog->close();
+        heldDuringPrint = dialog->isVisible() && !dialog->isEnabled() && shell::PercentWindow().isVisible();
+    }
 };
 
 }  // namespace
@@ -102,4 +124,42 @@ TEST_F(PrintDialogTest, thePreviewShowsTheLabelsOnTheSheetsTheyNeed) {
     main().Menus().MnuPrintLabels->trigger();
     EXPECT_EQ(pages, 2);  // labels 5 and 6 of the first sheet, then the third card on the next
     EXPECT_FALSE(QFile::exists(pdf()));
+}
+
+TEST_F(PrintDialogTest, theGaugeFollowsThePagesAndTheDialogTakesNoInputMeanwhile) {
+    struct Case {
+        const char* name;
+        QAction* entry;
+        std::function<void(dialogs::PrintDialog&)> fill;
+    };
+    const QList<Case> cases = {
+        {"labels on two sheets", main().Menus().MnuPrintLabels,
+         [](dialogs::PrintDialog& d) {
+             d.CboSheet->setCurrentIndex(d.CboSheet->findData("5164"));
+             d.SpnStart->setValue(5);
+         }},
+        {"the full list", main().Menus().MnuPrintList, [](dialogs::PrintDialog& d) { d.CboKind->setCurrentIndex(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(pdf());
+        auto* spy = new InterruptingProgress;
+        std::unique_ptr<store::ProgressSink> windows = std::exchange(shell::Shared().Progress, std::unique_ptr<store::ProgressSink>(spy));
+        const auto restore = qScopeGuard([&] { shell::Shared().Progress = std::move(windows); });
+        printFromMenu(c.entry, [&](dialogs::PrintDialog& d) {
+            spy->dialog = &d;
+            c.fill(d);
+        });
+        EXPECT_TRUE(spy->heldDuringPrint);
+        EXPECT_EQ(spy->prints, 1);
+        EXPECT_EQ(asked, QStringList());
+        ASSERT_FALSE(spy->gauges.isEmpty());
+        EXPECT_TRUE(std::is_sorted(spy->gauges.begin(), spy->gauges.end())) << spy->gauges.size();
+        EXPECT_GT(QSet<int>(spy->gauges.begin(), spy->gauges.end()).size(), 2);
+        EXPECT_EQ(spy->gauges.front(), 0);
+        EXPECT_EQ(spy->gauges.back(), 100);
+        EXPECT_TRUE(home.bytes("out.pdf").startsWith("%PDF"));
+        EXPECT_FALSE(shell::PercentWindow().isVisible());
+        EXPECT_TRUE(main().isEnabled());
+    }
 }
