@@ -72,7 +72,9 @@ TEST_F(PrintPdfTest, labelsStartAtTheGivenPositionAndRunOntoFurtherSheets) {
         const int lastPosition = (c.start - 1 + c.cards - 1) % sheet.LabelsPerSheet();
         EXPECT_EQ(TextIn(pdf, c.pages, QRectF(sheet.LabelOrigin(lastPosition), sheet.label)),
                   QString("Person %1 %1 Oak Road Town").arg(c.cards));
-        if (c.start > 1) EXPECT_EQ(TextIn(pdf, 1, QRectF(sheet.LabelOrigin(0), sheet.label)), "");
+        if (c.start > 1) {
+            EXPECT_EQ(TextIn(pdf, 1, QRectF(sheet.LabelOrigin(0), sheet.label)), "");
+        }
     }
 }
 
