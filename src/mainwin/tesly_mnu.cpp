@@ -119,30 +119,26 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
 
 TeslyMnu::~TeslyMnu() = default;
 
-void TeslyMnu::SetAvailable(QAction* action, bool enabled) {
-    action->setEnabled(enabled);
-}
-
 // The buttons' menus open on their own, so their entries follow too.
 void TeslyMnu::SetEditState(bool inUse) {
-    SetAvailable(MnuEdit, !inUse);
+    MnuEdit->setEnabled(!inUse);
     MnuNew->menuAction()->setEnabled(!inUse);
     MnuDelete->menuAction()->setEnabled(!inUse);
     for (QAction* entry : MnuNewArray) entry->setEnabled(!inUse);
     for (QAction* entry : MnuDeleteArray) entry->setEnabled(!inUse);
     MnuExchangeArray[1]->setEnabled(!inUse);
     MnuImportVCard->setEnabled(!inUse);
-    SetAvailable(MnuBackUpArray[1], !inUse);
+    MnuBackUpArray[1]->setEnabled(!inUse);
 }
 
 void TeslyMnu::SetCardCommands(bool cardSelected, bool inUse) {
-    SetAvailable(MnuEdit, cardSelected && !inUse);
+    MnuEdit->setEnabled(cardSelected && !inUse);
     MnuDelete->menuAction()->setEnabled(cardSelected && !inUse);
     MnuNewArray[1]->setEnabled(cardSelected && !inUse);
 }
 
 void TeslyMnu::SetRestoreDeleted(bool deletedCardsExist, bool inUse) {
-    SetAvailable(MnuExchangeArray[3], deletedCardsExist && !inUse);
+    MnuExchangeArray[3]->setEnabled(deletedCardsExist && !inUse);
 }
 
 void TeslyMnu::SetPrintable(bool cardsShown) {
@@ -187,6 +183,6 @@ void TeslyMnu::InUseTimer_Timer() {
     if (s.InUse != was || (!s.InUse && MissingFilesBack(s))) emit inUseChanged();
 }
 
-void TeslyMnu::WinWordRunTimer_Timer() { SetAvailable(MnuCopyArray[2], wordLink_->ProbeWord()); }
+void TeslyMnu::WinWordRunTimer_Timer() { MnuCopyArray[2]->setEnabled(wordLink_->ProbeWord()); }
 
 }  // namespace tessaly::mainwin

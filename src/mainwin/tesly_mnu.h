@@ -57,8 +57,6 @@ public:
     QTimer InUseTimer;
     QTimer WinWordRunTimer;
 
-    // Enables an entry from the program's state.
-    static void SetAvailable(QAction* action, bool enabled);
     // The entries that follow the card file's use by another program.
     void SetEditState(bool inUse);
     // The entries that act on the selected card, set before the list's popup:
