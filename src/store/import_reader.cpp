@@ -40,7 +40,7 @@ QString DecodeExport(const QByteArray& bytes) {
     return profile::decodeBytes(bytes);
 }
 
-QString ReadExportFile(const QString& path) {
+QByteArray ReadExportBytes(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir()) Refuse(QStringLiteral("%1 is a folder, not a file.").arg(path));
     QFile f(path);
@@ -49,7 +49,11 @@ QString ReadExportFile(const QString& path) {
     if (f.error() != QFileDevice::NoError) Refuse(QStringLiteral("Could not read %1: %2").arg(path, f.errorString()));
     if (bytes.size() > kMaxExportBytes)
         Refuse(QStringLiteral("%1 is larger than %2 MiB; that is more than 8000 cards can hold.").arg(path).arg(kMaxExportBytes >> 20));
-    const QString text = DecodeExport(bytes);
+    return bytes;
+}
+
+QString ReadExportFile(const QString& path) {
+    const QString text = DecodeExport(ReadExportBytes(path));
     if (text.trimmed().isEmpty()) Refuse(QStringLiteral("%1 is empty.").arg(path));
     if (!LooksLikeText(text)) Refuse(QStringLiteral("%1 is not a text file.").arg(path));
     return text;

@@ -21,6 +21,10 @@ inline constexpr qsizetype kMaxRecordChars = 64 * 1024;
 // else as UTF-8 when the bytes are valid UTF-8, else as Windows-1252.
 QString DecodeExport(const QByteArray& bytes);
 
+// The bytes of an export file, at most kMaxExportBytes. Throws ImportFileError
+// for a folder, a file that cannot be read and a too large file.
+QByteArray ReadExportBytes(const QString& path);
+
 // Reads and decodes an export file. Throws ImportFileError for a folder, a file
 // that cannot be read, an empty or too large file, and one that is not text.
 QString ReadExportFile(const QString& path);

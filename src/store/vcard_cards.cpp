@@ -2,8 +2,6 @@
 
 #include "import_reader.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 namespace tessaly::store {
 
@@ -168,16 +166,7 @@ VCardCards CardsFromVCards(const QList<VCard>& vcards) {
 }
 
 VCardCards ReadVCardFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir()) throw ImportFileError(QStringLiteral("%1 is a folder.").arg(path).toStdString());
-    if (info.size() > kMaxExportBytes)
-        throw ImportFileError(QStringLiteral("%1 is larger than %2 MiB.").arg(path).arg(kMaxExportBytes >> 20).toStdString());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ImportFileError(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()).toStdString());
-    const QByteArray bytes = file.read(kMaxExportBytes + 1);
-    if (bytes.size() > kMaxExportBytes)
-        throw ImportFileError(QStringLiteral("%1 is larger than %2 MiB.").arg(path).arg(kMaxExportBytes >> 20).toStdString());
+    const QByteArray bytes = ReadExportBytes(path);
     const QList<VCard> vcards = ParseVCards(bytes);
     if (vcards.size() > kMaxVCards)
         throw ImportFileError(QStringLiteral("%1 holds more than %2 vCards.").arg(path).arg(kMaxVCards).toStdString());
