@@ -6,7 +6,7 @@
 #include "shell/preferences.h"
 #include "store/app_paths.h"
 #include "store/backup_rotation.h"
-#include "store/card_backup.h"
+#include "store/card_restore.h"
 #include "store/card_lock.h"
 #include "store/card_store.h"
 #include "store/import_cards.h"

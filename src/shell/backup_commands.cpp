@@ -9,7 +9,7 @@
 
 #include "modal_seam.h"
 #include "store/backup_rotation.h"
-#include "store/card_backup.h"
+#include "store/card_restore.h"
 #include "store/card_lock.h"
 
 #include <QDialogButtonBox>

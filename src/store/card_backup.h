@@ -37,10 +37,4 @@ CopyResult CopyDataFiles(const QString& dataDir, const QString& dest);
 // Whether 'src' holds a complete backup of a card file of ours.
 bool HasValidBackup(const QString& src);
 
-// Restores the backup in 'src' into dataDir under the card file's change lock:
-// safety copies of the current files first (a failure there changes nothing),
-// then each backup file atomically. When a file fails, every card file is put
-// back from the safety copies and the files the restore added are removed.
-CopyResult RestoreBackup(const QString& src, const QString& dataDir);
-
 }  // namespace tessaly::store

@@ -3,7 +3,7 @@
 #include "profile/file_faults.h"
 #include "shell/backup_commands.h"
 #include "shell/progress_windows.h"
-#include "store/card_backup.h"
+#include "store/card_restore.h"
 #include "store/card_store.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "store_fixture.h"
 
 #include "profile/file_faults.h"
-#include "store/card_backup.h"
+#include "store/card_restore.h"
 
 #include <QDir>
 
