@@ -8,6 +8,8 @@
 #include "naive_profile.h"
 #include "profile/cached_profile.h"
 #include "store/card_backup.h"
+#include "store/card_restore.h"
+#include "store/staged_card_files.h"
 #include "store/card_store.h"
 #include "store/duplicate_resolve.h"
 #include "store/import_cards.h"
@@ -80,6 +82,13 @@ double NowMs() {
     timespec ts{};
     clock_gettime(gCpuClock ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// A fresh copy of a folder's card files (the folder emptied first).
+void CopyFolder(const QString& from, const QString& to) {
+    QDir(to).removeRecursively();
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList({"tesly*.dat"}, QDir::Files)) QFile::copy(from + name, to + name);
 }
 
 // Runs prepare (untimed) then work (timed) 'runs' times; the median in milliseconds.
@@ -324,7 +333,7 @@ int main(int argc, char** argv) {
             const ResolvedImport resolved =
                 ResolveDuplicates(known, read.cards, duplicates, QList<DuplicateAction>(duplicates.size(), DuplicateAction::Import));
             ProgressSink silent;
-            (void)ImportCardList(store, resolved.cards.mid(0, ImportRoom(false, 0)), false, silent);
+            (void)ImportCardList(store, resolved.cards.mid(0, ImportRoom(false, 0)), ImportOptions{}, silent);
         });
     });
 
@@ -339,6 +348,23 @@ int main(int argc, char** argv) {
         for (int i = 0; i < opt.cards; ++i) incoming << gen.next();
         return Measure(runs, [] {}, [&] {
             if (FindImportDuplicates(ReadKnownCards(store), incoming).isEmpty()) out << "no duplicates found?" << Qt::endl;
+        });
+    });
+
+    // W16 restoring a backup of the full file: read and checked, staged, switched in.
+    both("W16_restore", opt.runs, [&](bool, int runs) {
+        const QString from = base + "restore-from/", into = base + "restore-into/";
+        QDir().mkpath(from);
+        if (!CopyDataFiles(ordered, from).ok()) out << "backup failed?" << Qt::endl;
+        return Measure(runs, [&] { CopyFolder(ordered, into); }, [&] {
+            if (!RestoreBackup(from, into).ok()) out << "restore failed?" << Qt::endl;
+        });
+    });
+
+    // W17 the look for a restore or import left unfinished, made before every command: none there.
+    both("W17_unfinished_check", opt.runs, [&](bool, int runs) {
+        return Measure(runs, [] {}, [&] {
+            if (SettleBeforeUse(ordered, std::chrono::seconds(1))) out << "something to settle?" << Qt::endl;
         });
     });
 

@@ -10,6 +10,7 @@
 #include "store/card_check.h"
 #include "store/card_filter.h"
 #include "store/card_store.h"
+#include "store/staged_card_files.h"
 #include "store/display_text.h"
 
 #include <QDir>
@@ -59,6 +60,8 @@ public:
         const QString& c = call_.command;
         if (c == u"init") return init();
         if (c == u"dial") return DialCommand(store_, profile_, call_.args, out_);
+        // A restore or import that a crash stopped is finished or thrown away before anything is read.
+        SettleBeforeUse(call_.dataDir, std::chrono::seconds(5));
         requireCardFile();
         if (c == u"list") return list();
         if (c == u"filter") return filter();

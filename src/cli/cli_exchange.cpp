@@ -29,9 +29,7 @@ QString FolderArg(const QStringList& args) {
 
 [[noreturn]] void Fail(const CopyResult& r) {
     const int code = r.outcome == CopyOutcome::Failed ? WriteFailed : BadInput;
-    QString message = r.message();
-    if (r.outcome == CopyOutcome::Failed && !r.putBack) message += QStringLiteral("; some card files could not be put back, the safety copies tesly*.old are beside them");
-    throw CommandFailed(code, message);
+    throw CommandFailed(code, r.message());
 }
 
 Delimiter DelimiterArg(const QString& given) {
@@ -91,10 +89,9 @@ int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
 
 int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     const QString folder = FolderArg(args);
-    const CopyResult r = RestoreBackup(folder, store.DataDir());
-    if (!r.ok()) Fail(r);
     // The copy carries the count of the moment of the backup; nobody has the file open now.
-    store.WriteHeader(header::NoOfUses, QStringLiteral("0"));
+    const CopyResult r = RestoreBackup(folder, store.DataDir(), QStringLiteral("0"));
+    if (!r.ok()) Fail(r);
     out << "restored from " << folder << '\n';
     return Done;
 }
@@ -138,29 +135,7 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     if (header) source.lines.removeFirst();
     QStringList lines = KeepLines(source.lines, only0, only1);
 
-    store.RefreshLists();
-    const ResolvedImport resolved = ResolveForImport(store, CardsFromLines(lines, plan), duplicates, replace, out);
-    QList<CardFieldList> cards = resolved.cards;
-    const int room = ImportRoom(replace, store.NoOfRecords);
-    if (cards.size() >= room && !cards.isEmpty()) {
-        if (!upToLimit)
-            throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 lines would make %3. "
-                                                         "--yes-up-to-limit imports the first %4")
-                                              .arg(kMaxCards).arg(cards.size()).arg(cards.size() + (replace ? 0 : store.NoOfRecords)).arg(room));
-        cards = cards.mid(0, room);
-    }
-    ProgressSink silent;
-    QString note;
-    try {
-        note = ImportCardList(store, cards, replace, silent, resolved.fills);
-    } catch (const ImportFailed& e) {
-        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
-    }
-    out << "imported " << cards.size() << " cards";
-    if (resolved.filled > 0) out << "; " << resolved.filled << " filled the empty fields of cards already there";
-    out << '\n';
-    if (!note.isEmpty()) out << note << '\n';
-    return Done;
+    return ImportAndReport(store, CardsFromLines(lines, plan), duplicates, replace, upToLimit, QStringLiteral("lines"), QString(), out);
 }
 
 }  // namespace tessaly::cli

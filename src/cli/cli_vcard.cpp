@@ -4,6 +4,7 @@
 #include "cli_exchange.h"
 #include "cli_text.h"
 #include "store/card_store.h"
+#include "store/staged_card_files.h"
 #include "store/import_cards.h"
 #include "store/import_reader.h"
 #include "store/vcard_cards.h"
@@ -74,36 +75,16 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
     } catch (const ImportFileError& e) {
         throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
     }
-    store.RefreshLists();
-    const ResolvedImport resolved = ResolveForImport(store, read.cards, a.duplicates, a.replace, out);
-    QList<CardFieldList> cards = resolved.cards;
-    const int room = ImportRoom(a.replace, store.NoOfRecords);
-    if (cards.size() >= room && !cards.isEmpty()) {
-        if (!a.upToLimit)
-            throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 vCards would make %3. "
-                                                         "--yes-up-to-limit imports the first %4")
-                                              .arg(kMaxCards).arg(cards.size()).arg(cards.size() + (a.replace ? 0 : store.NoOfRecords)).arg(room));
-        cards = cards.mid(0, room);
-    }
-    ProgressSink silent;
-    QString note;
-    try {
-        note = ImportCardList(store, cards, a.replace, silent, resolved.fills);
-    } catch (const ImportFailed& e) {
-        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
-    }
-    out << "imported " << cards.size() << " cards";
-    if (resolved.filled > 0) out << "; " << resolved.filled << " filled the empty fields of cards already there";
-    if (read.valuesInNotes > 0) out << "; " << read.valuesInNotes << " values without a card field of their own were added to the notes";
-    if (read.valuesLeftOut > 0) out << "; " << read.valuesLeftOut << " pictures, sounds or keys were left out";
-    out << '\n';
-    if (!note.isEmpty()) out << note << '\n';
-    return Done;
+    QString extra;
+    if (read.valuesInNotes > 0) extra += QStringLiteral("; %1 values without a card field of their own were added to the notes").arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0) extra += QStringLiteral("; %1 pictures, sounds or keys were left out").arg(read.valuesLeftOut);
+    return ImportAndReport(store, read.cards, a.duplicates, a.replace, a.upToLimit, QStringLiteral("vCards"), extra, out);
 }
 
-ResolvedImport ResolveForImport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, bool replace,
-                                QTextStream& out) {
+int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, bool replace, bool upToLimit,
+                    const QString& what, const QString& extra, QTextStream& out) {
     const DuplicateAction action = ActionArg(policy);
+    store.RefreshLists();
     const KnownCards known = replace ? KnownCards() : ReadKnownCards(store);
     const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, incoming);
     if (!duplicates.isEmpty()) {
@@ -111,7 +92,30 @@ ResolvedImport ResolveForImport(CardStore& store, const QList<CardFieldList>& in
         out << duplicates.size() << " incoming cards match other cards (" << strong << " strongly); ";
         out << (action == DuplicateAction::Skip ? "skipped" : action == DuplicateAction::Fill ? "they fill empty fields" : "imported anyway") << '\n';
     }
-    return ResolveDuplicates(known, incoming, duplicates, QList<DuplicateAction>(duplicates.size(), action));
+    const qsizetype count = ResolveDuplicates(known, incoming, duplicates, QList<DuplicateAction>(duplicates.size(), action)).cards.size();
+    const int room = ImportRoom(replace, store.NoOfRecords);
+    if (count >= room && count > 0 && !upToLimit)
+        throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 %3 would make %4. "
+                                                     "--yes-up-to-limit imports the first %5")
+                                          .arg(kMaxCards).arg(count).arg(what).arg(count + (replace ? 0 : store.NoOfRecords)).arg(room));
+    ImportOptions options{replace, {}, upToLimit};
+    // Importing every card anyway needs no second look.
+    if (action != DuplicateAction::Import) options.duplicates = DuplicateChoices::All(action);
+    ProgressSink silent;
+    ImportOutcome done;
+    try {
+        done = ImportCardList(store, incoming, options, silent);
+    } catch (const ImportFailed& e) {
+        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
+    } catch (const SwitchUnfinished& e) {
+        throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
+    }
+    out << "imported " << done.imported << " cards";
+    if (done.skipped > 0) out << "; " << done.skipped << " skipped";
+    if (done.filled > 0) out << "; " << done.filled << " filled the empty fields of cards already there";
+    out << extra << '\n';
+    if (!done.note.isEmpty()) throw CommandFailed(WriteFailed, done.note);
+    return Done;
 }
 
 int DuplicatesCommand(CardStore& store, const QStringList& args, QTextStream& out) {

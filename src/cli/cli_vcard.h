@@ -17,10 +17,12 @@ int VCardImportCommand(store::CardStore& store, const QStringList& args, QTextSt
 // duplicates: the groups of cards that match one another, strong ones first.
 int DuplicatesCommand(store::CardStore& store, const QStringList& args, QTextStream& out);
 
-// The incoming cards against the card file (the lists loaded; replacing:
-// against one another only), each match treated as --duplicates says
-// ("skip", "import" or "fill"; empty is "import"). Says how many matched.
-store::ResolvedImport ResolveForImport(store::CardStore& store, const QList<store::CardFieldList>& incoming, const QString& policy,
-                                       bool replace, QTextStream& out);
+// Imports the incoming cards, each match treated as --duplicates says ("skip",
+// "import" or "fill"; empty is "import"): the match is counted and told first,
+// then made again under the change lock by the import itself. More cards than
+// the card file takes are refused (exit 2) unless upToLimit. Prints what was
+// imported, with 'extra' after it; a failed write is exit 4.
+int ImportAndReport(store::CardStore& store, const QList<store::CardFieldList>& incoming, const QString& policy, bool replace,
+                    bool upToLimit, const QString& what, const QString& extra, QTextStream& out);
 
 }  // namespace tessaly::cli

@@ -177,7 +177,7 @@ QList<DuplicateAction> ImportDuplicatesDialog::Actions() const {
     return actions;
 }
 
-std::optional<store::ResolvedImport> ResolveImportDuplicates(store::CardStore& store, const QList<CardFieldList>& incoming, bool replace) {
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<CardFieldList>& incoming, bool replace) {
     const store::KnownCards known = replace ? store::KnownCards() : store::ReadKnownCards(store);
     const QList<store::ImportDuplicate> duplicates = store::FindImportDuplicates(known, incoming);
     QList<DuplicateAction> actions(duplicates.size(), DuplicateAction::Import);
@@ -186,7 +186,7 @@ std::optional<store::ResolvedImport> ResolveImportDuplicates(store::CardStore& s
         if (shell::RunModal(ask) != QDialog::Accepted) return std::nullopt;
         actions = ask.Actions();
     }
-    return store::ResolveDuplicates(known, incoming, duplicates, actions);
+    return DuplicateAnswer{store::ChoicesFrom(duplicates, actions), store::ResolveDuplicates(known, incoming, duplicates, actions)};
 }
 
 }  // namespace tessaly::dialogs

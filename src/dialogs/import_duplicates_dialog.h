@@ -28,10 +28,17 @@ private:
     void SetAll(store::DuplicateAction action);
 };
 
+// The person's answer for an import: the choices the import applies again
+// under the change lock, and what they make of the cards as found now (the
+// counts the person is asked about).
+struct DuplicateAnswer {
+    store::DuplicateChoices choices;
+    store::ResolvedImport preview;
+};
+
 // Finds the incoming cards that match (against the card file unless
-// replacing) and, when there are any, asks what to do with them. Returns the
-// import chosen, or nothing when the user cancelled.
-std::optional<store::ResolvedImport> ResolveImportDuplicates(store::CardStore& store, const QList<store::CardFieldList>& incoming,
-                                                             bool replace);
+// replacing) and, when there are any, asks what to do with them. Nothing when
+// the user cancelled.
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<store::CardFieldList>& incoming, bool replace);
 
 }  // namespace tessaly::dialogs

@@ -225,8 +225,10 @@ void RecordsToImportDialog::BtnOK_Click() {
     plan.choices.clear();
     for (const int c : choices_) plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
     const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
-    std::optional<store::ResolvedImport> resolved = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
-    if (!resolved) return;  // back on this page
+    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
+    if (!answer) return;  // back on this page
+    // The lines were cut to the limit when the person agreed to import up to it.
+    const store::ImportOptions options{plan.replace, answer->choices, true};
     store::ProgressSink silent;
     store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
     QString note;
@@ -241,7 +243,7 @@ void RecordsToImportDialog::BtnOK_Click() {
                                   QStringLiteral("Please be patient while getting records into the data file..."));
                               progress.gauge(0);
                               shell::PleaseWaitWindow().hide();
-                              note = store::ImportCardList(cards, resolved->cards, plan.replace, progress, resolved->fills);
+                              note = store::ImportCardList(cards, incoming, options, progress).note;
                               cards.ClearFilter();
                               Shared().SetStatusText(0, QString());
                               Shared().SetStatusText(1, QString());  // the refresh after writes it again

@@ -46,8 +46,8 @@ QString ChooseFile(bool save, QString* nameFilter = nullptr) {
     return chooser.selectedFiles().front();
 }
 
-QString ImportedText(int imported, const store::ResolvedImport& resolved, const store::VCardCards& read) {
-    QString text = QStringLiteral("%1 cards were imported.").arg(imported);
+QString ImportedText(const store::ImportOutcome& resolved, const store::VCardCards& read) {
+    QString text = QStringLiteral("%1 cards were imported.").arg(resolved.imported);
     if (resolved.filled > 0) text += QStringLiteral("\r%1 filled the empty fields of cards already there.").arg(resolved.filled);
     if (resolved.skipped > 0) text += QStringLiteral("\r%1 were skipped as duplicates.").arg(resolved.skipped);
     if (read.valuesInNotes > 0)
@@ -70,34 +70,35 @@ void ImportVCard() {
         return;
     }
     store::CardStore& cards = *Shared().Store;
-    std::optional<store::ResolvedImport> resolved = ResolveImportDuplicates(cards, read.cards, false);
-    if (!resolved) return;
+    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(cards, read.cards, false);
+    if (!answer) return;
+    store::ImportOptions options{false, answer->choices, false};
     const int room = store::ImportRoom(false, cards.NoOfRecords);
-    if (resolved->cards.size() >= room && !resolved->cards.isEmpty()) {
+    if (answer->preview.cards.size() >= room && !answer->preview.cards.isEmpty()) {
         if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"), 2,
                                            QStringLiteral("Yes"), QStringLiteral("No"), 2,
                                            QStringLiteral("Too many records")) != shell::MessageButton::First)
             return;
-        resolved->cards = resolved->cards.mid(0, room);
+        options.upToLimit = true;
     }
     store::ProgressSink silent;
     store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
-    QString note;
-    const bool done = shell::RunChange({.waitText = QStringLiteral("Please wait. Backing up old data"),
-                                        .change =
-                                            [&] {
-                                                shell::ShowProgressWindow();
-                                                const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
-                                                progress.percentText(QStringLiteral("Please be patient while getting records into the data file..."));
-                                                progress.gauge(0);
-                                                shell::PleaseWaitWindow().hide();
-                                                note = store::ImportCardList(cards, resolved->cards, false, progress, resolved->fills);
-                                                cards.ClearFilter();
-                                            },
-                                        .consequence = QStringLiteral("The card file is as it was before the import."),
-                                        .rowAfter = [](bool) { return 0; }});
-    if (!done) return;
-    Tell(ImportedText(int(resolved->cards.size()), *resolved, read) + (note.isEmpty() ? QString() : u'\r' + note), 4,
+    store::ImportOutcome done;
+    const bool ran = shell::RunChange({.waitText = QStringLiteral("Please wait. Backing up old data"),
+                                       .change =
+                                           [&] {
+                                               shell::ShowProgressWindow();
+                                               const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
+                                               progress.percentText(QStringLiteral("Please be patient while getting records into the data file..."));
+                                               progress.gauge(0);
+                                               shell::PleaseWaitWindow().hide();
+                                               done = store::ImportCardList(cards, read.cards, options, progress);
+                                               cards.ClearFilter();
+                                           },
+                                       .consequence = QStringLiteral("The card file is as it was before the import."),
+                                       .rowAfter = [](bool) { return 0; }});
+    if (!ran) return;
+    Tell(ImportedText(done, read) + (done.note.isEmpty() ? QString() : u'\r' + done.note), done.note.isEmpty() ? 4 : 3,
          QStringLiteral("Import vCard"));
 }
 

@@ -53,7 +53,8 @@ CopyResult RestoreFrom(const QString& folder) {
     try {
         // The sibling program may have opened the file since the menu was enabled.
         if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
-        return store::RestoreBackup(folder, Shared().DataDir);
+        // The restored card file counts this program as its one user.
+        return store::RestoreBackup(folder, Shared().DataDir, QStringLiteral("1"));
     } catch (const std::exception& e) {  // the change lock was not to be had: nothing was copied
         CopyResult r;
         r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
@@ -100,11 +101,6 @@ void LoadRestoredFile() {
         PercentWindow().hide();
         if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
     });
-    try {
-        cards.Profile().write(cards.DataFile(), store::header::Section, store::header::NoOfUses, QStringLiteral("1"));
-    } catch (const std::exception& e) {
-        ReportWriteFailure(e, QStringLiteral("The card file still counts the users of the moment of the backup."));
-    }
     RefreshCardLists(cards, QStringLiteral("The lists show what could be read."));
     Shared().InUse = CheckInUse(Shared().Profile, Shared().DataFile);
     cards.SetInUse(Shared().InUse);
@@ -149,9 +145,8 @@ void Restore() {
         const CopyResult r = RestoreFrom(source);
         if (r.ok()) break;
         if (r.outcome == CopyOutcome::Failed) {
-            const QString outcome = r.putBack ? QStringLiteral("The card files are as they were before.")
-                                              : QStringLiteral("Some card files could not be put back; the safety copies "
-                                                               "(tesly*.old) are in the data folder.");
+            // Not put back: the message says that the next opening of the card file finishes the restore.
+            const QString outcome = r.putBack ? QStringLiteral("The card files are as they were before.") : QString();
             Ask(QStringLiteral("The restore failed: %1\r%2").arg(r.message(), outcome), 0, QStringLiteral("OK"), QString(),
                 kExclamation, QStringLiteral("Restore failed"));
             if (r.putBack) return;

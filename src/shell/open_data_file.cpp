@@ -4,6 +4,7 @@
 #include "msg_box.h"
 #include "shared_data.h"
 #include "store/app_paths.h"
+#include "store/staged_card_files.h"
 
 #include <QFileInfo>
 
@@ -24,6 +25,11 @@ void OpenStoreOn(const QString& dataDir) {
     SharedData& s = Shared();
     s.DataDir = dataDir;
     s.OpenStore();
+    try {
+        store::SettleBeforeUse(dataDir, std::chrono::seconds(5));
+    } catch (const std::exception& e) {
+        ReportWriteFailure(e, QStringLiteral("A restore or import that stopped half-way is finished when the card file is next opened."));
+    }
     s.Store->RemoveLeftoverTemporaries();
 }
 

@@ -4,6 +4,7 @@
 #include "progress_windows.h"
 #include "shared_data.h"
 #include "window_opener.h"
+#include "store/staged_card_files.h"
 
 #include <QScopeGuard>
 #include <QTimer>
@@ -41,6 +42,10 @@ bool Attempt(const ChangeCommand& command) {
         return true;
     } catch (const store::InUseError& error) {
         ReportWriteFailure(error, command.consequence);
+    } catch (const store::SwitchUnfinished& error) {
+        // Neither done nor undone: the message says that the next opening finishes it, so no consequence is claimed.
+        ReportWriteFailure(error, QString());
+        ShowFilesAsTheyAre();
     } catch (const store::ChangeRefused& error) {
         // The card went or moved under another program's change.
         ReportWriteFailure(error, command.consequence);

@@ -1,6 +1,7 @@
 #include "card_change.h"
 
 #include "card_store.h"
+#include "staged_card_files.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
 
@@ -19,6 +20,8 @@ CardChange::CardChange(CardStore& store, Lists lists) : store_(store), outermost
     lock_.emplace(store_.DataDir(), store_.lockWait_);
     store_.change_ = this;
     try {
+        // A restore or import that a crash stopped is finished (or thrown away) before anything else touches the files.
+        if (HasUnsettledChange(store_.DataDir()) && SettleCardFiles(store_.DataDir())) store_.listsCurrent_ = false;
         if (lists == Lists::Refresh && (!store_.listsCurrent_ || filesChanged())) reloadLists();
     } catch (...) {
         rollBack();

@@ -2,27 +2,27 @@
 
 #include "card_layout.h"
 #include "card_lock.h"
-#include "profile/atomic_file.h"
-#include "profile/profile_access.h"
+#include "staged_card_files.h"
+#include "profile/cached_profile.h"
+#include "profile/profile_document.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <optional>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessaly::store {
 
 namespace {
 
-using profile::Durability;
-using profile::FileError;
-
-QStringList FilesEndingIn(const QString& folder, const QString& extension) {
-    QStringList names;
-    for (const QString& name : QDir(folder).entryList({u'*' + extension}, QDir::Files | QDir::Hidden, QDir::Name))
-        if (!profile::IsOurTemporaryName(name)) names << name;
-    return names;
-}
+// Far above any card file (8000 cards of long notes): a larger file is no card file of ours.
+constexpr qint64 kMaxCardFileBytes = 256 * 1024 * 1024;
 
 CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reason) {
     CopyResult r;
@@ -30,10 +30,84 @@ CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reas
     return r;
 }
 
-QByteArray ReadBytes(const QString& path) {
-    std::optional<profile::FileContent> content = profile::ReadWholeFile(path);
-    if (!content) throw profile::ReadError(QStringLiteral("%1 has gone").arg(path).toStdString());
-    return content->bytes;
+// A refusal found before anything changed.
+struct NotABackup {
+    CopyOutcome outcome;
+    QString file, reason;
+};
+
+// The backup's files by the card file each restores, in the one spelling the folder uses.
+QMap<QString, QString> BackupFiles(const QString& src) {
+    static const QRegularExpression lower(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.old$"));
+    static const QRegularExpression upper(QStringLiteral("^TESLY(0|[1-9][0-9]*)?\\.OLD$"));
+    QMap<QString, QString> lowerFiles, upperFiles;
+    for (const QString& name : QDir(src).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (lower.match(name).hasMatch()) lowerFiles.insert(name.chopped(4) + QStringLiteral(".dat"), name);
+        else if (upper.match(name).hasMatch()) upperFiles.insert(name.chopped(4).toLower() + QStringLiteral(".dat"), name);
+    }
+    if (!lowerFiles.isEmpty() && !upperFiles.isEmpty())
+        throw NotABackup{CopyOutcome::NoValidBackup, src,
+                         QStringLiteral("the folder holds backup files in both lower and upper case; which belong together "
+                                        "cannot be told")};
+    return lowerFiles.isEmpty() ? upperFiles : lowerFiles;
+}
+
+// The bytes of a backup file, never through a link, never a device or a FIFO.
+QByteArray ReadBackupFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        throw NotABackup{error == ELOOP ? CopyOutcome::NoValidBackup : CopyOutcome::NotReady, path,
+                         error == ELOOP ? QStringLiteral("it is a link, which a backup never holds")
+                                        : QString::fromLocal8Bit(std::strerror(error))};
+    }
+    QFile file;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxCardFileBytes) {
+        ::close(fd);
+        throw NotABackup{CopyOutcome::NoValidBackup, path, QStringLiteral("it is no card file")};
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        throw NotABackup{CopyOutcome::NotReady, path, file.errorString()};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw NotABackup{CopyOutcome::NotReady, path, file.errorString()};
+    return bytes;
+}
+
+// A numbered card file holds only the card sections of its own hundred.
+bool HoldsOnlyItsCards(const QByteArray& bytes, const QString& cardFile) {
+    static const QRegularExpression record(QStringLiteral("^record\\s*(\\d{1,9})$"), QRegularExpression::CaseInsensitiveOption);
+    for (QByteArray line : bytes.split('\n')) {
+        line = line.trimmed();
+        while (line.startsWith('\0')) line = line.mid(1).trimmed();
+        if (!line.startsWith('[')) continue;
+        const qsizetype close = line.indexOf(']');
+        const auto m = record.match(QString::fromLatin1(line.mid(1, close < 0 ? -1 : close - 1)).trimmed());
+        if (!m.hasMatch() || RecordFile(QString(), QString::number(m.captured(1).toLongLong())) != cardFile) return false;
+    }
+    return true;
+}
+
+void CheckCardFile(const QString& path, const QString& cardFile, const QByteArray& bytes) {
+    const bool valid = cardFile == kHeaderFileName
+                           ? profile::ProfileDocument::parse(bytes)
+                                     .value(header::Section, header::Application)
+                                     .value_or(QString())
+                                     .compare(header::ApplicationName, Qt::CaseInsensitive) == 0
+                           : HoldsOnlyItsCards(bytes, cardFile);
+    if (!valid) throw NotABackup{CopyOutcome::NoValidBackup, path, QStringLiteral("it is not a card file of Tessaly")};
+}
+
+// Cards are numbered without gaps: every card file below the header's count must be there.
+void RequireEveryCardFile(const QString& src, const QMap<QString, QByteArray>& files) {
+    const std::int64_t total = LeadingNumber(
+        profile::ProfileDocument::parse(files.value(kHeaderFileName)).value(header::Section, header::TotalNoOfRecords).value_or(QString()));
+    for (std::int64_t n = 0; n < total; n += kCardsPerFile) {
+        const QString needed = RecordFile(QString(), QString::number(n));
+        if (!files.contains(needed))
+            throw NotABackup{CopyOutcome::NoValidBackup, src,
+                             QStringLiteral("the backup is incomplete: %1 is missing").arg(BackupName(needed))};
+    }
 }
 
 bool SameFolder(const QString& a, const QString& b) {
@@ -41,67 +115,41 @@ bool SameFolder(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == cb;
 }
 
-// The backup file restored to each data file name. A folder holding both an
-// upper- and a lower-case copy of one file gives the lower-case one, ours.
-QMap<QString, QString> BackupFilesByTarget(const QString& src) {
-    QMap<QString, QString> byTarget;
-    for (const QString& name : FilesEndingIn(src, QStringLiteral(".old"))) {
-        const QString target = RestoredName(name);
-        if (!byTarget.contains(target) || name == BackupName(target)) byTarget.insert(target, name);
-    }
-    return byTarget;
-}
-
 }  // namespace
 
-CopyResult RestoreBackup(const QString& src, const QString& dataDir) {
+CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QString& uses) {
     if (!QFileInfo(src).isDir() || !QFileInfo(src).isReadable())
         return Failure(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
     if (SameFolder(src, dataDir))
         return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("the backup folder is the data folder itself"));
-    if (!HasValidBackup(src)) return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("there is no complete backup here"));
-
-    CardFileLock lock(dataDir, std::chrono::seconds(5));
-    const QMap<QString, QString> sources = BackupFilesByTarget(src);
-    // What each target held before (nothing: the restore adds it), for putting back.
-    QMap<QString, std::optional<QByteArray>> before;
+    QMap<QString, QByteArray> restored;  // by card file name
     try {
-        for (auto it = sources.cbegin(); it != sources.cend(); ++it) {
-            std::optional<profile::FileContent> content = profile::ReadWholeFile(dataDir + it.key());
-            before.insert(it.key(), content ? std::optional<QByteArray>(content->bytes) : std::nullopt);
+        const QMap<QString, QString> files = BackupFiles(src);
+        if (!files.contains(kHeaderFileName))
+            return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("there is no complete backup here"));
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QByteArray bytes = ReadBackupFile(src + it.value());
+            CheckCardFile(src + it.value(), it.key(), bytes);
+            restored.insert(it.key(), std::move(bytes));
         }
-    } catch (const FileError& e) {
+        RequireEveryCardFile(src, restored);
+    } catch (const NotABackup& refused) {
+        return Failure(refused.outcome, refused.file, refused.reason);
+    }
+    try {
+        const CardFileLock lock(dataDir, std::chrono::seconds(5));
+        StagedCardFiles stage(dataDir);
+        for (auto it = restored.cbegin(); it != restored.cend(); ++it) stage.put(it.key(), it.value());
+        // The copy carries the count of the moment of the backup.
+        profile::CachedProfile staged;
+        staged.write(stage.folder() + kHeaderFileName, header::Section, header::NoOfUses, uses);
+        stage.switchIn();
+    } catch (const SwitchUnfinished& e) {
+        CopyResult r = Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
+        r.putBack = false;
+        return r;
+    } catch (const std::exception& e) {  // a write failed (the card files are as they were), or the lock was not to be had
         return Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
-    }
-    CopyResult safety = CopyDataFiles(dataDir, dataDir);
-    if (!safety.ok()) {
-        safety.outcome = CopyOutcome::Failed;
-        safety.reason = QStringLiteral("the safety copy failed, nothing was restored (%1)").arg(safety.message());
-        return safety;
-    }
-
-    const QString model = dataDir + kHeaderFileName;
-    QStringList touched;
-    for (auto it = sources.cbegin(); it != sources.cend(); ++it) {
-        try {
-            touched << it.key();
-            profile::ReplaceFile(dataDir + it.key(), ReadBytes(src + it.value()), Durability::Synced, model);
-        } catch (const FileError& e) {
-            CopyResult failed = Failure(CopyOutcome::Failed, src + it.value(), QString::fromUtf8(e.what()));
-            for (const QString& name : touched) {
-                const std::optional<QByteArray>& was = before[name];
-                const QString path = dataDir + name;
-                try {
-                    // Only what differs is written back: the file that failed is usually as it was.
-                    const std::optional<profile::FileContent> now = profile::ReadWholeFile(path);
-                    if (was && (!now || now->bytes != *was)) profile::ReplaceFile(path, *was, Durability::Synced);
-                    else if (!was && now && !QFile::remove(path)) failed.putBack = false;
-                } catch (const FileError&) {
-                    failed.putBack = false;
-                }
-            }
-            return failed;
-        }
     }
     return {};
 }

@@ -3,10 +3,14 @@
 
 namespace tessaly::store {
 
-// Restores the backup in 'src' into dataDir under the card file's change lock:
-// safety copies of the current files first (a failure there changes nothing),
-// then each backup file atomically. When a file fails, every card file is put
-// back from the safety copies and the files the restore added are removed.
-CopyResult RestoreBackup(const QString& src, const QString& dataDir);
+// Restores the backup in 'src' into dataDir, under the card file's change
+// lock: exactly the backup's card files, read without following links and
+// each checked as a card file before anything changes, are prepared beside
+// the card file and switched in whole (StagedCardFiles). Card files the backup
+// lacks leave the data folder; the card files as they were become the safety
+// copy (SafetyFolder). The restored header counts 'uses' users. Only
+// "tesly.old" and "tesly<N>.old" are read, in lower or in upper case; a folder
+// that mixes the two spellings is refused as no valid backup.
+CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QString& uses = QStringLiteral("0"));
 
 }  // namespace tessaly::store

@@ -78,4 +78,21 @@ ResolvedImport ResolveDuplicates(const KnownCards& known, const QList<CardFieldL
     return result;
 }
 
+DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions) {
+    DuplicateChoices choices{true, {}, DuplicateAction::Import};
+    for (qsizetype d = 0; d < duplicates.size(); ++d) choices.chosen.insert(duplicates[d].incoming, actions.value(d, DuplicateAction::Import));
+    const bool same = !actions.isEmpty() && std::all_of(actions.begin(), actions.end(), [&](DuplicateAction a) { return a == actions.front(); });
+    if (same) choices.otherwise = actions.front();
+    return choices;
+}
+
+ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<CardFieldList>& incoming, const DuplicateChoices& choices) {
+    if (!choices.check) return ResolvedImport{incoming, {}, 0, 0};
+    const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, incoming);
+    QList<DuplicateAction> actions;
+    actions.reserve(duplicates.size());
+    for (const ImportDuplicate& d : duplicates) actions << choices.chosen.value(d.incoming, choices.otherwise);
+    return ResolveDuplicates(known, incoming, duplicates, actions);
+}
+
 }  // namespace tessaly::store

@@ -6,9 +6,6 @@ namespace tessaly::store {
 
 class CardStore;
 
-// What an import does with an incoming card that matches another card.
-enum class DuplicateAction { Skip, Import, Fill };
-
 // The import the choices leave: the new cards, the existing cards whose
 // empty fields are filled, and how many incoming cards were skipped or went
 // into another card.
@@ -17,6 +14,13 @@ struct ResolvedImport {
     QList<CardFill> fills;
     int skipped = 0, filled = 0;
 };
+
+// The choices the duplicate window's rows hold: a match first seen under the
+// lock takes the action every row has, or is imported when they differ.
+DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions);
+
+// The duplicate check of 'incoming' against 'known', the choices applied.
+ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<CardFieldList>& incoming, const DuplicateChoices& choices);
 
 // The live cards in name order, read for the duplicate check.
 KnownCards ReadKnownCards(CardStore& store);

@@ -1,13 +1,13 @@
 #include "import_cards.h"
 
-#include "card_backup.h"
 #include "card_change.h"
 #include "card_store.h"
 #include "display_text.h"
+#include "duplicate_resolve.h"
+#include "staged_card_files.h"
+#include "profile/cached_profile.h"
 #include "profile/profile_access.h"
 
-#include <QDir>
-#include <QRegularExpression>
 
 namespace tessaly::store {
 
@@ -30,24 +30,12 @@ void SplitAtBlank(const QString& text, QString& before, QString& after) {
     after = blank < 0 ? QString() : text.mid(blank + 1);
 }
 
-// The numbered card files, which replacing empties along with the header.
-QStringList NumberedCardFiles(const QString& dataDir) {
-    static const QRegularExpression numbered(QStringLiteral("^tesly[0-9]+\\.dat$"), QRegularExpression::CaseInsensitiveOption);
-    QStringList files;
-    for (const QString& name : QDir(dataDir).entryList({QStringLiteral("tesly*.dat")}, QDir::Files))
-        if (numbered.match(name).hasMatch()) files << dataDir + name;
-    return files;
-}
-
-void EmptyCardFile(CardStore& store, CardChange& change) {
-    for (const QString& file : NumberedCardFiles(store.DataDir())) {
-        change.aboutToWrite(file);
-        if (!QFile::remove(file)) throw profile::WriteError(QStringLiteral("Could not remove %1").arg(file).toStdString());
-    }
+// Replacing starts from the header alone, its counts and heads emptied.
+void EmptyCardFile(CardStore& staged) {
     const QString values[][2] = {{header::TotalNoOfRecords, QStringLiteral("0")}, {header::NoOfRecords, QStringLiteral("0")},
                                  {header::NameFirstRecord, QString()},             {header::CompanyFirstRecord, QString()},
                                  {header::DelNoOfRecords, QStringLiteral("0")},    {header::DelFirstRecord, QString()}};
-    for (const auto& kv : values) store.WriteHeader(kv[0], kv[1]);
+    for (const auto& kv : values) staged.WriteHeader(kv[0], kv[1]);
 }
 
 // A number no card holds: a counter left behind the cards must not overwrite one.
@@ -122,57 +110,84 @@ QList<CardFieldList> CardsFromLines(const QStringList& lines, const ImportPlan& 
     return cards;
 }
 
-QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
-    return ImportCardList(store, CardsFromLines(lines, plan), plan.replace, progress);
+ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
+    return ImportCardList(store, CardsFromLines(lines, plan), ImportOptions{plan.replace, {}, false}, progress);
 }
 
-QString ImportCardList(CardStore& store, const QList<CardFieldList>& cards, bool replace, ProgressSink& progress,
-                       const QList<CardFill>& fills) {
+namespace {
+
+// The cards written into the staged copy of the card file, then sorted there,
+// so the card file switched in is whole and in order.
+void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool replace, ProgressSink& progress) {
+    profile::CachedProfile profile;
+    CardStore staged(profile, stage.folder());
+    if (replace) EmptyCardFile(staged);
+    {
+        // Fills change cards on the lists, which they need loaded.
+        CardChange change(staged, resolved.fills.isEmpty() ? CardChange::Lists::AsTheyAre : CardChange::Lists::Refresh);
+        profile::ProfileBulk bulk(profile);
+        for (const CardFill& fill : resolved.fills) {
+            CardFieldList current = staged.ReadCard(fill.recNo);
+            (void)staged.ChangeCard(fill.recNo, current, fill.fields);
+        }
+        for (qsizetype i = 0; i < resolved.cards.size(); ++i) {
+            progress.pumpEvents();
+            progress.gauge(GaugePercent(int(i + 1), int(resolved.cards.size())));
+            ImportLine(staged, resolved.cards[i]);
+        }
+        bulk.finish();
+        change.commit();
+    }
+    staged.RefreshLists();
+    if (!staged.MissingFiles().isEmpty())
+        throw profile::ReadError(QStringLiteral("The new card file lacks %1").arg(staged.MissingFiles().join(QStringLiteral(", "))).toStdString());
+}
+
+}  // namespace
+
+ImportOutcome ImportCardList(CardStore& store, const QList<CardFieldList>& incoming, const ImportOptions& options,
+                             ProgressSink& progress) {
     if (store.InUse()) throw InUseError();
+    ImportOutcome outcome;
     try {
         CardChange change(store);
         if (!store.MissingFiles().isEmpty())
             throw ImportFailed(QStringLiteral("Nothing is imported while %1 is missing or cannot be read.")
                                    .arg(store.MissingFiles().join(QStringLiteral(", ")))
                                    .toStdString());
-        if (cards.size() > ImportRoom(replace, store.NoOfRecords))
-            throw CardLimitReached(QStringLiteral("The card file can take %1 more cards, not %2.")
-                                       .arg(ImportRoom(replace, store.NoOfRecords))
-                                       .arg(cards.size())
-                                       .toStdString());
-        const CopyResult safety = CopyDataFiles(store.DataDir(), store.DataDir());
-        if (!safety.ok())
-            throw ImportFailed(QStringLiteral("The safety copy of the card file failed, nothing was imported: %1")
-                                   .arg(safety.message())
-                                   .toStdString());
-        if (replace) EmptyCardFile(store, change);
-        for (const CardFill& fill : replace ? QList<CardFill>() : fills) {
-            CardFieldList current = store.ReadCard(fill.recNo);
-            (void)store.ChangeCard(fill.recNo, current, fill.fields);
+        // Under the lock, on the cards as they are now: another import may have brought the same cards meanwhile.
+        ResolvedImport resolved = ResolveWithChoices(options.replace ? KnownCards() : ReadKnownCards(store), incoming, options.duplicates);
+        const int room = ImportRoom(options.replace, store.NoOfRecords);
+        if (resolved.cards.size() > room) {
+            if (!options.upToLimit)
+                throw CardLimitReached(
+                    QStringLiteral("The card file can take %1 more cards, not %2.").arg(room).arg(resolved.cards.size()).toStdString());
+            resolved.cards = resolved.cards.mid(0, room);
         }
-        profile::ProfileBulk bulk(store.Profile());
-        for (qsizetype i = 0; i < cards.size(); ++i) {
-            progress.pumpEvents();
-            progress.gauge(GaugePercent(int(i + 1), int(cards.size())));
-            ImportLine(store, cards[i]);
+        if (options.replace) resolved.fills.clear();
+        StagedCardFiles stage(store.DataDir());
+        if (options.replace) stage.copyHeader();
+        else stage.copyCurrent();
+        WriteStaged(stage, resolved, options.replace, progress);
+        stage.switchIn();
+        outcome.imported = int(resolved.cards.size());
+        outcome.skipped = resolved.skipped;
+        outcome.filled = resolved.filled;
+        try {
+            store.LoadLists();
+            store.SortLists();
+            change.commit();
+        } catch (const profile::FileError& e) {
+            outcome.note = QStringLiteral("The cards were imported, but the card file could not be read back: %1")
+                               .arg(QString::fromUtf8(e.what()));
         }
-        bulk.finish();
-        change.commit();
+    } catch (const SwitchUnfinished&) {
+        throw;
     } catch (const profile::FileError& e) {
-        throw ImportFailed(QStringLiteral("The import failed and the card file was put back as it was "
-                                          "(the safety copies tesly*.old are beside it): %1")
-                               .arg(QString::fromUtf8(e.what()))
-                               .toStdString());
-    }
-    QString note;
-    try {
-        store.RefreshLists();
-    } catch (const profile::FileError& e) {
-        note = QStringLiteral("The cards were imported, but could not be put in order; the next start sorts them: %1")
-                   .arg(QString::fromUtf8(e.what()));
+        throw ImportFailed(QStringLiteral("The import failed; the card file is as it was: %1").arg(QString::fromUtf8(e.what())).toStdString());
     }
     store.FillList();
-    return note;
+    return outcome;
 }
 
 }  // namespace tessaly::store

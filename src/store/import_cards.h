@@ -3,6 +3,7 @@
 #include "import_fields.h"
 #include "store_hooks.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <stdexcept>
@@ -53,18 +54,46 @@ struct CardFill {
     CardFieldList fields;
 };
 
-// Imports the cards at the head of both lists, under one change: first
-// safety copies of the card files beside them (tesly*.old), then, when
-// replacing, an empty card file (fills are for appending only), then the
-// fills, then the new cards. A write that fails puts every card file back
-// and throws ImportFailed. Refuses more cards than ImportRoom with
-// CardLimitReached. Afterwards the lists are loaded and sorted; the text
-// returned is empty, or says why the new cards could not be put in order
-// (they are in the file, and the next start sorts them).
-[[nodiscard]] QString ImportCardList(CardStore& store, const QList<CardFieldList>& cards, bool replace, ProgressSink& progress,
-                                     const QList<CardFill>& fills = {});
+// What an import does with an incoming card that matches another card.
+enum class DuplicateAction { Skip, Import, Fill };
+
+// The person's answer to the duplicate check. The import makes the check
+// again under the change lock, on the card file as it then is, and applies
+// these choices: the action chosen for each incoming card that matched (by its
+// index), and 'otherwise' for a match first seen under the lock.
+struct DuplicateChoices {
+    bool check = false;  // false: every card is imported as it stands
+    QHash<int, DuplicateAction> chosen;
+    DuplicateAction otherwise = DuplicateAction::Import;
+    static DuplicateChoices All(DuplicateAction action) { return {true, {}, action}; }
+};
+
+struct ImportOptions {
+    bool replace = false;
+    DuplicateChoices duplicates;
+    // More cards than the card file can take: the first ones up to its limit
+    // (the person agreed), or CardLimitReached and nothing written.
+    bool upToLimit = false;
+};
+
+struct ImportOutcome {
+    int imported = 0, skipped = 0, filled = 0;
+    // Empty, or why the cards, imported, could not be read back afterwards.
+    QString note;
+};
+
+// Imports the cards under one change of the card file: the duplicate check
+// made again under the lock, then the new card file prepared beside the old
+// one (a copy of it, or an empty one when replacing; fills for appending
+// only), the cards put at the head of both lists, the lists sorted there, and
+// the whole switched in (StagedCardFiles): the old card files become the
+// safety copy. A write that fails leaves the card file as it was and throws
+// ImportFailed; SwitchUnfinished when it could not be put back either.
+// Afterwards the store's lists are loaded again.
+[[nodiscard]] ImportOutcome ImportCardList(CardStore& store, const QList<CardFieldList>& incoming, const ImportOptions& options,
+                                           ProgressSink& progress);
 
 // Every line as a card: CardsFromLines, then ImportCardList.
-[[nodiscard]] QString ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
+[[nodiscard]] ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
 
 }  // namespace tessaly::store

@@ -72,7 +72,7 @@ TEST_F(BackupTest, restoreTakesBackTheBackupAndLeavesOtherFilesAlone) {
     ASSERT_TRUE(r.ok()) << qPrintable(r.message());
     EXPECT_EQ(dir.bytes("tesly0.dat"), saved);
     EXPECT_EQ(dir.bytes("notes.txt"), "mine");
-    EXPECT_TRUE(QFile::exists(dir.path("tesly0.old"))) << "safety copy";
+    EXPECT_TRUE(QFile::exists(dir.path("safety-copy/tesly0.old"))) << "safety copy";
 }
 
 TEST_F(BackupTest, restoreFindsABackupInUpperCase) {

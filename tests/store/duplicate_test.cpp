@@ -1,5 +1,7 @@
 #include "store_fixture.h"
 
+#include "profile/cached_profile.h"
+
 #include "store/duplicate_resolve.h"
 
 using namespace tessaly::store;
@@ -122,9 +124,26 @@ TEST_F(DuplicateImportTest, fillsAndNewCardsLandInOneChange) {
     filled[Phone1] = "+1 555";
     filled[Company] = "ACME";
     ProgressSink silent;
-    EXPECT_EQ(ImportCardList(store, {Person("New", "Card")}, false, silent, {CardFill{jo, filled}}), QString());
+    const ImportOutcome done = ImportCardList(store, {filled, Person("New", "Card")}, {false, DuplicateChoices::All(DuplicateAction::Fill), false}, silent);
+    EXPECT_EQ(done.filled, 1);
     EXPECT_EQ(store.ReadCard(jo), filled);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al", "Card, New"}));
-    EXPECT_TRUE(QFile::exists(dir.path("tesly.old"))) << "safety copy";
+    EXPECT_TRUE(QFile::exists(dir.path("safety-copy/tesly.old"))) << "safety copy";
+    expectConsistent();
+}
+
+// "--duplicates skip" was decided on the cards as they were; another import of
+// the same card meanwhile is seen under the lock, and the card is skipped.
+TEST_F(DuplicateImportTest, theCheckIsMadeAgainUnderTheLock) {
+    store.RefreshLists();
+    const QList<CardFieldList> incoming = {Person("Jo", "Adams", QString(), "jo@example.org"), Person("Al", "Baker")};
+    tessaly::profile::CachedProfile otherProfile;
+    CardStore other(otherProfile, dir.path());
+    ProgressSink silent;
+    (void)ImportCardList(other, {incoming[0]}, {}, silent);
+    const ImportOutcome done = ImportCardList(store, incoming, {false, DuplicateChoices::All(DuplicateAction::Skip), false}, silent);
+    EXPECT_EQ(done.imported, 1);
+    EXPECT_EQ(done.skipped, 1);
+    EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al"}));
     expectConsistent();
 }

@@ -24,12 +24,12 @@ protected:
 
 TEST_F(ImportStoreTest, appendingKeepsTheCardsAndSortsTheNewOnesIn) {
     add("Bob", "Baker");
-    EXPECT_EQ(ImportCards(store, {"Carl,Clark,+1", "Al,Adams,+2"}, CommaPlan({1, 2, 13}), silent), QString());
+    EXPECT_EQ(ImportCards(store, {"Carl,Clark,+1", "Al,Adams,+2"}, CommaPlan({1, 2, 13}), silent).imported, 2);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Al", "Baker, Bob", "Clark, Carl"}));
     EXPECT_EQ(header("NoOfRecords"), "3");
     EXPECT_EQ(card(store.AllByName[0], "Phone1"), "+2");
     EXPECT_EQ(list.texts, store.AllNames);
-    EXPECT_TRUE(QFile::exists(dir.path("tesly.old"))) << "safety copy";
+    EXPECT_TRUE(QFile::exists(dir.path("safety-copy/tesly.old"))) << "safety copy";
     expectConsistent();
 }
 
@@ -43,7 +43,7 @@ TEST_F(ImportStoreTest, replacingLeavesOnlyTheImportedCards) {
     EXPECT_EQ(reloadedNames(), store.AllByName);
     EXPECT_FALSE(store.HasDeletedCards());
     EXPECT_FALSE(QFile::exists(dir.path("tesly1.dat")));
-    EXPECT_TRUE(QFile::exists(dir.path("tesly1.old"))) << "safety copy";
+    EXPECT_TRUE(QFile::exists(dir.path("safety-copy/tesly1.old"))) << "safety copy";
     expectConsistent();
 }
 
@@ -60,7 +60,7 @@ TEST_F(ImportStoreTest, refusesMoreCardsThanTheFileCanTakeAndWritesNothing) {
     const QByteArray before = dir.bytes("tesly.dat");
     EXPECT_THROW((void)ImportCards(store, QStringList(kMaxCards, "a,b"), CommaPlan({1, 2}), silent), CardLimitReached);
     EXPECT_EQ(dir.bytes("tesly.dat"), before);
-    EXPECT_FALSE(QFile::exists(dir.path("tesly.old")));
+    EXPECT_FALSE(QFile::exists(dir.path("safety-copy")));
     EXPECT_EQ(ImportRoom(false, 1), kMaxCards - 1);
     EXPECT_EQ(ImportRoom(true, 1), kMaxCards);
 }
@@ -68,5 +68,5 @@ TEST_F(ImportStoreTest, refusesMoreCardsThanTheFileCanTakeAndWritesNothing) {
 TEST_F(ImportStoreTest, isRefusedWhileAnotherProgramHasTheFile) {
     store.SetInUse(true);
     EXPECT_THROW((void)ImportCards(store, {"a,b"}, CommaPlan({1, 2}), silent), InUseError);
-    EXPECT_FALSE(QFile::exists(dir.path("tesly.old")));
+    EXPECT_FALSE(QFile::exists(dir.path("safety-copy")));
 }
