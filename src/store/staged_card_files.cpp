@@ -152,15 +152,17 @@ void MoveIn(const QString& dataDir, const QStringList& names) {
     profile::SyncFolder(dataDir);
 }
 
-void RollBack(const QString& dataDir, const QStringList& names) {
+// Each step can be taken again, and a roll-forward from any point of it is still
+// sound: a new file goes back into the stage before the old one comes back.
+void RollBack(const QString& dataDir, QStringList names) {
     const QString stage = StageFolder(dataDir);
+    std::reverse(names.begin(), names.end());  // the header first
     for (const QString& name : names) {
-        if (Exists(stage + kNew + name)) continue;  // not moved in: the card file is still the old one
-        if (Exists(stage + kOld + name)) Rename(stage + kOld + name, dataDir + name);
-        else Remove(dataDir + name);
+        if (!Exists(stage + kNew + name) && Exists(dataDir + name)) Rename(dataDir + name, stage + kNew + name);
+        if (!Exists(dataDir + name) && Exists(stage + kOld + name)) Keep(stage + kOld + name, dataDir + name);
     }
     for (const QString& name : CardFilesIn(stage + kOld))
-        if (!Exists(dataDir + name)) Rename(stage + kOld + name, dataDir + name);
+        if (!Exists(dataDir + name)) Keep(stage + kOld + name, dataDir + name);
     profile::SyncFolder(dataDir);
     Remove(stage + kJournal);
     profile::SyncFolder(stage);

@@ -80,8 +80,8 @@ for op in import vcard restore; do
             when=before
             ((RANDOM % 2)) && when=after
             # shellcheck disable=SC2046
-            FI_DIR=$work/card FI_KILL_OP=$cls FI_KILL_N=$((RANDOM % total + 1)) FI_KILL_WHEN=$when LD_PRELOAD=$shim \
-                "$cli" --force --data "$work/card/" $(operation $op) >/dev/null 2>&1
+            (FI_DIR=$work/card FI_KILL_OP=$cls FI_KILL_N=$((RANDOM % total + 1)) FI_KILL_WHEN=$when LD_PRELOAD=$shim \
+                "$cli" --force --data "$work/card/" $(operation $op)) >/dev/null 2>&1
         fi
         check=$("$cli" --data "$work/card/" check 2>&1)
         [ "$check" = ok ] || fail "$op kill $k" "check: $(head -3 <<<"$check")"
