@@ -45,10 +45,7 @@ public:
     }
 
     void Ask() {
-        if (!asked_) {
-            asked_ = true;
-            qApp->installEventFilter(this);
-        }
+        BeginEnding();
         CloseWhatWaits();
         TryEnd();
     }
@@ -56,10 +53,7 @@ public:
     // The event loop stopped for another reason: the program still ends as Exit ends it.
     void Quitting() {
         if (!startedUp_) return;
-        if (!asked_) {
-            asked_ = true;
-            qApp->installEventFilter(this);
-        }
+        BeginEnding();
         if (mainwin::MainDialog* main = TheMainDialog()) main->ExitApplication();
     }
 
@@ -83,6 +77,12 @@ protected:
     }
 
 private:
+    void BeginEnding() {
+        if (asked_) return;
+        asked_ = true;
+        qApp->installEventFilter(this);
+    }
+
     // A question, a message or a menu waiting on the person (start-up's
     // included) is closed, so that what opened it goes on to its end.
     static void CloseWhatWaits() {
