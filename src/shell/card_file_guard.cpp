@@ -81,6 +81,14 @@ void CountOff(profile::ProfileAccess& profile, const QString& dataFile) {
 
 int TakeBackEndedUses(profile::ProfileAccess& profile, const QString& dataFile) {
     if (!QFileInfo::exists(dataFile)) return 0;
+    // Most starts find nothing to take back and take no lock for it, so a
+    // card file on a read-only medium says nothing more than before.
+    try {
+        const QList<UseEntry> seen = ReadUseRecord(DataDirOf(dataFile));
+        if (std::all_of(seen.begin(), seen.end(), StillRunning)) return 0;
+    } catch (const profile::ReadError& unreadable) {
+        throw profile::WriteError(unreadable.what());
+    }
     int taken = 0;
     UnderChangeLock(dataFile, [&](const QString& dataDir) {
         const QList<UseEntry> entries = ReadUseRecord(dataDir);
