@@ -1,4 +1,5 @@
 // ts32_20: the Tessaly card file.
+#include "session_end.h"
 #include "startup.h"
 
 #include "mainwin/main_dialog.h"
@@ -62,7 +63,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tessaly"));
     // The main window ends the program itself, after counting off the card file.
     QApplication::setQuitOnLastWindowClosed(false);
+    tessaly::app::EndOnRequest();
     if (!tessaly::app::Main()) return 0;
+    if (tessaly::app::StartUpDone()) return 0;
     if (qEnvironmentVariableIsSet("TESSALY_EXIT_WHEN_SHOWN")) {
         auto* probe = new ShownProbe(&app);
         tessaly::app::TheMainDialog()->installEventFilter(probe);

@@ -121,6 +121,12 @@ bool Main() {
     s.Store->SetProgress(s.Progress.get());
     s.Store->SetListBox(&main->ListBox());
     s.Store->SetView(s.Prefs.Show);
+    // Before the count is read: a run of ours that was killed no longer counts as another program.
+    try {
+        shell::TakeBackEndedUses(s.Profile, s.DataFile);
+    } catch (const profile::WriteError& error) {
+        shell::ReportWriteFailure(error, QStringLiteral("A use count left by an earlier run of Tessaly stays."));
+    }
     LoadCards(welcome->Lumet);
 
     main->SetStatusText(0, QString());

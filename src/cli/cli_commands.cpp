@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace tessaly::cli {
@@ -63,14 +64,14 @@ public:
         // A restore or import that a crash stopped is finished or thrown away before anything is read.
         SettleBeforeUse(call_.dataDir, std::chrono::seconds(5));
         requireCardFile();
-        if (c == u"list") return list();
-        if (c == u"filter") return filter();
-        if (c == u"show") return show();
-        if (c == u"check") return check();
+        if (c == u"list") return read(call_.args.value(0) != u"--deleted", [this] { return list(); });
+        if (c == u"filter") return read(true, [this] { return filter(); });
+        if (c == u"show") return read(false, [this] { return show(); });
+        if (c == u"check") return read(false, [this] { return check(); });
         if (c == u"backup") return BackupCommand(store_, call_.args, out_);
-        if (c == u"export") return VCardExportCommand(store_, call_.args, out_);
-        if (c == u"duplicates") return DuplicatesCommand(store_, call_.args, out_);
-        if (c == u"print") return PrintCommand(store_, call_.args, out_);
+        if (c == u"export") return read(true, [this] { return VCardExportCommand(store_, call_.args, out_); });
+        if (c == u"duplicates") return read(true, [this] { return DuplicatesCommand(store_, call_.args, out_); });
+        if (c == u"print") return read(true, [this] { return PrintCommand(store_, call_.args, out_); });
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         if (c == u"sort") return sort();
@@ -90,6 +91,33 @@ private:
             case DataFileState::Valid: return;
             case DataFileState::Missing: throw Failure{BadInput, kMissingDataFileText};
             case DataFileState::Foreign: throw Failure{BadInput, kForeignDataFileText};
+        }
+    }
+
+    // A read command prints what it could read. While a card file the lists
+    // need is missing or unreadable that is not the whole card file: the exit
+    // status says so and the message names the files, also when the command
+    // found nothing (the card asked for may be in a file that is away).
+    // 'loadsLists': the command loads the lists itself, which finds those files.
+    int read(bool loadsLists, const std::function<int()>& command) {
+        if (!loadsLists) store_.LoadLists();
+        const auto partial = [this](const QString& before) {
+            const QStringList& files = store_.MissingFiles();
+            const QString away = files.join(QStringLiteral(", ")) +
+                                 (files.size() == 1 ? QStringLiteral(" is missing or cannot be read; the cards it holds are left out")
+                                                    : QStringLiteral(" are missing or cannot be read; the cards they hold are left out"));
+            return Failure{WriteFailed, before.isEmpty() ? away : before + u'\n' + away};
+        };
+        try {
+            const int code = command();
+            if (!store_.MissingFiles().isEmpty()) throw partial(QString());
+            return code;
+        } catch (const Failure& f) {
+            if (f.code != BadInput || store_.MissingFiles().isEmpty()) throw;
+            throw partial(f.message);
+        } catch (const CommandFailed& f) {
+            if (f.code != BadInput || store_.MissingFiles().isEmpty()) throw;
+            throw partial(QString::fromUtf8(f.what()));
         }
     }
 

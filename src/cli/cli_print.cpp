@@ -77,7 +77,7 @@ int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
     const int nameStyle = static_cast<int>(LeadingNumber(preferences.read(PreferencesFile(), shell::prefs::Section, QStringLiteral("NameField"))));
     QList<QStringList> labels;
     for (const CardFieldList& card : ListedCards(store, p.byCompany)) labels << LabelLines(nameStyle, card);
-    Check(print::WriteLabelsPdf(p.file, *sheet, p.start, labels), p.file, out);
+    Check(print::WriteLabelsPdf(p.file, *sheet, p.start, labels, nullptr, store.DataFile()), p.file, out);
     return Done;
 }
 
@@ -87,7 +87,7 @@ int List(CardStore& store, const PrintArgs& p, QTextStream& out) {
     const std::optional<QPageSize> paper = print::PaperNamed(p.paper.isEmpty() ? QStringLiteral("a4") : p.paper);
     if (!paper) throw CommandFailed(BadInput, QStringLiteral("--paper takes a4 or letter"));
     const ReportTable table = BuildReport(kind, ListedCards(store, p.byCompany), p.byCompany);
-    Check(print::WriteReportPdf(p.file, *paper, table, QDate::currentDate()), p.file, out);
+    Check(print::WriteReportPdf(p.file, *paper, table, QDate::currentDate(), nullptr, store.DataFile()), p.file, out);
     return Done;
 }
 

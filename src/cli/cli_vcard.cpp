@@ -59,7 +59,7 @@ int VCardExportCommand(CardStore& store, const QStringList& args, QTextStream& o
     cards.reserve(store.AllByName.size());
     for (const QString& rec : store.AllByName) cards << store.ReadCard(rec);
     try {
-        WriteVCardFile(a.file, cards, a.version == u"4" ? VCardVersion::V4 : VCardVersion::V3);
+        WriteVCardFile(a.file, cards, a.version == u"4" ? VCardVersion::V4 : VCardVersion::V3, store.DataFile());
     } catch (const ExportFailed& e) {
         throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
     }

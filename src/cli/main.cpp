@@ -68,9 +68,11 @@ const char kUsage[] =
     "     the list the command needs, the card file is full); nothing written\n"
     "  3  refused: another program has the card file open (NoOfUses; --force overrides), or\n"
     "     another change kept the card file locked (tesly.lock); nothing written\n"
-    "  4  a file could not be read or written (a card file, a lock file, a @FILE); the message\n"
-    "     names the file and the reason; a change that failed is undone; dial: the port could not\n"
-    "     be opened or failed during the call\n"
+    "  4  a file could not be read or written (a card file, a lock file, a @FILE, an export); the\n"
+    "     message names the file and the reason; a change that failed is undone, an export that\n"
+    "     failed leaves the previous file; a read command on a card file with a part missing or\n"
+    "     unreadable prints what it could read; dial: the port could not be opened or failed during\n"
+    "     the call\n"
     "  5  dial: the line is busy\n"
     "  6  dial: there is no dial tone\n";
 

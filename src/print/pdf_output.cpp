@@ -3,8 +3,10 @@
 #include "label_painter.h"
 #include "report_painter.h"
 
+#include "profile/profile_access.h"
+#include "store/export_file.h"
+
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <functional>
 
 namespace tessaly::print {
@@ -14,23 +16,23 @@ namespace {
 // Fine enough that a label lands within a hundredth of a millimetre.
 constexpr int kPdfDpi = 1200;
 
-PdfResult Write(const QString& file, const QPageSize& paper, const std::function<int(QPdfWriter&)>& paint) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return {QStringLiteral("Cannot write %1: %2").arg(file, out.errorString())};
-    PdfResult result;
-    {
-        QPdfWriter writer(&out);
-        writer.setResolution(kPdfDpi);
-        writer.setCreator(QStringLiteral("Tessaly"));
-        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        result.pages = paint(writer);
-    }  // the writer finishes the document here
-    if (result.pages == 0) {
-        out.cancelWriting();
-        return {QStringLiteral("Cannot write %1: the document could not be painted").arg(file)};
+PdfResult Write(const QString& file, const QString& modeModel, const QPageSize& paper, const std::function<int(QPdfWriter&)>& paint) {
+    try {
+        store::ExportFile out(file, modeModel);
+        PdfResult result;
+        {
+            QPdfWriter writer(&out);
+            writer.setResolution(kPdfDpi);
+            writer.setCreator(QStringLiteral("Tessaly"));
+            writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+            result.pages = paint(writer);
+        }  // the writer finishes the document here
+        if (result.pages == 0) return {QStringLiteral("Cannot write %1: the document could not be painted").arg(file)};
+        out.commit();  // also reports a write the painting met
+        return result;
+    } catch (const profile::WriteError& e) {
+        return {QString::fromUtf8(e.what())};
     }
-    if (!out.commit()) return {QStringLiteral("Cannot write %1: %2").arg(file, out.errorString())};
-    return result;
 }
 
 }  // namespace
@@ -46,14 +48,14 @@ std::optional<QPageSize> PaperNamed(const QString& name) {
 }
 
 PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
-                         store::ProgressSink* progress) {
+                         store::ProgressSink* progress, const QString& modeModel) {
     const int sheets = LabelSheetsNeeded(sheet, start, labels.size());
-    return Write(file, SheetPaper(sheet), [&](QPdfWriter& w) { return PaintLabels(w, sheet, start, labels, progress) ? sheets : 0; });
+    return Write(file, modeModel, SheetPaper(sheet), [&](QPdfWriter& w) { return PaintLabels(w, sheet, start, labels, progress) ? sheets : 0; });
 }
 
 PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
-                         store::ProgressSink* progress) {
-    return Write(file, paper, [&](QPdfWriter& w) { return PaintReport(w, table, date, progress); });
+                         store::ProgressSink* progress, const QString& modeModel) {
+    return Write(file, modeModel, paper, [&](QPdfWriter& w) { return PaintReport(w, table, date, progress); });
 }
 
 }  // namespace tessaly::print

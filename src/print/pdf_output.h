@@ -22,11 +22,12 @@ QPageSize SheetPaper(const store::LabelSheet& sheet);
 std::optional<QPageSize> PaperNamed(const QString& name);
 
 // Writes the labels or the list to 'file', replacing it only once the whole
-// document is written: a failure leaves what was there before. The progress,
-// when given, hears of every page done.
+// document is written and flushed: a failure leaves what was there before. The
+// progress, when given, hears of every page done. The file takes the mode of
+// 'modeModel' (the card file; none: private) and is never written through a link.
 PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
-                         store::ProgressSink* progress = nullptr);
+                         store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
 PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
-                         store::ProgressSink* progress = nullptr);
+                         store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
 
 }  // namespace tessaly::print

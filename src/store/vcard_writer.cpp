@@ -1,6 +1,8 @@
 #include "vcard_writer.h"
 
-#include <QSaveFile>
+#include "export_file.h"
+#include "profile/profile_access.h"
+
 #include <QStringList>
 
 namespace tessaly::store {
@@ -95,14 +97,15 @@ QByteArray VCardText(const CardFieldList& c, VCardVersion version) {
     return lines.text();
 }
 
-void WriteVCardFile(const QString& path, const QList<CardFieldList>& cards, VCardVersion version) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ExportFailed(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()).toStdString());
-    for (const CardFieldList& card : cards)
-        if (file.write(VCardText(card, version)) < 0) break;
-    if (!file.commit())
-        throw ExportFailed(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()).toStdString());
+void WriteVCardFile(const QString& path, const QList<CardFieldList>& cards, VCardVersion version, const QString& modeModel) {
+    try {
+        ExportFile file(path, modeModel);
+        for (const CardFieldList& card : cards)
+            if (file.write(VCardText(card, version)) < 0) break;  // commit reports the failure
+        file.commit();
+    } catch (const profile::WriteError& e) {
+        throw ExportFailed(e.what());
+    }
 }
 
 }  // namespace tessaly::store

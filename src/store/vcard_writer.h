@@ -24,7 +24,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes the cards to a file, replacing it atomically.
-void WriteVCardFile(const QString& path, const QList<CardFieldList>& cards, VCardVersion version);
+// Writes the cards to a file, replacing it atomically once the whole file is
+// on the disk; the file takes the mode of 'modeModel' (the card file; none:
+// private). Throws ExportFailed, and the file is then as it was.
+void WriteVCardFile(const QString& path, const QList<CardFieldList>& cards, VCardVersion version,
+                    const QString& modeModel = QString());
 
 }  // namespace tessaly::store
