@@ -220,8 +220,8 @@ void PrintDialog::BtnPrint_Click() {
     const print::PdfResult r = [&] {
         Painting painting(*this);
         return what_ == PrintWhat::Labels
-                   ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink())
-                   : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink());
+                   ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), Shared().DataFile)
+                   : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), Shared().DataFile);
     }();
     if (!r.ok()) return Tell(r.error);
     Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(r.pages));

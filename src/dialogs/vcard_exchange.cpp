@@ -111,7 +111,9 @@ void ExportVCard() {
     QList<store::CardFieldList> cards;
     try {
         for (const QString& rec : store.ShownRecNos()) cards << store.ReadCard(rec);
-        store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3);
+        // A copy of the cards is as private as the card file.
+        store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3,
+                              Shared().DataFile);
     } catch (const std::exception& e) {
         Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2").arg(path, QString::fromUtf8(e.what())), 3,
              QStringLiteral("Export vCard"));

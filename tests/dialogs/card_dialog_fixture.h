@@ -60,7 +60,7 @@ protected:
     QString selectedText() { return main().LstNames->currentItem()->text(); }
     QByteArray cardFiles() {
         QByteArray all;
-        for (const QString& f : QDir(cardsDir()).entryList(QDir::Files, QDir::Name))
+        for (const QString& f : QDir(cardsDir()).entryList({QStringLiteral("tesly*.dat")}, QDir::Files, QDir::Name))
             all += f.toUtf8() + '\n' + home.bytes(QStringLiteral("cards/") + f);
         return all;
     }

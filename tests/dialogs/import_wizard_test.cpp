@@ -116,7 +116,7 @@ TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesI
     EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
     EXPECT_EQ(FileToImportDialog::Current(), nullptr);
     EXPECT_TRUE(main().isEnabled());
-    EXPECT_TRUE(QFile::exists(cardsDir() + "tesly.old")) << "safety copy";
+    EXPECT_TRUE(QFile::exists(cardsDir() + "safety-copy/tesly.old")) << "safety copy";
     EXPECT_EQ(checkFile(), QStringList());
 }
 
@@ -222,7 +222,7 @@ TEST_F(ImportWizardTest, backShowsTheFirstPageAgainAndCancelEndsTheWizardWithout
     EXPECT_EQ(FileToImportDialog::Current(), nullptr);
     EXPECT_TRUE(main().isEnabled());
     EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob"}));
-    EXPECT_FALSE(QFile::exists(cardsDir() + "tesly.old"));
+    EXPECT_FALSE(QFile::exists(cardsDir() + "safety-copy/tesly.old"));
 }
 
 TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousandCards) {

@@ -125,7 +125,7 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
         EXPECT_EQ(shownNames(), c.names);
         store::CardStore& s = *shell::Shared().Store;
         EXPECT_EQ(shell::Shared().Store->ReadCard(s.AllByName[s.AllNames.indexOf("Adams, Al")])[store::EMail], c.alsMail);
-        EXPECT_EQ(QFile::exists(cardsDir() + "tesly.old"), c.choice != &ImportDuplicatesDialog::BtnCancel);
+        EXPECT_EQ(QFile::exists(cardsDir() + "safety-copy/tesly.old"), c.choice != &ImportDuplicatesDialog::BtnCancel);
         EXPECT_EQ(checkFile(), QStringList());
         if (c.choice != &ImportDuplicatesDialog::BtnCancel) EXPECT_EQ(asked, QStringList({"Possible Duplicates", "Import vCard"}));
     }
