@@ -9,28 +9,10 @@ set -u
 cli=$1
 shim=$2
 every=${3:-1}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-failures=0 runs=0 failed=0 unfinished=0
-
-fail() {
-    echo "FAIL ($1): $2"
-    failures=$((failures + 1))
-}
-
-pristine=$work/pristine
-mkdir -p "$pristine" "$work/backup"
-"$cli" --data "$pristine/" init >/dev/null
-for i in $(seq 1 150); do echo "First$i,Last$i,+1 555 01$i"; done >"$work/a.csv"
-for i in $(seq 151 250); do echo "First$i,Last$i,+1 555 02$i"; done >"$work/b.csv"
-"$cli" --data "$pristine/" import "$work/a.csv" --delimiter comma --map 1,2,13 >/dev/null
-"$cli" --data "$pristine/" backup "$work/backup/" >/dev/null
-"$cli" --data "$pristine/" import "$work/b.csv" --delimiter comma --map 1,2,13 >/dev/null
+source "$(dirname "$0")/exchange_common.sh"
+runs=0 failed=0 unfinished=0
 for i in $(seq 1 40); do echo "New$i,Line$i"; done >"$work/new.csv"
-for i in $(seq 1 40); do
-    printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Card%d;Vee;;;\r\nEMAIL:vee%d@example.org\r\nEND:VCARD\r\n' "$i" "$i"
-done >"$work/cards.vcf"
+vcards 40 >"$work/cards.vcf"
 
 operation() {
     case $1 in
@@ -41,22 +23,12 @@ operation() {
     esac
 }
 
-fresh() {
-    rm -rf "$work/card"
-    cp -a "$pristine" "$work/card"
-}
-
-listing() { "$cli" --data "$work/card/" list 2>&1; }
-
 for op in replace append vcard restore; do
     fresh
     listing >"$work/before"
     # shellcheck disable=SC2046
-    FI_DIR=$work/card FI_COUNT=$work/counts LD_PRELOAD=$shim "$cli" --force --data "$work/card/" $(operation $op) >/dev/null 2>&1 ||
-        fail "$op" "the operation fails without a fault"
+    count_calls $(operation $op)
     listing >"$work/after"
-    declare -A calls=()
-    for pair in $(tail -1 "$work/counts"); do calls[${pair%%=*}]=${pair#*=}; done
     for cls in creat write fsync link rename unlink; do
         for ((n = 1; n <= ${calls[$cls]:-0}; n += every)); do
             for sticky in 0 1; do

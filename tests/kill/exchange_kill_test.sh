@@ -10,29 +10,9 @@ set -u
 cli=$1
 shim=$2
 kills=${3:-25}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-failures=0
-
-fail() {
-    echo "FAIL ($1): $2"
-    failures=$((failures + 1))
-}
-
-# The starting point: 250 cards in three card files, a backup of the first 150.
-pristine=$work/pristine
-mkdir -p "$pristine" "$work/backup"
-"$cli" --data "$pristine/" init >/dev/null
-for i in $(seq 1 150); do echo "First$i,Last$i,+1 555 01$i"; done >"$work/a.csv"
-for i in $(seq 151 250); do echo "First$i,Last$i,+1 555 02$i"; done >"$work/b.csv"
-"$cli" --data "$pristine/" import "$work/a.csv" --delimiter comma --map 1,2,13 >/dev/null
-"$cli" --data "$pristine/" backup "$work/backup/" >/dev/null
-"$cli" --data "$pristine/" import "$work/b.csv" --delimiter comma --map 1,2,13 >/dev/null
+source "$(dirname "$0")/exchange_common.sh"
 for i in $(seq 1 8000); do echo "Big$i,Import$i,+44 20 7946 $i"; done >"$work/big.csv"
-for i in $(seq 1 2000); do
-    printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Card%d;Vee;;;\r\nFN:Vee Card%d\r\nEMAIL:vee%d@example.org\r\nEND:VCARD\r\n' "$i" "$i" "$i"
-done >"$work/cards.vcf"
+vcards 2000 >"$work/cards.vcf"
 
 operation() {  # the command line of operation $1 on the card file in $2
     case $1 in
@@ -42,25 +22,15 @@ operation() {  # the command line of operation $1 on the card file in $2
     esac
 }
 
-fresh() {
-    rm -rf "$work/card"
-    cp -a "$pristine" "$work/card"
-}
-
-listing() { "$cli" --data "$work/card/" list 2>&1; "$cli" --data "$work/card/" list --deleted 2>&1; }
-
 for op in import vcard restore; do
     fresh
     listing >"$work/before"
     start=$(date +%s%N)
     # shellcheck disable=SC2046
-    FI_DIR=$work/card FI_COUNT=$work/counts LD_PRELOAD=$shim "$cli" --force --data "$work/card/" $(operation $op) >/dev/null 2>&1 ||
-        fail "$op" "the operation fails without a kill"
+    count_calls $(operation $op)
     took=$((($(date +%s%N) - start) / 1000000 + 1))
     listing >"$work/after"
     cmp -s "$work/before" "$work/after" && fail "$op" "before and after are the same"
-    declare -A calls=()
-    for pair in $(tail -1 "$work/counts"); do calls[${pair%%=*}]=${pair#*=}; done
     classes=(creat write fsync link rename unlink)
     ends=(0 0)
     for k in $(seq 1 "$kills"); do
