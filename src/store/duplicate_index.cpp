@@ -62,8 +62,13 @@ void ForEachLookup(const QStringList& keys, Visit visit) {
 
 }  // namespace
 
+// Only the shared addresses and numbers are weakened by their count; the other
+// keys need none. The national forms of an international number (three a
+// number) are counted in the card file only: a placeholder number is written
+// alike each time, and the count of its full form catches it.
 void DuplicateIndex::count(const QStringList& keys) {
-    for (const QString& key : keys) ++entries_[key].cards;
+    for (const QString& key : keys)
+        if (key.startsWith(u's') && !IsContentKey(key) && !key.startsWith(u"si:")) ++entries_[key].cards;
 }
 
 void DuplicateIndex::add(int id, const QStringList& keys) {
@@ -98,12 +103,11 @@ QList<CardMatch> DuplicateIndex::matches(const QStringList& keys) const {
 QList<CardMatch> DuplicateIndex::matchAndPlace(int id, const QStringList& keys) {
     QList<CardMatch> found;
     for (const QString& key : keys) {
-        const auto own = entries_.find(key);
-        if (own == entries_.end()) continue;  // not counted: no card to match, nowhere to be placed
+        Entry& own = entries_[key];
         // A national form of an international number matches national numbers only, never another country's.
         const bool national = key.startsWith(u"sn:"), nationalForm = key.startsWith(u"si:");
-        if (!nationalForm) note(found, key, *own, id);
-        if (own->first < 0) own->first = id;
+        if (!nationalForm) note(found, key, own, id);
+        if (own.first < 0) own.first = id;
         if (!national && !nationalForm) continue;
         const QString other = (national ? QStringLiteral("si:") : QStringLiteral("sn:")) + key.mid(3);
         const auto crossed = entries_.constFind(other);
@@ -117,15 +121,13 @@ QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList
     DuplicateIndex index;
     const int knownCount = int(known.cards.size());
     index.reserve(knownCount + incoming.size());
-    QList<QStringList> keys;
-    keys.reserve(knownCount + incoming.size());
-    for (const CardFieldList& card : known.cards) keys << DuplicateIndex::KeysOf(card);
-    for (const CardFieldList& card : incoming) keys << DuplicateIndex::KeysOf(card);
-    for (int i = 0; i < knownCount; ++i) index.add(i, keys[i]);
-    for (int i = knownCount; i < keys.size(); ++i) index.count(keys[i]);
+    for (int i = 0; i < knownCount; ++i) index.add(i, DuplicateIndex::KeysOf(known.cards[i]));
+    QList<QStringList> keys;  // of the incoming cards, made once for counting and looking up
+    keys.reserve(incoming.size());
+    for (const CardFieldList& card : incoming) index.count(keys.emplace_back(DuplicateIndex::KeysOf(card)));
     QList<ImportDuplicate> duplicates;
     for (int i = 0; i < incoming.size(); ++i) {
-        if (const std::optional<CardMatch> best = Best(index.matchAndPlace(knownCount + i, keys[knownCount + i]))) {  // the card file's first
+        if (const std::optional<CardMatch> best = Best(index.matchAndPlace(knownCount + i, keys[i]))) {  // the card file's first
             ImportDuplicate d{i, QString(), -1, best->strength};
             if (best->id < knownCount) d.recNo = known.recNos[best->id];
             else d.earlierIncoming = best->id - knownCount;

@@ -24,7 +24,7 @@ struct CardMatch {
 class DuplicateIndex {
 public:
     void add(int id, const CardFieldList& card) { add(id, KeysOf(card)); }
-    void reserve(qsizetype cards) { entries_.reserve(cards * 3); }  // about three keys a card: no rehashing on the way
+    void reserve(qsizetype cards) { entries_.reserve(cards * 5); }  // up to five keys a card: no rehashing on the way
     // For each key the card shares, the first card placed under it, each card
     // once with its strongest match, by id: enough for the best match, at a
     // cost that does not grow with how many cards share a key.
