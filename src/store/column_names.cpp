@@ -13,19 +13,20 @@ constexpr int kFirstName = 1, kLastName = 2, kBothNames = 3, kAddress4 = 10;
 constexpr int kRegion = 100;
 
 // Column names of the exports people bring, lower case with single blanks.
-// Outlook writes its names in the language of the installation; Google's
-// numbered columns ("E-mail 1 - Value") come before its older plain ones.
+// Outlook writes its names in the language of the installation (English,
+// German, French and Japanese here); Google writes numbered ones
+// ("E-mail 1 - Value", "Organization 1 - Title").
 const QHash<QString, int>& KnownColumns() {
     static const QHash<QString, int> columns = [] {
         const std::pair<int, QStringList> table[] = {
             {0, {"title", "name prefix", "prefix", "salutation", "anrede", "titre", "civilité"}},
-            {kFirstName, {"first name", "given name", "firstname", "first", "vorname", "prénom", "prenom"}},
-            {kLastName, {"last name", "family name", "surname", "lastname", "last", "nachname", "nom", "nom de famille"}},
+            {kFirstName, {"first name", "given name", "firstname", "first", "vorname", "prénom", "prenom", "名"}},
+            {kLastName, {"last name", "family name", "surname", "lastname", "last", "nachname", "nom", "nom de famille", "姓"}},
             {kBothNames, {"name", "display name", "full name", "formatted name", "nickname and name", "anzeigename", "nom complet"}},
             {5, {"job title", "position", "role", "organization 1 - title", "organization title", "jobtitle", "fonction",
-                 "poste", "berufsbezeichnung"}},
+                 "poste", "berufsbezeichnung", "役職"}},
             {6, {"company", "organization", "organisation", "company name", "organization 1 - name", "organization name", "firma",
-                 "société", "societe", "entreprise"}},
+                 "société", "societe", "entreprise", "会社名"}},
             {7, {"business street", "home street", "home address", "work address", "address", "street", "address 1 - street",
                  "street address", "address line 1", "straße geschäftlich", "straße privat", "strasse geschäftlich", "strasse privat",
                  "rue (bureau)", "rue (domicile)", "home street address", "work street address"}},
@@ -56,7 +57,7 @@ const QHash<QString, int>& KnownColumns() {
                   "télécopie (domicile)", "work fax"}},
             {16, {"e-mail address", "primary email", "email", "e-mail", "email address", "e-mail 1 - value", "email 1 - value",
                   "email home", "email work", "home email", "work email", "e-mail home", "e-mail work", "email 1", "e-mail 1",
-                  "mail", "e-mail-adresse", "adresse de messagerie", "adresse e-mail", "courriel", "email (home)", "email (work)"}},
+                  "mail", "e-mail-adresse", "adresse de messagerie", "adresse e-mail", "courriel", "email (home)", "email (work)", "電子メール アドレス"}},
             {17, {"notes", "note", "comments", "comment", "notizen", "bemerkungen"}},
         };
         QHash<QString, int> h;

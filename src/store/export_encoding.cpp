@@ -91,8 +91,10 @@ std::optional<Utf16Order> Utf16WithoutBom(const QByteArray& bytes) {
         nulFirst += bytes[2 * i] == '\0';
         nulSecond += bytes[2 * i + 1] == '\0';
     }
-    // Half the pairs or more: even CJK text carries ASCII line ends, digits and separators.
-    auto clearly = [pairs](qsizetype many, qsizetype few) { return pairs >= 2 && many * 2 >= pairs && few * 20 <= many; };
+    // A tenth of the pairs or more, on one side only: even a Japanese export
+    // carries ASCII separators and line ends, while other text has no NUL at all
+    // and binary data has them on both sides.
+    auto clearly = [pairs](qsizetype many, qsizetype few) { return pairs >= 2 && many * 10 >= pairs && few * 10 <= many; };
     if (clearly(nulSecond, nulFirst)) return Utf16Order::LittleEndian;
     if (clearly(nulFirst, nulSecond)) return Utf16Order::BigEndian;
     return std::nullopt;
