@@ -36,7 +36,8 @@ QStringList ColumnNames(const ImportSource& source, const Delimiter& delimiter) 
     return SplitFields(source.lines.value(0), delimiter, source.fieldCount);
 }
 
-// The columns "auto" left without a field that hold a value on some line.
+// The columns "auto" left without a field that hold a value on some line and
+// do not merely repeat placed ones.
 QStringList UnplacedColumns(const QList<int>& choices, const ImportSource& source, const Delimiter& delimiter) {
     QList<bool> filled(choices.size(), false);
     for (qsizetype l = 1; l < source.lines.size(); ++l) {
@@ -47,7 +48,8 @@ QStringList UnplacedColumns(const QList<int>& choices, const ImportSource& sourc
     const QStringList names = ColumnNames(source, delimiter);
     QStringList unplaced;
     for (qsizetype f = 0; f < filled.size(); ++f)
-        if (filled[f]) unplaced << QStringLiteral("\"%1\" (column %2)").arg(names.value(f)).arg(f + 1);
+        if (filled[f] && !RepeatsPlacedColumns(names.value(f), choices))
+            unplaced << QStringLiteral("\"%1\" (column %2)").arg(names.value(f)).arg(f + 1);
     return unplaced;
 }
 
@@ -81,8 +83,8 @@ ImportMapping MapArg(const QString& given, const ImportSource& source, const Del
     for (const QString& part : given.split(u',')) {
         const int c = ChoiceForName(part);
         if (c < 0)
-            throw CommandFailed(BadInput, QStringLiteral("--map takes auto, or a field name (FirstName, EMail, ...), - or a choice 0 to %1 "
-                                                         "per column, not \"%2\"")
+            throw CommandFailed(BadInput, QStringLiteral("--map takes auto, or per column a field name (FirstName, EMail, ...), - "
+                                                         "or one of the wizard's choices 0 to %1, not \"%2\"")
                                               .arg(kNoneOfTheAbove)
                                               .arg(part));
         mapping.choices << c;

@@ -21,7 +21,8 @@ struct ImportMapping {
 // as in the wizard), or one entry per column, each a card field's name
 // (FirstName, EMail, ...; "FirstName+LastName" and "LastName+FirstName" for a
 // whole name), "-" to leave the column out, or the wizard's number 0-18.
-// "auto" fails, naming them, when columns that hold values found no field.
+// "auto" fails, naming them, when columns that hold values found no field
+// (unless they only repeat placed ones, as a whole name beside its parts).
 // Throws CommandFailed.
 ImportMapping MapArg(const QString& given, const store::ImportSource& source, const store::Delimiter& delimiter);
 

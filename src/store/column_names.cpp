@@ -97,4 +97,10 @@ QList<int> ChoicesFromHeader(const QStringList& fields) {
     return roles;
 }
 
+bool RepeatsPlacedColumns(const QString& column, const QList<int>& choices) {
+    const QString name = column.simplified().toLower();
+    if (name.endsWith(QStringLiteral(" - type")) || name.endsWith(QStringLiteral(" - formatted"))) return true;
+    return KnownRole(name) == kBothNames && (choices.contains(kFirstName) || choices.contains(kLastName));
+}
+
 }  // namespace tessaly::store

@@ -20,4 +20,9 @@ bool IsHeaderLine(const QStringList& fields);
 // a city and a region column both go to Address4, which holds them joined.
 QList<int> ChoicesFromHeader(const QStringList& fields);
 
+// Whether a column that got no field only repeats what placed columns hold:
+// the whole name beside its parts, Google's labels ("E-mail 1 - Type") and its
+// formatted copy of an address ("Address 1 - Formatted").
+bool RepeatsPlacedColumns(const QString& column, const QList<int>& choices);
+
 }  // namespace tessaly::store
