@@ -140,8 +140,8 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
 
     connect(SlctFile, &QListWidget::currentTextChanged, this, [this](const QString& name) {
         if (!name.isEmpty()) TxtFileToImport->setText(name);
-        ShowPreview();
     });
+    connect(TxtFileToImport, &QLineEdit::textChanged, this, &FileToImportDialog::ShowPreview);
     connect(CboEncoding, &QComboBox::currentIndexChanged, this, &FileToImportDialog::ShowPreview);
     connect(SlctFile, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         TxtFileToImport->setText(item->text());
@@ -192,7 +192,7 @@ void FileToImportDialog::ShowPreview() {
     QFile file(QDir(folder_).filePath(TxtFileToImport->text()));
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return;
     const QString text = store::DecodeExport(file.read(kPreviewBytes), CboEncoding->currentText());
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n"))).mid(0, kPreviewLines);
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")), Qt::SkipEmptyParts).mid(0, kPreviewLines);
     for (QString& line : lines) line.truncate(200);  // a long line would only slow the box down
     TxtPreview->setPlainText(lines.join(u'\n'));
 }
