@@ -13,6 +13,13 @@ constexpr int kPhoneFields[] = {Phone1, Phone2, Fax};
 
 bool IsContentKey(const QString& key) { return key.startsWith(u"sc:"); }
 
+MatchKey KeyKind(const QString& key) {
+    if (key.startsWith(u"se:")) return MatchKey::EMail;
+    if (key.startsWith(u"pt:")) return MatchKey::WeakPhone;
+    if (IsContentKey(key)) return MatchKey::Content;
+    return key.startsWith(u's') ? MatchKey::Phone : MatchKey::Name;
+}
+
 // The best of a card's matches: the strongest, then the earliest.
 std::optional<CardMatch> Best(const QList<CardMatch>& matches) {
     std::optional<CardMatch> best;
@@ -22,6 +29,18 @@ std::optional<CardMatch> Best(const QList<CardMatch>& matches) {
 }
 
 }  // namespace
+
+QString MatchText(MatchKey key, MatchStrength strength) {
+    const bool shared = strength == MatchStrength::Possible;  // an address or number too many cards have
+    switch (key) {
+        case MatchKey::EMail: return shared ? QStringLiteral("same e-mail, shared by many cards") : QStringLiteral("same e-mail");
+        case MatchKey::Phone: return shared ? QStringLiteral("same phone, shared by many cards") : QStringLiteral("same phone");
+        case MatchKey::WeakPhone: return QStringLiteral("same short number or dial string");
+        case MatchKey::Content: return QStringLiteral("same content");
+        case MatchKey::Name: break;
+    }
+    return QStringLiteral("same name");
+}
 
 // The keys a card is indexed under ("s" strong, "p" possible in front).
 // International numbers are indexed in full and by their national forms,
@@ -85,8 +104,8 @@ void DuplicateIndex::note(QList<CardMatch>& found, const QString& key, const Ent
     const bool strong = key.startsWith(u's') && (IsContentKey(key) || entry.cards <= kHandful);
     const MatchStrength strength = strong ? MatchStrength::Strong : MatchStrength::Possible;
     const auto same = std::find_if(found.begin(), found.end(), [&](const CardMatch& m) { return m.id == entry.first; });
-    if (same == found.end()) found << CardMatch{entry.first, strength};
-    else same->strength = std::max(same->strength, strength);
+    if (same == found.end()) found << CardMatch{entry.first, strength, KeyKind(key)};
+    else if (strength > same->strength) same->strength = strength, same->key = KeyKind(key);
 }
 
 QList<CardMatch> DuplicateIndex::matches(const QStringList& keys) const {
@@ -128,7 +147,7 @@ QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList
     QList<ImportDuplicate> duplicates;
     for (int i = 0; i < incoming.size(); ++i) {
         if (const std::optional<CardMatch> best = Best(index.matchAndPlace(knownCount + i, keys[i]))) {  // the card file's first
-            ImportDuplicate d{i, QString(), -1, best->strength};
+            ImportDuplicate d{i, QString(), -1, best->strength, best->key};
             if (best->id < knownCount) d.recNo = known.recNos[best->id];
             else d.earlierIncoming = best->id - knownCount;
             duplicates << d;

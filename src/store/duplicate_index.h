@@ -13,10 +13,17 @@ namespace tessaly::store {
 // such as email@example.com) a possible one.
 enum class MatchStrength { Possible = 1, Strong = 2 };
 
+// Which key made a match: the strongest one.
+enum class MatchKey { Name, EMail, Phone, WeakPhone, Content };
+
 struct CardMatch {
     int id = -1;
     MatchStrength strength = MatchStrength::Possible;
+    MatchKey key = MatchKey::Name;
 };
+
+// What matched, for the user: "same e-mail", "same name", ...
+QString MatchText(MatchKey key, MatchStrength strength);
 
 // Cards indexed by their keys (e-mail, normalised phone numbers, folded
 // name, content), so that a card's matches are found by lookups, never by
@@ -61,6 +68,7 @@ struct ImportDuplicate {
     QString recNo;
     int earlierIncoming = -1;
     MatchStrength strength = MatchStrength::Possible;
+    MatchKey key = MatchKey::Name;
 };
 
 // The live cards of a card file, as the duplicate check reads them.

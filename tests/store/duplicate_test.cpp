@@ -180,7 +180,9 @@ TEST(DuplicateIndex, identicalCardsAreStrongDuplicatesWhateverTheyLack) {
         EXPECT_EQ(found[i].incoming, i);
         EXPECT_EQ(found[i].recNo, QString::number(10 + (i == 2 ? 2 : i)));
         EXPECT_EQ(found[i].strength, MatchStrength::Strong) << "the same content, though the e-mail is a placeholder";
+        EXPECT_EQ(found[i].key, MatchKey::Content);
     }
+    EXPECT_EQ(MatchText(MatchKey::EMail, MatchStrength::Possible), "same e-mail, shared by many cards");
     const ResolvedImport skipped = ResolveDuplicates(Known(file), {company, noteOnly, placeholder, otherNote}, found,
                                                      QList<DuplicateAction>(found.size(), DuplicateAction::Skip));
     EXPECT_EQ(skipped.cards, QList<CardFieldList>{otherNote});
