@@ -1,6 +1,7 @@
 #include "cli_exchange.h"
 
 #include "cli_commands.h"
+#include "cli_import_args.h"
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "shell/preferences.h"
@@ -40,21 +41,6 @@ Delimiter DelimiterArg(const QString& given) {
     if (kind == u"csv") return {DelimiterKind::QuotedCsv, text};
     if (kind == u"other" && !text.isEmpty()) return {DelimiterKind::Other, text};
     throw CommandFailed(BadInput, QStringLiteral("--delimiter takes comma, quotes, tab, csv[=C] or other=TEXT"));
-}
-
-QList<int> MapArg(const QString& given, int fieldCount) {
-    QList<int> choices;
-    for (const QString& part : given.split(u',')) {
-        bool ok = false;
-        const int c = part.trimmed().toInt(&ok);
-        if (!ok || c < 0 || c > kNoneOfTheAbove)
-            throw CommandFailed(BadInput, QStringLiteral("--map takes choices 0 to %1, not \"%2\"").arg(kNoneOfTheAbove).arg(part));
-        choices << c;
-    }
-    if (choices.size() > fieldCount)
-        throw CommandFailed(BadInput, QStringLiteral("--map gives %1 choices; the file's first line has %2 fields").arg(choices.size()).arg(fieldCount));
-    while (choices.size() < fieldCount) choices << kNoneOfTheAbove;
-    return choices;
 }
 
 }  // namespace
@@ -98,7 +84,7 @@ int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream&
 
 int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     if (args.contains(QStringLiteral("--vcard"))) return VCardImportCommand(store, args, out);
-    QString file, delimiter, map, only0, only1, duplicates;
+    QString file, delimiter, map, only0, only1, duplicates, encoding;
     bool replace = false, header = false, upToLimit = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -108,6 +94,7 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
         };
         if (a == u"--delimiter") delimiter = value();
         else if (a == u"--map") map = value();
+        else if (a == u"--encoding") encoding = value();
         else if (a == u"--only") only0 = value();
         else if (a == u"--or") only1 = value();
         else if (a == u"--replace") replace = true;
@@ -126,13 +113,16 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     plan.replace = replace;
     ImportSource source;
     try {
-        source = ReadImportSource(file, plan.delimiter);
+        source = ReadImportSource(file, plan.delimiter, EncodingArg(encoding));
     } catch (const ImportFileError& e) {
         throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
     }
     plan.fieldCount = source.fieldCount;
-    plan.choices = MapArg(map, source.fieldCount);
-    if (header) source.lines.removeFirst();
+    ImportMapping mapping = MapArg(map, source, plan.delimiter);
+    mapping.firstIsHeader = mapping.firstIsHeader || header;
+    plan.choices = mapping.choices;
+    out << MappingText(mapping, source, plan.delimiter) << '\n';
+    if (mapping.firstIsHeader) source.lines.removeFirst();
     QStringList lines = KeepLines(source.lines, only0, only1);
 
     return ImportAndReport(store, CardsFromLines(lines, plan), duplicates, replace, upToLimit, QStringLiteral("lines"), QString(), out);

@@ -20,8 +20,8 @@ public:
 int BackupCommand(store::CardStore& store, const QStringList& args, QTextStream& out);
 // restore-backup [DIR]: the backup in DIR replaces the card files; the use count is left at 0.
 int RestoreBackupCommand(store::CardStore& store, const QStringList& args, QTextStream& out);
-// import FILE --delimiter KIND --map C0,C1,... [--replace] [--only TEXT [--or TEXT]] [--header] [--yes-up-to-limit]
-//        [--duplicates skip|import|fill]
+// import FILE --delimiter KIND --map auto|F0,F1,... [--encoding NAME] [--replace] [--only TEXT [--or TEXT]] [--header]
+//        [--yes-up-to-limit] [--duplicates skip|import|fill]
 int ImportCommand(store::CardStore& store, const QStringList& args, QTextStream& out);
 
 }  // namespace tessaly::cli

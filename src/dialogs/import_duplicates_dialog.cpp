@@ -121,8 +121,7 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
         TblMatches->setItem(row, 0, Cell(CardLine(incoming[d.incoming])));
         TblMatches->setItem(row, 1, Cell(inFile ? CardLine(known.cards[knownOfRec[d.recNo]])
                                                 : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(incoming[d.earlierIncoming]))));
-        TblMatches->setItem(row, 2, Cell(d.strength == store::MatchStrength::Strong ? QStringLiteral("same e-mail or phone")
-                                                                                    : QStringLiteral("same name")));
+        TblMatches->setItem(row, 2, Cell(store::MatchText(d.key, d.strength)));
         auto* action = new QTableWidgetItem(ActionLabels()[int(DuplicateAction::Import)]);
         action->setData(Qt::UserRole, int(DuplicateAction::Import));
         action->setFlags(Qt::ItemIsEnabled | Qt::ItemIsEditable);

@@ -8,17 +8,22 @@
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 #include "store/import_cards.h"
+#include "store/export_encoding.h"
 #include "store/import_source.h"
 
 #include <QDir>
+#include <QComboBox>
 #include <QEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 namespace tessaly::dialogs {
@@ -38,6 +43,10 @@ W* Named(W* w, const QString& name) {
     w->setObjectName(name);
     return w;
 }
+
+// Enough of a file for the first lines of the preview.
+constexpr qint64 kPreviewBytes = 16 * 1024;
+constexpr int kPreviewLines = 6;
 
 void Tell(const QString& text, std::int16_t icon, const QString& title) {
     shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), icon, title);
@@ -61,7 +70,9 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     QFont small = font();
     small.setPixelSize(shell::ToPixels(165));  // the page was drawn for a small font
     setFont(small);
-    shell::SetTwipsClientSize(this, 4620 + kWider, 6360);
+    // Taller than it was first drawn, for the encoding and the preview of the file.
+    constexpr int kTaller = 1740;
+    shell::SetTwipsClientSize(this, 4620 + kWider, 6360 + kTaller);
 
     Frame1 = Named(new QGroupBox(QStringLiteral(" File to Import "), this), QStringLiteral("Frame1"));
     SetTwipsGeometry(Frame1, 150, 150, 4335 + kWider, 2865);
@@ -104,19 +115,34 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
         TxtRecordsToImport[i]->installEventFilter(this);
     }
     SetTwipsGeometry(new QLabel(QStringLiteral("Or"), frame3), 2040 + kWider / 2, 990, 300, 255);
+
+    auto* frame4 = Named(new QGroupBox(QStringLiteral(" Encoding "), this), QStringLiteral("Frame4"));
+    SetTwipsGeometry(frame4, 150, 5760, 4335 + kWider, 1635);
+    shell::PutCaptionOnFrameLine(frame4);
+    CboEncoding = Named(new QComboBox(frame4), QStringLiteral("CboEncoding"));
+    CboEncoding->addItems(store::ExportEncodings());
+    CboEncoding->setToolTip(QStringLiteral("Automatic reads UTF-8 and UTF-16 (with or without a byte-order mark) and "
+                                           "Windows-1252; choose another when the preview shows the names garbled"));
+    SetTwipsGeometry(CboEncoding, 150, 270, 2100, 300);
+    TxtPreview = Named(new QPlainTextEdit(frame4), QStringLiteral("TxtPreview"));
+    TxtPreview->setReadOnly(true);
+    TxtPreview->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SetTwipsGeometry(TxtPreview, 150, 630, 4035 + kWider, 900);
     TxtOtherDelimiter->installEventFilter(this);
 
     BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("BtnOK"));
-    SetTwipsGeometry(BtnOK, 960 + kWider / 2, 5820, 1215, 375);
+    SetTwipsGeometry(BtnOK, 960 + kWider / 2, 5820 + kTaller, 1215, 375);
     BtnOK->setDefault(true);
     BtnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("BtnCancel"));
-    SetTwipsGeometry(BtnCancel, 2460 + kWider / 2, 5820, 1215, 375);
+    SetTwipsGeometry(BtnCancel, 2460 + kWider / 2, 5820 + kTaller, 1215, 375);
     OptRcrdDelimiter[0]->setChecked(true);
     OptRcrdToImport[0]->setChecked(true);
 
     connect(SlctFile, &QListWidget::currentTextChanged, this, [this](const QString& name) {
         if (!name.isEmpty()) TxtFileToImport->setText(name);
     });
+    connect(TxtFileToImport, &QLineEdit::textChanged, this, &FileToImportDialog::ShowPreview);
+    connect(CboEncoding, &QComboBox::currentIndexChanged, this, &FileToImportDialog::ShowPreview);
     connect(SlctFile, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         TxtFileToImport->setText(item->text());
         BtnOK->click();
@@ -161,6 +187,16 @@ void FileToImportDialog::FillLists() {
     SlctFile->addItems(dir.entryList({pattern}, QDir::Files, QDir::Name));
 }
 
+void FileToImportDialog::ShowPreview() {
+    TxtPreview->clear();
+    QFile file(QDir(folder_).filePath(TxtFileToImport->text()));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return;
+    const QString text = store::DecodeExport(file.read(kPreviewBytes), CboEncoding->currentText());
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")), Qt::SkipEmptyParts).mid(0, kPreviewLines);
+    for (QString& line : lines) line.truncate(200);  // a long line would only slow the box down
+    TxtPreview->setPlainText(lines.join(u'\n'));
+}
+
 void FileToImportDialog::ChangeFileName() {
     const QFileInfo typed(QDir(folder_), TxtFileToImport->text().trimmed());
     if (typed.isDir()) {
@@ -194,7 +230,7 @@ void FileToImportDialog::BtnOK_Click() {
     const auto waited = qScopeGuard([] { shell::PleaseWaitWindow().hide(); });
     try {
         session = store::ImportSession::Read(QDir(folder_).filePath(name), delimiter, some ? TxtRecordsToImport[0]->text() : QString(),
-                                             some ? TxtRecordsToImport[1]->text() : QString());
+                                             some ? TxtRecordsToImport[1]->text() : QString(), CboEncoding->currentText());
     } catch (const store::WrongDelimiter&) {
         Tell(QStringLiteral("The delimiter you specified does not exist.\rPlease choose another one."), 4, QStringLiteral("Wrong Delimiter"));
         return;

@@ -2,10 +2,12 @@
 #include <QDialog>
 #include <array>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -31,6 +33,8 @@ public:
     QLineEdit* TxtOtherDelimiter;
     std::array<QRadioButton*, 2> OptRcrdToImport{};
     std::array<QLineEdit*, 2> TxtRecordsToImport{};
+    QComboBox* CboEncoding;       // "Automatic", or the encoding the file is read in
+    QPlainTextEdit* TxtPreview;   // the first lines of the chosen file, as that encoding reads them
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     const bool Append_Replace;  // the hidden check box: false append, true replace
@@ -44,6 +48,8 @@ private:
     // The typed text taken as a folder, a path or a file pattern.
     void ChangeFileName();
     void FillLists();
+    // Shows the chosen file's first lines in the chosen encoding.
+    void ShowPreview();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QString folder_, pattern_ = QStringLiteral("*.*");

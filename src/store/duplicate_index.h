@@ -7,34 +7,58 @@
 
 namespace tessaly::store {
 
-// The same e-mail address or telephone number is a strong match; the same
-// folded name a possible one.
+// The same e-mail address, telephone number or whole content is a strong
+// match; the same folded name, a weak number (a short one, a dial string) or
+// an address or number shared by more than a handful of cards (a placeholder
+// such as email@example.com) a possible one.
 enum class MatchStrength { Possible = 1, Strong = 2 };
+
+// Which key made a match: the strongest one.
+enum class MatchKey { Name, EMail, Phone, WeakPhone, Content };
 
 struct CardMatch {
     int id = -1;
     MatchStrength strength = MatchStrength::Possible;
+    MatchKey key = MatchKey::Name;
 };
 
+// What matched, for the user: "same e-mail", "same name", ...
+QString MatchText(MatchKey key, MatchStrength strength);
+
 // Cards indexed by their keys (e-mail, normalised phone numbers, folded
-// name), so that a card's matches are found by lookups, never by comparing
-// it with every other card.
+// name, content), so that a card's matches are found by lookups, never by
+// comparing it with every other card.
 class DuplicateIndex {
 public:
     void add(int id, const CardFieldList& card) { add(id, KeysOf(card)); }
-    void reserve(qsizetype cards) { first_.reserve(cards * 3); }  // about three keys a card: no rehashing on the way
-    // For each key the card shares, the first card added under it, each card
-    // once with its strongest match, by id: enough for the best match and to
-    // join groups, at a cost that does not grow with how many cards share a key.
+    void reserve(qsizetype cards) { entries_.reserve(cards * 5); }  // up to five keys a card: no rehashing on the way
+    // For each key the card shares, the first card placed under it, each card
+    // once with its strongest match, by id: enough for the best match, at a
+    // cost that does not grow with how many cards share a key.
     QList<CardMatch> matches(const CardFieldList& card) const { return matches(KeysOf(card)); }
 
-    // The same with the card's keys made once, for a card that is looked up and then added.
+    // The same with the card's keys made once. Every card is counted once
+    // (all of them first, so that how many share a key does not depend on the
+    // order) and placed once; only placed cards are found. add counts and
+    // places; matchAndPlace places a card counted before, after its lookups.
     static QStringList KeysOf(const CardFieldList& card);
+    void count(const QStringList& keys);
     void add(int id, const QStringList& keys);
     QList<CardMatch> matches(const QStringList& keys) const;
+    QList<CardMatch> matchAndPlace(int id, const QStringList& keys);
+
+    // More cards than this under one e-mail or number make it a placeholder.
+    static constexpr int kHandful = 5;
 
 private:
-    QHash<QString, int> first_;  // the first card added under each key
+    struct Entry {
+        int first = -1;  // the first card placed under the key
+        int cards = 0;   // how many cards have the key
+    };
+    QHash<QString, Entry> entries_;
+
+    // Adds the card under 'key' (found in the index) to the matches, unless it is 'self'.
+    void note(QList<CardMatch>& found, const QString& key, const Entry& entry, int self) const;
 };
 
 // An incoming card that matches a card of the card file (recNo) or an
@@ -44,6 +68,7 @@ struct ImportDuplicate {
     QString recNo;
     int earlierIncoming = -1;
     MatchStrength strength = MatchStrength::Possible;
+    MatchKey key = MatchKey::Name;
 };
 
 // The live cards of a card file, as the duplicate check reads them.
@@ -56,8 +81,11 @@ struct KnownCards {
 // of the card file before another incoming card.
 QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList<CardFieldList>& incoming);
 
-// Groups of cards of the card file that match one another (through any chain
-// of matches), strong groups first, each group's record numbers in list order.
+// Groups of cards of the card file: a card and the later cards whose best
+// match it is, never a chain (a card that matches a member of a group but not
+// its first card is not in it); a card that others match best and that itself
+// matches an earlier one is in two groups. A card's strong and possible
+// matches are two groups; strong groups first, each in list order.
 struct DuplicateGroup {
     MatchStrength strength = MatchStrength::Possible;
     QStringList recNos;

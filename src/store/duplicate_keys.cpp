@@ -1,12 +1,18 @@
 #include "duplicate_keys.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 
 namespace tessaly::store {
 
 namespace {
 
-constexpr qsizetype kMinPhoneDigits = 5;
+constexpr qsizetype kMinPhoneDigits = 5, kMinStrongPhoneDigits = 6;
+
+bool IsDialString(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return QStringView(u"pPwW,;*#").contains(c); });
+}
 
 }  // namespace
 
@@ -49,6 +55,7 @@ PhoneNumber NormalisedPhone(const QString& text) {
     if (!number.international && digits.startsWith(QStringLiteral("00"))) number.international = true, digits.remove(0, 2);
     else if (!number.international && digits.startsWith(u'0')) digits.remove(0, 1);
     if (digits.size() >= kMinPhoneDigits) number.digits = digits;
+    number.weak = digits.size() < kMinStrongPhoneDigits || IsDialString(trimmed);
     return number;
 }
 
@@ -58,6 +65,20 @@ QString NameKey(const CardFieldList& card) {
     if (!name.isEmpty()) return QStringLiteral("n:") + name;
     const QString company = FoldedName(card[Company]);
     return company.isEmpty() ? QString() : QStringLiteral("c:") + company;
+}
+
+QString ContentKey(const CardFieldList& card) {
+    // Two independent 64-bit hashes of the trimmed fields, one after the other:
+    // short keys, so that indexing every card's content costs little.
+    size_t first = 0x9E3779B97F4A7C15u, second = 0xC2B2AE3D27D4EB4Fu;
+    bool empty = true;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const QStringView field = QStringView(card[i]).trimmed();
+        if (!(i == FirstName && field == u"NULL NAME")) empty = empty && field.isEmpty();  // the import's name for a card without one
+        first = qHash(field, first) + 0x1F;
+        second = qHash(field, second ^ 0x5851F42D4C957F2Du) + 0x1F;
+    }
+    return empty ? QString() : QString::number(first, 16) + u':' + QString::number(second, 16);
 }
 
 }  // namespace tessaly::store

@@ -84,6 +84,7 @@ CardFieldList CardFromFields(const QStringList& fields, const QList<int>& choice
         else if (c == 3) SplitAtBlank(text, card[FirstName], card[LastName]);
         else if (c == 4 && !text.contains(u' ')) card[FirstName] = text, card[LastName].clear();
         else if (c == 4) SplitAtBlank(text, card[LastName], card[FirstName]);
+        else if (c == 10 && !card[Address4].isEmpty() && !text.isEmpty()) card[Address4] += QStringLiteral(", ") + text;  // city, region
         else if (c >= 5 && c < kNoneOfTheAbove) card[c - 2] = text;
     }
     if (card[FirstName].trimmed().isEmpty() && card[LastName].trimmed().isEmpty() && card[Company].trimmed().isEmpty())

@@ -17,7 +17,8 @@ inline constexpr int kNoneOfTheAbove = 18;
 extern const QStringList kImportChoices;
 
 // The card that a line's fields make: each field fills the card field its
-// choice names (a later field wins); choices 3 and 4 split at the first blank.
+// choice names (a later field wins, but two fields for Address4, a city and
+// its region, are joined with ", "); choices 3 and 4 split at the first blank.
 // A card without first name, last name and company is named "NULL NAME".
 CardFieldList CardFromFields(const QStringList& fields, const QList<int>& choices);
 

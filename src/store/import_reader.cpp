@@ -1,5 +1,6 @@
 #include "import_reader.h"
 
+#include "export_encoding.h"
 #include "profile/text_codec.h"
 
 #include <QFile>
@@ -29,12 +30,19 @@ void RequireLength(qsizetype length) {
 
 }  // namespace
 
-QString DecodeExport(const QByteArray& bytes) {
+QString DecodeExport(const QByteArray& bytes, const QString& encoding) {
+    if (!encoding.isEmpty() && encoding != kAutomaticEncoding) {
+        if (OfferedEncoding(encoding).isEmpty())
+            Refuse(QStringLiteral("Unknown encoding \"%1\"; known are %2.").arg(encoding, ExportEncodings().mid(1).join(QStringLiteral(", "))));
+        return DecodeIn(bytes, OfferedEncoding(encoding));
+    }
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
         return decoder.decode(bytes.mid(2));
     }
+    if (const std::optional<Utf16Order> order = Utf16WithoutBom(bytes))
+        return DecodeIn(bytes, *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE"));
     if (profile::isValidUtf8(bytes)) return QString::fromUtf8(bytes);
     // Not UTF-8: the ANSI code page the older exports were written in.
     return profile::decodeBytes(bytes);
@@ -52,8 +60,8 @@ QByteArray ReadExportBytes(const QString& path) {
     return bytes;
 }
 
-QString ReadExportFile(const QString& path) {
-    const QString text = DecodeExport(ReadExportBytes(path));
+QString ReadExportFile(const QString& path, const QString& encoding) {
+    const QString text = DecodeExport(ReadExportBytes(path), encoding);
     if (text.trimmed().isEmpty()) Refuse(QStringLiteral("%1 is empty.").arg(path));
     if (!LooksLikeText(text)) Refuse(QStringLiteral("%1 is not a text file.").arg(path));
     return text;

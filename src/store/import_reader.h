@@ -17,9 +17,12 @@ public:
 inline constexpr qint64 kMaxExportBytes = 64 * 1024 * 1024;
 inline constexpr qsizetype kMaxRecordChars = 64 * 1024;
 
-// The text of an export: by its BOM (UTF-8, UTF-16 LE or BE, which is dropped),
-// else as UTF-8 when the bytes are valid UTF-8, else as Windows-1252.
-QString DecodeExport(const QByteArray& bytes);
+// The text of an export. Automatically (encoding empty or "Automatic"): by its
+// BOM (UTF-8, UTF-16 LE or BE, which is dropped), else as UTF-16 when the bytes
+// are UTF-16 without a BOM, else as UTF-8 when they are valid UTF-8, else as
+// Windows-1252. Otherwise in the encoding named (one of ExportEncodings);
+// another name throws ImportFileError.
+QString DecodeExport(const QByteArray& bytes, const QString& encoding = QString());
 
 // The bytes of an export file, at most kMaxExportBytes. Throws ImportFileError
 // for a folder, a file that cannot be read and a too large file.
@@ -27,7 +30,7 @@ QByteArray ReadExportBytes(const QString& path);
 
 // Reads and decodes an export file. Throws ImportFileError for a folder, a file
 // that cannot be read, an empty or too large file, and one that is not text.
-QString ReadExportFile(const QString& path);
+QString ReadExportFile(const QString& path, const QString& encoding = QString());
 
 // The lines of a text: CR LF, LF and CR each end one. Empty lines are left out
 // (they would become cards without a name); a line longer than

@@ -1,4 +1,5 @@
 #pragma once
+#include "column_names.h"
 #include "import_fields.h"
 #include "import_cards.h"
 #include "import_reader.h"
@@ -21,17 +22,11 @@ struct ImportSource {
     int fieldCount = 0;
 };
 
-// Reads the file and checks the delimiter against its first line. Throws
-// ImportFileError (WrongDelimiter when the first line has no delimiter).
-ImportSource ReadImportSource(const QString& path, const Delimiter& delimiter);
-
-// Whether a line's fields are the column names of a known export: two or more
-// of them name a card field.
-bool IsHeaderLine(const QStringList& fields);
-
-// The choice each column's name suggests ("NONE OF THE ABOVE" for the names
-// it does not know); each choice is suggested for one column only.
-QList<int> ChoicesFromHeader(const QStringList& fields);
+// Reads the file in the encoding named (empty: automatically) and checks the
+// delimiter against its first line; a file whose lines hold no separator at
+// all is one column. Throws ImportFileError (WrongDelimiter when the first
+// line has no delimiter and the file is not one column).
+ImportSource ReadImportSource(const QString& path, const Delimiter& delimiter, const QString& encoding = QString());
 
 // What the import wizard carries from the file to the import: the plan and
 // the kept lines, the first of them the column names when firstIsHeader.
@@ -43,7 +38,8 @@ struct ImportSession {
     // Reads the file, keeps the lines (all, or those with either text), and
     // notes whether the first line holds the column names of a known export,
     // which the filter never drops. Throws ImportFileError.
-    static ImportSession Read(const QString& path, const Delimiter& delimiter, const QString& only0, const QString& only1);
+    static ImportSession Read(const QString& path, const Delimiter& delimiter, const QString& only0, const QString& only1,
+                              const QString& encoding = QString());
     // The lines that become cards.
     QStringList cardLines() const { return firstIsHeader ? lines.mid(1) : lines; }
     // Keeps at most 'count' card lines.

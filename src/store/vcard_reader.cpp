@@ -1,5 +1,7 @@
 #include "vcard_reader.h"
 
+#include "export_encoding.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <optional>
@@ -14,6 +16,8 @@ QByteArray WithoutBom(const QByteArray& bytes) {
         auto decoder = QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         return QString(decoder(bytes.mid(2))).toUtf8();
     }
+    if (const std::optional<Utf16Order> order = Utf16WithoutBom(bytes))  // a webmail's export
+        return DecodeIn(bytes, *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE")).toUtf8();
     return bytes;
 }
 
@@ -100,14 +104,13 @@ QByteArray DecodeQuotedPrintable(const QByteArray& text) {
     return out;
 }
 
-// The CHARSET named, else UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+// The CHARSET named (through the import's converters), else UTF-8 when the
+// bytes are valid UTF-8, else Windows-1252.
 QString DecodeValue(const QByteArray& bytes, const QString& charset) {
     if (!charset.isEmpty()) {
-        QStringDecoder named(charset.toLatin1().constData());
-        if (named.isValid()) {
-            QString text = named(bytes);
-            if (!named.hasError()) return text;
-        }
+        bool valid = false;
+        QString text = DecodeIn(bytes, charset, &valid);
+        if (valid) return text;
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -165,28 +168,41 @@ std::optional<VCardProperty> ParseProperty(const QByteArray& line) {
     return p;
 }
 
+// The name a nested card goes by in its parent's notes.
+QString NestedName(const VCard& card) {
+    QString n;
+    for (const VCardProperty& p : card.properties) {
+        if (p.name == u"FN") return VCardUnescape(p.value);
+        if (p.name == u"N" && n.isEmpty()) n = VCardComponents(p.value).mid(0, 4).join(u' ').simplified();
+    }
+    return n;
+}
+
 }  // namespace
 
 QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards) {
     QList<VCard> cards;
-    bool inCard = false;
+    QList<qsizetype> open;  // the cards begun and not ended, innermost last
     for (const QByteArray& line : LogicalLines(bytes)) {
         const QByteArray upper = line.trimmed().toUpper();
         if (upper == "BEGIN:VCARD") {
             if (cards.size() > maxCards) break;
+            open << cards.size();
             cards << VCard();
-            inCard = true;
             continue;
         }
-        if (!inCard) continue;
+        if (open.isEmpty()) continue;
+        VCard& card = cards[open.back()];
         if (upper == "END:VCARD") {
-            inCard = false;
+            open.removeLast();
+            // A nested card (version 2.1's AGENT) is a card of its own; its parent keeps who it is.
+            if (!open.isEmpty()) cards[open.back()].properties << VCardProperty{QStringLiteral("AGENT"), {}, {}, false, NestedName(card)};
             continue;
         }
         std::optional<VCardProperty> p = ParseProperty(line);
         if (!p) continue;
-        if (p->name == u"VERSION") cards.back().version = p->value.trimmed();
-        else if (p->name != u"BEGIN") cards.back().properties << std::move(*p);
+        if (p->name == u"VERSION") card.version = p->value.trimmed();
+        else if (p->name != u"BEGIN") card.properties << std::move(*p);
     }
     return cards;
 }

@@ -43,6 +43,15 @@ QString StreetLines(const CardFieldList& c) {
     return lines.join(u'\n');
 }
 
+// Address4 holds the city and the region joined with ", ": they go back to
+// their own components, split at the last ", " when both sides hold text (the
+// reader joins them again, so the card reads back the same).
+std::pair<QString, QString> LocalityAndRegion(const QString& line) {
+    const qsizetype at = line.lastIndexOf(QStringLiteral(", "));
+    if (at <= 0 || at + 2 >= line.size()) return {line, QString()};
+    return {line.left(at), line.mid(at + 2)};
+}
+
 class VCardLines {
 public:
     void add(const QString& head, const QString& value) { text_ += FoldVCardLine((head + u':' + value).toUtf8()); }
@@ -85,8 +94,10 @@ QByteArray VCardText(const CardFieldList& c, VCardVersion version) {
     if (!c[Company].isEmpty()) lines.add(QStringLiteral("ORG"), Escaped(c[Company]));
     bool hasAddress = false;
     for (int i = Address1; i <= Address6; ++i) hasAddress = hasAddress || !c[i].isEmpty();
-    if (hasAddress)
-        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), c[Address4], QString(), c[Address5], c[Address6]}));
+    if (hasAddress) {
+        const auto [locality, region] = LocalityAndRegion(c[Address4]);
+        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), locality, region, c[Address5], c[Address6]}));
+    }
     const QString tel = v4 ? QStringLiteral("TEL;VALUE=text;TYPE=") : QStringLiteral("TEL;TYPE=");
     lines.addText(tel + (v4 ? QStringLiteral("work,voice") : QStringLiteral("WORK,VOICE")), c[Phone1]);
     lines.addText(tel + (v4 ? QStringLiteral("home,voice") : QStringLiteral("HOME,VOICE")), c[Phone2]);

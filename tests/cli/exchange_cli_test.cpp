@@ -110,8 +110,39 @@ TEST_F(ExchangeCliTest, importUpToTheLimitTakesTheFirstLines) {
     dir.put("many.txt", many.toUtf8());
     const Result r = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--yes-up-to-limit"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, "imported 7999 cards\n");
+    EXPECT_EQ(r.out, "mapping: column 1=FirstName, column 2=LastName\nimported 7999 cards\n");
     const Result replaced = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--replace", "--only", "N7999", "--or", "n1\t"});
     ASSERT_EQ(replaced.code, 0) << qPrintable(replaced.err);
     EXPECT_EQ(list(), "0\tLast, N1\n1\tLast, N7999\n");
+}
+
+TEST_F(ExchangeCliTest, importMapsByColumnNamesOrFieldNamesInTheEncodingGiven) {
+    const QString exports = QStringLiteral(TESSALY_SOURCE_DIR "/tests/data/exports/");
+    dir.put("extra.csv", "First Name,Last Name,Birthday,Web Page\r\nJo,Adams,1970-01-01,\r\n");
+    struct Case {
+        const char* what;
+        QStringList args;
+        int code;
+        const char* says;  // in the output, or in the message of a refusal
+    } cases[] = {
+        {"auto from Google's column names", {exports + "google-title.csv", "--delimiter", "csv", "--map", "auto"}, 0,
+         "mapping: Name=-, Given Name=FirstName, Additional Name=-, Family Name=LastName, Name Prefix=Sal, "
+         "Organization 1 - Name=Company, Organization 1 - Title=Title,"},
+        {"auto names the columns with values it cannot place", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto"}, 2,
+         "\"Birthday\" (column 3); give --map by field names"},
+        {"field names and - with the header skipped", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "firstname,LastName,-", "--header"},
+         0, "mapping: First Name=FirstName, Last Name=LastName, Birthday=-, Web Page=-\nimported 1 cards"},
+        {"an unknown field name", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "FirstName,Surname"}, 2, "not \"Surname\""},
+        {"Shift_JIS by name", {exports + "japanese-sjis.csv", "--delimiter", "csv", "--map", "auto", "--encoding", "shift_jis"}, 0,
+         "mapping: 姓=LastName, 名=FirstName, 電子メール アドレス=EMail, 会社名=Company"},
+        {"an unknown encoding", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto", "--encoding", "EBCDIC"}, 2,
+         "--encoding takes Automatic, UTF-8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = run(QStringList{"import"} + c.args);
+        EXPECT_EQ(r.code, c.code) << qPrintable(r.err);
+        EXPECT_TRUE((c.code == 0 ? r.out : r.err).contains(QString::fromUtf8(c.says))) << qPrintable(r.out + r.err);
+    }
+    EXPECT_EQ(list(), "1\tAdams, Jo\n0\tQuist, Mara\n3\t佐藤, 花子\n2\t山田, 太郎\n");
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <deque>
 #include <memory>
@@ -157,7 +158,7 @@ TEST_F(ImportWizardTest, columnsPastTheTwentiethAreShownTwentyAtATimeAndTheirCho
 }
 
 TEST_F(ImportWizardTest, theFirstPageChecksBeforeReadingAndStaysOpen) {
-    exportFile("plain.txt", "no delimiter here\n");
+    exportFile("plain.txt", "no comma; here\n");  // another separator: the comma was the wrong choice
     exportFile("photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     struct Case {
         const char* what;
@@ -289,3 +290,24 @@ TEST_F(ImportWizardTest, anImportThatFailsHalfWayIsReportedAndLeavesTheCardFileA
 }
 
 }  // namespace
+
+// A Japanese mail program's export in Shift_JIS: Automatic reads it as Windows-1252, garbled, and the
+// preview shows so; choosing Shift_JIS shows the names, and the import reads the file that way.
+TEST_F(ImportWizardTest, theEncodingChosenIsPreviewedAndReadsTheFile) {
+    // "名,姓,電子メール アドレス" and "太郎,山田,taro@example.jp" in Shift_JIS.
+    const QByteArray bytes = QByteArray::fromHex("96bc2c90a92c93648e718381815b838b2083418368838c83580d0a"
+                                                 "91be98592c8e5293632c7461726f406578616d706c652e6a700d0a");
+    exportFile("sjis.csv", bytes);
+    FileToImportDialog& first = firstPage("sjis.csv", 4);
+    EXPECT_EQ(first.CboEncoding->currentText(), "Automatic");
+    EXPECT_FALSE(first.TxtPreview->toPlainText().contains("山田"));
+    first.CboEncoding->setCurrentText("Shift_JIS");
+    EXPECT_EQ(first.TxtPreview->toPlainText(), "名,姓,電子メール アドレス\n太郎,山田,taro@example.jp");
+    answers({true});  // Import notice: Continue
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    RecordsToImportDialog* page = RecordsToImportDialog::Current();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->ChkHeader->isChecked());
+    EXPECT_EQ(labels(*page, 3), QStringList({"太郎", "山田", "taro@example.jp"}));
+    EXPECT_EQ(page->CboFieldName[2]->currentIndex(), 16);
+}

@@ -147,3 +147,62 @@ TEST_F(DuplicateImportTest, theCheckIsMadeAgainUnderTheLock) {
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al"}));
     expectConsistent();
 }
+
+TEST(DuplicateIndex, placeholdersShortNumbersAndDialStringsJoinNoStrangers) {
+    auto people = [](int n, auto fill) {
+        QList<CardFieldList> cards;
+        for (int i = 0; i < n; ++i) cards << fill(Person(QString("P%1").arg(i), QString("Q%1").arg(i)));
+        return cards;
+    };
+    struct Case {
+        const char* what;
+        QList<CardFieldList> cards;
+        QList<DuplicateGroup> groups;
+    } cases[] = {
+        {"one placeholder e-mail for eight people: possible, not strong",
+         people(8, [](CardFieldList c) { c[EMail] = "email@example.com"; return c; }),
+         {{MatchStrength::Possible, {"10", "11", "12", "13", "14", "15", "16", "17"}}}},
+        {"a family's five shared numbers stay strong", people(5, [](CardFieldList c) { c[Phone2] = "030 4455667"; return c; }),
+         {{MatchStrength::Strong, {"10", "11", "12", "13", "14"}}}},
+        {"a one-digit phone is no number", people(3, [](CardFieldList c) { c[Phone1] = "1"; return c; }), {}},
+        {"five digits are weak", people(2, [](CardFieldList c) { c[Phone1] = "12345"; return c; }), {{MatchStrength::Possible, {"10", "11"}}}},
+        {"a dial string is weak", people(2, [](CardFieldList c) { c[Phone1] = "p1234p5678w9"; return c; }),
+         {{MatchStrength::Possible, {"10", "11"}}}},
+        {"no chain: A and C share nothing",
+         {Person("A", "A", "", "x@a.de"), Person("B", "B", "030 1234567", "x@a.de"), Person("C", "C", "+49 30 1234567")},
+         {{MatchStrength::Strong, {"10", "11"}}, {MatchStrength::Strong, {"11", "12"}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QList<DuplicateGroup> groups = FindDuplicateGroups(Known(c.cards));
+        ASSERT_EQ(groups.size(), c.groups.size());
+        for (qsizetype g = 0; g < groups.size(); ++g) {
+            EXPECT_EQ(groups[g].strength, c.groups[g].strength);
+            EXPECT_EQ(groups[g].recNos, c.groups[g].recNos);
+        }
+    }
+}
+
+TEST(DuplicateIndex, identicalCardsAreStrongDuplicatesWhateverTheyLack) {
+    CardFieldList company;
+    company[Company] = "ACME", company[Notes] = "only a company and a note";
+    CardFieldList noteOnly;
+    noteOnly[FirstName] = "NULL NAME", noteOnly[Notes] = "a note";
+    CardFieldList placeholder = Person("Jo", "Adams", "", "email@example.com");
+    const QList<CardFieldList> file = {company, noteOnly, placeholder, placeholder, placeholder, placeholder, placeholder, placeholder};
+    CardFieldList otherNote = noteOnly;
+    otherNote[Notes] = "another note";
+    const QList<ImportDuplicate> found = FindImportDuplicates(Known(file), {company, noteOnly, placeholder, otherNote});
+    ASSERT_EQ(found.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(found[i].incoming, i);
+        EXPECT_EQ(found[i].recNo, QString::number(10 + (i == 2 ? 2 : i)));
+        EXPECT_EQ(found[i].strength, MatchStrength::Strong) << "the same content, though the e-mail is a placeholder";
+        EXPECT_EQ(found[i].key, MatchKey::Content);
+    }
+    EXPECT_EQ(MatchText(MatchKey::EMail, MatchStrength::Possible), "same e-mail, shared by many cards");
+    const ResolvedImport skipped = ResolveDuplicates(Known(file), {company, noteOnly, placeholder, otherNote}, found,
+                                                     QList<DuplicateAction>(found.size(), DuplicateAction::Skip));
+    EXPECT_EQ(skipped.cards, QList<CardFieldList>{otherNote});
+}

@@ -240,6 +240,7 @@ TEST(ImportSession, keepsTheHeaderLineThroughTheFilterAndTheLimit) {
     EXPECT_EQ(session.lines, QStringList({"First Name,Last Name", "Ann,Lee"}));
     session.firstIsHeader = false;  // the user unticked the box: the names become a card
     EXPECT_EQ(session.cardLines().size(), 2);
-    dir.put("plain.csv", "Ann Lee\n");
-    EXPECT_THROW(ImportSession::Read(dir.path("plain.csv"), {DelimiterKind::Comma, {}}, "", ""), WrongDelimiter);
+    dir.put("semicolons.csv", "Ann;Lee\n");
+    EXPECT_THROW(ImportSession::Read(dir.path("semicolons.csv"), {DelimiterKind::Comma, {}}, "", ""), WrongDelimiter)
+        << "another separator on the first line: the wrong delimiter was chosen";
 }

@@ -197,3 +197,22 @@ TEST(VCardReader, whatItReadsItWritesBackTheSame) {
             ExpectSameCards(CardsFromVCards(ParseVCards(VCardText(read.cards[0], version))).cards, read.cards);
     }
 }
+
+// Address4 holds the city and the region joined, as the details and the delimited import have them.
+TEST(VCardWriter, theCityAndTheRegionGoBackToTheirOwnComponents) {
+    struct Case {
+        QString address4, adr;
+    } cases[] = {
+        {"Austin, TX", "ADR:;;7 Birch Rd;Austin;TX;;\r\n"},
+        {"Frankfurt am Main, Hessen, DE", "ADR:;;7 Birch Rd;Frankfurt am Main\\, Hessen;DE;;\r\n"},
+        {"Berlin", "ADR:;;7 Birch Rd;Berlin;;;\r\n"},
+        {"Trail, ", "ADR:;;7 Birch Rd;Trail\\, ;;;\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.address4));
+        const CardFieldList card = Card({{LastName, "Holm"}, {Address1, "7 Birch Rd"}, {Address4, c.address4}});
+        const QByteArray text = VCardText(card, VCardVersion::V3);
+        EXPECT_TRUE(text.contains(c.adr.toUtf8())) << text.toStdString();
+        EXPECT_EQ(CardsFromVCards(ParseVCards(text)).cards.value(0), card);
+    }
+}

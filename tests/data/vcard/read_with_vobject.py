@@ -34,7 +34,9 @@ with open(sys.argv[1], encoding="utf-8", newline="") as f:
             adr = vcard.adr.value
             for i, line in enumerate(text(adr.street).split("\n")):
                 card["Address%d" % (i + 1)] = line
-            card["Address4"], card["Address5"], card["Address6"] = text(adr.city), text(adr.code), text(adr.country)
+            # Address4 holds the city and the region, joined as the details show them.
+            card["Address4"] = ", ".join(part for part in (text(adr.city), text(adr.region)) if part)
+            card["Address5"], card["Address6"] = text(adr.code), text(adr.country)
         for tel in contents.get("tel", []):
             types = [t.upper() for p in tel.params.get("TYPE", []) for t in p.split(",")]
             field = "Fax" if "FAX" in types else "Phone2" if "HOME" in types else "Phone1"
