@@ -113,10 +113,7 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
     EXPECT_EQ(run("a", {"import", "--vcard", dir.path("in.vcf"), "--duplicates", "merge"}).code, 2);
     dir.put("in.csv", "ANNA,MEIER\nNew,Person\n");
     const Result delimited = run("a", {"import", dir.path("in.csv"), "--delimiter", "comma", "--map", "1,2", "--duplicates", "skip"});
-    EXPECT_EQ(delimited.out, "mapping: column 1=FirstName, column 2=LastName
-"
-                             "1 incoming cards match other cards (0 strongly); skipped
-imported 1 cards; 1 skipped
-")
+    EXPECT_EQ(delimited.out, "mapping: column 1=FirstName, column 2=LastName\n"
+                             "1 incoming cards match other cards (0 strongly); skipped\nimported 1 cards; 1 skipped\n")
         << qPrintable(delimited.err);
 }
