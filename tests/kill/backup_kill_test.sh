@@ -24,8 +24,8 @@ fail() {
 }
 
 # A digest of the backup files in $1 (tesly*.old, either case), or of the card files as they would be backed up.
-folder_id() { (cd "$1" && for f in $(ls -A | grep -i '^tesly[0-9]*\.old$' | sort); do echo "$f $(md5sum <"$f")"; done) | md5sum | cut -c1-32; }
-data_id() { (cd "$1" && for f in $(ls -A | grep '^tesly[0-9]*\.dat$' | sort); do echo "${f%.dat}.old $(md5sum <"$f")"; done) | md5sum | cut -c1-32; }
+folder_id() { (cd "$1" && ls -A | grep -i '^tesly[0-9]*\.old$' | sort | xargs -r md5sum) | md5sum | cut -c1-32; }
+data_id() { (cd "$1" && ls -A | grep '^tesly[0-9]*\.dat$' | sort | xargs -r md5sum | sed 's/\.dat$/.old/') | md5sum | cut -c1-32; }
 
 # What a use of the folder may find besides the backup: its mark and lock, the automatic backups, other files.
 leftovers() { ls -A "$1" | grep -v -i -E '^(tesly[0-9]*\.old|\.tessaly-backup|\.tessaly-lock|auto-.*|notes\.old)$'; }
