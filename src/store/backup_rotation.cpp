@@ -115,14 +115,12 @@ AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoo
         SettleLocked(backupRoot);
         AutoBackupResult r;
         r.folder = MakeDatedBackup(dataDir, backupRoot, access, now);
-        int complete = 0;
+        // The new one counts first, whatever its name: a clock set back gives it an older one.
+        int complete = 1;
         const QStringList names = DatedFolders(backupRoot);
         for (auto it = names.crbegin(); it != names.crend(); ++it) {
             const QString folder = backupRoot + *it + u'/';
-            if (folder == r.folder) {
-                ++complete;
-                continue;
-            }
+            if (folder == r.folder) continue;
             if (OwnerOfBackup(folder, dataDir) != BackupOwner::Ours) continue;
             if (HasValidBackup(folder) && ++complete <= std::max(keep, 1)) continue;
             if (RemoveBackup(folder)) r.removed << folder;

@@ -153,3 +153,12 @@ TEST_F(BackupRotationTest, twoCardFilesRotatingInOneFolderAtOnceKeepTheirOwn) {
     for (const AutoBackup& o : others) EXPECT_EQ(backups.bytes(QDir(o.folder).dirName() + "/tesly.old"), otherDir.bytes("tesly.dat"));
     EXPECT_EQ(folders().size(), 2 * kKeep);
 }
+
+TEST_F(BackupRotationTest, aClockSetBackKeepsTheNewBackupAndTheNewestOthers) {
+    ASSERT_TRUE(step(3).ok());
+    ASSERT_TRUE(step(4).ok());
+    const AutoBackupResult r = step(1, 2);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.removed, QStringList({root() + "auto-20260517-090305/"}));
+    EXPECT_EQ(kept(), QStringList({"auto-20260517-090405 09:04", "auto-20260517-090105 09:01"}));
+}
