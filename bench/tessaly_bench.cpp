@@ -312,6 +312,15 @@ int main(int argc, char** argv) {
             if (!CopyDataFiles(ordered, dest).ok()) out << "backup failed?" << Qt::endl;
         });
     });
+    // W13 also: the check that every use of a backup folder starts with, when no swap is unfinished
+    // (milliseconds per check, the median of runs of 1000 checks).
+    if (QStringLiteral("W13_settle").startsWith(opt.only)) {
+        const QString dest = base + "backup/";
+        const double ms = Measure(opt.runs, [] {}, [&] {
+                              for (int i = 0; i < 1000; ++i) (void)SettleBackupFolder(dest);
+                          }) / 1000;
+        out << "RESULT W13_settle_nothing_to_do " << QString::number(ms, 'f', 4) << " -" << Qt::endl;
+    }
 
     // W14 importing a file of N vCards (3.0, as we write them) into an empty card
     // file: reading, the duplicate check, the safety copy, the cards, the sort.

@@ -23,6 +23,7 @@ using namespace tessaly::store;
 
 QString FolderArg(const QStringList& args) {
     if (args.size() > 1) throw CommandFailed(BadInput, QStringLiteral("Give one folder at most"));
+    if (!args.isEmpty() && args.front().startsWith(u"--")) throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(args.front()));
     if (!args.isEmpty()) return WithTrailingSlash(ExpandHome(args.front()));
     profile::CachedProfile preferences;
     return shell::BackupFolder(preferences, PreferencesFile());
@@ -65,10 +66,21 @@ int AutoBackupCommand(CardStore& store, QTextStream& out) {
 
 int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     if (args == QStringList{QStringLiteral("--auto")}) return AutoBackupCommand(store, out);
-    const QString folder = FolderArg(args);
+    QStringList rest = args;
+    const OtherBackup other = rest.removeAll(QStringLiteral("--replace-other")) > 0 ? OtherBackup::Replace : OtherBackup::Refuse;
+    const QString folder = FolderArg(rest);
     const CardFileLock lock(store.DataDir(), std::chrono::seconds(5));
-    const CopyResult r = CopyDataFiles(store.DataDir(), folder);
-    if (!r.ok()) Fail(r);
+    const CopyResult r = MakeBackup(store.DataDir(), folder, other);
+    switch (r.outcome) {
+        case CopyOutcome::Done: break;
+        case CopyOutcome::OtherCardFile:
+            throw CommandFailed(InUse, r.message() + QStringLiteral("; --replace-other replaces it"));
+        case CopyOutcome::Failed:
+            throw CommandFailed(WriteFailed, r.message() + (r.putBack ? QStringLiteral("; the previous backup is kept")
+                                                                      : QStringLiteral("; the new backup is complete and is put in place "
+                                                                                       "the next time the folder is used")));
+        default: throw CommandFailed(BadInput, r.message());
+    }
     out << "backed up to " << folder << '\n';
     return Done;
 }

@@ -27,7 +27,9 @@ store::AutoBackupResult MakeOne(const AutoBackupSettings& settings) {
                                  QDateTime::currentDateTime());
 }
 
-bool DueToday() { return store::DailyBackupDue(BackupFolder(Shared().Profile, Shared().PreferencesFile), QDateTime::currentDateTime()); }
+bool DueToday() {
+    return store::DailyBackupDue(BackupFolder(Shared().Profile, Shared().PreferencesFile), Shared().DataDir, QDateTime::currentDateTime());
+}
 
 QString FailureText(const store::AutoBackupResult& r) { return QStringLiteral("The automatic backup failed: %1").arg(r.message); }
 

@@ -38,10 +38,10 @@ bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QS
 }
 
 // The copy runs under the change lock, so no change of ours is half-way through the files.
-CopyResult CopyUnderLock(const QString& folder) {
+CopyResult CopyUnderLock(const QString& folder, store::OtherBackup other) {
     try {
         const store::CardFileLock lock(Shared().DataDir, std::chrono::seconds(5));
-        return store::CopyDataFiles(Shared().DataDir, folder);
+        return store::MakeBackup(Shared().DataDir, folder, other);
     } catch (const std::exception& e) {
         CopyResult r;
         r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
@@ -117,11 +117,29 @@ void BackUp() {
     if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
              QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
         return;
+    store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
-        const CopyResult r = CopyUnderLock(folder);
+        const CopyResult r = CopyUnderLock(folder, other);
         if (r.ok()) return;
+        if (r.outcome == CopyOutcome::OtherCardFile) {
+            // Another card file's backup is replaced only when the user says so.
+            if (!Ask(QStringLiteral("The backup folder %1 holds the backup of another card file.\r%2\rReplace it with the backup of "
+                                    "this card file?").arg(folder, r.message()),
+                     kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Back Up")))
+                return;
+            other = store::OtherBackup::Replace;
+            continue;
+        }
+        if (r.outcome == CopyOutcome::DataFolder) {
+            Ask(QStringLiteral("The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
+                               "(BackupPath in the preferences).").arg(folder),
+                0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Back Up"));
+            return;
+        }
         const QString why = r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
-                                                                : r.message();
+                            : r.putBack ? QStringLiteral("%1\rThe previous backup is kept.").arg(r.message())
+                                        : QStringLiteral("%1\rThe new backup is complete and is put in place the next time the "
+                                                         "folder is used.").arg(r.message());
         if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel, QStringLiteral("OK"),
                  QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
             return;

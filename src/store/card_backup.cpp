@@ -1,37 +1,27 @@
 #include "card_backup.h"
 
+#include "backup_swap.h"
 #include "card_layout.h"
-#include "card_lock.h"
-#include "card_store.h"
-#include "profile/atomic_file.h"
-#include "profile/cached_profile.h"
+#include "profile/profile_access.h"
+#include "profile/profile_document.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMap>
 #include <optional>
 
 namespace tessaly::store {
 
 namespace {
 
-using profile::Durability;
-using profile::FileError;
+constexpr std::chrono::seconds kFolderWait(5);
 
 // The part of a name before its first '.', as the backup names are formed.
 QString Stem(const QString& name) { return name.left(name.indexOf(u'.')).trimmed(); }
 
-QStringList FilesEndingIn(const QString& folder, const QString& extension) {
-    QStringList names;
-    for (const QString& name : QDir(folder).entryList({u'*' + extension}, QDir::Files | QDir::Hidden, QDir::Name))
-        if (!profile::IsOurTemporaryName(name)) names << name;
-    return names;
-}
-
 // The marker in 'folder', in whatever case the program that wrote it used.
 QString FindMarker(const QString& folder) {
     QString found;
-    for (const QString& name : FilesEndingIn(folder, QStringLiteral(".old"))) {
+    for (const QString& name : NonFolderEntries(folder)) {
         if (name == kBackupMarker) return name;
         if (name.compare(kBackupMarker, Qt::CaseInsensitive) == 0) found = name;
     }
@@ -42,18 +32,6 @@ CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reas
     CopyResult r;
     r.outcome = outcome, r.file = file, r.reason = reason;
     return r;
-}
-
-// Far above any card file (8000 cards of long notes): a larger file is no card file of ours,
-// and is not read into memory.
-constexpr qint64 kMaxCardFileBytes = 256 * 1024 * 1024;
-
-QByteArray ReadBytes(const QString& path) {
-    if (QFileInfo(path).size() > kMaxCardFileBytes)
-        throw profile::ReadError(QStringLiteral("%1 is too large for a card file").arg(path).toStdString());
-    std::optional<profile::FileContent> content = profile::ReadWholeFile(path);
-    if (!content) throw profile::ReadError(QStringLiteral("%1 has gone").arg(path).toStdString());
-    return content->bytes;
 }
 
 }  // namespace
@@ -75,39 +53,68 @@ bool FolderWritable(const QString& folder) {
     return info.isDir() && info.isWritable() && info.isExecutable();
 }
 
-CopyResult CopyDataFiles(const QString& dataDir, const QString& dest) {
+bool InDataFolder(const QString& dataDir, const QString& folder) {
+    const QString data = QFileInfo(dataDir).canonicalFilePath(), inner = QFileInfo(folder).canonicalFilePath();
+    return !data.isEmpty() && !inner.isEmpty() && (inner == data || inner.startsWith(data + u'/'));
+}
+
+CopyResult CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other) {
     if (!FolderWritable(dest)) return Failure(CopyOutcome::NotReady, dest, QStringLiteral("the folder is missing or not writable"));
-    const QStringList names = FilesEndingIn(dataDir, QStringLiteral(".dat"));
-    QString markerSource;
+    const QString header = dataDir + kHeaderFileName;
+    if (!QFileInfo::exists(header)) return Failure(CopyOutcome::Failed, header, QStringLiteral("there is no card file to back up"));
     try {
-        // Without the marker a half-made copy cannot pass for a backup.
-        for (QString marker = FindMarker(dest); !marker.isEmpty(); marker = FindMarker(dest))
-            if (!QFile::remove(dest + marker)) return Failure(CopyOutcome::Failed, dest + marker, QStringLiteral("cannot remove it"));
-        for (const QString& name : names) {
-            if (BackupName(name) == kBackupMarker) {
-                markerSource = name;
-                continue;
-            }
-            profile::ReplaceFile(dest + BackupName(name), ReadBytes(dataDir + name), Durability::Synced);
+        const CopyAccess access = AccessOf(header);
+        const BackupFolderLock lock(dest, kFolderWait);
+        SettleLocked(dest);
+        QString named;
+        if (other == OtherBackup::Refuse && OwnerOfBackup(dest, dataDir, &named) == BackupOwner::Other)
+            return Failure(CopyOutcome::OtherCardFile, dest,
+                           QStringLiteral("the folder holds the backup of another card file (%1)").arg(named.isEmpty() ? QStringLiteral("unknown") : named));
+        const QString staging = dest + kStagingName + u'/';
+        QStringList names;
+        try {
+            names = WriteBackupInto(staging, dataDir, access);
+        } catch (const profile::FileError&) {
+            ClearFolder(staging);
+            throw;
         }
-        if (!markerSource.isEmpty())
-            profile::ReplaceFile(dest + kBackupMarker, ReadBytes(dataDir + markerSource), Durability::Synced);
-    } catch (const FileError& e) {
-        // The marker may stand when only the folder's flush after it failed.
-        QFile::remove(dest + kBackupMarker);
+        const SwapResult swap = SwapIn(dest, names, access);
+        if (swap.done) return {};
+        CopyResult failed = Failure(CopyOutcome::Failed, QString(), swap.error);
+        failed.putBack = swap.previousKept;
+        return failed;
+    } catch (const std::exception& e) {  // a file error, or another backup into the folder kept it locked
         return Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
-    if (markerSource.isEmpty()) return Failure(CopyOutcome::Failed, dataDir + kHeaderFileName, QStringLiteral("there is no card file to back up"));
-    return {};
+}
+
+CopyResult MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other) {
+    if (InDataFolder(dataDir, dest))
+        return Failure(CopyOutcome::DataFolder, dest, QStringLiteral("a backup cannot go into the data folder or a folder inside it"));
+    return CopyDataFiles(dataDir, dest, other);
+}
+
+CopyResult SettleBackupFolder(const QString& folder) {
+    if (!SettleNeeded(folder)) return {};
+    try {
+        const BackupFolderLock lock(folder, kFolderWait);
+        SettleLocked(folder);
+        return {};
+    } catch (const std::exception& e) {
+        return Failure(CopyOutcome::Failed, folder, QString::fromUtf8(e.what()));
+    }
 }
 
 bool HasValidBackup(const QString& src) {
+    if (!SettleBackupFolder(src).ok()) return false;
     const QString marker = FindMarker(src);
-    if (marker.isEmpty() || QFileInfo(src + marker).size() > kMaxCardFileBytes) return false;
-    profile::CachedProfile fresh;
+    if (marker.isEmpty()) return false;
     try {
-        return fresh.read(src + marker, header::Section, header::Application).compare(header::ApplicationName, Qt::CaseInsensitive) == 0;
-    } catch (const FileError&) {
+        const std::optional<QByteArray> bytes = ReadSmallFile(src + marker, kMaxCardFileBytes);
+        const std::optional<QString> application =
+            bytes ? profile::ProfileDocument::parse(*bytes).value(header::Section, header::Application) : std::nullopt;
+        return application && application->compare(header::ApplicationName, Qt::CaseInsensitive) == 0;
+    } catch (const profile::FileError&) {
         return false;
     }
 }

@@ -22,10 +22,12 @@ CardFileBusy::CardFileBusy(const QString& lockFile)
 
 CardFileLock::CardFileLock(const QString& dataDir, std::chrono::milliseconds wait) {
     const QString path = LockFilePath(dataDir);
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0)
-        throw profile::WriteError(
-            QStringLiteral("Could not open the lock file %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))).toStdString());
+    // Never through a link: a dangling one would make its target.
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        const QString why = errno == ELOOP ? QStringLiteral("it is a symbolic link") : QString::fromLocal8Bit(std::strerror(errno));
+        throw profile::WriteError(QStringLiteral("Could not open the lock file %1: %2").arg(path, why).toStdString());
+    }
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

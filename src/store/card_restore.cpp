@@ -122,6 +122,8 @@ CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QStri
         return Failure(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
     if (SameFolder(src, dataDir))
         return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("the backup folder is the data folder itself"));
+    // A backup swap that a crash stopped in that folder is finished first, so one whole backup is read.
+    if (const CopyResult settled = SettleBackupFolder(src); !settled.ok()) return settled;
     QMap<QString, QByteArray> restored;  // by card file name
     try {
         const QMap<QString, QString> files = BackupFiles(src);

@@ -52,7 +52,7 @@ protected:
 TEST_F(DailyBackupTest, aDailyBackupIsMadeOnceTheProgramHasStarted) {
     ASSERT_EQ(made().size(), 1);
     EXPECT_EQ(home.bytes("backup/" + made()[0] + "/tesly0.old"), home.bytes("cards/tesly0.dat"));
-    EXPECT_FALSE(store::DailyBackupDue(backupRoot(), QDateTime::currentDateTime()));
+    EXPECT_FALSE(store::DailyBackupDue(backupRoot(), cardsDir(), QDateTime::currentDateTime()));
 }
 
 // Exit ends the application's event loops for good, so the tests that exit come last.

@@ -159,3 +159,26 @@ TEST_F(BackupCommandsTest, aRestoreThatFailsNamesTheFileAndLeavesTheCardsAsTheyW
 }
 
 }  // namespace
+
+namespace {
+
+// Another card file's backup in the backup folder: Back Up asks before it replaces it.
+TEST_F(BackupCommandsTest, anotherCardFilesBackupIsReplacedOnlyAfterTheQuestion) {
+    QDir().mkpath(folder.path("backup"));
+    QDir().mkpath(folder.path("other"));
+    store::WriteEmptyHeader(Shared().Profile, folder.path("other/tesly.dat"));
+    ASSERT_TRUE(store::CopyDataFiles(folder.path("other/"), folder.path("backup/")).ok());
+    const QByteArray theirs = folder.bytes("backup/tesly.old");
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace);
+        titles.clear();
+        press("BtnOK");
+        press(replace ? "BtnOK" : "BtnCancel");
+        BackUp();
+        EXPECT_EQ(titles, QStringList({"Back Up", "Back Up"}));
+        EXPECT_EQ(folder.bytes("backup/tesly.old") == theirs, !replace);
+    }
+    EXPECT_EQ(folder.bytes("backup/tesly0.old"), folder.bytes("cards/tesly0.dat"));
+}
+
+}  // namespace

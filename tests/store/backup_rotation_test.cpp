@@ -4,6 +4,7 @@
 #include "../support/read_only_folder.h"
 
 #include <QDir>
+#include <thread>
 
 using namespace tessaly::store;
 
@@ -90,4 +91,74 @@ TEST_F(BackupRotationTest, noBackupWhileAnotherProgramHoldsTheCardFileOrTheFolde
     const ReadOnlyFolder readOnly(root());
     if (readOnly.refusesWrites()) EXPECT_EQ(step(3, 3, 1).outcome, AutoBackupOutcome::NotReady);
     EXPECT_EQ(kept().size(), 1);
+}
+
+TEST_F(BackupRotationTest, onlyItsOwnBackupsAreCountedAndRemovedFileByFile) {
+    TempFolder outside;
+    outside.put("theirs.old", "x");
+    QDir().mkpath(root() + "auto-20200103-000000");
+    QDir().mkpath(root() + "auto-20200104-000000");
+    backups.put("auto-20200103-000000/notes.old", "mine");
+    backups.put("auto-20200104-000000/draft.OLD", "mine");
+    ASSERT_TRUE(step(1).ok());
+    QFile::link(outside.path("theirs.old"), root() + "auto-20260517-090105/tesly7.old");
+    backups.put("auto-20260517-090105/letter.txt", "mine");
+    // Another card file's backups in the same folder, one half-made.
+    TempFolder otherDir;
+    RecordingProfile otherProfile;
+    CardStore other(otherProfile, otherDir.path());
+    WriteEmptyHeader(otherProfile, other.DataFile());
+    ASSERT_TRUE(MakeAutoBackup(otherDir.path(), root(), 2, 0, At(2)).ok());
+    ASSERT_TRUE(MakeAutoBackup(otherDir.path(), root(), 2, 0, At(2)).ok());
+    QFile::remove(root() + "auto-20260517-090205/tesly.old");
+
+    const AutoBackupResult r = step(3, 1);
+    ASSERT_TRUE(r.ok()) << qPrintable(r.message);
+    EXPECT_EQ(r.removed, QStringList()) << "the folder with the user's letter stays";
+    EXPECT_EQ(backups.bytes("auto-20260517-090105/letter.txt"), "mine");
+    EXPECT_EQ(QDir(root() + "auto-20260517-090105").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"letter.txt"}));
+    EXPECT_EQ(outside.bytes("theirs.old"), "x");
+    EXPECT_EQ(backups.bytes("auto-20200103-000000/notes.old"), "mine");
+    EXPECT_EQ(backups.bytes("auto-20200104-000000/draft.OLD"), "mine");
+    EXPECT_EQ(AutoBackups(root(), dir.path()).size(), 1);
+    EXPECT_EQ(AutoBackups(root(), otherDir.path()).size(), 1) << "the other card file's are not counted here";
+    EXPECT_TRUE(QFileInfo::exists(root() + "auto-20260517-090205/.tessaly-backup")) << "nor removed, complete or not";
+    EXPECT_FALSE(DailyBackupDue(root(), dir.path(), At(4)));
+    EXPECT_TRUE(DailyBackupDue(root(), dir.path(), At(4).addDays(1)));
+}
+
+// Two card files share the backup folder, their rotations running at the same time.
+TEST_F(BackupRotationTest, twoCardFilesRotatingInOneFolderAtOnceKeepTheirOwn) {
+    TempFolder otherDir;
+    RecordingProfile otherProfile;
+    CardStore other(otherProfile, otherDir.path());
+    WriteEmptyHeader(otherProfile, other.DataFile());
+    constexpr int kRounds = 15, kKeep = 3;
+    const auto rotate = [this](const QString& dataDir, QStringList* failures) {
+        for (int i = 0; i < kRounds; ++i) {
+            const AutoBackupResult r = MakeAutoBackup(dataDir, root(), kKeep, 0, At(i));
+            if (!r.ok() || !r.message.isEmpty()) *failures << r.message;
+        }
+    };
+    QStringList ours, theirs;
+    std::thread a(rotate, dir.path(), &ours), b(rotate, otherDir.path(), &theirs);
+    a.join(), b.join();
+    EXPECT_EQ(ours, QStringList());
+    EXPECT_EQ(theirs, QStringList());
+    const QList<AutoBackup> mine = AutoBackups(root(), dir.path()), others = AutoBackups(root(), otherDir.path());
+    ASSERT_EQ(mine.size(), kKeep);
+    ASSERT_EQ(others.size(), kKeep);
+    for (const AutoBackup& m : mine) EXPECT_EQ(backups.bytes(QDir(m.folder).dirName() + "/tesly.old"), dir.bytes("tesly.dat"));
+    for (const AutoBackup& o : others) EXPECT_EQ(backups.bytes(QDir(o.folder).dirName() + "/tesly.old"), otherDir.bytes("tesly.dat"));
+    EXPECT_EQ(folders().size(), 2 * kKeep);
+}
+
+TEST_F(BackupRotationTest, aClockSetBackKeepsTheNewBackupAndTheNewestOthers) {
+    ASSERT_TRUE(step(3).ok());
+    ASSERT_TRUE(step(4).ok());
+    const AutoBackupResult r = step(1, 2);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.removed, QStringList({root() + "auto-20260517-090305/"}));
+    EXPECT_EQ(kept(), QStringList({"auto-20260517-090405 09:04", "auto-20260517-090105 09:01"}));
 }

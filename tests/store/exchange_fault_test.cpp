@@ -53,9 +53,10 @@ protected:
 };
 
 // A complete backup, then the cards change and a backup fails at step N: the
-// folder never passes for a backup until a backup completes.
-TEST_F(ExchangeFaultTest, aBackupFailingAtAnyStepIsNeverTakenForABackup) {
+// previous backup stands whole until a backup completes.
+TEST_F(ExchangeFaultTest, aBackupFailingAtAnyStepKeepsThePreviousBackup) {
     ASSERT_TRUE(CopyDataFiles(dir.path(), backup.path()).ok());
+    const QByteArray previous = backup.bytes("tesly.old");
     add("C", "Clark");
     for (int n = 1; n < kEnoughSteps; ++n) {
         SCOPED_TRACE(n);
@@ -69,8 +70,9 @@ TEST_F(ExchangeFaultTest, aBackupFailingAtAnyStepIsNeverTakenForABackup) {
             return;
         }
         EXPECT_FALSE(r.message().isEmpty());
-        EXPECT_FALSE(HasValidBackup(backup.path()));
-        EXPECT_EQ(RestoreBackup(backup.path(), dir.path()).outcome, CopyOutcome::NoValidBackup);
+        EXPECT_TRUE(r.putBack);
+        EXPECT_TRUE(HasValidBackup(backup.path()));
+        EXPECT_EQ(backup.bytes("tesly.old"), previous);
     }
     FAIL() << "the backup never completed";
 }
