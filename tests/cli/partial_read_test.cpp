@@ -1,17 +1,13 @@
 // Read commands on a card file with a part away: what they can, and exit 4.
 #include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "cli_process.h"
 
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code;
-    QString out, err;
-};
+using Result = CliResult;
 
 class PartialReadTest : public ::testing::Test {
 protected:
@@ -25,16 +21,7 @@ protected:
         run({"import", "--vcard", dir.path("cards.vcf")});
         run({"add", "FirstName=Jo", "LastName=Card120", "Phone1=555 0120"});  // a duplicate of card 120, in tesly1.dat
     }
-    Result run(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("HOME", dir.path("home"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path("cards")}) + args);
-        p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result run(const QStringList& args) { return RunCli(dir, args); }
     TempFolder dir;
 };
 

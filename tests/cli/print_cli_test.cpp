@@ -1,31 +1,18 @@
 #include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "cli_process.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code;
-    QString out, err;
-};
+using Result = CliResult;
 
 class PrintCliTest : public ::testing::Test {
 protected:
     PrintCliTest() { run({"init"}); }
-    Result run(QStringList args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("HOME", dir.path("home"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path("cards")}) + args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result run(const QStringList& args) { return RunCli(dir, args, 30000); }
     TempFolder dir;
 };
 
