@@ -21,7 +21,7 @@ CardChange::CardChange(CardStore& store, Lists lists) : store_(store), outermost
     store_.change_ = this;
     try {
         // A restore or import that a crash stopped is finished (or thrown away) before anything else touches the files.
-        if (HasUnsettledChange(store_.DataDir()) && SettleCardFiles(store_.DataDir())) store_.listsCurrent_ = false;
+        if (SettleCardFiles(store_.DataDir())) store_.listsCurrent_ = false;
         if (lists == Lists::Refresh && (!store_.listsCurrent_ || filesChanged())) reloadLists();
     } catch (...) {
         rollBack();
