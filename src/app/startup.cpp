@@ -110,7 +110,9 @@ bool Main() {
     SetOuterHeight(main, 6000);
     // The layout has one size: maximised it showed an empty area, shrunk it hid the status bar.
     main->setFixedSize(main->size());
-    main->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // Window managers offer maximising unless the buttons are named one by one.
+    main->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     for (mainwin::DetailLabel* label : main->Label) {
         label->clear();
         label->SetColour(s.TextColor);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 
 namespace tessaly::dialogs {
 
@@ -39,8 +40,8 @@ struct RowLabel {
     int top;
 };
 constexpr std::array<RowLabel, 9> kRows = {{
-    {"Name", 240}, {"Title", 600}, {"Company", 960}, {"Address", 1320}, {"Phone1", 3120},
-    {"Phone2", 3480}, {"Fax", 3840}, {"E-Mail", 4200}, {"Notes", 4560},
+    {"&Name", 240}, {"&Title", 600}, {"&Company", 960}, {"&Address", 1320}, {"Phone&1", 3120},
+    {"Phone&2", 3480}, {"&Fax", 3840}, {"&E-Mail", 4200}, {"N&otes", 4560},
 }};
 
 QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, int left) {
@@ -83,11 +84,6 @@ CardForm::CardForm(const QString& name, const QString& caption)
 }
 
 void CardForm::BuildRows() {
-    for (std::size_t k = 0; k < kRows.size(); ++k) {
-        auto* label = new QLabel(QLatin1String(kRows[k].text), Frame1);
-        label->setObjectName(QStringLiteral("Label(%1)").arg(k));
-        SetTwipsGeometry(label, 120, kRows[k].top, 780, kBoxHeight);
-    }
     for (int i = 0; i < store::kFieldCount; ++i) {
         QWidget* box;
         if (i == store::Notes) {
@@ -103,6 +99,14 @@ void CardForm::BuildRows() {
         box->installEventFilter(this);
         if (i > 0) setTabOrder(TxtBox[i - 1], box);
         TxtBox[i] = box;
+    }
+    // Each caption's Alt key goes to the first box of its row.
+    for (std::size_t k = 0; k < kRows.size(); ++k) {
+        auto* label = new QLabel(QLatin1String(kRows[k].text), Frame1);
+        label->setObjectName(QStringLiteral("Label(%1)").arg(k));
+        SetTwipsGeometry(label, 120, kRows[k].top, 780, kBoxHeight);
+        const auto first = std::find_if(kBoxes.begin(), kBoxes.end(), [&](const BoxPlace& b) { return b.top == kRows[k].top; });
+        label->setBuddy(TxtBox[std::size_t(first - kBoxes.begin())]);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <tuple>
 
 namespace tessaly::dialogs {
 
@@ -58,10 +59,12 @@ FilterDialog::FilterDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     TxtNotes = TextBox<QPlainTextEdit>(Frame, "TxtNotes", 1260, 1620, 3255, 495);
     // Tab moves on, as in the other boxes, instead of typing a tab into the notes.
     TxtNotes->setTabChangesFocus(true);
-    const std::pair<const char*, int> captions[] = {{"Name", 360}, {"Title", 780}, {"Company", 1140}, {"Notes", 1740}};
-    for (const auto& [caption, top] : captions) {
+    const std::tuple<const char*, int, QWidget*> captions[] = {
+        {"&Name", 360, TxtFirstName}, {"&Title", 780, TxtTitle}, {"&Company", 1140, TxtCompany}, {"N&otes", 1740, TxtNotes}};
+    for (const auto& [caption, top, box] : captions) {
         auto* label = new QLabel(QString::fromLatin1(caption), Frame);
-        label->setObjectName(QString::fromLatin1(caption));
+        label->setObjectName(QString::fromLatin1(caption).remove(u'&'));
+        label->setBuddy(box);
         SetTwipsGeometry(label, 180, top, 1000, 285);
         shell::GiveDescendersRoom(label);
     }

@@ -110,8 +110,8 @@ PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), wha
         for (const store::LabelSheet& s : sheets_.sheets)
             CboSheet->addItem(QStringLiteral("%1 (%2, %3 × %4)").arg(s.name, s.paper == u"a4" ? QStringLiteral("A4") : QStringLiteral("Letter")).arg(s.columns).arg(s.rows), s.name);
         SpnStart = Named(new QSpinBox(this), "SpnStart");
-        form->addRow(QStringLiteral("Sheet"), CboSheet);
-        form->addRow(QStringLiteral("Start at label"), SpnStart);
+        form->addRow(QStringLiteral("&Sheet"), CboSheet);
+        form->addRow(QStringLiteral("Start at &label"), SpnStart);
         connect(CboSheet, &QComboBox::currentIndexChanged, this, [this] { SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1); });
         SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1);
         if (!sheets_.problems.isEmpty()) LblProblems->setText(QStringLiteral("Skipped: ") + sheets_.problems.join(u'\n'));
@@ -121,17 +121,17 @@ PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), wha
         CboPaper = Named(new QComboBox(this), "CboPaper");
         CboPaper->addItems({QStringLiteral("A4"), QStringLiteral("Letter")});
         if (QLocale().measurementSystem() == QLocale::ImperialUSSystem) CboPaper->setCurrentIndex(1);
-        form->addRow(QStringLiteral("List"), CboKind);
-        form->addRow(QStringLiteral("Paper"), CboPaper);
+        form->addRow(QStringLiteral("&List"), CboKind);
+        form->addRow(QStringLiteral("P&aper"), CboPaper);
     }
     layout->addWidget(LblProblems);
     LblProblems->setVisible(!LblProblems->text().isEmpty());
 
-    OptPrinter = Named(new QRadioButton(QStringLiteral("Printer"), this), "OptPrinter");
-    OptPdf = Named(new QRadioButton(QStringLiteral("PDF file"), this), "OptPdf");
+    OptPrinter = Named(new QRadioButton(QStringLiteral("P&rinter"), this), "OptPrinter");
+    OptPdf = Named(new QRadioButton(QStringLiteral("PDF &file"), this), "OptPdf");
     TxtPdfFile = Named(new QLineEdit(QDir::homePath() + (what == PrintWhat::Labels ? QStringLiteral("/labels.pdf") : QStringLiteral("/list.pdf")), this), "TxtPdfFile");
     TxtPdfFile->setMinimumWidth(TxtPdfFile->fontMetrics().averageCharWidth() * 36);
-    BtnBrowse = Named(new QPushButton(QStringLiteral("Browse…"), this), "BtnBrowse");
+    BtnBrowse = Named(new QPushButton(QStringLiteral("&Browse…"), this), "BtnBrowse");
     layout->addWidget(OptPrinter);
     auto* pdfRow = new QHBoxLayout;
     pdfRow->addWidget(OptPdf);
@@ -143,8 +143,8 @@ PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), wha
     connect(BtnBrowse, &QPushButton::clicked, this, &PrintDialog::BtnBrowse_Click);
 
     auto* buttons = new QDialogButtonBox(this);
-    BtnPreview = Named(buttons->addButton(QStringLiteral("Preview…"), QDialogButtonBox::ActionRole), "BtnPreview");
-    BtnPrint = Named(buttons->addButton(QStringLiteral("Print"), QDialogButtonBox::AcceptRole), "BtnPrint");
+    BtnPreview = Named(buttons->addButton(QStringLiteral("Pre&view…"), QDialogButtonBox::ActionRole), "BtnPreview");
+    BtnPrint = Named(buttons->addButton(QStringLiteral("&Print"), QDialogButtonBox::AcceptRole), "BtnPrint");
     BtnCancel = Named(buttons->addButton(QDialogButtonBox::Cancel), "BtnCancel");
     BtnPrint->setDefault(true);
     layout->addWidget(buttons);

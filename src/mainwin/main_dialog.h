@@ -57,6 +57,8 @@ public:
     QLabel* Notes;
     std::array<DetailLabel*, 13> Label{};
     QListWidget* LstNames;
+    // Over the empty list: why it is empty and what to do.
+    QLabel* EmptyListHint;
     QGroupBox* FrmFind;
     QLineEdit* TxtFind;
     QPushButton* BtnFind;
@@ -109,6 +111,7 @@ private:
     void ReloadLists();
     void SelectShownCard();
     void MarkViewAndFilter();
+    void ShowWhyEmpty(int length);
     int ListLength() const;
 
     std::unique_ptr<TeslyMnu> menus_;

@@ -98,6 +98,7 @@ void MainDialog::SetData() {
         BtnNew->setEnabled(!s.InUse);
     });
     const int length = ListLength();
+    attempt([&] { ShowWhyEmpty(length); });
     if (length <= 0) {
         attempt([&] {
             SetStatusText(1, QString());
@@ -141,6 +142,21 @@ void MainDialog::SetData() {
                         ErrorText(error, QStringLiteral("MainDialog.SetData")).replace(u'\r', u'\n'), QMessageBox::Ok, this);
         shell::RunModal(box);  // through the one seam that tests answer
     }
+}
+
+// With no card to show, the list says why and what to do; Dial has no card to dial from.
+void MainDialog::ShowWhyEmpty(int length) {
+    const store::CardStore& s = *Shared().Store;
+    const bool noCards = !s.HasCards();
+    BtnDial->setEnabled(!noCards);
+    QString hint;
+    if (length <= 0 && noCards) hint = QStringLiteral("No cards yet: New adds one, Exchange imports a file");
+    else if (length <= 0 && s.IsFiltered())
+        hint = QStringLiteral("No card matches the filter \u2014 double-click Filter - ON to show all");
+    EmptyListHint->setText(hint);
+    EmptyListHint->setGeometry(LstNames->viewport()->rect());
+    EmptyListHint->setVisible(!hint.isEmpty());
+    if (length <= 0 && !noCards && s.IsFiltered()) SetStatusText(0, hint);
 }
 
 void MainDialog::MarkViewAndFilter() {

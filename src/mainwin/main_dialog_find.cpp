@@ -71,9 +71,9 @@ private:
     FocusHandler focus_;
 };
 
-// The caption and the hint say the same.
+// The caption and the hint say the same; Alt+I presses the button.
 void SetCaption(QPushButton* button, const QString& caption) {
-    button->setText(caption);
+    button->setText(QString(caption).insert(1, u'&'));
     button->setProperty("tag", caption);
 }
 

@@ -66,6 +66,11 @@ void MainDialog::BuildControls() {
 
     StatBar = new StatusBar(this);
     StatBar->raise();
+    // Tab follows the reading order: the details, the list, the buttons down the right, then the find row.
+    QList<QWidget*> order(ChkCopy.begin(), ChkCopy.end());
+    order << LstNames << BtnCopy << BtnFilter << BtnDial << BtnEdit << BtnNew << BtnDelete << BtnExchange << BtnSetup
+          << BtnAbout << BtnExit << TxtFind << BtnFind << CboSrchIn;
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     SearchResultTimer = Named(new QTimer(this), QStringLiteral("SearchResultTimer"));
     SearchResultTimer->setInterval(2000);
 }
@@ -78,9 +83,10 @@ void MainDialog::BuildDetails() {
     const QString names[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
                              QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
                              QStringLiteral("Fax"),    QStringLiteral("EMail")};
-    const QString captions[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
-                                QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
-                                QStringLiteral("Fax"),    QStringLiteral("E-Mail")};
+    // Address, Fax and E-Mail have no Alt key: every letter of theirs belongs to a button.
+    const QString captions[] = {QStringLiteral("Na&me"),   QStringLiteral("&Title"),   QStringLiteral("C&ompany"),
+                                QStringLiteral("Address"), QStringLiteral("Phone&1"), QStringLiteral("Phone&2"),
+                                QStringLiteral("Fax"),     QStringLiteral("E-Mail")};
     const int tops[] = {300, 600, 900, 1200, 2700, 3000, 3300, 3600};
     for (int i = 0; i < 8; ++i) {
         ChkCopy[i] = Named(new QCheckBox(captions[i], DetailsFrame), QStringLiteral("ChkCopy") + names[i]);
@@ -116,6 +122,12 @@ void MainDialog::BuildDetails() {
     SetTwipsGeometry(LstNames, 4980, 225, 2475, 4350);
     LstNames->setUniformItemSizes(true);
     LstNames->setMouseTracking(true);
+    EmptyListHint = Named(new QLabel(LstNames->viewport()), QStringLiteral("EmptyListHint"));
+    EmptyListHint->setWordWrap(true);
+    EmptyListHint->setAlignment(Qt::AlignCenter);
+    EmptyListHint->setMargin(shell::ToPixels(90));
+    EmptyListHint->setGeometry(LstNames->viewport()->rect());
+    EmptyListHint->hide();
 }
 
 void MainDialog::BuildFind() {
@@ -125,9 +137,9 @@ void MainDialog::BuildFind() {
     FrmFind->setMouseTracking(true);
     TxtFind = Named(new QLineEdit(FrmFind), QStringLiteral("TxtFind"), QStringLiteral("Type a text to find"));
     SetTwipsGeometry(TxtFind, 180, 240, 2475, 315);
-    BtnFind = Named(new QPushButton(QStringLiteral("Find"), FrmFind), QStringLiteral("BtnFind"), QStringLiteral("Find"));
+    BtnFind = Named(new QPushButton(QStringLiteral("F&ind"), FrmFind), QStringLiteral("BtnFind"), QStringLiteral("Find"));
     SetTwipsGeometry(BtnFind, 2760, 240, 1335, 315);
-    SrchInLabel = Named(new QLabel(QStringLiteral("Search In:"), FrmFind), QStringLiteral("SrchInLabel"));
+    SrchInLabel = Named(new QLabel(QStringLiteral("Sea&rch In:"), FrmFind), QStringLiteral("SrchInLabel"));
     SetTwipsGeometry(SrchInLabel, 4860, 300, 915, 255);
     SrchInLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SrchInLabel->setMouseTracking(true);
@@ -136,6 +148,7 @@ void MainDialog::BuildFind() {
                          QStringLiteral("Name, Title, & Company"), QStringLiteral("All fields")});
     CboSrchIn->setCurrentIndex(-1);
     SetTwipsGeometry(CboSrchIn, 5910, 240, 2565, 315);
+    SrchInLabel->setBuddy(CboSrchIn);
 }
 
 void MainDialog::BuildButtons() {
@@ -149,11 +162,11 @@ void MainDialog::BuildButtons() {
     const ButtonRow rows[] = {
         {&BtnCopy, "BtnCopy", "&Copy", 240, "Copy selected details.  (Right Click for options)"},
         {&BtnFilter, "BtnFilter", "&Filter", 660, "Use filter to show part of your data."},
-        {&BtnDial, "BtnDial", "Di&al", 1080, "Dial a Phone or Fax number."},
+        {&BtnDial, "BtnDial", "Dia&l", 1080, "Dial a Phone or Fax number."},
         {&BtnEdit, "BtnEdit", "&Edit", 1560, "Edit details for the selected name."},
         {&BtnNew, "BtnNew", "&New", 1980, "Insert New Name.  (Right Click for options)"},
         {&BtnDelete, "BtnDelete", "&Delete", 2400, "Click to Delete the selected name.  (Right Click for options)"},
-        {&BtnExchange, "BtnExchange", "E&xchange", 2910, "Import, Back-Up, Restore deleted record."},
+        {&BtnExchange, "BtnExchange", "Exc&hange", 2910, "Import, Back-Up, Restore deleted record."},
         {&BtnSetup, "BtnSetup", "&Setup", 3330, "Change application's settings."},
         {&BtnAbout, "BtnAbout", "&About", 3750, "About Tessaly: version and notice."},
         {&BtnExit, "BtnExit", "E&xit", 4170, "Exit the application..."},

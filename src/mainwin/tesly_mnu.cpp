@@ -50,60 +50,60 @@ TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_uniqu
     MnuNameStyleArray[5] = Entry(MnuNameStyle, Indexed("MnuNameStyleArray", 5), QStringLiteral("Cancel"));
 
     MnuLstNames = Menu(this, QStringLiteral("MnuLstNames"), QStringLiteral("LstNames"));
-    MnuCopy = Menu(this, QStringLiteral("MnuCopy"), QStringLiteral("Copy"));
-    MnuCopyArray = {Entry(MnuCopy, Indexed("MnuCopyArray", 0), QStringLiteral("Selected Details")),
-                    Entry(MnuCopy, Indexed("MnuCopyArray", 1), QStringLiteral("All Details")),
-                    Entry(MnuCopy, Indexed("MnuCopyArray", 2), QStringLiteral("Copy && Paste into WinWord"))};
+    MnuCopy = Menu(this, QStringLiteral("MnuCopy"), QStringLiteral("&Copy"));
+    MnuCopyArray = {Entry(MnuCopy, Indexed("MnuCopyArray", 0), QStringLiteral("&Selected Details")),
+                    Entry(MnuCopy, Indexed("MnuCopyArray", 1), QStringLiteral("&All Details")),
+                    Entry(MnuCopy, Indexed("MnuCopyArray", 2), QStringLiteral("Copy && &Paste into WinWord"))};
     Submenu(MnuLstNames, MnuCopy, QStringLiteral("MnuCopy"));
-    MnuFilter = Menu(this, QStringLiteral("MnuFilter"), QStringLiteral("Filter"));
-    MnuFilterArray = {Entry(MnuFilter, Indexed("MnuFilterArray", 0), QStringLiteral("Filter - ON")),
-                      Entry(MnuFilter, Indexed("MnuFilterArray", 1), QStringLiteral("Filter - OFF"))};
+    MnuFilter = Menu(this, QStringLiteral("MnuFilter"), QStringLiteral("&Filter"));
+    MnuFilterArray = {Entry(MnuFilter, Indexed("MnuFilterArray", 0), QStringLiteral("Filter - O&N")),
+                      Entry(MnuFilter, Indexed("MnuFilterArray", 1), QStringLiteral("Filter - O&FF"))};
     for (QAction* a : MnuFilterArray) a->setCheckable(true);
     Submenu(MnuLstNames, MnuFilter, QStringLiteral("MnuFilter"));
-    MnuDial = Entry(MnuLstNames, QStringLiteral("MnuDial"), QStringLiteral("Dial"));
+    MnuDial = Entry(MnuLstNames, QStringLiteral("MnuDial"), QStringLiteral("D&ial"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator0"));
-    MnuEdit = Entry(MnuLstNames, QStringLiteral("MnuEdit"), QStringLiteral("Edit"));
-    MnuNew = Menu(this, QStringLiteral("MnuNew"), QStringLiteral("New"));
-    MnuNewArray = {Entry(MnuNew, Indexed("MnuNewArray", 0), QStringLiteral("Insert New Name")),
-                   Entry(MnuNew, Indexed("MnuNewArray", 1), QStringLiteral("Duplicate selected Name"))};
+    MnuEdit = Entry(MnuLstNames, QStringLiteral("MnuEdit"), QStringLiteral("&Edit"));
+    MnuNew = Menu(this, QStringLiteral("MnuNew"), QStringLiteral("&New"));
+    MnuNewArray = {Entry(MnuNew, Indexed("MnuNewArray", 0), QStringLiteral("&Insert New Name")),
+                   Entry(MnuNew, Indexed("MnuNewArray", 1), QStringLiteral("&Duplicate selected Name"))};
     Submenu(MnuLstNames, MnuNew, QStringLiteral("MnuNew"));
-    MnuDelete = Menu(this, QStringLiteral("MnuDelete"), QStringLiteral("Delete"));
-    MnuDeleteArray = {Entry(MnuDelete, Indexed("MnuDeleteArray", 0), QStringLiteral("Delete selected Name")),
-                      Entry(MnuDelete, Indexed("MnuDeleteArray", 1), QStringLiteral("Delete with no confirmation !"))};
+    MnuDelete = Menu(this, QStringLiteral("MnuDelete"), QStringLiteral("&Delete"));
+    MnuDeleteArray = {Entry(MnuDelete, Indexed("MnuDeleteArray", 0), QStringLiteral("&Delete selected Name")),
+                      Entry(MnuDelete, Indexed("MnuDeleteArray", 1), QStringLiteral("Delete with &no confirmation !"))};
     Submenu(MnuLstNames, MnuDelete, QStringLiteral("MnuDelete"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator1"));
 
-    MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("Exchange"));
-    MnuReports = Menu(this, QStringLiteral("MnuReports"), QStringLiteral("Reports"));
-    MnuReportsArray = {Entry(MnuReports, Indexed("MnuReports", 0), QStringLiteral("Create Labels in WinWord"))};
-    MnuPrintLabels = Entry(MnuReports, QStringLiteral("MnuPrintLabels"), QStringLiteral("Print Labels…"));
-    MnuPrintList = Entry(MnuReports, QStringLiteral("MnuPrintList"), QStringLiteral("Print List…"));
-    MnuImport = Menu(this, QStringLiteral("MnuImport"), QStringLiteral("Import"));
-    MnuImportArray = {Entry(MnuImport, Indexed("MnuImport", 0), QStringLiteral("Append to existing data")),
-                      Entry(MnuImport, Indexed("MnuImport", 1), QStringLiteral("Replace existing data"))};
-    MnuBackUp = Menu(this, QStringLiteral("MnuBackUp"), QStringLiteral("Back Up"));
-    MnuBackUpArray = {Entry(MnuBackUp, Indexed("MnuBackUp", 0), QStringLiteral("Create BackUp")),
-                      Entry(MnuBackUp, Indexed("MnuBackUp", 1), QStringLiteral("Restore from BackUp"))};
+    MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("E&xchange"));
+    MnuReports = Menu(this, QStringLiteral("MnuReports"), QStringLiteral("Re&ports"));
+    MnuReportsArray = {Entry(MnuReports, Indexed("MnuReports", 0), QStringLiteral("Create &Labels in WinWord"))};
+    MnuPrintLabels = Entry(MnuReports, QStringLiteral("MnuPrintLabels"), QStringLiteral("&Print Labels…"));
+    MnuPrintList = Entry(MnuReports, QStringLiteral("MnuPrintList"), QStringLiteral("Print Lis&t…"));
+    MnuImport = Menu(this, QStringLiteral("MnuImport"), QStringLiteral("&Import"));
+    MnuImportArray = {Entry(MnuImport, Indexed("MnuImport", 0), QStringLiteral("&Append to existing data")),
+                      Entry(MnuImport, Indexed("MnuImport", 1), QStringLiteral("&Replace existing data"))};
+    MnuBackUp = Menu(this, QStringLiteral("MnuBackUp"), QStringLiteral("&Back Up"));
+    MnuBackUpArray = {Entry(MnuBackUp, Indexed("MnuBackUp", 0), QStringLiteral("&Create BackUp")),
+                      Entry(MnuBackUp, Indexed("MnuBackUp", 1), QStringLiteral("&Restore from BackUp"))};
     MnuExchangeArray = {Submenu(MnuExchange, MnuReports, Indexed("MnuExchangeArray", 0)),
                         Submenu(MnuExchange, MnuImport, Indexed("MnuExchangeArray", 1)),
                         Submenu(MnuExchange, MnuBackUp, Indexed("MnuExchangeArray", 2)),
-                        Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore Deleted Record"))};
+                        Entry(MnuExchange, Indexed("MnuExchangeArray", 3), QStringLiteral("Restore &Deleted Record"))};
     // Linux has no word processor to make the labels in; the entries below print them.
     MnuReportsArray[0]->setEnabled(false);
-    MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import vCard…"));
-    MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("Export vCard…"));
+    MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import &vCard…"));
+    MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("&Export vCard…"));
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
 
-    MnuView = Menu(this, QStringLiteral("MnuView"), QStringLiteral("View"));
-    MnuViewArray = {Entry(MnuView, Indexed("MnuViewArray", 0), QStringLiteral("Name")),
-                    Entry(MnuView, Indexed("MnuViewArray", 1), QStringLiteral("Company"))};
+    MnuView = Menu(this, QStringLiteral("MnuView"), QStringLiteral("&View"));
+    MnuViewArray = {Entry(MnuView, Indexed("MnuViewArray", 0), QStringLiteral("&Name")),
+                    Entry(MnuView, Indexed("MnuViewArray", 1), QStringLiteral("&Company"))};
     for (QAction* a : MnuViewArray) a->setCheckable(true);
     Submenu(MnuLstNames, MnuView, QStringLiteral("MnuView"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator3"));
-    MnuTipOfDay = Entry(MnuLstNames, QStringLiteral("MnuTipOfDay"), QStringLiteral("Tip of The Day"));
+    MnuTipOfDay = Entry(MnuLstNames, QStringLiteral("MnuTipOfDay"), QStringLiteral("&Tip of The Day"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator4"));
-    MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("About"));
+    MnuAbout = Entry(MnuLstNames, QStringLiteral("MnuAbout"), QStringLiteral("&About"));
 
     // The paste command waits for the word processor's answer.
     MnuCopyArray[2]->setEnabled(false);
@@ -148,7 +148,7 @@ void TeslyMnu::SetPrintable(bool cardsShown) {
 
 void TeslyMnu::AddExchangeCancel() {
     exchangeSeparator_ = Separator(MnuExchange, Indexed("MnuExchangeArray", 4));
-    exchangeCancel_ = Entry(MnuExchange, Indexed("MnuExchangeArray", 5), QStringLiteral("Cancel"));
+    exchangeCancel_ = Entry(MnuExchange, Indexed("MnuExchangeArray", 5), QStringLiteral("Ca&ncel"));
 }
 
 void TeslyMnu::RemoveExchangeCancel() {

@@ -14,8 +14,10 @@ namespace {
 
 const QString kMissingTitle = QStringLiteral("Missing data file");
 
-bool AskYesNo(const QString& text) {
-    return SingleTextBox().ShowMsg(text, 2, QStringLiteral("Yes"), QStringLiteral("No"), 1, kMissingTitle) ==
+constexpr std::int16_t kStopIcon = 1, kQuestionIcon = 2;
+
+bool AskYesNo(const QString& text, std::int16_t icon = kStopIcon) {
+    return SingleTextBox().ShowMsg(text, 2, QStringLiteral("Yes"), QStringLiteral("No"), icon, kMissingTitle) ==
            MessageButton::First;
 }
 
@@ -70,8 +72,13 @@ bool OpenDataFile() {
             OpenStoreOn(s.DataDir);
             return true;
         }
-        const QString first = state == store::DataFileState::Missing ? store::kMissingDataFileText : store::kForeignDataFileText;
-        if (!AskYesNo(first + u'\r' + QStringLiteral("Should I create a new empty one now?"))) return false;
+        // No card file yet is a first start, a question; a file of another program is a warning.
+        const bool missing = state == store::DataFileState::Missing;
+        const QString first = missing ? store::kMissingDataFileText : store::kForeignDataFileText;
+        const QString where = QStringLiteral("It will be made in the folder ") + store::NewDataDir();
+        if (!AskYesNo(first + u'\r' + QStringLiteral("Should I create a new empty one now?") + u'\r' + where,
+                      missing ? kQuestionIcon : kStopIcon))
+            return false;
         return UseNewDataFolder();
     } catch (const profile::FileError& error) {
         // Without a readable card file nothing could be shown or kept: say which file and why.

@@ -89,11 +89,11 @@ TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     TxtTipTxt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetTwipsGeometry(TxtTipTxt, 180, 765, 3660, 600);
 
-    ChkTips = new QCheckBox(QStringLiteral("Show Tip of The Day on startup"), this);
+    ChkTips = new QCheckBox(QStringLiteral("&Show Tip of The Day on startup"), this);
     ChkTips->setObjectName(QStringLiteral("ChkTips"));
     SetTwipsGeometry(ChkTips, 315, 1890, 3900, 285);
-    BtnOK = MakeButton(this, "BtnOK", "Close", 960);
-    BtnNext = MakeButton(this, "BtnNext", "Next Tip", 2520);
+    BtnOK = MakeButton(this, "BtnOK", "&Close", 960);
+    BtnNext = MakeButton(this, "BtnNext", "&Next Tip", 2520);
     BtnNext->setDefault(true);
     connect(BtnOK, &QPushButton::clicked, this, &TipOfDay::BtnOK_Click);
     connect(BtnNext, &QPushButton::clicked, this, &TipOfDay::BtnNext_Click);

@@ -4,8 +4,6 @@
 
 #include <QCheckBox>
 
-#include <QCheckBox>
-
 namespace {
 
 using StartupTest = AppTest;
@@ -48,6 +46,27 @@ TEST_F(StartupTest, decliningTheNewCardFileEndsTheProgramWithoutWritingIt) {
     EXPECT_EQ(home.bytes(QStringLiteral("config/Tessaly/ostrel.ini")), QByteArray("[TS32]\r\nVersion=2.0\r\n"));
 }
 
+TEST_F(StartupTest, aFirstStartAsksWhereTheCardFileGoesAndTheEmptyWindowSaysWhatToDo) {
+    QString text;
+    bool question = false;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        auto& box = static_cast<shell::MessageWindow&>(window);
+        text = box.Text1->text();
+        question = box.Question->isVisibleTo(&box) && !box.Critical->isVisibleTo(&box);
+        QTest::mouseClick(box.BtnOK, Qt::LeftButton);
+    });
+    ASSERT_TRUE(app::Main());
+    EXPECT_TRUE(question);
+    EXPECT_TRUE(text.endsWith("It will be made in the folder " + home.path(QStringLiteral("data/Tessaly/teslydat/"))));
+    EXPECT_TRUE(main().EmptyListHint->isVisibleTo(&main()));
+    EXPECT_EQ(main().EmptyListHint->text(), "No cards yet: New adds one, Exchange imports a file");
+    for (QPushButton* greyed : {main().BtnDial, main().BtnEdit, main().BtnDelete, main().BtnCopy}) {
+        SCOPED_TRACE(greyed->objectName().toStdString());
+        EXPECT_FALSE(greyed->isEnabledTo(&main()));
+    }
+    EXPECT_TRUE(main().BtnNew->isEnabledTo(&main()));
+}
+
 TEST_F(StartupTest, aFileOfAnotherApplicationIsNamedAsSuchAndReplacedByAnEmptyOne) {
     preferences();
     home.put(QStringLiteral("cards/tesly.dat"), "[General Info]\nApplication=Other\nTotalNoOfRecords=5\nNoOfRecords=5\n");
@@ -59,7 +78,8 @@ TEST_F(StartupTest, aFileOfAnotherApplicationIsNamedAsSuchAndReplacedByAnEmptyOn
     });
     ASSERT_TRUE(app::Main());
     EXPECT_TRUE(text.startsWith("This is not a valid Tessaly data file.")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("Should I create a new empty one now?"));
+    EXPECT_TRUE(text.contains("Should I create a new empty one now?\nIt will be made in the folder " +
+                              home.path(QStringLiteral("data/Tessaly/teslydat/"))));
     EXPECT_EQ(cardStore().NoOfRecords, 0);
     EXPECT_EQ(shell::Shared().DataDir, home.path(QStringLiteral("data/Tessaly/teslydat/")));
     // The foreign file is left as it was.

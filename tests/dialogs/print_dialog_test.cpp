@@ -72,7 +72,7 @@ struct InterruptingProgress : store::ProgressSink {
 TEST_F(PrintDialogTest, reportsOffersPrintingBesideTheDisabledWinWordEntry) {
     QStringList entries;
     for (QAction* a : main().Menus().MnuReports->actions()) entries << a->text() + (a->isEnabled() ? "" : " (off)");
-    EXPECT_EQ(entries, QStringList({"Create Labels in WinWord (off)", "Print Labels…", "Print List…"}));
+    EXPECT_EQ(entries, QStringList({"Create &Labels in WinWord (off)", "&Print Labels…", "Print Lis&t…"}));
     EXPECT_TRUE(main().Menus().MnuExchangeArray[0]->isEnabled());
 }
 

@@ -35,7 +35,7 @@ protected:
     }
     // The highlight's end, as the timer's tick brings it.
     void tick() { QMetaObject::invokeMethod(main().SearchResultTimer, "timeout"); }
-    QString caption() { return main().BtnFind->text() + u'|' + main().BtnFind->property("tag").toString(); }
+    QString caption() { return main().BtnFind->text().remove(u'&') + u'|' + main().BtnFind->property("tag").toString(); }
     // Labels in the found colour.
     QList<int> found() {
         QList<int> lit;
