@@ -44,8 +44,17 @@ void StatusBar::showText(int panel) {
     QLabel* label = panels_[panel];
     const QString& text = texts_[panel];
     const int room = label->contentsRect().width() - 2 * label->margin() - label->indent();
-    const QFontMetrics metrics = label->fontMetrics();
     // Only the hints of the first panel are long; the short texts of the others always stand whole.
+    // A long hint takes a narrower face of the font before it loses its end.
+    QFont font = this->font();
+    if (panel == 0 && room > 0) {
+        for (int stretch = 100; stretch >= 70; stretch -= 5) {
+            font.setStretch(stretch);
+            if (QFontMetrics(font).horizontalAdvance(text) <= room) break;
+        }
+    }
+    label->setFont(font);
+    const QFontMetrics metrics(font);
     if (panel != 0 || room <= 0 || metrics.horizontalAdvance(text) <= room) {
         label->setText(text);
         return;

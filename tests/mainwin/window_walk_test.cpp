@@ -18,7 +18,7 @@ protected:
         start({{{store::Sal, "Mr."}, {store::FirstName, "Bert"}, {store::LastName, "Brown"}, {store::Company, "Zulu Trading"},
                 {store::Phone1, "+49 30 1234567"}, {store::EMail, "bert@example.org"}},
                {{store::FirstName, "Dora"}, {store::LastName, "Dunn"}, {store::Company, "Alpha"}}},
-              "Tips=0\n");
+              "Tips=0\nDialVia=Command\nDialCommand=true %n\n");
         main().LstNames->setCurrentRow(0);
     }
     // Opens a window as 'open' does, checks it, and closes it again; windows
@@ -53,6 +53,13 @@ TEST_F(WindowWalkTest, theMainWindowAndItsMenusHaveOneAltKeyEachAndWholeCaptions
     found.removeIf([](const QString& line) { return line.contains(QLatin1String("Notice")); });
     EXPECT_EQ(found, QStringList());
     EXPECT_EQ(window_checks::MenuAcceleratorFindings(main().Menus().MnuLstNames), QStringList());
+    // Every hint of the window stands whole in the status bar.
+    for (QWidget* control : main().findChildren<QWidget*>()) {
+        const QString hint = control->property("tag").toString();
+        if (hint.isEmpty()) continue;
+        main().SetStatusText(0, hint);
+        EXPECT_EQ(main().StatBar->panel(0)->text(), hint);
+    }
 }
 
 TEST_F(WindowWalkTest, everyWindowOverTheMainWindowHasOneAltKeyEachAndWholeCaptions) {
