@@ -126,6 +126,10 @@ void MainDialog::BuildDetails() {
     EmptyListHint->setWordWrap(true);
     EmptyListHint->setAlignment(Qt::AlignCenter);
     EmptyListHint->setMargin(shell::ToPixels(90));
+    // The list is greyed while empty; its hint is there to be read.
+    QPalette readable = EmptyListHint->palette();
+    readable.setColor(QPalette::Disabled, QPalette::WindowText, readable.color(QPalette::Active, QPalette::PlaceholderText));
+    EmptyListHint->setPalette(readable);
     EmptyListHint->setGeometry(LstNames->viewport()->rect());
     EmptyListHint->hide();
 }
