@@ -101,6 +101,13 @@ void AddModalState(QWidget* window) {
 void AddModalState(QWidget*) {}
 #endif
 
+// A dialog laid out for one size keeps it: the window manager then offers neither
+// to resize nor to maximise it (X11 knows no hint for a fixed-size dialog but min = max).
+void KeepFixedSize(QWidget* window) {
+    if (window->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint) && window->minimumSize() != window->maximumSize())
+        window->setFixedSize(window->size());
+}
+
 }  // namespace
 
 void MarkModalOver(QWidget* window, QWidget* below) {
@@ -123,6 +130,7 @@ void OpenOverMain(QWidget* window, Placement placement) {
         case Placement::Centred: CentreOver(window, main); break;
         case Placement::CentredKept: PlaceCentredOnScreenKept(window, main); break;
         }
+        KeepFixedSize(window);
         MarkModalOver(window, main);
         window->installEventFilter(WatcherOf(main));
         window->setProperty(kOverMain, true);
@@ -154,6 +162,7 @@ ModalOverMain::ModalOverMain(QWidget& window) : window_(&window) {
     QWidget* main = Shared().MainWindow();
     if (!main || &window == main) return;
     QWidget* below = OpenWindowOverMain();
+    KeepFixedSize(&window);
     MarkModalOver(&window, below ? below : main);
     // Disabled by a progress window, the main window is that window's to enable again.
     releases_ = main->isEnabled() || below;

@@ -17,7 +17,8 @@ enum class Placement { TopRight, Centred, CentredKept };
 // The one way a window opens over the main window. It becomes a child window
 // of the main window (it stays above it, comes to the front with it and goes
 // with it), is placed by the rule given with the frame it will have, is shown
-// not modal, and the main window is disabled. The window manager knows it as a
+// not modal, and the main window is disabled. A window of kFixedDialogFlags
+// keeps the size it has. The window manager knows it as a
 // modal dialog of the main window, so a click on the greyed main window leaves
 // it active. When it closes, the first status panel is emptied and the main
 // window takes input again, unless another window is still over it.
