@@ -8,7 +8,9 @@
 # maximise it); a click on the
 # greyed main window must leave it the active window, and the keys typed next
 # must reach it (the card typed in the Edit and New dialogs is in the card
-# file afterwards; the others close on Escape).
+# file afterwards; the others close on Escape). A window that covers the whole
+# main window (the file chooser, Possible Duplicates) leaves nothing to click;
+# the rest is checked all the same.
 # usage: modal_windows_test.sh TS32_20 TESSALY_CLI
 # Exits 77 (skipped) when Xvfb, openbox, xdotool, xprop or xwininfo is missing.
 set -u
@@ -175,6 +177,15 @@ run_case "Back Up question" fixed '^Back Up$' 'list_menu Down Down Down Down Dow
 run_case "Restore Deleted Record" fixed '^Restore Deleted Record$' 'list_menu Down Down Down Down Down Down Down Right Down Down Down Return' Escape "$closed"
 run_case "Restore from BackUp question" fixed '^Restore data from Back Up$' 'list_menu Down Down Down Down Down Down Down Right Down Down Right Down Return' Escape "$closed"
 run_case "Import vCard file chooser" sizable '^Import vCard$' 'list_menu Down Down Down Down Down Down Down Right Down Down Down Down Return' Escape "$closed"
+# A vCard of the first card again: the import asks about it in Possible Duplicates.
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lovelace;Ada;;;\r\nTEL:0301234567\r\nEND:VCARD\r\n' >"$work/again.vcf"
+import_again() {
+    list_menu Down Down Down Down Down Down Down Right Down Down Down Down Return
+    within 10 active_named '^Import vCard$' >/dev/null
+    xdotool type --delay 20 "$work/again.vcf"
+    xdotool key Return
+}
+run_case "Possible Duplicates" sizable '^Possible Duplicates$' import_again Escape "$closed"
 find_nothing() {
     local x y
     read -r x y < <(point 17 89)
