@@ -5,9 +5,8 @@
 # and each window is opened from the keyboard. The window must be a modal
 # dialog of the main window for the window manager (transient for it, in the
 # modal state; a dialog laid out for one size offers neither to resize nor to
-# maximise it); a click on the
-# greyed main window must leave it the active window, and the keys typed next
-# must reach it (the card typed in the Edit and New dialogs is in the card
+# maximise it); a click on the greyed main window must leave it the active
+# window, and the keys typed next must reach it (the card typed in the Edit and New dialogs is in the card
 # file afterwards; the others close on Escape). A window that covers the whole
 # main window (the file chooser, Possible Duplicates) leaves nothing to click;
 # the rest is checked all the same.
@@ -45,6 +44,10 @@ within() {
     done
 }
 
+# The program and openbox read and write their settings here only.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tessaly"
+
 # Xvfb picks a free display itself and writes its number.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
@@ -58,8 +61,6 @@ within 20 wm_up ||
     { echo "FAIL: openbox did not start: $(tail -3 "$work/openbox.log")"; exit 1; }
 
 # Three cards, one of them deleted (for Restore Deleted Record); dialling by a command that does nothing.
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Tessaly"
 cards=$work/cards
 "$cli" --data "$cards" init >/dev/null
 "$cli" --data "$cards" add FirstName=Ada LastName=Lovelace Phone1=0301234567 >/dev/null
