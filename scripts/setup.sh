@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-          libgl-dev googletest libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
+          libgl-dev libx11-dev libxcb1-dev googletest libgtest-dev libgmock-dev xvfb xauth xdotool openbox x11-utils
+          imagemagick fonts-dejavu-core
           desktop-file-utils appstream qt6-tools-dev libqt6opengl6-dev
           poppler-utils python3-vobject xdg-utils)
 missing=()

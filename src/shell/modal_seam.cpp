@@ -1,5 +1,7 @@
 #include "modal_seam.h"
 
+#include "window_opener.h"
+
 #include <QDialog>
 #include <QMenu>
 #include <QPointer>
@@ -32,6 +34,7 @@ void RunPopup(QMenu& menu, const QPoint& at) {
 void SetModalAnswerer(ModalAnswerer answerer) { Answerer() = std::move(answerer); }
 
 int RunModal(QDialog& window) {
+    const ModalOverMain over(window);
     if (Answerer()) {
         QPointer<QDialog> guard(&window);
         QTimer::singleShot(0, &window, [guard] {

@@ -10,6 +10,7 @@ namespace tessaly::shell {
 // Every modal window of the program is shown through RunModal. Tests install
 // an answerer: it is called once the window is up, inside its event loop, and
 // answers it as a user would (a click, a key), so no test waits on a clock.
+// While the window is up, the main window is disabled (see ModalOverMain).
 using ModalAnswerer = std::function<void(QDialog& window)>;
 void SetModalAnswerer(ModalAnswerer answerer);
 int RunModal(QDialog& window);

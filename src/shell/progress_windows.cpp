@@ -3,6 +3,7 @@
 #include "placement.h"
 #include "shared_data.h"
 #include "twips.h"
+#include "window_opener.h"
 
 #include "lumetctrl.h"
 
@@ -19,6 +20,9 @@ void SetGaugePercent(CLumetCtrl* gauge, int percent) { gauge->SetProperty(CLumet
 namespace {
 
 constexpr Qt::WindowFlags kProgressFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+// The progress windows over the main window are its dialogs for the window manager, so a click on the
+// greyed main window does not hide them behind it.
+constexpr Qt::WindowFlags kOverMainFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 
 // A card-file drawing for the splash window: a few index cards, fanned.
 QPixmap CardFilePicture(int size) {
@@ -75,7 +79,7 @@ Welcome::Welcome(QWidget* parent) : QWidget(parent, kProgressFlags) {
     SetTwipsGeometry(Lumet, 240, 2040, 4920, 360);
 }
 
-Percent::Percent(QWidget* parent) : QWidget(parent, kProgressFlags) {
+Percent::Percent(QWidget* parent) : QWidget(parent, kOverMainFlags) {
     setObjectName(QStringLiteral("Percent"));
     setWindowTitle(QStringLiteral("Tessaly"));
     SetTwipsClientSize(this, 4800, 1140);
@@ -85,7 +89,7 @@ Percent::Percent(QWidget* parent) : QWidget(parent, kProgressFlags) {
     SetTwipsGeometry(Lumet, 240, 600, 4320, 360);
 }
 
-PleaseWait::PleaseWait(QWidget* parent) : QWidget(parent, kProgressFlags) {
+PleaseWait::PleaseWait(QWidget* parent) : QWidget(parent, kOverMainFlags) {
     setObjectName(QStringLiteral("PleaseWait"));
     setWindowTitle(QStringLiteral("Tessaly"));
     SetTwipsClientSize(this, 4800, 1080);
@@ -131,6 +135,7 @@ void OpenOverMain(QWidget& window, const std::function<void()>& resetTexts) {
         main->show();
         main->raise();
         main->setEnabled(false);
+        MarkModalOver(&window, main);
     }
     window.repaint();
     window.show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <Qt>
 
 class QWidget;
@@ -16,14 +17,41 @@ enum class Placement { TopRight, Centred, CentredKept };
 // The one way a window opens over the main window. It becomes a child window
 // of the main window (it stays above it, comes to the front with it and goes
 // with it), is placed by the rule given with the frame it will have, is shown
-// not modal, and the main window is disabled. When it closes, the first status
-// panel is emptied and the main window takes input again.
+// not modal, and the main window is disabled. A window of kFixedDialogFlags
+// keeps the size it has. The window manager knows it as a
+// modal dialog of the main window, so a click on the greyed main window leaves
+// it active. When it closes, the first status panel is emptied and the main
+// window takes input again, unless another window is still over it.
 void OpenOverMain(QWidget* window, Placement placement);
 
-// A window open over the main window, or null.
+// The window in front of the main window: the latest modal window shown
+// through RunModal, else one opened with OpenOverMain; null when none is open.
 QWidget* OpenWindowOverMain();
 
 // Brings the main window to the front, when there is one.
 void RaiseMain();
+
+// Tells the window manager, before 'window' is shown, that it is a modal
+// dialog of 'below': transient for it and in the modal state. Off X11, and for
+// a window already shown, nothing is done.
+void MarkModalOver(QWidget* window, QWidget* below);
+
+// A modal window in front of the main window for as long as this lives: the
+// main window is disabled meanwhile. At the end the main window takes input
+// again when nothing else is left over it, unless something other than these
+// windows (a progress window) had disabled it before.
+class ModalOverMain {
+public:
+    explicit ModalOverMain(QWidget& window);
+    ~ModalOverMain();
+    ModalOverMain(const ModalOverMain&) = delete;
+    ModalOverMain& operator=(const ModalOverMain&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+    bool tracked_ = false;
+    bool releases_ = false;
+};
 
 }  // namespace tessaly::shell
