@@ -239,13 +239,15 @@ void FileToImportDialog::BtnOK_Click() {
         return;
     }
     session.plan.replace = Append_Replace;
+    // Asked here, before the columns are chosen; the import leaves out what does not fit (after the
+    // duplicates skipped) and says so at the end.
     const int room = store::ImportRoom(Append_Replace, Shared().Store->NoOfRecords);
-    if (session.cardLines().size() >= room && !session.cardLines().isEmpty()) {
-        if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"),
-                                           2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                           QStringLiteral("Too many records")) != shell::MessageButton::First)
+    const QList<int> numbers = session.cardLineNumbers();
+    if (numbers.size() >= room && !numbers.isEmpty()) {
+        const QString question = store::TooManyCardsQuestion(int(numbers.size()), room, numbers.value(room), store::ImportSourceKind::Lines);
+        if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Too many records")) !=
+            shell::MessageButton::First)
             return;  // this page stays open
-        session.keepCards(room);
     }
     shell::RaiseMain();
     hide();

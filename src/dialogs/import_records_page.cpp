@@ -227,12 +227,17 @@ void RecordsToImportDialog::BtnOK_Click() {
     const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
     if (!answer) return;  // back on this page
-    // The lines were cut to the limit when the person agreed to import up to it.
-    const store::ImportOptions options{plan.replace, answer->choices, true};
+    // The first page asked before going on when the lines exceed the room.
+    store::ImportOptions options;
+    options.replace = plan.replace;
+    options.duplicates = answer->choices;
+    options.upToLimit = true;
+    options.lineOf = session_.cardLineNumbers();
+    options.emptyLines = session_.emptyLines;
     store::ProgressSink silent;
     store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
-    QString note;
-    shell::RunChange({.asking = this,
+    store::ImportOutcome done;
+    const bool ran = shell::RunChange({.asking = this,
                       .waitText = QStringLiteral("Please wait. Backing up old data"),
                       .change =
                           [&] {
@@ -243,7 +248,7 @@ void RecordsToImportDialog::BtnOK_Click() {
                                   QStringLiteral("Please be patient while getting records into the data file..."));
                               progress.gauge(0);
                               shell::PleaseWaitWindow().hide();
-                              note = store::ImportCardList(cards, incoming, options, progress).note;
+                              done = store::ImportCardList(cards, incoming, options, progress);
                               cards.ClearFilter();
                               Shared().SetStatusText(0, QString());
                               Shared().SetStatusText(1, QString());  // the refresh after writes it again
@@ -251,8 +256,10 @@ void RecordsToImportDialog::BtnOK_Click() {
                       .consequence = QStringLiteral("The card file is as it was before the import."),
                       .rowAfter = [](bool) { return 0; }});
     if (first_) first_->close();
-    if (!note.isEmpty())
-        shell::SingleTextBox().ShowMsg(note, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Import"));
+    if (!ran) return;
+    QStringList text = store::ImportSummary(done);
+    if (!done.note.isEmpty()) text << done.note;
+    shell::SingleTextBox().ShowMsg(text.join(u'\r'), 0, QStringLiteral("OK"), QString(), done.note.isEmpty() ? 4 : 3, QStringLiteral("Import"));
 }
 
 }  // namespace tessaly::dialogs
