@@ -1,4 +1,5 @@
 #include "dialogs/import_duplicates_dialog.h"
+#include "keyboard_check.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -112,6 +113,7 @@ TEST(ImportDuplicatesDialogTest, strongMatchesStartAtSkipSayWhatMatchedAndEnterA
     EXPECT_EQ(w.table().item(2, 2)->text(), "phone +49 30 12345672");
     EXPECT_TRUE(w.dialog->LblStarting->text().contains("start at Skip"));
     EXPECT_EQ(w.dialog->LblStarting->buddy(), &w.table());
+    ExpectKeyboardReachable(*w.dialog);
 
     w.press(Qt::Key_Down);
     w.press(Qt::Key_S);  // the second row chosen by hand

@@ -1,4 +1,5 @@
 #include "../app/app_fixture.h"
+#include "keyboard_check.h"
 
 #include "dialogs/import_file_page.h"
 #include "dialogs/import_records_page.h"
@@ -7,6 +8,7 @@
 #include "shell/progress_windows.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -315,4 +317,31 @@ TEST_F(ImportWizardTest, theEncodingChosenIsPreviewedAndReadsTheFile) {
     EXPECT_TRUE(page->ChkHeader->isChecked());
     EXPECT_EQ(labels(*page, 3), QStringList({"太郎", "山田", "taro@example.jp"}));
     EXPECT_EQ(page->CboFieldName[2]->currentIndex(), 16);
+}
+
+// Run also at QT_SCALE_FACTOR=2 and QT_FONT_DPI=144 (tests/dialogs/CMakeLists.txt).
+TEST_F(ImportWizardTest, everyControlHasItsOwnKeyTabReadsInOrderAndTheTextsFit) {
+    const QString folder = home.path("exports/a folder with a rather long name/and another one inside it/and a third");
+    QDir().mkpath(folder);
+    exportFile("gmail.csv", "Name,Given Name\nPrefix Firstname Middle Lastname Suffix,Firstname\n");
+    FileToImportDialog& first = firstPage("gmail.csv", 0);
+    {
+        SCOPED_TRACE("file to import");
+        ExpectKeyboardReachable(first);
+        first.SetFolder(folder);
+        EXPECT_LE(first.LblFolder->fontMetrics().horizontalAdvance(first.LblFolder->text()), first.LblFolder->width());
+        EXPECT_TRUE(first.LblFolder->text().endsWith("and a third")) << "the end of the path shows";
+        EXPECT_EQ(first.LblFolder->toolTip(), QDir(folder).absolutePath());
+        first.SetFolder(home.path("exports"));
+        first.TxtFileToImport->setText("gmail.csv");
+    }
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    RecordsToImportDialog* page = RecordsToImportDialog::Current();
+    ASSERT_NE(page, nullptr);
+    SCOPED_TRACE("records to import");
+    ExpectKeyboardReachable(*page);
+    QLabel& value = *page->LblFieldData[0];
+    EXPECT_EQ(value.text(), "Prefix Firstname Middle Lastname Suffix");
+    EXPECT_LE(value.fontMetrics().horizontalAdvance(value.text()), value.width());
+    EXPECT_LE(page->CboFieldName[0]->geometry().right(), page->CboFieldName[0]->parentWidget()->width());
 }
