@@ -94,12 +94,12 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     const int places[][2] = {{180, 240}, {180, 480}, {2340 + kWider / 2, 240}, {2340 + kWider / 2, 480}, {180, 720}};
     for (int i = 0; i < 5; ++i) {
         OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
-        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100 + kWider / 2), 255);
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 960 : 2100 + kWider / 2), 255);
     }
     OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
                                                    "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
     TxtOtherDelimiter = Named(new QLineEdit(frame2), QStringLiteral("TxtOtherDelimiter"));
-    SetTwipsGeometry(TxtOtherDelimiter, 3210 + kWider / 2, 450, 945 + kWider / 2, 285);
+    SetTwipsGeometry(TxtOtherDelimiter, 3390 + kWider / 2, 450, 765 + kWider / 2, 285);  // clear of "Other"
 
     auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
     SetTwipsGeometry(frame3, 150, 4230, 4335 + kWider, 1425);
