@@ -140,7 +140,9 @@ QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSou
                 .arg(vcards ? QStringLiteral("vCards") : QStringLiteral("lines"))
                 .arg(room == 1 ? QStringLiteral("1 place") : QStringLiteral("%1 places").arg(room));
     const int leftOut = std::max(0, incoming - room);
-    if (leftOut > 0) text += QStringLiteral("%1 will be left out, from %2 on.\r").arg(Cards(leftOut), Where(firstLeftOut, source));
+    // Lines are asked about before the duplicate check, vCards after it.
+    const QString fewer = vcards ? QString() : QStringLiteral(" (fewer when duplicates are skipped)");
+    if (leftOut > 0) text += QStringLiteral("%1 will be left out, from %2 on%3.\r").arg(Cards(leftOut), Where(firstLeftOut, source), fewer);
     return text + QStringLiteral("Should I import up to %1 records?").arg(kMaxCards);
 }
 

@@ -112,6 +112,7 @@ QStringList ImportSummary(const ImportOutcome& outcome);
 // The question before an import of more cards than there is room for: how
 // many the file gives, how many places are free, and how many will be left
 // out from where on (firstLeftOut: a line, or for vCards a place in the file).
+// Lines are counted before the duplicate check, vCards after it.
 QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSourceKind source);
 
 // Imports the cards under one change of the card file: the duplicate check

@@ -243,7 +243,7 @@ TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousand
         int sampleLast;  // -1: the second page does not open
         const char* figures;
     } cases[] = {
-        {"append, No", "append.csv", false, false, -1, "7999 lines to import; the card file has 7998 places free. 1 card will be left out, from line 8000 on."},
+        {"append, No", "append.csv", false, false, -1, "7999 lines to import; the card file has 7998 places free. 1 card will be left out, from line 8000 on (fewer"},
         {"replace, No", "replace.csv", true, false, -1, "8000 lines to import; the card file has 8000 places free. Should"},
         {"replace, Yes", "replace.csv", true, true, 19, "8000 lines to import"},
     };

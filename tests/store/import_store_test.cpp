@@ -96,7 +96,7 @@ TEST(ImportSummary, saysWhatCameInAndWhatWasLeftOut) {
 TEST(ImportSummary, theQuestionGivesTheFigures) {
     EXPECT_EQ(TooManyCardsQuestion(8000, 7700, 7702, ImportSourceKind::Lines),
               "Tessaly can have up to 8000 records.\rThe file holds 8000 lines to import; the card file has 7700 places free.\r"
-              "300 cards will be left out, from line 7702 on.\rShould I import up to 8000 records?");
+              "300 cards will be left out, from line 7702 on (fewer when duplicates are skipped).\rShould I import up to 8000 records?");
     EXPECT_EQ(TooManyCardsQuestion(5, 5, 0, ImportSourceKind::VCards),
               "Tessaly can have up to 8000 records.\rThe file holds 5 vCards to import; the card file has 5 places free.\r"
               "Should I import up to 8000 records?");
