@@ -134,10 +134,14 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     mapping.firstIsHeader = mapping.firstIsHeader || header;
     plan.choices = mapping.choices;
     out << MappingText(mapping, source, plan.delimiter) << '\n';
-    if (mapping.firstIsHeader) source.lines.removeFirst();
-    QStringList lines = KeepLines(source.lines, only0, only1);
-
-    return ImportAndReport(store, CardsFromLines(lines, plan), duplicates, replace, upToLimit, QStringLiteral("lines"), QString(), out);
+    if (mapping.firstIsHeader) source.dropFirst();
+    source.keepLines(only0, only1);
+    ImportOptions options;
+    options.replace = replace;
+    options.upToLimit = upToLimit;
+    options.lineOf = source.lineNumbers;
+    options.emptyLines = source.emptyLines;
+    return ImportAndReport(store, CardsFromLines(source.lines, plan), duplicates, options, QString(), out);
 }
 
 }  // namespace tessaly::cli

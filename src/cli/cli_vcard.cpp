@@ -75,14 +75,20 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
     } catch (const ImportFileError& e) {
         throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
     }
-    QString extra;
-    if (read.valuesInNotes > 0) extra += QStringLiteral("; %1 values without a card field of their own were added to the notes").arg(read.valuesInNotes);
-    if (read.valuesLeftOut > 0) extra += QStringLiteral("; %1 pictures, sounds or keys were left out").arg(read.valuesLeftOut);
-    return ImportAndReport(store, read.cards, a.duplicates, a.replace, a.upToLimit, QStringLiteral("vCards"), extra, out);
+    QStringList extra;
+    if (read.valuesInNotes > 0) extra << QStringLiteral("%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0) extra << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
+    ImportOptions options;
+    options.replace = a.replace;
+    options.upToLimit = a.upToLimit;
+    options.source = ImportSourceKind::VCards;
+    return ImportAndReport(store, read.cards, a.duplicates, options, extra.join(u'\n'), out);
 }
 
-int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, bool replace, bool upToLimit,
-                    const QString& what, const QString& extra, QTextStream& out) {
+int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, ImportOptions options,
+                    const QString& extra, QTextStream& out) {
+    const bool replace = options.replace;
+    const QString what = options.source == ImportSourceKind::VCards ? QStringLiteral("vCards") : QStringLiteral("lines");
     const DuplicateAction action = ActionArg(policy);
     store.RefreshLists();
     const KnownCards known = replace ? KnownCards() : ReadKnownCards(store);
@@ -94,11 +100,10 @@ int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, cons
     }
     const qsizetype count = ResolveDuplicates(known, incoming, duplicates, QList<DuplicateAction>(duplicates.size(), action)).cards.size();
     const int room = ImportRoom(replace, store.NoOfRecords);
-    if (count >= room && count > 0 && !upToLimit)
+    if (count >= room && count > 0 && !options.upToLimit)
         throw CommandFailed(BadInput, QStringLiteral("Tessaly can have up to %1 records; %2 %3 would make %4. "
                                                      "--yes-up-to-limit imports the first %5")
                                           .arg(kMaxCards).arg(count).arg(what).arg(count + (replace ? 0 : store.NoOfRecords)).arg(room));
-    ImportOptions options{replace, {}, upToLimit};
     // Importing every card anyway needs no second look.
     if (action != DuplicateAction::Import) options.duplicates = DuplicateChoices::All(action);
     ProgressSink silent;
@@ -110,10 +115,8 @@ int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, cons
     } catch (const SwitchUnfinished& e) {
         throw CommandFailed(WriteFailed, QString::fromUtf8(e.what()));
     }
-    out << "imported " << done.imported << " cards";
-    if (done.skipped > 0) out << "; " << done.skipped << " skipped";
-    if (done.filled > 0) out << "; " << done.filled << " filled the empty fields of cards already there";
-    out << extra << '\n';
+    for (const QString& sentence : ImportSummary(done)) out << sentence << '\n';
+    if (!extra.isEmpty()) out << extra << '\n';
     if (!done.note.isEmpty()) throw CommandFailed(WriteFailed, done.note);
     return Done;
 }

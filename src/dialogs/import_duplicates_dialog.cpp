@@ -6,7 +6,7 @@
 #include "store/display_text.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -105,10 +105,16 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
                              this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
+    // What the rows start at, so that Enter (which applies them) holds no surprise; Alt+R reaches the rows.
+    LblStarting = new QLabel(u'&' + store::StartingActionsText(), this);
+    LblStarting->setObjectName(QStringLiteral("LblStarting"));
+    LblStarting->setWordWrap(true);
+    layout->addWidget(LblStarting);
     QHash<QString, qsizetype> knownOfRec;
     for (qsizetype k = 0; k < known.recNos.size(); ++k) knownOfRec[known.recNos[k]] = k;
     TblMatches = new QTableWidget(int(duplicates.size()), 4, this);
     TblMatches->setObjectName(QStringLiteral("TblMatches"));
+    LblStarting->setBuddy(TblMatches);
     TblMatches->setHorizontalHeaderLabels({QStringLiteral("Card to import"), QStringLiteral("Matches"), QStringLiteral("Match"),
                                            QStringLiteral("Action")});
     TblMatches->verticalHeader()->hide();
@@ -118,12 +124,14 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     for (int row = 0; row < duplicates.size(); ++row) {
         const store::ImportDuplicate& d = duplicates[row];
         const bool inFile = !d.recNo.isEmpty();
-        TblMatches->setItem(row, 0, Cell(CardLine(incoming[d.incoming])));
-        TblMatches->setItem(row, 1, Cell(inFile ? CardLine(known.cards[knownOfRec[d.recNo]])
-                                                : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(incoming[d.earlierIncoming]))));
-        TblMatches->setItem(row, 2, Cell(store::MatchText(d.key, d.strength)));
-        auto* action = new QTableWidgetItem(ActionLabels()[int(DuplicateAction::Import)]);
-        action->setData(Qt::UserRole, int(DuplicateAction::Import));
+        const CardFieldList& card = incoming[d.incoming];
+        const CardFieldList& other = inFile ? known.cards[knownOfRec[d.recNo]] : incoming[d.earlierIncoming];
+        TblMatches->setItem(row, 0, Cell(CardLine(card)));
+        TblMatches->setItem(row, 1, Cell(inFile ? CardLine(other) : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(other))));
+        TblMatches->setItem(row, 2, Cell(store::MatchText(d.key, d.strength, store::MatchedValue(card, other, d.key))));
+        const int start = int(store::StartingAction(d));
+        auto* action = new QTableWidgetItem(ActionLabels()[start]);
+        action->setData(Qt::UserRole, start);
         action->setFlags(Qt::ItemIsEnabled | Qt::ItemIsEditable);
         TblMatches->setItem(row, ActionColumn, action);
     }
@@ -142,19 +150,28 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
         if (auto* box = qobject_cast<QComboBox*>(TblMatches->indexWidget(index))) box->showPopup();
     });
 
-    auto* buttons = new QDialogButtonBox(this);
-    BtnSkipAll = buttons->addButton(QStringLiteral("Skip All"), QDialogButtonBox::ActionRole);
-    BtnImportAll = buttons->addButton(QStringLiteral("Import All"), QDialogButtonBox::ActionRole);
-    BtnFillAll = buttons->addButton(QStringLiteral("Fill All"), QDialogButtonBox::ActionRole);
-    BtnOK = buttons->addButton(QStringLiteral("Import"), QDialogButtonBox::AcceptRole);
-    BtnCancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    // In a row of their own, in the order they are made, so that Tab follows them left to right.
+    auto* buttons = new QHBoxLayout;
+    auto button = [&](const QString& name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        buttons->addWidget(b);
+        return b;
+    };
+    BtnSkipAll = button(QStringLiteral("BtnSkipAll"), QStringLiteral("&Skip All"));
+    BtnImportAll = button(QStringLiteral("BtnImportAll"), QStringLiteral("Import &All"));
+    BtnFillAll = button(QStringLiteral("BtnFillAll"), QStringLiteral("&Fill All"));
+    buttons->addStretch();
+    // The default button does what the rows show.
+    BtnOK = button(QStringLiteral("BtnOK"), QStringLiteral("&Import as Shown"));
+    BtnCancel = button(QStringLiteral("BtnCancel"), QStringLiteral("&Cancel"));
     BtnOK->setDefault(true);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     connect(BtnSkipAll, &QPushButton::clicked, this, [this] { SetAll(DuplicateAction::Skip); });
     connect(BtnImportAll, &QPushButton::clicked, this, [this] { SetAll(DuplicateAction::Import); });
     connect(BtnFillAll, &QPushButton::clicked, this, [this] { SetAll(DuplicateAction::Fill); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(980, 420);
 }
 
@@ -179,7 +196,7 @@ QList<DuplicateAction> ImportDuplicatesDialog::Actions() const {
 std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<CardFieldList>& incoming, bool replace) {
     const store::KnownCards known = replace ? store::KnownCards() : store::ReadKnownCards(store);
     const QList<store::ImportDuplicate> duplicates = store::FindImportDuplicates(known, incoming);
-    QList<DuplicateAction> actions(duplicates.size(), DuplicateAction::Import);
+    QList<DuplicateAction> actions = store::StartingActions(duplicates);
     if (!duplicates.isEmpty()) {
         ImportDuplicatesDialog ask(known, incoming, duplicates, shell::Shared().MainWindow());
         if (shell::RunModal(ask) != QDialog::Accepted) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <optional>
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -11,13 +12,16 @@ namespace tessaly::dialogs {
 
 // The import's duplicate step: each incoming card that matches a card of the
 // card file or an earlier incoming card, what matched, and what to do with
-// it. Every row starts at "Import anyway"; nothing is merged unless chosen.
+// it. A strong match starts at "Skip", a possible one at "Import anyway", as
+// the line above the rows says; nothing is merged unless chosen. The default
+// button applies the rows as they show.
 class ImportDuplicatesDialog : public QDialog {
     Q_OBJECT
 public:
     ImportDuplicatesDialog(const store::KnownCards& known, const QList<store::CardFieldList>& incoming,
                            QList<store::ImportDuplicate> duplicates, QWidget* parent = nullptr);
 
+    QLabel* LblStarting;
     QTableWidget* TblMatches;
     QPushButton *BtnSkipAll, *BtnImportAll, *BtnFillAll, *BtnOK, *BtnCancel;
 

@@ -74,7 +74,7 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     constexpr int kTaller = 1740;
     shell::SetTwipsClientSize(this, 4620 + kWider, 6360 + kTaller);
 
-    Frame1 = Named(new QGroupBox(QStringLiteral(" File to Import "), this), QStringLiteral("Frame1"));
+    Frame1 = Named(new QGroupBox(QStringLiteral(" &File to Import "), this), QStringLiteral("Frame1"));
     SetTwipsGeometry(Frame1, 150, 150, 4335 + kWider, 2865);
     shell::PutCaptionOnFrameLine(Frame1);
     TxtFileToImport = Named(new QLineEdit(QStringLiteral("*.*"), Frame1), QStringLiteral("TxtFileToImport"));
@@ -90,22 +90,22 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     auto* frame2 = Named(new QGroupBox(QStringLiteral(" Records Delimiter "), this), QStringLiteral("Frame2"));
     SetTwipsGeometry(frame2, 150, 3120, 4335 + kWider, 1005);
     shell::PutCaptionOnFrameLine(frame2);
-    const char* kinds[] = {"Comma", "Comma, and Quotes", "Tab", "Other", "Spreadsheet CSV (quoted)"};
+    const char* kinds[] = {"Co&mma", "Comma, and &Quotes", "&Tab", "Ot&her", "&Spreadsheet CSV (quoted)"};
     const int places[][2] = {{180, 240}, {180, 480}, {2340 + kWider / 2, 240}, {2340 + kWider / 2, 480}, {180, 720}};
     for (int i = 0; i < 5; ++i) {
         OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
-        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 780 : 2100 + kWider / 2), 255);
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 960 : 2100 + kWider / 2), 255);
     }
     OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
                                                    "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
     TxtOtherDelimiter = Named(new QLineEdit(frame2), QStringLiteral("TxtOtherDelimiter"));
-    SetTwipsGeometry(TxtOtherDelimiter, 3210 + kWider / 2, 450, 945 + kWider / 2, 285);
+    SetTwipsGeometry(TxtOtherDelimiter, 3390 + kWider / 2, 450, 765 + kWider / 2, 285);  // clear of "Other"
 
     auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
     SetTwipsGeometry(frame3, 150, 4230, 4335 + kWider, 1425);
     shell::PutCaptionOnFrameLine(frame3);
-    OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
-    OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the following text:"), frame3),
+    OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import &all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
+    OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the follo&wing text:"), frame3),
                                QStringLiteral("OptRcrdToImport(1)"));
     SetTwipsGeometry(OptRcrdToImport[0], 150, 330, 4000 + kWider, 255);
     SetTwipsGeometry(OptRcrdToImport[1], 150, 630, 4000 + kWider, 255);
@@ -114,9 +114,11 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
         SetTwipsGeometry(TxtRecordsToImport[i], i == 0 ? 180 : 2370 + kWider / 2, 960, 1785 + kWider / 2, 285);
         TxtRecordsToImport[i]->installEventFilter(this);
     }
-    SetTwipsGeometry(new QLabel(QStringLiteral("Or"), frame3), 2040 + kWider / 2, 990, 300, 255);
+    auto* orLabel = new QLabel(QStringLiteral("O&r"), frame3);
+    orLabel->setBuddy(TxtRecordsToImport[1]);
+    SetTwipsGeometry(orLabel, 2040 + kWider / 2, 990, 300, 255);
 
-    auto* frame4 = Named(new QGroupBox(QStringLiteral(" Encoding "), this), QStringLiteral("Frame4"));
+    auto* frame4 = Named(new QGroupBox(QStringLiteral(" &Encoding "), this), QStringLiteral("Frame4"));
     SetTwipsGeometry(frame4, 150, 5760, 4335 + kWider, 1635);
     shell::PutCaptionOnFrameLine(frame4);
     CboEncoding = Named(new QComboBox(frame4), QStringLiteral("CboEncoding"));
@@ -130,13 +132,19 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     SetTwipsGeometry(TxtPreview, 150, 630, 4035 + kWider, 900);
     TxtOtherDelimiter->installEventFilter(this);
 
-    BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("BtnOK"));
+    BtnOK = Named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("BtnOK"));
     SetTwipsGeometry(BtnOK, 960 + kWider / 2, 5820 + kTaller, 1215, 375);
     BtnOK->setDefault(true);
-    BtnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("BtnCancel"));
+    BtnCancel = Named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("BtnCancel"));
     SetTwipsGeometry(BtnCancel, 2460 + kWider / 2, 5820 + kTaller, 1215, 375);
     OptRcrdDelimiter[0]->setChecked(true);
     OptRcrdToImport[0]->setChecked(true);
+    // Tab goes as the page reads: the delimiters row by row, each text box after its option.
+    const QList<QWidget*> order = {TxtFileToImport,      SlctFile,           SlctDir,           OptRcrdDelimiter[0],   OptRcrdDelimiter[2],
+                                   OptRcrdDelimiter[1],  OptRcrdDelimiter[3], TxtOtherDelimiter, OptRcrdDelimiter[4],   OptRcrdToImport[0],
+                                   OptRcrdToImport[1],   TxtRecordsToImport[0], TxtRecordsToImport[1], CboEncoding, TxtPreview,
+                                   BtnOK,                BtnCancel};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(SlctFile, &QListWidget::currentTextChanged, this, [this](const QString& name) {
         if (!name.isEmpty()) TxtFileToImport->setText(name);
@@ -171,7 +179,8 @@ bool FileToImportDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void FileToImportDialog::SetFolder(const QString& folder) {
     folder_ = QDir(folder).absolutePath();
-    LblFolder->setText(folder_);
+    // A long path keeps its start and its end; the whole of it shows as the tooltip.
+    LblFolder->setText(LblFolder->fontMetrics().elidedText(folder_, Qt::ElideMiddle, LblFolder->width()));
     LblFolder->setToolTip(folder_);
     FillLists();
 }
@@ -239,13 +248,15 @@ void FileToImportDialog::BtnOK_Click() {
         return;
     }
     session.plan.replace = Append_Replace;
+    // Asked here, before the columns are chosen; the import leaves out what does not fit (after the
+    // duplicates skipped) and says so at the end.
     const int room = store::ImportRoom(Append_Replace, Shared().Store->NoOfRecords);
-    if (session.cardLines().size() >= room && !session.cardLines().isEmpty()) {
-        if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"),
-                                           2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                           QStringLiteral("Too many records")) != shell::MessageButton::First)
+    const QList<int> numbers = session.cardLineNumbers();
+    if (numbers.size() >= room && !numbers.isEmpty()) {
+        const QString question = store::TooManyCardsQuestion(int(numbers.size()), room, numbers.value(room), store::ImportSourceKind::Lines);
+        if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Too many records")) !=
+            shell::MessageButton::First)
             return;  // this page stays open
-        session.keepCards(room);
     }
     shell::RaiseMain();
     hide();

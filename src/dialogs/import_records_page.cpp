@@ -54,48 +54,63 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     QFont small = font();
     small.setPixelSize(shell::ToPixels(165));
     setFont(small);
-    shell::SetTwipsClientSize(this, 8610, 7020);
+    // Wider than the page was first drawn: a column's value ("Prefix Firstname Middle Lastname Suffix",
+    // a whole name in one column) was cut off after a few words.
+    constexpr int kWider = 2400;
+    shell::SetTwipsClientSize(this, 8610 + 2 * kWider, 7020);
 
     const QString notes[] = {
         QStringLiteral("Select an item from the drop down list to set what each filed in your data represents."),
         QStringLiteral("Field left empty, or selected as 'NONE OF THE ABOVE' will not be imported into Tessaly."),
         QStringLiteral("Make sure not to have two fields with the same data (Except for NONE OF THE ABOVE)"),
         QStringLiteral("If your data doesn't look as you expect it to, then try to go Back and choose another delimiter.")};
-    for (int i = 0; i < 4; ++i) SetTwipsGeometry(new QLabel(notes[i], this), 150, 120 + 270 * i, 8310, 255);
+    QLabel* firstNote = nullptr;  // it names the drop-down lists: Alt+S goes to the first of them
+    for (int i = 0; i < 4; ++i) {
+        auto* note = new QLabel(i == 0 ? u'&' + notes[i] : notes[i], this);
+        SetTwipsGeometry(note, 150, 120 + 270 * i, 8310 + 2 * kWider, 255);
+        if (i == 0) firstNote = note;
+    }
     for (int f = 0; f < 2; ++f) {
         auto* frame = new QGroupBox(this);
         frame->setObjectName(QStringLiteral("ImportFrame(%1)").arg(f));
-        SetTwipsGeometry(frame, 150 + 4185 * f, 1260, 4125, 4110);
+        SetTwipsGeometry(frame, 150 + (4185 + kWider) * f, 1260, 4125 + kWider, 4110);
         for (int r = 0; r < 10; ++r) {
             const int i = 10 * f + r;
             LblFieldData[i] = new QLabel(frame);
             LblFieldData[i]->setObjectName(QStringLiteral("LblFieldData(%1)").arg(i));
             LblFieldData[i]->setTextFormat(Qt::PlainText);
-            SetTwipsGeometry(LblFieldData[i], 150, 240 + 375 * r, 1515, 315);
+            SetTwipsGeometry(LblFieldData[i], 150, 240 + 375 * r, 1515 + kWider, 315);
             CboFieldName[i] = new QComboBox(frame);
             CboFieldName[i]->setObjectName(QStringLiteral("CboFieldName(%1)").arg(i));
-            SetTwipsGeometry(CboFieldName[i], 1740, 210 + 375 * r, 2175, 315);
+            SetTwipsGeometry(CboFieldName[i], 1740 + kWider, 210 + 375 * r, 2175, 315);
             connect(CboFieldName[i], &QComboBox::currentIndexChanged, this, [this, i](int choice) {
                 if (FirstColumn + i < choices_.size()) choices_[FirstColumn + i] = choice;
             });
         }
     }
-    ChkHeader = new QCheckBox(QStringLiteral("First line holds column names"), this);
+    ChkHeader = new QCheckBox(QStringLiteral("&First line holds column names"), this);
     ChkHeader->setObjectName(QStringLiteral("ChkHeader"));
     SetTwipsGeometry(ChkHeader, 150, 5490, 4000, 285);
     ChkHeader->setChecked(session_.firstIsHeader);
-    BtnPrev = Button(this, QStringLiteral("BtnPrev"), QStringLiteral("Prev Record   >>"), 150, 5940);
-    BtnNext = Button(this, QStringLiteral("BtnNext"), QStringLiteral("<<   Next Record"), 1695, 5940);
-    BtnBack = Button(this, QStringLiteral("BtnBack"), QStringLiteral("Back"), 3240, 6480);
-    BtnOK = Button(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 5460, 6480);
-    BtnCancel = Button(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 7005, 6480);
+    // The buttons on the right keep to the right edge.
+    const int right = 2 * kWider;
+    BtnPrev = Button(this, QStringLiteral("BtnPrev"), QStringLiteral("&Prev Record   >>"), 150, 5940);
+    BtnNext = Button(this, QStringLiteral("BtnNext"), QStringLiteral("<<   &Next Record"), 1695, 5940);
+    BtnPrevColumns = Button(this, QStringLiteral("BtnPrevColumns"), QStringLiteral("<<   Co&lumns"), 5460 + right, 5940);
+    BtnNextColumns = Button(this, QStringLiteral("BtnNextColumns"), QStringLiteral("Col&umns   >>"), 7005 + right, 5940);
+    BtnBack = Button(this, QStringLiteral("BtnBack"), QStringLiteral("&Back"), 3240 + right, 6480);
+    BtnOK = Button(this, QStringLiteral("BtnOK"), QStringLiteral("&OK"), 5460 + right, 6480);
+    BtnCancel = Button(this, QStringLiteral("BtnCancel"), QStringLiteral("&Cancel"), 7005 + right, 6480);
     BtnOK->setDefault(true);
-    BtnPrevColumns = Button(this, QStringLiteral("BtnPrevColumns"), QStringLiteral("<<   Columns"), 5460, 5940);
-    BtnNextColumns = Button(this, QStringLiteral("BtnNextColumns"), QStringLiteral("Columns   >>"), 7005, 5940);
     LblColumns = new QLabel(this);
     LblColumns->setObjectName(QStringLiteral("LblColumns"));
     LblColumns->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    SetTwipsGeometry(LblColumns, 4335, 5490, 4125, 285);
+    SetTwipsGeometry(LblColumns, 4335 + right, 5490, 4125, 285);
+    firstNote->setBuddy(CboFieldName[0]);
+    // Tab goes down the left frame, then down the right one, then along the rows of buttons.
+    QList<QWidget*> order(CboFieldName.begin(), CboFieldName.end());
+    order << ChkHeader << BtnPrev << BtnNext << BtnPrevColumns << BtnNextColumns << BtnBack << BtnOK << BtnCancel;
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     connect(BtnPrevColumns, &QPushButton::clicked, this, [this] { MoveColumns(-kRows); });
     connect(BtnNextColumns, &QPushButton::clicked, this, [this] { MoveColumns(kRows); });
 
@@ -227,12 +242,17 @@ void RecordsToImportDialog::BtnOK_Click() {
     const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
     if (!answer) return;  // back on this page
-    // The lines were cut to the limit when the person agreed to import up to it.
-    const store::ImportOptions options{plan.replace, answer->choices, true};
+    // The first page asked before going on when the lines exceed the room.
+    store::ImportOptions options;
+    options.replace = plan.replace;
+    options.duplicates = answer->choices;
+    options.upToLimit = true;
+    options.lineOf = session_.cardLineNumbers();
+    options.emptyLines = session_.emptyLines;
     store::ProgressSink silent;
     store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
-    QString note;
-    shell::RunChange({.asking = this,
+    store::ImportOutcome done;
+    const bool ran = shell::RunChange({.asking = this,
                       .waitText = QStringLiteral("Please wait. Backing up old data"),
                       .change =
                           [&] {
@@ -243,7 +263,7 @@ void RecordsToImportDialog::BtnOK_Click() {
                                   QStringLiteral("Please be patient while getting records into the data file..."));
                               progress.gauge(0);
                               shell::PleaseWaitWindow().hide();
-                              note = store::ImportCardList(cards, incoming, options, progress).note;
+                              done = store::ImportCardList(cards, incoming, options, progress);
                               cards.ClearFilter();
                               Shared().SetStatusText(0, QString());
                               Shared().SetStatusText(1, QString());  // the refresh after writes it again
@@ -251,8 +271,10 @@ void RecordsToImportDialog::BtnOK_Click() {
                       .consequence = QStringLiteral("The card file is as it was before the import."),
                       .rowAfter = [](bool) { return 0; }});
     if (first_) first_->close();
-    if (!note.isEmpty())
-        shell::SingleTextBox().ShowMsg(note, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Import"));
+    if (!ran) return;
+    QStringList text = store::ImportSummary(done);
+    if (!done.note.isEmpty()) text << done.note;
+    shell::SingleTextBox().ShowMsg(text.join(u'\r'), 0, QStringLiteral("OK"), QString(), done.note.isEmpty() ? 4 : 3, QStringLiteral("Import"));
 }
 
 }  // namespace tessaly::dialogs

@@ -46,10 +46,8 @@ QString ChooseFile(bool save, QString* nameFilter = nullptr) {
     return chooser.selectedFiles().front();
 }
 
-QString ImportedText(const store::ImportOutcome& resolved, const store::VCardCards& read) {
-    QString text = QStringLiteral("%1 cards were imported.").arg(resolved.imported);
-    if (resolved.filled > 0) text += QStringLiteral("\r%1 filled the empty fields of cards already there.").arg(resolved.filled);
-    if (resolved.skipped > 0) text += QStringLiteral("\r%1 were skipped as duplicates.").arg(resolved.skipped);
+QString ImportedText(const store::ImportOutcome& done, const store::VCardCards& read) {
+    QString text = store::ImportSummary(done).join(u'\r');
     if (read.valuesInNotes > 0)
         text += QStringLiteral("\r%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
     if (read.valuesLeftOut > 0) text += QStringLiteral("\r%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
@@ -72,11 +70,14 @@ void ImportVCard() {
     store::CardStore& cards = *Shared().Store;
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(cards, read.cards, false);
     if (!answer) return;
-    store::ImportOptions options{false, answer->choices, false};
+    store::ImportOptions options;
+    options.duplicates = answer->choices;
+    options.source = store::ImportSourceKind::VCards;
     const int room = store::ImportRoom(false, cards.NoOfRecords);
-    if (answer->preview.cards.size() >= room && !answer->preview.cards.isEmpty()) {
-        if (shell::SingleTextBox().ShowMsg(QStringLiteral("Tessaly can have up to 8000 records.\rShould I import up to 8000 records?"), 2,
-                                           QStringLiteral("Yes"), QStringLiteral("No"), 2,
+    const QList<int>& from = answer->preview.from;  // the vCards that make new cards, after the duplicates chosen
+    if (from.size() >= room && !from.isEmpty()) {
+        const QString question = store::TooManyCardsQuestion(int(from.size()), room, from.value(room, -1) + 1, store::ImportSourceKind::VCards);
+        if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
                                            QStringLiteral("Too many records")) != shell::MessageButton::First)
             return;
         options.upToLimit = true;

@@ -42,6 +42,56 @@ QString MatchText(MatchKey key, MatchStrength strength) {
     return QStringLiteral("same name");
 }
 
+namespace {
+
+constexpr qsizetype kShownValueChars = 24;
+
+QString Shortened(const QString& value) {
+    const QString text = value.simplified();
+    return text.size() <= kShownValueChars ? text : text.left(kShownValueChars - 1) + u'…';
+}
+
+// The same number written nationally in one card and internationally in the other counts as one.
+bool SamePhone(const PhoneNumber& a, const PhoneNumber& b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    if (a.international == b.international) return a.digits == b.digits;
+    return (a.international ? a : b).nationalForms().contains((a.international ? b : a).digits);
+}
+
+}  // namespace
+
+QString MatchText(MatchKey key, MatchStrength strength, const QString& value) {
+    if (value.trimmed().isEmpty() || key == MatchKey::Content) return MatchText(key, strength);
+    const QString shown = Shortened(value);
+    const QString shared = strength == MatchStrength::Possible ? QStringLiteral(", shared by many cards") : QString();
+    switch (key) {
+        case MatchKey::EMail: return QStringLiteral("e-mail ") + shown + shared;
+        case MatchKey::Phone: return QStringLiteral("phone ") + shown + shared;
+        case MatchKey::WeakPhone: return QStringLiteral("short number or dial string ") + shown;
+        case MatchKey::Name:
+        case MatchKey::Content: break;
+    }
+    return QStringLiteral("name ") + shown;
+}
+
+QString MatchedValue(const CardFieldList& card, const CardFieldList& other, MatchKey key) {
+    switch (key) {
+        case MatchKey::EMail: return card[EMail].trimmed();
+        case MatchKey::Phone:
+        case MatchKey::WeakPhone:
+            for (int mine : kPhoneFields)
+                for (int theirs : kPhoneFields)
+                    if (SamePhone(NormalisedPhone(card[mine]), NormalisedPhone(other[theirs]))) return card[mine].trimmed();
+            return QString();
+        case MatchKey::Name: {
+            const QString name = (card[FirstName] + u' ' + card[LastName]).trimmed();
+            return name.isEmpty() ? card[Company].trimmed() : name;
+        }
+        case MatchKey::Content: break;
+    }
+    return QString();
+}
+
 // The keys a card is indexed under ("s" strong, "p" possible in front).
 // International numbers are indexed in full and by their national forms,
 // national ones by their digits; lookups cross the two. Weak numbers are

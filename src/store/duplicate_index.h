@@ -25,6 +25,14 @@ struct CardMatch {
 // What matched, for the user: "same e-mail", "same name", ...
 QString MatchText(MatchKey key, MatchStrength strength);
 
+// The same with the value that matched, shortened with "…" when long:
+// "e-mail jm@example.com", "phone +49 30 1234567", "name Jane Doe".
+QString MatchText(MatchKey key, MatchStrength strength, const QString& value);
+
+// The value of 'card' that made the match of kind 'key' with 'other': its
+// e-mail, the phone number the two share, or its name; empty for content.
+QString MatchedValue(const CardFieldList& card, const CardFieldList& other, MatchKey key);
+
 // Cards indexed by their keys (e-mail, normalised phone numbers, folded
 // name, content), so that a card's matches are found by lookups, never by
 // comparing it with every other card.

@@ -4,6 +4,8 @@
 #include "duplicate_keys.h"
 #include "profile/profile_access.h"
 
+#include <numeric>
+
 namespace tessaly::store {
 
 namespace {
@@ -57,6 +59,7 @@ ResolvedImport ResolveDuplicates(const KnownCards& known, const QList<CardFieldL
         if (action == DuplicateAction::Import) {
             went[i].card = result.cards.size();
             result.cards << incoming[i];
+            result.from << i;
             continue;
         }
         const ImportDuplicate& dup = duplicates[d];
@@ -78,6 +81,21 @@ ResolvedImport ResolveDuplicates(const KnownCards& known, const QList<CardFieldL
     return result;
 }
 
+DuplicateAction StartingAction(const ImportDuplicate& duplicate) {
+    return duplicate.strength == MatchStrength::Strong ? DuplicateAction::Skip : DuplicateAction::Import;
+}
+
+QList<DuplicateAction> StartingActions(const QList<ImportDuplicate>& duplicates) {
+    QList<DuplicateAction> actions;
+    actions.reserve(duplicates.size());
+    for (const ImportDuplicate& d : duplicates) actions << StartingAction(d);
+    return actions;
+}
+
+QString StartingActionsText() {
+    return QStringLiteral("Rows with the same e-mail, phone or whole content start at Skip; the others at Import anyway.");
+}
+
 DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions) {
     DuplicateChoices choices{true, {}, DuplicateAction::Import};
     for (qsizetype d = 0; d < duplicates.size(); ++d) choices.chosen.insert(duplicates[d].incoming, actions.value(d, DuplicateAction::Import));
@@ -87,7 +105,11 @@ DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QLi
 }
 
 ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<CardFieldList>& incoming, const DuplicateChoices& choices) {
-    if (!choices.check) return ResolvedImport{incoming, {}, 0, 0};
+    if (!choices.check) {
+        ResolvedImport all{incoming, QList<int>(incoming.size()), {}, 0, 0};
+        std::iota(all.from.begin(), all.from.end(), 0);
+        return all;
+    }
     const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, incoming);
     QList<DuplicateAction> actions;
     actions.reserve(duplicates.size());

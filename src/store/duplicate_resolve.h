@@ -11,9 +11,18 @@ class CardStore;
 // into another card.
 struct ResolvedImport {
     QList<CardFieldList> cards;
+    QList<int> from;  // the incoming card each of 'cards' is
     QList<CardFill> fills;
     int skipped = 0, filled = 0;
 };
+
+// Where a duplicate's row starts: a strong match (the same e-mail, phone or
+// whole content) at Skip, so that accepting the rows as they start never
+// doubles a card; a possible one (a name) at Import.
+DuplicateAction StartingAction(const ImportDuplicate& duplicate);
+QList<DuplicateAction> StartingActions(const QList<ImportDuplicate>& duplicates);
+// The sentence above the rows that says so.
+QString StartingActionsText();
 
 // The choices the duplicate window's rows hold: a match first seen under the
 // lock takes the action every row has, or is imported when they differ.

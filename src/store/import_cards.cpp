@@ -92,14 +92,58 @@ CardFieldList CardFromFields(const QStringList& fields, const QList<int>& choice
     return card;
 }
 
+bool KeepsLine(const QString& line, const QString& only0, const QString& only1) {
+    if (only0.isEmpty() && only1.isEmpty()) return true;
+    return (!only0.isEmpty() && line.contains(only0, Qt::CaseInsensitive)) || (!only1.isEmpty() && line.contains(only1, Qt::CaseInsensitive));
+}
+
 QStringList KeepLines(const QStringList& lines, const QString& only0, const QString& only1) {
-    if (only0.isEmpty() && only1.isEmpty()) return lines;
     QStringList kept;
     for (const QString& line : lines)
-        if ((!only0.isEmpty() && line.contains(only0, Qt::CaseInsensitive)) ||
-            (!only1.isEmpty() && line.contains(only1, Qt::CaseInsensitive)))
-            kept << line;
+        if (KeepsLine(line, only0, only1)) kept << line;
     return kept;
+}
+
+namespace {
+
+QString Cards(int n) { return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n); }
+
+QString Where(int first, ImportSourceKind source) {
+    return source == ImportSourceKind::VCards ? QStringLiteral("vCard %1").arg(first) : QStringLiteral("line %1").arg(first);
+}
+
+}  // namespace
+
+QStringList ImportSummary(const ImportOutcome& o) {
+    QStringList text;
+    text << (o.imported == 1 ? QStringLiteral("1 card was imported.") : QStringLiteral("%1 cards were imported.").arg(o.imported));
+    if (o.filled > 0) text << QStringLiteral("%1 filled the empty fields of cards already there.").arg(o.filled);
+    text << QStringLiteral("%1 skipped as duplicates.").arg(Cards(o.skipped));
+    if (o.leftOut > 0)
+        text << QStringLiteral("%1 left out by the limit of %2 cards, from %3 on.")
+                    .arg(Cards(o.leftOut))
+                    .arg(kMaxCards)
+                    .arg(Where(o.firstLeftOutLine, o.source));
+    else
+        text << QStringLiteral("No card left out by the limit of %1 cards.").arg(kMaxCards);
+    // A vCard file has no empty lines to speak of: lines outside a vCard are no card.
+    if (o.source == ImportSourceKind::Lines)
+        text << (o.empty == 1 ? QStringLiteral("1 empty line made no card.") : QStringLiteral("%1 empty lines made no card.").arg(o.empty));
+    return text;
+}
+
+QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSourceKind source) {
+    const bool vcards = source == ImportSourceKind::VCards;
+    QString text = QStringLiteral("Tessaly can have up to %1 records.\r").arg(kMaxCards);
+    text += QStringLiteral("The file holds %1 %2 to import; the card file has %3 free.\r")
+                .arg(incoming)
+                .arg(vcards ? QStringLiteral("vCards") : QStringLiteral("lines"))
+                .arg(room == 1 ? QStringLiteral("1 place") : QStringLiteral("%1 places").arg(room));
+    const int leftOut = std::max(0, incoming - room);
+    // Lines are asked about before the duplicate check, vCards after it.
+    const QString fewer = vcards ? QString() : QStringLiteral(" (fewer when duplicates are skipped)");
+    if (leftOut > 0) text += QStringLiteral("%1 will be left out, from %2 on%3.\r").arg(Cards(leftOut), Where(firstLeftOut, source), fewer);
+    return text + QStringLiteral("Should I import up to %1 records?").arg(kMaxCards);
 }
 
 int ImportRoom(bool replace, int cardsInFile) { return replace ? kMaxCards : std::max(0, kMaxCards - cardsInFile); }
@@ -112,7 +156,9 @@ QList<CardFieldList> CardsFromLines(const QStringList& lines, const ImportPlan& 
 }
 
 ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress) {
-    return ImportCardList(store, CardsFromLines(lines, plan), ImportOptions{plan.replace, {}, false}, progress);
+    ImportOptions options;
+    options.replace = plan.replace;
+    return ImportCardList(store, CardsFromLines(lines, plan), options, progress);
 }
 
 namespace {
@@ -150,6 +196,8 @@ ImportOutcome ImportCardList(CardStore& store, const QList<CardFieldList>& incom
                              ProgressSink& progress) {
     if (store.InUse()) throw InUseError();
     ImportOutcome outcome;
+    outcome.source = options.source;
+    outcome.empty = options.emptyLines;
     try {
         CardChange change(store);
         if (!store.MissingFiles().isEmpty())
@@ -163,6 +211,9 @@ ImportOutcome ImportCardList(CardStore& store, const QList<CardFieldList>& incom
             if (!options.upToLimit)
                 throw CardLimitReached(
                     QStringLiteral("The card file can take %1 more cards, not %2.").arg(room).arg(resolved.cards.size()).toStdString());
+            const int first = resolved.from.value(room);
+            outcome.leftOut = int(resolved.cards.size()) - room;
+            outcome.firstLeftOutLine = options.lineOf.value(first, first + 1);
             resolved.cards = resolved.cards.mid(0, room);
         }
         if (options.replace) resolved.fills.clear();

@@ -29,6 +29,7 @@ void ImportLine(CardStore& store, CardFieldList fields);
 // The lines an import keeps: all, or (when either text is given) those that
 // contain one of the texts, letter case ignored.
 QStringList KeepLines(const QStringList& lines, const QString& only0, const QString& only1);
+bool KeepsLine(const QString& line, const QString& only0, const QString& only1);
 
 // How many more cards the card file can take: replacing, all of them.
 int ImportRoom(bool replace, int cardsInFile);
@@ -69,19 +70,50 @@ struct DuplicateChoices {
     static DuplicateChoices All(DuplicateAction action) { return {true, {}, action}; }
 };
 
+// Where the incoming cards come from, for what the summary calls them.
+enum class ImportSourceKind { Lines, VCards };
+
 struct ImportOptions {
     bool replace = false;
     DuplicateChoices duplicates;
     // More cards than the card file can take: the first ones up to its limit
     // (the person agreed), or CardLimitReached and nothing written.
     bool upToLimit = false;
+    ImportSourceKind source = ImportSourceKind::Lines;
+    // The line of the file each incoming card begins on; empty: its place in the file (1 for the first).
+    QList<int> lineOf;
+    // The file's lines that held nothing and made no card, counted by the reader.
+    int emptyLines = 0;
+
+    // Appending, every match given the same action.
+    static ImportOptions AllMatches(DuplicateAction action) {
+        ImportOptions options;
+        options.duplicates = DuplicateChoices::All(action);
+        return options;
+    }
 };
 
 struct ImportOutcome {
     int imported = 0, skipped = 0, filled = 0;
+    int leftOut = 0;           // by the card limit
+    int firstLeftOutLine = 0;  // where the cards left out begin (0: none left out)
+    int empty = 0;             // empty lines, which made no card
+    ImportSourceKind source = ImportSourceKind::Lines;
     // Empty, or why the cards, imported, could not be read back afterwards.
     QString note;
 };
+
+// What an import did, a sentence each: the cards that came in, those that
+// filled cards already there, skipped as duplicates, left out by the limit
+// (from which line or vCard on) and the empty lines. The windows and the
+// command line say the same.
+QStringList ImportSummary(const ImportOutcome& outcome);
+
+// The question before an import of more cards than there is room for: how
+// many the file gives, how many places are free, and how many will be left
+// out from where on (firstLeftOut: a line, or for vCards a place in the file).
+// Lines are counted before the duplicate check, vCards after it.
+QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSourceKind source);
 
 // Imports the cards under one change of the card file: the duplicate check
 // made again under the lock, then the new card file prepared beside the old

@@ -67,41 +67,52 @@ QString ReadExportFile(const QString& path, const QString& encoding) {
     return text;
 }
 
-QStringList SplitLines(const QString& text) {
-    QStringList lines;
+NumberedLines SplitNumberedLines(const QString& text) {
+    NumberedLines out;
     qsizetype start = 0;
+    int line = 1;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != u'\n' && text[i] != u'\r') continue;
         RequireLength(i - start);
-        if (i > start) lines << text.mid(start, i - start);
+        if (i > start) out.lines << text.mid(start, i - start), out.numbers << line;
+        else if (i < text.size()) ++out.empty;  // the end of the text is no line
         if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n') ++i;
         start = i + 1;
+        ++line;
     }
-    return lines;
+    return out;
 }
 
-QStringList SplitQuotedRecords(const QString& text) {
-    QStringList records;
+QStringList SplitLines(const QString& text) { return SplitNumberedLines(text).lines; }
+
+NumberedLines SplitNumberedRecords(const QString& text) {
+    NumberedLines out;
     QString record;
     bool quoted = false;
+    int line = 1, recordLine = 1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'"') quoted = !quoted;  // a doubled quote toggles twice
         if ((c == u'\n' || c == u'\r')) {
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            ++line;
             if (quoted) {
                 record += QStringLiteral("\r\n");
             } else {
-                if (!record.isEmpty()) records << record;
+                if (!record.isEmpty()) out.lines << record, out.numbers << recordLine;
+                else ++out.empty;
                 record.clear();
+                recordLine = line;
             }
         } else {
             record += c;
         }
         RequireLength(record.size());
     }
-    if (!record.isEmpty()) records << record;
-    return records;
+    if (!record.isEmpty()) out.lines << record, out.numbers << recordLine;
+    return out;
 }
+
+QStringList SplitQuotedRecords(const QString& text) { return SplitNumberedRecords(text).lines; }
 
 }  // namespace tessaly::store

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -37,8 +38,18 @@ QString ReadExportFile(const QString& path, const QString& encoding = QString())
 // kMaxRecordChars throws ImportFileError.
 QStringList SplitLines(const QString& text);
 
+// Lines with the number of the line each begins on (1 for the first), and how
+// many lines were empty and left out: what an import's summary counts.
+struct NumberedLines {
+    QStringList lines;
+    QList<int> numbers;
+    int empty = 0;
+};
+NumberedLines SplitNumberedLines(const QString& text);
+
 // The records of a comma-separated text as spreadsheets write it: a line break
 // inside quotes belongs to the field (and is kept as CR LF, as notes store it).
 QStringList SplitQuotedRecords(const QString& text);
+NumberedLines SplitNumberedRecords(const QString& text);
 
 }  // namespace tessaly::store

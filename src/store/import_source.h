@@ -19,7 +19,13 @@ public:
 // for quoted CSV) and the field count the first one gives.
 struct ImportSource {
     QStringList lines;
+    QList<int> lineNumbers;  // the line of the file each begins on
+    int emptyLines = 0;      // left out: they hold nothing
     int fieldCount = 0;
+
+    // Keeps the lines (all, or those with either text), their numbers with them.
+    void keepLines(const QString& only0, const QString& only1);
+    void dropFirst();
 };
 
 // Reads the file in the encoding named (empty: automatically) and checks the
@@ -33,6 +39,8 @@ ImportSource ReadImportSource(const QString& path, const Delimiter& delimiter, c
 struct ImportSession {
     ImportPlan plan;
     QStringList lines;
+    QList<int> lineNumbers;  // of each of the lines, in the file
+    int emptyLines = 0;
     bool firstIsHeader = false;
 
     // Reads the file, keeps the lines (all, or those with either text), and
@@ -42,6 +50,7 @@ struct ImportSession {
                               const QString& encoding = QString());
     // The lines that become cards.
     QStringList cardLines() const { return firstIsHeader ? lines.mid(1) : lines; }
+    QList<int> cardLineNumbers() const { return firstIsHeader ? lineNumbers.mid(1) : lineNumbers; }
     // Keeps at most 'count' card lines.
     void keepCards(int count);
     // The fields of card line i (of the first twenty the wizard shows).

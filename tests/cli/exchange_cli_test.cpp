@@ -103,14 +103,15 @@ TEST_F(ExchangeCliTest, importRefusesBadInputAndWritesNothing) {
     EXPECT_FALSE(QFile::exists(dir.path("cards/tesly.old")));
 }
 
-TEST_F(ExchangeCliTest, importUpToTheLimitTakesTheFirstLines) {
+TEST_F(ExchangeCliTest, importUpToTheLimitTakesTheFirstLinesAndSaysWhatItLeftOut) {
     run({"add", "FirstName=Jo", "LastName=Adams"});
     QString many;
-    for (int i = 0; i < 8000; ++i) many += QString("N%1\tLast\n").arg(i);
+    for (int i = 0; i < 8000; ++i) many += QString(i == 2 ? "\n\r\nN%1\tLast\n" : "N%1\tLast\n").arg(i);  // two empty lines
     dir.put("many.txt", many.toUtf8());
     const Result r = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--yes-up-to-limit"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, "mapping: column 1=FirstName, column 2=LastName\nimported 7999 cards\n");
+    EXPECT_EQ(r.out, "mapping: column 1=FirstName, column 2=LastName\n7999 cards were imported.\n0 cards skipped as duplicates.\n"
+                     "1 card left out by the limit of 8000 cards, from line 8002 on.\n2 empty lines made no card.\n");
     const Result replaced = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--replace", "--only", "N7999", "--or", "n1\t"});
     ASSERT_EQ(replaced.code, 0) << qPrintable(replaced.err);
     EXPECT_EQ(list(), "0\tLast, N1\n1\tLast, N7999\n");
@@ -131,7 +132,7 @@ TEST_F(ExchangeCliTest, importMapsByColumnNamesOrFieldNamesInTheEncodingGiven) {
         {"auto names the columns with values it cannot place", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto"}, 2,
          "\"Birthday\" (column 3); give --map by field names"},
         {"field names and - with the header skipped", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "firstname,LastName,-", "--header"},
-         0, "mapping: First Name=FirstName, Last Name=LastName, Birthday=-, Web Page=-\nimported 1 cards"},
+         0, "mapping: First Name=FirstName, Last Name=LastName, Birthday=-, Web Page=-\n1 card was imported."},
         {"an unknown field name", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "FirstName,Surname"}, 2, "not \"Surname\""},
         {"Shift_JIS by name", {exports + "japanese-sjis.csv", "--delimiter", "csv", "--map", "auto", "--encoding", "shift_jis"}, 0,
          "mapping: 姓=LastName, 名=FirstName, 電子メール アドレス=EMail, 会社名=Company"},

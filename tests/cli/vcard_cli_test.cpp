@@ -43,7 +43,7 @@ TEST_F(VCardCliTest, exportThenImportGivesTheSameCards) {
         EXPECT_EQ(exported.out, "exported 2 cards\n");
         const Result imported = run("b", {"import", "--vcard", dir.path("out.vcf"), "--replace"});
         ASSERT_EQ(imported.code, 0) << qPrintable(imported.err);
-        EXPECT_EQ(imported.out, "imported 2 cards\n");
+        EXPECT_EQ(imported.out, "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n");
         const QStringList before = run("a", {"list"}).out.split('\n', Qt::SkipEmptyParts), after = run("b", {"list"}).out.split('\n', Qt::SkipEmptyParts);
         ASSERT_EQ(after.size(), before.size());
         for (qsizetype i = 0; i < before.size(); ++i)
@@ -93,9 +93,10 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
         int cards;
         bool mailKept;
     } cases[] = {
-        {"skip", "imported 1 cards; 1 skipped\n", 5, false},
-        {"fill", "imported 1 cards; 1 filled the empty fields of cards already there\n", 5, true},
-        {"import", "imported 2 cards\n", 6, true},
+        {"skip", "1 card was imported.\n1 card skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 5, false},
+        {"fill", "1 card was imported.\n1 filled the empty fields of cards already there.\n0 cards skipped as duplicates.\n"
+                 "No card left out by the limit of 8000 cards.\n", 5, true},
+        {"import", "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 6, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.policy);
@@ -114,6 +115,7 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
     dir.put("in.csv", "ANNA,MEIER\nNew,Person\n");
     const Result delimited = run("a", {"import", dir.path("in.csv"), "--delimiter", "comma", "--map", "1,2", "--duplicates", "skip"});
     EXPECT_EQ(delimited.out, "mapping: column 1=FirstName, column 2=LastName\n"
-                             "1 incoming cards match other cards (0 strongly); skipped\nimported 1 cards; 1 skipped\n")
+                             "1 incoming cards match other cards (0 strongly); skipped\n1 card was imported.\n1 card skipped as duplicates.\n"
+                             "No card left out by the limit of 8000 cards.\n0 empty lines made no card.\n")
         << qPrintable(delimited.err);
 }

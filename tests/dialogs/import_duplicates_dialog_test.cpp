@@ -1,7 +1,9 @@
 #include "dialogs/import_duplicates_dialog.h"
+#include "keyboard_check.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -15,19 +17,23 @@ namespace {
 constexpr int ActionColumn = 3;
 const char* const Labels[] = {"Skip", "Import anyway", "Fill empty fields"};
 
-// Three incoming cards, each matching a card of the card file by e-mail.
+// Three incoming cards, each matching a card of the card file: by name
+// unless given the matches (all three rows then start at "Import anyway").
 struct Window {
     store::KnownCards known;
     QList<store::CardFieldList> incoming;
     QList<store::ImportDuplicate> duplicates;
     std::unique_ptr<dialogs::ImportDuplicatesDialog> dialog;
 
-    Window() {
+    explicit Window(QList<std::pair<store::MatchStrength, store::MatchKey>> matches = {}) {
         for (int i = 0; i < 3; ++i) {
             store::CardFieldList card;
+            card[store::FirstName] = QStringLiteral("Jo");
             card[store::EMail] = QStringLiteral("c%1@example.org").arg(i);
+            card[store::Phone1] = QStringLiteral("+49 30 1234567%1").arg(i);
             known.recNos << QString::number(i), known.cards << card, incoming << card;
-            duplicates << store::ImportDuplicate{i, QString::number(i), -1, store::MatchStrength::Strong};
+            const auto [strength, key] = matches.value(i, {store::MatchStrength::Possible, store::MatchKey::Name});
+            duplicates << store::ImportDuplicate{i, QString::number(i), -1, strength, key};
         }
         dialog = std::make_unique<dialogs::ImportDuplicatesDialog>(known, incoming, duplicates);
         dialog->show();
@@ -94,4 +100,24 @@ TEST(ImportDuplicatesDialogTest, aClickOrSpaceOnAnActionOpensItsList) {
         EXPECT_TRUE(box->view()->isVisible()) << "the list is open";
         box->hidePopup();
     }
+}
+
+TEST(ImportDuplicatesDialogTest, strongMatchesStartAtSkipSayWhatMatchedAndEnterAppliesTheRows) {
+    using enum DuplicateAction;
+    using store::MatchKey;
+    using store::MatchStrength;
+    Window w({{MatchStrength::Strong, MatchKey::EMail}, {MatchStrength::Possible, MatchKey::Name}, {MatchStrength::Strong, MatchKey::Phone}});
+    EXPECT_EQ(w.dialog->Actions(), QList<DuplicateAction>({Skip, Import, Skip}));
+    EXPECT_EQ(w.table().item(0, 2)->text(), "e-mail c0@example.org");
+    EXPECT_EQ(w.table().item(1, 2)->text(), "name Jo");
+    EXPECT_EQ(w.table().item(2, 2)->text(), "phone +49 30 12345672");
+    EXPECT_TRUE(w.dialog->LblStarting->text().contains("start at Skip"));
+    EXPECT_EQ(w.dialog->LblStarting->buddy(), &w.table());
+    ExpectKeyboardReachable(*w.dialog);
+
+    w.press(Qt::Key_Down);
+    w.press(Qt::Key_S);  // the second row chosen by hand
+    QTest::keyClick(&w.table(), Qt::Key_Return);
+    EXPECT_EQ(w.dialog->result(), QDialog::Accepted) << "Enter on the rows presses the default button";
+    EXPECT_EQ(w.dialog->Actions(), QList<DuplicateAction>(3, Skip));
 }

@@ -1,4 +1,5 @@
 #include "../app/app_fixture.h"
+#include "keyboard_check.h"
 
 #include "dialogs/import_file_page.h"
 #include "dialogs/import_records_page.h"
@@ -7,6 +8,7 @@
 #include "shell/progress_windows.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +55,7 @@ protected:
             auto* box = qobject_cast<shell::MessageWindow*>(&window);
             ASSERT_TRUE(box);
             asked << box->windowTitle();
+            told << box->Text1->text();
             ASSERT_FALSE(queue->empty()) << "unexpected " << box->windowTitle().toStdString();
             const bool first = queue->front();
             queue->pop_front();
@@ -64,6 +67,7 @@ protected:
         for (int i = 0; i < main().LstNames->count(); ++i) names << main().LstNames->item(i)->text();
         return names;
     }
+    QStringList told;  // the texts of the message windows answered
     QStringList labels(RecordsToImportDialog& page, int n) {
         QStringList texts;
         for (int i = 0; i < n; ++i) texts << page.LblFieldData[i]->text();
@@ -93,7 +97,7 @@ TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesI
     exportFile("people.csv", "\xEF\xBB\xBF" "First Name,Last Name,Notes,Primary Email\r\n"
                              "Carl,Clark,\"two\nlines\",carl@x\r\nDora,Dunn,,dora@x\r\n");
     FileToImportDialog& first = firstPage("people.csv", 4);
-    answers({true});  // Import notice: Continue
+    answers({true, true});  // Import notice: Continue; the summary: OK
     QTest::mouseClick(first.BtnOK, Qt::LeftButton);
     RecordsToImportDialog* page = RecordsToImportDialog::Current();
     ASSERT_NE(page, nullptr);
@@ -112,7 +116,8 @@ TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesI
     EXPECT_TRUE(page->BtnPrev->isEnabled());
     QTest::mouseClick(page->BtnOK, Qt::LeftButton);
     flushDeletes();
-    EXPECT_EQ(asked, QStringList({"Import notice"}));
+    EXPECT_EQ(asked, QStringList({"Import notice", "Import"}));
+    EXPECT_TRUE(told.back().startsWith("2 cards were imported.")) << qPrintable(told.back());
     EXPECT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob", "Clark, Carl", "Dunn, Dora"}));
     EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
     EXPECT_EQ(FileToImportDialog::Current(), nullptr);
@@ -129,7 +134,7 @@ TEST_F(ImportWizardTest, columnsPastTheTwentiethAreShownTwentyAtATimeAndTheirCho
     values << "carl@x" << "Clarkson Ltd" << "met in May";
     exportFile("wide.csv", (header.join(',') + "\r\n" + values.join(',') + "\r\n").toUtf8());
     FileToImportDialog& first = firstPage("wide.csv", 4);
-    answers({true});  // Import notice: Continue
+    answers({true, true});  // Import notice: Continue; the summary: OK
     QTest::mouseClick(first.BtnOK, Qt::LeftButton);
     RecordsToImportDialog* page = RecordsToImportDialog::Current();
     ASSERT_NE(page, nullptr);
@@ -229,17 +234,18 @@ TEST_F(ImportWizardTest, backShowsTheFirstPageAgainAndCancelEndsTheWizardWithout
 TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousandCards) {
     QByteArray lines;
     for (int i = 0; i < 7998; ++i) lines += "N" + QByteArray::number(i) + ",Imported\n";
-    exportFile("append.csv", lines);
+    exportFile("append.csv", lines + "\nA,One\n");  // one line more than the two cards leave room for, after an empty one
     exportFile("replace.csv", lines + "A,One\nB,Two\n");
     struct Case {
         const char* what;
         QString file;
         bool replace, yes;
         int sampleLast;  // -1: the second page does not open
+        const char* figures;
     } cases[] = {
-        {"append, No", "append.csv", false, false, -1},
-        {"replace, No", "replace.csv", true, false, -1},
-        {"replace, Yes", "replace.csv", true, true, 19},
+        {"append, No", "append.csv", false, false, -1, "7999 lines to import; the card file has 7998 places free. 1 card will be left out, from line 8000 on (fewer"},
+        {"replace, No", "replace.csv", true, false, -1, "8000 lines to import; the card file has 8000 places free. Should"},
+        {"replace, Yes", "replace.csv", true, true, 19, "8000 lines to import"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -248,6 +254,7 @@ TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousand
         FileToImportDialog& page = firstPage(c.file, 0, c.replace);
         QTest::mouseClick(page.BtnOK, Qt::LeftButton);
         EXPECT_EQ(asked, QStringList({"Too many records"}));
+        EXPECT_TRUE(told.back().simplified().contains(c.figures)) << qPrintable(told.back());
         if (c.sampleLast < 0) {
             EXPECT_EQ(RecordsToImportDialog::Current(), nullptr);
             EXPECT_TRUE(page.isVisible());
@@ -310,4 +317,31 @@ TEST_F(ImportWizardTest, theEncodingChosenIsPreviewedAndReadsTheFile) {
     EXPECT_TRUE(page->ChkHeader->isChecked());
     EXPECT_EQ(labels(*page, 3), QStringList({"太郎", "山田", "taro@example.jp"}));
     EXPECT_EQ(page->CboFieldName[2]->currentIndex(), 16);
+}
+
+// Run also at QT_SCALE_FACTOR=2 and QT_FONT_DPI=144 (tests/dialogs/CMakeLists.txt).
+TEST_F(ImportWizardTest, everyControlHasItsOwnKeyTabReadsInOrderAndTheTextsFit) {
+    const QString folder = home.path("exports/a folder with a rather long name/and another one inside it/and a third");
+    QDir().mkpath(folder);
+    exportFile("gmail.csv", "Name,Given Name\nPrefix Firstname Middle Lastname Suffix,Firstname\n");
+    FileToImportDialog& first = firstPage("gmail.csv", 0);
+    {
+        SCOPED_TRACE("file to import");
+        ExpectKeyboardReachable(first);
+        first.SetFolder(folder);
+        EXPECT_LE(first.LblFolder->fontMetrics().horizontalAdvance(first.LblFolder->text()), first.LblFolder->width());
+        EXPECT_TRUE(first.LblFolder->text().endsWith("and a third")) << "the end of the path shows";
+        EXPECT_EQ(first.LblFolder->toolTip(), QDir(folder).absolutePath());
+        first.SetFolder(home.path("exports"));
+        first.TxtFileToImport->setText("gmail.csv");
+    }
+    QTest::mouseClick(first.BtnOK, Qt::LeftButton);
+    RecordsToImportDialog* page = RecordsToImportDialog::Current();
+    ASSERT_NE(page, nullptr);
+    SCOPED_TRACE("records to import");
+    ExpectKeyboardReachable(*page);
+    QLabel& value = *page->LblFieldData[0];
+    EXPECT_EQ(value.text(), "Prefix Firstname Middle Lastname Suffix");
+    EXPECT_LE(value.fontMetrics().horizontalAdvance(value.text()), value.width());
+    EXPECT_LE(page->CboFieldName[0]->geometry().right(), page->CboFieldName[0]->parentWidget()->width());
 }

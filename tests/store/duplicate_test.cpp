@@ -124,7 +124,7 @@ TEST_F(DuplicateImportTest, fillsAndNewCardsLandInOneChange) {
     filled[Phone1] = "+1 555";
     filled[Company] = "ACME";
     ProgressSink silent;
-    const ImportOutcome done = ImportCardList(store, {filled, Person("New", "Card")}, {false, DuplicateChoices::All(DuplicateAction::Fill), false}, silent);
+    const ImportOutcome done = ImportCardList(store, {filled, Person("New", "Card")}, ImportOptions::AllMatches(DuplicateAction::Fill), silent);
     EXPECT_EQ(done.filled, 1);
     EXPECT_EQ(store.ReadCard(jo), filled);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al", "Card, New"}));
@@ -141,7 +141,7 @@ TEST_F(DuplicateImportTest, theCheckIsMadeAgainUnderTheLock) {
     CardStore other(otherProfile, dir.path());
     ProgressSink silent;
     (void)ImportCardList(other, {incoming[0]}, {}, silent);
-    const ImportOutcome done = ImportCardList(store, incoming, {false, DuplicateChoices::All(DuplicateAction::Skip), false}, silent);
+    const ImportOutcome done = ImportCardList(store, incoming, ImportOptions::AllMatches(DuplicateAction::Skip), silent);
     EXPECT_EQ(done.imported, 1);
     EXPECT_EQ(done.skipped, 1);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al"}));
@@ -205,4 +205,28 @@ TEST(DuplicateIndex, identicalCardsAreStrongDuplicatesWhateverTheyLack) {
     const ResolvedImport skipped = ResolveDuplicates(Known(file), {company, noteOnly, placeholder, otherNote}, found,
                                                      QList<DuplicateAction>(found.size(), DuplicateAction::Skip));
     EXPECT_EQ(skipped.cards, QList<CardFieldList>{otherNote});
+}
+
+// The window's Match column and starting choice come from the match found.
+TEST(DuplicateIndex, saysWhichValueMatchedAndStartsStrongMatchesAtSkip) {
+    struct Case {
+        const char* what;
+        CardFieldList incoming, known;
+        const char* text;
+        DuplicateAction start;
+    } cases[] = {
+        {"e-mail", Person("Jo", "Mill", "", "jm@example.org"), Person("J", "M", "", "JM@example.org"), "e-mail jm@example.org", DuplicateAction::Skip},
+        {"a long e-mail shortened", Person("Jo", "", "", "johanna.mill-hartmann@example.org"),
+         Person("X", "", "", "johanna.mill-hartmann@example.org"), "e-mail johanna.mill-hartmann@e…", DuplicateAction::Skip},
+        {"the national form of an international number", Person("Jo", "Mill", "+49 30 1234567"), Person("Ann", "Lee", "030 1234567"),
+         "phone +49 30 1234567", DuplicateAction::Skip},
+        {"the name only", Person("Jo", "Mill", "111111"), Person("jo", "MILL", "222222"), "name Jo Mill", DuplicateAction::Import},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QList<ImportDuplicate> found = FindImportDuplicates(Known({c.known}), {c.incoming});
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(MatchText(found[0].key, found[0].strength, MatchedValue(c.incoming, c.known, found[0].key)), QString::fromUtf8(c.text));
+        EXPECT_EQ(StartingAction(found[0]), c.start);
+    }
 }

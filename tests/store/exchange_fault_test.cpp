@@ -168,7 +168,7 @@ TEST_F(ExchangeFaultTest, anImportWithFillsFailingAtAnyStepLeavesTheCardFilesAsT
     CardFieldList incoming = filled;
     incoming[FirstName] = "A", incoming[LastName] = "Adams";
     cards.prepend(incoming);
-    const ImportOptions fill{false, DuplicateChoices::All(DuplicateAction::Fill), false};
+    const ImportOptions fill = ImportOptions::AllMatches(DuplicateAction::Fill);
     for (int n = 1; n < kEnoughSteps; ++n) {
         SCOPED_TRACE(n);
         bool failed = false;

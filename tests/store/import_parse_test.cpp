@@ -133,6 +133,29 @@ TEST(ExportReader, endsLinesAtCrLfLfAndCr) {
     EXPECT_EQ(SplitQuotedRecords("\"x\ny\",1\r\n\"z\r\nw\",2\rlast"), QStringList({"\"x\r\ny\",1", "\"z\r\nw\",2", "last"}));
 }
 
+// The numbers the import's summary gives: where each line begins, and the empty lines left out.
+TEST(ExportReader, numbersTheLinesAndCountsTheEmptyOnes) {
+    struct Case {
+        const char* what;
+        QString text;
+        bool quoted;
+        QList<int> numbers;
+        int empty;
+    } cases[] = {
+        {"plain", "a\r\n\r\nb\n\nc", false, {1, 3, 5}, 2},
+        {"the end of the text is no empty line", "a\nb\r\n", false, {1, 2}, 0},
+        {"blanks are no empty line", "a\n \nb", false, {1, 2, 3}, 0},
+        {"a quoted break stays in its record", "\"x\r\ny\",1\n\n\"z\nw\",2\rlast\n", true, {1, 4, 6}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const NumberedLines split = c.quoted ? SplitNumberedRecords(c.text) : SplitNumberedLines(c.text);
+        EXPECT_EQ(split.numbers, c.numbers);
+        EXPECT_EQ(split.lines.size(), c.numbers.size());
+        EXPECT_EQ(split.empty, c.empty);
+    }
+}
+
 TEST(ExportReader, refusesWhatIsNoExportWithAReason) {
     TempFolder dir;
     dir.put("empty.csv", "");
