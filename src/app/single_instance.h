@@ -27,6 +27,8 @@ public:
     bool ActivateRunningCopy();
     // Listens for later starts; each one raises the window given.
     void Listen(QWidget* mainWindow);
+    // The local socket's name, one per user and preferences file.
+    const QString& Name() const { return name_; }
 
 private:
     void Read(QLocalSocket* socket, QWidget* mainWindow);
