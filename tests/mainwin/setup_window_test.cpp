@@ -190,6 +190,20 @@ TEST_F(SetupWindowTest, aLongDeviceNameIsShortenedInItsColumnAndShownWhole) {
 TEST_F(SetupWindowTest, everyControlHasALetterOfItsOwn) {
     SetupDialog& dialog = open();
     EXPECT_EQ(KeyProblems(&dialog, {"BtnOK", "BtnCancel", "TxtDialCommand"}), QStringList());
+    // A frame's letter reaches its chosen option, or its only field; a caption's its field.
+    QTest::mouseClick(dialog.OptCommPort[2], Qt::LeftButton);
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    struct Case {
+        char key;
+        QWidget* focused;
+    } cases[] = {{'y', dialog.LstNameStyle}, {'o', dialog.OptCommPort[2]}, {'f', dialog.TxtBackupPath},
+                 {'v', dialog.CboPortDevice}, {'k', dialog.SpnBackupKeep}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        QTest::keyClick(&dialog, c.key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), c.focused);
+    }
     close(dialog.BtnCancel);
 }
 
