@@ -7,6 +7,7 @@
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <functional>
 
@@ -82,8 +83,10 @@ void DialFromLink(const QString& number) {
         if (!open->OfferNumber(number)) tell(QStringLiteral("A call is being dialed.\rDial %1 once it has ended.").arg(number));
         return;
     }
-    // Another window over the main window holds what the user is doing: it is not taken away.
-    if (QWidget* over = shell::OpenWindowOverMain()) {
+    // Another window over the main window (or a question) holds what the user is doing: it is not taken away.
+    QWidget* over = shell::OpenWindowOverMain();
+    if (!over) over = QApplication::activeModalWidget();
+    if (over) {
         over->raise();
         over->activateWindow();
         tell(QStringLiteral("Close \"%1\" first, then dial %2.").arg(over->windowTitle(), number));
