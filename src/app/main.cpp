@@ -1,10 +1,14 @@
 // ts32_20: the Tessaly card file.
 #include "session_end.h"
+#include "single_instance.h"
 #include "startup.h"
 
+#include "dial/dial_dialog.h"
+#include "dial/tel_link.h"
 #include "mainwin/main_dialog.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstring>
 
@@ -31,10 +35,11 @@ private:
 };
 
 const char kUsage[] =
-    "usage: tessaly [QT-OPTIONS]\n"
+    "usage: tessaly [QT-OPTIONS] [tel:NUMBER]\n"
     "Tessaly, the card file of people and companies.\n"
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n"
+    "A tel: link opens Dial on its number (in the copy that runs already, if one does).\n"
     "The usual Qt options apply, for example -platform NAME, -style NAME, -display DISPLAY.\n"
     "Preferences: $XDG_CONFIG_HOME/Tessaly/ostrel.ini (default ~/.config/Tessaly/ostrel.ini).\n";
 
@@ -55,6 +60,19 @@ bool AnswersInformationOption(int argc, char* argv[]) {
     return false;
 }
 
+// The desktop passes a tel: link as an argument (Exec=... %u). One that is not
+// a sound phone number is said and dropped: it is never dialed.
+void TakeTelLink() {
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        if (!tessaly::dial::IsTelLink(argument)) continue;
+        const tessaly::dial::TelLink link = tessaly::dial::ParseTelLink(argument);
+        if (link.ok()) return tessaly::app::SingleInstance::SetLink(argument);
+        std::fprintf(stderr, "tessaly: %s\n", qPrintable(link.error));
+        QMessageBox::warning(nullptr, QStringLiteral("Tessaly"), link.error);
+        return;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -64,8 +82,14 @@ int main(int argc, char* argv[]) {
     // The main window ends the program itself, after counting off the card file.
     QApplication::setQuitOnLastWindowClosed(false);
     tessaly::app::EndOnRequest();
+    TakeTelLink();
     if (!tessaly::app::Main()) return 0;
     if (tessaly::app::StartUpDone()) return 0;
+    // A link this copy was started with, or one handed over while it started.
+    if (const QString link = tessaly::app::SingleInstance::TakeLink(); !link.isEmpty())
+        QMetaObject::invokeMethod(
+            &app, [number = tessaly::dial::ParseTelLink(link).number] { tessaly::dial::DialFromLink(number); },
+            Qt::QueuedConnection);
     if (qEnvironmentVariableIsSet("TESSALY_EXIT_WHEN_SHOWN")) {
         auto* probe = new ShownProbe(&app);
         tessaly::app::TheMainDialog()->installEventFilter(probe);

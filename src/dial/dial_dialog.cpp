@@ -50,24 +50,48 @@ struct ListedNumber {
 };
 constexpr ListedNumber kListed[] = {{"Phone1", store::Phone1}, {"Phone2", store::Phone2}, {"Fax", store::Fax}};
 
+// The dialog says how an attempt ended, as the status bar does, before any message about it.
+QString EndingText(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::PickUp: return QStringLiteral("Pick up the phone.");
+        case Outcome::Busy: return QStringLiteral("The line is BUSY.");
+        case Outcome::NoDialTone: return QStringLiteral("There is no dial tone.");
+        case Outcome::Cancelled: return QStringLiteral("Dialing cancelled.");
+        case Outcome::CannotOpen: return QStringLiteral("The COM port could not be opened.");
+        case Outcome::PortLost: return QStringLiteral("The COM port stopped working.");
+    }
+    return QString();
+}
+
 }  // namespace
 
 DialDialog::DialDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
     setObjectName(QStringLiteral("DialDialog"));
     setWindowTitle(QStringLiteral("Dial a Number"));
     setAttribute(Qt::WA_DeleteOnClose);
-    shell::SetTwipsClientSize(this, 4800, 3120);
+    shell::SetTwipsClientSize(this, 4800, 3480);
     Frame1 = Make<QGroupBox>(this, "Frame1", 120, 60, 4560, 2400);
     Frame1->setTitle(QStringLiteral(" Dial a Number "));
     shell::PutCaptionOnFrameLine(Frame1);
     Label1 = Make<QLabel>(Frame1, "Label1", 240, 300, 4080, 255);
-    Label1->setText(QStringLiteral("Type a number to dial, or select from the list."));
+    Label1->setText(QStringLiteral("&Type a number to dial:"));
     TxtDialNumber = Make<QLineEdit>(Frame1, "TxtDialNumber", 240, 630, 4080, 285);
-    LstDialList = Make<QListWidget>(Frame1, "LstDialList", 240, 1050, 4080, 1140);
-    BtnDial = Make<QPushButton>(this, "BtnDial", 1080, 2610, 1215, 375);
-    BtnDial->setText(QStringLiteral("Dial"));
-    BtnCancel = Make<QPushButton>(this, "BtnCancel", 2505, 2610, 1215, 375);
-    BtnCancel->setText(QStringLiteral("Cancel"));
+    Label1->setBuddy(TxtDialNumber);
+    LblDialList = Make<QLabel>(Frame1, "LblDialList", 240, 1020, 4080, 255);
+    LblDialList->setText(QStringLiteral("or &select one of the card's numbers:"));
+    LstDialList = Make<QListWidget>(Frame1, "LstDialList", 240, 1320, 4080, 930);
+    LblDialList->setBuddy(LstDialList);
+    // The attempt is told here as well as in the main window's status bar, which is greyed meanwhile.
+    LblProgress = Make<QLabel>(this, "LblProgress", 120, 2550, 4560, 255);
+    LblProgress->setTextFormat(Qt::PlainText);
+    shell::GiveDescendersRoom(LblProgress);
+    BtnDial = Make<QPushButton>(this, "BtnDial", 1080, 2970, 1215, 375);
+    BtnDial->setText(QStringLiteral("&Dial"));
+    BtnCancel = Make<QPushButton>(this, "BtnCancel", 2505, 2970, 1215, 375);
+    BtnCancel->setText(QStringLiteral("&Cancel"));
+    countdown_ = new QTimer(this);
+    countdown_->setInterval(1000);
+    connect(countdown_, &QTimer::timeout, this, &DialDialog::CountDown);
     connect(LstDialList, &QListWidget::itemClicked, this, &DialDialog::LstDialList_Click);
     connect(LstDialList, &QListWidget::currentRowChanged, this, &DialDialog::LstDialList_Click);
     connect(TxtDialNumber, &QLineEdit::textChanged, this, &DialDialog::TxtDialNumber_Change);
@@ -84,6 +108,28 @@ DialDialog* DialDialog::Current() { return Slot(); }
 void DialDialog::SetPickUpAfter(std::chrono::milliseconds wait) { PickUpAfter() = wait; }
 
 bool DialDialog::Dialing() const { return call_ && call_->Running(); }
+
+bool DialDialog::OfferNumber(const QString& number) {
+    if (Dialing()) return false;
+    dialAtOnce_ = false;
+    TxtDialNumber->setText(number);
+    ShowProgress(QString());
+    TxtDialNumber->setFocus();
+    return true;
+}
+
+void DialDialog::ShowProgress(const QString& text) {
+    LblProgress->setText(text);
+    LblProgress->setToolTip(text);
+}
+
+void DialDialog::CountDown() {
+    if (!Dialing()) return countdown_->stop();
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(pickUpAt_ - steady_clock::now());
+    const long long seconds = std::max<long long>(0, (left.count() + 999) / 1000);
+    ShowProgress(QStringLiteral("Dialing… %1 (%2 s left)").arg(dialing_).arg(seconds));
+}
 
 void DialDialog::MakeDefault(QPushButton* button) {
     (button == BtnDial ? BtnCancel : BtnDial)->setDefault(false);
@@ -106,12 +152,13 @@ void DialDialog::Activate() {
                 LstDialList->addItem(QString::fromLatin1(n.caption) + QStringLiteral(":\t") + number);
     const bool listed = LstDialList->count() > 0;
     LstDialList->setVisible(listed);
-    Label1->setText(listed ? QStringLiteral("Type a number to dial, or select from the list.")
-                           : QStringLiteral("Type a number to dial."));
+    LblDialList->setVisible(listed);
     TxtDialNumber->setFocus();
-    if (TxtDialNumber->text().isEmpty()) {
-        MakeDefault(BtnCancel);
-        BtnDial->setEnabled(false);
+    if (TxtDialNumber->text().isEmpty() || !dialAtOnce_) {
+        const bool offered = !TxtDialNumber->text().isEmpty();
+        MakeDefault(offered ? BtnDial : BtnCancel);
+        BtnDial->setEnabled(offered);
+        if (offered) TxtDialNumber->selectAll();
     } else {
         MakeDefault(BtnCancel);
         BtnDial->click();
@@ -139,7 +186,10 @@ void DialDialog::BtnDial_Click() {
     BtnDial->setEnabled(false);
     const DialSettings settings = ReadDialSettings(Shared().Profile, Shared().PreferencesFile);
     Shared().SetStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
-    if (settings.Via != DialVia::Modem) return HandOver(settings, number);
+    if (settings.Via != DialVia::Modem) {
+        ShowProgress(QStringLiteral("Handing %1 on…").arg(number));
+        return HandOver(settings, number);
+    }
     // The preferences may have been edited since the check: the method goes into the modem's command.
     if (settings.DialSystem != u"DT" && settings.DialSystem != u"DP") {
         Tell(QStringLiteral("The Dialing System is incorrect.\rChoose Tone Dial or Pulse Dial in Setup."), 1,
@@ -149,7 +199,12 @@ void DialDialog::BtnDial_Click() {
     }
     call_ = std::make_unique<ModemCall>(settings.Device, PickUpAfter());
     connect(call_.get(), &ModemCall::finished, this, &DialDialog::CallEnded);
-    call_->Start(settings.DialSystem, number);
+    dialing_ = number;
+    pickUpAt_ = std::chrono::steady_clock::now() + PickUpAfter();
+    if (call_->Start(settings.DialSystem, number)) {
+        CountDown();
+        countdown_->start();
+    }
 }
 
 void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
@@ -161,11 +216,14 @@ void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
         return;
     }
     Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    ShowProgress(QString());
     Tell(result.text, 1, QStringLiteral("Can't dial"));
     BtnDial->setEnabled(true);
 }
 
 void DialDialog::CallEnded(Outcome outcome) {
+    countdown_->stop();
+    ShowProgress(EndingText(outcome));
     switch (outcome) {
         case Outcome::PickUp:
             Shared().SetStatusText(0, QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));

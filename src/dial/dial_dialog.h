@@ -3,6 +3,8 @@
 #include "modem_call.h"
 
 #include <QDialog>
+#include <QTimer>
+#include <chrono>
 #include <memory>
 
 class QGroupBox;
@@ -24,11 +26,15 @@ public:
     static DialDialog* Current();
     // The pick-up wait of the attempts this dialog starts (tests shorten it).
     static void SetPickUpAfter(std::chrono::milliseconds wait);
+    // Puts a number in the box to be dialed by Dial (not at once); false while a call is being dialed.
+    bool OfferNumber(const QString& number);
 
     QGroupBox* Frame1;
     QLabel* Label1;
     QLineEdit* TxtDialNumber;
+    QLabel* LblDialList;
     QListWidget* LstDialList;
+    QLabel* LblProgress;  // the number being dialed and the seconds left before the handset is wanted
     QPushButton *BtnDial, *BtnCancel;
 
 protected:
@@ -45,9 +51,15 @@ private:
     void HandOver(const DialSettings& settings, const QString& number);
     void MakeDefault(QPushButton* button);
     bool Dialing() const;
+    void ShowProgress(const QString& text);
+    void CountDown();
 
     std::unique_ptr<ModemCall> call_;
     bool activated_ = false;
+    bool dialAtOnce_ = true;  // a number put in before showing is dialed at once, one offered is not
+    QString dialing_;         // the number of the running attempt
+    QTimer* countdown_;
+    std::chrono::steady_clock::time_point pickUpAt_;
 };
 
 // The Dial button's and menu entry's command: the dialog with an empty box, or,
@@ -57,5 +69,9 @@ void StartDialing();
 // A press on a number in the details: the dialog dials it at once; nothing
 // opens when the modem's settings are wrong.
 void DialFromDetails(const QString& number);
+// A number from a tel: link (another start of the program passed it on): the
+// dialog opens with it and waits for Dial, for a link is not yet a wish to call.
+// Wrong settings lead to the offer of Setup first.
+void DialFromLink(const QString& number);
 
 }  // namespace tessaly::dial

@@ -57,6 +57,7 @@ QString PhoneHandler() {
 HandOff CallThroughHandler(const QString& number) {
     const QString handler = PhoneHandler();
     if (handler.isEmpty()) return {false, QStringLiteral("No program is set up to take phone calls (tel: links).")};
+    if (handler == kOwnDesktopFile) return {false, kOwnHandlerText};
     const QString digits = DialDigits(number);
     if (digits.isEmpty()) return {false, QStringLiteral("\"%1\" holds no digits to call.").arg(number.trimmed())};
     if (!QProcess::startDetached(QStringLiteral("xdg-open"), {QStringLiteral("tel:") + digits}))

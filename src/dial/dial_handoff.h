@@ -20,6 +20,10 @@ QStringList DialCommandLine(const QString& command, const QString& number);
 
 // The desktop file of the program that takes tel: links, or empty when none is set.
 QString PhoneHandler();
+// Our own desktop file takes tel: links to open Dial; handing a number to it would come straight back.
+inline const QString kOwnDesktopFile = QStringLiteral("org.tessaly.Tessaly.desktop");
+inline const QString kOwnHandlerText =
+    QStringLiteral("Tessaly itself is the desktop's program for phone calls (tel: links), so it cannot hand a number on.");
 
 // The result of handing a number over: done, and the program's name or why not.
 struct HandOff {

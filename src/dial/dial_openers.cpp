@@ -7,7 +7,9 @@
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <functional>
 
 namespace tessaly::dial {
 
@@ -35,6 +37,9 @@ SetupOffer OfferFor(PortCheck check) {
         case PortCheck::NoPhoneHandler:
             return {QStringLiteral("No program is set up to take phone calls.\rClick OK to run Setup, and choose how to dial."),
                     QStringLiteral("No Phone Program")};
+        case PortCheck::OwnPhoneHandler:
+            return {kOwnHandlerText + QStringLiteral("\rClick OK to run Setup, and choose Modem or Command."),
+                    QStringLiteral("No Phone Program")};
         case PortCheck::NoCommand:
             return {QStringLiteral("There is no dial command.\rClick OK to run Setup, and type the command."),
                     QStringLiteral("No Dial Command")};
@@ -43,7 +48,7 @@ SetupOffer OfferFor(PortCheck check) {
 }
 
 // Setup opened for dialing: its OK tries again.
-void OfferSetup(PortCheck check) {
+void OfferSetup(PortCheck check, std::function<void()> retry = StartDialing) {
     const SetupOffer offer = OfferFor(check);
     if (shell::SingleTextBox().ShowMsg(offer.text, 2, QStringLiteral("OK"), QStringLiteral("Cancel"), 3, offer.title) !=
         shell::MessageButton::First) {
@@ -53,10 +58,10 @@ void OfferSetup(PortCheck check) {
     Shared().DialogResult = 2;
     shell::OpenSetupDialog();
     if (shell::SetupDialog* setup = shell::SetupDialog::Current())
-        QObject::connect(setup, &shell::SetupDialog::saved, setup, [] {
+        QObject::connect(setup, &shell::SetupDialog::saved, setup, [retry] {
             if (Shared().DialogResult != 2) return;
             Shared().DialogResult = 1;
-            StartDialing();
+            retry();
         });
 }
 
@@ -66,6 +71,32 @@ void StartDialing() {
     const PortCheck check = CheckSettings();
     if (check != PortCheck::Ok) return OfferSetup(check);
     shell::OpenOverMain(new DialDialog, shell::Placement::TopRight);
+}
+
+void DialFromLink(const QString& number) {
+    auto tell = [](const QString& text) {
+        shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Dial a Number"));
+    };
+    if (DialDialog* open = DialDialog::Current()) {
+        open->raise();
+        open->activateWindow();
+        if (!open->OfferNumber(number)) tell(QStringLiteral("A call is being dialed.\rDial %1 once it has ended.").arg(number));
+        return;
+    }
+    // Another window over the main window (or a question) holds what the user is doing: it is not taken away.
+    QWidget* over = shell::OpenWindowOverMain();
+    if (!over) over = QApplication::activeModalWidget();
+    if (over) {
+        over->raise();
+        over->activateWindow();
+        tell(QStringLiteral("Close \"%1\" first, then dial %2.").arg(over->windowTitle(), number));
+        return;
+    }
+    if (const PortCheck check = CheckSettings(); check != PortCheck::Ok)
+        return OfferSetup(check, [number] { DialFromLink(number); });
+    auto* dialog = new DialDialog;
+    dialog->OfferNumber(number);
+    shell::OpenOverMain(dialog, shell::Placement::TopRight);
 }
 
 void DialFromDetails(const QString& number) {

@@ -35,7 +35,11 @@ PortCheck CheckPortSettings(const DialSettings& settings, QString* errorText) {
 
 PortCheck CheckDialSettings(const DialSettings& settings) {
     switch (settings.Via) {
-        case DialVia::PhoneHandler: return PhoneHandler().isEmpty() ? PortCheck::NoPhoneHandler : PortCheck::Ok;
+        case DialVia::PhoneHandler: {
+            const QString handler = PhoneHandler();
+            if (handler.isEmpty()) return PortCheck::NoPhoneHandler;
+            return handler == kOwnDesktopFile ? PortCheck::OwnPhoneHandler : PortCheck::Ok;
+        }
         case DialVia::Command: return settings.Command.trimmed().isEmpty() ? PortCheck::NoCommand : PortCheck::Ok;
         case DialVia::Modem: break;
     }

@@ -88,6 +88,7 @@ SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file) {
     s.DialVia = read(prefs::DialVia);
     s.DialCommand = read(prefs::DialCommand);
     s.AutoBackup = ReadAutoBackup(profile, file);
+    s.BackupPath = BackupFolder(profile, file);
     return s;
 }
 
@@ -98,6 +99,7 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     const QString storedVia = profile.read(file, prefs::Section, prefs::DialVia);
     const QString storedCommand = profile.read(file, prefs::Section, prefs::DialCommand);
     const AutoBackupSettings autoBackup = ReadAutoBackup(profile, file);
+    const QString backupPath = BackupFolder(profile, file);
     profile::ProfileBulk bulk(profile);
     auto write = [&](const QString& key, const QString& value) { profile.write(file, prefs::Section, key, value); };
     write(QStringLiteral("Show"), Plain(s.Show));
@@ -124,6 +126,10 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
         profile.write(file, prefs::DataFilesSection, prefs::AutoBackup, Plain(static_cast<int>(s.AutoBackup.When)));
         profile.write(file, prefs::DataFilesSection, prefs::AutoBackupKeep, Plain(s.AutoBackup.Keep));
     }
+    // Like the ports: the default folder stays unwritten until another one is chosen.
+    const QString chosenPath = s.BackupPath.trimmed();
+    if (!chosenPath.isEmpty() && chosenPath != backupPath && chosenPath + u'/' != backupPath)
+        profile.write(file, prefs::DataFilesSection, prefs::BackupPath, chosenPath.endsWith(u'/') ? chosenPath : chosenPath + u'/');
     bulk.finish();
 }
 

@@ -78,6 +78,7 @@ struct SetupSettings {
     QString DialVia;      // "Modem" (or empty), "Phone", "Command"
     QString DialCommand;  // a program and its arguments; %N the number as shown, %n its digits
     AutoBackupSettings AutoBackup;
+    QString BackupPath;  // the backup folder, ending in '/' (BackupFolder)
 };
 SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
 // Writes the TS32 keys in the order the program has always written them, then

@@ -1,6 +1,7 @@
 #include "setup_dialog.h"
 
 #include "msg_box.h"
+#include "setup_checks.h"
 #include "shared_data.h"
 #include "twips.h"
 #include "window_opener.h"
@@ -9,6 +10,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +45,14 @@ QGroupBox* Frame(QWidget* parent, const QString& caption, int left, int top, int
 }
 
 // The Backup frame sits under the Modem Port frame; the rows below it move down by this much.
-constexpr int kBackupFrameTop = 4950, kBackupFrameGrowth = 810;
+constexpr int kBackupFrameTop = 4950, kBackupFrameHeight = 1080, kBackupFrameGrowth = kBackupFrameHeight + 120;
+
+// A caption that gives its field's letter to the field.
+QLabel* Caption(QWidget* parent, const QString& text, QWidget* field, int left, int top, int width, int height) {
+    auto* label = Make<QLabel>(parent, QString(), text, left, top, width, height);
+    label->setBuddy(field);
+    return label;
+}
 
 QLineEdit* Box(QWidget* parent, const QString& name, int top) {
     auto* box = new QLineEdit(parent);
@@ -77,7 +87,7 @@ SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
     BuildPrefixAndCopy();
     BuildDialing();
     BuildBackup();
-    ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("Show Tip of The Day on startup"), 120,
+    ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("&Show Tip of The Day on startup"), 120,
                               5010 + kBackupFrameGrowth, 3600, 255);
     BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kBackupFrameGrowth, 1215, 375);
     BtnOK->setDefault(true);
@@ -92,12 +102,12 @@ SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
 SetupDialog* SetupDialog::Current() { return Slot(); }
 
 void SetupDialog::BuildNameAndList() {
-    QGroupBox* style = Frame(this, QStringLiteral(" Name Style "), 120, 120, 3135, 690);
+    QGroupBox* style = Frame(this, QStringLiteral(" Name St&yle "), 120, 120, 3135, 690);
     LstNameStyle = new QComboBox(style);
     LstNameStyle->setObjectName(QStringLiteral("LstNameStyle"));
     LstNameStyle->addItems(SampleNames());
     SetTwipsGeometry(LstNameStyle, 240, 270, 2655, 315);
-    QGroupBox* show = Frame(this, QStringLiteral(" Show in List "), 3375, 120, 3105, 690);
+    QGroupBox* show = Frame(this, QStringLiteral(" Sho&w in List "), 3375, 120, 3105, 690);
     OptShowName = Make<QRadioButton>(show, QStringLiteral("OptShowName"), QStringLiteral("Name"), 240, 300, 1200, 255);
     OptShowCompany =
         Make<QRadioButton>(show, QStringLiteral("OptShowCompany"), QStringLiteral("Company"), 1560, 300, 1400, 255);
@@ -108,28 +118,28 @@ void SetupDialog::BuildNameAndList() {
 
 void SetupDialog::BuildPrefixAndCopy() {
     QGroupBox* prefix = Frame(this, QStringLiteral(" Prefix "), 120, 930, 3135, 2490);
-    ChkUsePrefix = Make<QCheckBox>(prefix, QStringLiteral("ChkUsePrefix"), QStringLiteral("UsePrefix"), 240, 270, 1800, 255);
+    ChkUsePrefix = Make<QCheckBox>(prefix, QStringLiteral("ChkUsePrefix"), QStringLiteral("&UsePrefix"), 240, 270, 1800, 255);
     connect(ChkUsePrefix, &QCheckBox::clicked, this, &SetupDialog::ChkUsePrefix_Click);
-    Make<QLabel>(prefix, QString(), QStringLiteral("Separator"), 240, 630, 900, 255);
     LstPrefixSeparator = new QComboBox(prefix);
     LstPrefixSeparator->setObjectName(QStringLiteral("LstPrefixSeparator"));
     LstPrefixSeparator->addItems({QStringLiteral("Tab"), QStringLiteral("Space"), QStringLiteral("Semi-Colomn"),
                                   QStringLiteral("Semi-Colomn + Space")});
     SetTwipsGeometry(LstPrefixSeparator, 1200, 600, 1815, 315);
-    const QString captions[] = {QStringLiteral("Phone1"), QStringLiteral("Phone2"), QStringLiteral("Fax"),
-                                QStringLiteral("E-Mail")};
+    Caption(prefix, QStringLiteral("S&eparator"), LstPrefixSeparator, 240, 630, 900, 255);
+    const QString captions[] = {QStringLiteral("Phone&1"), QStringLiteral("Phone&2"), QStringLiteral("F&ax"),
+                                QStringLiteral("E-Mai&l")};
     QLineEdit** boxes[] = {&TxtPhone1Prefix, &TxtPhone2Prefix, &TxtFaxPrefix, &TxtEMailPrefix};
     const QString names[] = {QStringLiteral("TxtPhone1Prefix"), QStringLiteral("TxtPhone2Prefix"),
                              QStringLiteral("TxtFaxPrefix"), QStringLiteral("TxtEMailPrefix")};
     for (int i = 0; i < 4; ++i) {
-        Make<QLabel>(prefix, QString(), captions[i], 240, 1020 + 360 * i, 900, 255);
         *boxes[i] = Box(prefix, names[i], 990 + 360 * i);
+        Caption(prefix, captions[i], *boxes[i], 240, 1020 + 360 * i, 900, 255);
     }
 
     QGroupBox* copy = Frame(this, QStringLiteral(" Copy Details "), 3375, 930, 3105, 1410);
-    const QString copyCaptions[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
-                                    QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
-                                    QStringLiteral("Fax"),     QStringLiteral("E-Mail")};
+    const QString copyCaptions[] = {QStringLiteral("&Name"),    QStringLiteral("&Title"),  QStringLiteral("&Company"),
+                                    QStringLiteral("A&ddress"), QStringLiteral("P&hone1"), QStringLiteral("&Phone2"),
+                                    QStringLiteral("Fa&x"),     QStringLiteral("E-&Mail")};
     const QString copyNames[] = {QStringLiteral("ChkCopyName"),    QStringLiteral("ChkCopyTitle"),
                                  QStringLiteral("ChkCopyCompany"), QStringLiteral("ChkCopyAddress"),
                                  QStringLiteral("ChkCopyPhone1"),  QStringLiteral("ChkCopyPhone2"),
@@ -141,7 +151,7 @@ void SetupDialog::BuildPrefixAndCopy() {
 
 void SetupDialog::BuildDialing() {
     // Taller than the other frames of its row, into the space above the port frame, for the way to dial.
-    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialing System "), 3375, 2460, 3105, 960);
+    QGroupBox* dialing = Frame(this, QStringLiteral(" Dialin&g System "), 3375, 2460, 3105, 960);
     OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
     OptPulseDial =
         Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
@@ -150,15 +160,16 @@ void SetupDialog::BuildDialing() {
     CboDialVia = new QComboBox(dialing);
     CboDialVia->setObjectName(QStringLiteral("CboDialVia"));
     CboDialVia->addItems(kDialViaShown);
-    SetTwipsGeometry(CboDialVia, 240, 600, 1140, 315);
+    SetTwipsGeometry(CboDialVia, 720, 600, 1140, 315);
+    Caption(dialing, QStringLiteral("V&ia"), CboDialVia, 240, 630, 450, 255);
     TxtDialCommand = Box(dialing, QStringLiteral("TxtDialCommand"), 615);
-    SetTwipsGeometry(TxtDialCommand, 1440, 615, 1545, 285);
+    SetTwipsGeometry(TxtDialCommand, 1920, 615, 1065, 285);
     TxtDialCommand->setPlaceholderText(QStringLiteral("program %n"));
     TxtDialCommand->setToolTip(QStringLiteral("The program that dials and its arguments: %N is the number as shown, "
                                               "%n its digits with a leading +."));
     connect(CboDialVia, &QComboBox::currentIndexChanged, this, &SetupDialog::CboDialVia_Click);
 
-    QGroupBox* port = Frame(this, QStringLiteral(" Modem Port "), 120, 3540, 6360, 1290);
+    QGroupBox* port = Frame(this, QStringLiteral(" M&odem Port "), 120, 3540, 6360, 1290);
     for (int com = 1; com <= kComPortCount; ++com) {
         const int left = 240 + 1530 * (com - 1);
         OptCommPort[com - 1] = Make<QRadioButton>(port, QStringLiteral("OptCommPort%1").arg(com),
@@ -168,24 +179,34 @@ void SetupDialog::BuildDialing() {
         LblPortDevice[com - 1]->setTextFormat(Qt::PlainText);
         connect(OptCommPort[com - 1], &QRadioButton::clicked, this, [this, com] { OptCommPort_Click(com); });
     }
-    Make<QLabel>(port, QString(), QStringLiteral("Device"), 240, 900, 900, 255);
     CboPortDevice = new QComboBox(port);
     CboPortDevice->setObjectName(QStringLiteral("CboPortDevice"));
+    // A port the system does not report (a pty, a modem behind a name of its own) can be typed.
+    CboPortDevice->setEditable(true);
+    CboPortDevice->setInsertPolicy(QComboBox::NoInsert);
     SetTwipsGeometry(CboPortDevice, 1200, 870, 4920, 315);
-    connect(CboPortDevice, &QComboBox::activated, this, &SetupDialog::CboPortDevice_Activated);
+    Caption(port, QStringLiteral("De&vice"), CboPortDevice, 240, 900, 900, 255);
+    connect(CboPortDevice, &QComboBox::currentTextChanged, this, &SetupDialog::CboPortDevice_Change);
 }
 
 void SetupDialog::BuildBackup() {
-    QGroupBox* backup = Frame(this, QStringLiteral(" Backup "), 120, kBackupFrameTop, 6360, 690);
+    QGroupBox* backup = Frame(this, QStringLiteral(" &Backup "), 120, kBackupFrameTop, 6360, kBackupFrameHeight);
     OptBackupOff = Make<QRadioButton>(backup, QStringLiteral("OptBackupOff"), QStringLiteral("Off"), 240, 300, 900, 255);
     OptBackupOnExit =
         Make<QRadioButton>(backup, QStringLiteral("OptBackupOnExit"), QStringLiteral("On exit"), 1200, 300, 1300, 255);
     OptBackupDaily = Make<QRadioButton>(backup, QStringLiteral("OptBackupDaily"), QStringLiteral("Daily"), 2580, 300, 1100, 255);
-    Make<QLabel>(backup, QString(), QStringLiteral("Keep newest"), 3840, 300, 1300, 255);
     SpnBackupKeep = new QSpinBox(backup);
     SpnBackupKeep->setObjectName(QStringLiteral("SpnBackupKeep"));
     SpnBackupKeep->setRange(1, kMaxBackupsKept);
     SetTwipsGeometry(SpnBackupKeep, 5160, 255, 900, 315);
+    Caption(backup, QStringLiteral("&Keep newest"), SpnBackupKeep, 3840, 300, 1300, 255);
+    TxtBackupPath = new QLineEdit(backup);
+    TxtBackupPath->setObjectName(QStringLiteral("TxtBackupPath"));
+    SetTwipsGeometry(TxtBackupPath, 1200, 660, 3840, 285);
+    Caption(backup, QStringLiteral("&Folder"), TxtBackupPath, 240, 690, 900, 255);
+    BtnBackupBrowse = Make<QPushButton>(backup, QStringLiteral("BtnBackupBrowse"), QStringLiteral("B&rowse…"), 5160, 645,
+                                        900, 315);
+    connect(BtnBackupBrowse, &QPushButton::clicked, this, &SetupDialog::BtnBackupBrowse_Click);
 }
 
 void SetupDialog::Load() {
@@ -194,6 +215,7 @@ void SetupDialog::Load() {
     showAtLoad_ = s.Store ? s.Store->Show : s.Prefs.Show;
     nameFieldAtLoad_ = s.Prefs.NameField;
     settings_ = ReadSetup(s.Profile, s.PreferencesFile);
+    loaded_ = settings_;
     // The name style and the copy flags are taken as saved, over any change made since start-up.
     s.Prefs.NameField = settings_.NameField < store::kNameStyleCount ? settings_.NameField : 0;
     s.Prefs.CopyFlags = settings_.CopyFlags;
@@ -207,7 +229,7 @@ void SetupDialog::Load() {
         if (kDialViaStored[i].compare(settings_.DialVia.trimmed(), Qt::CaseInsensitive) == 0) CboDialVia->setCurrentIndex(i);
     TxtDialCommand->setText(settings_.DialCommand);
     CboDialVia_Click();
-    for (int com = 1; com <= kComPortCount; ++com) LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
+    for (int com = 1; com <= kComPortCount; ++com) ShowPortDevice(com);
     if (settings_.CommPort >= 1 && settings_.CommPort <= kComPortCount) OptCommPort[settings_.CommPort - 1]->setChecked(true);
     OptCommPort_Click(settings_.CommPort);
     ChkUsePrefix->setChecked(settings_.UsePrefix);
@@ -221,6 +243,7 @@ void SetupDialog::Load() {
     const AutoBackupWhen when = settings_.AutoBackup.When;
     (when == AutoBackupWhen::OnExit ? OptBackupOnExit : when == AutoBackupWhen::Daily ? OptBackupDaily : OptBackupOff)->setChecked(true);
     SpnBackupKeep->setValue(settings_.AutoBackup.Keep);
+    TxtBackupPath->setText(settings_.BackupPath);
 }
 
 void SetupDialog::ChkUsePrefix_Click() {
@@ -233,6 +256,8 @@ void SetupDialog::ChkUsePrefix_Click() {
 // The device list offers the port's device and every serial port the system reports.
 void SetupDialog::OptCommPort_Click(int com) {
     settings_.CommPort = static_cast<std::uint8_t>(com);
+    // Filling the list is no choice of a device.
+    const QSignalBlocker quiet(CboPortDevice);
     CboPortDevice->clear();
     const bool chosen = com >= 1 && com <= kComPortCount;
     CboPortDevice->setEnabled(chosen);
@@ -244,11 +269,52 @@ void SetupDialog::OptCommPort_Click(int com) {
     CboPortDevice->setCurrentIndex(0);
 }
 
-void SetupDialog::CboPortDevice_Activated(int index) {
+void SetupDialog::CboPortDevice_Change(const QString& text) {
     const int com = settings_.CommPort;
-    if (com < 1 || com > kComPortCount || index < 0) return;
-    settings_.PortDevices[com - 1] = CboPortDevice->itemText(index);
-    LblPortDevice[com - 1]->setText(settings_.PortDevices[com - 1]);
+    if (com < 1 || com > kComPortCount) return;
+    settings_.PortDevices[com - 1] = text.trimmed();
+    ShowPortDevice(com);
+}
+
+// A long device name is shortened in the middle to its column, so it never runs into the next port's.
+void SetupDialog::ShowPortDevice(int com) {
+    QLabel* label = LblPortDevice[com - 1];
+    const QString& device = settings_.PortDevices[com - 1];
+    label->setText(label->fontMetrics().elidedText(device, Qt::ElideMiddle, label->width()));
+    label->setToolTip(label->text() == device ? QString() : device);
+}
+
+void SetupDialog::BtnBackupBrowse_Click() {
+    const QString start = QDir(TxtBackupPath->text().trimmed()).exists() ? TxtBackupPath->text().trimmed() : QDir::homePath();
+    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Backup folder"), start);
+    if (!chosen.isEmpty()) TxtBackupPath->setText(chosen.endsWith(u'/') ? chosen : chosen + u'/');
+}
+
+// What was changed must be usable: a device that is there, a backup folder that
+// can be written and is no part of the card file's own folder. A missing backup
+// folder is made here, where its parent may be far up, so the backups find it.
+bool SetupDialog::ChecksPass() {
+    auto refuse = [this](const QString& text, QWidget* field) {
+        SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, windowTitle());
+        field->setFocus();
+        return false;
+    };
+    const bool modem = CboDialVia->currentIndex() == 0;
+    for (int com = 1; com <= kComPortCount && modem; ++com) {
+        const bool chosenNow = com == settings_.CommPort && com != loaded_.CommPort;
+        if (!chosenNow && settings_.PortDevices[com - 1] == loaded_.PortDevices[com - 1]) continue;
+        if (const QString problem = ModemDeviceProblem(settings_.PortDevices[com - 1]); !problem.isEmpty()) {
+            if (com != settings_.CommPort) OptCommPort[com - 1]->click();
+            return refuse(problem, CboPortDevice);
+        }
+    }
+    const QString folder = TxtBackupPath->text().trimmed();
+    if (folder == loaded_.BackupPath || folder + u'/' == loaded_.BackupPath) return true;
+    if (const QString problem = BackupFolderProblem(folder, Shared().DataDir); !problem.isEmpty())
+        return refuse(problem, TxtBackupPath);
+    if (!QDir().mkpath(folder))
+        return refuse(QStringLiteral("The backup folder \"%1\" could not be made.").arg(folder), TxtBackupPath);
+    return true;
 }
 
 // Tone or pulse is the modem's; the command box is the command's.
@@ -287,6 +353,8 @@ void SetupDialog::BtnOK_Click() {
                              : OptBackupDaily->isChecked() ? AutoBackupWhen::Daily
                                                            : AutoBackupWhen::Off;
     chosen.AutoBackup.Keep = SpnBackupKeep->value();
+    chosen.BackupPath = TxtBackupPath->text().trimmed();
+    if (!ChecksPass()) return;
     // Saved first: a file that refuses the write keeps the dialog open and nothing changes.
     try {
         WriteSetup(s.Profile, s.PreferencesFile, chosen);

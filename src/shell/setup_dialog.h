@@ -39,6 +39,8 @@ public:
     QPushButton *BtnOK, *BtnCancel;
     QRadioButton *OptBackupOff, *OptBackupOnExit, *OptBackupDaily;
     QSpinBox* SpnBackupKeep;
+    QLineEdit* TxtBackupPath;
+    QPushButton* BtnBackupBrowse;
 
 signals:
     // OK saved and applied the settings (a dial attempt waiting for them tries again).
@@ -56,12 +58,16 @@ private:
     void Load();
     void ChkUsePrefix_Click();
     void OptCommPort_Click(int com);
-    void CboPortDevice_Activated(int index);
+    void CboPortDevice_Change(const QString& text);
+    void ShowPortDevice(int com);
+    void BtnBackupBrowse_Click();
+    bool ChecksPass();
     void CboDialVia_Click();
     void BtnOK_Click();
     void BtnCancel_Click();
 
     SetupSettings settings_;
+    SetupSettings loaded_;  // as read at opening: only what changed is checked on OK
     int showAtLoad_ = 0;
     std::uint8_t nameFieldAtLoad_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "../mainwin/window_fixture.h"
+#include "../app/window_keys.h"
 #include "dial/dial_dialog.h"
 #include "fake_modem.h"
 #include "shell/setup_dialog.h"
@@ -61,12 +62,11 @@ TEST_F(DialWindowTest, listsTheSelectedCardsNumbersInOrderAndNeverDialsFromTheDi
         const char* name;
         std::initializer_list<Card> cards;
         QStringList lines;
-        QString label;
     } cases[] = {
         {"phone1 and fax", {{{store::LastName, "Ames"}, {store::Phone1, "111"}, {store::Fax, "333"}}},
-         {"Phone1:\t111", "Fax:\t333"}, "Type a number to dial, or select from the list."},
-        {"no numbers", {{{store::LastName, "Ames"}}}, {}, "Type a number to dial."},
-        {"no card", {}, {}, "Type a number to dial."},
+         {"Phone1:\t111", "Fax:\t333"}},
+        {"no numbers", {{{store::LastName, "Ames"}}}, {}},
+        {"no card", {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,7 +76,7 @@ TEST_F(DialWindowTest, listsTheSelectedCardsNumbersInOrderAndNeverDialsFromTheDi
         DialDialog& d = opened();
         EXPECT_EQ(listed(d), c.lines);
         EXPECT_EQ(d.LstDialList->isVisible(), !c.lines.isEmpty());
-        EXPECT_EQ(d.Label1->text(), c.label);
+        EXPECT_EQ(d.LblDialList->isVisible(), !c.lines.isEmpty());
         EXPECT_TRUE(d.TxtDialNumber->text().isEmpty());
         EXPECT_FALSE(d.BtnDial->isEnabled());
         EXPECT_TRUE(d.BtnCancel->isDefault());
@@ -229,6 +229,58 @@ TEST_F(DialWindowTest, cancellingTheSetupOfferOpensNothing) {
     EXPECT_EQ(DialDialog::Current(), nullptr);
     EXPECT_TRUE(main().isEnabled());
     EXPECT_EQ(shell::Shared().DialogResult, 1);
+}
+
+// The main window is greyed while Dial is open: the dialog itself tells the attempt.
+TEST_F(DialWindowTest, theDialogShowsTheNumberAndTheSecondsLeftWhileDialingAndHowItEnded) {
+    startWith({{{store::LastName, "Ames"}, {store::Phone1, "030 111"}}}, modemOn());
+    QTest::mouseClick(main().Label[8], Qt::LeftButton);
+    DialDialog& d = opened();
+    ASSERT_TRUE(modem.WaitFor("ATDT030 111\r"));
+    const QString progress = d.LblProgress->text();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Dialing… 030 111 ("))) << progress.toStdString();
+    EXPECT_TRUE(progress.endsWith(QStringLiteral(" s left)"))) << progress.toStdString();
+    EXPECT_EQ(panel(0), "Please wait while dialing to 030 111");
+    modem.Say("\r\nBUSY\r\n");
+    ASSERT_TRUE(modem.WaitFor("ATH\r"));
+    EXPECT_EQ(d.LblProgress->text(), "The line is BUSY.");
+}
+
+TEST_F(DialWindowTest, aLinkOpensDialOnItsNumberWhichDialsOnlyOnDial) {
+    startWith({{{store::LastName, "Ames"}, {store::Phone1, "111"}}}, modemOn());
+    dial::DialFromLink(QStringLiteral("+49 30 123"));
+    DialDialog& d = opened();
+    EXPECT_EQ(d.TxtDialNumber->text(), "+49 30 123");
+    EXPECT_TRUE(d.BtnDial->isEnabled());
+    EXPECT_TRUE(d.BtnDial->isDefault());
+    QTest::qWait(50);
+    EXPECT_TRUE(modem.Received().isEmpty());
+    // A second link while the dialog waits takes the box over.
+    dial::DialFromLink(QStringLiteral("0301234"));
+    EXPECT_EQ(DialDialog::Current(), &d);
+    EXPECT_EQ(d.TxtDialNumber->text(), "0301234");
+    QTest::mouseClick(d.BtnDial, Qt::LeftButton);
+    EXPECT_TRUE(modem.WaitFor("ATDT0301234\r"));
+}
+
+TEST_F(DialWindowTest, aLinkNeverTakesAnotherOpenWindowAway) {
+    startWith({{{store::LastName, "Ames"}}}, modemOn());
+    QTest::mouseClick(main().BtnSetup, Qt::LeftButton);
+    ASSERT_NE(shell::SetupDialog::Current(), nullptr);
+    dial::DialFromLink(QStringLiteral("0301234"));
+    QApplication::processEvents();
+    EXPECT_EQ(DialDialog::Current(), nullptr);
+    EXPECT_EQ(asked, QStringList{"Dial a Number"});
+    EXPECT_NE(shell::SetupDialog::Current(), nullptr);
+    shell::SetupDialog::Current()->BtnCancel->click();
+}
+
+TEST_F(DialWindowTest, everyControlHasALetterOfItsOwn) {
+    startWith({{{store::LastName, "Ames"}, {store::Phone1, "111"}}}, modemOn());
+    QTest::mouseClick(main().BtnDial, Qt::LeftButton);
+    DialDialog& d = opened();
+    EXPECT_EQ(KeyProblems(&d), QStringList());
+    QTest::mouseClick(d.BtnCancel, Qt::LeftButton);
 }
 
 }  // namespace

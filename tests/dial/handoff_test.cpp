@@ -1,4 +1,5 @@
 #include "dial/dial_handoff.h"
+#include "dial/dial_settings.h"
 #include "../support/qt_print.h"
 
 #include <QDir>
@@ -70,16 +71,16 @@ protected:
         f.open(QIODevice::ReadOnly);
         return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
     }
-    void RegisterPhoneProgram() {
+    void RegisterPhoneProgram(const QString& name = QStringLiteral("fake-phone.desktop")) {
         QDir().mkpath(dir.filePath("data/applications"));
         QDir().mkpath(dir.filePath("config"));
-        QFile desktop(dir.filePath("data/applications/fake-phone.desktop"));
+        QFile desktop(dir.filePath("data/applications/" + name));
         ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
         desktop.write("[Desktop Entry]\nType=Application\nName=Fake Phone\nExec=" + program.toUtf8() +
                       " %u\nMimeType=x-scheme-handler/tel;\n");
         QFile list(dir.filePath("config/mimeapps.list"));
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("[Default Applications]\nx-scheme-handler/tel=fake-phone.desktop\n");
+        list.write("[Default Applications]\nx-scheme-handler/tel=" + name.toUtf8() + "\n");
     }
 };
 
@@ -107,6 +108,19 @@ TEST_F(HandOffTest, aTelLinkIsHandedOverOnlyWhenAProgramTakesIt) {
     EXPECT_EQ(result.text, "fake-phone.desktop");
     EXPECT_EQ(Recorded(), QStringList{"tel:+442079460958"});
     EXPECT_FALSE(CallThroughHandler("ask reception").done);
+}
+
+// Our own desktop file takes tel: links to open Dial: handing it a number would come straight back.
+TEST_F(HandOffTest, aNumberIsNeverHandedToTessalyItself) {
+    if (QStandardPaths::findExecutable("xdg-mime").isEmpty() || QStandardPaths::findExecutable("xdg-open").isEmpty())
+        GTEST_SKIP() << "xdg-utils is not installed";
+    RegisterPhoneProgram(kOwnDesktopFile);
+    const HandOff result = CallThroughHandler("+44 20 7946 0958");
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(result.text, kOwnHandlerText);
+    EXPECT_EQ(CheckDialSettings({DialVia::PhoneHandler}), PortCheck::OwnPhoneHandler);
+    QTest::qWait(200);
+    EXPECT_FALSE(QFile::exists(record));
 }
 
 }  // namespace

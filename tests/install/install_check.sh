@@ -34,8 +34,10 @@ if [ -n "$plugin" ]; then
 fi
 
 desktop-file-validate "$root/share/applications/org.tessaly.Tessaly.desktop"
-grep -qx "Exec=$prefix/bin/tessaly" "$root/share/applications/org.tessaly.Tessaly.desktop" \
-  || fail "the desktop file does not start $prefix/bin/tessaly"
+grep -qx "Exec=$prefix/bin/tessaly %u" "$root/share/applications/org.tessaly.Tessaly.desktop" \
+  || fail "the desktop file does not start $prefix/bin/tessaly with the link it is given"
+grep -qx "MimeType=x-scheme-handler/tel;" "$root/share/applications/org.tessaly.Tessaly.desktop" \
+  || fail "the desktop file does not offer Tessaly for tel: links"
 appstreamcli validate --no-net "$root/share/metainfo/org.tessaly.Tessaly.metainfo.xml"
 
 # The installed programs find their library and answer without a display or Qt platform.
