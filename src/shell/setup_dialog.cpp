@@ -160,10 +160,10 @@ void SetupDialog::BuildDialing() {
     CboDialVia = new QComboBox(dialing);
     CboDialVia->setObjectName(QStringLiteral("CboDialVia"));
     CboDialVia->addItems(kDialViaShown);
-    SetTwipsGeometry(CboDialVia, 720, 600, 1140, 315);
+    SetTwipsGeometry(CboDialVia, 720, 600, 1350, 315);
     Caption(dialing, QStringLiteral("V&ia"), CboDialVia, 240, 630, 450, 255);
     TxtDialCommand = Box(dialing, QStringLiteral("TxtDialCommand"), 615);
-    SetTwipsGeometry(TxtDialCommand, 1920, 615, 1065, 285);
+    SetTwipsGeometry(TxtDialCommand, 2130, 615, 855, 285);
     TxtDialCommand->setPlaceholderText(QStringLiteral("program %n"));
     TxtDialCommand->setToolTip(QStringLiteral("The program that dials and its arguments: %N is the number as shown, "
                                               "%n its digits with a leading +."));
@@ -202,10 +202,10 @@ void SetupDialog::BuildBackup() {
     Caption(backup, QStringLiteral("&Keep newest"), SpnBackupKeep, 3840, 300, 1300, 255);
     TxtBackupPath = new QLineEdit(backup);
     TxtBackupPath->setObjectName(QStringLiteral("TxtBackupPath"));
-    SetTwipsGeometry(TxtBackupPath, 1200, 660, 3840, 285);
+    SetTwipsGeometry(TxtBackupPath, 1200, 660, 3660, 285);
     Caption(backup, QStringLiteral("&Folder"), TxtBackupPath, 240, 690, 900, 255);
-    BtnBackupBrowse = Make<QPushButton>(backup, QStringLiteral("BtnBackupBrowse"), QStringLiteral("B&rowse…"), 5160, 645,
-                                        900, 315);
+    BtnBackupBrowse = Make<QPushButton>(backup, QStringLiteral("BtnBackupBrowse"), QStringLiteral("B&rowse…"), 4920, 645,
+                                        1140, 315);
     connect(BtnBackupBrowse, &QPushButton::clicked, this, &SetupDialog::BtnBackupBrowse_Click);
 }
 

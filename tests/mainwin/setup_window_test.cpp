@@ -1,5 +1,5 @@
 #include "window_fixture.h"
-#include "../app/window_keys.h"
+#include "../support/window_checks.h"
 #include "../dial/fake_modem.h"
 
 #include "shell/setup_dialog.h"
@@ -189,7 +189,7 @@ TEST_F(SetupWindowTest, aLongDeviceNameIsShortenedInItsColumnAndShownWhole) {
 // OK and Cancel are Enter and Esc; the command box follows its list.
 TEST_F(SetupWindowTest, everyControlHasALetterOfItsOwn) {
     SetupDialog& dialog = open();
-    EXPECT_EQ(KeyProblems(&dialog, {"BtnOK", "BtnCancel", "TxtDialCommand"}), QStringList());
+    EXPECT_EQ(window_checks::UnreachedControls(&dialog, {"BtnOK", "BtnCancel", "TxtDialCommand"}), QStringList());
     // A frame's letter reaches its chosen option, or its only field; a caption's its field.
     QTest::mouseClick(dialog.OptCommPort[2], Qt::LeftButton);
     dialog.activateWindow();

@@ -18,6 +18,9 @@
 #include <QStyleOptionComboBox>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace window_checks {
 
 inline QString NameOf(const QObject* o) {
@@ -60,6 +63,12 @@ inline bool IsField(const QWidget* w) {
            w->inherits("QTextEdit") || w->inherits("QAbstractSpinBox") || w->inherits("QAbstractItemView");
 }
 
+// An option of a frame whose caption has a key: the key, then the arrow keys.
+inline bool ReachedThroughItsFrame(const QWidget* w) {
+    auto* frame = qobject_cast<const QGroupBox*>(w->parentWidget());
+    return w->inherits("QRadioButton") && frame && !QKeySequence::mnemonic(frame->title()).isEmpty();
+}
+
 // A caption just left of a field, or just above it, names that field.
 inline bool CaptionsAField(const QLabel* label) {
     const QRect caption = label->geometry();
@@ -94,6 +103,7 @@ inline QStringList AcceleratorFindings(QWidget* window, bool everyButton = true,
             else
                 owner.insert(key, NameOf(w));
         } else if (everyButton && qobject_cast<QAbstractButton*>(w) && !qobject_cast<QAbstractButton*>(w)->text().isEmpty() &&
+                   !ReachedThroughItsFrame(w) &&
                    !AnswersEnterOrEsc(static_cast<QAbstractButton*>(w)) && !keyless.contains(w->objectName())) {
             found << QStringLiteral("%1: %2 has no Alt key").arg(NameOf(window), NameOf(w));
         }
@@ -116,6 +126,20 @@ inline QStringList MenuAcceleratorFindings(QMenu* menu) {
         if (a->menu()) found << MenuAcceleratorFindings(a->menu());
     }
     return found;
+}
+
+// Where a control draws: a left-aligned caption, check box or option ends with its text.
+inline QRect InkRect(const QWidget* w) {
+    QRect r = w->geometry();
+    auto* label = qobject_cast<const QLabel*>(w);
+    const bool leftText = (label && !label->wordWrap() && (label->alignment() & Qt::AlignLeft)) || w->inherits("QCheckBox") ||
+                          w->inherits("QRadioButton");
+    if (leftText) {
+        r.setWidth(std::min(r.width(), w->sizeHint().width()));
+        const int line = w->fontMetrics().height();  // the text's line; a radio's indicator is smaller
+        if (line < r.height()) r = QRect(r.left(), r.center().y() - line / 2, r.width(), line);
+    }
+    return r;
 }
 
 // A caption that does not fit its control, or two controls lying on one another.
@@ -160,9 +184,58 @@ inline QStringList CaptionFindings(QWidget* window) {
             QWidget* b = shown[j];
             if (a->parentWidget() != b->parentWidget() || a->parentWidget()->inherits("QAbstractScrollArea")) continue;
             if (a->parentWidget()->inherits("QComboBox") || a->parentWidget()->inherits("QAbstractSpinBox")) continue;
-            if (a->geometry().intersects(b->geometry()))
+            if (InkRect(a).intersects(InkRect(b)))
                 found << QStringLiteral("%1: %2 and %3 overlap").arg(NameOf(window), NameOf(a), NameOf(b));
         }
+    }
+    return found;
+}
+
+// Stricter: every control that takes input is reached by a key of its own,
+// through the caption that names it, or through its frame ('exempt': reached
+// by Enter, Esc or Tab).
+inline QStringList UnreachedControls(QWidget* window, const QStringList& exempt = {}) {
+    auto isControl = [](QWidget* w) {
+        const bool part = w->parentWidget() && (w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"));
+        return !part && !w->inherits("QToolButton") &&
+               (w->inherits("QAbstractButton") || w->inherits("QComboBox") || w->inherits("QAbstractSpinBox") ||
+                w->inherits("QListWidget") || w->inherits("QLineEdit"));
+    };
+    QList<QWidget*> reached;
+    for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
+        if (QKeySequence::mnemonic(frame->title()).isEmpty()) continue;
+        QList<QWidget*> inside;
+        for (QWidget* w : frame->findChildren<QWidget*>())
+            if (isControl(w)) inside << w;
+        for (QRadioButton* option : frame->findChildren<QRadioButton*>()) reached << option;
+        if (inside.size() == 1) reached << inside.first();
+    }
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->buddy() && !QKeySequence::mnemonic(label->text()).isEmpty()) reached << label->buddy();
+    QStringList found;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        if (button && !QKeySequence::mnemonic(button->text()).isEmpty()) continue;
+        if (isControl(w) && !exempt.contains(w->objectName()) && !reached.contains(w)) found << NameOf(w) + QStringLiteral(" has no letter");
+    }
+    return found;
+}
+
+// Tab reads the window top to bottom, left to right: the next control is on a
+// lower row, on the same row further right, or in the next frame to the right.
+inline QStringList TabOrderFindings(QWidget* window) {
+    QList<QWidget*> chain;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && w->window() == window) chain << w;
+    QStringList found;
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        QWidget *a = chain[i - 1], *b = chain[i];
+        const QPoint pa = a->mapTo(window, QPoint()), pb = b->mapTo(window, QPoint());
+        const bool nextFrame = a->parentWidget() != b->parentWidget() && qobject_cast<QGroupBox*>(b->parentWidget()) &&
+                               b->parentWidget()->x() > a->parentWidget()->x();
+        const bool sameRow = std::abs(pb.y() - pa.y()) < std::min(a->height(), b->height()) / 2;
+        if (!(nextFrame || (sameRow ? pb.x() > pa.x() : pb.y() > pa.y())))
+            found << QStringLiteral("%1 before %2").arg(NameOf(a), NameOf(b));
     }
     return found;
 }
