@@ -53,7 +53,7 @@ void StatusBar::showText(int panel) {
             if (QFontMetrics(font).horizontalAdvance(text) <= room) break;
         }
     }
-    label->setFont(font);
+    if (label->font() != font) label->setFont(font);  // hints change on every mouse move
     const QFontMetrics metrics(font);
     if (panel != 0 || room <= 0 || metrics.horizontalAdvance(text) <= room) {
         label->setText(text);

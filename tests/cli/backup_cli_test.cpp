@@ -1,8 +1,7 @@
 #include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "cli_process.h"
 
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,21 +14,8 @@ protected:
         run("cards", {"init"});
         run("other", {"init"});
     }
-    struct Result {
-        int code;
-        QString err;
-    };
-    Result run(const QString& cards, QStringList args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("XDG_DATA_HOME", dir.path("data"));
-        e.insert("HOME", dir.path("home"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path(cards)}) + args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-    }
+    using Result = CliResult;
+    Result run(const QString& cards, const QStringList& args) { return RunCliOn(dir, cards, args); }
     TempFolder dir;
 };
 
@@ -40,18 +26,13 @@ TEST_F(BackupCliTest, anotherCardFilesBackupOrTheDataFolderIsRefused) {
     run("cards", {"add", "LastName=Adams"});
     const QByteArray theirs = dir.bytes("backup/tesly.old");
     QDir().mkpath(dir.path("cards/inside"));
-    struct Case {
-        const char* what;
-        QStringList args;
-        int code;
-        const char* says;
-    } cases[] = {
+    const CliCase cases[] = {
         {"another card file's backup", {"backup", dir.path("backup")}, 3, "--replace-other"},
         {"the data folder", {"backup", dir.path("cards")}, 2, "data folder"},
         {"a folder inside it", {"backup", dir.path("cards/inside")}, 2, "data folder"},
         {"an unknown option", {"backup", "--replace", dir.path("backup")}, 2, "Give one folder"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Result r = run("cards", c.args);
         EXPECT_EQ(r.code, c.code);

@@ -1,16 +1,12 @@
 #include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "cli_process.h"
 
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code;
-    QString out, err;
-};
+using Result = CliResult;
 
 // The real command on a card file in a temporary folder, with its own preferences.
 class ExchangeCliTest : public ::testing::Test {
@@ -19,17 +15,7 @@ protected:
         QDir().mkpath(dir.path("backup"));
         run({"init"});
     }
-    Result run(QStringList args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("XDG_DATA_HOME", dir.path("data"));
-        e.insert("HOME", dir.path("home"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path("cards")}) + args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result run(const QStringList& args) { return RunCliOn(dir, QStringLiteral("cards"), args); }
     QString list() { return run({"list"}).out; }
     TempFolder dir;
 };
@@ -48,17 +34,12 @@ TEST_F(ExchangeCliTest, backupAndRestoreBringTheCardsBack) {
 }
 
 TEST_F(ExchangeCliTest, backupAndRestoreSayWhatIsWrong) {
-    struct Case {
-        const char* what;
-        QStringList args;
-        int code;
-        const char* says;
-    } cases[] = {
+    const CliCase cases[] = {
         {"a backup to a missing folder", {"backup", dir.path("nowhere")}, 2, "missing or not writable"},
         {"the default folder, missing", {"backup"}, 2, "TessalyBackup"},
         {"a restore from an empty folder", {"restore-backup", dir.path("backup")}, 2, "no complete backup"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Result r = run(c.args);
         EXPECT_EQ(r.code, c.code);
@@ -93,7 +74,7 @@ TEST_F(ExchangeCliTest, importRefusesBadInputAndWritesNothing) {
         {"over the limit", {"import", dir.path("many.csv"), "--delimiter", "comma", "--map", "1,2"}, "--yes-up-to-limit"},
         {"no map", {"import", dir.path("two.txt"), "--delimiter", "tab"}, "--map"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Result r = run(c.args);
         EXPECT_EQ(r.code, 2);
@@ -139,7 +120,7 @@ TEST_F(ExchangeCliTest, importMapsByColumnNamesOrFieldNamesInTheEncodingGiven) {
         {"an unknown encoding", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto", "--encoding", "EBCDIC"}, 2,
          "--encoding takes Automatic, UTF-8"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Result r = run(QStringList{"import"} + c.args);
         EXPECT_EQ(r.code, c.code) << qPrintable(r.err);

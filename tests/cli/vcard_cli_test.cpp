@@ -1,15 +1,11 @@
 #include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "cli_process.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int code;
-    QString out, err;
-};
+using Result = CliResult;
 
 // The real command on two card files in a temporary folder, with its own preferences.
 class VCardCliTest : public ::testing::Test {
@@ -18,16 +14,7 @@ protected:
         run("a", {"init"});
         run("b", {"init"});
     }
-    Result run(const QString& cards, QStringList args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("HOME", dir.path("home"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path(cards)}) + args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result run(const QString& cards, const QStringList& args) { return RunCliOn(dir, cards, args); }
     TempFolder dir;
 };
 
@@ -58,12 +45,7 @@ TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
     QByteArray many;
     for (int i = 0; i < 8000; ++i) many += "BEGIN:VCARD\nN:Card;N" + QByteArray::number(i) + "\nEND:VCARD\n";
     dir.put("many.vcf", many);
-    struct Case {
-        const char* what;
-        QStringList args;
-        int code;
-        const char* says;
-    } cases[] = {
+    const CliCase cases[] = {
         {"a file without vCards", {"import", "--vcard", dir.path("empty.vcf")}, 2, "holds no vCard"},
         {"a missing file", {"import", "--vcard", dir.path("none.vcf")}, 2, "none.vcf"},
         {"a version we do not write", {"export", "--vcard", dir.path("x.vcf"), "--version", "2"}, 2, "--version takes 3 or 4"},
@@ -71,7 +53,7 @@ TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
         {"more cards than the file can take", {"import", "--vcard", dir.path("many.vcf")}, 2, "--yes-up-to-limit imports the first 8000"},
         {"values without a place are counted", {"import", "--vcard", dir.path("notes.vcf")}, 0, "1 values without a card field"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Result r = run("a", c.args);
         EXPECT_EQ(r.code, c.code);
@@ -98,7 +80,7 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
                  "No card left out by the limit of 8000 cards.\n", 5, true},
         {"import", "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 6, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.policy);
         run("b", {"import", "--vcard", dir.path("in.vcf"), "--replace"});  // a fresh copy of the card file
         run("a", {"export", "--vcard", dir.path("a.vcf")});
