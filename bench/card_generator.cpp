@@ -1,9 +1,9 @@
 #include "card_generator.h"
 
 #include "profile/cached_profile.h"
-#include "store/card_change.h"
-#include "store/card_store.h"
-#include "store/import_cards.h"
+#include "cards/card_change.h"
+#include "cards/card_store.h"
+#include "exchange/import_cards.h"
 
 #include <QStringList>
 
@@ -34,8 +34,8 @@ QString CardGenerator::digits(int count) {
     return s;
 }
 
-CardFieldList CardGenerator::next() {
-    CardFieldList f;
+Card CardGenerator::next() {
+    Card f;
     const int kind = std::uniform_int_distribution<int>(0, 9)(rng_);
     if (kind != 0) {
         f[Sal] = pick({"Mr.", "Ms.", "Dr.", ""});

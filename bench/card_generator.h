@@ -1,5 +1,5 @@
 #pragma once
-#include "store/card_layout.h"
+#include "cards/card_layout.h"
 
 #include <QString>
 #include <random>
@@ -12,7 +12,7 @@ class ProfileAccess;
 class CardGenerator {
 public:
     explicit CardGenerator(unsigned seed = 20261208) : rng_(seed) {}
-    tessaly::store::CardFieldList next();
+    tessaly::store::Card next();
 
 private:
     QString pick(const QStringList& from);

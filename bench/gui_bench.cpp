@@ -20,7 +20,7 @@
 #include "shell/setup_dialog.h"
 #include "shell/msg_box.h"
 #include "shell/shared_data.h"
-#include "store/card_store.h"
+#include "cards/card_store.h"
 
 #include <QApplication>
 #include <QComboBox>

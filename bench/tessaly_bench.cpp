@@ -7,15 +7,15 @@
 #include "card_generator.h"
 #include "naive_profile.h"
 #include "profile/cached_profile.h"
-#include "store/card_backup.h"
-#include "store/card_restore.h"
-#include "store/staged_card_files.h"
-#include "store/card_store.h"
-#include "store/duplicate_resolve.h"
-#include "store/import_cards.h"
-#include "store/import_source.h"
-#include "store/vcard_cards.h"
-#include "store/vcard_writer.h"
+#include "backup/card_backup.h"
+#include "backup/card_restore.h"
+#include "cards/staged_card_files.h"
+#include "cards/card_store.h"
+#include "exchange/duplicate_resolve.h"
+#include "exchange/import_cards.h"
+#include "exchange/csv/import_source.h"
+#include "exchange/vcard/vcard_cards.h"
+#include "exchange/vcard/vcard_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -353,7 +353,7 @@ int main(int argc, char** argv) {
         CardStore store(*layer, ordered);
         store.LoadLists();
         CardGenerator gen(15);
-        QList<CardFieldList> incoming;
+        QList<Card> incoming;
         for (int i = 0; i < opt.cards; ++i) incoming << gen.next();
         return Measure(runs, [] {}, [&] {
             if (FindImportDuplicates(ReadKnownCards(store), incoming).isEmpty()) out << "no duplicates found?" << Qt::endl;

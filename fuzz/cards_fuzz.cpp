@@ -3,8 +3,8 @@
 // repair must not crash or hang, and when every card file could be read the
 // repaired file must pass the check and need no second repair.
 #include "profile/cached_profile.h"
-#include "store/card_check.h"
-#include "store/card_store.h"
+#include "cards/card_check.h"
+#include "cards/card_store.h"
 
 #include <QDir>
 #include <QFile>

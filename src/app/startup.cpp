@@ -18,7 +18,7 @@
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "store/app_paths.h"
+#include "profile/app_paths.h"
 
 #include "lumetctrl.h"
 

@@ -7,11 +7,11 @@
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
-#include "store/card_check.h"
-#include "store/card_filter.h"
-#include "store/card_store.h"
-#include "store/staged_card_files.h"
-#include "store/display_text.h"
+#include "cards/card_check.h"
+#include "cards/card_filter.h"
+#include "cards/card_store.h"
+#include "cards/staged_card_files.h"
+#include "cards/display_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,7 +149,7 @@ private:
         return ReadValueFile(given.mid(1));
     }
 
-    CardFieldList applyAssignments(CardFieldList fields, qsizetype from) const {
+    Card applyAssignments(Card fields, qsizetype from) const {
         if (std::count_if(call_.args.begin() + from, call_.args.end(), [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
             throw Failure{BadInput, QStringLiteral("Standard input (@-) can give one value only")};
         for (qsizetype i = from; i < call_.args.size(); ++i) {
@@ -234,7 +234,7 @@ private:
         const QString n = recordArg();
         if (!profile_.hasSection(store_.RecordFile(n), RecordSection(n)))
             throw Failure{BadInput, QStringLiteral("There is no card %1").arg(n)};
-        const CardFieldList fields = store_.ReadCard(n);
+        const Card fields = store_.ReadCard(n);
         for (int i = 0; i < kFieldCount; ++i) out_ << FieldKeys[i] << '=' << EscapeValue(fields[i]) << '\n';
         return Done;
     }
@@ -268,7 +268,7 @@ private:
     }
 
     int add() {
-        const CardFieldList fields = applyAssignments({}, 0);
+        const Card fields = applyAssignments({}, 0);
         openForChange();
         out_ << store_.AddCard(fields) << '\n';
         return Done;
@@ -278,8 +278,8 @@ private:
         requireArgs(1, std::numeric_limits<qsizetype>::max());
         const QString n = recordArg();
         openForChange();
-        CardFieldList current = store_.ReadCard(n);
-        const CardFieldList typed = applyAssignments(current, 1);
+        Card current = store_.ReadCard(n);
+        const Card typed = applyAssignments(current, 1);
         store_.ChangeCard(n, current, typed);
         return Done;
     }

@@ -6,9 +6,9 @@
 #include "dial/modem_call.h"
 #include "profile/profile_access.h"
 #include "shell/preferences.h"
-#include "store/app_paths.h"
-#include "store/card_layout.h"
-#include "store/card_store.h"
+#include "profile/app_paths.h"
+#include "cards/card_layout.h"
+#include "cards/card_store.h"
 
 #include <QEventLoop>
 #include <QRegularExpression>

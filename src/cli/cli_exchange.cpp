@@ -5,13 +5,13 @@
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "shell/preferences.h"
-#include "store/app_paths.h"
-#include "store/backup_rotation.h"
-#include "store/card_restore.h"
-#include "store/card_lock.h"
-#include "store/card_store.h"
-#include "store/import_cards.h"
-#include "store/import_source.h"
+#include "profile/app_paths.h"
+#include "backup/backup_rotation.h"
+#include "backup/card_restore.h"
+#include "cards/card_lock.h"
+#include "cards/card_store.h"
+#include "exchange/import_cards.h"
+#include "exchange/csv/import_source.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "cli_commands.h"
 #include "cli_exchange.h"
-#include "store/export_encoding.h"
+#include "exchange/csv/export_encoding.h"
 
 namespace tessaly::cli {
 

@@ -5,10 +5,10 @@
 #include "print/pdf_output.h"
 #include "profile/cached_profile.h"
 #include "shell/preferences.h"
-#include "store/app_paths.h"
-#include "store/card_store.h"
-#include "store/label_sheets.h"
-#include "store/label_text.h"
+#include "profile/app_paths.h"
+#include "cards/card_store.h"
+#include "print/label_sheets.h"
+#include "print/label_text.h"
 
 #include <QGuiApplication>
 #include <cstring>
@@ -49,9 +49,9 @@ PrintArgs ParseArgs(const QStringList& args) {
     return p;
 }
 
-QList<CardFieldList> ListedCards(CardStore& store, bool byCompany) {
+QList<Card> ListedCards(CardStore& store, bool byCompany) {
     store.LoadLists();
-    QList<CardFieldList> cards;
+    QList<Card> cards;
     for (const QString& n : byCompany ? store.AllByCompany : store.AllByName) cards << store.ReadCard(n);
     if (cards.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("There are no cards to print"));
     return cards;
@@ -76,7 +76,7 @@ int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
     profile::CachedProfile preferences;
     const int nameStyle = static_cast<int>(LeadingNumber(preferences.read(PreferencesFile(), shell::prefs::Section, QStringLiteral("NameField"))));
     QList<QStringList> labels;
-    for (const CardFieldList& card : ListedCards(store, p.byCompany)) labels << LabelLines(nameStyle, card);
+    for (const Card& card : ListedCards(store, p.byCompany)) labels << LabelLines(nameStyle, card);
     Check(print::WriteLabelsPdf(p.file, *sheet, p.start, labels, nullptr, store.DataFile()), p.file, out);
     return Done;
 }

@@ -3,12 +3,12 @@
 #include "cli_commands.h"
 #include "cli_exchange.h"
 #include "cli_text.h"
-#include "store/card_store.h"
-#include "store/staged_card_files.h"
-#include "store/import_cards.h"
-#include "store/import_reader.h"
-#include "store/vcard_cards.h"
-#include "store/vcard_writer.h"
+#include "cards/card_store.h"
+#include "cards/staged_card_files.h"
+#include "exchange/import_cards.h"
+#include "exchange/csv/import_reader.h"
+#include "exchange/vcard/vcard_cards.h"
+#include "exchange/vcard/vcard_writer.h"
 
 #include <algorithm>
 
@@ -55,7 +55,7 @@ VCardArgs ParseArgs(const QStringList& args, bool importing) {
 int VCardExportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     const VCardArgs a = ParseArgs(args, false);
     store.LoadLists();
-    QList<CardFieldList> cards;
+    QList<Card> cards;
     cards.reserve(store.AllByName.size());
     for (const QString& rec : store.AllByName) cards << store.ReadCard(rec);
     try {
@@ -85,7 +85,7 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
     return ImportAndReport(store, read.cards, a.duplicates, options, extra.join(u'\n'), out);
 }
 
-int ImportAndReport(CardStore& store, const QList<CardFieldList>& incoming, const QString& policy, ImportOptions options,
+int ImportAndReport(CardStore& store, const QList<Card>& incoming, const QString& policy, ImportOptions options,
                     const QString& extra, QTextStream& out) {
     const bool replace = options.replace;
     const QString what = options.source == ImportSourceKind::VCards ? QStringLiteral("vCards") : QStringLiteral("lines");

@@ -1,5 +1,5 @@
 #pragma once
-#include "store/duplicate_resolve.h"
+#include "exchange/duplicate_resolve.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -23,7 +23,7 @@ int DuplicatesCommand(store::CardStore& store, const QStringList& args, QTextStr
 // the card file takes are refused (exit 2) unless options.upToLimit. Prints
 // the import's summary, a sentence a line, with 'extra' after it; a failed
 // write is exit 4. The options' duplicate choices are made from 'policy'.
-int ImportAndReport(store::CardStore& store, const QList<store::CardFieldList>& incoming, const QString& policy,
+int ImportAndReport(store::CardStore& store, const QList<store::Card>& incoming, const QString& policy,
                     store::ImportOptions options, const QString& extra, QTextStream& out);
 
 }  // namespace tessaly::cli

@@ -2,7 +2,7 @@
 #include "cli_commands.h"
 #include "cli_print.h"
 #include "profile/cached_profile.h"
-#include "store/app_paths.h"
+#include "profile/app_paths.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "profile/profile_access.h"
 #include "shell/preferences.h"
-#include "store/card_layout.h"
+#include "cards/card_layout.h"
 
 #include <QSerialPort>
 

@@ -137,13 +137,13 @@ bool CardForm::HoldsTypedChanges() const {
     return false;
 }
 
-store::CardFieldList CardForm::BoxTexts() const {
-    store::CardFieldList texts;
+store::Card CardForm::BoxTexts() const {
+    store::Card texts;
     for (int i = 0; i < store::kFieldCount; ++i) texts[i] = BoxText(i);
     return texts;
 }
 
-void CardForm::SetBoxTexts(const store::CardFieldList& texts) {
+void CardForm::SetBoxTexts(const store::Card& texts) {
     for (int i = 0; i < store::kFieldCount; ++i) SetBoxText(i, texts[i]);
 }
 
@@ -164,7 +164,7 @@ bool CardForm::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-bool CardForm::RefusedAsEmpty(const store::CardFieldList& typed) {
+bool CardForm::RefusedAsEmpty(const store::Card& typed) {
     // Blanks alone name nobody.
     for (int field : {store::FirstName, store::LastName, store::Company})
         if (!typed[field].trimmed().isEmpty()) return false;

@@ -1,5 +1,5 @@
 #pragma once
-#include "store/card_layout.h"
+#include "cards/card_layout.h"
 
 #include <QDialog>
 #include <array>
@@ -27,8 +27,8 @@ public:
     // program writes them; a line break pasted into a one-line box becomes a blank.
     QString BoxText(int index) const;
     void SetBoxText(int index, const QString& text);
-    store::CardFieldList BoxTexts() const;
-    void SetBoxTexts(const store::CardFieldList& texts);
+    store::Card BoxTexts() const;
+    void SetBoxTexts(const store::Card& texts);
     // Something was typed since the boxes were last filled.
     bool HoldsTypedChanges() const;
 
@@ -38,15 +38,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     // Name and company all empty: the user is told and the dialog stays as it is.
-    bool RefusedAsEmpty(const store::CardFieldList& typed);
+    bool RefusedAsEmpty(const store::Card& typed);
 
 private:
     void BuildRows();
     QString Shown(int index) const;
     virtual void BtnOK_Click() = 0;
 
-    store::CardFieldList set_;    // the texts as last set
-    store::CardFieldList shown_;  // what the boxes showed of them
+    store::Card set_;    // the texts as last set
+    store::Card shown_;  // what the boxes showed of them
 };
 
 }  // namespace tessaly::dialogs

@@ -85,7 +85,7 @@ void DeleteDialog::Form_Activate() {
 }
 
 void DeleteDialog::FillLabels() {
-    const store::CardFieldList& f = Shared().CardFields;
+    const store::Card& f = Shared().CardFields;
     LblName->setText(f[store::FirstName].isEmpty() ? f[store::LastName] : f[store::FirstName] + u' ' + f[store::LastName]);
     LblTitle->setText(f[store::Title]);
     LblCompany->setText(f[store::Company]);

@@ -23,7 +23,7 @@ EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral
 EditDialog* EditDialog::Current() { return Slot(); }
 
 void EditDialog::BtnOK_Click() {
-    const store::CardFieldList typed = BoxTexts();
+    const store::Card typed = BoxTexts();
     if (RefusedAsEmpty(typed)) return;
     shell::SharedData& s = Shared();
     const QString n = s.CurrentRecNo;

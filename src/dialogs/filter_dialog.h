@@ -1,5 +1,5 @@
 #pragma once
-#include "store/card_filter.h"
+#include "cards/card_filter.h"
 
 #include <QDialog>
 #include <array>

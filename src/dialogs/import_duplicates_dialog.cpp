@@ -2,8 +2,8 @@
 
 #include "shell/modal_seam.h"
 #include "shell/shared_data.h"
-#include "store/card_store.h"
-#include "store/display_text.h"
+#include "cards/card_store.h"
+#include "cards/display_text.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -19,11 +19,11 @@ namespace tessaly::dialogs {
 
 namespace {
 
-using store::CardFieldList;
+using store::Card;
 using store::DuplicateAction;
 
 // A card as one line of the table: its list text and what identifies it.
-QString CardLine(CardFieldList c) {
+QString CardLine(Card c) {
     QStringList parts = {store::NameText(c[store::FirstName], c[store::LastName], c[store::Company])};
     for (int k : {store::EMail, store::Phone1, store::Phone2, store::Fax})
         if (!c[k].trimmed().isEmpty()) parts << c[k].trimmed();
@@ -92,7 +92,7 @@ private:
 
 }  // namespace
 
-ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, const QList<CardFieldList>& incoming,
+ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, const QList<Card>& incoming,
                                                QList<store::ImportDuplicate> duplicates, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("ImportDuplicatesDialog"));
@@ -124,8 +124,8 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     for (int row = 0; row < duplicates.size(); ++row) {
         const store::ImportDuplicate& d = duplicates[row];
         const bool inFile = !d.recNo.isEmpty();
-        const CardFieldList& card = incoming[d.incoming];
-        const CardFieldList& other = inFile ? known.cards[knownOfRec[d.recNo]] : incoming[d.earlierIncoming];
+        const Card& card = incoming[d.incoming];
+        const Card& other = inFile ? known.cards[knownOfRec[d.recNo]] : incoming[d.earlierIncoming];
         TblMatches->setItem(row, 0, Cell(CardLine(card)));
         TblMatches->setItem(row, 1, Cell(inFile ? CardLine(other) : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(other))));
         TblMatches->setItem(row, 2, Cell(store::MatchText(d.key, d.strength, store::MatchedValue(card, other, d.key))));
@@ -193,7 +193,7 @@ QList<DuplicateAction> ImportDuplicatesDialog::Actions() const {
     return actions;
 }
 
-std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<CardFieldList>& incoming, bool replace) {
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<Card>& incoming, bool replace) {
     const store::KnownCards known = replace ? store::KnownCards() : store::ReadKnownCards(store);
     const QList<store::ImportDuplicate> duplicates = store::FindImportDuplicates(known, incoming);
     QList<DuplicateAction> actions = store::StartingActions(duplicates);

@@ -1,5 +1,5 @@
 #pragma once
-#include "store/duplicate_resolve.h"
+#include "exchange/duplicate_resolve.h"
 
 #include <QDialog>
 #include <optional>
@@ -18,7 +18,7 @@ namespace tessaly::dialogs {
 class ImportDuplicatesDialog : public QDialog {
     Q_OBJECT
 public:
-    ImportDuplicatesDialog(const store::KnownCards& known, const QList<store::CardFieldList>& incoming,
+    ImportDuplicatesDialog(const store::KnownCards& known, const QList<store::Card>& incoming,
                            QList<store::ImportDuplicate> duplicates, QWidget* parent = nullptr);
 
     QLabel* LblStarting;
@@ -43,6 +43,6 @@ struct DuplicateAnswer {
 // Finds the incoming cards that match (against the card file unless
 // replacing) and, when there are any, asks what to do with them. Nothing when
 // the user cancelled.
-std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<store::CardFieldList>& incoming, bool replace);
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<store::Card>& incoming, bool replace);
 
 }  // namespace tessaly::dialogs

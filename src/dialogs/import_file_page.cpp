@@ -7,9 +7,9 @@
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "store/import_cards.h"
-#include "store/export_encoding.h"
-#include "store/import_source.h"
+#include "exchange/import_cards.h"
+#include "exchange/csv/export_encoding.h"
+#include "exchange/csv/import_source.h"
 
 #include <QDir>
 #include <QComboBox>

@@ -9,8 +9,8 @@
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "store/card_store.h"
-#include "store/import_cards.h"
+#include "cards/card_store.h"
+#include "exchange/import_cards.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -239,7 +239,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     store::ImportPlan plan = session_.plan;
     plan.choices.clear();
     for (const int c : choices_) plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
-    const QList<store::CardFieldList> incoming = store::CardsFromLines(session_.cardLines(), plan);
+    const QList<store::Card> incoming = store::CardsFromLines(session_.cardLines(), plan);
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
     if (!answer) return;  // back on this page
     // The first page asked before going on when the lines exceed the room.

@@ -1,5 +1,5 @@
 #pragma once
-#include "store/import_source.h"
+#include "exchange/csv/import_source.h"
 
 #include <QDialog>
 #include <QPointer>

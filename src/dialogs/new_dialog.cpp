@@ -26,7 +26,7 @@ constexpr Placeholder kPlaceholders[] = {
     {store::Address6, "Country"}};
 
 // The texts to store: placeholders the user left alone (exact case) count as empty.
-store::CardFieldList WithoutPlaceholders(store::CardFieldList typed) {
+store::Card WithoutPlaceholders(store::Card typed) {
     for (const Placeholder& p : kPlaceholders)
         if (typed[p.index] == QLatin1String(p.text)) typed[p.index].clear();
     return typed;
@@ -46,7 +46,7 @@ void NewDialog::ShowPlaceholders() {
 
 void NewDialog::BtnOK_Click() {
     // Worked on a copy, so a refused card leaves the boxes exactly as they were.
-    const store::CardFieldList fields = WithoutPlaceholders(BoxTexts());
+    const store::Card fields = WithoutPlaceholders(BoxTexts());
     if (RefusedAsEmpty(fields)) return;
     QString n;
     shell::RunChange({.asking = this,

@@ -7,8 +7,8 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/shared_data.h"
-#include "store/label_text.h"
-#include "store/list_report.h"
+#include "print/label_text.h"
+#include "print/list_report.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -37,8 +37,8 @@ using shell::Shared;
 
 constexpr std::int16_t kExclamation = 3;
 
-QList<store::CardFieldList> ShownCards() {
-    QList<store::CardFieldList> cards;
+QList<store::Card> ShownCards() {
+    QList<store::Card> cards;
     store::CardStore& s = *Shared().Store;
     for (const QString& n : s.ShownRecNos()) cards << s.ReadCard(n);
     return cards;
@@ -173,7 +173,7 @@ QPageSize PrintDialog::paper() const {
 
 QList<QStringList> PrintDialog::labels() const {
     QList<QStringList> labels;
-    for (const store::CardFieldList& c : ShownCards()) labels << store::LabelLines(Shared().Prefs.NameField, c);
+    for (const store::Card& c : ShownCards()) labels << store::LabelLines(Shared().Prefs.NameField, c);
     return labels;
 }
 

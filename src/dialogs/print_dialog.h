@@ -1,6 +1,6 @@
 #pragma once
-#include "store/label_sheets.h"
-#include "store/list_report.h"
+#include "print/label_sheets.h"
+#include "print/list_report.h"
 
 #include <QPageSize>
 

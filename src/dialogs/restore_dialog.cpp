@@ -8,7 +8,7 @@
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "store/card_details.h"
+#include "cards/card_details.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -109,7 +109,7 @@ void RestoreDialog::DelLstNames_Click() {
     }
     RestoreRecNo = QString::number(DelLstNames->item(DeletedIndex)->data(Qt::UserRole).toInt());
     // The window's own copy of the card: the main window's selected card stays as it is.
-    const store::CardFieldList fields = Shared().Store->ReadCard(RestoreRecNo);
+    const store::Card fields = Shared().Store->ReadCard(RestoreRecNo);
     const auto texts = store::DetailTexts(Shared().Prefs.NameField, fields);
     for (int i = 0; i < store::kDetailLabelCount; ++i) Label[i]->setText(texts[i]);
 }

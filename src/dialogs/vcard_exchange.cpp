@@ -7,10 +7,10 @@
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
 #include "shell/shared_data.h"
-#include "store/card_store.h"
-#include "store/import_reader.h"
-#include "store/vcard_cards.h"
-#include "store/vcard_writer.h"
+#include "cards/card_store.h"
+#include "exchange/csv/import_reader.h"
+#include "exchange/vcard/vcard_cards.h"
+#include "exchange/vcard/vcard_writer.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -109,7 +109,7 @@ void ExportVCard() {
     const QString path = ChooseFile(true, &filter);
     if (path.isEmpty()) return;
     store::CardStore& store = *Shared().Store;
-    QList<store::CardFieldList> cards;
+    QList<store::Card> cards;
     try {
         for (const QString& rec : store.ShownRecNos()) cards << store.ReadCard(rec);
         // A copy of the cards is as private as the card file.

@@ -21,7 +21,7 @@
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "store/card_details.h"
+#include "cards/card_details.h"
 
 #include <QAction>
 #include <QApplication>

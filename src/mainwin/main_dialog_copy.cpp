@@ -3,7 +3,7 @@
 #include "main_dialog.h"
 
 #include "shell/shared_data.h"
-#include "store/copy_text.h"
+#include "cards/copy_text.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -5,7 +5,7 @@
 #include "shell/modal_seam.h"
 #include "shell/shared_data.h"
 #include "shell/window_opener.h"
-#include "store/card_details.h"
+#include "cards/card_details.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,7 +51,7 @@ void MainDialog::LstNames_Click() {
 }
 
 void MainDialog::ShowDetails() {
-    const store::CardFieldList& fields = Shared().CardFields;
+    const store::Card& fields = Shared().CardFields;
     const auto texts = store::DetailTexts(Shared().Prefs.NameField, fields);
     for (int i = 0; i < store::kDetailLabelCount; ++i) Label[i]->setText(texts[i]);
     for (int g = 0; g < store::kDetailGroupCount; ++g) {

@@ -6,7 +6,7 @@
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
 #include "shell/shared_data.h"
-#include "store/find_cards.h"
+#include "cards/find_cards.h"
 
 #include <QApplication>
 #include <QComboBox>

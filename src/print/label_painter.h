@@ -1,6 +1,6 @@
 #pragma once
-#include "store/label_sheets.h"
-#include "store/store_hooks.h"
+#include "print/label_sheets.h"
+#include "cards/store_hooks.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #pragma once
-#include "store/store_hooks.h"
+#include "cards/store_hooks.h"
 
 #include <QtGlobal>
 #include <algorithm>

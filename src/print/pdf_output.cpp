@@ -4,7 +4,7 @@
 #include "report_painter.h"
 
 #include "profile/profile_access.h"
-#include "store/export_file.h"
+#include "cards/export_file.h"
 
 #include <QPdfWriter>
 #include <functional>

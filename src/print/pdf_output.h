@@ -1,7 +1,7 @@
 #pragma once
-#include "store/label_sheets.h"
-#include "store/list_report.h"
-#include "store/store_hooks.h"
+#include "print/label_sheets.h"
+#include "print/list_report.h"
+#include "cards/store_hooks.h"
 
 #include <QDate>
 #include <QPageSize>

@@ -1,6 +1,6 @@
 #pragma once
-#include "store/list_report.h"
-#include "store/store_hooks.h"
+#include "print/list_report.h"
+#include "cards/store_hooks.h"
 
 #include <QDate>
 

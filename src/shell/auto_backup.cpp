@@ -5,7 +5,7 @@
 #include "main_window_link.h"
 #include "shared_data.h"
 
-#include "store/backup_rotation.h"
+#include "backup/backup_rotation.h"
 
 #include <QTimer>
 

@@ -8,9 +8,9 @@
 #include "window_opener.h"
 
 #include "modal_seam.h"
-#include "store/backup_rotation.h"
-#include "store/card_restore.h"
-#include "store/card_lock.h"
+#include "backup/backup_rotation.h"
+#include "backup/card_restore.h"
+#include "cards/card_lock.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -4,9 +4,9 @@
 #include "use_record.h"
 
 #include "profile/profile_access.h"
-#include "store/card_layout.h"
-#include "store/card_lock.h"
-#include "store/card_store.h"
+#include "cards/card_layout.h"
+#include "cards/card_lock.h"
+#include "cards/card_store.h"
 
 #include <QDir>
 #include <QFileInfo>

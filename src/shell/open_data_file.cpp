@@ -3,8 +3,8 @@
 #include "card_file_guard.h"
 #include "msg_box.h"
 #include "shared_data.h"
-#include "store/app_paths.h"
-#include "store/staged_card_files.h"
+#include "profile/app_paths.h"
+#include "cards/staged_card_files.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "preferences.h"
 
 #include "profile/profile_access.h"
-#include "store/card_layout.h"
+#include "cards/card_layout.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 #include "progress_windows.h"
 #include "shared_data.h"
 #include "window_opener.h"
-#include "store/staged_card_files.h"
+#include "cards/staged_card_files.h"
 
 #include <QScopeGuard>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #include "shared_data.h"
 #include "twips.h"
 #include "window_opener.h"
-#include "store/card_details.h"
+#include "cards/card_details.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -67,7 +67,7 @@ const QStringList kDialViaShown{QStringLiteral("Modem"), QStringLiteral("Phone a
 const QStringList kDialViaStored{QString(), QStringLiteral("Phone"), QStringLiteral("Command")};
 
 QStringList SampleNames() {
-    store::CardFieldList sample{};
+    store::Card sample{};
     sample[store::Sal] = QStringLiteral("Mr.");
     sample[store::FirstName] = QStringLiteral("John");
     sample[store::LastName] = QStringLiteral("Smith");

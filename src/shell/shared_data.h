@@ -2,8 +2,8 @@
 #include "main_window_link.h"
 #include "preferences.h"
 #include "profile/cached_profile.h"
-#include "store/card_layout.h"
-#include "store/card_store.h"
+#include "cards/card_layout.h"
+#include "cards/card_store.h"
 
 #include <QColor>
 #include <QPointer>
@@ -31,7 +31,7 @@ struct SharedData {
     std::int16_t DialogResult = 1;
     int CurrentIndex = 0;
     QString CurrentRecNo;
-    store::CardFieldList CardFields{};
+    store::Card CardFields{};
 
     QColor TextColor{0x00, 0x00, 0x00};
     QColor HoverColor{0x00, 0x00, 0xC0};

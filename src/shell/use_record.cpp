@@ -2,7 +2,7 @@
 
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
-#include "store/card_layout.h"
+#include "cards/card_layout.h"
 
 #include <QFile>
 #include <cerrno>

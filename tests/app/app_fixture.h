@@ -6,10 +6,10 @@
 #include "shell/msg_box.h"
 #include "shell/shared_data.h"
 #include "shell/tip_of_day.h"
-#include "store/app_paths.h"
-#include "store/card_change.h"
-#include "store/card_check.h"
-#include "store/card_store.h"
+#include "profile/app_paths.h"
+#include "cards/card_change.h"
+#include "cards/card_check.h"
+#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
@@ -59,21 +59,21 @@ protected:
                  "[Data Files]\nTeslyDataPath=" + cardsDir().toUtf8() + "\n[TS32]\nTips=0\n" + ts32Lines);
     }
     // A card file with these cards, added through the store as the program adds them.
-    void cardFile(const QList<store::CardFieldList>& list) {
+    void cardFile(const QList<store::Card>& list) {
         profile::CachedProfile p;
         store::CardStore s(p, cardsDir());
         store::WriteEmptyHeader(p, s.DataFile());
         store::CardChange change(s);   // one lock and one look at the files, as an import
         profile::ProfileBulk bulk(p);  // one write per file, not one per key
-        for (const store::CardFieldList& f : list) s.AddCard(f);
+        for (const store::Card& f : list) s.AddCard(f);
         bulk.finish();
         change.commit();
     }
     // Cards named by (first, last, company), each with the salutation the New dialog proposes.
     void cards(const QList<std::array<QString, 3>>& list) {
-        QList<store::CardFieldList> fields;
+        QList<store::Card> fields;
         for (const auto& c : list) {
-            store::CardFieldList f;
+            store::Card f;
             f[store::Sal] = QStringLiteral("Mr.");
             f[store::FirstName] = c[0];
             f[store::LastName] = c[1];

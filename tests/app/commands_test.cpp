@@ -22,7 +22,7 @@ protected:
         profile::CachedProfile p;
         store::CardStore s(p, cardsDir());
         store::WriteEmptyHeader(p, s.DataFile());
-        store::CardFieldList f;
+        store::Card f;
         f[store::Sal] = QStringLiteral("Ms.");
         f[store::FirstName] = QStringLiteral("Ann");
         f[store::LastName] = QStringLiteral("Lee");

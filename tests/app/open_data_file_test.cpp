@@ -20,7 +20,7 @@ TEST_F(OpenDataFileTest, aCardFileAlreadyInTheDataFolderIsOfferedNotWrittenOver)
             profile::CachedProfile p;
             store::CardStore s(p, dataDir);
             store::WriteEmptyHeader(p, s.DataFile());
-            store::CardFieldList f;
+            store::Card f;
             f[store::LastName] = QStringLiteral("Kept");
             s.AddCard(f);
         }

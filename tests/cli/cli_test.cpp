@@ -1,6 +1,6 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
-#include "store/card_lock.h"
+#include "cards/card_lock.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -5,7 +5,7 @@
 #include "dialogs/edit_dialog.h"
 #include "dialogs/new_dialog.h"
 #include "shell/progress_windows.h"
-#include "store/card_check.h"
+#include "cards/card_check.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -42,7 +42,7 @@ protected:
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     // The card file as a fresh program reads it.
-    store::CardFieldList stored(const QString& n) {
+    store::Card stored(const QString& n) {
         profile::CachedProfile p;
         return store::CardStore(p, cardsDir()).ReadCard(n);
     }
@@ -74,13 +74,13 @@ protected:
         EXPECT_FALSE(shell::PleaseWaitWindow().isVisible());
     }
     // A card file with every field of one card filled, notes on several lines.
-    static store::CardFieldList fullCard() {
-        store::CardFieldList f;
+    static store::Card fullCard() {
+        store::Card f;
         for (int i = 0; i < store::kFieldCount; ++i) f[i] = QStringLiteral("%1 value").arg(store::FieldKeys[i]);
         f[store::Notes] = QStringLiteral("first line\nsecond line\n\n  indented");
         return f;
     }
-    void startWith(const QList<store::CardFieldList>& list) {
+    void startWith(const QList<store::Card>& list) {
         preferences();
         profile::CachedProfile p;
         store::CardStore s(p, cardsDir());

@@ -21,13 +21,13 @@ const char* const Labels[] = {"Skip", "Import anyway", "Fill empty fields"};
 // unless given the matches (all three rows then start at "Import anyway").
 struct Window {
     store::KnownCards known;
-    QList<store::CardFieldList> incoming;
+    QList<store::Card> incoming;
     QList<store::ImportDuplicate> duplicates;
     std::unique_ptr<dialogs::ImportDuplicatesDialog> dialog;
 
     explicit Window(QList<std::pair<store::MatchStrength, store::MatchKey>> matches = {}) {
         for (int i = 0; i < 3; ++i) {
-            store::CardFieldList card;
+            store::Card card;
             card[store::FirstName] = QStringLiteral("Jo");
             card[store::EMail] = QStringLiteral("c%1@example.org").arg(i);
             card[store::Phone1] = QStringLiteral("+49 30 1234567%1").arg(i);

@@ -14,7 +14,7 @@ const QStringList kPlaceholderBoxes = {"Mr.", "First Name", "Last Name", "", "",
                                        "ZIP/Postal code", "Country", "", "", "", "", ""};
 
 QStringList boxTexts(const CardForm& d) {
-    const store::CardFieldList f = d.BoxTexts();
+    const store::Card f = d.BoxTexts();
     return QStringList(f.begin(), f.end());
 }
 
@@ -55,7 +55,7 @@ TEST_F(NewDialogTest, aCompanyOnlyCardDropsTheSalutationAndIsSelected) {
     d.SetBoxText(store::Phone1, "555 1234");
     ok(d);
 
-    const store::CardFieldList f = stored("2");
+    const store::Card f = stored("2");
     for (int i : {store::Sal, store::FirstName, store::LastName, store::Address5, store::Address6})
         EXPECT_EQ(f[i], "") << i;
     EXPECT_EQ(f[store::Company], "Acme");
@@ -102,7 +102,7 @@ TEST_F(NewDialogTest, placeholderTextsInOtherLetterCaseAreStoredAsTyped) {
     d.SetBoxText(store::FirstName, "first name");
     d.SetBoxText(store::Address6, "COUNTRY");
     ok(d);
-    const store::CardFieldList f = stored("0");
+    const store::Card f = stored("0");
     EXPECT_EQ(f[store::FirstName], "first name");
     EXPECT_EQ(f[store::LastName], "");
     EXPECT_EQ(f[store::Address5], "");

@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes as a vCard file. Reading must not crash or hang,
 // and every card read must come back unchanged when written as 3.0 and 4.0
 // and read again.
-#include "store/vcard_cards.h"
-#include "store/vcard_writer.h"
+#include "exchange/vcard/vcard_cards.h"
+#include "exchange/vcard/vcard_writer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +12,7 @@ using namespace tessaly::store;
 namespace {
 
 // Text that UTF-8 cannot carry as it is (a lone surrogate from a named charset) has no exact round trip.
-bool Encodable(const CardFieldList& card) {
+bool Encodable(const Card& card) {
     for (const QString& field : card)
         if (QString::fromUtf8(field.toUtf8()) != field) return false;
     return true;
@@ -23,7 +23,7 @@ bool Encodable(const CardFieldList& card) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const VCardCards read = CardsFromVCards(ParseVCards(bytes));
-    for (const CardFieldList& card : read.cards) {
+    for (const Card& card : read.cards) {
         if (!Encodable(card)) continue;
         for (VCardVersion version : {VCardVersion::V3, VCardVersion::V4}) {
             const VCardCards back = CardsFromVCards(ParseVCards(VCardText(card, version)));

@@ -4,8 +4,8 @@
 //   backup_probe --auto ROOT DATA   one line per automatic backup of DATA's card file:
 //                                   "complete NAME" or "incomplete NAME"
 // Exits 1 when the folder cannot be settled.
-#include "store/backup_rotation.h"
-#include "store/backup_swap.h"
+#include "backup/backup_rotation.h"
+#include "backup/backup_swap.h"
 
 #include <QCoreApplication>
 #include <QDir>

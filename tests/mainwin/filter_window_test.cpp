@@ -153,10 +153,10 @@ TEST_F(FilterWindowTest, theMenusAndTheStatusPanelOpenTheDialogOrTurnTheFilterOf
 TEST_F(FilterWindowTest, cardsAddedEditedDeletedAndRestoredWhileFilteredFollowTheFilter) {
     filter("", "smith");
     store::CardStore& s = *shell::Shared().Store;
-    store::CardFieldList f;
+    store::Card f;
     f[store::FirstName] = "Abe", f[store::LastName] = "Blacksmith";
     const QString added = s.AddCard(f);
-    store::CardFieldList current = s.ReadCard("4"), typed = current;
+    store::Card current = s.ReadCard("4"), typed = current;
     typed[store::LastName] = "Jones";
     s.ChangeCard("4", current, typed);
     s.DeleteCard("3");

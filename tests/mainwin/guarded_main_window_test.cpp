@@ -177,9 +177,9 @@ TEST_F(GuardedMainWindowTest, closingTheMainWindowAsksBeforeTypedChangesAreLost)
 TEST_F(GuardedMainWindowTest, editAndOkWithoutAChangeKeepsTheNotesByteForByte) {
     const QString notes[] = {QStringLiteral("line one\nline two\r\nline three"), QStringLiteral("one\r\n\r\ntwo"),
                              QStringLiteral("trailing\n")};
-    QList<store::CardFieldList> list;
+    QList<store::Card> list;
     for (const QString& note : notes) {
-        store::CardFieldList card;
+        store::Card card;
         card[store::LastName] = QStringLiteral("Able %1").arg(list.size());
         card[store::Notes] = note;
         list << card;

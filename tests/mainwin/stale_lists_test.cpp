@@ -16,7 +16,7 @@ TEST_F(StaleListsTest, aCardAddedWhileTheFileWasHeldIsListedWhenEditingComesBack
         profile::CachedProfile p;
         store::CardStore other(p, cardsDir());
         other.LoadLists();
-        store::CardFieldList f;
+        store::Card f;
         f[store::LastName] = QStringLiteral("Bell");
         other.AddCard(f);
     }

@@ -11,9 +11,9 @@ protected:
     using Card = std::initializer_list<std::pair<store::FieldIndex, QString>>;
     void start(std::initializer_list<Card> list, const QByteArray& ts32Lines = QByteArray()) {
         preferences(ts32Lines);
-        QList<store::CardFieldList> fields;
+        QList<store::Card> fields;
         for (const Card& card : list) {
-            store::CardFieldList f;
+            store::Card f;
             for (const auto& [field, value] : card) f[field] = value;
             fields << f;
         }

@@ -1,5 +1,5 @@
 #include "print/pdf_output.h"
-#include "store/label_text.h"
+#include "print/label_text.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
@@ -89,9 +89,9 @@ TEST_F(PrintPdfTest, aLongNameIsShrunkIntoItsLabelNeverCut) {
 }
 
 TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
-    QList<store::CardFieldList> cards;
+    QList<store::Card> cards;
     for (int i = 0; i < 150; ++i) {
-        store::CardFieldList c;
+        store::Card c;
         c[store::LastName] = QString("Name%1").arg(i, 3, 10, QChar('0'));
         c[store::Phone1] = QString("555 %1").arg(i);
         c[store::Notes] = "line one\r\nline two";

@@ -1,7 +1,7 @@
 #include "../app/app_fixture.h"
 
 #include "shell/setup_dialog.h"
-#include "store/backup_rotation.h"
+#include "backup/backup_rotation.h"
 
 #include <QAction>
 #include <QListWidget>

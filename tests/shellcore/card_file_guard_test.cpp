@@ -1,7 +1,7 @@
 #include "shell/card_file_guard.h"
 
 #include "profile/cached_profile.h"
-#include "store/card_store.h"
+#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 // What the store tells the windows about the list the main window shows.
 #include "profile/cached_profile.h"
-#include "store/card_store.h"
+#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
@@ -29,7 +29,7 @@ protected:
         store::WriteEmptyHeader(profile, s.DataFile());
         const char* names[][2] = {{"Ann", "Zeta"}, {"Bob", "Young"}, {"Cy", "Xu"}, {"Di", "Webb"}};
         for (const auto& n : names) {
-            store::CardFieldList f;
+            store::Card f;
             f[store::LastName] = QString::fromLatin1(n[0]);
             f[store::Company] = QString::fromLatin1(n[1]);
             s.AddCard(f);

@@ -2,7 +2,7 @@
 #include "shell/use_record.h"
 
 #include "profile/cached_profile.h"
-#include "store/card_store.h"
+#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
