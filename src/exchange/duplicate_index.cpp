@@ -76,7 +76,7 @@ QString MatchText(MatchKey key, MatchStrength strength, const QString& value) {
 
 QString MatchedValue(const Card& card, const Card& other, MatchKey key) {
     switch (key) {
-        case MatchKey::EMail: return card[EMail].trimmed();
+        case MatchKey::EMail: return card.email().trimmed();
         case MatchKey::Phone:
         case MatchKey::WeakPhone:
             for (int mine : kPhoneFields)
@@ -84,8 +84,8 @@ QString MatchedValue(const Card& card, const Card& other, MatchKey key) {
                     if (SamePhone(NormalisedPhone(card[mine]), NormalisedPhone(other[theirs]))) return card[mine].trimmed();
             return QString();
         case MatchKey::Name: {
-            const QString name = (card[FirstName] + u' ' + card[LastName]).trimmed();
-            return name.isEmpty() ? card[Company].trimmed() : name;
+            const QString name = (card.firstName() + u' ' + card.lastName()).trimmed();
+            return name.isEmpty() ? card.company().trimmed() : name;
         }
         case MatchKey::Content: break;
     }
@@ -98,7 +98,7 @@ QString MatchedValue(const Card& card, const Card& other, MatchKey key) {
 // possible matches on their digits alone.
 QStringList DuplicateIndex::KeysOf(const Card& card) {
     QStringList keys;
-    const QString mail = card[EMail].trimmed().toCaseFolded();
+    const QString mail = card.email().trimmed().toCaseFolded();
     if (!mail.isEmpty()) keys << QStringLiteral("se:") + mail;
     for (int field : kPhoneFields) {
         const PhoneNumber phone = NormalisedPhone(card[field]);

@@ -60,10 +60,10 @@ PhoneNumber NormalisedPhone(const QString& text) {
 }
 
 QString NameKey(const Card& card) {
-    if (card[FirstName] == u"NULL NAME" && card[LastName].isEmpty() && card[Company].isEmpty()) return QString();
-    const QString name = FoldedName(card[FirstName] + u' ' + card[LastName]);
+    if (card.firstName() == u"NULL NAME" && card.lastName().isEmpty() && card.company().isEmpty()) return QString();
+    const QString name = FoldedName(card.firstName() + u' ' + card.lastName());
     if (!name.isEmpty()) return QStringLiteral("n:") + name;
-    const QString company = FoldedName(card[Company]);
+    const QString company = FoldedName(card.company());
     return company.isEmpty() ? QString() : QStringLiteral("c:") + company;
 }
 

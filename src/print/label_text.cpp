@@ -9,7 +9,7 @@ QStringList LabelLines(int nameStyle, const Card& fields) {
     QString name = texts[0].simplified();
     // A style that shows only a part this card lacks (the first name alone, the
     // salutation with the last name) would leave the person off the label.
-    if (name.isEmpty() || name == fields[Sal].simplified()) name = ComposeName(2, fields).simplified();
+    if (name.isEmpty() || name == fields.salutation().simplified()) name = ComposeName(2, fields).simplified();
     QStringList lines;
     for (const QString& line : {name, texts[2].simplified()})
         if (!line.isEmpty()) lines << line;

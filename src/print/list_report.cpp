@@ -45,7 +45,7 @@ void AddFullCard(ReportTable& table, const Card& card, bool byCompany) {
 }  // namespace
 
 QString ListedName(const Card& fields, bool byCompany) {
-    QString first = fields[FirstName], last = fields[LastName], company = fields[Company];
+    QString first = fields.firstName(), last = fields.lastName(), company = fields.company();
     return OneLine(byCompany ? CompanyText(first, last, company) : NameText(first, last, company));
 }
 
@@ -56,7 +56,7 @@ ReportTable BuildReport(ListKind kind, const QList<Card>& cards, bool byCompany)
         table.columns = {QStringLiteral("Name"), QStringLiteral("Phone 1"), QStringLiteral("Phone 2"), QStringLiteral("Fax"), QStringLiteral("E-mail")};
         table.shares = {0.22, 0.18, 0.18, 0.18, 0.24};
         for (const Card& c : cards)
-            table.rows << ReportRow{{ListedName(c, byCompany), OneLine(c[Phone1]), OneLine(c[Phone2]), OneLine(c[Fax]), OneLine(c[EMail])}};
+            table.rows << ReportRow{{ListedName(c, byCompany), OneLine(c.phone1()), OneLine(c.phone2()), OneLine(c.fax()), OneLine(c.email())}};
         return table;
     }
     table.title = QStringLiteral("Full list");

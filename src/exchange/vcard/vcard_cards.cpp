@@ -63,9 +63,9 @@ void PlaceAddress(const QStringList& adr, Card& card, QStringList& overflow) {
         if (i < streetRoom) card[Address1 + i] = lines[i];
         else if (!lines[i].isEmpty()) overflow << lines[i];
     }
-    if (!locality.isEmpty()) card[Address4] = locality;
-    card[Address5] = Component(adr, 5);
-    card[Address6] = Component(adr, 6);
+    if (!locality.isEmpty()) card.setAddressLine(4, locality);
+    card.setAddressLine(5, Component(adr, 5));
+    card.setAddressLine(6, Component(adr, 6));
 }
 
 class CardBuilder {
@@ -95,15 +95,15 @@ public:
         // A label is the printed form of an address: kept only when no address gave the fields.
         if (!addressTaken_)
             for (const QString& label : labels_) toNotes(QStringLiteral("LABEL"), label);
-        if (card_[FirstName].isEmpty() && card_[LastName].isEmpty() && !formatted_.trimmed().isEmpty() && formatted_ != card_[Company]) {
+        if (card_.firstName().isEmpty() && card_.lastName().isEmpty() && !formatted_.trimmed().isEmpty() && formatted_ != card_.company()) {
             const qsizetype blank = formatted_.indexOf(u' ');
-            card_[FirstName] = blank < 0 ? formatted_ : formatted_.left(blank);
-            card_[LastName] = blank < 0 ? QString() : formatted_.mid(blank + 1);
+            card_.setFirstName(blank < 0 ? formatted_ : formatted_.left(blank));
+            card_.setLastName(blank < 0 ? QString() : formatted_.mid(blank + 1));
         }
         if (!extraNotes_.isEmpty())
-            card_[Notes] = Joined(card_[Notes], extraNotes_.join(QStringLiteral("\r\n")), QStringLiteral("\r\n"));
-        if (card_[FirstName].trimmed().isEmpty() && card_[LastName].trimmed().isEmpty() && card_[Company].trimmed().isEmpty())
-            card_[FirstName] = QStringLiteral("NULL NAME");
+            card_.setNotes(Joined(card_.notes(), extraNotes_.join(QStringLiteral("\r\n")), QStringLiteral("\r\n")));
+        if (card_.firstName().trimmed().isEmpty() && card_.lastName().trimmed().isEmpty() && card_.company().trimmed().isEmpty())
+            card_.setFirstName(QStringLiteral("NULL NAME"));
         return card_;
     }
 
@@ -111,9 +111,9 @@ private:
     void takeName(const QStringList& parts) {
         if (nameTaken_) return toNotes(QStringLiteral("N"), JoinFilled(parts, QStringLiteral(" ")));
         nameTaken_ = true;
-        card_[Sal] = Component(parts, 3);
-        card_[FirstName] = Joined(Component(parts, 1), Component(parts, 2), QStringLiteral(" "));
-        card_[LastName] = Component(parts, 0);
+        card_.setSalutation(Component(parts, 3));
+        card_.setFirstName(Joined(Component(parts, 1), Component(parts, 2), QStringLiteral(" ")));
+        card_.setLastName(Component(parts, 0));
         if (!Component(parts, 4).isEmpty()) toNotes(QStringLiteral("N"), Component(parts, 4));
     }
 

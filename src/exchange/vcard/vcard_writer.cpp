@@ -32,13 +32,13 @@ QString Structured(const QStringList& components) {
 }
 
 QString FormattedName(const Card& c) {
-    const QString name = (c[FirstName] + u' ' + c[LastName]).trimmed();
-    return name.isEmpty() ? c[Company] : name;
+    const QString name = (c.firstName() + u' ' + c.lastName()).trimmed();
+    return name.isEmpty() ? c.company() : name;
 }
 
 // Street lines up to the last filled one, so that an empty line between two keeps its place.
 QString StreetLines(const Card& c) {
-    QStringList lines = {c[Address1], c[Address2], c[Address3]};
+    QStringList lines = {c.addressLine(1), c.addressLine(2), c.addressLine(3)};
     while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
     return lines.join(u'\n');
 }
@@ -89,21 +89,21 @@ QByteArray VCardText(const Card& c, VCardVersion version) {
     lines.add(QStringLiteral("BEGIN"), QStringLiteral("VCARD"));
     lines.add(QStringLiteral("VERSION"), v4 ? QStringLiteral("4.0") : QStringLiteral("3.0"));
     lines.add(QStringLiteral("FN"), Escaped(FormattedName(c)));
-    lines.add(QStringLiteral("N"), Structured({c[LastName], c[FirstName], QString(), c[Sal], QString()}));
-    lines.addText(QStringLiteral("TITLE"), c[Title]);
-    if (!c[Company].isEmpty()) lines.add(QStringLiteral("ORG"), Escaped(c[Company]));
+    lines.add(QStringLiteral("N"), Structured({c.lastName(), c.firstName(), QString(), c.salutation(), QString()}));
+    lines.addText(QStringLiteral("TITLE"), c.title());
+    if (!c.company().isEmpty()) lines.add(QStringLiteral("ORG"), Escaped(c.company()));
     bool hasAddress = false;
     for (int i = Address1; i <= Address6; ++i) hasAddress = hasAddress || !c[i].isEmpty();
     if (hasAddress) {
-        const auto [locality, region] = LocalityAndRegion(c[Address4]);
-        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), locality, region, c[Address5], c[Address6]}));
+        const auto [locality, region] = LocalityAndRegion(c.addressLine(4));
+        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), locality, region, c.addressLine(5), c.addressLine(6)}));
     }
     const QString tel = v4 ? QStringLiteral("TEL;VALUE=text;TYPE=") : QStringLiteral("TEL;TYPE=");
-    lines.addText(tel + (v4 ? QStringLiteral("work,voice") : QStringLiteral("WORK,VOICE")), c[Phone1]);
-    lines.addText(tel + (v4 ? QStringLiteral("home,voice") : QStringLiteral("HOME,VOICE")), c[Phone2]);
-    lines.addText(tel + (v4 ? QStringLiteral("work,fax") : QStringLiteral("WORK,FAX")), c[Fax]);
-    lines.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), c[EMail]);
-    lines.addText(QStringLiteral("NOTE"), c[Notes]);
+    lines.addText(tel + (v4 ? QStringLiteral("work,voice") : QStringLiteral("WORK,VOICE")), c.phone1());
+    lines.addText(tel + (v4 ? QStringLiteral("home,voice") : QStringLiteral("HOME,VOICE")), c.phone2());
+    lines.addText(tel + (v4 ? QStringLiteral("work,fax") : QStringLiteral("WORK,FAX")), c.fax());
+    lines.addText(v4 ? QStringLiteral("EMAIL") : QStringLiteral("EMAIL;TYPE=INTERNET"), c.email());
+    lines.addText(QStringLiteral("NOTE"), c.notes());
     lines.add(QStringLiteral("END"), QStringLiteral("VCARD"));
     return lines.text();
 }
