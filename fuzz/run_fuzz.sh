@@ -9,7 +9,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
     -DTESSALY_FUZZ=ON "${launcher[@]}" >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
 cmake --build "$build" --target profile_fuzz cards_fuzz -j2 >"$build.build.log" 2>&1 || { tail -30 "$build.build.log"; exit 1; }
-seeds=("$src/../shared/testdata/ini" "$src/fuzz/seeds")
+seeds=("$src/tests/data/ini" "$src/fuzz/seeds")
 status=0
 for target in profile_fuzz cards_fuzz; do
     corpus=$build/corpus-$target

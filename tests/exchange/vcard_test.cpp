@@ -1,5 +1,6 @@
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
+#include "../support/golden.h"
 #include "../support/qt_print.h"
 
 #include <QFile>
@@ -133,7 +134,7 @@ QList<Card> GeneratedCards(int count) {
 // Cards that test the writer: every field, line breaks, the separators and
 // the escape character, Windows-1252-only and UTF-8-only text, blanks around
 // values, empty address lines between filled ones.
-QList<Card> SampleCards() {
+QList<Card> WriterCards() {
     return QList<Card>{
         CardWith({{Sal, "Dr."}, {FirstName, "Jürgen"}, {LastName, "Müller-Lüdenscheidt"}, {Title, "Chef, Küche; Bar"}, {Company, "A\\B"},
               {Address1, "Straße 1"}, {Address4, "Berlin, BE"}, {Address5, "10115"}, {Address6, "Deutschland"},
@@ -143,8 +144,10 @@ QList<Card> SampleCards() {
         CardWith({{Company, "ACME GmbH"}, {Address2, "second line only"}, {Address3, "third"}, {Notes, "  blanks around  "}}),
         CardWith({{FirstName, " lead"}, {LastName, "trail "}, {Address1, "a"}, {Address3, "c"}, {Address5, "z"}}),
         CardWith({{FirstName, "NULL NAME"}, {Phone2, "tel:not a uri,;"}}),
-    } + GeneratedCards(60);
+    };
 }
+
+QList<Card> SampleCards() { return WriterCards() + GeneratedCards(60); }
 
 }  // namespace
 
@@ -157,6 +160,21 @@ TEST(VCardWriter, everyCardComesBackExactly) {
         const VCardCards back = CardsFromVCards(ParseVCards(file));
         ExpectSameCards(back.cards, cards);
         EXPECT_EQ(back.valuesInNotes, 0);
+    }
+}
+
+// The export file per version, line by line against tests/data/vcard-out.
+TEST(VCardWriter, writesEachVersionAsItsGoldenFile) {
+    const struct {
+        VCardVersion version;
+        const char* golden;
+    } cases[] = {{VCardVersion::V3, "vcard-out/cards-30.vcf"}, {VCardVersion::V4, "vcard-out/cards-40.vcf"}};
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        WriteVCardFile(dir.filePath("out.vcf"), WriterCards(), c.version);
+        QFile file(dir.filePath("out.vcf"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ExpectGolden(c.golden, file.readAll());
     }
 }
 

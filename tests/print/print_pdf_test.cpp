@@ -1,14 +1,17 @@
 #include "print/pdf_output.h"
 #include "print/label_text.h"
+#include "../support/golden.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QProcess>
 #include <QRectF>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <functional>
 
 using namespace tessaly;
 
@@ -130,4 +133,55 @@ TEST_F(PrintPdfTest, aFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
     if (r.ok()) GTEST_SKIP() << "the folder cannot be made read-only here";
     EXPECT_TRUE(r.error.contains(dir.path("out/keep.pdf"))) << qPrintable(r.error);
     EXPECT_EQ(dir.bytes("out/keep.pdf"), "old");
+}
+
+namespace {
+
+// A few cards as people type them: accents, a company alone, a note of two lines, a long address.
+QList<store::Card> GoldenCards() {
+    auto card = [](std::initializer_list<std::pair<int, QString>> values) {
+        store::Card c;
+        for (const auto& [k, v] : values) c[k] = v;
+        return c;
+    };
+    return {card({{store::Sal, "Dr."}, {store::FirstName, "Jürgen"}, {store::LastName, "Müller"}, {store::Company, "Küche & Co"},
+                  {store::Address1, "Straße 1"}, {store::Address4, "Berlin, BE"}, {store::Address5, "10115"},
+                  {store::Address6, "Germany"}, {store::Phone1, "+49 30 1"}, {store::EMail, "j@example.de"},
+                  {store::Notes, "first line\r\nsecond line"}}),
+            card({{store::Company, "Acme Ltd"}, {store::Address1, "7 Birch Rd"}, {store::Address4, "Austin, TX"},
+                  {store::Phone2, "555 0101"}, {store::Fax, "555 0102"}}),
+            card({{store::FirstName, "Ann"}, {store::LastName, "Lee"}, {store::Title, "Buyer"}, {store::Phone1, "555 0100"}})};
+}
+
+}  // namespace
+
+// Each printed PDF, read back with pdftotext, against its text in tests/data/print (the day as <date>,
+// since its words follow the locale).
+TEST_F(PrintPdfTest, everyPrintedPdfReadsBackAsItsGoldenText) {
+    const QList<store::Card> cards = GoldenCards();
+    const QDate day(2026, 3, 4);
+    const store::LabelSheets sheets = store::LoadLabelSheets(QString());
+    QList<QStringList> labels;
+    for (const store::Card& c : cards) labels << store::LabelLines(0, c);
+    auto list = [&](store::ListKind kind) {
+        return [&, kind](const QString& pdf) {
+            return print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(kind, cards, false), day);
+        };
+    };
+    const struct {
+        const char* golden;
+        std::function<print::PdfResult(const QString&)> write;
+    } cases[] = {
+        {"print/labels-5160.txt", [&](const QString& pdf) { return print::WriteLabelsPdf(pdf, *sheets.find("5160"), 2, labels); }},
+        {"print/phone-list.txt", list(store::ListKind::Phone)},
+        {"print/full-list.txt", list(store::ListKind::Full)},
+    };
+    for (const auto& c : cases) {
+        const QString pdf = dir.path("golden.pdf");
+        const print::PdfResult r = c.write(pdf);
+        ASSERT_TRUE(r.ok()) << qPrintable(r.error);
+        QString text = Poppler("pdftotext", {pdf, "-"});
+        ASSERT_FALSE(text.isEmpty()) << c.golden;
+        ExpectGolden(c.golden, text.replace(QLocale().toString(day, QLocale::LongFormat), "<date>").toUtf8());
+    }
 }

@@ -23,7 +23,7 @@ private:
     QTemporaryDir dir_;
 };
 
-// The shared third-party test files, or an empty text when they are not beside the checkout.
+// A file or folder of tests/data (golden and third-party files), or an empty text when it is missing.
 inline QString TestData(const QString& relative) {
     const QString p = QStringLiteral(TESSALY_TESTDATA "/") + relative;
     return QFile::exists(p) ? p : QString();
