@@ -1,6 +1,7 @@
 #include "cli_exchange.h"
 
 #include "cli_commands.h"
+#include "cli_import.h"
 #include "cli_import_args.h"
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
