@@ -26,11 +26,6 @@ using shell::Shared;
 
 namespace {
 
-QPointer<RecordsToImportDialog>& Slot() {
-    static QPointer<RecordsToImportDialog> current;
-    return current;
-}
-
 QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, int left, int top) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
@@ -125,10 +120,8 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
     Shared().SetStatusText(0, windowTitle());
     SetDropList();
-    Slot() = this;
+    ClaimSlot();
 }
-
-RecordsToImportDialog* RecordsToImportDialog::Current() { return Slot(); }
 
 int RecordsToImportDialog::LastSample() const {
     return int(std::clamp<qsizetype>(session_.cardLines().size() - 1, 0, kRows - 1));
