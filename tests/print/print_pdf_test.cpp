@@ -1,5 +1,6 @@
 #include "print/pdf_output.h"
 #include "print/label_text.h"
+#include "profile/profile_access.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
@@ -64,7 +65,7 @@ TEST_F(PrintPdfTest, labelsStartAtTheGivenPositionAndRunOntoFurtherSheets) {
         SCOPED_TRACE(c.sheet);
         const store::LabelSheet& sheet = *sheets.find(c.sheet);
         const QString pdf = dir.path(QString(c.sheet) + ".pdf");
-        ASSERT_TRUE(print::WriteLabelsPdf(pdf, sheet, c.start, Labels(c.cards)).ok());
+        ASSERT_NO_THROW(print::WriteLabelsPdf(pdf, sheet, c.start, Labels(c.cards)));
         EXPECT_EQ(info(pdf, "Pages"), QString::number(c.pages));
         EXPECT_TRUE(info(pdf, "Page size").startsWith(c.size)) << qPrintable(info(pdf, "Page size"));
         const QRectF first(sheet.LabelOrigin(c.start - 1), sheet.label);
@@ -83,7 +84,7 @@ TEST_F(PrintPdfTest, aLongNameIsShrunkIntoItsLabelNeverCut) {
     const store::LabelSheet& sheet = *sheets.find("5160");
     const QString name = "Bartholomew-Maximilian Featherstonehaugh-Cholmondeley of Little Snoring";
     QList<QStringList> labels = {{name, "1 Road", "2", "3", "4", "5", "6", "7", "8"}, {"Next"}};
-    ASSERT_TRUE(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels).ok());
+    ASSERT_NO_THROW(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels));
     EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(0), sheet.label)), name + " 1 Road 2 3 4 5 6 7 8");
     EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(1), sheet.label)), "Next");
 }
@@ -105,16 +106,16 @@ TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         const QString pdf = dir.path("list.pdf");
-        const print::PdfResult r = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day);
-        ASSERT_TRUE(r.ok()) << qPrintable(r.error);
-        ASSERT_GT(r.pages, 1);
-        EXPECT_EQ(info(pdf, "Pages"), QString::number(r.pages));
-        const QString last = Poppler("pdftotext", {"-f", QString::number(r.pages), "-l", QString::number(r.pages), pdf, "-"});
+        int pages = 0;
+        ASSERT_NO_THROW(pages = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day));
+        ASSERT_GT(pages, 1);
+        EXPECT_EQ(info(pdf, "Pages"), QString::number(pages));
+        const QString last = Poppler("pdftotext", {"-f", QString::number(pages), "-l", QString::number(pages), pdf, "-"});
         for (const QString& page : {Poppler("pdftotext", {"-l", "1", pdf, "-"}), last}) {
             EXPECT_TRUE(page.contains(c.title));
             EXPECT_TRUE(page.contains(QLocale().toString(day, QLocale::LongFormat)));
         }
-        EXPECT_TRUE(last.contains(QString("Page %1 of %1").arg(r.pages)));
+        EXPECT_TRUE(last.contains(QString("Page %1 of %1").arg(pages)));
         EXPECT_TRUE(last.contains("Name149"));
     }
 }
@@ -122,12 +123,13 @@ TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
 TEST_F(PrintPdfTest, aFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
     QDir().mkpath(dir.path("out"));
     dir.put("out/keep.pdf", "old");
-    const print::PdfResult r = [&] {
-        const ReadOnlyFolder readOnly(dir.path("out"));
-        if (!readOnly.refusesWrites()) return print::PdfResult{};
-        return print::WriteReportPdf(dir.path("out/keep.pdf"), QPageSize(QPageSize::A4), {}, QDate::currentDate());
-    }();
-    if (r.ok()) GTEST_SKIP() << "the folder cannot be made read-only here";
-    EXPECT_TRUE(r.error.contains(dir.path("out/keep.pdf"))) << qPrintable(r.error);
+    const ReadOnlyFolder readOnly(dir.path("out"));
+    if (!readOnly.refusesWrites()) GTEST_SKIP() << "the folder cannot be made read-only here";
+    try {
+        print::WriteReportPdf(dir.path("out/keep.pdf"), QPageSize(QPageSize::A4), {}, QDate::currentDate());
+        ADD_FAILURE() << "written into a read-only folder";
+    } catch (const tessaly::profile::WriteError& e) {
+        EXPECT_TRUE(QString(e.what()).contains(dir.path("out/keep.pdf"))) << e.what();
+    }
     EXPECT_EQ(dir.bytes("out/keep.pdf"), "old");
 }
