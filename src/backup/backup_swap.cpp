@@ -151,20 +151,21 @@ QStringList WriteBackupInto(const QString& folder, const QString& dataDir, const
     return names;
 }
 
-SwapResult SwapIn(const QString& folder, const QStringList& names, const CopyAccess& access) {
+void SwapIn(const QString& folder, const QStringList& names, const CopyAccess& access) {
     const QString staging = folder + kStagingName + u'/', journal = folder + kJournalName;
     try {
         WriteNewFile(staging + kJournalName, JournalText(names), access);
         MoveEntry(staging + kJournalName, journal);
     } catch (const profile::FileError& e) {
         ClearFolder(staging);  // not committed: the previous backup was never touched
-        return {false, true, QString::fromUtf8(e.what())};
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
     try {
         profile::SyncFolder(folder);
         RollForward(folder, names);
     } catch (const profile::FileError& e) {
-        return {false, RollBack(folder, names), QString::fromUtf8(e.what())};
+        const bool previousKept = RollBack(folder, names);
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()), previousKept);
     }
     // The new backup stands. A journal that stays finds nothing left to move the next time.
     try {
@@ -173,7 +174,6 @@ SwapResult SwapIn(const QString& folder, const QStringList& names, const CopyAcc
     }
     ClearFolder(folder + kAsideName);
     ClearFolder(staging);
-    return {};
 }
 
 bool SettleNeeded(const QString& folder) {

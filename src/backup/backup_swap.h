@@ -38,13 +38,9 @@ BackupOwner OwnerOfBackup(const QString& folder, const QString& dataDir, QString
 // profile::FileError.
 QStringList WriteBackupInto(const QString& folder, const QString& dataDir, const CopyAccess& access);
 
-struct SwapResult {
-    bool done = true;
-    bool previousKept = true;  // when not done: the previous backup stands (else the new one will)
-    QString error;
-};
-// Swaps the complete backup in the staging folder of 'folder' in.
-SwapResult SwapIn(const QString& folder, const QStringList& names, const CopyAccess& access);
+// Swaps the complete backup in the staging folder of 'folder' in. Throws
+// BackupFailed, which says whether the previous backup stands (else the new one will).
+void SwapIn(const QString& folder, const QStringList& names, const CopyAccess& access);
 
 // True when an interrupted swap or a staging folder is there to settle.
 bool SettleNeeded(const QString& folder);

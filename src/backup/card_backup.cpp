@@ -28,10 +28,9 @@ QString FindMarker(const QString& folder) {
     return found;
 }
 
-CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reason) {
-    CopyResult r;
-    r.outcome = outcome, r.file = file, r.reason = reason;
-    return r;
+QString Message(const QString& file, const QString& reason) {
+    if (file.isEmpty() || reason.contains(file)) return reason;
+    return QStringLiteral("%1: %2").arg(file, reason);
 }
 
 }  // namespace
@@ -43,10 +42,8 @@ QString RestoredName(const QString& backupName) {
     return (stem == stem.toUpper() ? stem.toLower() : stem) + QStringLiteral(".dat");
 }
 
-QString CopyResult::message() const {
-    if (file.isEmpty()) return reason;
-    return reason.contains(file) ? reason : QStringLiteral("%1: %2").arg(file, reason);
-}
+BackupFailed::BackupFailed(CopyOutcome outcome, const QString& file, const QString& reason, bool putBack)
+    : std::runtime_error(Message(file, reason).toStdString()), outcome(outcome), putBack(putBack) {}
 
 bool FolderWritable(const QString& folder) {
     const QFileInfo info(folder);
@@ -58,18 +55,18 @@ bool InDataFolder(const QString& dataDir, const QString& folder) {
     return !data.isEmpty() && !inner.isEmpty() && (inner == data || inner.startsWith(data + u'/'));
 }
 
-CopyResult CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other) {
-    if (!FolderWritable(dest)) return Failure(CopyOutcome::NotReady, dest, QStringLiteral("the folder is missing or not writable"));
+void CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other) {
+    if (!FolderWritable(dest)) throw BackupFailed(CopyOutcome::NotReady, dest, QStringLiteral("the folder is missing or not writable"));
     const QString header = dataDir + kHeaderFileName;
-    if (!QFileInfo::exists(header)) return Failure(CopyOutcome::Failed, header, QStringLiteral("there is no card file to back up"));
+    if (!QFileInfo::exists(header)) throw BackupFailed(CopyOutcome::Failed, header, QStringLiteral("there is no card file to back up"));
     try {
         const CopyAccess access = AccessOf(header);
         const BackupFolderLock lock(dest, kFolderWait);
         SettleLocked(dest);
         QString named;
         if (other == OtherBackup::Refuse && OwnerOfBackup(dest, dataDir, &named) == BackupOwner::Other)
-            return Failure(CopyOutcome::OtherCardFile, dest,
-                           QStringLiteral("the folder holds the backup of another card file (%1)").arg(named.isEmpty() ? QStringLiteral("unknown") : named));
+            throw BackupFailed(CopyOutcome::OtherCardFile, dest,
+                               QStringLiteral("the folder holds the backup of another card file (%1)").arg(named.isEmpty() ? QStringLiteral("unknown") : named));
         const QString staging = dest + kStagingName + u'/';
         QStringList names;
         try {
@@ -78,35 +75,36 @@ CopyResult CopyDataFiles(const QString& dataDir, const QString& dest, OtherBacku
             ClearFolder(staging);
             throw;
         }
-        const SwapResult swap = SwapIn(dest, names, access);
-        if (swap.done) return {};
-        CopyResult failed = Failure(CopyOutcome::Failed, QString(), swap.error);
-        failed.putBack = swap.previousKept;
-        return failed;
+        SwapIn(dest, names, access);
+    } catch (const BackupFailed&) {
+        throw;
     } catch (const std::exception& e) {  // a file error, or another backup into the folder kept it locked
-        return Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
 }
 
-CopyResult MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other) {
+void MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other) {
     if (InDataFolder(dataDir, dest))
-        return Failure(CopyOutcome::DataFolder, dest, QStringLiteral("a backup cannot go into the data folder or a folder inside it"));
-    return CopyDataFiles(dataDir, dest, other);
+        throw BackupFailed(CopyOutcome::DataFolder, dest, QStringLiteral("a backup cannot go into the data folder or a folder inside it"));
+    CopyDataFiles(dataDir, dest, other);
 }
 
-CopyResult SettleBackupFolder(const QString& folder) {
-    if (!SettleNeeded(folder)) return {};
+void SettleBackupFolder(const QString& folder) {
+    if (!SettleNeeded(folder)) return;
     try {
         const BackupFolderLock lock(folder, kFolderWait);
         SettleLocked(folder);
-        return {};
     } catch (const std::exception& e) {
-        return Failure(CopyOutcome::Failed, folder, QString::fromUtf8(e.what()));
+        throw BackupFailed(CopyOutcome::Failed, folder, QString::fromUtf8(e.what()));
     }
 }
 
 bool HasValidBackup(const QString& src) {
-    if (!SettleBackupFolder(src).ok()) return false;
+    try {
+        SettleBackupFolder(src);
+    } catch (const BackupFailed&) {
+        return false;
+    }
     const QString marker = FindMarker(src);
     if (marker.isEmpty()) return false;
     try {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
 
 namespace tessaly::store {
 
@@ -19,7 +20,6 @@ inline const QString kBackupMarker = QStringLiteral("tesly.old");
 inline constexpr qint64 kMaxCardFileBytes = 256 * 1024 * 1024;
 
 enum class CopyOutcome {
-    Done,
     NotReady,
     NoValidBackup,
     Failed,
@@ -27,16 +27,17 @@ enum class CopyOutcome {
     DataFolder,     // a backup into the data folder or a folder inside it; nothing was written
 };
 
-struct CopyResult {
-    CopyOutcome outcome = CopyOutcome::Done;
-    QString file;       // the file that failed, when one did
-    QString reason;
+// A backup or restore that was not made; what() names the file that failed, when one did, and the reason.
+class BackupFailed : public std::runtime_error {
+public:
+    BackupFailed(CopyOutcome outcome, const QString& file, const QString& reason, bool putBack = true);
+    QString message() const { return QString::fromUtf8(what()); }
+
+    CopyOutcome outcome;
     // A failed restore: the card files are as they were. A failed backup: the
     // previous backup stands (else the new one, complete, is put in place the
     // next time the folder is used).
-    bool putBack = true;
-    bool ok() const { return outcome == CopyOutcome::Done; }
-    QString message() const;
+    bool putBack;
 };
 
 // True when 'folder' exists and we may write there (the backup's "drive ready").
@@ -52,20 +53,20 @@ enum class OtherBackup { Refuse, Replace };
 // a mixture, even when the copy fails or is killed. Each backup carries a mark
 // naming its card file; a folder holding another card file's backup is refused
 // unless 'other' says to replace it. The copies take the card file's mode.
-// Folders end in '/'. Takes no change lock: a caller copying the card file of
+// Folders end in '/'. Throws BackupFailed. Takes no change lock: a caller copying the card file of
 // a running program holds it.
-CopyResult CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other = OtherBackup::Refuse);
+void CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other = OtherBackup::Refuse);
 
 // "Back Up" and tessaly-cli backup: CopyDataFiles, refused into the data folder
 // itself or a folder inside it.
-CopyResult MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other);
+void MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other);
 bool InDataFolder(const QString& dataDir, const QString& folder);
 
 // Finishes a swap that was interrupted in 'folder' (or clears away one that
 // never committed), so that the folder holds one complete backup or none.
 // Every use of a backup folder starts with it; the restore calls it before it
 // reads a backup. Takes the folder's lock only when there is something to do.
-CopyResult SettleBackupFolder(const QString& folder);
+void SettleBackupFolder(const QString& folder);
 
 // Whether 'src' holds a complete backup of a card file of ours (settled first).
 bool HasValidBackup(const QString& src);

@@ -24,18 +24,6 @@ namespace {
 // Far above any card file (8000 cards of long notes): a larger file is no card file of ours.
 constexpr qint64 kMaxCardFileBytes = 256 * 1024 * 1024;
 
-CopyResult Failure(CopyOutcome outcome, const QString& file, const QString& reason) {
-    CopyResult r;
-    r.outcome = outcome, r.file = file, r.reason = reason;
-    return r;
-}
-
-// A refusal found before anything changed.
-struct NotABackup {
-    CopyOutcome outcome;
-    QString file, reason;
-};
-
 // The backup's files by the card file each restores, in the one spelling the folder uses.
 QMap<QString, QString> BackupFiles(const QString& src) {
     static const QRegularExpression lower(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.old$"));
@@ -46,9 +34,9 @@ QMap<QString, QString> BackupFiles(const QString& src) {
         else if (upper.match(name).hasMatch()) upperFiles.insert(name.chopped(4).toLower() + QStringLiteral(".dat"), name);
     }
     if (!lowerFiles.isEmpty() && !upperFiles.isEmpty())
-        throw NotABackup{CopyOutcome::NoValidBackup, src,
-                         QStringLiteral("the folder holds backup files in both lower and upper case; which belong together "
-                                        "cannot be told")};
+        throw BackupFailed(CopyOutcome::NoValidBackup, src,
+                           QStringLiteral("the folder holds backup files in both lower and upper case; which belong together "
+                                          "cannot be told"));
     return lowerFiles.isEmpty() ? upperFiles : lowerFiles;
 }
 
@@ -57,20 +45,20 @@ QByteArray ReadBackupFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
-        throw NotABackup{error == ELOOP ? CopyOutcome::NoValidBackup : CopyOutcome::NotReady, path,
-                         error == ELOOP ? QStringLiteral("it is a link, which a backup never holds")
-                                        : QString::fromLocal8Bit(std::strerror(error))};
+        throw BackupFailed(error == ELOOP ? CopyOutcome::NoValidBackup : CopyOutcome::NotReady, path,
+                           error == ELOOP ? QStringLiteral("it is a link, which a backup never holds")
+                                          : QString::fromLocal8Bit(std::strerror(error)));
     }
     QFile file;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxCardFileBytes) {
         ::close(fd);
-        throw NotABackup{CopyOutcome::NoValidBackup, path, QStringLiteral("it is no card file")};
+        throw BackupFailed(CopyOutcome::NoValidBackup, path, QStringLiteral("it is no card file"));
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        throw NotABackup{CopyOutcome::NotReady, path, file.errorString()};
+        throw BackupFailed(CopyOutcome::NotReady, path, file.errorString());
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw NotABackup{CopyOutcome::NotReady, path, file.errorString()};
+    if (file.error() != QFileDevice::NoError) throw BackupFailed(CopyOutcome::NotReady, path, file.errorString());
     return bytes;
 }
 
@@ -95,7 +83,7 @@ void CheckCardFile(const QString& path, const QString& cardFile, const QByteArra
                                      .value_or(QString())
                                      .compare(header::ApplicationName, Qt::CaseInsensitive) == 0
                            : HoldsOnlyItsCards(bytes, cardFile);
-    if (!valid) throw NotABackup{CopyOutcome::NoValidBackup, path, QStringLiteral("it is not a card file of Tessaly")};
+    if (!valid) throw BackupFailed(CopyOutcome::NoValidBackup, path, QStringLiteral("it is not a card file of Tessaly"));
 }
 
 // Cards are numbered without gaps: every card file below the header's count must be there.
@@ -105,8 +93,8 @@ void RequireEveryCardFile(const QString& src, const QMap<QString, QByteArray>& f
     for (std::int64_t n = 0; n < total; n += kCardsPerFile) {
         const QString needed = RecordFile(QString(), QString::number(n));
         if (!files.contains(needed))
-            throw NotABackup{CopyOutcome::NoValidBackup, src,
-                             QStringLiteral("the backup is incomplete: %1 is missing").arg(BackupName(needed))};
+            throw BackupFailed(CopyOutcome::NoValidBackup, src,
+                               QStringLiteral("the backup is incomplete: %1 is missing").arg(BackupName(needed)));
     }
 }
 
@@ -117,27 +105,24 @@ bool SameFolder(const QString& a, const QString& b) {
 
 }  // namespace
 
-CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QString& uses) {
+void RestoreBackup(const QString& src, const QString& dataDir, const QString& uses) {
     if (!QFileInfo(src).isDir() || !QFileInfo(src).isReadable())
-        return Failure(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
+        throw BackupFailed(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
     if (SameFolder(src, dataDir))
-        return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("the backup folder is the data folder itself"));
+        throw BackupFailed(CopyOutcome::NoValidBackup, src, QStringLiteral("the backup folder is the data folder itself"));
     // A backup swap that a crash stopped in that folder is finished first, so one whole backup is read.
-    if (const CopyResult settled = SettleBackupFolder(src); !settled.ok()) return settled;
+    SettleBackupFolder(src);
+    // Every file is read and checked before anything changes.
     QMap<QString, QByteArray> restored;  // by card file name
-    try {
-        const QMap<QString, QString> files = BackupFiles(src);
-        if (!files.contains(kHeaderFileName))
-            return Failure(CopyOutcome::NoValidBackup, src, QStringLiteral("there is no complete backup here"));
-        for (auto it = files.cbegin(); it != files.cend(); ++it) {
-            QByteArray bytes = ReadBackupFile(src + it.value());
-            CheckCardFile(src + it.value(), it.key(), bytes);
-            restored.insert(it.key(), std::move(bytes));
-        }
-        RequireEveryCardFile(src, restored);
-    } catch (const NotABackup& refused) {
-        return Failure(refused.outcome, refused.file, refused.reason);
+    const QMap<QString, QString> files = BackupFiles(src);
+    if (!files.contains(kHeaderFileName))
+        throw BackupFailed(CopyOutcome::NoValidBackup, src, QStringLiteral("there is no complete backup here"));
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        QByteArray bytes = ReadBackupFile(src + it.value());
+        CheckCardFile(src + it.value(), it.key(), bytes);
+        restored.insert(it.key(), std::move(bytes));
     }
+    RequireEveryCardFile(src, restored);
     try {
         const CardFileLock lock(dataDir, std::chrono::seconds(5));
         StagedCardFiles stage(dataDir);
@@ -147,13 +132,10 @@ CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QStri
         staged.write(stage.folder() + kHeaderFileName, header::Section, header::NoOfUses, uses);
         stage.switchIn();
     } catch (const SwitchUnfinished& e) {
-        CopyResult r = Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
-        r.putBack = false;
-        return r;
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()), false);
     } catch (const std::exception& e) {  // a write failed (the card files are as they were), or the lock was not to be had
-        return Failure(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
-    return {};
 }
 
 }  // namespace tessaly::store

@@ -11,6 +11,6 @@ namespace tessaly::store {
 // copy (SafetyFolder). The restored header counts 'uses' users. Only
 // "tesly.old" and "tesly<N>.old" are read, in lower or in upper case; a folder
 // that mixes the two spellings is refused as no valid backup.
-CopyResult RestoreBackup(const QString& src, const QString& dataDir, const QString& uses = QStringLiteral("0"));
+void RestoreBackup(const QString& src, const QString& dataDir, const QString& uses = QStringLiteral("0"));
 
 }  // namespace tessaly::store

@@ -25,11 +25,6 @@ namespace {
 
 using namespace tessaly::store;
 
-struct Failure {
-    int code;
-    QString message;
-};
-
 // A value given as @FILE or @- is read whole, up to this size.
 constexpr qint64 kMaxValueBytes = 64 * 1024 * 1024;
 
@@ -39,7 +34,7 @@ QString ReadValueFile(const QString& name) {
     const bool isStdin = name == u"-";
     const QString shown = isStdin ? QStringLiteral("standard input") : name;
     const bool opened = isStdin ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(name), f.open(QIODevice::ReadOnly));
-    if (!opened) throw Failure{WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString())};
+    if (!opened) throw CommandFailed(WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString()));
     QByteArray bytes;
     while (bytes.size() <= kMaxValueBytes) {
         const QByteArray chunk = f.read(1 << 20);
@@ -47,9 +42,9 @@ QString ReadValueFile(const QString& name) {
         bytes += chunk;
     }
     if (f.error() != QFileDevice::NoError)
-        throw Failure{WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString())};
+        throw CommandFailed(WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString()));
     if (bytes.size() > kMaxValueBytes)
-        throw Failure{BadInput, QStringLiteral("%1 is larger than %2 MiB").arg(shown).arg(kMaxValueBytes >> 20)};
+        throw CommandFailed(BadInput, QStringLiteral("%1 is larger than %2 MiB").arg(shown).arg(kMaxValueBytes >> 20));
     return profile::decodeBytes(bytes);
 }
 
@@ -82,15 +77,15 @@ public:
         if (c == u"restore") return restore();
         if (c == u"restore-backup") return RestoreBackupCommand(store_, call_.args, out_);
         if (c == u"import") return ImportCommand(store_, call_.args, out_);
-        throw Failure{BadInput, QStringLiteral("Unknown command \"%1\"").arg(c)};
+        throw CommandFailed(BadInput, QStringLiteral("Unknown command \"%1\"").arg(c));
     }
 
 private:
     void requireCardFile() {
         switch (CheckDataFile(profile_, store_.DataFile())) {
             case DataFileState::Valid: return;
-            case DataFileState::Missing: throw Failure{BadInput, kMissingDataFileText};
-            case DataFileState::Foreign: throw Failure{BadInput, kForeignDataFileText};
+            case DataFileState::Missing: throw CommandFailed(BadInput, kMissingDataFileText);
+            case DataFileState::Foreign: throw CommandFailed(BadInput, kForeignDataFileText);
         }
     }
 
@@ -106,15 +101,12 @@ private:
             const QString away = files.join(QStringLiteral(", ")) +
                                  (files.size() == 1 ? QStringLiteral(" is missing or cannot be read; the cards it holds are left out")
                                                     : QStringLiteral(" are missing or cannot be read; the cards they hold are left out"));
-            return Failure{WriteFailed, before.isEmpty() ? away : before + u'\n' + away};
+            return CommandFailed(WriteFailed, before.isEmpty() ? away : before + u'\n' + away);
         };
         try {
             const int code = command();
             if (!store_.MissingFiles().isEmpty()) throw partial(QString());
             return code;
-        } catch (const Failure& f) {
-            if (f.code != BadInput || store_.MissingFiles().isEmpty()) throw;
-            throw partial(f.message);
         } catch (const CommandFailed& f) {
             if (f.code != BadInput || store_.MissingFiles().isEmpty()) throw;
             throw partial(QString::fromUtf8(f.what()));
@@ -123,19 +115,19 @@ private:
 
     void requireNotInUse() {
         if (!call_.force && Count16(store_.ReadHeader(header::NoOfUses)) >= 1)
-            throw Failure{InUse, QStringLiteral("Another program has the card file open (NoOfUses is %1); "
-                                                "use --force if it is not running")
-                                     .arg(store_.ReadHeader(header::NoOfUses))};
+            throw CommandFailed(InUse, QStringLiteral("Another program has the card file open (NoOfUses is %1); "
+                                                      "use --force if it is not running")
+                                           .arg(store_.ReadHeader(header::NoOfUses)));
     }
 
     void requireArgs(qsizetype min, qsizetype max) const {
         if (call_.args.size() < min || call_.args.size() > max)
-            throw Failure{BadInput, QStringLiteral("Wrong number of arguments for \"%1\"").arg(call_.command)};
+            throw CommandFailed(BadInput, QStringLiteral("Wrong number of arguments for \"%1\"").arg(call_.command));
     }
 
     QString recordArg() const {
         const QString n = call_.args.value(0);
-        if (!IsRecordNumber(n)) throw Failure{BadInput, QStringLiteral("\"%1\" is not a record number").arg(n)};
+        if (!IsRecordNumber(n)) throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not a record number").arg(n));
         return QString::number(LeadingNumber(n));
     }
 
@@ -151,7 +143,7 @@ private:
 
     Card applyAssignments(Card fields, qsizetype from) const {
         if (std::count_if(call_.args.begin() + from, call_.args.end(), [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
-            throw Failure{BadInput, QStringLiteral("Standard input (@-) can give one value only")};
+            throw CommandFailed(BadInput, QStringLiteral("Standard input (@-) can give one value only"));
         for (qsizetype i = from; i < call_.args.size(); ++i) {
             const QString& a = call_.args[i];
             const qsizetype eq = a.indexOf(u'=');
@@ -160,22 +152,22 @@ private:
             for (int k = 0; k < kFieldCount; ++k)
                 if (FieldKeys[k].compare(name, Qt::CaseInsensitive) == 0) index = k;
             if (eq < 0 || index < 0)
-                throw Failure{BadInput, QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a)};
+                throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a));
             fields[index] = valueOf(a.mid(eq + 1));
         }
         // Blanks alone make no name, so the test looks past them.
         if (TrimBlanks(fields[FirstName]).isEmpty() && TrimBlanks(fields[LastName]).isEmpty() &&
             TrimBlanks(fields[Company]).isEmpty())
-            throw Failure{BadInput, QStringLiteral("Either Name or Company must be filled")};
+            throw CommandFailed(BadInput, QStringLiteral("Either Name or Company must be filled"));
         return fields;
     }
 
     int init() {
         requireArgs(0, 0);
         if (CheckDataFile(profile_, store_.DataFile()) != DataFileState::Missing || QFileInfo::exists(store_.DataFile()))
-            throw Failure{BadInput, QStringLiteral("%1 exists already; it is left as it is").arg(store_.DataFile())};
+            throw CommandFailed(BadInput, QStringLiteral("%1 exists already; it is left as it is").arg(store_.DataFile()));
         if (!store_.DataDir().isEmpty() && !QDir().mkpath(store_.DataDir()))
-            throw Failure{BadInput, QStringLiteral("Cannot create the folder %1").arg(store_.DataDir())};
+            throw CommandFailed(BadInput, QStringLiteral("Cannot create the folder %1").arg(store_.DataDir()));
         WriteEmptyHeader(profile_, store_.DataFile());
         return Done;
     }
@@ -183,7 +175,7 @@ private:
     int list() {
         const QStringList& opts = call_.args;
         if (opts.size() > 1 || (opts.size() == 1 && opts[0] != u"--company" && opts[0] != u"--deleted"))
-            throw Failure{BadInput, QStringLiteral("list takes --company or --deleted")};
+            throw CommandFailed(BadInput, QStringLiteral("list takes --company or --deleted"));
         if (opts.value(0) == u"--deleted") {
             const DeletedList deleted = store_.LoadDeletedList();
             for (qsizetype i = 0; i < deleted.DeletedRecs.size(); ++i)
@@ -212,9 +204,9 @@ private:
                 return eq > 0 && FieldKeys[f].compare(a.left(eq), Qt::CaseInsensitive) == 0;
             });
             if (field == kFilterFields.end())
-                throw Failure{BadInput, QStringLiteral("\"%1\" is not Field=Text with FirstName, LastName, Title, "
-                                                       "Company or Notes")
-                                            .arg(a)};
+                throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not Field=Text with FirstName, LastName, Title, "
+                                                             "Company or Notes")
+                                                  .arg(a));
             texts[field - kFilterFields.begin()] = UnescapeValue(a.mid(eq + 1));
         }
         store_.LoadLists();
@@ -233,7 +225,7 @@ private:
         requireArgs(1, 1);
         const QString n = recordArg();
         if (!profile_.hasSection(store_.RecordFile(n), RecordSection(n)))
-            throw Failure{BadInput, QStringLiteral("There is no card %1").arg(n)};
+            throw CommandFailed(BadInput, QStringLiteral("There is no card %1").arg(n));
         const Card fields = store_.ReadCard(n);
         for (int i = 0; i < kFieldCount; ++i) out_ << FieldKeys[i] << '=' << EscapeValue(fields[i]) << '\n';
         return Done;
@@ -258,8 +250,8 @@ private:
         requireArgs(0, 0);
         store_.RefreshLists();
         if (!store_.MissingFiles().isEmpty())
-            throw Failure{Faults, QStringLiteral("Nothing written: %1 missing or cannot be read")
-                                      .arg(store_.MissingFiles().join(QStringLiteral(", ")))};
+            throw CommandFailed(Faults, QStringLiteral("Nothing written: %1 missing or cannot be read")
+                                            .arg(store_.MissingFiles().join(QStringLiteral(", "))));
         for (const KeyChange& c : store_.Repairs())
             out_ << (c.card.isEmpty() ? kHeaderFileName : RecordSection(c.card)) << ' ' << c.key << ": \""
                  << EscapeValue(c.before) << "\" -> \"" << EscapeValue(c.after) << "\"\n";
@@ -311,9 +303,6 @@ private:
 int Run(const Invocation& call, QTextStream& out, QTextStream& err) {
     try {
         return Session(call, out).run();
-    } catch (const Failure& f) {
-        err << f.message << '\n';
-        return f.code;
     } catch (const CommandFailed& f) {
         err << QString::fromUtf8(f.what()) << '\n';
         return f.code;

@@ -1,6 +1,7 @@
 #include "cli_exchange.h"
 
 #include "cli_commands.h"
+#include "cli_import.h"
 #include "cli_import_args.h"
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
@@ -29,9 +30,16 @@ QString FolderArg(const QStringList& args) {
     return shell::BackupFolder(preferences, PreferencesFile());
 }
 
-[[noreturn]] void Fail(const CopyResult& r) {
-    const int code = r.outcome == CopyOutcome::Failed ? WriteFailed : BadInput;
-    throw CommandFailed(code, r.message());
+// The exit code and message of a backup that was not made.
+CommandFailed BackupRefused(const BackupFailed& r) {
+    switch (r.outcome) {
+        case CopyOutcome::OtherCardFile: return CommandFailed(InUse, r.message() + QStringLiteral("; --replace-other replaces it"));
+        case CopyOutcome::Failed:
+            return CommandFailed(WriteFailed, r.message() + (r.putBack ? QStringLiteral("; the previous backup is kept")
+                                                                       : QStringLiteral("; the new backup is complete and is put in place "
+                                                                                        "the next time the folder is used")));
+        default: return CommandFailed(BadInput, r.message());
+    }
 }
 
 Delimiter DelimiterArg(const QString& given) {
@@ -70,16 +78,10 @@ int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     const OtherBackup other = rest.removeAll(QStringLiteral("--replace-other")) > 0 ? OtherBackup::Replace : OtherBackup::Refuse;
     const QString folder = FolderArg(rest);
     const CardFileLock lock(store.DataDir(), std::chrono::seconds(5));
-    const CopyResult r = MakeBackup(store.DataDir(), folder, other);
-    switch (r.outcome) {
-        case CopyOutcome::Done: break;
-        case CopyOutcome::OtherCardFile:
-            throw CommandFailed(InUse, r.message() + QStringLiteral("; --replace-other replaces it"));
-        case CopyOutcome::Failed:
-            throw CommandFailed(WriteFailed, r.message() + (r.putBack ? QStringLiteral("; the previous backup is kept")
-                                                                      : QStringLiteral("; the new backup is complete and is put in place "
-                                                                                       "the next time the folder is used")));
-        default: throw CommandFailed(BadInput, r.message());
+    try {
+        MakeBackup(store.DataDir(), folder, other);
+    } catch (const BackupFailed& r) {
+        throw BackupRefused(r);
     }
     out << "backed up to " << folder << '\n';
     return Done;
@@ -88,8 +90,11 @@ int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
 int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     const QString folder = FolderArg(args);
     // The copy carries the count of the moment of the backup; nobody has the file open now.
-    const CopyResult r = RestoreBackup(folder, store.DataDir(), QStringLiteral("0"));
-    if (!r.ok()) Fail(r);
+    try {
+        RestoreBackup(folder, store.DataDir(), QStringLiteral("0"));
+    } catch (const BackupFailed& r) {
+        throw CommandFailed(r.outcome == CopyOutcome::Failed ? WriteFailed : BadInput, r.message());
+    }
     out << "restored from " << folder << '\n';
     return Done;
 }

@@ -57,9 +57,9 @@ QList<Card> ListedCards(CardStore& store, bool byCompany) {
     return cards;
 }
 
-void Check(const print::PdfResult& r, const QString& file, QTextStream& out) {
-    if (!r.ok()) throw CommandFailed(WriteFailed, r.error);
-    out << "wrote " << r.pages << (r.pages == 1 ? " page to " : " pages to ") << file << '\n';
+// A PDF that could not be written throws profile::WriteError, which is exit 4.
+void Wrote(int pages, const QString& file, QTextStream& out) {
+    out << "wrote " << pages << (pages == 1 ? " page to " : " pages to ") << file << '\n';
 }
 
 int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
@@ -77,7 +77,7 @@ int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
     const int nameStyle = static_cast<int>(LeadingNumber(preferences.read(PreferencesFile(), shell::prefs::Section, QStringLiteral("NameField"))));
     QList<QStringList> labels;
     for (const Card& card : ListedCards(store, p.byCompany)) labels << LabelLines(nameStyle, card);
-    Check(print::WriteLabelsPdf(p.file, *sheet, p.start, labels, nullptr, store.DataFile()), p.file, out);
+    Wrote(print::WriteLabelsPdf(p.file, *sheet, p.start, labels, nullptr, store.DataFile()), p.file, out);
     return Done;
 }
 
@@ -87,7 +87,7 @@ int List(CardStore& store, const PrintArgs& p, QTextStream& out) {
     const std::optional<QPageSize> paper = print::PaperNamed(p.paper.isEmpty() ? QStringLiteral("a4") : p.paper);
     if (!paper) throw CommandFailed(BadInput, QStringLiteral("--paper takes a4 or letter"));
     const ReportTable table = BuildReport(kind, ListedCards(store, p.byCompany), p.byCompany);
-    Check(print::WriteReportPdf(p.file, *paper, table, QDate::currentDate(), nullptr, store.DataFile()), p.file, out);
+    Wrote(print::WriteReportPdf(p.file, *paper, table, QDate::currentDate(), nullptr, store.DataFile()), p.file, out);
     return Done;
 }
 

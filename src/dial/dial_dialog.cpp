@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 namespace tessaly::dial {
@@ -20,11 +19,6 @@ using shell::SetTwipsGeometry;
 using shell::Shared;
 
 namespace {
-
-QPointer<DialDialog>& Slot() {
-    static QPointer<DialDialog> current;
-    return current;
-}
 
 std::chrono::milliseconds& PickUpAfter() {
     static std::chrono::milliseconds wait = ModemCall::kPickUpAfter;
@@ -97,13 +91,11 @@ DialDialog::DialDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFla
     connect(TxtDialNumber, &QLineEdit::textChanged, this, &DialDialog::TxtDialNumber_Change);
     connect(BtnDial, &QPushButton::clicked, this, &DialDialog::BtnDial_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &DialDialog::BtnCancel_Click);
-    Slot() = this;
+    ClaimSlot();
 }
 
 // Leaving while a call is up hangs up (the call's end).
 DialDialog::~DialDialog() = default;
-
-DialDialog* DialDialog::Current() { return Slot(); }
 
 void DialDialog::SetPickUpAfter(std::chrono::milliseconds wait) { PickUpAfter() = wait; }
 
@@ -264,7 +256,7 @@ void DialDialog::BtnCancel_Click() {
 
 void DialDialog::closeEvent(QCloseEvent* event) {
     call_.reset();
-    if (Slot() == this) Slot() = nullptr;
+    ReleaseSlot();
     QDialog::closeEvent(event);
 }
 

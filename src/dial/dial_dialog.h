@@ -1,6 +1,7 @@
 #pragma once
 #include "dial_settings.h"
 #include "modem_call.h"
+#include "shell/window_opener.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -18,12 +19,11 @@ namespace tessaly::dial {
 // Dials a typed number or one of the selected card's numbers. Shown not modal
 // over the disabled main window; deletes itself when it closes. A number put
 // into TxtDialNumber before it is shown is dialed at once.
-class DialDialog : public QDialog {
+class DialDialog : public QDialog, public shell::OnlyOne<DialDialog> {
     Q_OBJECT
 public:
     explicit DialDialog(QWidget* parent = nullptr);
     ~DialDialog() override;
-    static DialDialog* Current();
     // The pick-up wait of the attempts this dialog starts (tests shorten it).
     static void SetPickUpAfter(std::chrono::milliseconds wait);
     // Puts a number in the box to be dialed by Dial (not at once); false while a call is being dialed.

@@ -10,7 +10,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 
 namespace tessaly::dialogs {
@@ -19,11 +18,6 @@ using shell::SetTwipsGeometry;
 using shell::Shared;
 
 namespace {
-
-QPointer<DeleteDialog>& Slot() {
-    static QPointer<DeleteDialog> current;
-    return current;
-}
 
 // The selected card goes to the deleted list, and the entry above it is
 // selected next (the first stays first).
@@ -69,10 +63,8 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
     FillLabels();
-    Slot() = this;
+    ClaimSlot();
 }
-
-DeleteDialog* DeleteDialog::Current() { return Slot(); }
 
 bool DeleteDialog::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) Form_Activate();

@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/window_opener.h"
+
 #include <QDialog>
 
 class QGroupBox;
@@ -9,11 +11,10 @@ namespace tessaly::dialogs {
 
 // Asks before the selected card goes to the deleted list. Shown not modal
 // beside the disabled main window; deletes itself when it closes.
-class DeleteDialog : public QDialog {
+class DeleteDialog : public QDialog, public shell::OnlyOne<DeleteDialog> {
     Q_OBJECT
 public:
     explicit DeleteDialog(QWidget* parent = nullptr);
-    static DeleteDialog* Current();
 
     QGroupBox* Frame1;
     QLabel* LblName;

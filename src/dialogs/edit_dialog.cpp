@@ -3,24 +3,11 @@
 #include "shell/run_change.h"
 #include "shell/shared_data.h"
 
-#include <QPointer>
-
 namespace tessaly::dialogs {
 
 using shell::Shared;
 
-namespace {
-
-QPointer<EditDialog>& Slot() {
-    static QPointer<EditDialog> current;
-    return current;
-}
-
-}  // namespace
-
-EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral("Edit Name")) { Slot() = this; }
-
-EditDialog* EditDialog::Current() { return Slot(); }
+EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral("Edit Name")) { ClaimSlot(); }
 
 void EditDialog::BtnOK_Click() {
     const store::Card typed = BoxTexts();

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <tuple>
@@ -23,11 +22,6 @@ using shell::SetTwipsGeometry;
 using shell::Shared;
 
 namespace {
-
-QPointer<FilterDialog>& Slot() {
-    static QPointer<FilterDialog> current;
-    return current;
-}
 
 template <class Box>
 Box* TextBox(QWidget* frame, const char* name, int left, int top, int width, int height) {
@@ -92,10 +86,8 @@ FilterDialog::FilterDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     connect(BtnOK, &QPushButton::clicked, this, &FilterDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
-    Slot() = this;
+    ClaimSlot();
 }
-
-FilterDialog* FilterDialog::Current() { return Slot(); }
 
 bool FilterDialog::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
@@ -104,7 +96,7 @@ bool FilterDialog::event(QEvent* e) {
 
 // A closed dialog waits for its deletion; the next opening makes a new one.
 void FilterDialog::closeEvent(QCloseEvent* e) {
-    if (Slot() == this) Slot() = nullptr;
+    ReleaseSlot();
     QDialog::closeEvent(e);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "cards/card_filter.h"
+#include "shell/window_opener.h"
 
 #include <QDialog>
 #include <array>
@@ -13,11 +14,10 @@ namespace tessaly::dialogs {
 
 // Takes the texts a card must contain to stay in the main list. Shown not
 // modal over the disabled main window; deletes itself when it closes.
-class FilterDialog : public QDialog {
+class FilterDialog : public QDialog, public shell::OnlyOne<FilterDialog> {
     Q_OBJECT
 public:
     explicit FilterDialog(QWidget* parent = nullptr);
-    static FilterDialog* Current();
     // The texts of the last OK in this run; the next opening shows them again.
     static store::FilterTexts& Remembered();
 

@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -32,11 +31,6 @@ using shell::SetTwipsGeometry;
 using shell::Shared;
 
 namespace {
-
-QPointer<FileToImportDialog>& Slot() {
-    static QPointer<FileToImportDialog> current;
-    return current;
-}
 
 template <typename W>
 W* Named(W* w, const QString& name) {
@@ -163,10 +157,8 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     connect(this, &QDialog::finished, this, &QWidget::close);
     Shared().SetStatusText(0, windowTitle());
     SetFolder(QDir::homePath());
-    Slot() = this;
+    ClaimSlot();
 }
-
-FileToImportDialog* FileToImportDialog::Current() { return Slot(); }
 
 // Focus on a text box chooses its option, as typing there means.
 bool FileToImportDialog::eventFilter(QObject* watched, QEvent* event) {

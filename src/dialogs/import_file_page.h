@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/window_opener.h"
+
 #include <QDialog>
 #include <array>
 
@@ -18,11 +20,10 @@ void OpenImportWizard(bool replace);
 
 // The wizard's first page: the file, how its fields are separated, and which
 // lines to import. OK reads the file and opens the second page.
-class FileToImportDialog : public QDialog {
+class FileToImportDialog : public QDialog, public shell::OnlyOne<FileToImportDialog> {
     Q_OBJECT
 public:
     explicit FileToImportDialog(bool replace, QWidget* parent = nullptr);
-    static FileToImportDialog* Current();
 
     QGroupBox* Frame1;
     QLineEdit* TxtFileToImport;

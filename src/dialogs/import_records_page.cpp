@@ -2,10 +2,9 @@
 
 #include "import_duplicates_dialog.h"
 #include "import_file_page.h"
+#include "import_run.h"
 
 #include "shell/msg_box.h"
-#include "shell/progress_windows.h"
-#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -17,7 +16,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 
@@ -27,11 +25,6 @@ using shell::SetTwipsGeometry;
 using shell::Shared;
 
 namespace {
-
-QPointer<RecordsToImportDialog>& Slot() {
-    static QPointer<RecordsToImportDialog> current;
-    return current;
-}
 
 QPushButton* Button(QWidget* parent, const QString& name, const QString& caption, int left, int top) {
     auto* b = new QPushButton(caption, parent);
@@ -127,10 +120,8 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
     Shared().SetStatusText(0, windowTitle());
     SetDropList();
-    Slot() = this;
+    ClaimSlot();
 }
-
-RecordsToImportDialog* RecordsToImportDialog::Current() { return Slot(); }
 
 int RecordsToImportDialog::LastSample() const {
     return int(std::clamp<qsizetype>(session_.cardLines().size() - 1, 0, kRows - 1));
@@ -249,32 +240,9 @@ void RecordsToImportDialog::BtnOK_Click() {
     options.upToLimit = true;
     options.lineOf = session_.cardLineNumbers();
     options.emptyLines = session_.emptyLines;
-    store::ProgressSink silent;
-    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
-    store::ImportOutcome done;
-    const bool ran = shell::RunChange({.asking = this,
-                      .waitText = QStringLiteral("Please wait. Backing up old data"),
-                      .change =
-                          [&] {
-                              store::CardStore& cards = *Shared().Store;
-                              shell::ShowProgressWindow();
-                              const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
-                              progress.percentText(
-                                  QStringLiteral("Please be patient while getting records into the data file..."));
-                              progress.gauge(0);
-                              shell::PleaseWaitWindow().hide();
-                              done = store::ImportCardList(cards, incoming, options, progress);
-                              cards.ClearFilter();
-                              Shared().SetStatusText(0, QString());
-                              Shared().SetStatusText(1, QString());  // the refresh after writes it again
-                          },
-                      .consequence = QStringLiteral("The card file is as it was before the import."),
-                      .rowAfter = [](bool) { return 0; }});
+    const std::optional<store::ImportOutcome> done = RunImport(this, incoming, options);
     if (first_) first_->close();
-    if (!ran) return;
-    QStringList text = store::ImportSummary(done);
-    if (!done.note.isEmpty()) text << done.note;
-    shell::SingleTextBox().ShowMsg(text.join(u'\r'), 0, QStringLiteral("OK"), QString(), done.note.isEmpty() ? 4 : 3, QStringLiteral("Import"));
+    if (done) TellImported(*done, {}, QStringLiteral("Import"));
 }
 
 }  // namespace tessaly::dialogs

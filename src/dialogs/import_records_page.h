@@ -1,5 +1,6 @@
 #pragma once
 #include "exchange/csv/import_source.h"
+#include "shell/window_opener.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -16,12 +17,11 @@ class FileToImportDialog;
 
 // The wizard's second page: the fields of the first lines, one row each, and
 // the card field each holds. OK imports every kept line as a card.
-class RecordsToImportDialog : public QDialog {
+class RecordsToImportDialog : public QDialog, public shell::OnlyOne<RecordsToImportDialog> {
     Q_OBJECT
 public:
     static constexpr int kRows = 20;
     RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent = nullptr);
-    static RecordsToImportDialog* Current();
 
     std::array<QLabel*, kRows> LblFieldData{};
     std::array<QComboBox*, kRows> CboFieldName{};

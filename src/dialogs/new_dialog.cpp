@@ -3,18 +3,11 @@
 #include "shell/run_change.h"
 #include "shell/shared_data.h"
 
-#include <QPointer>
-
 namespace tessaly::dialogs {
 
 using shell::Shared;
 
 namespace {
-
-QPointer<NewDialog>& Slot() {
-    static QPointer<NewDialog> current;
-    return current;
-}
 
 struct Placeholder {
     int index;
@@ -34,9 +27,7 @@ store::Card WithoutPlaceholders(store::Card typed) {
 
 }  // namespace
 
-NewDialog::NewDialog() : CardForm(QStringLiteral("NewDialog"), QStringLiteral("New Name")) { Slot() = this; }
-
-NewDialog* NewDialog::Current() { return Slot(); }
+NewDialog::NewDialog() : CardForm(QStringLiteral("NewDialog"), QStringLiteral("New Name")) { ClaimSlot(); }
 
 void NewDialog::ShowPlaceholders() {
     SetBoxTexts({});

@@ -3,6 +3,7 @@
 #include "print/label_painter.h"
 #include "print/pdf_output.h"
 #include "print/report_painter.h"
+#include "profile/profile_access.h"
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
@@ -217,14 +218,16 @@ void PrintDialog::BtnPrint_Click() {
     }
     const QString file = TxtPdfFile->text().trimmed();
     if (file.isEmpty()) return Tell(QStringLiteral("Please name the PDF file to write."));
-    const print::PdfResult r = [&] {
+    int pages = 0;
+    try {
         Painting painting(*this);
-        return what_ == PrintWhat::Labels
-                   ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), Shared().DataFile)
-                   : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), Shared().DataFile);
-    }();
-    if (!r.ok()) return Tell(r.error);
-    Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(r.pages));
+        pages = what_ == PrintWhat::Labels
+                    ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), Shared().DataFile)
+                    : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), Shared().DataFile);
+    } catch (const profile::WriteError& e) {
+        return Tell(QString::fromUtf8(e.what()));
+    }
+    Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(pages));
     accept();
 }
 

@@ -13,22 +13,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
 using shell::Shared;
-
-namespace {
-
-QPointer<RestoreDialog>& Slot() {
-    static QPointer<RestoreDialog> current;
-    return current;
-}
-
-}  // namespace
 
 RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
     setObjectName(QStringLiteral("RestoreDialog"));
@@ -79,10 +69,8 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
     connect(BtnRestore, &QPushButton::clicked, this, &RestoreDialog::BtnRestore_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
-    Slot() = this;
+    ClaimSlot();
 }
-
-RestoreDialog* RestoreDialog::Current() { return Slot(); }
 
 void RestoreDialog::Fill() {
     const store::DeletedList deleted = Shared().Store->LoadDeletedList();

@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/window_opener.h"
+
 #include <QDialog>
 #include <array>
 
@@ -12,11 +14,10 @@ namespace tessaly::dialogs {
 // The deleted cards, in the order of the main window's view, with the details
 // of the one selected; a card is brought back by the button or a double-click.
 // Shown not modal beside the disabled main window; deletes itself when it closes.
-class RestoreDialog : public QDialog {
+class RestoreDialog : public QDialog, public shell::OnlyOne<RestoreDialog> {
     Q_OBJECT
 public:
     explicit RestoreDialog(QWidget* parent = nullptr);
-    static RestoreDialog* Current();
 
     // Reads the deleted list from the card file into DelLstNames and shows the first card.
     void Fill();

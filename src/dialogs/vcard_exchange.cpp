@@ -1,11 +1,10 @@
 #include "vcard_exchange.h"
 
 #include "import_duplicates_dialog.h"
+#include "import_run.h"
 
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
-#include "shell/progress_windows.h"
-#include "shell/run_change.h"
 #include "shell/shared_data.h"
 #include "cards/card_store.h"
 #include "exchange/csv/import_reader.h"
@@ -14,7 +13,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QScopeGuard>
 
 namespace tessaly::dialogs {
 
@@ -46,11 +44,11 @@ QString ChooseFile(bool save, QString* nameFilter = nullptr) {
     return chooser.selectedFiles().front();
 }
 
-QString ImportedText(const store::ImportOutcome& done, const store::VCardCards& read) {
-    QString text = store::ImportSummary(done).join(u'\r');
-    if (read.valuesInNotes > 0)
-        text += QStringLiteral("\r%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
-    if (read.valuesLeftOut > 0) text += QStringLiteral("\r%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
+// What the vCards held that no card field takes, a sentence a line.
+QStringList ValuesMovedText(const store::VCardCards& read) {
+    QStringList text;
+    if (read.valuesInNotes > 0) text << QStringLiteral("%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0) text << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
     return text;
 }
 
@@ -82,25 +80,8 @@ void ImportVCard() {
             return;
         options.upToLimit = true;
     }
-    store::ProgressSink silent;
-    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
-    store::ImportOutcome done;
-    const bool ran = shell::RunChange({.waitText = QStringLiteral("Please wait. Backing up old data"),
-                                       .change =
-                                           [&] {
-                                               shell::ShowProgressWindow();
-                                               const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
-                                               progress.percentText(QStringLiteral("Please be patient while getting records into the data file..."));
-                                               progress.gauge(0);
-                                               shell::PleaseWaitWindow().hide();
-                                               done = store::ImportCardList(cards, read.cards, options, progress);
-                                               cards.ClearFilter();
-                                           },
-                                       .consequence = QStringLiteral("The card file is as it was before the import."),
-                                       .rowAfter = [](bool) { return 0; }});
-    if (!ran) return;
-    Tell(ImportedText(done, read) + (done.note.isEmpty() ? QString() : u'\r' + done.note), done.note.isEmpty() ? 4 : 3,
-         QStringLiteral("Import vCard"));
+    if (const std::optional<store::ImportOutcome> done = RunImport(nullptr, read.cards, options))
+        TellImported(*done, ValuesMovedText(read), QStringLiteral("Import vCard"));
 }
 
 void ExportVCard() {

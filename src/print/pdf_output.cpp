@@ -16,23 +16,19 @@ namespace {
 // Fine enough that a label lands within a hundredth of a millimetre.
 constexpr int kPdfDpi = 1200;
 
-PdfResult Write(const QString& file, const QString& modeModel, const QPageSize& paper, const std::function<int(QPdfWriter&)>& paint) {
-    try {
-        store::ExportFile out(file, modeModel);
-        PdfResult result;
-        {
-            QPdfWriter writer(&out);
-            writer.setResolution(kPdfDpi);
-            writer.setCreator(QStringLiteral("Tessaly"));
-            writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-            result.pages = paint(writer);
-        }  // the writer finishes the document here
-        if (result.pages == 0) return {QStringLiteral("Cannot write %1: the document could not be painted").arg(file)};
-        out.commit();  // also reports a write the painting met
-        return result;
-    } catch (const profile::WriteError& e) {
-        return {QString::fromUtf8(e.what())};
-    }
+int Write(const QString& file, const QString& modeModel, const QPageSize& paper, const std::function<int(QPdfWriter&)>& paint) {
+    store::ExportFile out(file, modeModel);
+    int pages = 0;
+    {
+        QPdfWriter writer(&out);
+        writer.setResolution(kPdfDpi);
+        writer.setCreator(QStringLiteral("Tessaly"));
+        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pages = paint(writer);
+    }  // the writer finishes the document here
+    if (pages == 0) throw profile::WriteError(QStringLiteral("Cannot write %1: the document could not be painted").arg(file).toStdString());
+    out.commit();  // also reports a write the painting met
+    return pages;
 }
 
 }  // namespace
@@ -47,13 +43,13 @@ std::optional<QPageSize> PaperNamed(const QString& name) {
     return std::nullopt;
 }
 
-PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
+int WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
                          store::ProgressSink* progress, const QString& modeModel) {
     const int sheets = LabelSheetsNeeded(sheet, start, labels.size());
     return Write(file, modeModel, SheetPaper(sheet), [&](QPdfWriter& w) { return PaintLabels(w, sheet, start, labels, progress) ? sheets : 0; });
 }
 
-PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
+int WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
                          store::ProgressSink* progress, const QString& modeModel) {
     return Write(file, modeModel, paper, [&](QPdfWriter& w) { return PaintReport(w, table, date, progress); });
 }

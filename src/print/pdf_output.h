@@ -9,13 +9,6 @@
 
 namespace tessaly::print {
 
-// The outcome of writing a PDF: an empty error when the file was written.
-struct PdfResult {
-    QString error;
-    int pages = 0;
-    bool ok() const { return error.isEmpty(); }
-};
-
 // The paper a sheet is made for.
 QPageSize SheetPaper(const store::LabelSheet& sheet);
 // "a4" or "letter"; anything else is no paper.
@@ -25,9 +18,11 @@ std::optional<QPageSize> PaperNamed(const QString& name);
 // document is written and flushed: a failure leaves what was there before. The
 // progress, when given, hears of every page done. The file takes the mode of
 // 'modeModel' (the card file; none: private) and is never written through a link.
-PdfResult WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
+// Both return the number of pages written and throw profile::WriteError, naming
+// the file, when it could not be written.
+int WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
                          store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
-PdfResult WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
+int WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
                          store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
 
 }  // namespace tessaly::print

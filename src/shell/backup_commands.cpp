@@ -24,8 +24,8 @@ namespace tessaly::shell {
 
 namespace {
 
+using store::BackupFailed;
 using store::CopyOutcome;
-using store::CopyResult;
 
 constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
 constexpr std::int16_t kExclamation = 3, kInformation = 4;
@@ -38,27 +38,14 @@ bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QS
 }
 
 // The copy runs under the change lock, so no change of ours is half-way through the files.
-CopyResult CopyUnderLock(const QString& folder, store::OtherBackup other) {
+void CopyUnderLock(const QString& folder, store::OtherBackup other) {
     try {
         const store::CardFileLock lock(Shared().DataDir, std::chrono::seconds(5));
-        return store::MakeBackup(Shared().DataDir, folder, other);
-    } catch (const std::exception& e) {
-        CopyResult r;
-        r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
-        return r;
-    }
-}
-
-CopyResult RestoreFrom(const QString& folder) {
-    try {
-        // The sibling program may have opened the file since the menu was enabled.
-        if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
-        // The restored card file counts this program as its one user.
-        return store::RestoreBackup(folder, Shared().DataDir, QStringLiteral("1"));
+        store::MakeBackup(Shared().DataDir, folder, other);
+    } catch (const BackupFailed&) {
+        throw;
     } catch (const std::exception& e) {  // the change lock was not to be had: nothing was copied
-        CopyResult r;
-        r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
-        return r;
+        throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
 }
 
@@ -91,7 +78,7 @@ QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& auto
     return list->currentItem()->data(Qt::UserRole).toString();
 }
 
-// The restored card file read as at start-up, counted as ours alone, the filter off.
+// The restored card file read as at start-up, counted as ours alone, the filter off, the first card selected.
 void LoadRestoredFile() {
     store::CardStore& cards = *Shared().Store;
     ShowProgressWindow();
@@ -107,7 +94,37 @@ void LoadRestoredFile() {
     cards.ClearFilter();
     Shared().CurrentIndex = 0;
     Shared().SetStatusText(0, QString());
-    Shared().RefreshMain();
+}
+
+// The restore as a change of the card file.
+void RestoreAndLoad(const QString& source) {
+    // The sibling program may have opened the file since the menu was enabled.
+    if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
+    // The restored card file counts this program as its one user.
+    store::RestoreBackup(source, Shared().DataDir, QStringLiteral("1"));
+    PleaseWaitWindow().hide();  // the progress window takes over
+    LoadRestoredFile();
+}
+
+// Says why the restore was not made; true when the user asks to try the folder again.
+bool TellRestoreFailed(const std::exception& error, const QString& source) {
+    const auto* refused = dynamic_cast<const BackupFailed*>(&error);
+    const CopyOutcome outcome = refused ? refused->outcome : CopyOutcome::Failed;
+    if (outcome == CopyOutcome::Failed) {
+        // Not put back: the message says that the next opening of the card file finishes the restore.
+        const bool putBack = !refused || refused->putBack;
+        const QString after = putBack ? QStringLiteral("The card files are as they were before.") : QString();
+        Ask(QStringLiteral("The restore failed: %1\r%2").arg(QString::fromUtf8(error.what()), after), 0, QStringLiteral("OK"), QString(),
+            kExclamation, QStringLiteral("Restore failed"));
+        if (!putBack) LoadRestoredFile();
+        return false;
+    }
+    const bool notReady = outcome == CopyOutcome::NotReady;
+    const QString text = notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
+                                  : QStringLiteral("There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
+                                                   "with the backup (BackupPath in the preferences).");
+    return Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
+               notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data"));
 }
 
 }  // namespace
@@ -119,30 +136,33 @@ void BackUp() {
         return;
     store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
-        const CopyResult r = CopyUnderLock(folder, other);
-        if (r.ok()) return;
-        if (r.outcome == CopyOutcome::OtherCardFile) {
-            // Another card file's backup is replaced only when the user says so.
-            if (!Ask(QStringLiteral("The backup folder %1 holds the backup of another card file.\r%2\rReplace it with the backup of "
-                                    "this card file?").arg(folder, r.message()),
-                     kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Back Up")))
+        try {
+            CopyUnderLock(folder, other);
+            return;
+        } catch (const BackupFailed& r) {
+            if (r.outcome == CopyOutcome::OtherCardFile) {
+                // Another card file's backup is replaced only when the user says so.
+                if (!Ask(QStringLiteral("The backup folder %1 holds the backup of another card file.\r%2\rReplace it with the backup of "
+                                        "this card file?").arg(folder, r.message()),
+                         kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Back Up")))
+                    return;
+                other = store::OtherBackup::Replace;
+                continue;
+            }
+            if (r.outcome == CopyOutcome::DataFolder) {
+                Ask(QStringLiteral("The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
+                                   "(BackupPath in the preferences).").arg(folder),
+                    0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Back Up"));
                 return;
-            other = store::OtherBackup::Replace;
-            continue;
+            }
+            const QString why = r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
+                                : r.putBack ? QStringLiteral("%1\rThe previous backup is kept.").arg(r.message())
+                                            : QStringLiteral("%1\rThe new backup is complete and is put in place the next time the "
+                                                             "folder is used.").arg(r.message());
+            if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel, QStringLiteral("OK"),
+                     QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
+                return;
         }
-        if (r.outcome == CopyOutcome::DataFolder) {
-            Ask(QStringLiteral("The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
-                               "(BackupPath in the preferences).").arg(folder),
-                0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Back Up"));
-            return;
-        }
-        const QString why = r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
-                            : r.putBack ? QStringLiteral("%1\rThe previous backup is kept.").arg(r.message())
-                                        : QStringLiteral("%1\rThe new backup is complete and is put in place the next time the "
-                                                         "folder is used.").arg(r.message());
-        if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel, QStringLiteral("OK"),
-                 QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
-            return;
     }
 }
 
@@ -158,27 +178,14 @@ void Restore() {
     if (automatic.isEmpty() && !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel,
                                     QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, title))
         return;
-    const InUseCheckPause pause;
-    for (;;) {
-        const CopyResult r = RestoreFrom(source);
-        if (r.ok()) break;
-        if (r.outcome == CopyOutcome::Failed) {
-            // Not put back: the message says that the next opening of the card file finishes the restore.
-            const QString outcome = r.putBack ? QStringLiteral("The card files are as they were before.") : QString();
-            Ask(QStringLiteral("The restore failed: %1\r%2").arg(r.message(), outcome), 0, QStringLiteral("OK"), QString(),
-                kExclamation, QStringLiteral("Restore failed"));
-            if (r.putBack) return;
-            break;
-        }
-        const bool notReady = r.outcome == CopyOutcome::NotReady;
-        const QString text = notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
-                                      : QStringLiteral("There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
-                                                       "with the backup (BackupPath in the preferences).");
-        if (!Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
-                 notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data")))
-            return;
+    for (bool again = true; again;) {
+        again = false;
+        RunChange({.waitText = QStringLiteral("Please wait. Restoring data from BackUp"),
+                   .change = [&] { RestoreAndLoad(source); },
+                   .consequence = {},  // said by the restore's own failure message
+                   .rowAfter = [](bool) { return Shared().CurrentIndex; },
+                   .reportFailure = [&](const std::exception& error) { again = TellRestoreFailed(error, source); }});
     }
-    LoadRestoredFile();
 }
 
 }  // namespace tessaly::shell

@@ -36,23 +36,28 @@ void ShowFilesAsTheyAre() {
     store.FillList();
 }
 
+void Report(const ChangeCommand& command, const std::exception& error, const QString& consequence) {
+    if (command.reportFailure) command.reportFailure(error);
+    else ReportWriteFailure(error, consequence);
+}
+
 bool Attempt(const ChangeCommand& command) {
     try {
         command.change();
         return true;
     } catch (const store::InUseError& error) {
-        ReportWriteFailure(error, command.consequence);
+        Report(command, error, command.consequence);
     } catch (const store::SwitchUnfinished& error) {
         // Neither done nor undone: the message says that the next opening finishes it, so no consequence is claimed.
-        ReportWriteFailure(error, QString());
+        Report(command, error, QString());
         ShowFilesAsTheyAre();
     } catch (const store::ChangeRefused& error) {
         // The card went or moved under another program's change.
-        ReportWriteFailure(error, command.consequence);
+        Report(command, error, command.consequence);
         ShowFilesAsTheyAre();
     } catch (const std::exception& error) {
         // A file that failed, or anything else that stopped the change; the store put the files back.
-        ReportWriteFailure(error, command.consequence);
+        Report(command, error, command.consequence);
         ShowFilesAsTheyAre();
     }
     return false;

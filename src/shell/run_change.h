@@ -1,6 +1,7 @@
 #pragma once
 #include <QPointer>
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QTimer;
@@ -39,6 +40,9 @@ struct ChangeCommand {
     // The row of the main window's list to select afterwards, told whether the
     // change went through; without it the selection stays where it was.
     std::function<int(bool done)> rowAfter;
+    // Says a failure in the change's own words instead of the error and the
+    // consequence (the restore's own messages); the lists are read again all the same.
+    std::function<void(const std::exception&)> reportFailure;
 };
 
 // The one way a window changes cards: the in-use check paused throughout, the

@@ -15,7 +15,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPortInfo>
@@ -24,11 +23,6 @@
 namespace tessaly::shell {
 
 namespace {
-
-QPointer<SetupDialog>& Slot() {
-    static QPointer<SetupDialog> current;
-    return current;
-}
 
 template <class Control>
 Control* Make(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width, int height) {
@@ -96,10 +90,8 @@ SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
     connect(BtnOK, &QPushButton::clicked, this, &SetupDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &SetupDialog::BtnCancel_Click);
     Load();
-    Slot() = this;
+    ClaimSlot();
 }
-
-SetupDialog* SetupDialog::Current() { return Slot(); }
 
 void SetupDialog::BuildNameAndList() {
     QGroupBox* style = Frame(this, QStringLiteral(" Name St&yle "), 120, 120, 3135, 690);
@@ -386,7 +378,7 @@ void SetupDialog::closeEvent(QCloseEvent* event) {
         Shared().Prefs.NameField = nameFieldAtLoad_;
         Shared().DialogResult = 0;
     }
-    if (Slot() == this) Slot() = nullptr;
+    ReleaseSlot();
     QDialog::closeEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "preferences.h"
+#include "window_opener.h"
 
 #include <QDialog>
 #include <array>
@@ -17,11 +18,10 @@ namespace tessaly::shell {
 // Changes the preferences: read afresh at each opening, saved and applied at
 // once by OK. Shown not modal over the disabled main window; deletes itself
 // when it closes.
-class SetupDialog : public QDialog {
+class SetupDialog : public QDialog, public OnlyOne<SetupDialog> {
     Q_OBJECT
 public:
     explicit SetupDialog(QWidget* parent = nullptr);
-    static SetupDialog* Current();
 
     QComboBox* LstNameStyle;
     QRadioButton *OptShowName, *OptShowCompany;

@@ -54,4 +54,27 @@ private:
     bool releases_ = false;
 };
 
+// The one open window of a kind, for the code that needs to reach it (the
+// in-use check greying its OK button, a second opening bringing it forward):
+// the window derives from OnlyOne<itself> and claims the slot once it is
+// built. Current() is that window until it gives the slot up on closing, or
+// is destroyed.
+template <class Window>
+class OnlyOne {
+public:
+    static Window* Current() { return Slot(); }
+
+protected:
+    void ClaimSlot() { Slot() = static_cast<Window*>(this); }
+    void ReleaseSlot() {
+        if (Slot() == static_cast<Window*>(this)) Slot() = nullptr;
+    }
+
+private:
+    static QPointer<Window>& Slot() {
+        static QPointer<Window> current;
+        return current;
+    }
+};
+
 }  // namespace tessaly::shell

@@ -1,4 +1,5 @@
 #include "../support/store_fixture.h"
+#include "../support/backup_failure.h"
 
 #include "profile/file_faults.h"
 #include "backup/backup_rotation.h"
@@ -59,27 +60,27 @@ protected:
 // After every failure the folder holds the previous backup, stale files of an
 // older, larger one included, or (when the failure says so) the new one: never a mixture.
 TEST_P(BackupFaultTest, aFailedBackupLeavesThePreviousOneOrSaysTheNewOneStands) {
-    ASSERT_TRUE(CopyDataFiles(dir.path(), backup.path()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), backup.path()));
     add("C", "Clark");
     const Files next = BackupOf(dir.path());
     for (int n = 1; n < kEnoughSteps; ++n) {
         SCOPED_TRACE(n);
         backup.put("tesly5.old", "of a larger backup");
         const Files previous = Shown(backup.path());
-        CopyResult r;
+        std::optional<BackupFailed> r;
         {
             FailingSteps fail(n, lasting());
-            r = CopyDataFiles(dir.path(), backup.path());
+            r = FailureOf([&] { CopyDataFiles(dir.path(), backup.path()); });
         }
-        ASSERT_TRUE(SettleBackupFolder(backup.path()).ok());
-        if (r.ok()) {
+        ASSERT_NO_THROW(SettleBackupFolder(backup.path()));
+        if (!r) {
             EXPECT_EQ(Shown(backup.path()), next);
             return;
         }
-        EXPECT_FALSE(r.message().isEmpty());
-        if (!lasting()) EXPECT_TRUE(r.putBack) << "a single fault is rolled back";
+        EXPECT_FALSE(r->message().isEmpty());
+        if (!lasting()) EXPECT_TRUE(r->putBack) << "a single fault is rolled back";
         EXPECT_TRUE(HasValidBackup(backup.path()));
-        EXPECT_EQ(Shown(backup.path()), r.putBack ? previous : next);
+        EXPECT_EQ(Shown(backup.path()), r->putBack ? previous : next);
         EXPECT_EQ(backup.files(), QStringList({".tessaly-backup", ".tessaly-lock"}) + Shown(backup.path()).keys());
     }
     FAIL() << "the backup never completed";
@@ -99,7 +100,7 @@ TEST_P(BackupFaultTest, aFailedAutomaticBackupLeavesTheOthersAsTheyWere) {
             FailingSteps fail(n, lasting());
             r = MakeAutoBackup(dir.path(), backup.path(), 2, 0, at(3));
         }
-        ASSERT_TRUE(SettleBackupFolder(backup.path()).ok());
+        ASSERT_NO_THROW(SettleBackupFolder(backup.path()));
         QMap<QString, Files> now;
         for (const AutoBackup& b : AutoBackups(backup.path(), dir.path())) now.insert(b.folder, Shown(b.folder));
         if (r.ok()) {

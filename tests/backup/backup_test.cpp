@@ -1,4 +1,5 @@
 #include "../support/store_fixture.h"
+#include "../support/backup_failure.h"
 
 #include "profile/file_faults.h"
 #include "backup/backup_rotation.h"
@@ -50,9 +51,9 @@ TEST_F(BackupTest, aBackupCopiesEveryCardFileWithTheMarkerLast) {
         if (step == FileStep::Rename) order << QFileInfo(f).fileName();
         return false;
     });
-    const CopyResult r = CopyDataFiles(dir.path(), folder());
+    const auto failed = FailureOf([&] { CopyDataFiles(dir.path(), folder()); });
     tessaly::profile::SetFaultHook({});
-    ASSERT_TRUE(r.ok()) << qPrintable(r.message());
+    ASSERT_FALSE(failed) << qPrintable(failed->message());
     EXPECT_EQ(Names(folder()), QStringList({"tesly.old", "tesly0.old", "tesly1.old"}));
     ASSERT_FALSE(order.isEmpty());
     EXPECT_EQ(order.last(), "tesly.old");
@@ -62,28 +63,28 @@ TEST_F(BackupTest, aBackupCopiesEveryCardFileWithTheMarkerLast) {
 }
 
 TEST_F(BackupTest, aMissingOrReadOnlyFolderIsNotReady) {
-    EXPECT_EQ(CopyDataFiles(dir.path(), backup.path("nowhere/")).outcome, CopyOutcome::NotReady);
-    EXPECT_EQ(RestoreBackup(backup.path("nowhere/"), dir.path()).outcome, CopyOutcome::NotReady);
+    EXPECT_EQ(OutcomeOf([&] { CopyDataFiles(dir.path(), backup.path("nowhere/")); }), CopyOutcome::NotReady);
+    EXPECT_EQ(OutcomeOf([&] { RestoreBackup(backup.path("nowhere/"), dir.path()); }), CopyOutcome::NotReady);
 }
 
 TEST_F(BackupTest, restoreTakesBackTheBackupAndLeavesOtherFilesAlone) {
-    ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
     const QByteArray saved = dir.bytes("tesly0.dat");
     add("B", "Later");
     dir.put("notes.txt", "mine");
-    const CopyResult r = RestoreBackup(folder(), dir.path());
-    ASSERT_TRUE(r.ok()) << qPrintable(r.message());
+    const auto failed = FailureOf([&] { RestoreBackup(folder(), dir.path()); });
+    ASSERT_FALSE(failed) << qPrintable(failed->message());
     EXPECT_EQ(dir.bytes("tesly0.dat"), saved);
     EXPECT_EQ(dir.bytes("notes.txt"), "mine");
     EXPECT_TRUE(QFile::exists(dir.path("safety-copy/tesly0.old"))) << "safety copy";
 }
 
 TEST_F(BackupTest, restoreFindsABackupInUpperCase) {
-    ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
     for (const QString& name : Names(folder())) QFile::rename(backup.path(name), backup.path(name.toUpper()));
     const QByteArray saved = dir.bytes("tesly1.dat");
     add("B", "Later");
-    ASSERT_TRUE(RestoreBackup(folder(), dir.path()).ok());
+    ASSERT_NO_THROW(RestoreBackup(folder(), dir.path()));
     EXPECT_EQ(dir.bytes("tesly1.dat"), saved);
     EXPECT_FALSE(QFile::exists(dir.path("TESLY1.dat")));
 }
@@ -98,14 +99,14 @@ TEST_F(BackupTest, restoreRefusesWhatIsNoCompleteBackup) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+        ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
         c.damage();
         const QByteArray before = dir.bytes("tesly.dat");
-        EXPECT_EQ(RestoreBackup(folder(), dir.path()).outcome, CopyOutcome::NoValidBackup);
+        EXPECT_EQ(OutcomeOf([&] { RestoreBackup(folder(), dir.path()); }), CopyOutcome::NoValidBackup);
         EXPECT_EQ(dir.bytes("tesly.dat"), before);
         EXPECT_FALSE(QFile::exists(dir.path("tesly.old")));
     }
-    EXPECT_EQ(RestoreBackup(dir.path(), dir.path()).outcome, CopyOutcome::NoValidBackup) << "the data folder itself";
+    EXPECT_EQ(OutcomeOf([&] { RestoreBackup(dir.path(), dir.path()); }), CopyOutcome::NoValidBackup) << "the data folder itself";
 }
 
 namespace {
@@ -119,7 +120,7 @@ mode_t ModeOf(const QString& path) {
 
 TEST_F(BackupTest, aNewBackupReplacesAnOlderLargerOneWholeAndLeavesOtherFilesAlone) {
     for (const char* name : {"tesly2.old", "TESLY3.OLD", "notes.old", "letter.txt"}) backup.put(name, "older");
-    ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
     EXPECT_EQ(Names(folder()), QStringList({"letter.txt", "notes.old", "tesly.old", "tesly0.old", "tesly1.old"}));
     EXPECT_EQ(backup.bytes("notes.old"), "older");
     EXPECT_FALSE(QFileInfo::exists(backup.path(".tessaly-new")));
@@ -131,7 +132,7 @@ TEST_F(BackupTest, copiesTakeTheCardFilesModeAndFoldersArePrivateWithIt) {
     for (const mode_t mode : {mode_t(0600), mode_t(0640)}) {
         SCOPED_TRACE(mode);
         for (const QString& name : Names(dir.path())) ::chmod(QFile::encodeName(dir.path(name)).constData(), mode);
-        ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+        ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
         for (const QString& name : Names(folder())) EXPECT_EQ(ModeOf(backup.path(name)) & 0777, mode) << qPrintable(name);
         const QString root = backup.path(QString("auto%1/").arg(mode));
         const AutoBackupResult made = MakeAutoBackup(dir.path(), root, 3, 0, QDateTime::currentDateTime());
@@ -152,7 +153,7 @@ TEST_F(BackupTest, aBackupNeverWritesThroughALinkNorTakesItsMode) {
     QFile::link(outside.path("theirs"), backup.path("tesly1.old"));
     QFile::link(outside.path("theirs"), backup.path("tesly.old"));
     QFile::link(outside.path(), backup.path(".tessaly-new"));
-    ASSERT_TRUE(CopyDataFiles(dir.path(), folder()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
     EXPECT_EQ(outside.bytes("theirs"), "not yours");
     EXPECT_EQ(outside.files(), QStringList({"theirs"}));
     for (const char* name : {"tesly.old", "tesly1.old"}) {
@@ -168,31 +169,32 @@ TEST_F(BackupTest, anotherCardFilesBackupIsReplacedOnlyWhenAskedFor) {
     RecordingProfile otherProfile;
     CardStore other(otherProfile, otherDir.path());
     WriteEmptyHeader(otherProfile, other.DataFile());
-    ASSERT_TRUE(CopyDataFiles(otherDir.path(), folder()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(otherDir.path(), folder()));
     const QByteArray theirs = backup.bytes("tesly.old");
 
-    const CopyResult refused = CopyDataFiles(dir.path(), folder());
-    EXPECT_EQ(refused.outcome, CopyOutcome::OtherCardFile);
-    EXPECT_TRUE(refused.message().contains(QFileInfo(otherDir.path()).canonicalFilePath())) << qPrintable(refused.message());
+    const auto refused = FailureOf([&] { CopyDataFiles(dir.path(), folder()); });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->outcome, CopyOutcome::OtherCardFile);
+    EXPECT_TRUE(refused->message().contains(QFileInfo(otherDir.path()).canonicalFilePath())) << qPrintable(refused->message());
     EXPECT_EQ(backup.bytes("tesly.old"), theirs);
     EXPECT_EQ(Names(folder()), QStringList({"tesly.old"}));
 
-    ASSERT_TRUE(CopyDataFiles(dir.path(), folder(), OtherBackup::Replace).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder(), OtherBackup::Replace));
     EXPECT_EQ(backup.bytes("tesly.old"), dir.bytes("tesly.dat"));
-    EXPECT_TRUE(CopyDataFiles(dir.path(), folder()).ok()) << "now ours";
+    EXPECT_NO_THROW(CopyDataFiles(dir.path(), folder())) << "now ours";
     QFile::remove(backup.path(".tessaly-backup"));
-    EXPECT_TRUE(CopyDataFiles(otherDir.path(), folder()).ok()) << "a backup without a mark is nobody's";
+    EXPECT_NO_THROW(CopyDataFiles(otherDir.path(), folder())) << "a backup without a mark is nobody's";
 }
 
 TEST_F(BackupTest, aBackupIntoTheDataFolderOrAFolderInsideItIsRefused) {
     QDir().mkpath(dir.path("inside/deeper"));
     for (const QString& dest : {dir.path(), dir.path("inside/deeper/")}) {
         SCOPED_TRACE(qPrintable(dest));
-        EXPECT_EQ(MakeBackup(dir.path(), dest, OtherBackup::Replace).outcome, CopyOutcome::DataFolder);
+        EXPECT_EQ(OutcomeOf([&] { MakeBackup(dir.path(), dest, OtherBackup::Replace); }), CopyOutcome::DataFolder);
         EXPECT_FALSE(QFileInfo::exists(dest + "tesly.old"));
         EXPECT_EQ(MakeAutoBackup(dir.path(), dest, 3, 0, QDateTime::currentDateTime()).outcome, AutoBackupOutcome::NotReady);
     }
-    EXPECT_TRUE(MakeBackup(dir.path(), folder(), OtherBackup::Refuse).ok());
+    EXPECT_NO_THROW(MakeBackup(dir.path(), folder(), OtherBackup::Refuse));
 }
 
 TEST_F(BackupTest, aLinkInPlaceOfALockFileIsRefusedAndItsTargetNeverMade) {
@@ -201,7 +203,7 @@ TEST_F(BackupTest, aLinkInPlaceOfALockFileIsRefusedAndItsTargetNeverMade) {
     ASSERT_TRUE(QFile::link(outside.path("made"), dir.path("tesly.lock")));
     EXPECT_THROW(CardFileLock(dir.path(), std::chrono::milliseconds(0)), tessaly::profile::WriteError);
     QFile::link(outside.path("made"), backup.path(".tessaly-lock"));
-    EXPECT_EQ(CopyDataFiles(dir.path(), folder()).outcome, CopyOutcome::Failed);
+    EXPECT_EQ(OutcomeOf([&] { CopyDataFiles(dir.path(), folder()); }), CopyOutcome::Failed);
     EXPECT_EQ(outside.files(), QStringList());
     QFile::remove(dir.path("tesly.lock"));  // the fixture's own changes need the lock
 }

@@ -1,4 +1,5 @@
 #include "../support/store_fixture.h"
+#include "../support/backup_failure.h"
 
 #include "backup/card_restore.h"
 #include "cards/staged_card_files.h"
@@ -26,7 +27,7 @@ class RestoreTest : public StoreTest {
 protected:
     RestoreTest() {
         for (int i = 0; i < 150; ++i) add("A", QString("Early%1").arg(i));
-        EXPECT_TRUE(CopyDataFiles(dir.path(), backup.path()).ok());
+        EXPECT_NO_THROW(CopyDataFiles(dir.path(), backup.path()));
         for (int i = 0; i < 100; ++i) add("B", QString("Late%1").arg(i));
     }
     TempFolder backup, pristine, elsewhere;
@@ -34,7 +35,7 @@ protected:
 
 TEST_F(RestoreTest, givesExactlyTheBackupAndKeepsTodaysFilesAsTheSafetyCopy) {
     const QByteArray today2 = dir.bytes("tesly2.dat");
-    ASSERT_TRUE(RestoreBackup(backup.path(), dir.path()).ok());
+    ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
     EXPECT_EQ(Entries(dir.path()), QStringList({"safety-copy", "tesly.dat", "tesly.lock", "tesly0.dat", "tesly1.dat"}));
     EXPECT_EQ(dir.bytes("tesly1.dat"), backup.bytes("tesly1.old"));
     EXPECT_EQ(dir.bytes("safety-copy/tesly2.old"), today2);
@@ -68,20 +69,20 @@ TEST_F(RestoreTest, refusesWhatIsNotExactlyACardFileAndChangesNothing) {
         const QStringList before = Entries(dir.path());
         const QByteArray header = dir.bytes("tesly.dat");
         c.damage();
-        EXPECT_EQ(RestoreBackup(backup.path(), dir.path()).outcome, c.outcome);
+        EXPECT_EQ(OutcomeOf([&] { RestoreBackup(backup.path(), dir.path()); }), c.outcome);
         EXPECT_EQ(Entries(dir.path()), before);
         EXPECT_EQ(dir.bytes("tesly.dat"), header);
     }
     for (const QString& name : Entries(backup.path())) QFile::remove(backup.path(name)) || QDir().rmdir(backup.path(name));
     for (const QString& name : Entries(pristine.path())) QFile::copy(pristine.path(name), backup.path(name));
     backup.put("notes.old", "mine");
-    ASSERT_TRUE(RestoreBackup(backup.path(), dir.path()).ok());
+    ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
     EXPECT_FALSE(QFile::exists(dir.path("notes.dat"))) << "only card files are restored";
 }
 
 TEST_F(RestoreTest, copiesStayAsPrivateAsTheCardFile) {
     for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files)) ::chmod(QFile::encodeName(dir.path(name)), 0600);
-    ASSERT_TRUE(RestoreBackup(backup.path(), dir.path()).ok());
+    ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
     EXPECT_EQ(ModeOf(dir.path("safety-copy")), 0700u);
     EXPECT_EQ(ModeOf(dir.path("safety-copy/tesly2.old")), 0600u);
     EXPECT_EQ(ModeOf(dir.path("tesly0.dat")), 0600u);

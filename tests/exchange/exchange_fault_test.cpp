@@ -1,4 +1,5 @@
 #include "../support/store_fixture.h"
+#include "../support/backup_failure.h"
 
 #include "profile/file_faults.h"
 #include "backup/card_restore.h"
@@ -55,22 +56,22 @@ protected:
 // A complete backup, then the cards change and a backup fails at step N: the
 // previous backup stands whole until a backup completes.
 TEST_F(ExchangeFaultTest, aBackupFailingAtAnyStepKeepsThePreviousBackup) {
-    ASSERT_TRUE(CopyDataFiles(dir.path(), backup.path()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), backup.path()));
     const QByteArray previous = backup.bytes("tesly.old");
     add("C", "Clark");
     for (int n = 1; n < kEnoughSteps; ++n) {
         SCOPED_TRACE(n);
-        CopyResult r;
+        std::optional<BackupFailed> r;
         {
             FailingStep fail(n);
-            r = CopyDataFiles(dir.path(), backup.path());
+            r = FailureOf([&] { CopyDataFiles(dir.path(), backup.path()); });
         }
-        if (r.ok()) {
+        if (!r) {
             EXPECT_EQ(backup.bytes("tesly.old"), dir.bytes("tesly.dat"));
             return;
         }
-        EXPECT_FALSE(r.message().isEmpty());
-        EXPECT_TRUE(r.putBack);
+        EXPECT_FALSE(r->message().isEmpty());
+        EXPECT_TRUE(r->putBack);
         EXPECT_TRUE(HasValidBackup(backup.path()));
         EXPECT_EQ(backup.bytes("tesly.old"), previous);
     }
@@ -81,7 +82,7 @@ TEST_F(ExchangeFaultTest, aBackupFailingAtAnyStepKeepsThePreviousBackup) {
 // and says so; a switch that could not be put back either is finished when the
 // card file is next opened. Either way it is wholly before or wholly the backup.
 TEST_F(ExchangeFaultTest, aRestoreFailingAtAnyStepIsWhollyBeforeOrWhollyTheBackup) {
-    ASSERT_TRUE(CopyDataFiles(dir.path(), backup.path()).ok());
+    ASSERT_NO_THROW(CopyDataFiles(dir.path(), backup.path()));
     add("C", "Clark");
     store.WriteHeader("TotalNoOfRecords", "230");
     add("D", "Dunn");  // tesly2.dat, which the backup does not hold
@@ -89,12 +90,12 @@ TEST_F(ExchangeFaultTest, aRestoreFailingAtAnyStepIsWhollyBeforeOrWhollyTheBacku
     for (const bool lasting : {false, true}) {
         for (int n = 1; n < kEnoughSteps; ++n) {
             SCOPED_TRACE(testing::Message() << (lasting ? "lasting " : "once ") << n);
-            CopyResult r;
+            std::optional<BackupFailed> r;
             {
                 FailingStep fail(n, lasting);
-                r = RestoreBackup(backup.path(), dir.path());
+                r = FailureOf([&] { RestoreBackup(backup.path(), dir.path()); });
             }
-            if (!r.ok() && r.putBack) {
+            if (r && r->putBack) {
                 EXPECT_TRUE(CardFiles(dir) == before);
                 EXPECT_FALSE(HasUnsettledChange(dir.path()));
                 continue;
@@ -106,7 +107,7 @@ TEST_F(ExchangeFaultTest, aRestoreFailingAtAnyStepIsWhollyBeforeOrWhollyTheBacku
             EXPECT_EQ(dir.bytes("tesly0.dat"), backup.bytes("tesly0.old"));
             EXPECT_EQ(dir.bytes("safety-copy/tesly2.old"), before["tesly2.dat"]);
             PutBack(dir, before);
-            if (r.ok()) break;
+            if (!r) break;
         }
     }
 }

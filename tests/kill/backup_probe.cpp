@@ -22,9 +22,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QDir(automatic ? args[1] : args[0]).absolutePath() + u'/';
-    const CopyResult settled = SettleBackupFolder(folder);
-    if (!settled.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(settled.message()));
+    try {
+        SettleBackupFolder(folder);
+    } catch (const BackupFailed& failed) {
+        std::fprintf(stderr, "%s\n", failed.what());
         return 1;
     }
     if (!automatic) {

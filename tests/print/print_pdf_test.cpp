@@ -1,6 +1,7 @@
 #include "print/pdf_output.h"
 #include "print/label_text.h"
 #include "../support/golden.h"
+#include "profile/profile_access.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
@@ -67,7 +68,7 @@ TEST_F(PrintPdfTest, labelsStartAtTheGivenPositionAndRunOntoFurtherSheets) {
         SCOPED_TRACE(c.sheet);
         const store::LabelSheet& sheet = *sheets.find(c.sheet);
         const QString pdf = dir.path(QString(c.sheet) + ".pdf");
-        ASSERT_TRUE(print::WriteLabelsPdf(pdf, sheet, c.start, Labels(c.cards)).ok());
+        ASSERT_NO_THROW(print::WriteLabelsPdf(pdf, sheet, c.start, Labels(c.cards)));
         EXPECT_EQ(info(pdf, "Pages"), QString::number(c.pages));
         EXPECT_TRUE(info(pdf, "Page size").startsWith(c.size)) << qPrintable(info(pdf, "Page size"));
         const QRectF first(sheet.LabelOrigin(c.start - 1), sheet.label);
@@ -86,7 +87,7 @@ TEST_F(PrintPdfTest, aLongNameIsShrunkIntoItsLabelNeverCut) {
     const store::LabelSheet& sheet = *sheets.find("5160");
     const QString name = "Bartholomew-Maximilian Featherstonehaugh-Cholmondeley of Little Snoring";
     QList<QStringList> labels = {{name, "1 Road", "2", "3", "4", "5", "6", "7", "8"}, {"Next"}};
-    ASSERT_TRUE(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels).ok());
+    ASSERT_NO_THROW(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels));
     EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(0), sheet.label)), name + " 1 Road 2 3 4 5 6 7 8");
     EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(1), sheet.label)), "Next");
 }
@@ -108,16 +109,16 @@ TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         const QString pdf = dir.path("list.pdf");
-        const print::PdfResult r = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day);
-        ASSERT_TRUE(r.ok()) << qPrintable(r.error);
-        ASSERT_GT(r.pages, 1);
-        EXPECT_EQ(info(pdf, "Pages"), QString::number(r.pages));
-        const QString last = Poppler("pdftotext", {"-f", QString::number(r.pages), "-l", QString::number(r.pages), pdf, "-"});
+        int pages = 0;
+        ASSERT_NO_THROW(pages = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day));
+        ASSERT_GT(pages, 1);
+        EXPECT_EQ(info(pdf, "Pages"), QString::number(pages));
+        const QString last = Poppler("pdftotext", {"-f", QString::number(pages), "-l", QString::number(pages), pdf, "-"});
         for (const QString& page : {Poppler("pdftotext", {"-l", "1", pdf, "-"}), last}) {
             EXPECT_TRUE(page.contains(c.title));
             EXPECT_TRUE(page.contains(QLocale().toString(day, QLocale::LongFormat)));
         }
-        EXPECT_TRUE(last.contains(QString("Page %1 of %1").arg(r.pages)));
+        EXPECT_TRUE(last.contains(QString("Page %1 of %1").arg(pages)));
         EXPECT_TRUE(last.contains("Name149"));
     }
 }
@@ -125,13 +126,14 @@ TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
 TEST_F(PrintPdfTest, aFileThatCannotBeWrittenIsReportedAndTheOldOneKept) {
     QDir().mkpath(dir.path("out"));
     dir.put("out/keep.pdf", "old");
-    const print::PdfResult r = [&] {
-        const ReadOnlyFolder readOnly(dir.path("out"));
-        if (!readOnly.refusesWrites()) return print::PdfResult{};
-        return print::WriteReportPdf(dir.path("out/keep.pdf"), QPageSize(QPageSize::A4), {}, QDate::currentDate());
-    }();
-    if (r.ok()) GTEST_SKIP() << "the folder cannot be made read-only here";
-    EXPECT_TRUE(r.error.contains(dir.path("out/keep.pdf"))) << qPrintable(r.error);
+    const ReadOnlyFolder readOnly(dir.path("out"));
+    if (!readOnly.refusesWrites()) GTEST_SKIP() << "the folder cannot be made read-only here";
+    try {
+        print::WriteReportPdf(dir.path("out/keep.pdf"), QPageSize(QPageSize::A4), {}, QDate::currentDate());
+        ADD_FAILURE() << "written into a read-only folder";
+    } catch (const tessaly::profile::WriteError& e) {
+        EXPECT_TRUE(QString(e.what()).contains(dir.path("out/keep.pdf"))) << e.what();
+    }
     EXPECT_EQ(dir.bytes("out/keep.pdf"), "old");
 }
 
@@ -170,7 +172,7 @@ TEST_F(PrintPdfTest, everyPrintedPdfReadsBackAsItsGoldenText) {
     };
     const struct {
         const char* golden;
-        std::function<print::PdfResult(const QString&)> write;
+        std::function<int(const QString&)> write;
     } cases[] = {
         {"print/labels-5160.txt", [&](const QString& pdf) { return print::WriteLabelsPdf(pdf, *sheets.find("5160"), 2, labels); }},
         {"print/phone-list.txt", list(store::ListKind::Phone)},
@@ -178,8 +180,7 @@ TEST_F(PrintPdfTest, everyPrintedPdfReadsBackAsItsGoldenText) {
     };
     for (const auto& c : cases) {
         const QString pdf = dir.path("golden.pdf");
-        const print::PdfResult r = c.write(pdf);
-        ASSERT_TRUE(r.ok()) << qPrintable(r.error);
+        ASSERT_NO_THROW(c.write(pdf)) << c.golden;
         QString text = Poppler("pdftotext", {pdf, "-"});
         ASSERT_FALSE(text.isEmpty()) << c.golden;
         ExpectGolden(c.golden, text.replace(QLocale().toString(day, QLocale::LongFormat), "<date>").toUtf8());

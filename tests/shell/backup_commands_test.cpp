@@ -95,7 +95,7 @@ TEST_F(BackupCommandsTest, aFolderThatIsNotReadyIsOfferedAgainUntilCancel) {
 
 TEST_F(BackupCommandsTest, restoreBringsTheBackupBackAndCountsThisProgramAsItsOnlyUser) {
     QDir().mkpath(folder.path("backup"));
-    ASSERT_TRUE(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")).ok());
+    ASSERT_NO_THROW(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")));
     add("Clark");
     Shared().Store->WriteHeader(store::header::NoOfUses, "1");
     press("BtnOK");  // Continue
@@ -135,7 +135,7 @@ TEST_F(BackupCommandsTest, restoreOffersAgainOrStopsWithoutTouchingTheCards) {
 
 TEST_F(BackupCommandsTest, aRestoreThatFailsNamesTheFileAndLeavesTheCardsAsTheyWere) {
     QDir().mkpath(folder.path("backup"));
-    ASSERT_TRUE(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")).ok());
+    ASSERT_NO_THROW(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")));
     add("Clark");
     const QByteArray before = folder.bytes("cards/tesly0.dat");
     QString said;
@@ -167,7 +167,7 @@ TEST_F(BackupCommandsTest, anotherCardFilesBackupIsReplacedOnlyAfterTheQuestion)
     QDir().mkpath(folder.path("backup"));
     QDir().mkpath(folder.path("other"));
     store::WriteEmptyHeader(Shared().Profile, folder.path("other/tesly.dat"));
-    ASSERT_TRUE(store::CopyDataFiles(folder.path("other/"), folder.path("backup/")).ok());
+    ASSERT_NO_THROW(store::CopyDataFiles(folder.path("other/"), folder.path("backup/")));
     const QByteArray theirs = folder.bytes("backup/tesly.old");
     for (const bool replace : {false, true}) {
         SCOPED_TRACE(replace);

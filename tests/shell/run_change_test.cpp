@@ -108,6 +108,24 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
     }
 }
 
+// A change that says its failures in its own words (the restore) is told in
+// place of the write error, and the main window is shown again all the same.
+TEST_F(RunChangeTest, aChangeWithItsOwnFailureMessageIsToldThatInstead) {
+    QSignalSpy refreshed(Shared().Main.data(), &MainWindowLink::listsChanged);
+    QStringList said;
+    const bool done = RunChange({.waitText = QStringLiteral("Please wait"),
+                                 .change = [] { throw profile::WriteError("tesly0.dat: no space left"); },
+                                 .consequence = QStringLiteral("Nothing changed."),
+                                 .rowAfter = [](bool) { return 1; },
+                                 .reportFailure = [&](const std::exception& error) { said << error.what(); }});
+    EXPECT_FALSE(done);
+    EXPECT_EQ(said, QStringList{"tesly0.dat: no space left"});
+    EXPECT_EQ(modalCount, 0) << "no write error window";
+    EXPECT_EQ(refreshed.count(), 1);
+    EXPECT_EQ(Shared().CurrentIndex, 1);
+    EXPECT_FALSE(PleaseWaitWindow().isVisible());
+}
+
 TEST_F(RunChangeTest, whatIsNoStdExceptionGoesOnWithTheCheckRunningAndTheWaitWindowGone) {
     const int row = Shared().CurrentIndex = 3;
     EXPECT_THROW(RunChange({.waitText = QStringLiteral("Please wait"),
