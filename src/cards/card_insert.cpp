@@ -84,10 +84,7 @@ void CardStore::InsertCard(const QString& n, const QString& showName, const QStr
     AllByCompany.insert(q, n);
 
     if (!FilterOn) {
-        if (listBox_) {
-            const bool names = Show == 0;
-            listBox_->insertItem(static_cast<int>(names ? p : q), names ? showName : showCompany, RecordData(n));
-        }
+        if (observer_) observer_->shownRowInserted(static_cast<int>(Show == 0 ? p : q));
         return;
     }
     if (!FilterMatch || !FilterMatch(n)) return;
@@ -148,7 +145,7 @@ bool CardStore::ChangeCard(const QString& n, Card& current, Card typed) {
         UnlinkLive(n);
         NoOfRecords = static_cast<std::int16_t>(std::max(NoOfRecords - 1, 0));
         RemoveFromLists(n);
-        if (listBox_ && row >= 0) listBox_->removeItem(row);
+        if (observer_ && row >= 0) observer_->shownRowRemoved(row);
         InsertCard(n, showName, showCompany);
         DeletedCount = Count16(ReadHeader(header::DelNoOfRecords));  // as taking it off the deleted list left it
     }

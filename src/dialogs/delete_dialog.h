@@ -1,9 +1,15 @@
 #pragma once
+#include "shell/selected_card.h"
+
 #include <QDialog>
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
+
+namespace tessaly::shell {
+struct AppContext;
+}
 
 namespace tessaly::dialogs {
 
@@ -12,7 +18,7 @@ namespace tessaly::dialogs {
 class DeleteDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DeleteDialog(QWidget* parent = nullptr);
+    DeleteDialog(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* parent = nullptr);
     static DeleteDialog* Current();
 
     QGroupBox* Frame1;
@@ -29,6 +35,9 @@ private:
     void Form_Activate();
     void FillLabels();
     void BtnOK_Click();
+
+    shell::AppContext& context_;
+    shell::SelectedCard card_;
 };
 
 }  // namespace tessaly::dialogs

@@ -11,17 +11,21 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // Opens the import wizard over the main window, appending to the cards or replacing them.
-void OpenImportWizard(bool replace);
+void OpenImportWizard(shell::AppContext& context, bool replace);
 
 // The wizard's first page: the file, how its fields are separated, and which
 // lines to import. OK reads the file and opens the second page.
 class FileToImportDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FileToImportDialog(bool replace, QWidget* parent = nullptr);
+    FileToImportDialog(shell::AppContext& context, bool replace, QWidget* parent = nullptr);
     static FileToImportDialog* Current();
 
     QGroupBox* Frame1;
@@ -52,6 +56,7 @@ private:
     void ShowPreview();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    shell::AppContext& context_;
     QString folder_, pattern_ = QStringLiteral("*.*");
 };
 

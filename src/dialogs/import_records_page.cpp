@@ -6,7 +6,8 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 #include "cards/card_store.h"
@@ -24,7 +25,6 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -42,12 +42,13 @@ QPushButton* Button(QWidget* parent, const QString& name, const QString& caption
 
 }  // namespace
 
-void OpenRecordsPage(FileToImportDialog* first, store::ImportSession session) {
-    shell::OpenOverMain(new RecordsToImportDialog(first, std::move(session)), shell::Placement::TopRight);
+void OpenRecordsPage(shell::AppContext& context, FileToImportDialog* first, store::ImportSession session) {
+    shell::OpenOverMain(new RecordsToImportDialog(context, first, std::move(session)), shell::Placement::TopRight);
 }
 
-RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent)
-    : QDialog(parent, shell::kFixedDialogFlags), first_(first), session_(std::move(session)) {
+RecordsToImportDialog::RecordsToImportDialog(shell::AppContext& context, FileToImportDialog* first,
+                                             store::ImportSession session, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context), first_(first), session_(std::move(session)) {
     setObjectName(QStringLiteral("RecordsToImportDialog"));
     setWindowTitle(QStringLiteral("Records to Import"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -125,7 +126,7 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     connect(this, &QDialog::finished, this, &QWidget::close);
     connect(BtnOK, &QPushButton::clicked, this, &RecordsToImportDialog::BtnOK_Click);
     connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
-    Shared().SetStatusText(0, windowTitle());
+    shell::SetMainStatusText(0, windowTitle());
     SetDropList();
     Slot() = this;
 }
@@ -240,7 +241,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     plan.choices.clear();
     for (const int c : choices_) plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
     const QList<store::Card> incoming = store::CardsFromLines(session_.cardLines(), plan);
-    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
+    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*context_.Store, incoming, plan.replace);
     if (!answer) return;  // back on this page
     // The first page asked before going on when the lines exceed the room.
     store::ImportOptions options;
@@ -250,13 +251,13 @@ void RecordsToImportDialog::BtnOK_Click() {
     options.lineOf = session_.cardLineNumbers();
     options.emptyLines = session_.emptyLines;
     store::ProgressSink silent;
-    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
+    store::ProgressSink& progress = context_.Progress ? *context_.Progress : silent;
     store::ImportOutcome done;
-    const bool ran = shell::RunChange({.asking = this,
+    const bool ran = shell::RunChange(*context_.Store, {.asking = this,
                       .waitText = QStringLiteral("Please wait. Backing up old data"),
                       .change =
                           [&] {
-                              store::CardStore& cards = *Shared().Store;
+                              store::CardStore& cards = *context_.Store;
                               shell::ShowProgressWindow();
                               const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
                               progress.percentText(
@@ -265,8 +266,8 @@ void RecordsToImportDialog::BtnOK_Click() {
                               shell::PleaseWaitWindow().hide();
                               done = store::ImportCardList(cards, incoming, options, progress);
                               cards.ClearFilter();
-                              Shared().SetStatusText(0, QString());
-                              Shared().SetStatusText(1, QString());  // the refresh after writes it again
+                              shell::SetMainStatusText(0, QString());
+                              shell::SetMainStatusText(1, QString());  // the refresh after writes it again
                           },
                       .consequence = QStringLiteral("The card file is as it was before the import."),
                       .rowAfter = [](bool) { return 0; }});

@@ -8,7 +8,7 @@ namespace tessaly::dialogs {
 class NewDialog : public CardForm {
     Q_OBJECT
 public:
-    NewDialog();
+    explicit NewDialog(shell::AppContext& context);
     static NewDialog* Current();
 
     // Every box emptied, then the placeholders written.

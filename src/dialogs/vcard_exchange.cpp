@@ -6,7 +6,8 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 #include "exchange/csv/import_reader.h"
 #include "exchange/vcard/vcard_cards.h"
@@ -20,7 +21,6 @@ namespace tessaly::dialogs {
 
 namespace {
 
-using shell::Shared;
 
 const QString kVCard3Filter = QStringLiteral("vCard 3.0 (*.vcf *.vcard)");
 const QString kVCard4Filter = QStringLiteral("vCard 4.0 (*.vcf *.vcard)");
@@ -31,7 +31,7 @@ void Tell(const QString& text, std::int16_t icon, const QString& title) {
 
 // A file chosen in Qt's own file window (so that it is answered like every modal window); empty when cancelled.
 QString ChooseFile(bool save, QString* nameFilter = nullptr) {
-    QFileDialog chooser(Shared().MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
+    QFileDialog chooser(shell::MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -56,8 +56,8 @@ QString ImportedText(const store::ImportOutcome& done, const store::VCardCards& 
 
 }  // namespace
 
-void ImportVCard() {
-    if (Shared().InUse || !Shared().Store) return;
+void ImportVCard(shell::AppContext& context) {
+    if (context.InUse || !context.Store) return;
     const QString path = ChooseFile(false);
     if (path.isEmpty()) return;
     store::VCardCards read;
@@ -67,7 +67,7 @@ void ImportVCard() {
         Tell(QString::fromUtf8(e.what()), 3, QStringLiteral("Import vCard"));
         return;
     }
-    store::CardStore& cards = *Shared().Store;
+    store::CardStore& cards = *context.Store;
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(cards, read.cards, false);
     if (!answer) return;
     store::ImportOptions options;
@@ -83,9 +83,9 @@ void ImportVCard() {
         options.upToLimit = true;
     }
     store::ProgressSink silent;
-    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
+    store::ProgressSink& progress = context.Progress ? *context.Progress : silent;
     store::ImportOutcome done;
-    const bool ran = shell::RunChange({.waitText = QStringLiteral("Please wait. Backing up old data"),
+    const bool ran = shell::RunChange(cards, {.waitText = QStringLiteral("Please wait. Backing up old data"),
                                        .change =
                                            [&] {
                                                shell::ShowProgressWindow();
@@ -103,18 +103,18 @@ void ImportVCard() {
          QStringLiteral("Import vCard"));
 }
 
-void ExportVCard() {
-    if (!Shared().Store) return;
+void ExportVCard(shell::AppContext& context) {
+    if (!context.Store) return;
     QString filter;
     const QString path = ChooseFile(true, &filter);
     if (path.isEmpty()) return;
-    store::CardStore& store = *Shared().Store;
+    store::CardStore& store = *context.Store;
     QList<store::Card> cards;
     try {
         for (const QString& rec : store.ShownRecNos()) cards << store.ReadCard(rec);
         // A copy of the cards is as private as the card file.
         store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3,
-                              Shared().DataFile);
+                              context.DataFile);
     } catch (const std::exception& e) {
         Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2").arg(path, QString::fromUtf8(e.what())), 3,
              QStringLiteral("Export vCard"));

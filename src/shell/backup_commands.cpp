@@ -4,7 +4,8 @@
 #include "msg_box.h"
 #include "progress_windows.h"
 #include "run_change.h"
-#include "shared_data.h"
+#include "app_context.h"
+#include "main_window_link.h"
 #include "window_opener.h"
 
 #include "modal_seam.h"
@@ -30,7 +31,7 @@ using store::CopyResult;
 constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
 constexpr std::int16_t kExclamation = 3, kInformation = 4;
 
-QString Folder() { return BackupFolder(Shared().Profile, Shared().PreferencesFile); }
+QString Folder(AppContext& context) { return BackupFolder(context.Profile, context.PreferencesFile); }
 
 bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QString& no, std::int16_t icon,
          const QString& title) {
@@ -38,10 +39,10 @@ bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QS
 }
 
 // The copy runs under the change lock, so no change of ours is half-way through the files.
-CopyResult CopyUnderLock(const QString& folder, store::OtherBackup other) {
+CopyResult CopyUnderLock(AppContext& context, const QString& folder, store::OtherBackup other) {
     try {
-        const store::CardFileLock lock(Shared().DataDir, std::chrono::seconds(5));
-        return store::MakeBackup(Shared().DataDir, folder, other);
+        const store::CardFileLock lock(context.DataDir, std::chrono::seconds(5));
+        return store::MakeBackup(context.DataDir, folder, other);
     } catch (const std::exception& e) {
         CopyResult r;
         r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
@@ -49,12 +50,12 @@ CopyResult CopyUnderLock(const QString& folder, store::OtherBackup other) {
     }
 }
 
-CopyResult RestoreFrom(const QString& folder) {
+CopyResult RestoreFrom(AppContext& context, const QString& folder) {
     try {
         // The sibling program may have opened the file since the menu was enabled.
-        if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
+        if (CheckInUse(context.Profile, context.DataFile)) throw store::InUseError();
         // The restored card file counts this program as its one user.
-        return store::RestoreBackup(folder, Shared().DataDir, QStringLiteral("1"));
+        return store::RestoreBackup(folder, context.DataDir, QStringLiteral("1"));
     } catch (const std::exception& e) {  // the change lock was not to be had: nothing was copied
         CopyResult r;
         r.outcome = CopyOutcome::Failed, r.reason = QString::fromUtf8(e.what());
@@ -65,7 +66,7 @@ CopyResult RestoreFrom(const QString& folder) {
 // The backup to restore when the backup folder holds automatic ones besides
 // the plain backup: the folder chosen, or an empty text when the user cancels.
 QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& automatic) {
-    QDialog chooser(Shared().MainWindow());
+    QDialog chooser(MainWindow());
     chooser.setObjectName(QStringLiteral("BackupChooser"));
     chooser.setWindowTitle(QStringLiteral("Restore data from Back Up"));
     auto* layout = new QVBoxLayout(&chooser);
@@ -92,34 +93,33 @@ QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& auto
 }
 
 // The restored card file read as at start-up, counted as ours alone, the filter off.
-void LoadRestoredFile() {
-    store::CardStore& cards = *Shared().Store;
+void LoadRestoredFile(AppContext& context) {
+    store::CardStore& cards = *context.Store;
     ShowProgressWindow();
-    Shared().SetStatusText(0, QString());
-    if (Shared().Progress) Shared().Progress->percentText(QStringLiteral("Loading Names..."));
+    SetMainStatusText(0, QString());
+    if (context.Progress) context.Progress->percentText(QStringLiteral("Loading Names..."));
     const auto hide = qScopeGuard([] {
         PercentWindow().hide();
-        if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+        if (QWidget* main = MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
     });
     RefreshCardLists(cards, QStringLiteral("The lists show what could be read."));
-    Shared().InUse = CheckInUse(Shared().Profile, Shared().DataFile);
-    cards.SetInUse(Shared().InUse);
+    context.InUse = CheckInUse(context.Profile, context.DataFile);
+    cards.SetInUse(context.InUse);
     cards.ClearFilter();
-    Shared().CurrentIndex = 0;
-    Shared().SetStatusText(0, QString());
-    Shared().RefreshMain();
+    SetMainStatusText(0, QString());
+    RefreshMain(0);
 }
 
 }  // namespace
 
-void BackUp() {
-    const QString folder = Folder();
+void BackUp(AppContext& context) {
+    const QString folder = Folder(context);
     if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
              QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
         return;
     store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
-        const CopyResult r = CopyUnderLock(folder, other);
+        const CopyResult r = CopyUnderLock(context, folder, other);
         if (r.ok()) return;
         if (r.outcome == CopyOutcome::OtherCardFile) {
             // Another card file's backup is replaced only when the user says so.
@@ -146,8 +146,8 @@ void BackUp() {
     }
 }
 
-void Restore() {
-    const QString folder = Folder();
+void Restore(AppContext& context) {
+    const QString folder = Folder(context);
     const QString title = QStringLiteral("Restore data from Back Up");
     if (!Ask(QStringLiteral("You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
              kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
@@ -160,7 +160,7 @@ void Restore() {
         return;
     const InUseCheckPause pause;
     for (;;) {
-        const CopyResult r = RestoreFrom(source);
+        const CopyResult r = RestoreFrom(context, source);
         if (r.ok()) break;
         if (r.outcome == CopyOutcome::Failed) {
             // Not put back: the message says that the next opening of the card file finishes the restore.
@@ -178,7 +178,7 @@ void Restore() {
                  notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data")))
             return;
     }
-    LoadRestoredFile();
+    LoadRestoredFile(context);
 }
 
 }  // namespace tessaly::shell

@@ -1,0 +1,41 @@
+#pragma once
+#include "cards/shown_list_observer.h"
+
+#include <QAbstractListModel>
+
+namespace tessaly::store {
+class CardStore;
+}
+
+namespace tessaly::mainwin {
+
+// The store's shown list as the main window's list shows it: one line per
+// card, its record number under Qt::UserRole. The rows are read from the
+// store; the count changes only when the store tells, so the view never sees
+// a row the store has not announced.
+class CardListModel final : public QAbstractListModel, public store::ShownListObserver {
+    Q_OBJECT
+public:
+    explicit CardListModel(QObject* parent = nullptr);
+    ~CardListModel() override;
+
+    // The store to show (or none); it tells this model of its changes from now on.
+    void SetStore(store::CardStore* store);
+    // True while the store's change is being passed to the views: the current
+    // row they report then is not the user's choice.
+    bool Changing() const { return changing_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    void shownListReset() override;
+    void shownRowInserted(int row) override;
+    void shownRowRemoved(int row) override;
+
+private:
+    store::CardStore* store_ = nullptr;
+    int rows_ = 0;
+    bool changing_ = false;
+};
+
+}  // namespace tessaly::mainwin
