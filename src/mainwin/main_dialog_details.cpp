@@ -106,9 +106,11 @@ void MainDialog::SetData() {
         attempt([&] {
             SetStatusText(1, QString());
             {
-                const QSignalBlocker quiet(LstNames);
+                // Not the user's choice: the window hears nothing of it, the list is only repainted.
+                const QSignalBlocker quiet(LstNames->selectionModel());
                 LstNames->setCurrentRow(-1);
             }
+            LstNames->viewport()->update();
             LstNames->setEnabled(false);
             BtnCopy->setEnabled(false);
             BtnEdit->setEnabled(false);
