@@ -20,37 +20,43 @@ void CardListModel::SetStore(store::CardStore* store) {
     shownListReset();
 }
 
-int CardListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int CardListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(texts_.size()); }
 
 QVariant CardListModel::data(const QModelIndex& index, int role) const {
-    if (!store_ || !index.isValid() || index.row() >= rows_) return {};
-    // A damaged file can leave an entry without a record number: it gets -1,
-    // which names no card, so selecting it never shows another card.
-    if (role == Qt::UserRole) return store::RecordData(store_->ShownRecNo(index.row()));
-    if (role == Qt::DisplayRole) return store_->ShownText(index.row());
+    if (!index.isValid() || index.row() >= texts_.size()) return {};
+    if (role == Qt::UserRole) return recs_.at(index.row());
+    if (role == Qt::DisplayRole) return texts_.at(index.row());
     return {};
+}
+
+// A damaged file can leave an entry without a record number: it gets -1,
+// which names no card, so selecting it never shows another card.
+void CardListModel::Read(int row) {
+    texts_.insert(row, store_->ShownText(row));
+    recs_.insert(row, store::RecordData(store_->ShownRecNo(row)));
 }
 
 void CardListModel::shownListReset() {
     const QScopedValueRollback changing(changing_, true);
     beginResetModel();
-    rows_ = store_ ? store_->ShownCount() : 0;
+    texts_.clear(), recs_.clear();
+    for (int row = 0; store_ && row < store_->ShownCount(); ++row) Read(row);
     endResetModel();
 }
 
 void CardListModel::shownRowInserted(int row) {
-    if (row < 0 || row > rows_) return shownListReset();
+    if (row < 0 || row > texts_.size()) return shownListReset();
     const QScopedValueRollback changing(changing_, true);
     beginInsertRows(QModelIndex(), row, row);
-    ++rows_;
+    Read(row);
     endInsertRows();
 }
 
 void CardListModel::shownRowRemoved(int row) {
-    if (row < 0 || row >= rows_) return shownListReset();
+    if (row < 0 || row >= texts_.size()) return shownListReset();
     const QScopedValueRollback changing(changing_, true);
     beginRemoveRows(QModelIndex(), row, row);
-    --rows_;
+    texts_.removeAt(row), recs_.removeAt(row);
     endRemoveRows();
 }
 

@@ -2,6 +2,9 @@
 #include "cards/shown_list_observer.h"
 
 #include <QAbstractListModel>
+#include <QList>
+#include <QStringList>
+#include <cstdint>
 
 namespace tessaly::store {
 class CardStore;
@@ -10,9 +13,9 @@ class CardStore;
 namespace tessaly::mainwin {
 
 // The store's shown list as the main window's list shows it: one line per
-// card, its record number under Qt::UserRole. The rows are read from the
-// store; the count changes only when the store tells, so the view never sees
-// a row the store has not announced.
+// card, its record number under Qt::UserRole. Each row is read from the store
+// when the store tells of it and kept, so the views see every change between
+// its begin and end, as they must, even though the store changed first.
 class CardListModel final : public QAbstractListModel, public store::ShownListObserver {
     Q_OBJECT
 public:
@@ -33,8 +36,12 @@ public:
     void shownRowRemoved(int row) override;
 
 private:
+    // Keeps the store's row at this place.
+    void Read(int row);
+
     store::CardStore* store_ = nullptr;
-    int rows_ = 0;
+    QStringList texts_;
+    QList<std::int32_t> recs_;
     bool changing_ = false;
 };
 

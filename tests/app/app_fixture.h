@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QPointer>
 #include <QProcess>
