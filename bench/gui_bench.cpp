@@ -19,7 +19,7 @@
 #include "shell/modal_seam.h"
 #include "shell/setup_dialog.h"
 #include "shell/msg_box.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "cards/card_store.h"
 
 #include <QApplication>
@@ -70,19 +70,25 @@ void WritePreferences(const QString& config, const QString& cards) {
         prefs.write("[Data Files]\nTeslyDataPath=" + cards.toUtf8() + "\n[TS32]\nTips=0\nVersion=2.0\n");
 }
 
+// The context of the run under measure; each start gets a fresh one, as a new run of the program does.
+std::unique_ptr<shell::AppContext>& Context() {
+    static std::unique_ptr<shell::AppContext> context;
+    return context;
+}
+
 void Start(const QString& base, const QString& cards) {
-    shell::ResetShared();
+    Context() = std::make_unique<shell::AppContext>();
     WritePreferences(base + "config/", cards);
     qputenv("XDG_CONFIG_HOME", (base + "config/").toUtf8());
     qputenv("XDG_DATA_HOME", (base + "data/").toUtf8());
-    if (!app::Main()) qFatal("the program did not start");
+    if (!app::Main(*Context())) qFatal("the program did not start");
 }
 
 // The program's use of the card file is counted off, as its exit does, so the next start finds it free.
 void Stop() {
-    shell::CountOff(shell::Shared().Profile, shell::Shared().DataFile);
+    shell::CountOff(Context()->Profile, Context()->DataFile);
     delete app::TheMainDialog();
-    shell::ResetShared();
+    Context().reset();
 }
 
 double FindNothing(const QString& base, const QString& cards, int runs) {
@@ -111,7 +117,7 @@ double OpenRestoreWindow(const QString& base, const QString& cards, int runs) {
     for (int i = 0; i < runs; ++i) {
         Clock clock;
         clock.start();
-        dialogs::LoadDeletedList();
+        dialogs::LoadDeletedList(*Context());
         QApplication::processEvents();
         times.push_back(clock.elapsedMs());
         delete dialogs::RestoreDialog::Current();
@@ -138,7 +144,7 @@ double Filter(const QString& base, const QString& cards, int runs, const store::
         dialog.BtnOK->click();
         QApplication::processEvents();
         times.push_back(clock.elapsedMs());
-        if (main.LstNames->count() == 0) qFatal("the filter matched no card");
+        if (main.LstNames->model()->rowCount() == 0) qFatal("the filter matched no card");
         main.TurnFilterOff();
     }
     Stop();
@@ -150,7 +156,7 @@ double SetupToCompanyOrder(const QString& base, const QString& cards, int runs) 
     mainwin::MainDialog& main = *app::TheMainDialog();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        if (shell::Shared().Store->ShowsCompanies()) main.ToggleView();
+        if (Context()->Store->ShowsCompanies()) main.ToggleView();
         main.BtnSetup->click();
         shell::SetupDialog& dialog = *shell::SetupDialog::Current();
         dialog.OptShowCompany->setChecked(true);

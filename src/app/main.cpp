@@ -6,6 +6,7 @@
 #include "dial/dial_dialog.h"
 #include "dial/tel_link.h"
 #include "mainwin/main_dialog.h"
+#include "shell/app_context.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -83,12 +84,14 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     tessaly::app::EndOnRequest();
     TakeTelLink();
-    if (!tessaly::app::Main()) return 0;
+    // The windows' context outlives them: they are gone when exec() returns.
+    tessaly::shell::AppContext context;
+    if (!tessaly::app::Main(context)) return 0;
     if (tessaly::app::StartUpDone()) return 0;
     // A link this copy was started with, or one handed over while it started.
     if (const QString link = tessaly::app::SingleInstance::TakeLink(); !link.isEmpty())
         QMetaObject::invokeMethod(
-            &app, [number = tessaly::dial::ParseTelLink(link).number] { tessaly::dial::DialFromLink(number); },
+            &app, [number = tessaly::dial::ParseTelLink(link).number] { tessaly::app::TheMainDialog()->DialFromLink(number); },
             Qt::QueuedConnection);
     if (qEnvironmentVariableIsSet("TESSALY_EXIT_WHEN_SHOWN")) {
         auto* probe = new ShownProbe(&app);

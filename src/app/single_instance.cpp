@@ -1,6 +1,8 @@
 #include "single_instance.h"
 
-#include "dial/dial_dialog.h"
+#include "startup.h"
+
+#include "mainwin/main_dialog.h"
 #include "dial/tel_link.h"
 #include "shell/window_opener.h"
 
@@ -24,7 +26,9 @@ QString& Link() {
 }
 
 std::function<void(const QString&)>& NumberHandler() {
-    static std::function<void(const QString&)> handler = [](const QString& number) { dial::DialFromLink(number); };
+    static std::function<void(const QString&)> handler = [](const QString& number) {
+        if (mainwin::MainDialog* main = TheMainDialog()) main->DialFromLink(number);
+    };
     return handler;
 }
 

@@ -2,6 +2,7 @@
 
 #include "single_instance.h"
 
+#include "mainwin/card_list_model.h"
 #include "mainwin/detail_label.h"
 #include "mainwin/main_dialog.h"
 #include "shell/auto_backup.h"
@@ -14,7 +15,7 @@
 #include "shell/preferences.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -31,7 +32,6 @@
 
 namespace tessaly::app {
 
-using shell::Shared;
 
 namespace {
 
@@ -52,8 +52,7 @@ void SetOuterHeight(QWidget* window, int twips) {
 // chains are walked whatever the header's count says, so a count of 0 or
 // garbage hides no card. While another program holds the card file the lists
 // are put in order in memory only.
-void LoadCards(CLumetCtrl* gauge) {
-    store::CardStore& store = *Shared().Store;
+void LoadCards(store::CardStore& store, CLumetCtrl* gauge) {
     store.SetInUse(store::Count16(store.ReadHeader(store::header::NoOfUses)) >= 1);
     if (store.HasCards()) {
         gauge->show();
@@ -66,15 +65,13 @@ void LoadCards(CLumetCtrl* gauge) {
                                            u'\r' + QStringLiteral("Tessaly changes nothing until the file is back."),
                                        0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Data file incomplete"));
     store.FillList();
-    Shared().CurrentIndex = 0;
 }
 
 }  // namespace
 
 mainwin::MainDialog* TheMainDialog() { return MainSlot(); }
 
-bool Main() {
-    shell::SharedData& s = Shared();
+bool Main(shell::AppContext& s) {
     if (s.PreferencesFile.isEmpty()) s.PreferencesFile = store::PreferencesFile();
 
     auto* welcome = new shell::Welcome;
@@ -86,10 +83,9 @@ bool Main() {
     welcome->repaint();
     QApplication::processEvents();
 
-    auto* main = new mainwin::MainDialog;
+    auto* main = new mainwin::MainDialog(s);
     main->setAttribute(Qt::WA_DeleteOnClose);
     MainSlot() = main;
-    s.Main = &main->Link();
     shell::CentreOnScreen(main);
     main->Menus().InUseTimer.stop();
 
@@ -104,7 +100,7 @@ bool Main() {
 
     QDir().mkpath(QFileInfo(s.PreferencesFile).absolutePath());
     s.Prefs = shell::LoadPreferences(s.Profile, s.PreferencesFile);
-    if (!shell::OpenDataFile()) return endNow();
+    if (!shell::OpenDataFile(s)) return endNow();
 
     main->setWindowTitle(QStringLiteral("Tessaly, Version ") + s.Prefs.AppVersion.trimmed());
     SetOuterHeight(main, 6000);
@@ -119,9 +115,9 @@ bool Main() {
     }
     welcome->Lbl->setText(QStringLiteral("Loading Names..."));
 
-    s.Progress = std::make_unique<shell::WindowProgress>(welcome, s.Main);
+    s.Progress = std::make_unique<shell::WindowProgress>(welcome, &main->Link());
     s.Store->SetProgress(s.Progress.get());
-    s.Store->SetListBox(&main->ListBox());
+    main->ListModel().SetStore(s.Store.get());
     s.Store->SetView(s.Prefs.Show);
     // Before the count is read: a run of ours that was killed no longer counts as another program.
     try {
@@ -129,7 +125,7 @@ bool Main() {
     } catch (const profile::WriteError& error) {
         shell::ReportWriteFailure(error, QStringLiteral("A use count left by an earlier run of Tessaly stays."));
     }
-    LoadCards(welcome->Lumet);
+    LoadCards(*s.Store, welcome->Lumet);
 
     main->SetStatusText(0, QString());
     main->show();
@@ -145,7 +141,7 @@ bool Main() {
     }
     s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
     if (s.InUse) {
-        shell::FileInUse inUse(main);
+        shell::FileInUse inUse(s, main);
         inUse.adjustSize();
         shell::CentreOver(&inUse, main);
         shell::RunModal(inUse);
@@ -153,12 +149,12 @@ bool Main() {
     main->SetEditState();
 
     if (shell::TipsWanted(s.Profile, s.PreferencesFile)) {
-        auto* tip = new shell::TipOfDay;
+        auto* tip = new shell::TipOfDay(s);
         tip->adjustSize();
         shell::OpenOverMain(tip, shell::Placement::Centred);
     }
     main->Menus().InUseTimer.start();
-    shell::StartDailyBackups(main);
+    shell::StartDailyBackups(s, main);
     return true;
 }
 

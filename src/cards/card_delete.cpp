@@ -77,7 +77,7 @@ void CardStore::DeleteCard(const QString& recNo) {
 
     NoOfRecords = static_cast<std::int16_t>(std::min<int>(c - 1, std::numeric_limits<std::int16_t>::max()));
     RemoveFromLists(r);
-    if (listBox_ && row >= 0) listBox_->removeItem(row);
+    if (observer_ && row >= 0) observer_->shownRowRemoved(row);
 }
 
 namespace {

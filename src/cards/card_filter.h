@@ -1,6 +1,6 @@
 #pragma once
 #include "card_store.h"
-#include "store_hooks.h"
+#include "progress_sink.h"
 
 #include <QString>
 #include <array>

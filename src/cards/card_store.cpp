@@ -53,14 +53,7 @@ Card CardStore::ReadCard(const QString& recNo) {
 void CardStore::ReadRecordCount() { NoOfRecords = Count16(ReadHeader(header::NoOfRecords)); }
 
 void CardStore::FillList() {
-    if (!listBox_) return;
-    listBox_->clear();
-    const bool names = Show == 0;
-    const QStringList& texts = FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
-    const QStringList& recs = ShownRecs();
-    // A damaged file can leave an entry without a record number: it gets -1,
-    // which names no card, so selecting it never shows another card.
-    for (qsizetype i = 0; i < texts.size() && i < recs.size(); ++i) listBox_->addItem(texts[i], RecordData(recs[i]));
+    if (observer_) observer_->shownListReset();
 }
 
 const QStringList& CardStore::ShownRecs() const {
@@ -79,6 +72,13 @@ QString CardStore::ShownRecNo(int row) const { return row >= 0 && row < ShownCou
 int CardStore::ListPosition(const QString& n) const {
     const int row = static_cast<int>(ShownRecs().indexOf(n.trimmed()));
     return row < ShownCount() ? row : -1;
+}
+
+QString CardStore::ShownText(int row) const {
+    if (row < 0 || row >= ShownCount()) return QString();
+    const bool names = Show == 0;
+    const QStringList& texts = FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
+    return texts.value(row);
 }
 
 QStringList CardStore::ShownRecNos() const { return ShownRecs().first(ShownCount()); }

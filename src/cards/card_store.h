@@ -1,7 +1,8 @@
 #pragma once
 #include "card_layout.h"
 #include "card_repair.h"
-#include "store_hooks.h"
+#include "progress_sink.h"
+#include "shown_list_observer.h"
 
 #include <QMap>
 #include <QSet>
@@ -73,7 +74,8 @@ public:
     profile::ProfileAccess& Profile() { return profile_; }
 
     void SetProgress(ProgressSink* sink) { progress_ = sink ? sink : &silent_; }
-    void SetListBox(ListBoxView* list) { listBox_ = list; }
+    // Told which rows of the shown list changed (the main window's list); one at a time.
+    void SetShownListObserver(ShownListObserver* observer) { observer_ = observer; }
 
     // Reading and writing single keys.
     QString ReadHeader(const QString& key);
@@ -84,6 +86,7 @@ public:
 
     // Lists.
     void LoadLists();
+    // The shown list is read afresh: the observer hears that every row may differ.
     void FillList();
     // True when the links in the files were rewritten.
     bool SortLists();
@@ -104,6 +107,8 @@ public:
     int ShownCount() const;
     // The card shown at a row, or an empty text outside the list.
     QString ShownRecNo(int row) const;
+    // What a row shows (the name or the company text), or an empty text outside the list.
+    QString ShownText(int row) const;
     // The row that shows card n, or -1 when the list does not hold it.
     int ListPosition(const QString& n) const;
     // The record numbers of the rows, ShownCount() of them.
@@ -182,7 +187,7 @@ private:
     QString dataDir_;
     ProgressSink silent_;
     ProgressSink* progress_ = &silent_;
-    ListBoxView* listBox_ = nullptr;
+    ShownListObserver* observer_ = nullptr;
     std::optional<CardFileSurvey> survey_;  // from LoadLists to the SortLists after it
     QStringList deletedPlan_, missingFiles_;
     QList<KeyChange> repairs_;

@@ -2,7 +2,8 @@
 
 #include "dial_settings.h"
 #include "shell/msg_box.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -16,7 +17,6 @@
 namespace tessaly::dial {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -59,7 +59,8 @@ QString EndingText(Outcome outcome) {
 
 }  // namespace
 
-DialDialog::DialDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
+DialDialog::DialDialog(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context), card_(selected) {
     setObjectName(QStringLiteral("DialDialog"));
     setWindowTitle(QStringLiteral("Dial a Number"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -136,11 +137,11 @@ void DialDialog::showEvent(QShowEvent* event) {
 }
 
 void DialDialog::Activate() {
-    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
     LstDialList->clear();
-    if (Shared().HasSelectedCard())
+    if (card_.IsCard())
         for (const ListedNumber& n : kListed)
-            if (const QString& number = Shared().CardFields[n.field]; !number.isEmpty())
+            if (const QString& number = card_.card[n.field]; !number.isEmpty())
                 LstDialList->addItem(QString::fromLatin1(n.caption) + QStringLiteral(":\t") + number);
     const bool listed = LstDialList->count() > 0;
     LstDialList->setVisible(listed);
@@ -162,7 +163,7 @@ void DialDialog::LstDialList_Click() {
     if (!item) return;
     for (const ListedNumber& n : kListed)
         if (item->text().startsWith(QString::fromLatin1(n.caption) + u':'))
-            TxtDialNumber->setText(Shared().CardFields[n.field]);
+            TxtDialNumber->setText(card_.card[n.field]);
 }
 
 void DialDialog::TxtDialNumber_Change(const QString& text) {
@@ -176,8 +177,8 @@ void DialDialog::BtnDial_Click() {
     if (number.isEmpty() || Dialing()) return;
     MakeDefault(BtnCancel);
     BtnDial->setEnabled(false);
-    const DialSettings settings = ReadDialSettings(Shared().Profile, Shared().PreferencesFile);
-    Shared().SetStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
+    const DialSettings settings = ReadDialSettings(context_.Profile, context_.PreferencesFile);
+    shell::SetMainStatusText(0, QStringLiteral("Please wait while dialing to ") + number);
     if (settings.Via != DialVia::Modem) {
         ShowProgress(QStringLiteral("Handing %1 on…").arg(number));
         return HandOver(settings, number);
@@ -207,7 +208,7 @@ void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
         close();
         return;
     }
-    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+    shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
     ShowProgress(QString());
     Tell(result.text, 1, QStringLiteral("Can't dial"));
     BtnDial->setEnabled(true);
@@ -218,30 +219,30 @@ void DialDialog::CallEnded(Outcome outcome) {
     ShowProgress(EndingText(outcome));
     switch (outcome) {
         case Outcome::PickUp:
-            Shared().SetStatusText(0, QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));
+            shell::SetMainStatusText(0, QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));
             Tell(QStringLiteral("Please pick up the Phone,\rand either press Enter or click OK."), 4,
                  QStringLiteral("Pick up the Phone"));
             call_->HangUp();
             close();
             return;
         case Outcome::NoDialTone:
-            Shared().SetStatusText(0, QStringLiteral("There is no Dial Tone, Please check the line, and try again."));
+            shell::SetMainStatusText(0, QStringLiteral("There is no Dial Tone, Please check the line, and try again."));
             Tell(QStringLiteral("There is no Dial Tone,\rPlease check the line, and try again."), 1,
                  QStringLiteral("No Dial Tone"));
             break;
         case Outcome::Busy:
-            Shared().SetStatusText(0, QStringLiteral("The line is BUSY. Try calling again later."));
+            shell::SetMainStatusText(0, QStringLiteral("The line is BUSY. Try calling again later."));
             Tell(QStringLiteral("The line is BUSY.\rTry calling again later."), 3, QStringLiteral("BUSY"));
             break;
-        case Outcome::Cancelled: Shared().SetStatusText(0, QStringLiteral("Dial a number.")); break;
+        case Outcome::Cancelled: shell::SetMainStatusText(0, QStringLiteral("Dial a number.")); break;
         // A port that another program took since the check, or that went away, is said as such.
         case Outcome::CannotOpen:
-            Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+            shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
             Tell(QStringLiteral("Can't open the selected COM port.\r") + call_->ErrorText(), 1,
                  QStringLiteral("Can't open COM port"));
             break;
         case Outcome::PortLost:
-            Shared().SetStatusText(0, QStringLiteral("Dial a number."));
+            shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
             Tell(QStringLiteral("The COM port stopped working during the call.\r") + call_->ErrorText(), 1,
                  QStringLiteral("COM port lost"));
             break;

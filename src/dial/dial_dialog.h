@@ -1,6 +1,7 @@
 #pragma once
 #include "dial_settings.h"
 #include "modem_call.h"
+#include "shell/selected_card.h"
 #include "shell/window_opener.h"
 
 #include <QDialog>
@@ -14,6 +15,10 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dial {
 
 // Dials a typed number or one of the selected card's numbers. Shown not modal
@@ -22,7 +27,8 @@ namespace tessaly::dial {
 class DialDialog : public QDialog, public shell::OnlyOne<DialDialog> {
     Q_OBJECT
 public:
-    explicit DialDialog(QWidget* parent = nullptr);
+    // The numbers of the selected card are listed to pick from.
+    DialDialog(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* parent = nullptr);
     ~DialDialog() override;
     // The pick-up wait of the attempts this dialog starts (tests shorten it).
     static void SetPickUpAfter(std::chrono::milliseconds wait);
@@ -54,6 +60,8 @@ private:
     void ShowProgress(const QString& text);
     void CountDown();
 
+    shell::AppContext& context_;
+    shell::SelectedCard card_;
     std::unique_ptr<ModemCall> call_;
     bool activated_ = false;
     bool dialAtOnce_ = true;  // a number put in before showing is dialed at once, one offered is not
@@ -65,13 +73,13 @@ private:
 // The Dial button's and menu entry's command: the dialog with an empty box, or,
 // when the modem's settings are wrong, the offer to put them right in Setup,
 // whose OK then tries again.
-void StartDialing();
+void StartDialing(shell::AppContext& context, const shell::SelectedCard& selected);
 // A press on a number in the details: the dialog dials it at once; nothing
 // opens when the modem's settings are wrong.
-void DialFromDetails(const QString& number);
+void DialFromDetails(shell::AppContext& context, const shell::SelectedCard& selected, const QString& number);
 // A number from a tel: link (another start of the program passed it on): the
 // dialog opens with it and waits for Dial, for a link is not yet a wish to call.
 // Wrong settings lead to the offer of Setup first.
-void DialFromLink(const QString& number);
+void DialFromLink(shell::AppContext& context, const shell::SelectedCard& selected, const QString& number);
 
 }  // namespace tessaly::dial

@@ -3,7 +3,8 @@
 #include "shell/msg_box.h"
 #include "shell/placement.h"
 #include "shell/setup_dialog.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -13,12 +14,11 @@
 
 namespace tessaly::dial {
 
-using shell::Shared;
 
 namespace {
 
-PortCheck CheckSettings() {
-    return CheckDialSettings(ReadDialSettings(Shared().Profile, Shared().PreferencesFile));
+PortCheck CheckSettings(shell::AppContext& context) {
+    return CheckDialSettings(ReadDialSettings(context.Profile, context.PreferencesFile));
 }
 
 // The texts of the offer to run Setup, by what is wrong.
@@ -47,33 +47,28 @@ SetupOffer OfferFor(PortCheck check) {
     }
 }
 
-// Setup opened for dialing: its OK tries again.
-void OfferSetup(PortCheck check, std::function<void()> retry = StartDialing) {
+// Setup opened for dialing: its OK tries again, once.
+void OfferSetup(shell::AppContext& context, const shell::SelectedCard& selected, PortCheck check,
+                std::function<void()> retry) {
     const SetupOffer offer = OfferFor(check);
     if (shell::SingleTextBox().ShowMsg(offer.text, 2, QStringLiteral("OK"), QStringLiteral("Cancel"), 3, offer.title) !=
-        shell::MessageButton::First) {
-        Shared().DialogResult = 1;
+        shell::MessageButton::First)
         return;
-    }
-    Shared().DialogResult = 2;
-    shell::OpenSetupDialog();
+    shell::OpenSetupDialog(context, selected.recNo);
     if (shell::SetupDialog* setup = shell::SetupDialog::Current())
-        QObject::connect(setup, &shell::SetupDialog::saved, setup, [retry] {
-            if (Shared().DialogResult != 2) return;
-            Shared().DialogResult = 1;
-            retry();
-        });
+        QObject::connect(setup, &shell::SetupDialog::saved, setup, std::move(retry), Qt::SingleShotConnection);
 }
 
 }  // namespace
 
-void StartDialing() {
-    const PortCheck check = CheckSettings();
-    if (check != PortCheck::Ok) return OfferSetup(check);
-    shell::OpenOverMain(new DialDialog, shell::Placement::TopRight);
+void StartDialing(shell::AppContext& context, const shell::SelectedCard& selected) {
+    const PortCheck check = CheckSettings(context);
+    if (check != PortCheck::Ok)
+        return OfferSetup(context, selected, check, [&context, selected] { StartDialing(context, selected); });
+    shell::OpenOverMain(new DialDialog(context, selected), shell::Placement::TopRight);
 }
 
-void DialFromLink(const QString& number) {
+void DialFromLink(shell::AppContext& context, const shell::SelectedCard& selected, const QString& number) {
     auto tell = [](const QString& text) {
         shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Dial a Number"));
     };
@@ -92,24 +87,21 @@ void DialFromLink(const QString& number) {
         tell(QStringLiteral("Close \"%1\" first, then dial %2.").arg(over->windowTitle(), number));
         return;
     }
-    if (const PortCheck check = CheckSettings(); check != PortCheck::Ok)
-        return OfferSetup(check, [number] { DialFromLink(number); });
-    auto* dialog = new DialDialog;
+    if (const PortCheck check = CheckSettings(context); check != PortCheck::Ok)
+        return OfferSetup(context, selected, check, [&context, selected, number] { DialFromLink(context, selected, number); });
+    auto* dialog = new DialDialog(context, selected);
     dialog->OfferNumber(number);
     shell::OpenOverMain(dialog, shell::Placement::TopRight);
 }
 
-void DialFromDetails(const QString& number) {
-    Shared().SetStatusText(0, QStringLiteral("Dial a number."));
-    if (CheckSettings() != PortCheck::Ok) {
-        Shared().DialogResult = 1;
-        return;
-    }
-    auto* dialog = new DialDialog;
+void DialFromDetails(shell::AppContext& context, const shell::SelectedCard& selected, const QString& number) {
+    shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
+    if (CheckSettings(context) != PortCheck::Ok) return;
+    auto* dialog = new DialDialog(context, selected);
     dialog->TxtDialNumber->setText(number);
     shell::OpenOverMain(dialog, shell::Placement::TopRight);
     // Over the main window's top left corner, 150 twips in, kept on the screen.
-    if (const QWidget* main = Shared().MainWindow()) {
+    if (const QWidget* main = shell::MainWindow()) {
         const QSize size = shell::WindowTwips(dialog).size();
         shell::MoveWindowTwips(dialog, shell::KeptOnScreen(shell::WindowTwips(main).topLeft() + QPoint(150, 150), size,
                                                            shell::ScreenTwips(main).size()));

@@ -2,7 +2,7 @@
 
 #include "shell/msg_box.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -19,7 +19,6 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -53,8 +52,8 @@ QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, 
 
 }  // namespace
 
-CardForm::CardForm(const QString& name, const QString& caption)
-    : QDialog(nullptr, shell::kFixedDialogFlags) {
+CardForm::CardForm(shell::AppContext& context, const QString& name, const QString& caption)
+    : QDialog(nullptr, shell::kFixedDialogFlags), context_(context) {
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -148,7 +147,7 @@ void CardForm::SetBoxTexts(const store::Card& texts) {
 }
 
 bool CardForm::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
+    if (e->type() == QEvent::WindowActivate) shell::SetMainStatusText(0, windowTitle());
     return QDialog::event(e);
 }
 
@@ -172,7 +171,7 @@ bool CardForm::RefusedAsEmpty(const store::Card& typed) {
                                    QString(), 3, QStringLiteral("Empty Name and Company"));
     // Closing the message may hand the activation to the main window, which
     // then refreshes and enables itself; the dialog stays in charge.
-    if (QWidget* main = Shared().MainWindow()) main->setEnabled(false);
+    if (QWidget* main = shell::MainWindow()) main->setEnabled(false);
     activateWindow();
     return true;
 }

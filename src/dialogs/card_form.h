@@ -7,6 +7,10 @@
 class QGroupBox;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // What the New and Edit dialogs share: the sixteen boxes of a card in one
@@ -33,12 +37,14 @@ public:
     bool HoldsTypedChanges() const;
 
 protected:
-    CardForm(const QString& name, const QString& caption);
+    CardForm(shell::AppContext& context, const QString& name, const QString& caption);
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     // Name and company all empty: the user is told and the dialog stays as it is.
     bool RefusedAsEmpty(const store::Card& typed);
+
+    shell::AppContext& context_;
 
 private:
     void BuildRows();

@@ -3,7 +3,8 @@
 #include "dialog_openers.h"
 
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -15,23 +16,24 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
 // The selected card goes to the deleted list, and the entry above it is
 // selected next (the first stays first).
-void DeleteSelected(QWidget* asking) {
-    shell::RunChange({.asking = asking,
+void DeleteSelected(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* asking) {
+    store::CardStore& cards = *context.Store;
+    shell::RunChange(cards, {.asking = asking,
                       .waitText = QStringLiteral("Please wait while deleting the record"),
-                      .change = [] { Shared().Store->DeleteCard(Shared().CurrentRecNo); },
+                      .change = [&] { cards.DeleteCard(selected.recNo); },
                       .consequence = QStringLiteral("The card may not have been deleted."),
-                      .rowAfter = [](bool) { return std::max(Shared().CurrentIndex - 1, 0); }});
+                      .rowAfter = [&](bool) { return std::max(selected.row - 1, 0); }});
 }
 
 }  // namespace
 
-DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
+DeleteDialog::DeleteDialog(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context), card_(selected) {
     setObjectName(QStringLiteral("DeleteDialog"));
     setWindowTitle(QStringLiteral("Delete Name"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -58,7 +60,7 @@ DeleteDialog::DeleteDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
     BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     SetTwipsGeometry(BtnCancel, 2460, 1740, 1215, 375);
-    BtnOK->setEnabled(!Shared().InUse);
+    BtnOK->setEnabled(!context_.InUse);
     connect(BtnOK, &QPushButton::clicked, this, &DeleteDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
@@ -72,26 +74,26 @@ bool DeleteDialog::event(QEvent* e) {
 }
 
 void DeleteDialog::Form_Activate() {
-    Shared().SetStatusText(0, windowTitle());
+    shell::SetMainStatusText(0, windowTitle());
     FillLabels();
 }
 
 void DeleteDialog::FillLabels() {
-    const store::Card& f = Shared().CardFields;
+    const store::Card& f = card_.card;
     LblName->setText(f[store::FirstName].isEmpty() ? f[store::LastName] : f[store::FirstName] + u' ' + f[store::LastName]);
     LblTitle->setText(f[store::Title]);
     LblCompany->setText(f[store::Company]);
 }
 
-void DeleteDialog::BtnOK_Click() { DeleteSelected(this); }
+void DeleteDialog::BtnOK_Click() { DeleteSelected(context_, card_, this); }
 
-void OpenDeleteDialog() {
-    if (!Shared().HasSelectedCard()) return;
-    shell::OpenOverMain(new DeleteDialog, shell::Placement::TopRight);
+void OpenDeleteDialog(shell::AppContext& context, const shell::SelectedCard& selected) {
+    if (!selected.IsCard()) return;
+    shell::OpenOverMain(new DeleteDialog(context, selected), shell::Placement::TopRight);
 }
 
-void DeleteNoConfirm() {
-    if (Shared().HasSelectedCard()) DeleteSelected(nullptr);
+void DeleteNoConfirm(shell::AppContext& context, const shell::SelectedCard& selected) {
+    if (selected.IsCard()) DeleteSelected(context, selected, nullptr);
 }
 
 }  // namespace tessaly::dialogs

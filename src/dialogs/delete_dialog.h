@@ -1,4 +1,5 @@
 #pragma once
+#include "shell/selected_card.h"
 #include "shell/window_opener.h"
 
 #include <QDialog>
@@ -7,6 +8,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // Asks before the selected card goes to the deleted list. Shown not modal
@@ -14,7 +19,7 @@ namespace tessaly::dialogs {
 class DeleteDialog : public QDialog, public shell::OnlyOne<DeleteDialog> {
     Q_OBJECT
 public:
-    explicit DeleteDialog(QWidget* parent = nullptr);
+    DeleteDialog(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* parent = nullptr);
 
     QGroupBox* Frame1;
     QLabel* LblName;
@@ -30,6 +35,9 @@ private:
     void Form_Activate();
     void FillLabels();
     void BtnOK_Click();
+
+    shell::AppContext& context_;
+    shell::SelectedCard card_;
 };
 
 }  // namespace tessaly::dialogs

@@ -1,27 +1,34 @@
 #include "edit_dialog.h"
 
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 
 namespace tessaly::dialogs {
 
-using shell::Shared;
 
-EditDialog::EditDialog() : CardForm(QStringLiteral("EditDialog"), QStringLiteral("Edit Name")) { ClaimSlot(); }
+EditDialog::EditDialog(shell::AppContext& context) : CardForm(context, QStringLiteral("EditDialog"), QStringLiteral("Edit Name")) {
+    ClaimSlot();
+}
+
+void EditDialog::SetCard(const shell::SelectedCard& selected) {
+    card_ = selected;
+    SetBoxTexts(card_.card);
+}
 
 void EditDialog::BtnOK_Click() {
     const store::Card typed = BoxTexts();
     if (RefusedAsEmpty(typed)) return;
-    shell::SharedData& s = Shared();
-    const QString n = s.CurrentRecNo;
+    store::CardStore& cards = *context_.Store;
+    const QString n = card_.recNo;
     bool moved = false;
-    shell::RunChange({.asking = this,
+    shell::RunChange(cards, {.asking = this,
                       .waitText = QStringLiteral("Please wait while setting record"),
-                      .change = [&] { moved = s.Store->ChangeCard(n, s.CardFields, typed); },
+                      .change = [&] { moved = cards.ChangeCard(n, card_.card, typed); },
                       .consequence = QStringLiteral("The card may be only partly changed; the list shows what the data file holds."),
                       // A card that moved is selected at its new place.
                       .rowAfter = [&](bool changed) {
-                          return changed && moved ? std::max(s.Store->ListPosition(n), 0) : s.CurrentIndex;
+                          return changed && moved ? std::max(cards.ListPosition(n), 0) : shell::MainWindowLink::kSameRow;
                       }});
 }
 

@@ -1,18 +1,22 @@
 #pragma once
 #include "card_form.h"
+#include "shell/selected_card.h"
 #include "shell/window_opener.h"
 
 namespace tessaly::dialogs {
 
-// Changes the selected card (record number CurrentRecNo) in place; it moves
-// within the lists when its name or company changed.
+// Changes the card it was handed in place; it moves within the lists when its
+// name or company changed.
 class EditDialog : public CardForm, public shell::OnlyOne<EditDialog> {
     Q_OBJECT
 public:
-    EditDialog();
+    explicit EditDialog(shell::AppContext& context);
+    // The card the boxes show and OK changes.
+    void SetCard(const shell::SelectedCard& selected);
 
 private:
     void BtnOK_Click() override;
+    shell::SelectedCard card_;
 };
 
 }  // namespace tessaly::dialogs

@@ -3,7 +3,8 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -19,7 +20,6 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -38,7 +38,8 @@ store::FilterTexts& FilterDialog::Remembered() {
     return texts;
 }
 
-FilterDialog::FilterDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
+FilterDialog::FilterDialog(shell::AppContext& context, const QString& selectedRecNo, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context), selectedRecNo_(selectedRecNo) {
     setObjectName(QStringLiteral("FilterDialog"));
     setWindowTitle(QStringLiteral("Tessaly Filter"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,7 +91,7 @@ FilterDialog::FilterDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialo
 }
 
 bool FilterDialog::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
+    if (e->type() == QEvent::WindowActivate) shell::SetMainStatusText(0, windowTitle());
     return QDialog::event(e);
 }
 
@@ -108,8 +109,9 @@ store::FilterTexts FilterDialog::Typed() const {
 }
 
 void FilterDialog::BtnOK_Click() {
-    shell::SharedData& s = Shared();
+    shell::AppContext& s = context_;
     store::CardStore& store = *s.Store;
+    int rowAfter = shell::MainWindowLink::kSameRow;
     Remembered() = Typed();
     const bool wasOn = store.IsFiltered();
     const bool on = store::FilterWanted(Remembered());
@@ -121,13 +123,13 @@ void FilterDialog::BtnOK_Click() {
         shell::ShowProgressWindow();
     }
     const auto back = qScopeGuard([&] {
-        s.SetStatusText(0, QString());
-        s.SetStatusText(1, QString());
+        shell::SetMainStatusText(0, QString());
+        shell::SetMainStatusText(1, QString());
         shell::RaiseMain();
         shell::PercentWindow().hide();
         close();
-        if (QWidget* main = s.MainWindow()) main->setEnabled(true);
-        s.RefreshMain();
+        if (QWidget* main = shell::MainWindow()) main->setEnabled(true);
+        shell::RefreshMain(rowAfter);
     });
     store::ProgressSink silent;
     try {
@@ -141,20 +143,20 @@ void FilterDialog::BtnOK_Click() {
         return;
     }
     if (on) {
-        s.CurrentIndex = 0;
+        rowAfter = 0;
     } else if (wasOn) {
-        const int at = store.ListPosition(s.CurrentRecNo);
-        if (at >= 0) s.CurrentIndex = at;
+        const int at = store.ListPosition(selectedRecNo_);
+        if (at >= 0) rowAfter = at;
     }
 }
 
-void OpenFilterDialog() {
+void OpenFilterDialog(shell::AppContext& context, const QString& selectedRecNo) {
     if (FilterDialog* open = FilterDialog::Current()) {
         open->raise();
         open->activateWindow();
         return;
     }
-    shell::OpenOverMain(new FilterDialog, shell::Placement::TopRight);
+    shell::OpenOverMain(new FilterDialog(context, selectedRecNo), shell::Placement::TopRight);
 }
 
 }  // namespace tessaly::dialogs

@@ -10,6 +10,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // Takes the texts a card must contain to stay in the main list. Shown not
@@ -17,7 +21,8 @@ namespace tessaly::dialogs {
 class FilterDialog : public QDialog, public shell::OnlyOne<FilterDialog> {
     Q_OBJECT
 public:
-    explicit FilterDialog(QWidget* parent = nullptr);
+    // selectedRecNo is the card the main window shows: it stays selected when the filter goes off.
+    FilterDialog(shell::AppContext& context, const QString& selectedRecNo, QWidget* parent = nullptr);
     // The texts of the last OK in this run; the next opening shows them again.
     static store::FilterTexts& Remembered();
 
@@ -37,9 +42,12 @@ protected:
 private:
     store::FilterTexts Typed() const;
     void BtnOK_Click();
+
+    shell::AppContext& context_;
+    QString selectedRecNo_;
 };
 
 // The main window's command that opens it.
-void OpenFilterDialog();
+void OpenFilterDialog(shell::AppContext& context, const QString& selectedRecNo);
 
 }  // namespace tessaly::dialogs

@@ -1,7 +1,7 @@
 #include "import_duplicates_dialog.h"
 
 #include "shell/modal_seam.h"
-#include "shell/shared_data.h"
+#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 #include "cards/display_text.h"
 
@@ -198,7 +198,7 @@ std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, 
     const QList<store::ImportDuplicate> duplicates = store::FindImportDuplicates(known, incoming);
     QList<DuplicateAction> actions = store::StartingActions(duplicates);
     if (!duplicates.isEmpty()) {
-        ImportDuplicatesDialog ask(known, incoming, duplicates, shell::Shared().MainWindow());
+        ImportDuplicatesDialog ask(known, incoming, duplicates, shell::MainWindow());
         if (shell::RunModal(ask) != QDialog::Accepted) return std::nullopt;
         actions = ask.Actions();
     }

@@ -4,7 +4,8 @@
 
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 #include "exchange/import_cards.h"
@@ -28,7 +29,6 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -48,13 +48,13 @@ void Tell(const QString& text, std::int16_t icon, const QString& title) {
 
 }  // namespace
 
-void OpenImportWizard(bool replace) {
+void OpenImportWizard(shell::AppContext& context, bool replace) {
     if (FileToImportDialog* open = FileToImportDialog::Current()) open->close();
-    shell::OpenOverMain(new FileToImportDialog(replace), shell::Placement::TopRight);
+    shell::OpenOverMain(new FileToImportDialog(context, replace), shell::Placement::TopRight);
 }
 
-FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
-    : QDialog(parent, shell::kFixedDialogFlags), Append_Replace(replace) {
+FileToImportDialog::FileToImportDialog(shell::AppContext& context, bool replace, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), Append_Replace(replace), context_(context) {
     setObjectName(QStringLiteral("FileToImportDialog"));
     // Wider than the page was first drawn: its captions ("Comma, and Quotes", "Import only records
     // with the following text:") are cut off in the fonts a Linux desktop has.
@@ -155,7 +155,7 @@ FileToImportDialog::FileToImportDialog(bool replace, QWidget* parent)
     connect(BtnOK, &QPushButton::clicked, this, &FileToImportDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
-    Shared().SetStatusText(0, windowTitle());
+    shell::SetMainStatusText(0, windowTitle());
     SetFolder(QDir::homePath());
     ClaimSlot();
 }
@@ -242,7 +242,7 @@ void FileToImportDialog::BtnOK_Click() {
     session.plan.replace = Append_Replace;
     // Asked here, before the columns are chosen; the import leaves out what does not fit (after the
     // duplicates skipped) and says so at the end.
-    const int room = store::ImportRoom(Append_Replace, Shared().Store->NoOfRecords);
+    const int room = store::ImportRoom(Append_Replace, context_.Store->NoOfRecords);
     const QList<int> numbers = session.cardLineNumbers();
     if (numbers.size() >= room && !numbers.isEmpty()) {
         const QString question = store::TooManyCardsQuestion(int(numbers.size()), room, numbers.value(room), store::ImportSourceKind::Lines);
@@ -252,7 +252,7 @@ void FileToImportDialog::BtnOK_Click() {
     }
     shell::RaiseMain();
     hide();
-    OpenRecordsPage(this, std::move(session));
+    OpenRecordsPage(context_, this, std::move(session));
 }
 
 }  // namespace tessaly::dialogs

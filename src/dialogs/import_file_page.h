@@ -13,17 +13,21 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // Opens the import wizard over the main window, appending to the cards or replacing them.
-void OpenImportWizard(bool replace);
+void OpenImportWizard(shell::AppContext& context, bool replace);
 
 // The wizard's first page: the file, how its fields are separated, and which
 // lines to import. OK reads the file and opens the second page.
 class FileToImportDialog : public QDialog, public shell::OnlyOne<FileToImportDialog> {
     Q_OBJECT
 public:
-    explicit FileToImportDialog(bool replace, QWidget* parent = nullptr);
+    FileToImportDialog(shell::AppContext& context, bool replace, QWidget* parent = nullptr);
 
     QGroupBox* Frame1;
     QLineEdit* TxtFileToImport;
@@ -53,6 +57,7 @@ private:
     void ShowPreview();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    shell::AppContext& context_;
     QString folder_, pattern_ = QStringLiteral("*.*");
 };
 

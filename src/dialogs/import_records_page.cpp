@@ -5,7 +5,10 @@
 #include "import_run.h"
 
 #include "shell/msg_box.h"
-#include "shell/shared_data.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 #include "cards/card_store.h"
@@ -22,7 +25,6 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
 namespace {
 
@@ -35,12 +37,13 @@ QPushButton* Button(QWidget* parent, const QString& name, const QString& caption
 
 }  // namespace
 
-void OpenRecordsPage(FileToImportDialog* first, store::ImportSession session) {
-    shell::OpenOverMain(new RecordsToImportDialog(first, std::move(session)), shell::Placement::TopRight);
+void OpenRecordsPage(shell::AppContext& context, FileToImportDialog* first, store::ImportSession session) {
+    shell::OpenOverMain(new RecordsToImportDialog(context, first, std::move(session)), shell::Placement::TopRight);
 }
 
-RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent)
-    : QDialog(parent, shell::kFixedDialogFlags), first_(first), session_(std::move(session)) {
+RecordsToImportDialog::RecordsToImportDialog(shell::AppContext& context, FileToImportDialog* first,
+                                             store::ImportSession session, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context), first_(first), session_(std::move(session)) {
     setObjectName(QStringLiteral("RecordsToImportDialog"));
     setWindowTitle(QStringLiteral("Records to Import"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -118,7 +121,7 @@ RecordsToImportDialog::RecordsToImportDialog(FileToImportDialog* first, store::I
     connect(this, &QDialog::finished, this, &QWidget::close);
     connect(BtnOK, &QPushButton::clicked, this, &RecordsToImportDialog::BtnOK_Click);
     connect(ChkHeader, &QCheckBox::clicked, this, &RecordsToImportDialog::ChkHeader_Click);
-    Shared().SetStatusText(0, windowTitle());
+    shell::SetMainStatusText(0, windowTitle());
     SetDropList();
     ClaimSlot();
 }
@@ -231,7 +234,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     plan.choices.clear();
     for (const int c : choices_) plan.choices << (c < 0 ? store::kNoneOfTheAbove : c);
     const QList<store::Card> incoming = store::CardsFromLines(session_.cardLines(), plan);
-    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*Shared().Store, incoming, plan.replace);
+    const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(*context_.Store, incoming, plan.replace);
     if (!answer) return;  // back on this page
     // The first page asked before going on when the lines exceed the room.
     store::ImportOptions options;
@@ -240,7 +243,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     options.upToLimit = true;
     options.lineOf = session_.cardLineNumbers();
     options.emptyLines = session_.emptyLines;
-    const std::optional<store::ImportOutcome> done = RunImport(this, incoming, options);
+    const std::optional<store::ImportOutcome> done = RunImport(context_, this, incoming, options);
     if (first_) first_->close();
     if (done) TellImported(*done, {}, QStringLiteral("Import"));
 }

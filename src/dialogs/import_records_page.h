@@ -11,6 +11,10 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 class FileToImportDialog;
@@ -21,7 +25,8 @@ class RecordsToImportDialog : public QDialog, public shell::OnlyOne<RecordsToImp
     Q_OBJECT
 public:
     static constexpr int kRows = 20;
-    RecordsToImportDialog(FileToImportDialog* first, store::ImportSession session, QWidget* parent = nullptr);
+    RecordsToImportDialog(shell::AppContext& context, FileToImportDialog* first, store::ImportSession session,
+                          QWidget* parent = nullptr);
 
     std::array<QLabel*, kRows> LblFieldData{};
     std::array<QComboBox*, kRows> CboFieldName{};
@@ -47,12 +52,13 @@ private:
     void BtnOK_Click();
     void ChkHeader_Click();
 
+    shell::AppContext& context_;
     QPointer<FileToImportDialog> first_;
     store::ImportSession session_;
     QList<int> choices_;  // per column of the file: the choice made, -1 none yet
 };
 
 // Opens the second page over the main window, after the first one has read the file.
-void OpenRecordsPage(FileToImportDialog* first, store::ImportSession session);
+void OpenRecordsPage(shell::AppContext& context, FileToImportDialog* first, store::ImportSession session);
 
 }  // namespace tessaly::dialogs

@@ -3,24 +3,23 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 
 #include <QScopeGuard>
 
 namespace tessaly::dialogs {
 
-using shell::Shared;
-
-std::optional<store::ImportOutcome> RunImport(QWidget* asking, const QList<store::Card>& incoming, const store::ImportOptions& options) {
+std::optional<store::ImportOutcome> RunImport(shell::AppContext& context, QWidget* asking, const QList<store::Card>& incoming, const store::ImportOptions& options) {
     store::ProgressSink silent;
-    store::ProgressSink& progress = Shared().Progress ? *Shared().Progress : silent;
+    store::ProgressSink& progress = context.Progress ? *context.Progress : silent;
     store::ImportOutcome done;
-    const bool ran = shell::RunChange({.asking = asking,
+    const bool ran = shell::RunChange(*context.Store, {.asking = asking,
                                        .waitText = QStringLiteral("Please wait. Backing up old data"),
                                        .change =
                                            [&] {
-                                               store::CardStore& cards = *Shared().Store;
+                                               store::CardStore& cards = *context.Store;
                                                shell::ShowProgressWindow();
                                                const auto hide = qScopeGuard([] { shell::PercentWindow().hide(); });
                                                progress.percentText(QStringLiteral("Please be patient while getting records into the data file..."));
@@ -28,8 +27,8 @@ std::optional<store::ImportOutcome> RunImport(QWidget* asking, const QList<store
                                                shell::PleaseWaitWindow().hide();
                                                done = store::ImportCardList(cards, incoming, options, progress);
                                                cards.ClearFilter();
-                                               Shared().SetStatusText(0, QString());
-                                               Shared().SetStatusText(1, QString());  // the refresh after writes it again
+                                               shell::SetMainStatusText(0, QString());
+                                               shell::SetMainStatusText(1, QString());  // the refresh after writes it again
                                            },
                                        .consequence = QStringLiteral("The card file is as it was before the import."),
                                        .rowAfter = [](bool) { return 0; }});

@@ -1,11 +1,11 @@
 #include "new_dialog.h"
 
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 
 namespace tessaly::dialogs {
 
-using shell::Shared;
 
 namespace {
 
@@ -27,7 +27,9 @@ store::Card WithoutPlaceholders(store::Card typed) {
 
 }  // namespace
 
-NewDialog::NewDialog() : CardForm(QStringLiteral("NewDialog"), QStringLiteral("New Name")) { ClaimSlot(); }
+NewDialog::NewDialog(shell::AppContext& context) : CardForm(context, QStringLiteral("NewDialog"), QStringLiteral("New Name")) {
+    ClaimSlot();
+}
 
 void NewDialog::ShowPlaceholders() {
     SetBoxTexts({});
@@ -40,13 +42,14 @@ void NewDialog::BtnOK_Click() {
     const store::Card fields = WithoutPlaceholders(BoxTexts());
     if (RefusedAsEmpty(fields)) return;
     QString n;
-    shell::RunChange({.asking = this,
+    store::CardStore& cards = *context_.Store;
+    shell::RunChange(cards, {.asking = this,
                       .waitText = QStringLiteral("Please wait while inserting new record"),
-                      .change = [&] { n = Shared().Store->AddCard(fields); },
+                      .change = [&] { n = cards.AddCard(fields); },
                       .consequence = QStringLiteral("The new card was not saved completely."),
                       // A filtered list that does not show the new card selects its first line.
                       .rowAfter = [&](bool added) {
-                          return added ? std::max(Shared().Store->ListPosition(n), 0) : Shared().CurrentIndex;
+                          return added ? std::max(cards.ListPosition(n), 0) : shell::MainWindowLink::kSameRow;
                       }});
 }
 

@@ -9,7 +9,7 @@ namespace tessaly::dialogs {
 class NewDialog : public CardForm, public shell::OnlyOne<NewDialog> {
     Q_OBJECT
 public:
-    NewDialog();
+    explicit NewDialog(shell::AppContext& context);
 
     // Every box emptied, then the placeholders written.
     void ShowPlaceholders();

@@ -7,7 +7,8 @@
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "print/label_text.h"
 #include "print/list_report.h"
 
@@ -34,13 +35,11 @@ namespace tessaly::dialogs {
 
 namespace {
 
-using shell::Shared;
 
 constexpr std::int16_t kExclamation = 3;
 
-QList<store::Card> ShownCards() {
+QList<store::Card> ShownCards(store::CardStore& s) {
     QList<store::Card> cards;
-    store::CardStore& s = *Shared().Store;
     for (const QString& n : s.ShownRecNos()) cards << s.ReadCard(n);
     return cards;
 }
@@ -56,9 +55,9 @@ void Tell(const QString& text) {
 // under the painter. Everything is as it was again on every way out.
 class Painting : public QObject {
 public:
-    explicit Painting(QWidget& asking) : asking_(&asking) {
+    Painting(QWidget& asking, store::ProgressSink* progress) : asking_(&asking), progress_(progress) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        QWidget* main = Shared().MainWindow();
+        QWidget* main = shell::MainWindow();
         mainEnabled_ = main && main->isEnabled();
         asking.setEnabled(false);
         asking.installEventFilter(this);
@@ -68,11 +67,11 @@ public:
     }
     ~Painting() override {
         shell::PercentWindow().hide();
-        if (QWidget* main = Shared().MainWindow(); main && mainEnabled_) main->setEnabled(true);
+        if (QWidget* main = shell::MainWindow(); main && mainEnabled_) main->setEnabled(true);
         if (asking_) asking_->setEnabled(true);
         QGuiApplication::restoreOverrideCursor();
     }
-    store::ProgressSink* sink() { return Shared().Progress ? Shared().Progress.get() : &silent_; }
+    store::ProgressSink* sink() { return progress_ ? progress_ : &silent_; }
 
 protected:
     // A disabled window still hears its close box.
@@ -84,6 +83,7 @@ protected:
 
 private:
     QPointer<QWidget> asking_;
+    store::ProgressSink* progress_;
     bool mainEnabled_ = false;
     store::ProgressSink silent_;
 };
@@ -96,7 +96,8 @@ W* Named(W* w, const char* name) {
 
 }  // namespace
 
-PrintDialog::PrintDialog(PrintWhat what, QWidget* parent) : QDialog(parent), what_(what) {
+PrintDialog::PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* parent)
+    : QDialog(parent), context_(context), what_(what) {
     setObjectName(QStringLiteral("PrintDialog"));
     setWindowTitle(what == PrintWhat::Labels ? QStringLiteral("Print Labels") : QStringLiteral("Print List"));
     auto* layout = new QVBoxLayout(this);
@@ -174,13 +175,13 @@ QPageSize PrintDialog::paper() const {
 
 QList<QStringList> PrintDialog::labels() const {
     QList<QStringList> labels;
-    for (const store::Card& c : ShownCards()) labels << store::LabelLines(Shared().Prefs.NameField, c);
+    for (const store::Card& c : ShownCards(*context_.Store)) labels << store::LabelLines(context_.Prefs.NameField, c);
     return labels;
 }
 
 store::ReportTable PrintDialog::report() const {
     const auto kind = CboKind->currentIndex() == 0 ? store::ListKind::Phone : store::ListKind::Full;
-    return store::BuildReport(kind, ShownCards(), Shared().Store->ShowsCompanies());
+    return store::BuildReport(kind, ShownCards(*context_.Store), context_.Store->ShowsCompanies());
 }
 
 void PrintDialog::preparePrinter(QPrinter& printer) const {
@@ -189,7 +190,7 @@ void PrintDialog::preparePrinter(QPrinter& printer) const {
 }
 
 bool PrintDialog::paint(QPrinter& printer, bool preview) {
-    Painting painting(*this);
+    Painting painting(*this, context_.Progress.get());
     // The preview repaints the pages it holds while they are made anew: it must not hear of events meanwhile.
     store::ProgressSink* progress = preview ? nullptr : painting.sink();
     if (what_ == PrintWhat::Labels) return print::PaintLabels(printer, *sheet(), SpnStart->value(), labels(), progress);
@@ -206,7 +207,7 @@ void PrintDialog::BtnPreview_Click() {
 }
 
 void PrintDialog::BtnPrint_Click() {
-    if (Shared().Store->ShownCount() == 0) return Tell(QStringLiteral("There are no cards to print."));
+    if (context_.Store->ShownCount() == 0) return Tell(QStringLiteral("There are no cards to print."));
     if (OptPrinter->isChecked()) {
         QPrinter printer(QPrinter::HighResolution);
         preparePrinter(printer);
@@ -220,20 +221,20 @@ void PrintDialog::BtnPrint_Click() {
     if (file.isEmpty()) return Tell(QStringLiteral("Please name the PDF file to write."));
     int pages = 0;
     try {
-        Painting painting(*this);
+        Painting painting(*this, context_.Progress.get());
         pages = what_ == PrintWhat::Labels
-                    ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), Shared().DataFile)
-                    : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), Shared().DataFile);
+                    ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), context_.DataFile)
+                    : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), context_.DataFile);
     } catch (const profile::WriteError& e) {
         return Tell(QString::fromUtf8(e.what()));
     }
-    Shared().SetStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(pages));
+    shell::SetMainStatusText(0, QStringLiteral("%1 written (%2 pages)").arg(file).arg(pages));
     accept();
 }
 
-void OpenPrintDialog(PrintWhat what) {
-    if (!Shared().Store) return;
-    PrintDialog dialog(what, Shared().MainWindow());
+void OpenPrintDialog(shell::AppContext& context, PrintWhat what) {
+    if (!context.Store) return;
+    PrintDialog dialog(context, what, shell::MainWindow());
     shell::RunModal(dialog);
 }
 

@@ -14,6 +14,10 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 enum class PrintWhat { Labels, List };
@@ -25,7 +29,7 @@ enum class PrintWhat { Labels, List };
 class PrintDialog : public QDialog {
     Q_OBJECT
 public:
-    PrintDialog(PrintWhat what, QWidget* parent = nullptr);
+    PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* parent = nullptr);
 
     QComboBox* CboSheet = nullptr;   // labels
     QSpinBox* SpnStart = nullptr;    // labels
@@ -52,11 +56,12 @@ private:
     void BtnPreview_Click();
     void BtnPrint_Click();
 
+    shell::AppContext& context_;
     PrintWhat what_;
     store::LabelSheets sheets_;
 };
 
 // The main window's "Print Labels…" and "Print List…".
-void OpenPrintDialog(PrintWhat what);
+void OpenPrintDialog(shell::AppContext& context, PrintWhat what);
 
 }  // namespace tessaly::dialogs

@@ -5,7 +5,8 @@
 
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 #include "cards/card_details.h"
@@ -18,9 +19,9 @@
 namespace tessaly::dialogs {
 
 using shell::SetTwipsGeometry;
-using shell::Shared;
 
-RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDialogFlags) {
+RestoreDialog::RestoreDialog(shell::AppContext& context, QWidget* parent)
+    : QDialog(parent, shell::kFixedDialogFlags), context_(context) {
     setObjectName(QStringLiteral("RestoreDialog"));
     setWindowTitle(QStringLiteral("Restore Deleted Record"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -57,7 +58,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
     BtnRestore->setObjectName(QStringLiteral("BtnRestore"));
     SetTwipsGeometry(BtnRestore, 4980, 4710, 1215, 375);
     BtnRestore->setDefault(true);
-    BtnRestore->setEnabled(!Shared().InUse);
+    BtnRestore->setEnabled(!context_.InUse);
     BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     SetTwipsGeometry(BtnCancel, 6240, 4710, 1215, 375);
@@ -73,7 +74,7 @@ RestoreDialog::RestoreDialog(QWidget* parent) : QDialog(parent, shell::kFixedDia
 }
 
 void RestoreDialog::Fill() {
-    const store::DeletedList deleted = Shared().Store->LoadDeletedList();
+    const store::DeletedList deleted = context_.Store->LoadDeletedList();
     {
         const QSignalBlocker quiet(DelLstNames);
         DelLstNames->clear();
@@ -97,29 +98,30 @@ void RestoreDialog::DelLstNames_Click() {
     }
     RestoreRecNo = QString::number(DelLstNames->item(DeletedIndex)->data(Qt::UserRole).toInt());
     // The window's own copy of the card: the main window's selected card stays as it is.
-    const store::Card fields = Shared().Store->ReadCard(RestoreRecNo);
-    const auto texts = store::DetailTexts(Shared().Prefs.NameField, fields);
+    const store::Card fields = context_.Store->ReadCard(RestoreRecNo);
+    const auto texts = store::DetailTexts(context_.Prefs.NameField, fields);
     for (int i = 0; i < store::kDetailLabelCount; ++i) Label[i]->setText(texts[i]);
 }
 
 void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
     const QString r = RestoreRecNo;
-    shell::RunChange({.asking = this,
+    store::CardStore& cards = *context_.Store;
+    shell::RunChange(cards, {.asking = this,
                       .waitText = QStringLiteral("Please wait while inserting the record"),
-                      .change = [&] { Shared().Store->RestoreCard(r); },
+                      .change = [&] { cards.RestoreCard(r); },
                       .consequence = QStringLiteral("The card may not have been brought back."),
                       // The restored card is selected; a filtered list that does not show it selects its first line.
-                      .rowAfter = [&](bool) { return std::max(0, Shared().Store->ListPosition(r)); }});
+                      .rowAfter = [&](bool) { return std::max(0, cards.ListPosition(r)); }});
 }
 
-void LoadDeletedList() {
-    if (!Shared().Store) return;
-    auto* dialog = new RestoreDialog;
+void LoadDeletedList(shell::AppContext& context) {
+    if (!context.Store) return;
+    auto* dialog = new RestoreDialog(context);
     const shell::InUseCheckPause pause;
     dialog->setEnabled(false);
     shell::OpenOverMain(dialog, shell::Placement::TopRight);
-    Shared().SetStatusText(0, dialog->windowTitle());
+    shell::SetMainStatusText(0, dialog->windowTitle());
     shell::ShowProgressWindow();
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait while getting deleted names list..."));
     dialog->Fill();
@@ -129,7 +131,7 @@ void LoadDeletedList() {
     dialog->activateWindow();
     dialog->setEnabled(true);
     shell::PercentWindow().hide();
-    Shared().SetStatusText(0, dialog->windowTitle());
+    shell::SetMainStatusText(0, dialog->windowTitle());
 }
 
 void SetDialogsEditState(bool inUse) {

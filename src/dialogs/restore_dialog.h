@@ -9,6 +9,10 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
+namespace tessaly::shell {
+struct AppContext;
+}
+
 namespace tessaly::dialogs {
 
 // The deleted cards, in the order of the main window's view, with the details
@@ -17,7 +21,7 @@ namespace tessaly::dialogs {
 class RestoreDialog : public QDialog, public shell::OnlyOne<RestoreDialog> {
     Q_OBJECT
 public:
-    explicit RestoreDialog(QWidget* parent = nullptr);
+    explicit RestoreDialog(shell::AppContext& context, QWidget* parent = nullptr);
 
     // Reads the deleted list from the card file into DelLstNames and shows the first card.
     void Fill();
@@ -34,6 +38,8 @@ public:
 private:
     void DelLstNames_Click();
     void BtnRestore_Click();
+
+    shell::AppContext& context_;
 };
 
 }  // namespace tessaly::dialogs

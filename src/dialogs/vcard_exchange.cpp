@@ -5,7 +5,10 @@
 
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
-#include "shell/shared_data.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 #include "exchange/csv/import_reader.h"
 #include "exchange/vcard/vcard_cards.h"
@@ -18,7 +21,6 @@ namespace tessaly::dialogs {
 
 namespace {
 
-using shell::Shared;
 
 const QString kVCard3Filter = QStringLiteral("vCard 3.0 (*.vcf *.vcard)");
 const QString kVCard4Filter = QStringLiteral("vCard 4.0 (*.vcf *.vcard)");
@@ -29,7 +31,7 @@ void Tell(const QString& text, std::int16_t icon, const QString& title) {
 
 // A file chosen in Qt's own file window (so that it is answered like every modal window); empty when cancelled.
 QString ChooseFile(bool save, QString* nameFilter = nullptr) {
-    QFileDialog chooser(Shared().MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
+    QFileDialog chooser(shell::MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -54,8 +56,8 @@ QStringList ValuesMovedText(const store::VCardCards& read) {
 
 }  // namespace
 
-void ImportVCard() {
-    if (Shared().InUse || !Shared().Store) return;
+void ImportVCard(shell::AppContext& context) {
+    if (context.InUse || !context.Store) return;
     const QString path = ChooseFile(false);
     if (path.isEmpty()) return;
     store::VCardCards read;
@@ -65,7 +67,7 @@ void ImportVCard() {
         Tell(QString::fromUtf8(e.what()), 3, QStringLiteral("Import vCard"));
         return;
     }
-    store::CardStore& cards = *Shared().Store;
+    store::CardStore& cards = *context.Store;
     const std::optional<DuplicateAnswer> answer = ResolveImportDuplicates(cards, read.cards, false);
     if (!answer) return;
     store::ImportOptions options;
@@ -80,22 +82,22 @@ void ImportVCard() {
             return;
         options.upToLimit = true;
     }
-    if (const std::optional<store::ImportOutcome> done = RunImport(nullptr, read.cards, options))
+    if (const std::optional<store::ImportOutcome> done = RunImport(context, nullptr, read.cards, options))
         TellImported(*done, ValuesMovedText(read), QStringLiteral("Import vCard"));
 }
 
-void ExportVCard() {
-    if (!Shared().Store) return;
+void ExportVCard(shell::AppContext& context) {
+    if (!context.Store) return;
     QString filter;
     const QString path = ChooseFile(true, &filter);
     if (path.isEmpty()) return;
-    store::CardStore& store = *Shared().Store;
+    store::CardStore& store = *context.Store;
     QList<store::Card> cards;
     try {
         for (const QString& rec : store.ShownRecNos()) cards << store.ReadCard(rec);
         // A copy of the cards is as private as the card file.
         store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3,
-                              Shared().DataFile);
+                              context.DataFile);
     } catch (const std::exception& e) {
         Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2").arg(path, QString::fromUtf8(e.what())), 3,
              QStringLiteral("Export vCard"));

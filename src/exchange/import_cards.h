@@ -1,7 +1,7 @@
 #pragma once
 #include "cards/card_layout.h"
 #include "exchange/csv/import_fields.h"
-#include "cards/store_hooks.h"
+#include "cards/progress_sink.h"
 
 #include <QHash>
 #include <QList>

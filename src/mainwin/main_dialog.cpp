@@ -1,5 +1,6 @@
 #include "main_dialog.h"
 
+#include "card_list_model.h"
 #include "detail_label.h"
 #include "dial/dial_dialog.h"
 #include "dialogs/card_form.h"
@@ -17,7 +18,7 @@
 #include "shell/modal_seam.h"
 #include "shell/run_change.h"
 #include "shell/setup_dialog.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
@@ -31,13 +32,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 
 namespace tessaly::mainwin {
 
-using shell::Shared;
 
 namespace {
 QString Tag(const QObject* control) { return control->property("tag").toString(); }
@@ -69,12 +68,14 @@ bool MayDiscard(QWidget* window) {
 
 }  // namespace
 
-MainDialog::MainDialog(QWidget* parent)
-    : QWidget(parent), menus_(std::make_unique<TeslyMnu>()), link_(new shell::MainWindowLink(this, &menus_->InUseTimer)) {
+MainDialog::MainDialog(shell::AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), menus_(std::make_unique<TeslyMnu>(context)),
+      listModel_(new CardListModel(this)), link_(new shell::MainWindowLink(this, &menus_->InUseTimer)) {
     BuildControls();
-    listBox_ = std::make_unique<ListBoxAdapter>(LstNames);
+    LstNames->setModel(listModel_);
+    listModel_->SetStore(context_.Store.get());
     connect(link_, &shell::MainWindowLink::statusTextChanged, this, &MainDialog::SetStatusText);
-    connect(link_, &shell::MainWindowLink::listsChanged, this, &MainDialog::SetData);
+    connect(link_, &shell::MainWindowLink::listsChanged, this, &MainDialog::ShowLists);
     ConnectEvents();
     ConnectFind();
 }
@@ -88,8 +89,11 @@ void MainDialog::ConnectEvents() {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
-    connect(LstNames, &QListWidget::currentRowChanged, this, &MainDialog::LstNames_Click);
-    connect(LstNames, &QListWidget::itemDoubleClicked, this, &MainDialog::CopySelected);
+    // A row made current by the store's change is not the user's choice: ShowLists selects afterwards.
+    connect(LstNames->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (!listModel_->Changing()) LstNames_Click();
+    });
+    connect(LstNames, &QAbstractItemView::doubleClicked, this, &MainDialog::CopySelected);
     for (int i = 0; i < 8; ++i) connect(ChkCopy[i], &QCheckBox::clicked, this, [this, i] { ChkCopy_Click(i); });
     for (DetailLabel* label : Label) {
         connect(label, &DetailLabel::hovered, this, &MainDialog::Label_MouseMove);
@@ -101,51 +105,64 @@ void MainDialog::ConnectEvents() {
     connect(BtnAbout, &QPushButton::clicked, this, &MainDialog::OpenAbout);
     connect(BtnExit, &QPushButton::clicked, this, &MainDialog::ExitApplication);
     connect(BtnExchange, &QPushButton::clicked, this, &MainDialog::BtnExchange_Click);
-    connect(BtnDelete, &QPushButton::clicked, this, &dialogs::OpenDeleteDialog);
-    connect(BtnNew, &QPushButton::clicked, this, &dialogs::OpenNewDialog);
+    const auto deleteCard = [this] { dialogs::OpenDeleteDialog(context_, Selected()); };
+    const auto newCard = [this] { dialogs::OpenNewDialog(context_); };
+    const auto editCard = [this] { dialogs::OpenEditDialog(context_, Selected()); };
+    const auto filter = [this] { dialogs::OpenFilterDialog(context_, currentRecNo_); };
+    const auto dial = [this] { dial::StartDialing(context_, Selected()); };
+    connect(BtnDelete, &QPushButton::clicked, this, deleteCard);
+    connect(BtnNew, &QPushButton::clicked, this, newCard);
     // The mouse copies on the press; Enter and the access key arrive as a click.
     connect(BtnCopy, &QPushButton::clicked, this, &MainDialog::CopySelected);
-    connect(BtnEdit, &QPushButton::clicked, this, &dialogs::OpenEditDialog);
-    connect(BtnFilter, &QPushButton::clicked, this, &dialogs::OpenFilterDialog);
-    connect(BtnSetup, &QPushButton::clicked, this, &shell::OpenSetupDialog);
-    connect(BtnDial, &QPushButton::clicked, this, &dial::StartDialing);
+    connect(BtnEdit, &QPushButton::clicked, this, editCard);
+    connect(BtnFilter, &QPushButton::clicked, this, filter);
+    connect(BtnSetup, &QPushButton::clicked, this, [this] { shell::OpenSetupDialog(context_, currentRecNo_); });
+    connect(BtnDial, &QPushButton::clicked, this, dial);
 
     TeslyMnu& m = *menus_;
     connect(m.MnuViewArray[0], &QAction::triggered, this, [this] {
-        if (Shared().Store->ShowsCompanies()) ToggleView();
+        if (context_.Store->ShowsCompanies()) ToggleView();
     });
     connect(m.MnuViewArray[1], &QAction::triggered, this, [this] {
-        if (!Shared().Store->ShowsCompanies()) ToggleView();
+        if (!context_.Store->ShowsCompanies()) ToggleView();
     });
-    connect(m.MnuFilterArray[0], &QAction::triggered, this, &dialogs::OpenFilterDialog);
+    connect(m.MnuFilterArray[0], &QAction::triggered, this, filter);
     connect(m.MnuFilterArray[1], &QAction::triggered, this, &MainDialog::TurnFilterOff);
     connect(m.MnuCopyArray[0], &QAction::triggered, this, &MainDialog::CopySelected);
     connect(m.MnuCopyArray[1], &QAction::triggered, this, &MainDialog::CopyAll);
-    connect(m.MnuEdit, &QAction::triggered, this, &dialogs::OpenEditDialog);
-    connect(m.MnuDial, &QAction::triggered, this, &dial::StartDialing);
-    connect(m.MnuNewArray[0], &QAction::triggered, this, &dialogs::OpenNewDialog);
-    connect(m.MnuNewArray[1], &QAction::triggered, this, &dialogs::OpenDuplicateDialog);
-    connect(m.MnuDeleteArray[0], &QAction::triggered, this, &dialogs::OpenDeleteDialog);
-    connect(m.MnuDeleteArray[1], &QAction::triggered, this, &dialogs::DeleteNoConfirm);
-    connect(m.MnuExchangeArray[3], &QAction::triggered, this, &dialogs::LoadDeletedList);
-    connect(m.MnuImportArray[0], &QAction::triggered, this, [] { dialogs::OpenImportWizard(false); });
-    connect(m.MnuImportArray[1], &QAction::triggered, this, [] { dialogs::OpenImportWizard(true); });
-    connect(m.MnuBackUpArray[0], &QAction::triggered, this, &shell::BackUp);
-    connect(m.MnuBackUpArray[1], &QAction::triggered, this, &shell::Restore);
-    connect(m.MnuImportVCard, &QAction::triggered, this, &dialogs::ImportVCard);
-    connect(m.MnuExportVCard, &QAction::triggered, this, &dialogs::ExportVCard);
-    connect(m.MnuPrintLabels, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::Labels); });
-    connect(m.MnuPrintList, &QAction::triggered, this, [] { dialogs::OpenPrintDialog(dialogs::PrintWhat::List); });
+    connect(m.MnuEdit, &QAction::triggered, this, editCard);
+    connect(m.MnuDial, &QAction::triggered, this, dial);
+    connect(m.MnuNewArray[0], &QAction::triggered, this, newCard);
+    connect(m.MnuNewArray[1], &QAction::triggered, this, [this] { dialogs::OpenDuplicateDialog(context_, Selected()); });
+    connect(m.MnuDeleteArray[0], &QAction::triggered, this, deleteCard);
+    connect(m.MnuDeleteArray[1], &QAction::triggered, this, [this] { dialogs::DeleteNoConfirm(context_, Selected()); });
+    connect(m.MnuExchangeArray[3], &QAction::triggered, this, [this] { dialogs::LoadDeletedList(context_); });
+    connect(m.MnuImportArray[0], &QAction::triggered, this, [this] { dialogs::OpenImportWizard(context_, false); });
+    connect(m.MnuImportArray[1], &QAction::triggered, this, [this] { dialogs::OpenImportWizard(context_, true); });
+    connect(m.MnuBackUpArray[0], &QAction::triggered, this, [this] { shell::BackUp(context_); });
+    connect(m.MnuBackUpArray[1], &QAction::triggered, this, [this] { shell::Restore(context_); });
+    connect(m.MnuImportVCard, &QAction::triggered, this, [this] { dialogs::ImportVCard(context_); });
+    connect(m.MnuExportVCard, &QAction::triggered, this, [this] { dialogs::ExportVCard(context_); });
+    connect(m.MnuPrintLabels, &QAction::triggered, this, [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::Labels); });
+    connect(m.MnuPrintList, &QAction::triggered, this, [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::List); });
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
         connect(m.MnuNameStyleArray[k], &QAction::triggered, this,
-                [this, k] { Label[0]->setText(store::NameStyleCaption(k, Shared().CardFields)); });
+                [this, k] { Label[0]->setText(store::NameStyleCaption(k, currentCard_)); });
     connect(&m, &TeslyMnu::inUseChanged, this, &MainDialog::InUseChanged);
 }
 
+shell::SelectedCard MainDialog::Selected() const {
+    // A filter may show no card while one was selected before.
+    if (!context_.Store || context_.Store->ShownCount() == 0 || currentRecNo_.isEmpty()) return {};
+    return {currentIndex_, currentRecNo_, currentCard_};
+}
+
+void MainDialog::DialFromLink(const QString& number) { dial::DialFromLink(context_, Selected(), number); }
+
 int MainDialog::ListLength() const {
-    const store::CardStore* s = Shared().Store.get();
+    const store::CardStore* s = context_.Store.get();
     if (!s) return 0;
     return s->ShownCount();
 }
@@ -165,7 +182,7 @@ void MainDialog::changeEvent(QEvent* event) {
         }
     }
     // A disabled window is not activated by the user: a dialog over it is still open.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isEnabled() && Shared().Store) SetData();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isEnabled() && context_.Store) SetData();
 }
 
 // A window open over this one is closed first, as its Cancel closes it; one
@@ -220,7 +237,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainDialog::ShowHint(QObject* control) {
-    const store::CardStore& s = *Shared().Store;
+    const store::CardStore& s = *context_.Store;
     if (control == BtnNew) {
         BtnNew->setProperty("tag", s.HasCards() ? QStringLiteral("Click to Insert New Name. (Right Click for options)")
                                                       : QStringLiteral("Click to Insert New Name."));
@@ -237,7 +254,7 @@ void MainDialog::ShowHint(QObject* control) {
         SetStatusText(0, QString());
     } else if (control == DetailsFrame) {
         SetStatusText(0, QString());
-        for (DetailLabel* label : Label) label->SetColour(Shared().TextColor);
+        for (DetailLabel* label : Label) label->SetColour(context_.TextColor);
     } else {
         SetStatusText(0, Tag(control));
     }
@@ -256,17 +273,17 @@ bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
         return true;
     }
     if (press->button() != Qt::LeftButton || !ShiftAlone(press->modifiers())) return false;
-    const store::CardStore& s = *Shared().Store;
+    const store::CardStore& s = *context_.Store;
     if (button == BtnFilter && s.IsFiltered()) {
         TurnFilterOff();
         return true;
     }
     if (button == BtnDelete) {
-        dialogs::DeleteNoConfirm();
+        dialogs::DeleteNoConfirm(context_, Selected());
         return true;
     }
     if (button == BtnNew && s.HasCards()) {
-        dialogs::OpenDuplicateDialog();
+        dialogs::OpenDuplicateDialog(context_, Selected());
         return true;
     }
     return false;
@@ -274,13 +291,13 @@ bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
 
 void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
     TeslyMnu& m = *menus_;
-    store::CardStore& s = *Shared().Store;
+    store::CardStore& s = *context_.Store;
     if (button == BtnCopy) shell::RunPopup(*m.MnuCopy, globalPos);
     else if (button == BtnFilter) shell::RunPopup(*m.MnuFilter, globalPos);
     else if (button == BtnNew && s.HasCards()) shell::RunPopup(*m.MnuNew, globalPos);
     else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
     else if (button == BtnExchange) {
-        m.SetRestoreDeleted(s.HasDeletedCards(), Shared().InUse);
+        m.SetRestoreDeleted(s.HasDeletedCards(), context_.InUse);
         m.SetPrintable(ListLength() > 0);
         shell::RunPopup(*m.MnuExchange, globalPos);
     }
@@ -292,7 +309,7 @@ void MainDialog::BtnExchange_Click() {
     TeslyMnu& m = *menus_;
     const shell::InUseCheckPause pause;
     m.AddExchangeCancel();
-    m.SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
+    m.SetRestoreDeleted(context_.Store->HasDeletedCards(), context_.InUse);
     m.SetPrintable(ListLength() > 0);
     const QPoint bottomRight = BtnExchange->mapToGlobal(QPoint(BtnExchange->width(), BtnExchange->height()));
     shell::RunPopup(*m.MnuExchange, bottomRight - QPoint(m.MnuExchange->sizeHint().width(), 0));
@@ -300,14 +317,14 @@ void MainDialog::BtnExchange_Click() {
 }
 
 void MainDialog::LstNames_MouseDown(QMouseEvent* event) {
-    menus_->SetRestoreDeleted(Shared().Store->HasDeletedCards(), Shared().InUse);
-    menus_->SetCardCommands(ListLength() > 0, Shared().InUse);
+    menus_->SetRestoreDeleted(context_.Store->HasDeletedCards(), context_.InUse);
+    menus_->SetCardCommands(ListLength() > 0, context_.InUse);
     menus_->SetPrintable(ListLength() > 0);
     shell::RunPopup(*menus_->MnuLstNames, event->globalPosition().toPoint());
 }
 
 void MainDialog::ChkCopy_Click(int index) {
-    Shared().Prefs.CopyFlags[index] = ChkCopy[index]->isChecked() ? 1 : 0;
+    context_.Prefs.CopyFlags[index] = ChkCopy[index]->isChecked() ? 1 : 0;
 }
 
 void MainDialog::Label_MouseMove(int index) {
@@ -315,7 +332,7 @@ void MainDialog::Label_MouseMove(int index) {
     for (DetailLabel* label : Label) {
         const int i = label->index();
         const bool lit = i == index || (address && i >= 3 && i <= 7);
-        label->SetColour(lit ? Shared().HoverColor : Shared().TextColor);
+        label->SetColour(lit ? context_.HoverColor : context_.TextColor);
     }
     const bool dialable = index >= 8 && index <= 10;
     if (!(dialable && StatBar->text(0) == QStringLiteral("Dial a number."))) SetStatusText(0, Tag(Label[index]));
@@ -330,7 +347,7 @@ void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::Keyboard
         if (plain) ShowNameStyleMenu(globalPos);
         else if (shift) CopyLabel(0);
     } else if (index >= 8 && index <= 10) {
-        if (plain) dial::DialFromDetails(Shared().CardFields[index + 3]);
+        if (plain) dial::DialFromDetails(context_, Selected(), currentCard_[index + 3]);
         else if (shift) CopyLabel(index);
     } else {
         CopyLabel(index);
@@ -340,8 +357,8 @@ void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::Keyboard
 void MainDialog::ShowNameStyleMenu(QPoint globalPos) {
     TeslyMnu& m = *menus_;
     for (int k = 0; k < store::kNameStyleCount; ++k) {
-        m.MnuNameStyleArray[k]->setText(store::NameStyleCaption(k, Shared().CardFields));
-        m.MnuNameStyleArray[k]->setVisible(store::NameStyleOffered(k, Shared().CardFields));
+        m.MnuNameStyleArray[k]->setText(store::NameStyleCaption(k, currentCard_));
+        m.MnuNameStyleArray[k]->setVisible(store::NameStyleOffered(k, currentCard_));
     }
     shell::RunPopup(*m.MnuNameStyle, globalPos);
 }
@@ -353,7 +370,7 @@ void MainDialog::StatBar_MouseMove(QPoint, int panel) {
         StatBar->setTag(2, QStringLiteral("Double-Click to change, for this session only. (Right Click for options)"));
         SetStatusText(0, StatBar->tag(2));
     } else if (panel == 3) {
-        StatBar->setTag(3, Shared().Store->IsFiltered()
+        StatBar->setTag(3, context_.Store->IsFiltered()
                                ? QStringLiteral("Double-Click to turn Filter OFF. (Right Click for options)")
                                : QStringLiteral("Double-Click to get Filter dialog. (Right Click for options)"));
         SetStatusText(0, StatBar->tag(3));
@@ -370,20 +387,19 @@ void MainDialog::StatBar_PanelDblClick(int panel) {
     const QString text = StatBar->text(panel).trimmed();
     if (text == QStringLiteral("Name") || text == QStringLiteral("Company")) ToggleView();
     else if (text == QStringLiteral("Filter - ON")) TurnFilterOff();
-    else if (text == QStringLiteral("Filter - OFF")) dialogs::OpenFilterDialog();
+    else if (text == QStringLiteral("Filter - OFF")) dialogs::OpenFilterDialog(context_, currentRecNo_);
 }
 
 void MainDialog::ToggleView() {
-    store::CardStore& s = *Shared().Store;
+    store::CardStore& s = *context_.Store;
     s.SetView(s.ShowsCompanies() ? 0 : 1);
     SetStatusText(2, s.ShowsCompanies() ? QStringLiteral("Company") : QStringLiteral("Name"));
     SetStatusText(0, QString());
-    Shared().CurrentIndex = std::max(s.ListPosition(Shared().CurrentRecNo), 0);
-    SetData();
+    ShowLists(std::max(s.ListPosition(currentRecNo_), 0));
 }
 
 void MainDialog::TurnFilterOff() {
-    store::CardStore& s = *Shared().Store;
+    store::CardStore& s = *context_.Store;
     SetStatusText(0, QString());
     if (s.IsFiltered()) {
         s.ClearFilter();
@@ -394,14 +410,14 @@ void MainDialog::TurnFilterOff() {
 
 // The card shown before stays selected where the list still shows it.
 void MainDialog::SelectShownCard() {
-    const int at = Shared().Store->ListPosition(Shared().CurrentRecNo);
-    if (at >= 0) Shared().CurrentIndex = at;
+    const int at = context_.Store->ListPosition(currentRecNo_);
+    if (at >= 0) currentIndex_ = at;
 }
 
 void MainDialog::SetEditState() {
-    if (Shared().Store) Shared().Store->SetInUse(Shared().InUse);
+    if (context_.Store) context_.Store->SetInUse(context_.InUse);
     // While a card file the lists need is away, the program only shows what it could read.
-    const bool inUse = Shared().InUse || (Shared().Store && !Shared().Store->MissingFiles().isEmpty());
+    const bool inUse = context_.InUse || (context_.Store && !context_.Store->MissingFiles().isEmpty());
     menus_->SetEditState(inUse);
     dialogs::SetDialogsEditState(inUse);
     // The buttons follow too, so that editing stops and resumes without waiting for the next refresh.
@@ -415,15 +431,15 @@ void MainDialog::SetEditState() {
 // the lists are read again before editing comes back, so no change of this
 // program works on a stale list.
 void MainDialog::InUseChanged() {
-    if (!Shared().InUse) {
-        Shared().Store->SetInUse(false);  // so a repair kept pending meanwhile is written now
+    if (!context_.InUse) {
+        context_.Store->SetInUse(false);  // so a repair kept pending meanwhile is written now
         ReloadLists();
     }
     SetEditState();
 }
 
 void MainDialog::ReloadLists() {
-    store::CardStore& s = *Shared().Store;
+    store::CardStore& s = *context_.Store;
     shell::RefreshCardLists(s, QStringLiteral("The card list may not show every card."));
     s.FillList();
     SelectShownCard();  // else SetData keeps the row within the list
@@ -433,10 +449,10 @@ void MainDialog::ReloadLists() {
 void MainDialog::ExitApplication() {
     if (exiting_) return;
     exiting_ = true;
-    shell::AutoBackupOnExit();  // while this program still counts as the card file's user
-    if (!Shared().DataFile.isEmpty()) {
+    shell::AutoBackupOnExit(context_);  // while this program still counts as the card file's user
+    if (!context_.DataFile.isEmpty()) {
         try {
-            shell::CountOff(Shared().Profile, Shared().DataFile);
+            shell::CountOff(context_.Profile, context_.DataFile);
         } catch (const profile::WriteError&) {
             // The program ends all the same; the next start recovers from a count that is one too high.
         }
@@ -448,14 +464,14 @@ void MainDialog::ExitApplication() {
 
 void MainDialog::OpenAbout() {
     SetStatusText(0, QString());
-    auto* about = new shell::AboutWindow;
+    auto* about = new shell::AboutWindow(context_.Prefs.AppVersion);
     about->ensurePolished();
     about->adjustSize();
     shell::OpenOverMain(about, shell::Placement::TopRight);
 }
 
 void MainDialog::OpenTipOfDay() {
-    auto* tip = new shell::TipOfDay;
+    auto* tip = new shell::TipOfDay(context_);
     tip->adjustSize();
     shell::OpenOverMain(tip, shell::Placement::CentredKept);
 }

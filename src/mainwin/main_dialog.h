@@ -1,7 +1,8 @@
 #pragma once
-#include "list_box.h"
+#include "card_list_view.h"
 #include "status_bar.h"
 #include "tesly_mnu.h"
+#include "shell/selected_card.h"
 
 #include <QWidget>
 #include <array>
@@ -12,34 +13,47 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTimer;
 
 namespace tessaly::shell {
+struct AppContext;
 class MainWindowLink;
 }
 
 namespace tessaly::mainwin {
 
+class CardListModel;
 class DetailLabel;
 
 // The one window that stays open for the whole run: the card list, the
 // details of the selected card, the find frame, the command buttons and the
-// status bar. The program ends only through ExitApplication.
+// status bar. The program ends only through ExitApplication. It holds the
+// selection, and hands the context and the selected card to the windows it opens.
 class MainDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit MainDialog(QWidget* parent = nullptr);
+    explicit MainDialog(shell::AppContext& context, QWidget* parent = nullptr);
     ~MainDialog() override;
 
     void SetData();
+    // The one way back from a change of the lists: they are shown again with
+    // rowAfter selected (MainWindowLink::kSameRow keeps the row, within the list).
+    void ShowLists(int rowAfter);
+    // The selection: its row in the list, its card, and the card's fields as last read.
+    int CurrentIndex() const { return currentIndex_; }
+    const QString& CurrentRecNo() const { return currentRecNo_; }
+    const store::Card& CurrentCard() const { return currentCard_; }
+    // The selected card as the windows that work on it are handed it; no card when the list shows none.
+    shell::SelectedCard Selected() const;
+    // A number from a tel: link: Dial opens with it.
+    void DialFromLink(const QString& number);
     void SetEditState();
     void ToggleView();
     void TurnFilterOff();
     void ExitApplication();
-    // The store fills this list.
-    store::ListBoxView& ListBox() { return *listBox_; }
+    // What the list shows; the store tells it of every change of its rows.
+    CardListModel& ListModel() { return *listModel_; }
     TeslyMnu& Menus() { return *menus_; }
     // What the other windows hold of this one: its status texts and refresh come through its signals.
     shell::MainWindowLink& Link() { return *link_; }
@@ -56,7 +70,7 @@ public:
     std::array<QCheckBox*, 8> ChkCopy{};  // Name, Title, Company, Address, Phone1, Phone2, Fax, E-Mail
     QLabel* Notes;
     std::array<DetailLabel*, 13> Label{};
-    QListWidget* LstNames;
+    CardListView* LstNames;
     // Over the empty list: why it is empty and what to do.
     QLabel* EmptyListHint;
     QGroupBox* FrmFind;
@@ -114,8 +128,12 @@ private:
     void ShowWhyEmpty(int length);
     int ListLength() const;
 
+    shell::AppContext& context_;
+    int currentIndex_ = 0;
+    QString currentRecNo_;
+    store::Card currentCard_{};
     std::unique_ptr<TeslyMnu> menus_;
-    std::unique_ptr<ListBoxAdapter> listBox_;
+    CardListModel* listModel_;
     shell::MainWindowLink* link_;
     bool exiting_ = false;
 };

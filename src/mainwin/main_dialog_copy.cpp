@@ -2,7 +2,7 @@
 #include "detail_label.h"
 #include "main_dialog.h"
 
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "cards/copy_text.h"
 
 #include <QCheckBox>
@@ -13,8 +13,7 @@ namespace tessaly::mainwin {
 
 namespace {
 
-store::PrefixSettings PrefixSettings() {
-    const shell::Preferences& p = shell::Shared().Prefs;
+store::PrefixSettings PrefixSettings(const shell::Preferences& p) {
     return {p.UsePrefix, p.PrefixSprt, p.Phone1Prefix, p.Phone2Prefix, p.FaxPrefix, p.EMailPrefix};
 }
 
@@ -34,10 +33,10 @@ store::DetailLabelTexts LabelTexts(const std::array<DetailLabel*, store::kDetail
 void MainDialog::CopySelected() {
     store::CopyBoxes ticked{};
     for (std::size_t i = 0; i < ticked.size(); ++i) ticked[i] = ChkCopy[i]->isChecked();
-    PutOnClipboard(store::CopySelectedText(LabelTexts(Label), ticked, PrefixSettings()));
+    PutOnClipboard(store::CopySelectedText(LabelTexts(Label), ticked, PrefixSettings(context_.Prefs)));
 }
 
-void MainDialog::CopyAll() { PutOnClipboard(store::CopyAllText(LabelTexts(Label), PrefixSettings())); }
+void MainDialog::CopyAll() { PutOnClipboard(store::CopyAllText(LabelTexts(Label), PrefixSettings(context_.Prefs))); }
 
 void MainDialog::CopyLabel(int index) { PutOnClipboard(store::CopyLabelText(LabelTexts(Label), index)); }
 

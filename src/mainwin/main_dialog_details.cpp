@@ -3,7 +3,8 @@
 #include "main_dialog.h"
 
 #include "shell/modal_seam.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/window_opener.h"
 #include "cards/card_details.h"
 
@@ -13,14 +14,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <exception>
 
 namespace tessaly::mainwin {
 
-using shell::Shared;
 
 namespace {
 
@@ -35,30 +34,29 @@ QString ErrorText(int number, const QString& where) {
 }  // namespace
 
 void MainDialog::LstNames_Click() {
-    shell::SharedData& s = Shared();
-    if (LstNames->count() == 0) return;
-    s.CurrentIndex = LstNames->currentRow();
-    if (s.CurrentIndex < 0) {
-        s.CurrentIndex = 0;
+    if (LstNames->model()->rowCount() == 0) return;
+    currentIndex_ = LstNames->currentRow();
+    if (currentIndex_ < 0) {
+        currentIndex_ = 0;
         LstNames->setCurrentRow(0);
         return;
     }
-    s.CurrentRecNo = s.Store->ShownRecNo(s.CurrentIndex);
-    SetStatusText(1, store::PositionText(s.CurrentIndex, ListLength()));
-    for (DetailLabel* label : Label) label->SetColour(s.TextColor);
-    s.CardFields = s.Store->ReadCard(s.CurrentRecNo);
+    currentRecNo_ = context_.Store->ShownRecNo(currentIndex_);
+    SetStatusText(1, store::PositionText(currentIndex_, ListLength()));
+    for (DetailLabel* label : Label) label->SetColour(context_.TextColor);
+    currentCard_ = context_.Store->ReadCard(currentRecNo_);
     ShowDetails();
 }
 
 void MainDialog::ShowDetails() {
-    const store::Card& fields = Shared().CardFields;
-    const auto texts = store::DetailTexts(Shared().Prefs.NameField, fields);
+    const store::Card& fields = currentCard_;
+    const auto texts = store::DetailTexts(context_.Prefs.NameField, fields);
     for (int i = 0; i < store::kDetailLabelCount; ++i) Label[i]->setText(texts[i]);
     for (int g = 0; g < store::kDetailGroupCount; ++g) {
         const auto group = static_cast<store::DetailGroup>(g);
         const bool filled = store::GroupFilled(group, fields);
         if (g < 8) {
-            ChkCopy[g]->setChecked(filled && Shared().Prefs.CopyFlags[g] != 0);
+            ChkCopy[g]->setChecked(filled && context_.Prefs.CopyFlags[g] != 0);
             ChkCopy[g]->setEnabled(filled);
         } else {
             Notes->setEnabled(filled);
@@ -80,9 +78,14 @@ void MainDialog::ClearDetails() {
     for (DetailLabel* label : Label) label->clear();
 }
 
+void MainDialog::ShowLists(int rowAfter) {
+    if (rowAfter != shell::MainWindowLink::kSameRow) currentIndex_ = rowAfter;
+    SetData();
+}
+
 // Every step is attempted; the last failure is reported once at the end and the window stays usable.
 void MainDialog::SetData() {
-    shell::SharedData& s = Shared();
+    shell::AppContext& s = context_;
     int error = 0;
     auto attempt = [&error](auto&& step) {
         try {
@@ -103,9 +106,11 @@ void MainDialog::SetData() {
         attempt([&] {
             SetStatusText(1, QString());
             {
-                const QSignalBlocker quiet(LstNames);
+                // Not the user's choice: the window hears nothing of it, the list is only repainted.
+                const QSignalBlocker quiet(LstNames->selectionModel());
                 LstNames->setCurrentRow(-1);
             }
+            LstNames->viewport()->update();
             LstNames->setEnabled(false);
             BtnCopy->setEnabled(false);
             BtnEdit->setEnabled(false);
@@ -122,9 +127,9 @@ void MainDialog::SetData() {
         attempt([&] {
             LstNames->setEnabled(true);
             // A position past the end (the list shrank) selects the last card instead.
-            s.CurrentIndex = std::clamp(s.CurrentIndex, 0, std::min(length, int(LstNames->count())) - 1);
-            if (LstNames->currentRow() == s.CurrentIndex) LstNames_Click();
-            else LstNames->setCurrentRow(s.CurrentIndex);
+            currentIndex_ = std::clamp(currentIndex_, 0, std::min(length, LstNames->model()->rowCount()) - 1);
+            if (LstNames->currentRow() == currentIndex_) LstNames_Click();
+            else LstNames->setCurrentRow(currentIndex_);
         });
         attempt([&] {
             BtnCopy->setEnabled(true);
@@ -146,7 +151,7 @@ void MainDialog::SetData() {
 
 // With no card to show, the list says why and what to do; Dial has no card to dial from.
 void MainDialog::ShowWhyEmpty(int length) {
-    const store::CardStore& s = *Shared().Store;
+    const store::CardStore& s = *context_.Store;
     const bool noCards = !s.HasCards();
     BtnDial->setEnabled(!noCards);
     QString hint;
@@ -160,7 +165,7 @@ void MainDialog::ShowWhyEmpty(int length) {
 }
 
 void MainDialog::MarkViewAndFilter() {
-    const store::CardStore& s = *Shared().Store;
+    const store::CardStore& s = *context_.Store;
     TeslyMnu& m = *menus_;
     SetStatusText(2, s.ShowsCompanies() ? QStringLiteral("Company") : QStringLiteral("Name"));
     m.MnuViewArray[0]->setChecked(!s.ShowsCompanies());

@@ -5,7 +5,7 @@
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "cards/find_cards.h"
 
 #include <QApplication>
@@ -14,14 +14,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 namespace tessaly::mainwin {
 
-using shell::Shared;
 
 namespace {
 
@@ -108,14 +106,14 @@ void MainDialog::ConnectFind() {
 }
 
 void MainDialog::BtnFind_Click() {
-    shell::SharedData& s = Shared();
+    shell::AppContext& s = context_;
     for (DetailLabel* label : Label) label->SetColour(s.TextColor);
     const QString text = TxtFind->text();
     if (text.trimmed().isEmpty()) {
         QApplication::beep();
         return;
     }
-    const int oldIndex = s.CurrentIndex;
+    const int oldIndex = currentIndex_;
     const QString oldPosition = StatBar->text(1);
     const shell::InUseCheckPause pause;
     // Disabling the window takes the focus away; it goes back where it was afterwards.
@@ -125,9 +123,9 @@ void MainDialog::BtnFind_Click() {
     SetStatusText(0, QStringLiteral("Please wait. Searching..."));
     shell::PercentWindow().LblLumet->setText(QStringLiteral("Please wait. Searching..."));
     store::ProgressSink silent;
-    const store::FindResult result = store::FindFunction(*s.Store, s.Store->ShownRecNos(), s.CurrentIndex, text,
+    const store::FindResult result = store::FindFunction(*s.Store, s.Store->ShownRecNos(), currentIndex_, text,
                                                          CboSrchIn->currentIndex(), s.Progress ? *s.Progress : silent);
-    if (!result.lastRecNo.isEmpty()) s.CurrentRecNo = result.lastRecNo;
+    if (!result.lastRecNo.isEmpty()) currentRecNo_ = result.lastRecNo;
 
     raise();
     activateWindow();
@@ -140,14 +138,14 @@ void MainDialog::BtnFind_Click() {
     const QString notFound = QStringLiteral("Can't find '") + text + u'\'';
     QString notice;
     if (result.found) {
-        s.CurrentIndex = result.position;
-        if (LstNames->currentRow() == s.CurrentIndex) LstNames_Click();
-        else LstNames->setCurrentRow(s.CurrentIndex);
+        currentIndex_ = result.position;
+        if (LstNames->currentRow() == currentIndex_) LstNames_Click();
+        else LstNames->setCurrentRow(currentIndex_);
         Label[store::FoundLabel(result.field)]->SetColour(s.FoundColor);
         SetStatusText(0, QString());
         SetCaption(BtnFind, kFindNext);
         SearchResultTimer->start();
-        if (s.CurrentIndex == oldIndex) {
+        if (currentIndex_ == oldIndex) {
             SetStatusText(0, notFound + QStringLiteral(" again"));
             notice = QStringLiteral("Can't find next '") + text + u'\'';
         }
@@ -165,7 +163,7 @@ void MainDialog::BtnFind_Click() {
 
 void MainDialog::SearchResultTimer_Timer() {
     SearchResultTimer->stop();
-    for (DetailLabel* label : Label) label->SetColour(Shared().TextColor);
+    for (DetailLabel* label : Label) label->SetColour(context_.TextColor);
 }
 
 }  // namespace tessaly::mainwin

@@ -9,7 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -117,10 +117,12 @@ void MainDialog::BuildDetails() {
     Label[12]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     shell::SetWholeLinesHeight(Label[12]);
 
-    LstNames = Named(new QListWidget(this), QStringLiteral("LstNames"),
+    LstNames = Named(new CardListView(this), QStringLiteral("LstNames"),
                      QStringLiteral("Double-Click a name to copy details. Type name's first letter for quick search."));
     SetTwipsGeometry(LstNames, 4980, 225, 2475, 4350);
     LstNames->setUniformItemSizes(true);
+    LstNames->setSelectionMode(QAbstractItemView::SingleSelection);
+    LstNames->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LstNames->setMouseTracking(true);
     EmptyListHint = Named(new QLabel(LstNames->viewport()), QStringLiteral("EmptyListHint"));
     EmptyListHint->setWordWrap(true);

@@ -1,7 +1,7 @@
 #include "tesly_mnu.h"
 
 #include "shell/card_file_guard.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 #include "shell/word_link.h"
 
 #include <QAction>
@@ -41,7 +41,8 @@ QString Indexed(const char* array, int index) { return QStringLiteral("%1(%2)").
 
 }  // namespace
 
-TeslyMnu::TeslyMnu(QObject* parent) : QObject(parent), wordLink_(std::make_unique<shell::WordLink>()) {
+TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
+    : QObject(parent), context_(context), wordLink_(std::make_unique<shell::WordLink>()) {
     setObjectName(QStringLiteral("TeslyMnu"));
 
     MnuNameStyle = Menu(this, QStringLiteral("MnuNameStyle"), QStringLiteral("NameStyle"));
@@ -161,7 +162,7 @@ void TeslyMnu::SetWordLink(std::unique_ptr<shell::WordLink> link) { wordLink_ = 
 
 namespace {
 // A card file that was away when the lists were read (a share not mounted yet) is back.
-bool MissingFilesBack(const shell::SharedData& s) {
+bool MissingFilesBack(const shell::AppContext& s) {
     if (!s.Store || s.Store->MissingFiles().isEmpty()) return false;
     for (const QString& name : s.Store->MissingFiles()) {
         const QFileInfo file(s.DataDir + name);
@@ -172,7 +173,7 @@ bool MissingFilesBack(const shell::SharedData& s) {
 }  // namespace
 
 void TeslyMnu::InUseTimer_Timer() {
-    shell::SharedData& s = shell::Shared();
+    shell::AppContext& s = context_;
     if (s.DataFile.isEmpty()) return;
     const bool was = s.InUse;
     try {

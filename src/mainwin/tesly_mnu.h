@@ -8,6 +8,7 @@ class QAction;
 class QMenu;
 
 namespace tessaly::shell {
+struct AppContext;
 class WordLink;
 }
 
@@ -19,7 +20,7 @@ namespace tessaly::mainwin {
 class TeslyMnu : public QObject {
     Q_OBJECT
 public:
-    explicit TeslyMnu(QObject* parent = nullptr);
+    explicit TeslyMnu(shell::AppContext& context, QObject* parent = nullptr);
     ~TeslyMnu() override;
 
     // Name style: entries 0..3 (captions set before each popup), "-", "Cancel".
@@ -81,6 +82,7 @@ signals:
     void inUseChanged();
 
 private:
+    shell::AppContext& context_;
     std::unique_ptr<shell::WordLink> wordLink_;
     QAction* exchangeSeparator_ = nullptr;
     QAction* exchangeCancel_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 #include "print/label_sheets.h"
-#include "cards/store_hooks.h"
+#include "cards/progress_sink.h"
 
 #include <QList>
 #include <QStringList>

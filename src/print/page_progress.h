@@ -1,5 +1,5 @@
 #pragma once
-#include "cards/store_hooks.h"
+#include "cards/progress_sink.h"
 
 #include <QtGlobal>
 #include <algorithm>

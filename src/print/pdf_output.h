@@ -1,7 +1,7 @@
 #pragma once
 #include "print/label_sheets.h"
 #include "print/list_report.h"
-#include "cards/store_hooks.h"
+#include "cards/progress_sink.h"
 
 #include <QDate>
 #include <QPageSize>

@@ -1,6 +1,5 @@
 #include "about_window.h"
 
-#include "shared_data.h"
 #include "window_opener.h"
 #include "twips.h"
 
@@ -13,7 +12,7 @@
 
 namespace tessaly::shell {
 
-AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
+AboutWindow::AboutWindow(const QString& version, QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(QStringLiteral("About Tessaly"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -28,7 +27,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
     LblProduct->setFont(big);
-    LblVersion = new QLabel(QStringLiteral("Version ") + Shared().Prefs.AppVersion, this);
+    LblVersion = new QLabel(QStringLiteral("Version ") + version, this);
     LblVersion->setObjectName(QStringLiteral("LblVersion"));
     LblVersion->setTextFormat(Qt::PlainText);
     LblNotice = new QLabel(QStringLiteral("A card file of people and companies: browse, find, filter, copy, dial, "

@@ -12,7 +12,8 @@ namespace tessaly::shell {
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWindow(QWidget* parent = nullptr);
+    // The version shown is the program's, as the preferences name it.
+    explicit AboutWindow(const QString& version, QWidget* parent = nullptr);
     QLabel* LblProduct;
     QLabel* LblVersion;
     QLabel* LblNotice;

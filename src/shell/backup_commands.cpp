@@ -4,7 +4,8 @@
 #include "msg_box.h"
 #include "progress_windows.h"
 #include "run_change.h"
-#include "shared_data.h"
+#include "app_context.h"
+#include "main_window_link.h"
 #include "window_opener.h"
 
 #include "modal_seam.h"
@@ -30,7 +31,7 @@ using store::CopyOutcome;
 constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
 constexpr std::int16_t kExclamation = 3, kInformation = 4;
 
-QString Folder() { return BackupFolder(Shared().Profile, Shared().PreferencesFile); }
+QString Folder(AppContext& context) { return BackupFolder(context.Profile, context.PreferencesFile); }
 
 bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QString& no, std::int16_t icon,
          const QString& title) {
@@ -38,10 +39,10 @@ bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QS
 }
 
 // The copy runs under the change lock, so no change of ours is half-way through the files.
-void CopyUnderLock(const QString& folder, store::OtherBackup other) {
+void CopyUnderLock(AppContext& context, const QString& folder, store::OtherBackup other) {
     try {
-        const store::CardFileLock lock(Shared().DataDir, std::chrono::seconds(5));
-        store::MakeBackup(Shared().DataDir, folder, other);
+        const store::CardFileLock lock(context.DataDir, std::chrono::seconds(5));
+        store::MakeBackup(context.DataDir, folder, other);
     } catch (const BackupFailed&) {
         throw;
     } catch (const std::exception& e) {  // the change lock was not to be had: nothing was copied
@@ -52,7 +53,7 @@ void CopyUnderLock(const QString& folder, store::OtherBackup other) {
 // The backup to restore when the backup folder holds automatic ones besides
 // the plain backup: the folder chosen, or an empty text when the user cancels.
 QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& automatic) {
-    QDialog chooser(Shared().MainWindow());
+    QDialog chooser(MainWindow());
     chooser.setObjectName(QStringLiteral("BackupChooser"));
     chooser.setWindowTitle(QStringLiteral("Restore data from Back Up"));
     auto* layout = new QVBoxLayout(&chooser);
@@ -79,35 +80,34 @@ QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& auto
 }
 
 // The restored card file read as at start-up, counted as ours alone, the filter off, the first card selected.
-void LoadRestoredFile() {
-    store::CardStore& cards = *Shared().Store;
+void LoadRestoredFile(AppContext& context) {
+    store::CardStore& cards = *context.Store;
     ShowProgressWindow();
-    Shared().SetStatusText(0, QString());
-    if (Shared().Progress) Shared().Progress->percentText(QStringLiteral("Loading Names..."));
+    SetMainStatusText(0, QString());
+    if (context.Progress) context.Progress->percentText(QStringLiteral("Loading Names..."));
     const auto hide = qScopeGuard([] {
         PercentWindow().hide();
-        if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+        if (QWidget* main = MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
     });
     RefreshCardLists(cards, QStringLiteral("The lists show what could be read."));
-    Shared().InUse = CheckInUse(Shared().Profile, Shared().DataFile);
-    cards.SetInUse(Shared().InUse);
+    context.InUse = CheckInUse(context.Profile, context.DataFile);
+    cards.SetInUse(context.InUse);
     cards.ClearFilter();
-    Shared().CurrentIndex = 0;
-    Shared().SetStatusText(0, QString());
+    SetMainStatusText(0, QString());
 }
 
 // The restore as a change of the card file.
-void RestoreAndLoad(const QString& source) {
+void RestoreAndLoad(AppContext& context, const QString& source) {
     // The sibling program may have opened the file since the menu was enabled.
-    if (CheckInUse(Shared().Profile, Shared().DataFile)) throw store::InUseError();
+    if (CheckInUse(context.Profile, context.DataFile)) throw store::InUseError();
     // The restored card file counts this program as its one user.
-    store::RestoreBackup(source, Shared().DataDir, QStringLiteral("1"));
+    store::RestoreBackup(source, context.DataDir, QStringLiteral("1"));
     PleaseWaitWindow().hide();  // the progress window takes over
-    LoadRestoredFile();
+    LoadRestoredFile(context);
 }
 
 // Says why the restore was not made; true when the user asks to try the folder again.
-bool TellRestoreFailed(const std::exception& error, const QString& source) {
+bool TellRestoreFailed(AppContext& context, const std::exception& error, const QString& source) {
     const auto* refused = dynamic_cast<const BackupFailed*>(&error);
     const CopyOutcome outcome = refused ? refused->outcome : CopyOutcome::Failed;
     if (outcome == CopyOutcome::Failed) {
@@ -116,7 +116,10 @@ bool TellRestoreFailed(const std::exception& error, const QString& source) {
         const QString after = putBack ? QStringLiteral("The card files are as they were before.") : QString();
         Ask(QStringLiteral("The restore failed: %1\r%2").arg(QString::fromUtf8(error.what()), after), 0, QStringLiteral("OK"), QString(),
             kExclamation, QStringLiteral("Restore failed"));
-        if (!putBack) LoadRestoredFile();
+        if (!putBack) {
+            LoadRestoredFile(context);
+            RefreshMain(0);
+        }
         return false;
     }
     const bool notReady = outcome == CopyOutcome::NotReady;
@@ -129,15 +132,15 @@ bool TellRestoreFailed(const std::exception& error, const QString& source) {
 
 }  // namespace
 
-void BackUp() {
-    const QString folder = Folder();
+void BackUp(AppContext& context) {
+    const QString folder = Folder(context);
     if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
              QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
         return;
     store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
         try {
-            CopyUnderLock(folder, other);
+            CopyUnderLock(context, folder, other);
             return;
         } catch (const BackupFailed& r) {
             if (r.outcome == CopyOutcome::OtherCardFile) {
@@ -166,8 +169,8 @@ void BackUp() {
     }
 }
 
-void Restore() {
-    const QString folder = Folder();
+void Restore(AppContext& context) {
+    const QString folder = Folder(context);
     const QString title = QStringLiteral("Restore data from Back Up");
     if (!Ask(QStringLiteral("You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
              kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
@@ -180,11 +183,11 @@ void Restore() {
         return;
     for (bool again = true; again;) {
         again = false;
-        RunChange({.waitText = QStringLiteral("Please wait. Restoring data from BackUp"),
-                   .change = [&] { RestoreAndLoad(source); },
+        RunChange(*context.Store, {.waitText = QStringLiteral("Please wait. Restoring data from BackUp"),
+                   .change = [&] { RestoreAndLoad(context, source); },
                    .consequence = {},  // said by the restore's own failure message
-                   .rowAfter = [](bool) { return Shared().CurrentIndex; },
-                   .reportFailure = [&](const std::exception& error) { again = TellRestoreFailed(error, source); }});
+                   .rowAfter = [](bool done) { return done ? 0 : MainWindowLink::kSameRow; },
+                   .reportFailure = [&](const std::exception& error) { again = TellRestoreFailed(context, error, source); }});
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "card_file_guard.h"
 #include "msg_box.h"
-#include "shared_data.h"
+#include "app_context.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -28,7 +28,8 @@ QLabel* MakeText(QWidget* parent, const char* name, const QString& text) {
 }  // namespace
 
 // The texts are long and fonts differ, so layouts size the window: only the widths are fixed.
-FileInUse::FileInUse(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+FileInUse::FileInUse(AppContext& context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), context_(context) {
     setObjectName(QStringLiteral("FileInUse"));
     setWindowTitle(QStringLiteral("Data File In Use"));
     setModal(true);
@@ -90,8 +91,8 @@ void FileInUse::BtnOK_Click() {
     if (ChkCrashRecover->isChecked()) {
         // Editing comes back only once the file says this program is its only user.
         try {
-            RecoverFromCrash(Shared().Profile, Shared().DataFile);
-            Shared().InUse = false;
+            RecoverFromCrash(context_.Profile, context_.DataFile);
+            context_.InUse = false;
         } catch (const profile::WriteError& e) {
             ReportWriteFailure(e, QStringLiteral("The data file stays in use; changes remain disabled."));
         }

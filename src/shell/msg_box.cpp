@@ -2,7 +2,7 @@
 
 #include "modal_seam.h"
 #include "placement.h"
-#include "shared_data.h"
+#include "main_window_link.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -94,14 +94,14 @@ MessageButton MessageWindow::ShowFilled(std::int16_t buttons, const QString& cap
     PlaceButtons(buttons);
     ShowIcon(icon);
     setWindowTitle(title);
-    if (QWidget* main = Shared().MainWindow())
+    if (QWidget* main = MainWindow())
         CentreOver(this, main);
     else
         CentreOnScreen(this);
     if (QPushButton* button = DefaultButton()) button->setFocus();
-    Shared().DialogResult = 0;  // closed by other means than the buttons (the window goes with the program)
+    answer_ = MessageButton::Second;  // closed by other means than the buttons (the window goes with the program)
     RunModal(*this);
-    return Shared().DialogResult != 0 ? MessageButton::First : MessageButton::Second;
+    return answer_;
 }
 
 void MessageWindow::PlaceButtons(std::int16_t buttons) {
@@ -213,14 +213,14 @@ void MessageWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void MessageWindow::BtnOK_Click() {
-    Shared().DialogResult = -1;
+    answer_ = MessageButton::First;
     done(0);
 }
 
 void MessageWindow::BtnCancel_Click() { reject(); }
 
 void MessageWindow::reject() {
-    Shared().DialogResult = 0;
+    answer_ = MessageButton::Second;
     done(0);
 }
 

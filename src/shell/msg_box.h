@@ -13,10 +13,9 @@ namespace tessaly::shell {
 enum class MessageButton { First, Second };
 
 // The program's own message windows: text, an icon and one or two buttons,
-// shown modally over the main window. ShowMsg returns the button pressed, and
-// leaves it in Shared().DialogResult too: -1 for the first button, 0 for the
-// second one or for closing the window. The windows are made once and hidden,
-// not destroyed.
+// shown modally over the main window. ShowMsg returns the button pressed
+// (closing the window counts as the second). The windows are made once and
+// hidden, not destroyed.
 class MessageWindow : public QDialog {
     Q_OBJECT
 public:
@@ -57,6 +56,7 @@ private:
     QPushButton* EnterButton() const;
     std::array<QLabel*, 4> pictures_;
     Layout layout_;
+    MessageButton answer_ = MessageButton::Second;
 };
 
 class MsgBoxSnglTxt : public MessageWindow {

@@ -2,7 +2,7 @@
 
 #include "card_file_guard.h"
 #include "msg_box.h"
-#include "shared_data.h"
+#include "app_context.h"
 #include "profile/app_paths.h"
 #include "cards/staged_card_files.h"
 
@@ -23,8 +23,7 @@ bool AskYesNo(const QString& text, std::int16_t icon = kStopIcon) {
 
 void Tell(const QString& text) { SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, kMissingTitle); }
 
-void OpenStoreOn(const QString& dataDir) {
-    SharedData& s = Shared();
+void OpenStoreOn(AppContext& s, const QString& dataDir) {
     s.DataDir = dataDir;
     s.OpenStore();
     try {
@@ -38,8 +37,7 @@ void OpenStoreOn(const QString& dataDir) {
 // The user agreed to a new card file in the data folder. A file already there
 // is never written over: a card file of ours is offered instead, anything else
 // is left alone and the program ends.
-bool UseNewDataFolder() {
-    SharedData& s = Shared();
+bool UseNewDataFolder(AppContext& s) {
     const QString newDir = store::NewDataDir();
     const QString newFile = newDir + store::kHeaderFileName;
     const QFileInfo existing(newFile);
@@ -52,24 +50,23 @@ bool UseNewDataFolder() {
         if (!AskYesNo(QStringLiteral("There is a Tessaly data file in ") + newDir + u'\r' + QStringLiteral("Should I open it?")))
             return false;
         NameDataFolder(s.Profile, s.PreferencesFile, newDir);
-        OpenStoreOn(newDir);
+        OpenStoreOn(s, newDir);
         return true;
     }
     CreateNewDataFile(s.Profile, s.PreferencesFile, newDir);
-    OpenStoreOn(newDir);
+    OpenStoreOn(s, newDir);
     return true;
 }
 
 }  // namespace
 
-bool OpenDataFile() {
-    SharedData& s = Shared();
+bool OpenDataFile(AppContext& s) {
     try {
         s.DataDir = store::PreferredDataDir(s.Profile);
         const QString dataFile = s.DataDir + store::kHeaderFileName;
         const store::DataFileState state = store::CheckDataFile(s.Profile, dataFile);
         if (state == store::DataFileState::Valid) {
-            OpenStoreOn(s.DataDir);
+            OpenStoreOn(s, s.DataDir);
             return true;
         }
         // No card file yet is a first start, a question; a file of another program is a warning.
@@ -79,7 +76,7 @@ bool OpenDataFile() {
         if (!AskYesNo(first + u'\r' + QStringLiteral("Should I create a new empty one now?") + u'\r' + where,
                       missing ? kQuestionIcon : kStopIcon))
             return false;
-        return UseNewDataFolder();
+        return UseNewDataFolder(s);
     } catch (const profile::FileError& error) {
         // Without a readable card file nothing could be shown or kept: say which file and why.
         Tell(QString::fromStdString(error.what()));

@@ -1,7 +1,7 @@
 #include "progress_windows.h"
 
 #include "placement.h"
-#include "shared_data.h"
+#include "main_window_link.h"
 #include "twips.h"
 #include "window_opener.h"
 
@@ -127,7 +127,7 @@ namespace {
 // Steps shared by both progress windows: placed over the main window, the
 // status texts cleared, the main window shown, disabled, and the window in front.
 void OpenOverMain(QWidget& window, const std::function<void()>& resetTexts) {
-    QWidget* main = Shared().MainWindow();
+    QWidget* main = MainWindow();
     CentreOnScreen(&window);
     if (main) CentreOver(&window, main);
     resetTexts();
@@ -143,8 +143,8 @@ void OpenOverMain(QWidget& window, const std::function<void()>& resetTexts) {
 }
 
 void ClearStatusPanels() {
-    Shared().SetStatusText(0, QString());
-    Shared().SetStatusText(1, QString());
+    SetMainStatusText(0, QString());
+    SetMainStatusText(1, QString());
 }
 
 }  // namespace
@@ -169,7 +169,7 @@ void ShowPleaseWait() {
 
 void ShowPleaseWait(const QString& firstLine) {
     ShowPleaseWait();
-    Shared().SetStatusText(0, firstLine);
+    SetMainStatusText(0, firstLine);
     QLabel* line = PleaseWaitWindow().Lbl1;
     line->setText(firstLine);
     line->repaint();

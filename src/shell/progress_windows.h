@@ -1,6 +1,6 @@
 #pragma once
 #include "main_window_link.h"
-#include "cards/store_hooks.h"
+#include "cards/progress_sink.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -2,8 +2,9 @@
 
 #include "msg_box.h"
 #include "progress_windows.h"
-#include "shared_data.h"
+#include "main_window_link.h"
 #include "window_opener.h"
+#include "cards/card_store.h"
 #include "cards/staged_card_files.h"
 
 #include <QScopeGuard>
@@ -13,7 +14,8 @@
 
 namespace tessaly::shell {
 
-InUseCheckPause::InUseCheckPause() : timer_(Shared().Main ? Shared().Main->inUseTimer() : nullptr) {
+InUseCheckPause::InUseCheckPause()
+    : timer_(MainWindowLink::Current() ? MainWindowLink::Current()->inUseTimer() : nullptr) {
     if (!timer_) return;
     wasActive_ = timer_->isActive();
     timer_->stop();
@@ -26,8 +28,7 @@ InUseCheckPause::~InUseCheckPause() {
 namespace {
 
 // The lists read again from the files, so that the main window shows what they hold.
-void ShowFilesAsTheyAre() {
-    store::CardStore& store = *Shared().Store;
+void ShowFilesAsTheyAre(store::CardStore& store) {
     try {
         store.LoadLists();
     } catch (const std::exception&) {
@@ -41,7 +42,7 @@ void Report(const ChangeCommand& command, const std::exception& error, const QSt
     else ReportWriteFailure(error, consequence);
 }
 
-bool Attempt(const ChangeCommand& command) {
+bool Attempt(store::CardStore& store, const ChangeCommand& command) {
     try {
         command.change();
         return true;
@@ -50,20 +51,20 @@ bool Attempt(const ChangeCommand& command) {
     } catch (const store::SwitchUnfinished& error) {
         // Neither done nor undone: the message says that the next opening finishes it, so no consequence is claimed.
         Report(command, error, QString());
-        ShowFilesAsTheyAre();
+        ShowFilesAsTheyAre(store);
     } catch (const store::ChangeRefused& error) {
         // The card went or moved under another program's change.
         Report(command, error, command.consequence);
-        ShowFilesAsTheyAre();
+        ShowFilesAsTheyAre(store);
     } catch (const std::exception& error) {
         // A file that failed, or anything else that stopped the change; the store put the files back.
         Report(command, error, command.consequence);
-        ShowFilesAsTheyAre();
+        ShowFilesAsTheyAre(store);
     }
     return false;
 }
 
-bool BehindWaitWindow(const ChangeCommand& command) {
+bool BehindWaitWindow(store::CardStore& store, const ChangeCommand& command) {
     const QPointer<QWidget> asking = command.asking;
     RaiseMain();
     if (asking) asking->hide();
@@ -73,9 +74,9 @@ bool BehindWaitWindow(const ChangeCommand& command) {
         if (asking) asking->close();
         PleaseWaitWindow().hide();
         // The wait window disabled the main window; no dialog is left over it to enable it again.
-        if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+        if (QWidget* main = MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
     });
-    return Attempt(command);
+    return Attempt(store, command);
 }
 
 }  // namespace
@@ -91,11 +92,10 @@ void RefreshCardLists(store::CardStore& store, const QString& consequence) {
     }
 }
 
-bool RunChange(const ChangeCommand& command) {
+bool RunChange(store::CardStore& store, const ChangeCommand& command) {
     const InUseCheckPause pause;
-    const bool done = BehindWaitWindow(command);
-    if (command.rowAfter) Shared().CurrentIndex = command.rowAfter(done);
-    Shared().RefreshMain();
+    const bool done = BehindWaitWindow(store, command);
+    RefreshMain(command.rowAfter ? command.rowAfter(done) : MainWindowLink::kSameRow);
     return done;
 }
 

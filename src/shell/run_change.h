@@ -48,13 +48,13 @@ struct ChangeCommand {
 // The one way a window changes cards: the in-use check paused throughout, the
 // asking dialog hidden and the wait window over the main window while the
 // change runs; then the dialog closed, the wait window hidden and the main
-// window refreshed on the row asked for. A change that fails (refused, a file
+// window told to show the lists on the row asked for. A change that fails (refused, a file
 // that failed, anything else the store throws) is reported with the
 // consequence, and the lists are read again from the files so that the main
 // window shows what they hold. True when the change went through. What is no
 // std::exception goes on to the caller, after the windows and the in-use check
 // are back as they were.
-bool RunChange(const ChangeCommand& command);
+bool RunChange(store::CardStore& store, const ChangeCommand& command);
 
 // Loads and repairs the card lists under the change lock, with the in-use
 // check paused (loading lets the windows repaint, and so the timers run); a

@@ -2,7 +2,8 @@
 
 #include "msg_box.h"
 #include "setup_checks.h"
-#include "shared_data.h"
+#include "app_context.h"
+#include "main_window_link.h"
 #include "twips.h"
 #include "window_opener.h"
 #include "cards/card_details.h"
@@ -72,7 +73,8 @@ QStringList SampleNames() {
 
 }  // namespace
 
-SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent, kFixedDialogFlags) {
+SetupDialog::SetupDialog(AppContext& context, const QString& selectedRecNo, QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags), context_(context), selectedRecNo_(selectedRecNo) {
     setObjectName(QStringLiteral("SetupDialog"));
     setWindowTitle(QStringLiteral("Tessaly Setup"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -202,8 +204,8 @@ void SetupDialog::BuildBackup() {
 }
 
 void SetupDialog::Load() {
-    SharedData& s = Shared();
-    s.SetStatusText(0, windowTitle());
+    AppContext& s = context_;
+    SetMainStatusText(0, windowTitle());
     showAtLoad_ = s.Store ? s.Store->Show : s.Prefs.Show;
     nameFieldAtLoad_ = s.Prefs.NameField;
     settings_ = ReadSetup(s.Profile, s.PreferencesFile);
@@ -302,7 +304,7 @@ bool SetupDialog::ChecksPass() {
     }
     const QString folder = TxtBackupPath->text().trimmed();
     if (folder == loaded_.BackupPath || folder + u'/' == loaded_.BackupPath) return true;
-    if (const QString problem = BackupFolderProblem(folder, Shared().DataDir); !problem.isEmpty())
+    if (const QString problem = BackupFolderProblem(folder, context_.DataDir); !problem.isEmpty())
         return refuse(problem, TxtBackupPath);
     if (!QDir().mkpath(folder))
         return refuse(QStringLiteral("The backup folder \"%1\" could not be made.").arg(folder), TxtBackupPath);
@@ -327,7 +329,7 @@ bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SetupDialog::BtnOK_Click() {
-    SharedData& s = Shared();
+    AppContext& s = context_;
     SetupSettings chosen = settings_;
     chosen.NameField = static_cast<std::uint8_t>(std::max(LstNameStyle->currentIndex(), 0));
     chosen.Show = OptShowCompany->isChecked() ? 1 : 0;
@@ -361,12 +363,13 @@ void SetupDialog::BtnOK_Click() {
     p.FaxPrefix = chosen.FaxPrefix, p.EMailPrefix = chosen.EMailPrefix;
     RaiseMain();
     hide();
+    int rowAfter = MainWindowLink::kSameRow;
     if (s.Store) {
         if (chosen.Show != showAtLoad_) s.Store->SetView(chosen.Show);
-        s.CurrentIndex = std::max(s.Store->ListPosition(s.CurrentRecNo), 0);
+        rowAfter = std::max(s.Store->ListPosition(selectedRecNo_), 0);
     }
     close();
-    s.RefreshMain();
+    RefreshMain(rowAfter);
     emit saved();
 }
 
@@ -375,21 +378,20 @@ void SetupDialog::BtnCancel_Click() { close(); }
 // Cancel and the window's close button leave the name style in use before the dialog opened.
 void SetupDialog::closeEvent(QCloseEvent* event) {
     if (isVisible()) {
-        Shared().Prefs.NameField = nameFieldAtLoad_;
-        Shared().DialogResult = 0;
+        context_.Prefs.NameField = nameFieldAtLoad_;
     }
     ReleaseSlot();
     QDialog::closeEvent(event);
 }
 
-void OpenSetupDialog() {
+void OpenSetupDialog(AppContext& context, const QString& selectedRecNo) {
     if (SetupDialog* open = SetupDialog::Current()) {
         open->raise();
         open->activateWindow();
         return;
     }
-    Shared().SetStatusText(1, QString());
-    OpenOverMain(new SetupDialog, Placement::TopRight);
+    SetMainStatusText(1, QString());
+    OpenOverMain(new SetupDialog(context, selectedRecNo), Placement::TopRight);
 }
 
 }  // namespace tessaly::shell

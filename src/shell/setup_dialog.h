@@ -15,13 +15,16 @@ class QSpinBox;
 
 namespace tessaly::shell {
 
+struct AppContext;
+
 // Changes the preferences: read afresh at each opening, saved and applied at
 // once by OK. Shown not modal over the disabled main window; deletes itself
 // when it closes.
 class SetupDialog : public QDialog, public OnlyOne<SetupDialog> {
     Q_OBJECT
 public:
-    explicit SetupDialog(QWidget* parent = nullptr);
+    // selectedRecNo is the card the main window shows: it stays selected when the view changes.
+    SetupDialog(AppContext& context, const QString& selectedRecNo, QWidget* parent = nullptr);
 
     QComboBox* LstNameStyle;
     QRadioButton *OptShowName, *OptShowCompany;
@@ -66,6 +69,8 @@ private:
     void BtnOK_Click();
     void BtnCancel_Click();
 
+    AppContext& context_;
+    QString selectedRecNo_;
     SetupSettings settings_;
     SetupSettings loaded_;  // as read at opening: only what changed is checked on OK
     int showAtLoad_ = 0;
@@ -73,6 +78,6 @@ private:
 };
 
 // The main window's command that opens it.
-void OpenSetupDialog();
+void OpenSetupDialog(AppContext& context, const QString& selectedRecNo);
 
 }  // namespace tessaly::shell

@@ -1,7 +1,8 @@
 #include "tip_of_day.h"
 
 #include "msg_box.h"
-#include "shared_data.h"
+#include "app_context.h"
+#include "main_window_link.h"
 #include "window_opener.h"
 #include "twips.h"
 
@@ -62,7 +63,7 @@ double NextTipRandom() {
 
 void RestartTipRandom() { Generator().seed(kSeed); }
 
-TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
+TipOfDay::TipOfDay(AppContext& context, QWidget* parent) : QWidget(parent, kFixedDialogFlags), context_(context) {
     setObjectName(QStringLiteral("TipOfDay"));
     setWindowTitle(QStringLiteral("Tip of The Day"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -100,7 +101,7 @@ TipOfDay::TipOfDay(QWidget* parent) : QWidget(parent, kFixedDialogFlags) {
 
     // The box says what start-up does: on a first run, with no choice stored, the tips show,
     // so a plain Close keeps them.
-    ChkTips->setChecked(TipsWanted(Shared().Profile, Shared().PreferencesFile));
+    ChkTips->setChecked(TipsWanted(context_.Profile, context_.PreferencesFile));
     ShowTip(RandomTipIndex());
 }
 
@@ -117,7 +118,7 @@ void TipOfDay::BtnNext_Click() {
 
 void TipOfDay::BtnOK_Click() {
     try {
-        WriteTips(Shared().Profile, Shared().PreferencesFile, ChkTips->isChecked());
+        WriteTips(context_.Profile, context_.PreferencesFile, ChkTips->isChecked());
     } catch (const profile::WriteError& e) {
         ReportWriteFailure(e, QStringLiteral("The choice about the tips at start-up was not saved."));
     }
@@ -125,7 +126,7 @@ void TipOfDay::BtnOK_Click() {
 }
 
 bool TipOfDay::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) Shared().SetStatusText(0, windowTitle());
+    if (e->type() == QEvent::WindowActivate) SetMainStatusText(0, windowTitle());
     return QWidget::event(e);
 }
 

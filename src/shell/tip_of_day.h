@@ -7,6 +7,8 @@ class QPushButton;
 
 namespace tessaly::shell {
 
+struct AppContext;
+
 inline constexpr int kTipCount = 11;
 QString TipText(int index);
 
@@ -20,7 +22,7 @@ void RestartTipRandom();
 class TipOfDay : public QWidget {
     Q_OBJECT
 public:
-    explicit TipOfDay(QWidget* parent = nullptr);
+    explicit TipOfDay(AppContext& context, QWidget* parent = nullptr);
     QLabel* TxtTipTxt;
     QCheckBox* ChkTips;
     QPushButton* BtnOK;
@@ -35,6 +37,7 @@ private:
     void BtnOK_Click();
     void BtnNext_Click();
     void ShowTip(int index);
+    AppContext& context_;
     int tipIndex_ = 0;
 };
 

@@ -1,7 +1,7 @@
 #include "window_opener.h"
 
 #include "placement.h"
-#include "shared_data.h"
+#include "main_window_link.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -31,7 +31,7 @@ std::vector<QPointer<QWidget>>& ModalWindows() {
 
 // The main window takes input again once no window is left over it.
 void ReleaseMain() {
-    if (QWidget* main = Shared().MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
+    if (QWidget* main = MainWindow(); main && !OpenWindowOverMain()) main->setEnabled(true);
 }
 
 // Watches the windows opened over the main window for their closing, and the
@@ -52,7 +52,7 @@ public:
         if (event->type() == QEvent::Hide && !event->spontaneous()) {
             watched->removeEventFilter(this);
             watched->setProperty(kOverMain, false);
-            Shared().SetStatusText(0, QString());
+            SetMainStatusText(0, QString());
             ReleaseMain();
         }
         return false;
@@ -60,7 +60,7 @@ public:
 
 private:
     static void ActivateWindowOverMain() {
-        QWidget* main = Shared().MainWindow();
+        QWidget* main = MainWindow();
         QWidget* over = OpenWindowOverMain();
         if (!main || !over || !main->isActiveWindow()) return;
         over->raise();
@@ -122,7 +122,7 @@ void MarkModalOver(QWidget* window, QWidget* below) {
 }
 
 void OpenOverMain(QWidget* window, Placement placement) {
-    QWidget* main = Shared().MainWindow();
+    QWidget* main = MainWindow();
     if (main) {
         if (window->parentWidget() != main) window->setParent(main, window->windowFlags());
         switch (placement) {
@@ -142,7 +142,7 @@ void OpenOverMain(QWidget* window, Placement placement) {
 }
 
 QWidget* OpenWindowOverMain() {
-    QWidget* main = Shared().MainWindow();
+    QWidget* main = MainWindow();
     if (!main) return nullptr;
     const auto& modal = ModalWindows();
     for (auto it = modal.rbegin(); it != modal.rend(); ++it)
@@ -155,11 +155,11 @@ QWidget* OpenWindowOverMain() {
 }
 
 void RaiseMain() {
-    if (QWidget* main = Shared().MainWindow()) main->raise();
+    if (QWidget* main = MainWindow()) main->raise();
 }
 
 ModalOverMain::ModalOverMain(QWidget& window) : window_(&window) {
-    QWidget* main = Shared().MainWindow();
+    QWidget* main = MainWindow();
     if (!main || &window == main) return;
     QWidget* below = OpenWindowOverMain();
     KeepFixedSize(&window);

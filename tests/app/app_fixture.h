@@ -4,7 +4,8 @@
 #include "mainwin/main_dialog.h"
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/tip_of_day.h"
 #include "profile/app_paths.h"
 #include "cards/card_change.h"
@@ -31,7 +32,6 @@ using namespace tessaly;
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shell::ResetShared();
         qputenv("XDG_CONFIG_HOME", home.path(QStringLiteral("config")).toUtf8());
         qputenv("XDG_DATA_HOME", home.path(QStringLiteral("data")).toUtf8());
         previousDir = QDir::currentPath();
@@ -46,8 +46,10 @@ protected:
             if (qobject_cast<shell::TipOfDay*>(w) || w == app::TheMainDialog()) windows << w;
         for (const QPointer<QWidget>& w : windows) delete w.data();
         QDir::setCurrent(previousDir);
-        shell::ResetShared();
     }
+    // A fresh context, as a new run of the program starts with.
+    void resetContext() { context_ = std::make_unique<shell::AppContext>(); }
+    shell::AppContext& context() { return *context_; }
 
     QString prefsFile() const { return home.path(QStringLiteral("config/Tessaly/ostrel.ini")); }
     QString cardsDir() const { return home.path(QStringLiteral("cards/")); }
@@ -145,8 +147,10 @@ protected:
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     mainwin::MainDialog& main() { return *app::TheMainDialog(); }
-    store::CardStore& cardStore() { return *shell::Shared().Store; }
+    store::CardStore& cardStore() { return *context().Store; }
 
+    // Before the windows: they refer to it until they are deleted.
+    std::unique_ptr<shell::AppContext> context_ = std::make_unique<shell::AppContext>();
     TempFolder home;
     QString previousDir;
     QStringList asked;  // titles of the message windows answered

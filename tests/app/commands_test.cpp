@@ -34,7 +34,7 @@ protected:
         f[store::FirstName] = QStringLiteral("Bo");
         f[store::LastName] = QStringLiteral("Mo");
         s.AddCard(f);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     void TearDown() override {
         shell::SetPopupAnswerer({});
@@ -60,7 +60,7 @@ TEST_F(CommandsTest, copyActsOnThePressAndCopiesAllWithAModifier) {
     EXPECT_EQ(clipboard(), "Ms. Lee\r555 1234\r");
     QGuiApplication::clipboard()->clear();
     // A double-click is a click and then the second press.
-    const QPoint line = main().LstNames->visualItemRect(main().LstNames->item(0)).center();
+    const QPoint line = main().LstNames->visualRect(main().LstNames->model()->index(0, 0)).center();
     QTest::mouseClick(main().LstNames->viewport(), Qt::LeftButton, {}, line);
     QTest::mouseDClick(main().LstNames->viewport(), Qt::LeftButton, {}, line);
     EXPECT_EQ(clipboard(), "Ms. Lee\r555 1234\r");
@@ -119,12 +119,12 @@ TEST_F(CommandsTest, editAndDeleteOpenTheirDialogsFromButtonsAndMenus) {
     ASSERT_NE(dialogs::DeleteDialog::Current(), nullptr);
     QTest::mouseClick(dialogs::DeleteDialog::Current()->BtnCancel, Qt::LeftButton);
     flushDeletes();
-    EXPECT_EQ(main().LstNames->count(), 2);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 2);
 
     chooseOnPopup(main().Menus().MnuExchangeArray[3]);  // nothing deleted yet: the entry is off
     QTest::mousePress(main().LstNames->viewport(), Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(dialogs::RestoreDialog::Current(), nullptr);
-    dialogs::DeleteNoConfirm();
+    dialogs::DeleteNoConfirm(context(), main().Selected());
     QTest::mousePress(main().LstNames->viewport(), Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_NE(dialogs::RestoreDialog::Current(), nullptr);
 }

@@ -15,7 +15,7 @@ protected:
         preferences(companyView ? "Show=1\n" : "");
         cards({{"Ann", "Adams", "Zeta"}, {"Bob", "Brown", "Young"}, {"Cy", "Cole", "Xeno"}, {"Di", "Dunn", "Wolf"},
                {"Ed", "Eden", "Vale"}});
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     void TearDown() override {
         shell::SetPopupAnswerer({});
@@ -25,7 +25,7 @@ protected:
     }
     QStringList listTexts() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->count(); ++i) texts << main().LstNames->item(i)->text();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
     // Whether the list's menu offers "Restore Deleted Record" right now.
@@ -52,7 +52,7 @@ TEST_F(DeleteRestoreTest, deletingThroughTheDialogAsksFirstAndSelectsTheLineAbov
     flushDeletes();
     EXPECT_EQ(listTexts(), (QStringList{"Adams, Ann", "Brown, Bob", "Dunn, Di", "Eden, Ed"}));
     EXPECT_EQ(main().LstNames->currentRow(), 1);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "1");
+    EXPECT_EQ(main().CurrentRecNo(), "1");
     EXPECT_TRUE(main().isEnabled());
     EXPECT_EQ(header(QStringLiteral("DelFirstRecord")), "2");
     EXPECT_EQ(checkFile(), QStringList());
@@ -86,9 +86,9 @@ TEST_F(DeleteRestoreTest, shiftPressDeletesAtOnceAndTheFirstLineStaysFirst) {
 TEST_F(DeleteRestoreTest, deletingTheLastCardLeavesAnEmptyWindow) {
     preferences();
     cards({{"Only", "One", ""}});
-    ASSERT_TRUE(app::Main());
-    dialogs::DeleteNoConfirm();
-    EXPECT_EQ(main().LstNames->count(), 0);
+    ASSERT_TRUE(app::Main(context()));
+    dialogs::DeleteNoConfirm(context(), main().Selected());
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 0);
     EXPECT_FALSE(main().LstNames->isEnabled());
     EXPECT_EQ(header(QStringLiteral("NameFirstRecord")), "");
     EXPECT_EQ(header(QStringLiteral("NoOfRecords")), "0");
@@ -98,9 +98,9 @@ TEST_F(DeleteRestoreTest, deletingTheLastCardLeavesAnEmptyWindow) {
 TEST_F(DeleteRestoreTest, restoreIsOfferedOnlyWithDeletedCardsAndTheFileToOurselves) {
     start();
     EXPECT_FALSE(restoreOffered());
-    dialogs::DeleteNoConfirm();
+    dialogs::DeleteNoConfirm(context(), main().Selected());
     EXPECT_TRUE(restoreOffered());
-    shell::Shared().InUse = true;
+    context().InUse = true;
     EXPECT_FALSE(restoreOffered());
 }
 
@@ -109,27 +109,27 @@ TEST_F(DeleteRestoreTest, aCardFromTheMiddleOfTheDeletedListComesBackInItsPlace)
     for (const char* rec : {"0", "3", "4"}) {
         const int row = cardStore().ListPosition(QString::fromLatin1(rec));
         main().LstNames->setCurrentRow(row);
-        dialogs::DeleteNoConfirm();
+        dialogs::DeleteNoConfirm(context(), main().Selected());
     }
     const QString copy = copyOfCards();
-    dialogs::LoadDeletedList();
+    dialogs::LoadDeletedList(context());
     dialogs::RestoreDialog* window = dialogs::RestoreDialog::Current();
     ASSERT_NE(window, nullptr);
     QStringList deleted;
-    for (int i = 0; i < window->DelLstNames->count(); ++i) deleted << window->DelLstNames->item(i)->text();
+    for (int i = 0; i < window->DelLstNames->model()->rowCount(); ++i) deleted << window->DelLstNames->model()->index(i, 0).data().toString();
     EXPECT_EQ(deleted, (QStringList{"( Vale )", "( Wolf )", "( Zeta )"}));
     EXPECT_EQ(window->Label[0]->text(), "Mr. Eden");  // the first one's details
-    const QString selectedBefore = shell::Shared().CurrentRecNo;
+    const QString selectedBefore = main().CurrentRecNo();
 
     window->DelLstNames->setCurrentRow(1);  // Wolf = card 3, in the middle of the deleted chain
     EXPECT_EQ(window->RestoreRecNo, "3");
     EXPECT_EQ(window->Label[2]->text(), "Wolf");
-    EXPECT_EQ(shell::Shared().CurrentRecNo, selectedBefore);  // the main window's card is untouched
+    EXPECT_EQ(main().CurrentRecNo(), selectedBefore);  // the main window's card is untouched
     QTest::mouseClick(window->BtnRestore, Qt::LeftButton);
     flushDeletes();
     EXPECT_EQ(dialogs::RestoreDialog::Current(), nullptr);
-    EXPECT_EQ(main().LstNames->currentItem()->text(), "( Wolf )");
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "3");
+    EXPECT_EQ(main().LstNames->currentIndex().data().toString(), "( Wolf )");
+    EXPECT_EQ(main().CurrentRecNo(), "3");
     EXPECT_EQ(header(QStringLiteral("DelNoOfRecords")), "2");
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     EXPECT_EQ(checkFile(), QStringList());
@@ -139,9 +139,9 @@ TEST_F(DeleteRestoreTest, aCardFromTheMiddleOfTheDeletedListComesBackInItsPlace)
 
 TEST_F(DeleteRestoreTest, cancellingTheRestoreWindowKeepsTheSelection) {
     start();
-    dialogs::DeleteNoConfirm();
+    dialogs::DeleteNoConfirm(context(), main().Selected());
     main().LstNames->setCurrentRow(2);
-    dialogs::LoadDeletedList();
+    dialogs::LoadDeletedList(context());
     ASSERT_NE(dialogs::RestoreDialog::Current(), nullptr);
     QTest::mouseClick(dialogs::RestoreDialog::Current()->BtnCancel, Qt::LeftButton);
     flushDeletes();
@@ -152,14 +152,14 @@ TEST_F(DeleteRestoreTest, cancellingTheRestoreWindowKeepsTheSelection) {
 
 TEST_F(DeleteRestoreTest, whileTheFileIsInUseTheDialogsCannotChangeIt) {
     start();
-    dialogs::DeleteNoConfirm();
+    dialogs::DeleteNoConfirm(context(), main().Selected());
     QTest::mouseClick(main().BtnDelete, Qt::LeftButton);
-    dialogs::LoadDeletedList();
-    shell::Shared().InUse = true;
+    dialogs::LoadDeletedList(context());
+    context().InUse = true;
     main().SetEditState();
     EXPECT_FALSE(dialogs::DeleteDialog::Current()->BtnOK->isEnabled());
     EXPECT_FALSE(dialogs::RestoreDialog::Current()->BtnRestore->isEnabled());
-    shell::Shared().InUse = false;
+    context().InUse = false;
     main().SetEditState();
     EXPECT_TRUE(dialogs::RestoreDialog::Current()->BtnRestore->isEnabled());
 }

@@ -15,7 +15,7 @@ protected:
                          QStringLiteral("C%1").arg(13 - i, 2, 10, QLatin1Char('0'))});
         preferences();
         cards(list);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     void TearDown() override {
         shell::SetPopupAnswerer({});
@@ -26,8 +26,7 @@ protected:
         for (const QString& rec : cardStore().AllByName)
             if (keep(rec.toInt())) matching << rec;
         cardStore().SetFilter(matching);
-        shell::Shared().CurrentIndex = 0;
-        main().SetData();
+        main().ShowLists(0);
     }
     QString panel(int i) { return main().StatBar->text(i); }
     QPoint panelCentre(int i) { return main().StatBar->panel(i)->geometry().center(); }
@@ -35,19 +34,19 @@ protected:
 
 TEST_F(FilterViewTest, aFilteredListCountsItsOwnCardsAndTheViewSwitchKeepsTheFilter) {
     filterTo([](int rec) { return rec % 2 == 0; });
-    EXPECT_EQ(main().LstNames->count(), 7);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 7);
     EXPECT_EQ(panel(1), " 1/ 7");
     EXPECT_EQ(panel(3), "Filter - ON");
     EXPECT_TRUE(main().Menus().MnuFilterArray[0]->isChecked());
     main().LstNames->setCurrentRow(2);  // L04
-    ASSERT_EQ(shell::Shared().CurrentRecNo, "4");
+    ASSERT_EQ(main().CurrentRecNo(), "4");
 
     QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, panelCentre(2));
     EXPECT_EQ(panel(2), "Company");
     EXPECT_EQ(panel(3), "Filter - ON");
-    EXPECT_EQ(main().LstNames->count(), 7);
-    EXPECT_EQ(main().LstNames->item(0)->text(), "( C01 )");  // card 12
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "4");
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 7);
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "( C01 )");  // card 12
+    EXPECT_EQ(main().CurrentRecNo(), "4");
     EXPECT_EQ(main().LstNames->currentRow(), 4);
 }
 
@@ -56,14 +55,15 @@ TEST_F(FilterViewTest, turningTheFilterOffKeepsTheCardOrElseThePosition) {
     main().LstNames->setCurrentRow(3);  // L06
     QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, panelCentre(3));
     EXPECT_EQ(panel(3), "Filter - OFF");
-    EXPECT_EQ(main().LstNames->count(), 14);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "6");
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 14);
+    EXPECT_EQ(main().CurrentRecNo(), "6");
     EXPECT_EQ(main().LstNames->currentRow(), 6);
 
     // A card that the whole list does not hold: the position stays.
     filterTo([](int rec) { return rec % 2 == 0; });
+    cardStore().FilteredByName[3] = QStringLiteral("99");
     main().LstNames->setCurrentRow(3);
-    shell::Shared().CurrentRecNo = QStringLiteral("99");
+    ASSERT_EQ(main().CurrentRecNo(), "99");
     QTest::mousePress(main().BtnFilter, Qt::LeftButton, Qt::ShiftModifier);  // Shift-press turns it off too
     EXPECT_EQ(panel(3), "Filter - OFF");
     EXPECT_EQ(main().LstNames->currentRow(), 3);

@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 
 #include "shell/about_window.h"
+#include "shell/main_window_link.h"
 #include "shell/placement.h"
 #include "shell/twips.h"
 
@@ -24,7 +25,7 @@ protected:
                          QStringLiteral("Firm %1").arg(299 - i, 3, 10, QLatin1Char('0'))});
         preferences(ts32Lines);
         cards(list);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     QString panel(int i) { return main().StatBar->text(i); }
     QString label(int i) { return main().Label[i]->text(); }
@@ -45,8 +46,8 @@ protected:
 
 TEST_F(MainWindowTest, browsingShowsEveryCardInNameOrderWithItsPosition) {
     startWithManyCards();
-    ASSERT_EQ(main().LstNames->count(), 300);
-    EXPECT_EQ(main().LstNames->item(0)->text(), "000, Person");
+    ASSERT_EQ(main().LstNames->model()->rowCount(), 300);
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "000, Person");
     EXPECT_EQ(main().LstNames->currentRow(), 0);
     EXPECT_EQ(panel(1), " 1/ 300");
     EXPECT_EQ(panel(2), "Name");
@@ -57,8 +58,8 @@ TEST_F(MainWindowTest, browsingShowsEveryCardInNameOrderWithItsPosition) {
     main().LstNames->setCurrentRow(41);
     EXPECT_EQ(panel(1), " 42/ 300");
     EXPECT_EQ(label(0), "Mr. 041");
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "41");
-    EXPECT_EQ(shell::Shared().CardFields[store::Company], "Firm 258");
+    EXPECT_EQ(main().CurrentRecNo(), "41");
+    EXPECT_EQ(main().CurrentCard()[store::Company], "Firm 258");
     EXPECT_TRUE(main().ChkCopy[0]->isEnabled());
     EXPECT_FALSE(main().ChkCopy[1]->isEnabled());  // no title
     EXPECT_FALSE(main().Label[1]->isEnabled());
@@ -71,9 +72,9 @@ TEST_F(MainWindowTest, theCompanyViewKeepsTheSelectedCardAndTheFileIsUntouched) 
     const QByteArray before = home.bytes(QStringLiteral("cards/tesly.dat"));
     QTest::mouseDClick(main().StatBar, Qt::LeftButton, {}, statusPanelCentre(2));
     EXPECT_EQ(panel(2), "Company");
-    EXPECT_EQ(main().LstNames->item(0)->text(), "( Firm 000 )");
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "( Firm 000 )");
     EXPECT_EQ(main().LstNames->currentRow(), 289);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "10");
+    EXPECT_EQ(main().CurrentRecNo(), "10");
     EXPECT_TRUE(main().Menus().MnuViewArray[1]->isChecked());
     EXPECT_FALSE(main().Menus().MnuViewArray[0]->isChecked());
 
@@ -89,7 +90,7 @@ TEST_F(MainWindowTest, theCompanyViewKeepsTheSelectedCardAndTheFileIsUntouched) 
 TEST_F(MainWindowTest, theStoredViewAndNameStyleAreUsedAtStart) {
     startWithManyCards("Show=1\nNameField=1\nCopyCompany= 1\n");
     EXPECT_EQ(panel(2), "Company");
-    EXPECT_EQ(main().LstNames->item(0)->text(), "( Firm 000 )");
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "( Firm 000 )");
     EXPECT_EQ(label(0), "Mr. Person 299");
     EXPECT_TRUE(main().ChkCopy[2]->isChecked());
     EXPECT_FALSE(main().ChkCopy[0]->isChecked());
@@ -101,13 +102,13 @@ TEST_F(MainWindowTest, aClearedCopyBoxStaysClearedForTheNextCards) {
     QTest::mouseClick(main().ChkCopy[0], Qt::LeftButton);
     main().LstNames->setCurrentRow(5);
     EXPECT_FALSE(main().ChkCopy[0]->isChecked());
-    EXPECT_EQ(shell::Shared().Prefs.CopyFlags[0], 0);
+    EXPECT_EQ(context().Prefs.CopyFlags[0], 0);
 }
 
 TEST_F(MainWindowTest, anEmptyCardFileDisablesBrowsingAndFocusesNew) {
     preferences();
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     mainwin::MainDialog& m = main();
     EXPECT_FALSE(m.LstNames->isEnabled());
     for (QWidget* w : std::initializer_list<QWidget*>{m.BtnCopy, m.BtnEdit, m.BtnDelete, m.BtnFilter, m.DetailsFrame,
@@ -124,7 +125,7 @@ TEST_F(MainWindowTest, anEmptyCardFileDisablesBrowsingAndFocusesNew) {
 TEST_F(MainWindowTest, hintsFollowTheMouseAndTheState) {
     preferences();
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     moveOver(main().BtnNew);
     EXPECT_EQ(panel(0), "Click to Insert New Name.");
     moveOver(main().BtnExit);
@@ -141,7 +142,7 @@ TEST_F(MainWindowTest, hoveringTheAddressLightsTheWholeBlock) {
     startWithManyCards();
     main().Label[5]->setEnabled(true);
     moveOver(main().Label[5]);
-    const QColor hover = shell::Shared().HoverColor, text = shell::Shared().TextColor;
+    const QColor hover = context().HoverColor, text = context().TextColor;
     for (int i = 0; i < 13; ++i) EXPECT_EQ(main().Label[i]->Colour(), (i >= 3 && i <= 7) ? hover : text) << i;
     EXPECT_EQ(panel(0), "Click to copy the Address to the Clipboard.");
     moveOver(main().Label[0]);
@@ -161,7 +162,7 @@ TEST_F(MainWindowTest, theNameStyleMenuChangesOnlyTheShownName) {
     QTest::mousePress(main().Label[0], Qt::LeftButton);
     EXPECT_EQ(offered, (QStringList{"Mr. 000", "Mr. Person 000", "Person 000", "Person", "Cancel"}));
     EXPECT_EQ(label(0), "Mr. Person 000");
-    EXPECT_EQ(shell::Shared().Prefs.NameField, 0);
+    EXPECT_EQ(context().Prefs.NameField, 0);
     main().LstNames->setCurrentRow(1);
     main().LstNames->setCurrentRow(0);
     EXPECT_EQ(label(0), "Mr. 000");
@@ -195,17 +196,17 @@ TEST_F(MainWindowTest, theListMenuHoldsEveryCommandWithLaterOnesDisabled) {
 TEST_F(MainWindowTest, typingALetterJumpsToTheFirstMatchingName) {
     preferences();
     cards({{"Ann", "Adams", ""}, {"Bob", "Brown", ""}, {"Carl", "Cole", ""}});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     main().LstNames->setFocus();
     QTest::keyClick(main().LstNames, Qt::Key_C);
-    EXPECT_EQ(main().LstNames->currentItem()->text(), "Cole, Carl");
+    EXPECT_EQ(main().LstNames->currentIndex().data().toString(), "Cole, Carl");
     EXPECT_EQ(label(0), "Mr. Cole");
 }
 
 TEST_F(MainWindowTest, aboutOpensAtTheTopRightOverADisabledMainWindow) {
     preferences();
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     QTest::mouseClick(main().BtnAbout, Qt::LeftButton);
     shell::AboutWindow* about = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -226,19 +227,18 @@ TEST_F(MainWindowTest, aboutOpensAtTheTopRightOverADisabledMainWindow) {
 // lands in its panel, and "the lists changed" refreshes it on the row asked for.
 TEST_F(MainWindowTest, statusTextsAndListChangesReachTheMainWindowThroughItsLink) {
     startWithManyCards();
-    ASSERT_EQ(shell::Shared().Main.data(), &main().Link());
-    shell::Shared().SetStatusText(0, QStringLiteral("Please wait while deleting the record"));
+    ASSERT_EQ(shell::MainWindowLink::Current(), &main().Link());
+    shell::SetMainStatusText(0, QStringLiteral("Please wait while deleting the record"));
     EXPECT_EQ(panel(0), "Please wait while deleting the record");
 
     // A change left row 7 to select, over the disabled main window.
     main().LstNames->setCurrentRow(5);
     main().setEnabled(false);
-    shell::Shared().CurrentIndex = 7;
-    shell::Shared().RefreshMain();
+    shell::RefreshMain(7);
     EXPECT_TRUE(main().isEnabled());
     EXPECT_EQ(panel(0), "");
     EXPECT_EQ(main().LstNames->currentRow(), 7);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, cardStore().ShownRecNo(7));
+    EXPECT_EQ(main().CurrentRecNo(), cardStore().ShownRecNo(7));
     EXPECT_EQ(panel(1), " 8/ 300");
 }
 

@@ -13,7 +13,7 @@ TEST_F(OpenDataFileTest, aCardFileAlreadyInTheDataFolderIsOfferedNotWrittenOver)
     } cases[] = {{"openIt", true}, {"decline", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        shell::ResetShared();
+        resetContext();
         QDir(cardsDir()).removeRecursively();  // the folder the preferences name is gone
         preferences();
         {
@@ -33,12 +33,12 @@ TEST_F(OpenDataFileTest, aCardFileAlreadyInTheDataFolderIsOfferedNotWrittenOver)
             // "create a new one?" is answered Yes; "open the one that is there?" by the case.
             QTest::mouseClick(answered++ == 0 || c.open ? box.BtnOK : box.BtnCancel, Qt::LeftButton);
         });
-        EXPECT_EQ(app::Main(), c.open);
+        EXPECT_EQ(app::Main(context()), c.open);
         ASSERT_EQ(asked.size(), 2);
         EXPECT_TRUE(asked[1].startsWith("There is a Tessaly data file in")) << asked[1].toStdString();
         EXPECT_EQ(home.bytes(QStringLiteral("data/Tessaly/teslydat/tesly0.dat")), before);
         if (c.open) {
-            EXPECT_EQ(main().LstNames->count(), 1);
+            EXPECT_EQ(main().LstNames->model()->rowCount(), 1);
             EXPECT_EQ(header(QStringLiteral("TotalNoOfRecords")), QString());  // the named folder stays absent
             profile::CachedProfile p;
             EXPECT_EQ(p.read(prefsFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath")), dataDir);
@@ -55,7 +55,7 @@ TEST_F(OpenDataFileTest, aFileInTheDataFolderThatIsNotOursIsLeftAloneAndTheProgr
     const QByteArray foreign("[General Info]\nApplication=Tessaly\nNoOfRecords=3\n");  // damaged: no TotalNoOfRecords
     home.put(QStringLiteral("data/Tessaly/teslydat/tesly.dat"), foreign);
     answerMessages(true);
-    EXPECT_FALSE(app::Main());
+    EXPECT_FALSE(app::Main(context()));
     EXPECT_EQ(asked, (QStringList{"Missing data file", "Missing data file"}));
     EXPECT_EQ(home.bytes(QStringLiteral("data/Tessaly/teslydat/tesly.dat")), foreign);
 }
@@ -67,10 +67,10 @@ TEST_F(OpenDataFileTest, aTildeInTheDataPathNamesTheHomeFolder) {
     home.put(QStringLiteral("config/Tessaly/ostrel.ini"), "[Data Files]\nTeslyDataPath=~/cards\n[TS32]\nTips=0\n");
     cards({{"Ann", "Lee", "Acme"}});
     answerMessages(false);
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_TRUE(asked.isEmpty());
-    EXPECT_EQ(shell::Shared().DataDir, cardsDir());
-    EXPECT_EQ(main().LstNames->count(), 1);
+    EXPECT_EQ(context().DataDir, cardsDir());
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 1);
     qputenv("HOME", realHome);
 }
 

@@ -40,7 +40,7 @@ using ProgressTest = AppTest;
 TEST_F(ProgressTest, theProgressWindowsOpenOverADisabledMainWindowWithTheirTextsReset) {
     preferences();
     cards({{"Ann", "Lee", "Acme"}});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     shell::Percent& percent = shell::PercentWindow();
     percent.LblLumet->setText(QStringLiteral("left over"));
     shell::SetGaugePercent(percent.Lumet, 70);
@@ -57,7 +57,7 @@ TEST_F(ProgressTest, theProgressWindowsOpenOverADisabledMainWindowWithTheirTexts
     EXPECT_NEAR(p.center().y(), m.center().y(), 90);
 
     // The store's progress lands in the window that is up.
-    shell::WindowProgress progress(nullptr, shell::Shared().Main);
+    shell::WindowProgress progress(nullptr, &main().Link());
     progress.percentText(QStringLiteral("Please wait while sorting names list..."));
     progress.gauge(40);
     progress.statusText(0, QStringLiteral("Sorting"));
@@ -91,7 +91,7 @@ TEST_F(ProgressTest, theSplashGaugeFollowsTheLoadingAndTheSplashIsGoneAfterwards
             }
     });
     watcher.start(0);
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     watcher.stop();
     QList<int> loading;
     for (int i = 0; i < seen.size(); ++i)

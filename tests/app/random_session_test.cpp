@@ -25,7 +25,7 @@ protected:
         return words[pick(words.size())];
     }
     void selectSomeCard() {
-        if (main().LstNames->count() > 0) main().LstNames->setCurrentRow(pick(main().LstNames->count()));
+        if (main().LstNames->model()->rowCount() > 0) main().LstNames->setCurrentRow(pick(main().LstNames->model()->rowCount()));
     }
     void typeCard(dialogs::CardForm& form) {
         form.SetBoxText(1, word());
@@ -41,19 +41,19 @@ protected:
         case 0: selectSomeCard(); break;
         case 1: main().ToggleView(); break;
         case 2:
-            dialogs::OpenNewDialog();
+            dialogs::OpenNewDialog(context());
             typeCard(*dialogs::NewDialog::Current());
             break;
         case 3:
             if (!cards) break;
             selectSomeCard();
-            dialogs::OpenEditDialog();
+            dialogs::OpenEditDialog(context(), main().Selected());
             typeCard(*dialogs::EditDialog::Current());
             break;
         case 4:
             if (!cards) break;
             selectSomeCard();
-            dialogs::OpenDuplicateDialog();
+            dialogs::OpenDuplicateDialog(context(), main().Selected());
             QTest::mouseClick(dialogs::NewDialog::Current()->BtnOK, Qt::LeftButton);
             break;
         case 5:
@@ -68,9 +68,9 @@ protected:
             break;
         case 7: {
             if (!cardStore().HasDeletedCards()) break;
-            dialogs::LoadDeletedList();
+            dialogs::LoadDeletedList(context());
             dialogs::RestoreDialog* window = dialogs::RestoreDialog::Current();
-            window->DelLstNames->setCurrentRow(pick(window->DelLstNames->count()));
+            window->DelLstNames->setCurrentRow(pick(window->DelLstNames->model()->rowCount()));
             QTest::mouseClick(window->BtnRestore, Qt::LeftButton);
             break;
         }
@@ -98,7 +98,7 @@ TEST_F(RandomSessionTest, fourHundredCommandsOnAThousandCardsLeaveASoundFile) {
                      (i % 4 == 0) ? QStringLiteral("Co %1").arg(names() % 40) : QString()});
     preferences();
     cards(list);
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     answerMessages(true);
     for (int i = 0; i < 400; ++i) {
         step();
@@ -110,7 +110,7 @@ TEST_F(RandomSessionTest, fourHundredCommandsOnAThousandCardsLeaveASoundFile) {
     store::CardStore reread(fresh, cardsDir());
     reread.LoadLists();
     reread.Show = cardStore().Show;
-    EXPECT_EQ(reread.NoOfRecords, main().LstNames->count());
+    EXPECT_EQ(reread.NoOfRecords, main().LstNames->model()->rowCount());
     EXPECT_EQ(cardStore().NoOfRecords, reread.NoOfRecords);
 }
 

@@ -13,7 +13,7 @@ TEST_F(AppTest, aSignalClosesADialogWithTypedTextWithoutAskingAndCountsOff) {
     preferences();
     cards({{QStringLiteral("Ann"), QStringLiteral("Lee"), QString()}});
     app::EndOnRequest();
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     ASSERT_FALSE(app::StartUpDone());
     ASSERT_EQ(header(QStringLiteral("NoOfUses")), "1");
     QStringList asked;

@@ -9,7 +9,7 @@ using StartupLoadTest = AppTest;
 TEST_F(StartupLoadTest, aHeaderCountThatIsZeroNegativeOrNoNumberHidesNoCard) {
     for (const char* count : {"0", "-4", "x", ""}) {
         SCOPED_TRACE(count);
-        shell::ResetShared();
+        resetContext();
         QDir(cardsDir()).removeRecursively();
         QDir().mkpath(cardsDir());
         preferences();
@@ -18,13 +18,13 @@ TEST_F(StartupLoadTest, aHeaderCountThatIsZeroNegativeOrNoNumberHidesNoCard) {
         setHeader(QStringLiteral("NoOfRecords"), QString::fromLatin1(count));
         if (!*count) {  // an empty count is no card file at all: the header is refused, not repaired
             answerMessages(false);
-            EXPECT_FALSE(app::Main());
+            EXPECT_FALSE(app::Main(context()));
             EXPECT_EQ(header(QStringLiteral("NoOfRecords")), QString());
             continue;
         }
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
         EXPECT_EQ(asked, QStringList());
-        EXPECT_EQ(main().LstNames->count(), 3);
+        EXPECT_EQ(main().LstNames->model()->rowCount(), 3);
         EXPECT_EQ(header(QStringLiteral("NoOfRecords")), "3");
         EXPECT_EQ(checkFile(), QStringList());
         delete app::TheMainDialog();
@@ -53,8 +53,8 @@ TEST_F(StartupLoadTest, aFileHeldByAnotherProgramIsSortedInMemoryAndWrittenOnlyO
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
     const QByteArray held = home.bytes(QStringLiteral("cards/tesly0.dat"));
     answerMessages(true, [](QDialog& window) { QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton); });
-    ASSERT_TRUE(app::Main());
-    EXPECT_EQ(main().LstNames->item(0)->text(), "Lee, Ann");  // in order on screen
+    ASSERT_TRUE(app::Main(context()));
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "Lee, Ann");  // in order on screen
     EXPECT_EQ(home.bytes(QStringLiteral("cards/tesly0.dat")), held);
     EXPECT_EQ(header(QStringLiteral("NameFirstRecord")), "1");
 
@@ -71,15 +71,15 @@ TEST_F(StartupLoadTest, aCardFileThatIsAwayKeepsEditingOffUntilItIsBack) {
     cards(list);
     ASSERT_TRUE(QDir().rename(cardsDir() + "tesly1.dat", cardsDir() + "kept"));
     answerMessages(true);
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_EQ(asked, QStringList{"Data file incomplete"});
-    EXPECT_GT(main().LstNames->count(), 0);
+    EXPECT_GT(main().LstNames->model()->rowCount(), 0);
     EXPECT_FALSE(main().BtnNew->isEnabled());
     EXPECT_THROW(cardStore().AddCard({"", "Al", "Zed"}), profile::ReadError);
 
     ASSERT_TRUE(QDir().rename(cardsDir() + "kept", cardsDir() + "tesly1.dat"));
     main().Menus().InUseTimer_Timer();
-    EXPECT_EQ(main().LstNames->count(), 150);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 150);
     EXPECT_TRUE(main().BtnNew->isEnabled());
     EXPECT_EQ(checkFile(), QStringList());
 }

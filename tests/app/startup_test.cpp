@@ -10,7 +10,7 @@ using StartupTest = AppTest;
 
 TEST_F(StartupTest, aFirstStartInAnEmptyFolderMakesAnEmptyCardFileWhenTheUserAgrees) {
     answerMessages(true);
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_EQ(asked, QStringList{"Missing data file"});
     const QString dataDir = home.path(QStringLiteral("data/Tessaly/teslydat/"));
     EXPECT_EQ(home.bytes(QStringLiteral("data/Tessaly/teslydat/tesly.dat")),
@@ -22,7 +22,7 @@ TEST_F(StartupTest, aFirstStartInAnEmptyFolderMakesAnEmptyCardFileWhenTheUserAgr
 
     EXPECT_TRUE(main().isVisible());
     EXPECT_EQ(main().windowTitle(), "Tessaly, Version 2.0");
-    EXPECT_EQ(main().LstNames->count(), 0);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 0);
     EXPECT_FALSE(main().LstNames->isEnabled());
     // No "Tips" key yet: the tip of the day opens over a disabled main window.
     shell::TipOfDay* tip = nullptr;
@@ -38,7 +38,7 @@ TEST_F(StartupTest, aFirstStartInAnEmptyFolderMakesAnEmptyCardFileWhenTheUserAgr
 
 TEST_F(StartupTest, decliningTheNewCardFileEndsTheProgramWithoutWritingIt) {
     answerMessages(false);
-    EXPECT_FALSE(app::Main());
+    EXPECT_FALSE(app::Main(context()));
     EXPECT_EQ(asked, QStringList{"Missing data file"});
     EXPECT_EQ(app::TheMainDialog(), nullptr);
     EXPECT_FALSE(QDir(home.path(QStringLiteral("data"))).exists());
@@ -55,7 +55,7 @@ TEST_F(StartupTest, aFirstStartAsksWhereTheCardFileGoesAndTheEmptyWindowSaysWhat
         question = box.Question->isVisibleTo(&box) && !box.Critical->isVisibleTo(&box);
         QTest::mouseClick(box.BtnOK, Qt::LeftButton);
     });
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_TRUE(question);
     EXPECT_TRUE(text.endsWith("It will be made in the folder " + home.path(QStringLiteral("data/Tessaly/teslydat/"))));
     EXPECT_TRUE(main().EmptyListHint->isVisibleTo(&main()));
@@ -76,12 +76,12 @@ TEST_F(StartupTest, aFileOfAnotherApplicationIsNamedAsSuchAndReplacedByAnEmptyOn
         text = box.Text1->text();
         QTest::mouseClick(box.BtnOK, Qt::LeftButton);
     });
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_TRUE(text.startsWith("This is not a valid Tessaly data file.")) << text.toStdString();
     EXPECT_TRUE(text.contains("Should I create a new empty one now?\nIt will be made in the folder " +
                               home.path(QStringLiteral("data/Tessaly/teslydat/"))));
     EXPECT_EQ(cardStore().NoOfRecords, 0);
-    EXPECT_EQ(shell::Shared().DataDir, home.path(QStringLiteral("data/Tessaly/teslydat/")));
+    EXPECT_EQ(context().DataDir, home.path(QStringLiteral("data/Tessaly/teslydat/")));
     // The foreign file is left as it was.
     EXPECT_EQ(home.bytes(QStringLiteral("cards/tesly.dat")),
               QByteArray("[General Info]\nApplication=Other\nTotalNoOfRecords=5\nNoOfRecords=5\n"));
@@ -103,11 +103,11 @@ TEST_F(StartupTest, aCountLeftByACrashShowsTheInUseWindowAndRecoveryTurnsEditing
         QTest::mouseClick(dialog->ChkCrashRecover, Qt::LeftButton);  // asks "Are you sure ?", answered Yes
         QTest::mouseClick(dialog->BtnOK, Qt::LeftButton);
     });
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_TRUE(inUseShown);
     EXPECT_EQ(asked, QStringList{"Are you sure ?"});
     EXPECT_EQ(header(QStringLiteral("NoOfUses")), "1");
-    EXPECT_FALSE(shell::Shared().InUse);
+    EXPECT_FALSE(context().InUse);
     EXPECT_TRUE(main().BtnEdit->isEnabled());
     EXPECT_TRUE(main().Menus().MnuNew->menuAction()->isEnabled());
 }
@@ -119,8 +119,8 @@ TEST_F(StartupTest, aFileInUseKeepsEditingOffUntilTheOtherProgramCountsItselfOff
     answerMessages(true, [](QDialog& window) {
         QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton);
     });
-    ASSERT_TRUE(app::Main());
-    EXPECT_TRUE(shell::Shared().InUse);
+    ASSERT_TRUE(app::Main(context()));
+    EXPECT_TRUE(context().InUse);
     EXPECT_FALSE(main().BtnEdit->isEnabled());
     EXPECT_FALSE(main().BtnNew->isEnabled());
     EXPECT_FALSE(main().Menus().MnuDelete->menuAction()->isEnabled());
@@ -130,21 +130,21 @@ TEST_F(StartupTest, aFileInUseKeepsEditingOffUntilTheOtherProgramCountsItselfOff
 
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));  // the other program ends
     main().Menus().InUseTimer_Timer();
-    EXPECT_FALSE(shell::Shared().InUse);
+    EXPECT_FALSE(context().InUse);
     EXPECT_TRUE(main().BtnEdit->isEnabled());
     EXPECT_TRUE(main().BtnNew->isEnabled());
     EXPECT_TRUE(main().Menus().MnuDelete->menuAction()->isEnabled());
 
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("2"));  // and starts again
     main().Menus().InUseTimer_Timer();
-    EXPECT_TRUE(shell::Shared().InUse);
+    EXPECT_TRUE(context().InUse);
     EXPECT_FALSE(main().BtnDelete->isEnabled());
 }
 
 TEST_F(StartupTest, exitCountsThisProgramOff) {
     preferences();
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     EXPECT_EQ(header(QStringLiteral("NoOfUses")), "1");
     QTest::mouseClick(main().BtnExit, Qt::LeftButton);
     EXPECT_EQ(header(QStringLiteral("NoOfUses")), "0");
@@ -153,7 +153,7 @@ TEST_F(StartupTest, exitCountsThisProgramOff) {
 TEST_F(StartupTest, exitWithTheCountGoneWritesMinusOne) {
     preferences();
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     home.put(QStringLiteral("cards/tesly.dat"), QByteArray(home.bytes(QStringLiteral("cards/tesly.dat"))).replace("NoOfUses=1\r\n", ""));
     main().close();
     EXPECT_EQ(header(QStringLiteral("NoOfUses")), "-1");
@@ -162,12 +162,12 @@ TEST_F(StartupTest, exitWithTheCountGoneWritesMinusOne) {
 TEST_F(StartupTest, aSecondStartBringsTheFirstToTheFrontAndTouchesNothing) {
     preferences();
     cards({{"Ann", "Lee", "Acme"}});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     const QByteArray before = home.bytes(QStringLiteral("cards/tesly.dat"));
     mainwin::MainDialog* first = app::TheMainDialog();
 
-    shell::ResetShared();  // a second program: a fresh state, the same user and preferences
-    EXPECT_FALSE(app::Main());
+    shell::AppContext second;  // a second program: a context of its own, the same user and preferences
+    EXPECT_FALSE(app::Main(second));
     EXPECT_EQ(home.bytes(QStringLiteral("cards/tesly.dat")), before);
     delete first;
 }
@@ -177,7 +177,7 @@ TEST_F(StartupTest, tipsZeroWithBlanksKeepsTheTipClosed) {
     home.put(QStringLiteral("config/Tessaly/ostrel.ini"),
              "[Data Files]\nTeslyDataPath=" + cardsDir().toUtf8() + "\n[TS32]\nTips=  0 \nVersion=3.1\n");
     cards({});
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<shell::TipOfDay*>(w), nullptr);
     EXPECT_TRUE(main().isEnabled());
     EXPECT_EQ(main().windowTitle(), "Tessaly, Version 3.1");

@@ -74,7 +74,7 @@ TEST_F(DialWindowTest, listsTheSelectedCardsNumbersInOrderAndNeverDialsFromTheDi
         startWith(c.cards, modemOn());
         // With no card at all the button is greyed; a tel: link still opens the window.
         EXPECT_EQ(main().BtnDial->isEnabled(), c.cards.size() > 0);
-        dial::StartDialing();
+        dial::StartDialing(context(), main().Selected());
         DialDialog& d = opened();
         EXPECT_EQ(listed(d), c.lines);
         EXPECT_EQ(d.LstDialList->isVisible(), !c.lines.isEmpty());
@@ -185,7 +185,7 @@ TEST_F(DialWindowTest, wrongSettingsOfferSetupWhoseOkDialsAgain) {
         QTest::mouseClick(setup->BtnOK, Qt::LeftButton);
         DialDialog& d = opened();
         EXPECT_TRUE(d.TxtDialNumber->text().isEmpty());
-        EXPECT_EQ(shell::Shared().DialogResult, 1);
+        EXPECT_EQ(shell::SetupDialog::Current(), nullptr) << "Setup closed, and dialing waits for it no more";
         // The modem stays the way to dial without a key the sibling program has never seen.
         EXPECT_FALSE(home.bytes(QStringLiteral("config/Tessaly/ostrel.ini")).contains("DialVia"));
     }
@@ -230,7 +230,6 @@ TEST_F(DialWindowTest, cancellingTheSetupOfferOpensNothing) {
     EXPECT_EQ(shell::SetupDialog::Current(), nullptr);
     EXPECT_EQ(DialDialog::Current(), nullptr);
     EXPECT_TRUE(main().isEnabled());
-    EXPECT_EQ(shell::Shared().DialogResult, 1);
 }
 
 // The main window is greyed while Dial is open: the dialog itself tells the attempt.
@@ -250,7 +249,7 @@ TEST_F(DialWindowTest, theDialogShowsTheNumberAndTheSecondsLeftWhileDialingAndHo
 
 TEST_F(DialWindowTest, aLinkOpensDialOnItsNumberWhichDialsOnlyOnDial) {
     startWith({{{store::LastName, "Ames"}, {store::Phone1, "111"}}}, modemOn());
-    dial::DialFromLink(QStringLiteral("+49 30 123"));
+    main().DialFromLink(QStringLiteral("+49 30 123"));
     DialDialog& d = opened();
     EXPECT_EQ(d.TxtDialNumber->text(), "+49 30 123");
     EXPECT_TRUE(d.BtnDial->isEnabled());
@@ -258,7 +257,7 @@ TEST_F(DialWindowTest, aLinkOpensDialOnItsNumberWhichDialsOnlyOnDial) {
     QTest::qWait(50);
     EXPECT_TRUE(modem.Received().isEmpty());
     // A second link while the dialog waits takes the box over.
-    dial::DialFromLink(QStringLiteral("0301234"));
+    main().DialFromLink(QStringLiteral("0301234"));
     EXPECT_EQ(DialDialog::Current(), &d);
     EXPECT_EQ(d.TxtDialNumber->text(), "0301234");
     QTest::mouseClick(d.BtnDial, Qt::LeftButton);
@@ -269,7 +268,7 @@ TEST_F(DialWindowTest, aLinkNeverTakesAnotherOpenWindowAway) {
     startWith({{{store::LastName, "Ames"}}}, modemOn());
     QTest::mouseClick(main().BtnSetup, Qt::LeftButton);
     ASSERT_NE(shell::SetupDialog::Current(), nullptr);
-    dial::DialFromLink(QStringLiteral("0301234"));
+    main().DialFromLink(QStringLiteral("0301234"));
     QApplication::processEvents();
     EXPECT_EQ(DialDialog::Current(), nullptr);
     EXPECT_EQ(asked, QStringList{"Dial a Number"});

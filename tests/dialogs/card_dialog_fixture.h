@@ -27,14 +27,14 @@ protected:
     void start(const QList<std::array<QString, 3>>& list) {
         preferences();
         cards(list);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     NewDialog& openNew() {
-        dialogs::OpenNewDialog();
+        dialogs::OpenNewDialog(context());
         return *NewDialog::Current();
     }
     EditDialog& openEdit() {
-        dialogs::OpenEditDialog();
+        dialogs::OpenEditDialog(context(), main().Selected());
         return *EditDialog::Current();
     }
     void ok(CardForm& dialog) { QTest::mouseClick(dialog.BtnOK, Qt::LeftButton); }
@@ -54,10 +54,10 @@ protected:
     }
     QStringList listTexts() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->count(); ++i) texts << main().LstNames->item(i)->text();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
-    QString selectedText() { return main().LstNames->currentItem()->text(); }
+    QString selectedText() { return main().LstNames->currentIndex().data().toString(); }
     QByteArray cardFiles() {
         QByteArray all;
         for (const QString& f : QDir(cardsDir()).entryList({QStringLiteral("tesly*.dat")}, QDir::Files, QDir::Name))
@@ -86,6 +86,6 @@ protected:
         store::CardStore s(p, cardsDir());
         store::WriteEmptyHeader(p, s.DataFile());
         for (const auto& card : list) s.AddCard(card);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
 };

@@ -11,7 +11,7 @@ TEST_F(EditDialogTest, editingTheTitleRewritesTheCardInPlace) {
     const QStringList list = listTexts();
     EditDialog& d = openEdit();
     EXPECT_EQ(d.windowTitle(), "Edit Name");
-    EXPECT_EQ(d.BoxTexts(), shell::Shared().CardFields);
+    EXPECT_EQ(d.BoxTexts(), main().CurrentCard());
     EXPECT_EQ(d.BoxText(store::Company), "Acme");
     d.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
@@ -22,7 +22,7 @@ TEST_F(EditDialogTest, editingTheTitleRewritesTheCardInPlace) {
     ok(d);
     EXPECT_EQ(stored("1")[store::Title], "Manager");
     EXPECT_EQ(stored("1")[store::Address2], "High Street 1");
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "1");
+    EXPECT_EQ(main().CurrentRecNo(), "1");
     EXPECT_EQ(main().LstNames->currentRow(), 1);
     EXPECT_EQ(listTexts(), list);
     EXPECT_EQ(main().Label[1]->text(), "Manager");  // the details show the card as stored
@@ -42,7 +42,7 @@ TEST_F(EditDialogTest, editingTheLastNameMovesTheCardAndLeavesTheDeletedCardsAlo
         s.LoadLists();
         s.DeleteCard("1");
     }
-    ASSERT_TRUE(app::Main());
+    ASSERT_TRUE(app::Main(context()));
     ASSERT_EQ(header("DelNoOfRecords"), "1");
     main().LstNames->setCurrentRow(0);  // Able, Ann: card 0
     EditDialog& d = openEdit();
@@ -51,7 +51,7 @@ TEST_F(EditDialogTest, editingTheLastNameMovesTheCardAndLeavesTheDeletedCardsAlo
 
     EXPECT_EQ(listTexts(), QStringList({"Cole, Cy", "Dow, Di", "Ebert, Ann"}));
     EXPECT_EQ(main().LstNames->currentRow(), 2);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "0");
+    EXPECT_EQ(main().CurrentRecNo(), "0");
     EXPECT_EQ(stored("0")[store::LastName], "Ebert");
     EXPECT_EQ(stored("0")[store::Sal], "Mr.");
     EXPECT_EQ(header("DelNoOfRecords"), "1");
@@ -94,10 +94,10 @@ TEST_F(EditDialogTest, emptyingNameAndCompanyIsRefused) {
 
 TEST_F(EditDialogTest, okIsDisabledWhileTheFileIsInUse) {
     start({{"Ann", "Able", ""}});
-    shell::Shared().InUse = true;
+    context().InUse = true;
     EditDialog& edit = openEdit();
     EXPECT_FALSE(edit.BtnOK->isEnabled());
-    shell::Shared().InUse = false;
+    context().InUse = false;
     dialogs::SetCardDialogsEditState(false);
     EXPECT_TRUE(edit.BtnOK->isEnabled());
 
@@ -122,7 +122,7 @@ TEST_F(EditDialogTest, escapeWritesNothingAndEnablesTheMainWindow) {
     QTest::keyClick(d.TxtBox[store::Title], Qt::Key_Escape);
     expectUnloaded();
     EXPECT_EQ(cardFiles(), before);
-    EXPECT_EQ(shell::Shared().CardFields[store::LastName], "Able");
+    EXPECT_EQ(main().CurrentCard()[store::LastName], "Able");
 }
 
 TEST_F(EditDialogTest, aRefusedWriteIsReportedAndTheProgramCarriesOn) {

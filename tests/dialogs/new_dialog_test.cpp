@@ -20,7 +20,7 @@ QStringList boxTexts(const CardForm& d) {
 
 TEST_F(NewDialogTest, newShowsThePlaceholdersAndEmptiesTheRestAlsoAfterADuplicate) {
     startWith({fullCard()});
-    dialogs::OpenDuplicateDialog();
+    dialogs::OpenDuplicateDialog(context(), main().Selected());
     NewDialog* duplicate = NewDialog::Current();
     ASSERT_NE(duplicate, nullptr);
     EXPECT_EQ(duplicate->windowTitle(), "New Name - Duplicate");
@@ -63,8 +63,8 @@ TEST_F(NewDialogTest, aCompanyOnlyCardDropsTheSalutationAndIsSelected) {
     EXPECT_EQ(header("TotalNoOfRecords"), "3");
     EXPECT_EQ(header("NoOfRecords"), "3");
 
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "2");
-    EXPECT_EQ(main().LstNames->item(main().LstNames->currentRow())->data(Qt::UserRole).toInt(), 2);
+    EXPECT_EQ(main().CurrentRecNo(), "2");
+    EXPECT_EQ(main().LstNames->currentIndex().data(Qt::UserRole).toInt(), 2);
     EXPECT_EQ(listTexts(), cardStore().AllNames);
     EXPECT_EQ(shell::PleaseWaitWindow().Lbl1->text(), "Please wait while inserting new record");
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());
@@ -83,7 +83,7 @@ TEST_F(NewDialogTest, newCardsTakeTheirPlaceFirstLastAndBesideAnEqualName) {
         ok(d);
         settle();
         const QString n = QString::number(2 + k);
-        EXPECT_EQ(shell::Shared().CurrentRecNo, n);
+        EXPECT_EQ(main().CurrentRecNo(), n);
         EXPECT_EQ(stored(n)[store::Sal], "Mr.");
         EXPECT_EQ(listTexts(), cardStore().AllNames);
         const int row = main().LstNames->currentRow();
@@ -152,12 +152,12 @@ TEST_F(NewDialogTest, okWithoutNameAndCompanyIsRefusedAndTheDialogStaysAsItWas) 
 
 TEST_F(NewDialogTest, aDuplicateIsStoredUnderANewRecordNumber) {
     startWith({fullCard()});
-    dialogs::OpenDuplicateDialog();
+    dialogs::OpenDuplicateDialog(context(), main().Selected());
     ok(*NewDialog::Current());
     EXPECT_EQ(stored("1"), fullCard());
     EXPECT_EQ(stored("0"), fullCard());
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "1");
-    EXPECT_EQ(main().LstNames->count(), 2);
+    EXPECT_EQ(main().CurrentRecNo(), "1");
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 2);
     expectUnloaded();
     EXPECT_EQ(faults(), QStringList());
 }
@@ -167,15 +167,14 @@ TEST_F(NewDialogTest, withTheFilterOnANewCardItHidesLeavesTheFirstEntrySelected)
     store::CardStore& s = cardStore();
     s.FilterMatch = [](const QString& n) { return n != "3"; };  // the card about to be added does not pass
     s.SetFilter({"1", "2"});
-    shell::Shared().CurrentIndex = 1;
-    main().SetData();
+    main().ShowLists(1);
 
     NewDialog& d = openNew();
     d.SetBoxText(store::LastName, "Aaron");
     ok(d);
     EXPECT_EQ(header("NoOfRecords"), "4");
     EXPECT_EQ(main().LstNames->currentRow(), 0);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "1");
+    EXPECT_EQ(main().CurrentRecNo(), "1");
     EXPECT_EQ(listTexts(), QStringList({"Baker, Bob", "Cole, Cy"}));
     expectUnloaded();
     EXPECT_EQ(faults(), QStringList());
@@ -183,8 +182,8 @@ TEST_F(NewDialogTest, withTheFilterOnANewCardItHidesLeavesTheFirstEntrySelected)
     // A filter that shows no card leaves nothing to duplicate or edit.
     s.SetFilter({});
     main().SetData();
-    dialogs::OpenDuplicateDialog();
-    dialogs::OpenEditDialog();
+    dialogs::OpenDuplicateDialog(context(), main().Selected());
+    dialogs::OpenEditDialog(context(), main().Selected());
     EXPECT_EQ(NewDialog::Current(), nullptr);
     EXPECT_EQ(EditDialog::Current(), nullptr);
     EXPECT_TRUE(main().isEnabled());
@@ -228,11 +227,11 @@ TEST_F(NewDialogTest, cancelAndEscapeWriteNothingAndEnableTheMainWindow) {
     QTest::keyClick(again.TxtBox[store::LastName], Qt::Key_Escape);
     expectUnloaded();
 
-    dialogs::OpenDuplicateDialog();
+    dialogs::OpenDuplicateDialog(context(), main().Selected());
     NewDialog::Current()->close();
     expectUnloaded();
     EXPECT_EQ(cardFiles(), before);
-    EXPECT_EQ(main().LstNames->count(), 1);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 1);
 }
 
 TEST_F(NewDialogTest, theDialogOpensBesideTheMainWindowsTopRightCorner) {
@@ -256,8 +255,8 @@ TEST_F(NewDialogTest, theDialogOpensBesideTheMainWindowsTopRightCorner) {
 
     // From the bottom-right corner of the screen it is pulled back on the screen.
     shell::MoveWindowTwips(&main(), {screen.width() - 1500, screen.height() - 900});
-    dialogs::OpenEditDialog();  // no card: nothing opens
-    dialogs::OpenDuplicateDialog();
+    dialogs::OpenEditDialog(context(), main().Selected());  // no card: nothing opens
+    dialogs::OpenDuplicateDialog(context(), main().Selected());
     EXPECT_EQ(EditDialog::Current(), nullptr);
     EXPECT_EQ(NewDialog::Current(), nullptr);
     const QPoint corner = expectPlacedByRule(openNew());

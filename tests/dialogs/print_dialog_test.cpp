@@ -22,7 +22,7 @@ protected:
         AppTest::SetUp();
         preferences("NameField=2\n");
         cards({{"Ann", "Lee", "Acme"}, {"Bo", "Ray", "Beta"}, {"Cy", "Fox", "Gamma"}});
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     // Opens the dialog from the Reports menu and lets 'fill' choose before Print is pressed.
     void printFromMenu(QAction* entry, std::function<void(dialogs::PrintDialog&)> fill) {
@@ -77,7 +77,7 @@ TEST_F(PrintDialogTest, reportsOffersPrintingBesideTheDisabledWinWordEntry) {
 }
 
 TEST_F(PrintDialogTest, labelsOfTheFilteredCardsGoToAPdfFromTheChosenPosition) {
-    shell::Shared().Store->SetFilter({"0", "2"});  // Lee and Fox
+    context().Store->SetFilter({"0", "2"});  // Lee and Fox
     printFromMenu(main().Menus().MnuPrintLabels, [](dialogs::PrintDialog& d) {
         d.CboSheet->setCurrentIndex(d.CboSheet->findData("L7163"));
         EXPECT_EQ(d.SpnStart->maximum(), 14);
@@ -144,8 +144,8 @@ TEST_F(PrintDialogTest, theGaugeFollowsThePagesAndTheDialogTakesNoInputMeanwhile
         SCOPED_TRACE(c.name);
         QFile::remove(pdf());
         auto* spy = new InterruptingProgress;
-        std::unique_ptr<store::ProgressSink> windows = std::exchange(shell::Shared().Progress, std::unique_ptr<store::ProgressSink>(spy));
-        const auto restore = qScopeGuard([&] { shell::Shared().Progress = std::move(windows); });
+        std::unique_ptr<store::ProgressSink> windows = std::exchange(context().Progress, std::unique_ptr<store::ProgressSink>(spy));
+        const auto restore = qScopeGuard([&] { context().Progress = std::move(windows); });
         printFromMenu(c.entry, [&](dialogs::PrintDialog& d) {
             spy->dialog = &d;
             c.fill(d);

@@ -41,8 +41,8 @@ TEST_F(CopyWindowTest, withoutPrefixesOrWithATabSeparatorTheNumberStandsAsShown)
     main().CopySelected();
     EXPECT_EQ(clipboard(), "Mr. Smith\r555 0100\r");
 
-    shell::Shared().Prefs.UsePrefix = true;
-    shell::Shared().Prefs.PrefixSprt = 0;
+    context().Prefs.UsePrefix = true;
+    context().Prefs.PrefixSprt = 0;
     main().CopySelected();
     EXPECT_EQ(clipboard(), "Mr. Smith\rTel\t555 0100\r");
 }

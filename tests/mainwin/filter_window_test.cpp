@@ -41,7 +41,7 @@ protected:
     void select(int row) { main().LstNames->setCurrentRow(row); }
     QStringList shown() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->count(); ++i) texts << main().LstNames->item(i)->text();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
     void expectClosedAndBack() {
@@ -49,7 +49,7 @@ protected:
         EXPECT_FALSE(shell::PercentWindow().isVisible());
         EXPECT_TRUE(main().isEnabled());
         // Empty, or why the list is.
-        EXPECT_TRUE(panel(0).isEmpty() || main().LstNames->count() == 0) << panel(0).toStdString();
+        EXPECT_TRUE(panel(0).isEmpty() || main().LstNames->model()->rowCount() == 0) << panel(0).toStdString();
     }
     bool onMarked() { return main().Menus().MnuFilterArray[0]->isChecked(); }
 };
@@ -84,7 +84,7 @@ TEST_F(FilterWindowTest, okWithOnlyBlankTextsLeavesOrTurnsTheFilterOffKeepingThe
         }
         filter(c.first, "");
         expectClosedAndBack();
-        EXPECT_EQ(main().LstNames->count(), 5);
+        EXPECT_EQ(main().LstNames->model()->rowCount(), 5);
         EXPECT_EQ(main().LstNames->currentRow(), 4);
         EXPECT_EQ(panel(3), "Filter - OFF");
         EXPECT_FALSE(onMarked());
@@ -94,7 +94,7 @@ TEST_F(FilterWindowTest, okWithOnlyBlankTextsLeavesOrTurnsTheFilterOffKeepingThe
 TEST_F(FilterWindowTest, aTextNoCardHoldsTurnsTheFilterOnWithAnEmptyList) {
     filter("Zed", "");
     expectClosedAndBack();
-    EXPECT_EQ(main().LstNames->count(), 0);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 0);
     EXPECT_EQ(panel(3), "Filter - ON");
     EXPECT_FALSE(main().BtnEdit->isEnabled());
     EXPECT_FALSE(main().BtnDelete->isEnabled());
@@ -116,7 +116,7 @@ TEST_F(FilterWindowTest, cancelKeepsTheTextsAndTheListAndTheNextOpeningShowsTheL
     QTest::mouseClick(dialog.BtnCancel, Qt::LeftButton);
     QApplication::processEvents();
     expectClosedAndBack();
-    EXPECT_EQ(main().LstNames->count(), 2);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 2);
     FilterDialog& again = open();
     EXPECT_EQ(again.TxtLastName->text(), "smith");
     EXPECT_EQ(again.TxtTitle->text(), "");
@@ -131,7 +131,7 @@ TEST_F(FilterWindowTest, theMenusAndTheStatusPanelOpenTheDialogOrTurnTheFilterOf
     EXPECT_EQ(shown(), (QStringList{"Dunn, Dora", "Goldsmith, Anna"}));
 
     main().Menus().MnuFilterArray[1]->trigger();  // "Filter - OFF"
-    EXPECT_EQ(main().LstNames->count(), 5);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 5);
     EXPECT_EQ(panel(3), "Filter - OFF");
 
     const QPoint status = main().StatBar->panel(3)->geometry().center();
@@ -146,13 +146,13 @@ TEST_F(FilterWindowTest, theMenusAndTheStatusPanelOpenTheDialogOrTurnTheFilterOf
     filter("", "smith");
     QTest::mouseClick(main().BtnFilter, Qt::LeftButton, Qt::ShiftModifier);  // off, without the dialog
     EXPECT_EQ(FilterDialog::Current(), nullptr);
-    EXPECT_EQ(main().LstNames->count(), 5);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 5);
     EXPECT_EQ(panel(3), "Filter - OFF");
 }
 
 TEST_F(FilterWindowTest, cardsAddedEditedDeletedAndRestoredWhileFilteredFollowTheFilter) {
     filter("", "smith");
-    store::CardStore& s = *shell::Shared().Store;
+    store::CardStore& s = *context().Store;
     store::Card f;
     f[store::FirstName] = "Abe", f[store::LastName] = "Blacksmith";
     const QString added = s.AddCard(f);
@@ -182,7 +182,7 @@ TEST_F(FilterWindowTest, aCardFileThatCannotBeReadIsReportedAndTheListStaysAsItW
     ASSERT_FALSE(notices.isEmpty());
     EXPECT_EQ(notices.first(), "Read Error");  // then the details, which cannot be read either
     expectClosedAndBack();
-    EXPECT_EQ(main().LstNames->count(), 5);
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 5);
     EXPECT_EQ(main().LstNames->currentRow(), 2);
     EXPECT_EQ(panel(3), "Filter - OFF");
 }

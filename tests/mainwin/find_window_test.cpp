@@ -31,7 +31,6 @@ protected:
     }
     void select(int row) {
         main().LstNames->setCurrentRow(row);
-        shell::Shared().CurrentIndex = row;
     }
     // The highlight's end, as the timer's tick brings it.
     void tick() { QMetaObject::invokeMethod(main().SearchResultTimer, "timeout"); }
@@ -40,7 +39,7 @@ protected:
     QList<int> found() {
         QList<int> lit;
         for (int i = 0; i < 13; ++i)
-            if (colour(i) == shell::Shared().FoundColor) lit << i;
+            if (colour(i) == context().FoundColor) lit << i;
         return lit;
     }
     // Gives the window the focus, as the user's click on it would.
@@ -56,7 +55,7 @@ TEST_F(FindWindowTest, findNextRunsOnAndWrapsToTheTopWithTheMatchedNameInRed) {
     select(3);  // Goldsmith
     find("SMITH", 0);
     EXPECT_EQ(main().LstNames->currentRow(), 4);
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "4");
+    EXPECT_EQ(main().CurrentRecNo(), "4");
     EXPECT_EQ(main().Label[0]->text(), "Smithers");
     EXPECT_EQ(found(), QList<int>{0});
     EXPECT_EQ(caption(), "Find Next|Find Next");
@@ -86,7 +85,7 @@ TEST_F(FindWindowTest, aTextOnlyInTheNotesIsFoundByAllFieldsAndLitUntilTheTimerT
     EXPECT_EQ(found(), QList<int>{12});
     tick();
     EXPECT_TRUE(found().isEmpty());
-    EXPECT_EQ(colour(12), shell::Shared().TextColor);
+    EXPECT_EQ(colour(12), context().TextColor);
     EXPECT_FALSE(main().SearchResultTimer->isActive());
 
     find("0199", 3);  // a phone number lights the phone's label
@@ -108,7 +107,7 @@ TEST_F(FindWindowTest, theOnlyMatchAlreadySelectedIsReportedAndTheButtonSaysFind
 
 TEST_F(FindWindowTest, aBlankTextSearchesNothing) {
     select(1);
-    main().Label[12]->SetColour(shell::Shared().FoundColor);
+    main().Label[12]->SetColour(context().FoundColor);
     find("   ", 3);
     EXPECT_TRUE(notices.isEmpty());
     EXPECT_TRUE(found().isEmpty());  // the old highlight goes all the same
@@ -124,8 +123,7 @@ TEST_F(FindWindowTest, aBlankTextSearchesNothing) {
 TEST_F(FindWindowTest, withAFilterOnOnlyTheFilteredCardsAreSearched) {
     const QStringList& byName = cardStore().AllByName;
     cardStore().SetFilter({byName[0], byName[2], byName[4]});  // Brown, Evans, Smithers
-    shell::Shared().CurrentIndex = 0;
-    main().SetData();
+    main().ShowLists(0);
 
     find("goldsmith", 0);
     EXPECT_EQ(notices, QStringList{"Can't find text|Can't find 'goldsmith'"});

@@ -37,7 +37,7 @@ protected:
     void holdFile() {
         setHeader(QStringLiteral("NoOfUses"), QStringLiteral("2"));
         main().Menus().InUseTimer_Timer();
-        ASSERT_TRUE(shell::Shared().InUse);
+        ASSERT_TRUE(context().InUse);
     }
 
     QStringList popups;  // menus that would have opened
@@ -45,21 +45,21 @@ protected:
 
 struct Opener {
     const char* name;
-    std::function<QWidget*()> open;
+    std::function<QWidget*(shell::AppContext&, mainwin::MainDialog&)> open;
 };
 
 const Opener kOpeners[] = {
-    {"Edit", [] { dialogs::OpenEditDialog(); return static_cast<QWidget*>(EditDialog::Current()); }},
-    {"New", [] { dialogs::OpenNewDialog(); return static_cast<QWidget*>(NewDialog::Current()); }},
-    {"Delete", [] { dialogs::OpenDeleteDialog(); return static_cast<QWidget*>(dialogs::DeleteDialog::Current()); }},
-    {"About", [] { shell::Shared().MainWindow()->findChild<QPushButton*>("BtnAbout")->click(); return shell::OpenWindowOverMain(); }},
+    {"Edit", [](shell::AppContext& context, mainwin::MainDialog& main) { dialogs::OpenEditDialog(context, main.Selected()); return static_cast<QWidget*>(EditDialog::Current()); }},
+    {"New", [](shell::AppContext& context, mainwin::MainDialog&) { dialogs::OpenNewDialog(context); return static_cast<QWidget*>(NewDialog::Current()); }},
+    {"Delete", [](shell::AppContext& context, mainwin::MainDialog& main) { dialogs::OpenDeleteDialog(context, main.Selected()); return static_cast<QWidget*>(dialogs::DeleteDialog::Current()); }},
+    {"About", [](shell::AppContext&, mainwin::MainDialog&) { shell::MainWindow()->findChild<QPushButton*>("BtnAbout")->click(); return shell::OpenWindowOverMain(); }},
 };
 
 TEST_F(GuardedMainWindowTest, aWindowOpenOverTheMainWindowIsItsChildAndKeepsTakingInput) {
     start({{"Ann", "Able", ""}, {"Bo", "Bell", ""}});
     for (const Opener& opener : kOpeners) {
         SCOPED_TRACE(opener.name);
-        QWidget* window = opener.open();
+        QWidget* window = opener.open(context(), main());
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window->parentWidget(), &main());
         EXPECT_TRUE(window->isWindow());
@@ -79,7 +79,7 @@ TEST_F(GuardedMainWindowTest, theDisabledMainWindowRunsNoCommandWhateverTheGestu
         const char* name;
         std::function<void()> run;
     };
-    const QPoint line = main().LstNames->visualItemRect(main().LstNames->item(0)).center();
+    const QPoint line = main().LstNames->visualRect(main().LstNames->model()->index(0, 0)).center();
     const Gesture gestures[] = {
         {"Shift+press Delete", [&] { shiftPress(main().BtnDelete); }},
         {"Shift+double-click Delete", [&] { QTest::mouseDClick(main().BtnDelete, Qt::LeftButton, Qt::ShiftModifier); }},
@@ -90,7 +90,7 @@ TEST_F(GuardedMainWindowTest, theDisabledMainWindowRunsNoCommandWhateverTheGestu
         {"click on the notice", [&] { QTest::mousePress(main().NoticeLabel, Qt::LeftButton); }},
     };
     for (const Opener& opener : kOpeners) {
-        QWidget* window = opener.open();
+        QWidget* window = opener.open(context(), main());
         ASSERT_NE(window, nullptr);
         auto* form = qobject_cast<CardForm*>(window);
         if (form) form->SetBoxText(store::Title, QStringLiteral("typed"));
@@ -99,7 +99,7 @@ TEST_F(GuardedMainWindowTest, theDisabledMainWindowRunsNoCommandWhateverTheGestu
             gesture.run();
             settle();
             EXPECT_EQ(cardFiles(), before);
-            EXPECT_EQ(main().LstNames->count(), 2);
+            EXPECT_EQ(main().LstNames->model()->rowCount(), 2);
             EXPECT_TRUE(popups.isEmpty());
             EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
             EXPECT_FALSE(main().isEnabled());
@@ -126,8 +126,8 @@ TEST_F(GuardedMainWindowTest, whileAnotherProgramHoldsTheFileEveryDeleteGestureI
              shell::SetPopupAnswerer([&](QMenu&) { main().Menus().MnuDeleteArray[1]->trigger(); });
              QTest::mousePress(main().BtnDelete, Qt::RightButton);
          }},
-        {"the command itself", [] { dialogs::DeleteNoConfirm(); }},
-        {"a change in the store", [&] { cardStore().DeleteCard(shell::Shared().CurrentRecNo); }},
+        {"the command itself", [&] { dialogs::DeleteNoConfirm(context(), main().Selected()); }},
+        {"a change in the store", [&] { cardStore().DeleteCard(main().CurrentRecNo()); }},
     };
     for (const Gesture& gesture : gestures) {
         SCOPED_TRACE(gesture.name);
@@ -136,7 +136,7 @@ TEST_F(GuardedMainWindowTest, whileAnotherProgramHoldsTheFileEveryDeleteGestureI
         } catch (const store::InUseError&) {
         }
         EXPECT_EQ(cardFiles(), before);
-        EXPECT_EQ(main().LstNames->count(), 2);
+        EXPECT_EQ(main().LstNames->model()->rowCount(), 2);
     }
     EXPECT_FALSE(main().Menus().MnuDeleteArray[1]->isEnabled());
 }
@@ -252,9 +252,9 @@ TEST_F(GuardedMainWindowTest, enterPressesTheFocusedButtonOfTheMainWindowAndOfAM
             if (tabbed) box.BtnOK->setFocus();
             QTest::keyClick(&box, Qt::Key_Return);
         });
-        shell::SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                       QStringLiteral("Question"));
-        EXPECT_EQ(shell::Shared().DialogResult, tabbed ? -1 : 0);
+        const shell::MessageButton pressed = shell::SingleTextBox().ShowMsg(
+            QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Question"));
+        EXPECT_EQ(pressed, tabbed ? shell::MessageButton::First : shell::MessageButton::Second);
     }
 }
 

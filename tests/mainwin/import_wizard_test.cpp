@@ -30,7 +30,7 @@ protected:
         AppTest::SetUp();
         preferences();
         cards({{"Bob", "Baker", ""}, {"Al", "Adams", ""}});
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
         QDir().mkpath(home.path("exports"));
     }
     void TearDown() override {
@@ -40,7 +40,7 @@ protected:
     }
     // The first page on the exports folder, with a file typed in and a delimiter chosen.
     FileToImportDialog& firstPage(const QString& file, int delimiter, bool replace = false) {
-        dialogs::OpenImportWizard(replace);
+        dialogs::OpenImportWizard(context(), replace);
         FileToImportDialog& page = *FileToImportDialog::Current();
         page.SetFolder(home.path("exports"));
         page.TxtFileToImport->setText(file);
@@ -64,7 +64,7 @@ protected:
     }
     QStringList shownNames() {
         QStringList names;
-        for (int i = 0; i < main().LstNames->count(); ++i) names << main().LstNames->item(i)->text();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) names << main().LstNames->model()->index(i, 0).data().toString();
         return names;
     }
     QStringList told;  // the texts of the message windows answered
@@ -79,12 +79,12 @@ TEST_F(ImportWizardTest, theMenusOpenTheWizardAndFollowTheCardFilesUse) {
     mainwin::TeslyMnu& m = main().Menus();
     for (QAction* a : {m.MnuImportArray[0], m.MnuImportArray[1], m.MnuBackUpArray[0], m.MnuBackUpArray[1]})
         EXPECT_TRUE(a->isEnabled()) << qPrintable(a->text());
-    shell::Shared().InUse = true;
+    context().InUse = true;
     main().SetEditState();
     EXPECT_FALSE(m.MnuExchangeArray[1]->isEnabled()) << "Import";
     EXPECT_FALSE(m.MnuBackUpArray[1]->isEnabled()) << "Restore from BackUp";
     EXPECT_TRUE(m.MnuBackUpArray[0]->isEnabled()) << "Create BackUp";
-    shell::Shared().InUse = false;
+    context().InUse = false;
     main().SetEditState();
     m.MnuImportArray[1]->trigger();
     ASSERT_NE(FileToImportDialog::Current(), nullptr);
@@ -153,8 +153,8 @@ TEST_F(ImportWizardTest, columnsPastTheTwentiethAreShownTwentyAtATimeAndTheirCho
     QTest::mouseClick(page->BtnOK, Qt::LeftButton);
     flushDeletes();
     ASSERT_EQ(shownNames(), QStringList({"Adams, Al", "Baker, Bob", "Clark, Carl"}));
-    const QString rec = shell::Shared().Store->AllByName.at(2);
-    const store::Card card = shell::Shared().Store->ReadCard(rec);
+    const QString rec = context().Store->AllByName.at(2);
+    const store::Card card = context().Store->ReadCard(rec);
     EXPECT_EQ(card[store::Title], "x3");
     EXPECT_EQ(card[store::EMail], "carl@x");
     EXPECT_EQ(card[store::Company], "Clarkson Ltd");

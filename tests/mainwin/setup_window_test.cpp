@@ -52,9 +52,9 @@ TEST_F(SetupWindowTest, doubleClickingCompanySavesEverythingAndShowsTheCompanyLi
     EXPECT_EQ(SetupDialog::Current(), nullptr);
     EXPECT_EQ(panel(2), "Company");
     EXPECT_TRUE(main().Menus().MnuViewArray[1]->isChecked());
-    EXPECT_EQ(main().LstNames->item(0)->text(), "( Alpha )");
-    EXPECT_EQ(main().LstNames->currentItem()->text(), "( Zulu )");  // Brown, still selected
-    EXPECT_EQ(shell::Shared().CurrentRecNo, "0");
+    EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "( Alpha )");
+    EXPECT_EQ(main().LstNames->currentIndex().data().toString(), "( Zulu )");  // Brown, still selected
+    EXPECT_EQ(main().CurrentRecNo(), "0");
     EXPECT_TRUE(saved().contains("Show=1"));
     EXPECT_TRUE(saved().contains("Tips=0"));
 }
@@ -64,7 +64,7 @@ TEST_F(SetupWindowTest, okAppliesTheNameStyleAndCopyFlagsAtOnceAndCancelKeepsThe
     SetupDialog& dialog = open();
     dialog.LstNameStyle->setCurrentIndex(0);
     close(dialog.BtnCancel);
-    EXPECT_EQ(shell::Shared().Prefs.NameField, 2);
+    EXPECT_EQ(context().Prefs.NameField, 2);
     EXPECT_EQ(main().Label[0]->text(), "Bert Brown");
 
     SetupDialog& again = open();
@@ -82,11 +82,11 @@ TEST_F(SetupWindowTest, okAppliesTheNameStyleAndCopyFlagsAtOnceAndCancelKeepsThe
 TEST_F(SetupWindowTest, openingRereadsTheSavedCopyFlagsOverTheMainWindowsTicks) {
     main().LstNames->setCurrentRow(0);
     QTest::mouseClick(main().ChkCopy[0], Qt::LeftButton);  // untick Name, in memory only
-    ASSERT_EQ(shell::Shared().Prefs.CopyFlags[0], 0);
+    ASSERT_EQ(context().Prefs.CopyFlags[0], 0);
     SetupDialog& dialog = open();
     EXPECT_TRUE(dialog.ChkCopy[0]->isChecked());
     close(dialog.BtnCancel);
-    EXPECT_EQ(shell::Shared().Prefs.CopyFlags[0], 1);
+    EXPECT_EQ(context().Prefs.CopyFlags[0], 1);
 }
 
 TEST_F(SetupWindowTest, clearingUsePrefixGreysTheSeparatorAndBoxesWhoseTextsAreStillSaved) {

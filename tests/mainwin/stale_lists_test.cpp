@@ -11,7 +11,7 @@ TEST_F(StaleListsTest, aCardAddedWhileTheFileWasHeldIsListedWhenEditingComesBack
     main().LstNames->setCurrentRow(1);
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("2"));
     main().Menus().InUseTimer_Timer();
-    ASSERT_TRUE(shell::Shared().InUse);
+    ASSERT_TRUE(context().InUse);
     {
         profile::CachedProfile p;
         store::CardStore other(p, cardsDir());
@@ -31,7 +31,7 @@ TEST_F(StaleListsTest, aCardAddedWhileTheFileWasHeldIsListedWhenEditingComesBack
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
     main().Menus().InUseTimer_Timer();
     cardStore().SetProgress(nullptr);
-    ASSERT_FALSE(shell::Shared().InUse);
+    ASSERT_FALSE(context().InUse);
     EXPECT_FALSE(probe.checked);
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     EXPECT_EQ(listTexts(), (QStringList{"Able, Ann", "Bell", "Cole, Cy"}));

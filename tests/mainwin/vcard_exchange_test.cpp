@@ -28,7 +28,7 @@ protected:
         bob[store::FirstName] = "Bob", bob[store::LastName] = "Baker";
         cy[store::Company] = "Cyan Ltd";
         cardFile({al, bob, cy});
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
         QDir().mkpath(home.path("vcards"));
     }
     // The file window gets 'file' (and the name filter, when given), then the
@@ -52,7 +52,7 @@ protected:
     }
     QStringList shownNames() {
         QStringList names;
-        for (int i = 0; i < main().LstNames->count(); ++i) names << main().LstNames->item(i)->text();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) names << main().LstNames->model()->index(i, 0).data().toString();
         return names;
     }
 };
@@ -62,7 +62,7 @@ protected:
 TEST_F(VCardExchangeTest, theEntriesFollowTheCardFilesUse) {
     mainwin::TeslyMnu& m = main().Menus();
     EXPECT_TRUE(m.MnuImportVCard->isEnabled());
-    shell::Shared().InUse = true;
+    context().InUse = true;
     main().SetEditState();
     EXPECT_FALSE(m.MnuImportVCard->isEnabled()) << "importing changes cards";
     EXPECT_TRUE(m.MnuExportVCard->isEnabled()) << "exporting only reads them";
@@ -80,7 +80,7 @@ TEST_F(VCardExchangeTest, exportWritesTheFilteredCardsWhileTheFilterIsOn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        store::CardStore& s = *shell::Shared().Store;
+        store::CardStore& s = *context().Store;
         if (c.filtered) s.SetFilter({s.AllByName[s.AllNames.indexOf("Baker, Bob")]});
         const QString file = QString(c.what).replace(' ', '_') + ".vcf";  // a new file: Qt's file window asks before replacing one
         answer(file, {}, c.filter);
@@ -123,8 +123,8 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
         });
         main().Menus().MnuImportVCard->trigger();
         EXPECT_EQ(shownNames(), c.names);
-        store::CardStore& s = *shell::Shared().Store;
-        EXPECT_EQ(shell::Shared().Store->ReadCard(s.AllByName[s.AllNames.indexOf("Adams, Al")])[store::EMail], c.alsMail);
+        store::CardStore& s = *context().Store;
+        EXPECT_EQ(context().Store->ReadCard(s.AllByName[s.AllNames.indexOf("Adams, Al")])[store::EMail], c.alsMail);
         EXPECT_EQ(QFile::exists(cardsDir() + "safety-copy/tesly.old"), c.choice != &ImportDuplicatesDialog::BtnCancel);
         EXPECT_EQ(checkFile(), QStringList());
         if (c.choice != &ImportDuplicatesDialog::BtnCancel) EXPECT_EQ(asked, QStringList({"Possible Duplicates", "Import vCard"}));
@@ -138,7 +138,7 @@ TEST_F(VCardExchangeTest, theWizardsImportHasTheDuplicateStepToo) {
         QTest::mouseClick(step.BtnSkipAll, Qt::LeftButton);
         QTest::mouseClick(step.BtnOK, Qt::LeftButton);
     });
-    dialogs::OpenImportWizard(false);
+    dialogs::OpenImportWizard(context(), false);
     dialogs::FileToImportDialog& first = *dialogs::FileToImportDialog::Current();
     first.SetFolder(home.path("vcards"));
     first.TxtFileToImport->setText("people.csv");

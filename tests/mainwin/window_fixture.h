@@ -18,7 +18,7 @@ protected:
             fields << f;
         }
         cardFile(fields);
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     QString panel(int i) { return main().StatBar->text(i); }
     QColor colour(int label) { return main().Label[label]->Colour(); }

@@ -82,8 +82,8 @@ TEST_F(WindowWalkTest, everyWindowOverTheMainWindowHasOneAltKeyEachAndWholeCapti
              main().TxtFind->setText(QStringLiteral("no such text"));
              QTest::mouseClick(main().BtnFind, Qt::LeftButton);
          }},
-        {"Restore deleted", [&m] {
-             dialogs::DeleteNoConfirm();
+        {"Restore deleted", [this, &m] {
+             dialogs::DeleteNoConfirm(context(), main().Selected());
              m.MnuExchangeArray[3]->trigger();
          }},
     };

@@ -19,9 +19,9 @@ TEST_F(AboutWindowTest, showsTheVersionAndClosingEnablesTheMainWindow) {
     main.setEnabled(false);
     linkMain(main);
     panels[0] = QStringLiteral("hint");
-    Shared().Prefs.AppVersion = QStringLiteral("3.1");
+    context().Prefs.AppVersion = QStringLiteral("3.1");
 
-    QPointer<AboutWindow> about = new AboutWindow;
+    QPointer<AboutWindow> about = new AboutWindow(context().Prefs.AppVersion);
     OpenOverMain(about, Placement::TopRight);
     EXPECT_EQ(about->LblProduct->text(), QStringLiteral("Tessaly"));
     EXPECT_EQ(about->LblVersion->text(), QStringLiteral("Version 3.1"));

@@ -20,7 +20,7 @@ protected:
         p.write(prefsFile(), "Data Files", "BackupPath", backupRoot());
         if (daily) p.write(prefsFile(), "Data Files", "AutoBackup", "2");
         cards({{"Ann", "Lee", "Acme"}});
-        ASSERT_TRUE(app::Main());
+        ASSERT_TRUE(app::Main(context()));
     }
     QString backupRoot() const { return home.path("backup/"); }
     bool daily = false;
@@ -58,7 +58,7 @@ TEST_F(DailyBackupTest, aDailyBackupIsMadeOnceTheProgramHasStarted) {
 // Exit ends the application's event loops for good, so the tests that exit come last.
 TEST_F(AutoBackupWindowTest, restoreOffersTheAutomaticBackupsBesideThePlainOne) {
     ASSERT_TRUE(store::MakeAutoBackup(cardsDir(), backupRoot(), 10, 1, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))).ok());
-    shell::Shared().Store->AddCard({"", "Bo", "Ray"});
+    context().Store->AddCard({"", "Bo", "Ray"});
     ASSERT_NO_THROW(store::CopyDataFiles(cardsDir(), backupRoot()));
     QStringList offered;
     answerMessages(true, [&](QDialog& chooser) {
@@ -69,7 +69,7 @@ TEST_F(AutoBackupWindowTest, restoreOffersTheAutomaticBackupsBesideThePlainOne) 
     });
     main().Menus().MnuBackUpArray[1]->trigger();
     EXPECT_EQ(offered, QStringList({"The backup in " + backupRoot(), "Automatic backup of " + QLocale().toString(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QLocale::LongFormat)}));
-    EXPECT_EQ(main().LstNames->count(), 1);  // the card added after the automatic backup is gone
+    EXPECT_EQ(main().LstNames->model()->rowCount(), 1);  // the card added after the automatic backup is gone
     EXPECT_EQ(checkFile(), QStringList());
 }
 

@@ -26,12 +26,12 @@ protected:
         linkMain(main, &timer);
         main.show();
         QDir().mkpath(folder.path("cards"));
-        Shared().DataDir = folder.path("cards/");
-        Shared().OpenStore();
-        store::WriteEmptyHeader(Shared().Profile, Shared().DataFile);
+        context().DataDir = folder.path("cards/");
+        context().OpenStore();
+        store::WriteEmptyHeader(context().Profile, context().DataFile);
         add("Adams");
         add("Baker");
-        Shared().Profile.write(Shared().PreferencesFile, "Data Files", "BackupPath", folder.path("backup"));
+        context().Profile.write(context().PreferencesFile, "Data Files", "BackupPath", folder.path("backup"));
     }
     void TearDown() override {
         PercentWindow().hide();
@@ -40,7 +40,7 @@ protected:
     void add(const QString& last) {
         store::Card f;
         f[store::LastName] = last;
-        Shared().Store->AddCard(f);
+        context().Store->AddCard(f);
     }
     // Answers the next message window with its title noted and one of its buttons pressed.
     void press(const char* button, std::function<void()> before = {}) {
@@ -60,7 +60,7 @@ protected:
 TEST_F(BackupCommandsTest, backUpCopiesTheCardFilesAfterOk) {
     QDir().mkpath(folder.path("backup"));
     press("BtnOK");
-    BackUp();
+    BackUp(context());
     EXPECT_EQ(titles, QStringList({"Back Up"}));
     EXPECT_TRUE(store::HasValidBackup(folder.path("backup/")));
     EXPECT_EQ(folder.bytes("backup/tesly0.old"), folder.bytes("cards/tesly0.dat"));
@@ -87,7 +87,7 @@ TEST_F(BackupCommandsTest, aFolderThatIsNotReadyIsOfferedAgainUntilCancel) {
             press("BtnOK");
             press(c.makeFolder ? "BtnOK" : "BtnCancel", [&] { if (c.makeFolder) QDir().mkpath(folder.path("backup")); });
         }
-        BackUp();
+        BackUp(context());
         EXPECT_EQ(titles, c.titles);
         EXPECT_EQ(store::HasValidBackup(folder.path("backup/")), c.backedUp);
     }
@@ -95,16 +95,16 @@ TEST_F(BackupCommandsTest, aFolderThatIsNotReadyIsOfferedAgainUntilCancel) {
 
 TEST_F(BackupCommandsTest, restoreBringsTheBackupBackAndCountsThisProgramAsItsOnlyUser) {
     QDir().mkpath(folder.path("backup"));
-    ASSERT_NO_THROW(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")));
+    ASSERT_NO_THROW(store::CopyDataFiles(context().DataDir, folder.path("backup/")));
     add("Clark");
-    Shared().Store->WriteHeader(store::header::NoOfUses, "1");
+    context().Store->WriteHeader(store::header::NoOfUses, "1");
     press("BtnOK");  // Continue
     press("BtnOK");
-    Restore();
+    Restore(context());
     EXPECT_EQ(titles, QStringList({"Restore data from Back Up", "Restore data from Back Up"}));
-    EXPECT_EQ(Shared().Store->AllNames.size(), 2);
-    EXPECT_EQ(Shared().Store->ReadHeader(store::header::NoOfUses), "1");
-    EXPECT_FALSE(Shared().InUse);
+    EXPECT_EQ(context().Store->AllNames.size(), 2);
+    EXPECT_EQ(context().Store->ReadHeader(store::header::NoOfUses), "1");
+    EXPECT_FALSE(context().InUse);
     EXPECT_TRUE(main.isEnabled());
     EXPECT_TRUE(timer.isActive());
 }
@@ -126,7 +126,7 @@ TEST_F(BackupCommandsTest, restoreOffersAgainOrStopsWithoutTouchingTheCards) {
         if (c.makeFolder) QDir().mkpath(folder.path("backup"));
         press(c.titles.size() == 1 ? "BtnCancel" : "BtnOK");
         if (c.titles.size() > 1) press("BtnOK"), press("BtnCancel");
-        Restore();
+        Restore(context());
         EXPECT_EQ(titles, c.titles);
         EXPECT_EQ(folder.bytes("cards/tesly0.dat"), before);
         EXPECT_FALSE(QFile::exists(folder.path("cards/tesly0.old")));
@@ -135,7 +135,7 @@ TEST_F(BackupCommandsTest, restoreOffersAgainOrStopsWithoutTouchingTheCards) {
 
 TEST_F(BackupCommandsTest, aRestoreThatFailsNamesTheFileAndLeavesTheCardsAsTheyWere) {
     QDir().mkpath(folder.path("backup"));
-    ASSERT_NO_THROW(store::CopyDataFiles(Shared().DataDir, folder.path("backup/")));
+    ASSERT_NO_THROW(store::CopyDataFiles(context().DataDir, folder.path("backup/")));
     add("Clark");
     const QByteArray before = folder.bytes("cards/tesly0.dat");
     QString said;
@@ -149,13 +149,13 @@ TEST_F(BackupCommandsTest, aRestoreThatFailsNamesTheFileAndLeavesTheCardsAsTheyW
     tessaly::profile::SetFaultHook([](tessaly::profile::FileStep, const QString& file) {
         return file.contains("/cards/") && file.contains("tesly0.dat");
     });
-    Restore();
+    Restore(context());
     tessaly::profile::SetFaultHook({});
     EXPECT_EQ(titles.value(2), "Restore failed");
     EXPECT_TRUE(said.contains("tesly0")) << qPrintable(said);
     EXPECT_TRUE(said.contains("as they were before")) << qPrintable(said);
     EXPECT_EQ(folder.bytes("cards/tesly0.dat"), before);
-    EXPECT_EQ(Shared().Store->AllNames.size(), 3);
+    EXPECT_EQ(context().Store->AllNames.size(), 3);
 }
 
 }  // namespace
@@ -166,7 +166,7 @@ namespace {
 TEST_F(BackupCommandsTest, anotherCardFilesBackupIsReplacedOnlyAfterTheQuestion) {
     QDir().mkpath(folder.path("backup"));
     QDir().mkpath(folder.path("other"));
-    store::WriteEmptyHeader(Shared().Profile, folder.path("other/tesly.dat"));
+    store::WriteEmptyHeader(context().Profile, folder.path("other/tesly.dat"));
     ASSERT_NO_THROW(store::CopyDataFiles(folder.path("other/"), folder.path("backup/")));
     const QByteArray theirs = folder.bytes("backup/tesly.old");
     for (const bool replace : {false, true}) {
@@ -174,7 +174,7 @@ TEST_F(BackupCommandsTest, anotherCardFilesBackupIsReplacedOnlyAfterTheQuestion)
         titles.clear();
         press("BtnOK");
         press(replace ? "BtnOK" : "BtnCancel");
-        BackUp();
+        BackUp(context());
         EXPECT_EQ(titles, QStringList({"Back Up", "Back Up"}));
         EXPECT_EQ(folder.bytes("backup/tesly.old") == theirs, !replace);
     }

@@ -17,10 +17,10 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         folder.put(QStringLiteral("tesly.dat"), "[General Info]\r\nApplication=Tessaly\r\nNoOfUses=2\r\n");
-        Shared().DataFile = folder.path(QStringLiteral("tesly.dat"));
-        Shared().InUse = true;
+        context().DataFile = folder.path(QStringLiteral("tesly.dat"));
+        context().InUse = true;
     }
-    QString uses() { return Shared().Profile.read(Shared().DataFile, QStringLiteral("General Info"), QStringLiteral("NoOfUses")); }
+    QString uses() { return context().Profile.read(context().DataFile, QStringLiteral("General Info"), QStringLiteral("NoOfUses")); }
 
     // Ticks the box, answers the confirmation with the given action, then presses OK.
     void tickAnswerAndConfirm(std::function<void(MsgBoxDblTxt&)> confirm) {
@@ -31,14 +31,14 @@ protected:
             QTest::mouseClick(dialog.BtnOK, Qt::LeftButton);
         });
         answerWith([confirm](QDialog& window) { confirm(static_cast<MsgBoxDblTxt&>(window)); });
-        FileInUse dialog;
+        FileInUse dialog(context());
         RunModal(dialog);
     }
     static inline bool ticked = false;
 };
 
 TEST_F(FileInUseTest, showsItsTexts) {
-    FileInUse dialog;
+    FileInUse dialog(context());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Data File In Use"));
     EXPECT_EQ(dialog.Label2->text(),
               QStringLiteral("To prevent data errors all changes to the data will be dissabled now, in both applications."));
@@ -62,7 +62,7 @@ TEST_F(FileInUseTest, confirmedRecoveryMakesThisProgramTheOnlyUser) {
     });
     EXPECT_TRUE(ticked);
     EXPECT_EQ(uses(), QStringLiteral("1"));
-    EXPECT_FALSE(Shared().InUse);
+    EXPECT_FALSE(context().InUse);
 }
 
 TEST_F(FileInUseTest, answeringNoOrClosingClearsTheBoxAndWritesNothing) {
@@ -72,12 +72,12 @@ TEST_F(FileInUseTest, answeringNoOrClosingClearsTheBoxAndWritesNothing) {
     tickAnswerAndConfirm([](MsgBoxDblTxt& box) { box.close(); });
     EXPECT_FALSE(ticked);
     EXPECT_EQ(folder.bytes(QStringLiteral("tesly.dat")), before);
-    EXPECT_TRUE(Shared().InUse);
+    EXPECT_TRUE(context().InUse);
 }
 
 TEST_F(FileInUseTest, clearingTheBoxAsksNothing) {
     answerWith([](QDialog& window) { QTest::mouseClick(static_cast<MsgBoxDblTxt&>(window).BtnOK, Qt::LeftButton); });
-    FileInUse dialog;
+    FileInUse dialog(context());
     dialog.ChkCrashRecover->setChecked(true);
     dialog.ChkCrashRecover->setChecked(false);
     EXPECT_EQ(modalCount, 1);

@@ -21,12 +21,10 @@ protected:
         answerWith([k](QDialog& window) { QTest::keyClick(&window, k); });
     }
     // Shows the single-text window with the given buttons and answers it with a key.
-    std::int16_t answerByKey(std::int16_t buttons, Qt::Key k) {
-        Shared().DialogResult = 5;
+    MessageButton answerByKey(std::int16_t buttons, Qt::Key k) {
         key(k);
-        SingleTextBox().ShowMsg(QStringLiteral("Go on?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                QStringLiteral("Question"));
-        return Shared().DialogResult;
+        return SingleTextBox().ShowMsg(QStringLiteral("Go on?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                       QStringLiteral("Question"));
     }
     static QStringList visiblePictures(MessageWindow& box) {
         QStringList shown;
@@ -48,16 +46,15 @@ TEST_F(MessageWindowTest, aSingleButtonIsCentredAndAnswersForItsPlace) {
             EXPECT_EQ(box.Text1->text(), QStringLiteral("All done."));
             QTest::mouseClick(shown, Qt::LeftButton);
         });
-        Shared().DialogResult = 5;
-        box.ShowMsg(QStringLiteral("All done."), buttons, QStringLiteral("OK"), QString(), 4, QStringLiteral("Notice"));
-        EXPECT_EQ(Shared().DialogResult, buttons == 0 ? -1 : 0);
+        EXPECT_EQ(box.ShowMsg(QStringLiteral("All done."), buttons, QStringLiteral("OK"), QString(), 4, QStringLiteral("Notice")),
+                  buttons == 0 ? MessageButton::First : MessageButton::Second);
         EXPECT_FALSE(box.isVisible());
     }
     EXPECT_EQ(&SingleTextBox(), &box) << "the window is kept for the next call";
 }
 
-// Each window hands back the button it was answered with, and leaves it in DialogResult as before.
-TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressedAndLeavesItInDialogResult) {
+// Each window hands back the button it was answered with, whatever an earlier answer was.
+TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressed) {
     struct Row {
         const char* name;
         std::function<void(MessageWindow&)> answer;
@@ -75,14 +72,12 @@ TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressedAndLeavesItInDialogResul
         for (const bool two : {false, true}) {
             SCOPED_TRACE(std::string(row.name) + (two ? ", two texts" : ", one text"));
             answerWith([&](QDialog& window) { row.answer(static_cast<MessageWindow&>(window)); });
-            Shared().DialogResult = -1;  // what an earlier "Yes" left
             const MessageButton pressed =
                 two ? DoubleTextBox().ShowMsg(QStringLiteral("Sure?"), QStringLiteral("Really."), 3, QStringLiteral("Yes"),
                                               QStringLiteral("No"), 2, QStringLiteral("Q"))
                     : SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2,
                                               QStringLiteral("Q"));
             EXPECT_EQ(pressed, row.expected);
-            EXPECT_EQ(Shared().DialogResult, row.expected == MessageButton::First ? -1 : 0);
         }
     }
 }
@@ -97,22 +92,22 @@ TEST_F(MessageWindowTest, twoButtonsSitSideBySideAndEnterPressesTheDefaultOne) {
             EXPECT_EQ(box.BtnCancel->isDefault(), buttons == 3);
             QTest::keyClick(&window, Qt::Key_Return);
         });
-        box.ShowMsg(QStringLiteral("Sure?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q"));
-        EXPECT_EQ(Shared().DialogResult, buttons == 2 ? -1 : 0) << "buttons " << buttons;
+        EXPECT_EQ(box.ShowMsg(QStringLiteral("Sure?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q")),
+                  buttons == 2 ? MessageButton::First : MessageButton::Second)
+            << "buttons " << buttons;
     }
 }
 
 TEST_F(MessageWindowTest, escapeAndClosingAnswerZero) {
-    EXPECT_EQ(answerByKey(2, Qt::Key_Escape), 0);
+    EXPECT_EQ(answerByKey(2, Qt::Key_Escape), MessageButton::Second);
     answerWith([](QDialog& window) { window.close(); });
-    Shared().DialogResult = -1;
-    SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q"));
-    EXPECT_EQ(Shared().DialogResult, 0);
+    EXPECT_EQ(SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q")),
+              MessageButton::Second);
     EXPECT_FALSE(SingleTextBox().isVisible());
 }
 
 TEST_F(MessageWindowTest, anUnknownButtonValueKeepsThePreviousLayout) {
-    EXPECT_EQ(answerByKey(3, Qt::Key_Return), 0);
+    EXPECT_EQ(answerByKey(3, Qt::Key_Return), MessageButton::Second);
     MsgBoxSnglTxt& box = SingleTextBox();
     answerWith([&](QDialog& window) {
         EXPECT_TRUE(box.BtnOK->isVisible());
@@ -120,18 +115,19 @@ TEST_F(MessageWindowTest, anUnknownButtonValueKeepsThePreviousLayout) {
         EXPECT_EQ(box.BtnOK->text(), QStringLiteral("Retry"));
         QTest::keyClick(&window, Qt::Key_Return);
     });
-    box.ShowMsg(QStringLiteral("Again?"), 7, QStringLiteral("Retry"), QStringLiteral("Stop"), 2, QStringLiteral("Q"));
-    EXPECT_EQ(Shared().DialogResult, 0) << "the second button is still the default";
+    EXPECT_EQ(box.ShowMsg(QStringLiteral("Again?"), 7, QStringLiteral("Retry"), QStringLiteral("Stop"), 2, QStringLiteral("Q")),
+              MessageButton::Second)
+        << "the second button is still the default";
 }
 
 // With a single button shown, Enter presses that button even when the hidden one
 // is the default, and Esc answers 0 as closing the window would.
 TEST_F(MessageWindowTest, keysWithOneButtonHidden) {
-    EXPECT_EQ(answerByKey(3, Qt::Key_Return), 0);
-    EXPECT_EQ(answerByKey(0, Qt::Key_Return), -1);
-    EXPECT_EQ(answerByKey(0, Qt::Key_Escape), 0);
-    EXPECT_EQ(answerByKey(2, Qt::Key_Return), -1);
-    EXPECT_EQ(answerByKey(1, Qt::Key_Return), 0);
+    EXPECT_EQ(answerByKey(3, Qt::Key_Return), MessageButton::Second);
+    EXPECT_EQ(answerByKey(0, Qt::Key_Return), MessageButton::First);
+    EXPECT_EQ(answerByKey(0, Qt::Key_Escape), MessageButton::Second);
+    EXPECT_EQ(answerByKey(2, Qt::Key_Return), MessageButton::First);
+    EXPECT_EQ(answerByKey(1, Qt::Key_Return), MessageButton::Second);
 }
 
 TEST_F(MessageWindowTest, onlyTheChosenPictureIsShown) {
@@ -167,9 +163,9 @@ TEST_F(MessageWindowTest, theDoubleTextWindowHasItsOwnLayout) {
         EXPECT_EQ(visiblePictures(box), QStringList{QStringLiteral("Question")});
         QTest::mouseClick(box.BtnOK, Qt::LeftButton);
     });
-    box.ShowMsg(QStringLiteral("One."), QStringLiteral("Two."), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                QStringLiteral("Two texts"));
-    EXPECT_EQ(Shared().DialogResult, -1);
+    EXPECT_EQ(box.ShowMsg(QStringLiteral("One."), QStringLiteral("Two."), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                          QStringLiteral("Two texts")),
+              MessageButton::First);
 }
 
 // The labels keep their size; a caller's text of the length the windows are made
@@ -199,7 +195,7 @@ protected:
     // Shows the window over a main window at the given place (twips) and returns where it stood.
     QRect shownOver(QRect mainTwips) {
         main.setGeometry(ToPixels(mainTwips));
-        if (!Shared().Main) linkMain(main);
+        if (!MainWindowLink::Current()) linkMain(main);
         QRect shown;
         MsgBoxSnglTxt& box = SingleTextBox();
         answerWith([&](QDialog& window) {

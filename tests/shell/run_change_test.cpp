@@ -27,9 +27,9 @@ protected:
         timer.start();
         linkMain(main, &timer);
         main.show();
-        Shared().DataDir = folder.path();
-        Shared().OpenStore();
-        store::WriteEmptyHeader(Shared().Profile, Shared().DataFile);
+        context().DataDir = folder.path();
+        context().OpenStore();
+        store::WriteEmptyHeader(context().Profile, context().DataFile);
     }
     void TearDown() override {
         PleaseWaitWindow().hide();
@@ -79,14 +79,14 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
         QPointer<QDialog> asking = new QDialog;
         asking->setAttribute(Qt::WA_DeleteOnClose);
         OpenOverMain(asking, Placement::TopRight);
-        QSignalSpy refreshed(Shared().Main.data(), &MainWindowLink::listsChanged);
+        QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
         QStringList reported;
         if (!row.done) answerWith([&](QDialog& box) {
             reported << box.windowTitle();
             box.reject();
         });
         bool during = false;
-        const bool done = RunChange({.asking = asking,
+        const bool done = RunChange(*context().Store, {.asking = asking,
                                      .waitText = QStringLiteral("Please wait"),
                                      .change = [&] {
                                          during = !timer.isActive() && asking->isHidden() && !main.isEnabled() &&
@@ -98,8 +98,8 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(during);
         EXPECT_EQ(done, row.done);
-        EXPECT_EQ(Shared().CurrentIndex, row.done ? 5 : 2);
-        EXPECT_EQ(refreshed.count(), 1);
+        ASSERT_EQ(refreshed.count(), 1);
+        EXPECT_EQ(refreshed.at(0).at(0).toInt(), row.done ? 5 : 2) << "the row the main window selects";
         EXPECT_EQ(reported, row.done ? QStringList() : QStringList{"Write Error"});
         EXPECT_TRUE(asking.isNull()) << "the asking dialog is closed";
         EXPECT_FALSE(PleaseWaitWindow().isVisible());
@@ -111,9 +111,9 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
 // A change that says its failures in its own words (the restore) is told in
 // place of the write error, and the main window is shown again all the same.
 TEST_F(RunChangeTest, aChangeWithItsOwnFailureMessageIsToldThatInstead) {
-    QSignalSpy refreshed(Shared().Main.data(), &MainWindowLink::listsChanged);
+    QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
     QStringList said;
-    const bool done = RunChange({.waitText = QStringLiteral("Please wait"),
+    const bool done = RunChange(*context().Store, {.waitText = QStringLiteral("Please wait"),
                                  .change = [] { throw profile::WriteError("tesly0.dat: no space left"); },
                                  .consequence = QStringLiteral("Nothing changed."),
                                  .rowAfter = [](bool) { return 1; },
@@ -121,14 +121,14 @@ TEST_F(RunChangeTest, aChangeWithItsOwnFailureMessageIsToldThatInstead) {
     EXPECT_FALSE(done);
     EXPECT_EQ(said, QStringList{"tesly0.dat: no space left"});
     EXPECT_EQ(modalCount, 0) << "no write error window";
-    EXPECT_EQ(refreshed.count(), 1);
-    EXPECT_EQ(Shared().CurrentIndex, 1);
+    ASSERT_EQ(refreshed.count(), 1);
+    EXPECT_EQ(refreshed.at(0).at(0).toInt(), 1) << "the row the main window selects";
     EXPECT_FALSE(PleaseWaitWindow().isVisible());
 }
 
 TEST_F(RunChangeTest, whatIsNoStdExceptionGoesOnWithTheCheckRunningAndTheWaitWindowGone) {
-    const int row = Shared().CurrentIndex = 3;
-    EXPECT_THROW(RunChange({.waitText = QStringLiteral("Please wait"),
+    QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
+    EXPECT_THROW(RunChange(*context().Store, {.waitText = QStringLiteral("Please wait"),
                             .change = [] { throw 42; },
                             .consequence = QString(),
                             .rowAfter = [](bool) { return 0; }}),
@@ -136,7 +136,7 @@ TEST_F(RunChangeTest, whatIsNoStdExceptionGoesOnWithTheCheckRunningAndTheWaitWin
     EXPECT_TRUE(timer.isActive());
     EXPECT_FALSE(PleaseWaitWindow().isVisible());
     EXPECT_TRUE(main.isEnabled());
-    EXPECT_EQ(Shared().CurrentIndex, row);
+    EXPECT_EQ(refreshed.count(), 0) << "the selection stays as it was";
 }
 
 }  // namespace

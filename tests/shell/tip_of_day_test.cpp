@@ -25,7 +25,7 @@ protected:
     }
     // Opened the way the main window opens it.
     TipOfDay* openTip() {
-        auto* tip = new TipOfDay;
+        auto* tip = new TipOfDay(context());
         OpenOverMain(tip, Placement::Centred);
         return tip;
     }
@@ -44,7 +44,7 @@ TEST_F(TipOfDayTest, everyRunStartsWithTheSameTip) {
     QString first;
     for (int run = 0; run < 2; ++run) {
         RestartTipRandom();
-        auto* tip = new TipOfDay;
+        auto* tip = new TipOfDay(context());
         if (run == 0) first = tip->TxtTipTxt->text();
         EXPECT_EQ(tip->TxtTipTxt->text(), first);
         EXPECT_EQ(tip->TxtTipTxt->text(), TipText(tip->TipIndex()));
@@ -54,7 +54,7 @@ TEST_F(TipOfDayTest, everyRunStartsWithTheSameTip) {
 }
 
 TEST_F(TipOfDayTest, nextTipNeverShowsTheSameTipAgainAndReachesEveryTip) {
-    auto* tip = new TipOfDay;
+    auto* tip = new TipOfDay(context());
     QSet<int> seen{tip->TipIndex()};
     for (int press = 0; press < 200; ++press) {
         const int before = tip->TipIndex();
@@ -77,7 +77,7 @@ TEST_F(TipOfDayTest, randomValuesStayBelowOne) {
 
 TEST_F(TipOfDayTest, closeWritesTheCheckBoxAndEnablesTheMainWindow) {
     for (const bool stored : {true, false}) {
-        WriteTips(Shared().Profile, Shared().PreferencesFile, stored);
+        WriteTips(context().Profile, context().PreferencesFile, stored);
         QPointer<TipOfDay> tip = openTip();
         EXPECT_EQ(tip->ChkTips->isChecked(), stored);
         QTest::mouseClick(tip->ChkTips, Qt::LeftButton);
@@ -93,7 +93,7 @@ TEST_F(TipOfDayTest, closingFromTheSystemMenuWritesNothing) {
     tip->ChkTips->setChecked(true);
     tip->close();
     expectClosedCleanly(tip);
-    EXPECT_FALSE(QFile::exists(Shared().PreferencesFile));
+    EXPECT_FALSE(QFile::exists(context().PreferencesFile));
 }
 
 TEST_F(TipOfDayTest, theStatusBarShowsTheCaptionWhileActive) {

@@ -4,20 +4,20 @@
 
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
-#include "shell/shared_data.h"
+#include "shell/app_context.h"
 
 #include <QDialog>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <functional>
 #include <gtest/gtest.h>
 
-// Each case starts from a fresh shared state with the preferences in a folder of its own.
+// Each case starts from a context of its own with the preferences in a folder of its own.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        tessaly::shell::ResetShared();
-        tessaly::shell::Shared().PreferencesFile = folder.path(QStringLiteral("ostrel.ini"));
+        context().PreferencesFile = folder.path(QStringLiteral("ostrel.ini"));
         tessaly::shell::SetModalAnswerer([this](QDialog& window) {
             ++modalCount;
             ASSERT_FALSE(answers.empty()) << "an unexpected modal window: " << window.objectName().toStdString();
@@ -37,14 +37,15 @@ protected:
         auto* link = new tessaly::shell::MainWindowLink(&main, inUseTimer);
         QObject::connect(link, &tessaly::shell::MainWindowLink::statusTextChanged,
                          [this](int panel, const QString& text) { panels[panel] = text; });
-        tessaly::shell::Shared().Main = link;
     }
 
     QString preference(const QString& key) {
-        return tessaly::shell::Shared().Profile.read(tessaly::shell::Shared().PreferencesFile, QStringLiteral("TS32"), key);
+        return context().Profile.read(context().PreferencesFile, QStringLiteral("TS32"), key);
     }
+    tessaly::shell::AppContext& context() { return *context_; }
 
     TempFolder folder;
+    std::unique_ptr<tessaly::shell::AppContext> context_ = std::make_unique<tessaly::shell::AppContext>();
     std::deque<std::function<void(QDialog&)>> answers;
     int modalCount = 0;
     QString panels[4];

@@ -10,16 +10,20 @@ using namespace tessaly;
 
 namespace {
 
-// The rows as the store put them into the list box.
-class RecordingList : public store::ListBoxView {
+// The rows as the store told of them, each read back when it was told.
+class RecordingList : public store::ShownListObserver {
 public:
-    void clear() override { recs.clear(); }
-    void addItem(const QString&, std::int32_t recNo) override { recs << QString::number(recNo); }
-    void insertItem(int position, const QString&, std::int32_t recNo) override {
-        recs.insert(position, QString::number(recNo));
+    explicit RecordingList(const store::CardStore& s) : s_(s) {}
+    void shownListReset() override {
+        recs.clear();
+        for (int row = 0; row < s_.ShownCount(); ++row) shownRowInserted(row);
     }
-    void removeItem(int position) override { recs.removeAt(position); }
+    void shownRowInserted(int row) override { recs.insert(row, s_.ShownRecNo(row)); }
+    void shownRowRemoved(int row) override { recs.removeAt(row); }
     QStringList recs;
+
+private:
+    const store::CardStore& s_;
 };
 
 // Four cards whose name order (0 1 2 3) runs against their company order (3 2 1 0).
@@ -34,7 +38,7 @@ protected:
             f[store::Company] = QString::fromLatin1(n[1]);
             s.AddCard(f);
         }
-        s.SetListBox(&list);
+        s.SetShownListObserver(&list);
     }
     // Every row as the store reports it, checked against the list box and ListPosition.
     QStringList rows() {
@@ -53,7 +57,7 @@ protected:
     TempFolder dir;
     profile::CachedProfile profile;
     store::CardStore s{profile, dir.path()};
-    RecordingList list;
+    RecordingList list{s};
 };
 
 TEST_F(ShownListTest, theRowsFollowTheViewAndTheFilter) {

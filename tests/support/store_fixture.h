@@ -7,15 +7,24 @@
 
 #include <gtest/gtest.h>
 
-// The main window's list as the store sees it.
-class FakeListBox final : public tessaly::store::ListBoxView {
+// The main window's list as the store tells it: each row is read back from the store when it is told of.
+class FakeListBox final : public tessaly::store::ShownListObserver {
 public:
-    void clear() override { texts.clear(), data.clear(); }
-    void addItem(const QString& t, std::int32_t d) override { texts << t, data << d; }
-    void insertItem(int p, const QString& t, std::int32_t d) override { texts.insert(p, t), data.insert(p, d); }
-    void removeItem(int p) override { texts.removeAt(p), data.removeAt(p); }
+    explicit FakeListBox(const tessaly::store::CardStore& store) : store_(store) {}
+    void shownListReset() override {
+        texts.clear(), data.clear();
+        for (int row = 0; row < store_.ShownCount(); ++row) shownRowInserted(row);
+    }
+    void shownRowInserted(int row) override {
+        texts.insert(row, store_.ShownText(row));
+        data.insert(row, tessaly::store::RecordData(store_.ShownRecNo(row)));
+    }
+    void shownRowRemoved(int row) override { texts.removeAt(row), data.removeAt(row); }
     QStringList texts;
     QList<std::int32_t> data;
+
+private:
+    const tessaly::store::CardStore& store_;
 };
 
 // A card store on an empty card file in a temporary folder.
@@ -23,7 +32,7 @@ class StoreTest : public ::testing::Test {
 protected:
     StoreTest() : store(profile, dir.path()) {
         tessaly::store::WriteEmptyHeader(profile, store.DataFile());
-        store.SetListBox(&list);
+        store.SetShownListObserver(&list);
         profile.writes.clear();
     }
 
@@ -48,5 +57,5 @@ protected:
     TempFolder dir;
     RecordingProfile profile;
     tessaly::store::CardStore store;
-    FakeListBox list;
+    FakeListBox list{store};
 };

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <cstdint>
 
 namespace tessaly::store {
 
@@ -19,16 +18,6 @@ public:
     virtual void gauge(int /*percent*/) {}
     // let the windows repaint
     virtual void pumpEvents() {}
-};
-
-// The main window's list of cards; item data is the card's record number.
-class ListBoxView {
-public:
-    virtual ~ListBoxView() = default;
-    virtual void clear() = 0;
-    virtual void addItem(const QString& text, std::int32_t recNo) = 0;
-    virtual void insertItem(int position, const QString& text, std::int32_t recNo) = 0;
-    virtual void removeItem(int position) = 0;
 };
 
 }  // namespace tessaly::store

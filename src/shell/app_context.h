@@ -1,0 +1,42 @@
+#pragma once
+#include "preferences.h"
+#include "profile/cached_profile.h"
+#include "cards/card_layout.h"
+#include "cards/card_store.h"
+
+#include <QColor>
+#include <QString>
+#include <memory>
+
+namespace tessaly::shell {
+
+// What the windows of one run work on: the preferences and their file, the
+// data folder, the card store and where its long operations report, and
+// whether another program uses the card file. The start-up makes one and
+// hands it to the main window, which hands it on to each window it opens;
+// tests make their own. The selection is the main window's.
+struct AppContext {
+    AppContext() = default;
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    profile::CachedProfile Profile;
+    QString PreferencesFile;  // ostrel.ini
+    Preferences Prefs;
+    QString DataDir;   // ends in '/'
+    QString DataFile;  // DataDir + "tesly.dat"
+    std::unique_ptr<store::CardStore> Store;
+    // Where the store's long operations report (the windows' progress sink).
+    std::unique_ptr<store::ProgressSink> Progress;
+
+    bool InUse = false;
+
+    QColor TextColor{0x00, 0x00, 0x00};
+    QColor HoverColor{0x00, 0x00, 0xC0};
+    QColor FoundColor{0xFF, 0x00, 0x00};
+
+    // Opens the card store on DataDir.
+    void OpenStore();
+};
+
+}  // namespace tessaly::shell
