@@ -1,9 +1,9 @@
 #include "card_generator.h"
 
-#include "profile/cached_profile.h"
 #include "cards/card_change.h"
 #include "cards/card_store.h"
 #include "exchange/import_cards.h"
+#include "profile/cached_profile.h"
 
 #include <QStringList>
 
@@ -11,14 +11,25 @@ using namespace tessaly;
 using namespace tessaly::store;
 
 namespace {
-const QStringList kFirst = {"Anna", "Ben", "Clara", "David", "Emma", "Felix", "Greta", "Hugo", "Ida", "Jonas",
-                            "Karl", "Lena", "Marta", "Nils", "Olga", "Paul", "Rosa", "Sven", "Tina", "Ulf",
-                            "Zoë", "José", "Åsa", "Łukasz", "Chloé"};
-const QStringList kLast = {"Adams", "Baker", "Clarke", "Dubois", "Evans", "Fischer", "García", "Hansen", "Ivanov",
-                           "Jensen", "Kowalski", "López", "Müller", "Nowak", "O'Brien", "Petersen", "Quinn",
-                           "Rossi", "Schmidt", "Taylor", "Underwood", "Vogel", "Weber", "Young", "Zimmermann"};
-const QStringList kCompany = {"Acme Ltd", "Globex", "Initech", "Umbrella plc", "Stark Industries", "Wayne Enterprises",
-                              "Hooli", "Vandelay Industries", "Soylent Corp", "Tyrell GmbH", "Cyberdyne", "Oscorp"};
+const QStringList kFirst = {"Anna",  "Ben",  "Clara", "David", "Emma", "Felix",  "Greta", "Hugo", "Ida",
+                            "Jonas", "Karl", "Lena",  "Marta", "Nils", "Olga",   "Paul",  "Rosa", "Sven",
+                            "Tina",  "Ulf",  "Zoë",   "José",  "Åsa",  "Łukasz", "Chloé"};
+const QStringList kLast = {"Adams",   "Baker",    "Clarke", "Dubois",    "Evans",   "Fischer", "García",
+                           "Hansen",  "Ivanov",   "Jensen", "Kowalski",  "López",   "Müller",  "Nowak",
+                           "O'Brien", "Petersen", "Quinn",  "Rossi",     "Schmidt", "Taylor",  "Underwood",
+                           "Vogel",   "Weber",    "Young",  "Zimmermann"};
+const QStringList kCompany = {"Acme Ltd",
+                              "Globex",
+                              "Initech",
+                              "Umbrella plc",
+                              "Stark Industries",
+                              "Wayne Enterprises",
+                              "Hooli",
+                              "Vandelay Industries",
+                              "Soylent Corp",
+                              "Tyrell GmbH",
+                              "Cyberdyne",
+                              "Oscorp"};
 const QStringList kStreet = {"High Street", "Station Road", "Main Street", "Church Lane", "Mill Road", "Park Avenue"};
 const QStringList kCity = {"London", "Leeds", "Bristol", "Hamburg", "Lyon", "Oslo", "Porto", "Gdańsk"};
 const QStringList kTitle = {"", "Manager", "Director", "Engineer", "Sales", "Accountant", "CEO"};
@@ -51,7 +62,8 @@ Card CardGenerator::next() {
     f[Phone1] = u'+' + digits(2) + u' ' + digits(3) + u' ' + digits(6);
     if (kind % 2) f[Phone2] = u'+' + digits(2) + u' ' + digits(9);
     if (kind % 3 == 0) f[Fax] = u'+' + digits(2) + u' ' + digits(9);
-    f[EMail] = (f[FirstName].isEmpty() ? QStringLiteral("info") : f[FirstName].toLower()) + QStringLiteral("@example.org");
+    f[EMail] =
+        (f[FirstName].isEmpty() ? QStringLiteral("info") : f[FirstName].toLower()) + QStringLiteral("@example.org");
     if (kind % 4 == 0) f[Notes] = QStringLiteral("Met at the fair.\r\nCall back in spring; prefers e-mail.");
     return f;
 }

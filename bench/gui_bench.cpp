@@ -10,18 +10,19 @@
 #include "card_generator.h"
 
 #include "app/startup.h"
+#include "cards/card_store.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/restore_dialog.h"
 #include "mainwin/main_dialog.h"
 #include "profile/cached_profile.h"
+#include "shell/app_context.h"
 #include "shell/card_file_guard.h"
 #include "shell/modal_seam.h"
-#include "shell/setup_dialog.h"
 #include "shell/msg_box.h"
-#include "shell/app_context.h"
-#include "cards/card_store.h"
+#include "shell/setup_dialog.h"
 
+#include <time.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -29,11 +30,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <time.h>
 #include <algorithm>
 #include <vector>
 
@@ -190,9 +190,12 @@ int main(int argc, char** argv) {
     int cards = 8000, runs = 5;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--cards" && i + 1 < args.size()) cards = args[++i].toInt();
-        else if (args[i] == u"--runs" && i + 1 < args.size()) runs = std::max(1, args[++i].toInt());
-        else if (args[i] == u"--cpu") gCpuClock = true;
+        if (args[i] == u"--cards" && i + 1 < args.size())
+            cards = args[++i].toInt();
+        else if (args[i] == u"--runs" && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == u"--cpu")
+            gCpuClock = true;
         else if (args[i] == u"--version") {
             QTextStream(stdout) << "tessaly-gui-bench " TESSALY_VERSION "\n";
             return 0;
@@ -217,7 +220,8 @@ int main(int argc, char** argv) {
     DeleteAll(deleted);
 
     out << "RESULT W7_find_all_fields_no_match " << QString::number(FindNothing(base, live, runs), 'f', 1) << Qt::endl;
-    out << "RESULT W8_open_restore_window " << QString::number(OpenRestoreWindow(base, deleted, runs), 'f', 1) << Qt::endl;
+    out << "RESULT W8_open_restore_window " << QString::number(OpenRestoreWindow(base, deleted, runs), 'f', 1)
+        << Qt::endl;
     const double one = Filter(base, live, runs, {"", "a", "", "", ""});
     out << "RESULT W9_filter_one_field " << QString::number(one, 'f', 1) << Qt::endl;
     const double five = Filter(base, live, runs, {"e", "a", "e", "e", "fair"});

@@ -17,7 +17,9 @@ QString NaiveProfile::read(const QString& file, const QString& section, const QS
     return Load(file).value(section, key).value_or(QString());
 }
 
-bool NaiveProfile::hasSection(const QString& file, const QString& section) { return Load(file).hasSection(section); }
+bool NaiveProfile::hasSection(const QString& file, const QString& section) {
+    return Load(file).hasSection(section);
+}
 
 void NaiveProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {
     ProfileDocument doc = Load(file);

@@ -4,19 +4,24 @@
 //   tessaly-bench --make-cards DIR N   (writes a card file of N cards into DIR)
 // Prints "RESULT <name> <median_ms> <naive_median_ms>" per workload and the peak memory.
 // W6 starts the program ts32_20 itself (offscreen) and times it to its main window.
-#include "card_generator.h"
-#include "naive_profile.h"
-#include "profile/cached_profile.h"
 #include "backup/card_backup.h"
 #include "backup/card_restore.h"
-#include "cards/staged_card_files.h"
+#include "card_generator.h"
 #include "cards/card_store.h"
+#include "cards/staged_card_files.h"
+#include "exchange/csv/import_source.h"
 #include "exchange/duplicate_resolve.h"
 #include "exchange/import_cards.h"
-#include "exchange/csv/import_source.h"
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
+#include "naive_profile.h"
+#include "profile/cached_profile.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,11 +31,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
 
 extern char** environ;
 
@@ -188,17 +188,23 @@ int main(int argc, char** argv) {
     // A card file for trying the program on: tessaly-bench --make-cards DIR N
     if (argc == 4 && std::string_view(argv[1]) == "--make-cards") {
         QDir().mkpath(QString::fromLocal8Bit(argv[2]));
-        MakeCardFile(QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + u'/', QString::fromLocal8Bit(argv[3]).toInt());
+        MakeCardFile(QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + u'/',
+                     QString::fromLocal8Bit(argv[3]).toInt());
         return 0;
     }
     Options opt;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--cards" && i + 1 < args.size()) opt.cards = args[++i].toInt();
-        else if (args[i] == u"--runs" && i + 1 < args.size()) opt.runs = std::max(1, args[++i].toInt());
-        else if (args[i] == u"--quick") opt.quick = true;
-        else if (args[i] == u"--cpu") gCpuClock = true;
-        else if (args[i] == u"--only" && i + 1 < args.size()) opt.only = args[++i];
+        if (args[i] == u"--cards" && i + 1 < args.size())
+            opt.cards = args[++i].toInt();
+        else if (args[i] == u"--runs" && i + 1 < args.size())
+            opt.runs = std::max(1, args[++i].toInt());
+        else if (args[i] == u"--quick")
+            opt.quick = true;
+        else if (args[i] == u"--cpu")
+            gCpuClock = true;
+        else if (args[i] == u"--only" && i + 1 < args.size())
+            opt.only = args[++i];
         else if (args[i] == u"--version") {
             QTextStream(stdout) << "tessaly-bench " TESSALY_VERSION "\n";
             return 0;
@@ -228,11 +234,13 @@ int main(int argc, char** argv) {
     // W1 start-up: load and check the order of a file in order, from a cold layer.
     both("W1_startup_load_sort", opt.runs, [&](bool naive, int runs) {
         std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] { layer = MakeLayer(naive); }, [&] {
-            CardStore store(*layer, ordered);
-            store.LoadLists();
-            store.SortLists();
-        });
+        return Measure(
+            runs, [&] { layer = MakeLayer(naive); },
+            [&] {
+                CardStore store(*layer, ordered);
+                store.LoadLists();
+                store.SortLists();
+            });
     });
 
     // W2 a full-text search: all sixteen fields of every card, as one operation,
@@ -241,15 +249,17 @@ int main(int argc, char** argv) {
         auto layer = MakeLayer(naive);
         CardStore store(*layer, ordered);
         store.LoadLists();
-        return Measure(runs, [] {}, [&] {
-            profile::ProfileOperation op(*layer);
-            qsizetype chars = 0;
-            for (const QString& rec : store.AllByName) {
-                const QString file = store.RecordFile(rec), section = RecordSection(rec);
-                for (const QString& k : FieldKeys) chars += layer->read(file, section, k).size();
-            }
-            if (chars == 0) out << "no text read?" << Qt::endl;
-        });
+        return Measure(
+            runs, [] {},
+            [&] {
+                profile::ProfileOperation op(*layer);
+                qsizetype chars = 0;
+                for (const QString& rec : store.AllByName) {
+                    const QString file = store.RecordFile(rec), section = RecordSection(rec);
+                    for (const QString& k : FieldKeys) chars += layer->read(file, section, k).size();
+                }
+                if (chars == 0) out << "no text read?" << Qt::endl;
+            });
     });
 
     // W3 adding one card to the full file, every write on disk before the next.
@@ -259,30 +269,37 @@ int main(int argc, char** argv) {
         CardStore store(*layer, work);
         store.RefreshLists();  // as start-up leaves the store: lists loaded under the lock, files stamped
         CardGenerator gen(7);
-        return Measure(runs, [] {}, [&] { store.AddCard(gen.next()); });
+        return Measure(
+            runs, [] {}, [&] { store.AddCard(gen.next()); });
     });
 
     // W4 an import: every card at the head of both chains, then the sort rewrites all links.
     both("W4_import_and_sort", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
         std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] {
-            CopyDir(ordered, work);
-            for (const QString& f : QDir(work).entryList(QDir::Files)) QFile::remove(work + f);
-            layer = MakeLayer(naive);
-            WriteEmptyHeader(*layer, work + kHeaderFileName);
-        }, [&] { ImportAtHead(*layer, work, opt.cards); });
+        return Measure(
+            runs,
+            [&] {
+                CopyDir(ordered, work);
+                for (const QString& f : QDir(work).entryList(QDir::Files)) QFile::remove(work + f);
+                layer = MakeLayer(naive);
+                WriteEmptyHeader(*layer, work + kHeaderFileName);
+            },
+            [&] { ImportAtHead(*layer, work, opt.cards); });
     });
 
     // W5 the start-up sort of a file whose lists are in reverse order.
     both("W5_sort_reversed", opt.runs, [&](bool naive, int runs) {
         std::unique_ptr<profile::ProfileAccess> layer;
         std::unique_ptr<CardStore> store;
-        return Measure(runs, [&] {
-            CopyDir(reversed, work);
-            layer = MakeLayer(naive);
-            store = std::make_unique<CardStore>(*layer, work);
-            store->LoadLists();
-        }, [&] { store->SortLists(); });
+        return Measure(
+            runs,
+            [&] {
+                CopyDir(reversed, work);
+                layer = MakeLayer(naive);
+                store = std::make_unique<CardStore>(*layer, work);
+                store->LoadLists();
+            },
+            [&] { store->SortLists(); });
     });
 
     // A fresh layer on an empty card file in the work folder, for the imports.
@@ -299,35 +316,40 @@ int main(int argc, char** argv) {
     const QString export_ = QStringLiteral(TESSALY_TESTDATA "/csv/roundcube/tb_plain.csv");
     if (QStringLiteral("W12_import_export").startsWith(opt.only) && !QFile::exists(export_))
         out << "W12_import_export skipped: " << export_ << " is not there" << Qt::endl;
-    else both("W12_import_export", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
-        const QString big = base + "export.csv";
-        MakeLongExport(export_, big, opt.cards);
-        std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] { layer = EmptyCardFile(work, naive); }, [&] {
-            CardStore store(*layer, work);
-            ImportSession session = ImportSession::Read(big, {DelimiterKind::QuotedCsv, {}}, {}, {});
-            session.plan.choices = session.headerChoices();
-            session.keepCards(ImportRoom(false, 0));
-            ProgressSink silent;
-            (void)ImportCards(store, session.cardLines(), session.plan, silent);
+    else
+        both("W12_import_export", std::max(1, opt.runs / 2), [&](bool naive, int runs) {
+            const QString big = base + "export.csv";
+            MakeLongExport(export_, big, opt.cards);
+            std::unique_ptr<profile::ProfileAccess> layer;
+            return Measure(
+                runs, [&] { layer = EmptyCardFile(work, naive); },
+                [&] {
+                    CardStore store(*layer, work);
+                    ImportSession session = ImportSession::Read(big, {DelimiterKind::QuotedCsv, {}}, {}, {});
+                    session.plan.choices = session.headerChoices();
+                    session.keepCards(ImportRoom(false, 0));
+                    ProgressSink silent;
+                    (void)ImportCards(store, session.cardLines(), session.plan, silent);
+                });
         });
-    });
 
     // W13 a backup of the full file to another folder, every file synced.
     both("W13_backup", opt.runs, [&](bool, int runs) {
         const QString dest = base + "backup/";
         QDir().mkpath(dest);
-        return Measure(runs, [] {}, [&] {
-            Attempt("backup", [&] { CopyDataFiles(ordered, dest); });
-        });
+        return Measure(
+            runs, [] {}, [&] { Attempt("backup", [&] { CopyDataFiles(ordered, dest); }); });
     });
     // W13 also: the check that every use of a backup folder starts with, when no swap is unfinished
     // (milliseconds per check, the median of runs of 1000 checks).
     if (QStringLiteral("W13_settle").startsWith(opt.only)) {
         const QString dest = base + "backup/";
-        const double ms = Measure(opt.runs, [] {}, [&] {
-                              for (int i = 0; i < 1000; ++i) SettleBackupFolder(dest);
-                          }) / 1000;
+        const double ms = Measure(
+                              opt.runs, [] {},
+                              [&] {
+                                  for (int i = 0; i < 1000; ++i) SettleBackupFolder(dest);
+                              }) /
+                          1000;
         out << "RESULT W13_settle_nothing_to_do " << QString::number(ms, 'f', 4) << " -" << Qt::endl;
     }
 
@@ -342,17 +364,19 @@ int main(int argc, char** argv) {
         }
         file.close();
         std::unique_ptr<profile::ProfileAccess> layer;
-        return Measure(runs, [&] { layer = EmptyCardFile(work, naive); }, [&] {
-            CardStore store(*layer, work);
-            store.RefreshLists();
-            const VCardCards read = ReadVCardFile(vcards);
-            const KnownCards known = ReadKnownCards(store);
-            const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, read.cards);
-            const ResolvedImport resolved =
-                ResolveDuplicates(known, read.cards, duplicates, QList<DuplicateAction>(duplicates.size(), DuplicateAction::Import));
-            ProgressSink silent;
-            (void)ImportCardList(store, resolved.cards.mid(0, ImportRoom(false, 0)), ImportOptions{}, silent);
-        });
+        return Measure(
+            runs, [&] { layer = EmptyCardFile(work, naive); },
+            [&] {
+                CardStore store(*layer, work);
+                store.RefreshLists();
+                const VCardCards read = ReadVCardFile(vcards);
+                const KnownCards known = ReadKnownCards(store);
+                const QList<ImportDuplicate> duplicates = FindImportDuplicates(known, read.cards);
+                const ResolvedImport resolved = ResolveDuplicates(
+                    known, read.cards, duplicates, QList<DuplicateAction>(duplicates.size(), DuplicateAction::Import));
+                ProgressSink silent;
+                (void)ImportCardList(store, resolved.cards.mid(0, ImportRoom(false, 0)), ImportOptions{}, silent);
+            });
     });
 
     // W15 the duplicate check of N incoming cards against the N cards of the file:
@@ -364,9 +388,12 @@ int main(int argc, char** argv) {
         CardGenerator gen(15);
         QList<Card> incoming;
         for (int i = 0; i < opt.cards; ++i) incoming << gen.next();
-        return Measure(runs, [] {}, [&] {
-            if (FindImportDuplicates(ReadKnownCards(store), incoming).isEmpty()) out << "no duplicates found?" << Qt::endl;
-        });
+        return Measure(
+            runs, [] {},
+            [&] {
+                if (FindImportDuplicates(ReadKnownCards(store), incoming).isEmpty())
+                    out << "no duplicates found?" << Qt::endl;
+            });
     });
 
     // W16 restoring a backup of the full file: read and checked, staged, switched in.
@@ -374,16 +401,17 @@ int main(int argc, char** argv) {
         const QString from = base + "restore-from/", into = base + "restore-into/";
         QDir().mkpath(from);
         Attempt("backup", [&] { CopyDataFiles(ordered, from); });
-        return Measure(runs, [&] { CopyFolder(ordered, into); }, [&] {
-            Attempt("restore", [&] { RestoreBackup(from, into); });
-        });
+        return Measure(
+            runs, [&] { CopyFolder(ordered, into); }, [&] { Attempt("restore", [&] { RestoreBackup(from, into); }); });
     });
 
     // W17 the look for a restore or import left unfinished, made before every command: none there.
     both("W17_unfinished_check", opt.runs, [&](bool, int runs) {
-        return Measure(runs, [] {}, [&] {
-            if (SettleBeforeUse(ordered, std::chrono::seconds(1))) out << "something to settle?" << Qt::endl;
-        });
+        return Measure(
+            runs, [] {},
+            [&] {
+                if (SettleBeforeUse(ordered, std::chrono::seconds(1))) out << "something to settle?" << Qt::endl;
+            });
     });
 
     // W6 the program from its start to its main window shown, on the full file.

@@ -2,9 +2,9 @@
 // feeds into the header and up to four card files; loading and the start-up
 // repair must not crash or hang, and when every card file could be read the
 // repaired file must pass the check and need no second repair.
-#include "profile/cached_profile.h"
 #include "cards/card_check.h"
 #include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,9 +32,11 @@ void Put(const QString& path, const QByteArray& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString dir = Folder().path() + u'/';
     for (const QString& f : QDir(dir).entryList(QDir::Files | QDir::Hidden)) QFile::remove(dir + f);
-    const QList<QByteArray> parts = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\f');
+    const QList<QByteArray> parts =
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\f');
     Put(dir + QStringLiteral("tesly.dat"), parts[0]);
-    for (qsizetype i = 1; i < parts.size() && i <= 4; ++i) Put(dir + QStringLiteral("tesly%1.dat").arg(i - 1), parts[i]);
+    for (qsizetype i = 1; i < parts.size() && i <= 4; ++i)
+        Put(dir + QStringLiteral("tesly%1.dat").arg(i - 1), parts[i]);
 
     profile::CachedProfile profile;
     store::CardStore cards(profile, dir);
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     next.LoadLists();
     next.SortLists();
     if (!next.Repairs().isEmpty()) {
-        std::fprintf(stderr, "second repair: %s %s\n", qPrintable(next.Repairs()[0].card), qPrintable(next.Repairs()[0].key));
+        std::fprintf(stderr, "second repair: %s %s\n", qPrintable(next.Repairs()[0].card),
+                     qPrintable(next.Repairs()[0].key));
         std::abort();
     }
     return 0;

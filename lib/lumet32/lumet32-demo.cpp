@@ -22,9 +22,9 @@ void showPropertyPage(CLumetCtrl *gauge, QWidget *parent)
     QDialog sheet(parent);
     sheet.setWindowTitle(QStringLiteral("Lumet Control Properties"));
     auto *page = new CLumetPropPage(&sheet);
-    page->SetObjects({gauge});
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply,
-                                         &sheet);
+    page->SetObjects({ gauge });
+    auto *buttons
+        = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, &sheet);
     QPushButton *apply = buttons->button(QDialogButtonBox::Apply);
     apply->setEnabled(false);
     QObject::connect(page, &CLumetPropPage::Changed, apply, [apply] { apply->setEnabled(true); });
@@ -63,8 +63,8 @@ int main(int argc, char **argv)
     auto *gauge = new CLumetCtrl(&window);
     auto *slider = new QSlider(Qt::Horizontal, &window);
     slider->setRange(0, 100);
-    QObject::connect(slider, &QSlider::valueChanged, gauge,
-                     [gauge](int v) { gauge->SetProperty(CLumetCtrl::DispPercent, v); });
+    QObject::connect(
+        slider, &QSlider::valueChanged, gauge, [gauge](int v) { gauge->SetProperty(CLumetCtrl::DispPercent, v); });
     auto *properties = new QPushButton(QStringLiteral("Properties..."), &window);
     QObject::connect(properties, &QPushButton::clicked, gauge, [gauge, &window] { showPropertyPage(gauge, &window); });
     auto *about = new QPushButton(QStringLiteral("About..."), &window);

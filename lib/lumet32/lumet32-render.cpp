@@ -13,12 +13,12 @@
 namespace {
 
 const char Usage[] = "usage: lumet32-render OUT.png WIDTH HEIGHT [Property=Value ...]\n"
-                    "       lumet32-render --help | --version\n"
-                    "  Property: Percent, BevelOuter, BevelInner, BevelBar, BevelWidthOuter, BevelWidthInner,\n"
-                    "  BevelWidthBar, BorderWidth, TextBackColor, TextForeColor, BackColor, ForeColor, Caption,\n"
-                    "  FontName, FontSize, FontBold, FontItalic, FontStrikethru, FontUnderline, Enabled.\n"
-                    "  Colours are OLE colours (0x00BBGGRR: blue in the high byte) in decimal or 0x hex.\n"
-                    "  QT_SCALE_FACTOR=2 renders at device pixel ratio 2 (an image of twice the size).\n";
+                     "       lumet32-render --help | --version\n"
+                     "  Property: Percent, BevelOuter, BevelInner, BevelBar, BevelWidthOuter, BevelWidthInner,\n"
+                     "  BevelWidthBar, BorderWidth, TextBackColor, TextForeColor, BackColor, ForeColor, Caption,\n"
+                     "  FontName, FontSize, FontBold, FontItalic, FontStrikethru, FontUnderline, Enabled.\n"
+                     "  Colours are OLE colours (0x00BBGGRR: blue in the high byte) in decimal or 0x hex.\n"
+                     "  QT_SCALE_FACTOR=2 renders at device pixel ratio 2 (an image of twice the size).\n";
 
 int usage()
 {

@@ -22,7 +22,8 @@ extern "C" {
 typedef int32_t LumetResult;
 
 /* Binary layout of a class or interface identifier (as in a GUID). */
-typedef struct LumetGuid {
+typedef struct LumetGuid
+{
     uint32_t Data1;
     uint16_t Data2;
     uint16_t Data3;
@@ -42,15 +43,15 @@ typedef struct LumetGuid {
 #define LUMET_DISP_E_OVERFLOW ((LumetResult)0x8002000A)
 /* Control errors: 0x800A0000 + the classic error number. */
 #define LUMET_CTL_E_INVALIDPROPERTYVALUE ((LumetResult)0x800A017C) /* 380 */
-#define LUMET_CTL_E_SETNOTSUPPORTED ((LumetResult)0x800A017F)      /* 383 */
+#define LUMET_CTL_E_SETNOTSUPPORTED ((LumetResult)0x800A017F) /* 383 */
 
 /* Fixed identifiers, the same in the registry file and the type library. */
-extern LUMET32_EXPORT const LumetGuid LIBID_LumetLib;    /* {3D2BFCF5-164E-4895-A3FD-DC0900011934} */
-extern LUMET32_EXPORT const LumetGuid IID_DLumet;        /* {37F1B9B4-E308-4F64-888D-25DC4A53201E} */
-extern LUMET32_EXPORT const LumetGuid IID_DLumetEvents;  /* {54C6CA22-AB1B-4BCF-90B1-E9AA83A7F2A7} */
-extern LUMET32_EXPORT const LumetGuid CLSID_Lumet;       /* {E43058FA-D892-4EBC-9C98-AA8149D85B23} */
+extern LUMET32_EXPORT const LumetGuid LIBID_LumetLib; /* {3D2BFCF5-164E-4895-A3FD-DC0900011934} */
+extern LUMET32_EXPORT const LumetGuid IID_DLumet; /* {37F1B9B4-E308-4F64-888D-25DC4A53201E} */
+extern LUMET32_EXPORT const LumetGuid IID_DLumetEvents; /* {54C6CA22-AB1B-4BCF-90B1-E9AA83A7F2A7} */
+extern LUMET32_EXPORT const LumetGuid CLSID_Lumet; /* {E43058FA-D892-4EBC-9C98-AA8149D85B23} */
 extern LUMET32_EXPORT const LumetGuid CLSID_LumetPropPage; /* {DA28BF2B-E801-4853-8058-5E21CA068174} */
-extern LUMET32_EXPORT const LumetGuid IID_IUnknown;      /* {00000000-0000-0000-C000-000000000046} */
+extern LUMET32_EXPORT const LumetGuid IID_IUnknown; /* {00000000-0000-0000-C000-000000000046} */
 extern LUMET32_EXPORT const LumetGuid IID_IClassFactory; /* {00000001-0000-0000-C000-000000000046} */
 
 /* Records the type library and both classes in the per-user registry file.

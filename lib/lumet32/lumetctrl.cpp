@@ -18,10 +18,13 @@ constexpr short DefaultBevelInner = CLumetCtrl::kvBevelLowered;
 constexpr short DefaultWidth = 1;
 constexpr quint32 DefaultTextBackColor = 0x00FFFFFF; // white
 constexpr quint32 DefaultTextForeColor = 0x00FF0000; // blue (0x00BBGGRR)
-constexpr quint32 DefaultBackColor = 0x00C0C0C0;     // light grey
-constexpr quint32 DefaultForeColor = 0x00FF0000;     // blue
+constexpr quint32 DefaultBackColor = 0x00C0C0C0; // light grey
+constexpr quint32 DefaultForeColor = 0x00FF0000; // blue
 
-short widthValue(int value) { return short(std::clamp(value, 0, 32767)); }
+short widthValue(int value)
+{
+    return short(std::clamp(value, 0, 32767));
+}
 
 } // namespace
 
@@ -181,10 +184,22 @@ quint32 CLumetCtrl::oleColorOf(const QColor &colour)
     return quint32(rgb.red()) | quint32(rgb.green()) << 8 | quint32(rgb.blue()) << 16;
 }
 
-QColor CLumetCtrl::barColor() const { return translateColor(m_foreColor, palette()); }
-QColor CLumetCtrl::barTextColor() const { return translateColor(m_textBackColor, palette()); }
-QColor CLumetCtrl::emptyColor() const { return translateColor(m_backColor, palette()); }
-QColor CLumetCtrl::emptyTextColor() const { return translateColor(m_textForeColor, palette()); }
+QColor CLumetCtrl::barColor() const
+{
+    return translateColor(m_foreColor, palette());
+}
+QColor CLumetCtrl::barTextColor() const
+{
+    return translateColor(m_textBackColor, palette());
+}
+QColor CLumetCtrl::emptyColor() const
+{
+    return translateColor(m_backColor, palette());
+}
+QColor CLumetCtrl::emptyTextColor() const
+{
+    return translateColor(m_textForeColor, palette());
+}
 
 void CLumetCtrl::setBarColor(const QColor &colour)
 {
@@ -235,11 +250,26 @@ void CLumetCtrl::applyFont(const QFont &f)
     setFont(f);
 }
 
-bool CLumetCtrl::fontBold() const { return font().bold(); }
-bool CLumetCtrl::fontItalic() const { return font().italic(); }
-bool CLumetCtrl::fontStrikethru() const { return font().strikeOut(); }
-bool CLumetCtrl::fontUnderline() const { return font().underline(); }
-QString CLumetCtrl::fontName() const { return font().family(); }
+bool CLumetCtrl::fontBold() const
+{
+    return font().bold();
+}
+bool CLumetCtrl::fontItalic() const
+{
+    return font().italic();
+}
+bool CLumetCtrl::fontStrikethru() const
+{
+    return font().strikeOut();
+}
+bool CLumetCtrl::fontUnderline() const
+{
+    return font().underline();
+}
+QString CLumetCtrl::fontName() const
+{
+    return font().family();
+}
 
 float CLumetCtrl::fontSize() const
 {
@@ -315,12 +345,30 @@ QColor CLumetCtrl::translateColor(quint32 oleColor, const QPalette &pal)
         return QColor(int(oleColor & 0xFF), int((oleColor >> 8) & 0xFF), int((oleColor >> 16) & 0xFF));
     // System colour indices 0..24 mapped to the nearest palette role.
     static const QPalette::ColorRole roles[] = {
-        QPalette::Mid,           QPalette::Window,     QPalette::Highlight,   QPalette::Window,
-        QPalette::Window,        QPalette::Base,       QPalette::Shadow,      QPalette::WindowText,
-        QPalette::Text,          QPalette::HighlightedText, QPalette::Window, QPalette::Window,
-        QPalette::Dark,          QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
-        QPalette::Dark,          QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
-        QPalette::Light,         QPalette::Shadow,     QPalette::Midlight,    QPalette::ToolTipText,
+        QPalette::Mid,
+        QPalette::Window,
+        QPalette::Highlight,
+        QPalette::Window,
+        QPalette::Window,
+        QPalette::Base,
+        QPalette::Shadow,
+        QPalette::WindowText,
+        QPalette::Text,
+        QPalette::HighlightedText,
+        QPalette::Window,
+        QPalette::Window,
+        QPalette::Dark,
+        QPalette::Highlight,
+        QPalette::HighlightedText,
+        QPalette::Button,
+        QPalette::Dark,
+        QPalette::PlaceholderText,
+        QPalette::ButtonText,
+        QPalette::WindowText,
+        QPalette::Light,
+        QPalette::Shadow,
+        QPalette::Midlight,
+        QPalette::ToolTipText,
         QPalette::ToolTipBase,
     };
     const quint32 index = oleColor & 0xFFFF;
@@ -383,8 +431,8 @@ QImage CLumetCtrl::renderForDevice(const QSize &extent, int dpiX, int dpiY) cons
 void CLumetCtrl::drawForDevice(QPainter *painter, const QRect &bounds) const
 {
     QPaintDevice *device = painter->device();
-    const QImage image = device ? renderForDevice(bounds.size(), device->logicalDpiX(), device->logicalDpiY())
-                                : renderImage();
+    const QImage image
+        = device ? renderForDevice(bounds.size(), device->logicalDpiX(), device->logicalDpiY()) : renderImage();
     painter->drawImage(bounds.topLeft(), image);
 }
 

@@ -26,10 +26,10 @@ class LUMET32_EXPORT CLumetCtrl : public QWidget
     Q_PROPERTY(BevelConstants BevelOuter READ bevelOuter WRITE setBevelOuter NOTIFY bevelOuterChanged)
     Q_PROPERTY(BevelConstants BevelBar READ bevelBar WRITE setBevelBar NOTIFY bevelBarChanged)
     Q_PROPERTY(int BevelWidthBar READ bevelWidthBar WRITE setBevelWidthBar NOTIFY bevelWidthBarChanged)
-    Q_PROPERTY(quint32 TextBackColor READ textBackColor WRITE setTextBackColor NOTIFY textBackColorChanged
-                   DESIGNABLE false)
-    Q_PROPERTY(quint32 TextForeColor READ textForeColor WRITE setTextForeColor NOTIFY textForeColorChanged
-                   DESIGNABLE false)
+    Q_PROPERTY(
+        quint32 TextBackColor READ textBackColor WRITE setTextBackColor NOTIFY textBackColorChanged DESIGNABLE false)
+    Q_PROPERTY(
+        quint32 TextForeColor READ textForeColor WRITE setTextForeColor NOTIFY textForeColorChanged DESIGNABLE false)
     Q_PROPERTY(int BorderWidth READ borderWidth WRITE setBorderWidth NOTIFY borderWidthChanged)
     Q_PROPERTY(BevelConstants BevelInner READ bevelInner WRITE setBevelInner NOTIFY bevelInnerChanged)
     Q_PROPERTY(QString Caption READ caption WRITE setCaption NOTIFY captionChanged)
@@ -266,8 +266,8 @@ private:
     short m_bevelWidthInner;
     quint32 m_backColor;
     quint32 m_foreColor;
-    short m_buttonsDown = 0;     // buttons pressed inside the control
-    short m_doubleClicked = 0;   // buttons whose release ends a double-click
+    short m_buttonsDown = 0; // buttons pressed inside the control
+    short m_doubleClicked = 0; // buttons whose release ends a double-click
 };
 
 #endif // LUMETCTRL_H

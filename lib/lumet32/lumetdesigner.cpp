@@ -4,11 +4,22 @@
 
 #include <QIcon>
 
-LumetDesignerPlugin::LumetDesignerPlugin(QObject *parent) : QObject(parent) {}
+LumetDesignerPlugin::LumetDesignerPlugin(QObject *parent)
+    : QObject(parent)
+{ }
 
-QString LumetDesignerPlugin::name() const { return QStringLiteral("CLumetCtrl"); }
-QString LumetDesignerPlugin::group() const { return QStringLiteral("Display Widgets"); }
-QString LumetDesignerPlugin::toolTip() const { return QStringLiteral("Bevelled percent gauge (lumet32)"); }
+QString LumetDesignerPlugin::name() const
+{
+    return QStringLiteral("CLumetCtrl");
+}
+QString LumetDesignerPlugin::group() const
+{
+    return QStringLiteral("Display Widgets");
+}
+QString LumetDesignerPlugin::toolTip() const
+{
+    return QStringLiteral("Bevelled percent gauge (lumet32)");
+}
 
 QString LumetDesignerPlugin::whatsThis() const
 {
@@ -16,10 +27,22 @@ QString LumetDesignerPlugin::whatsThis() const
                           "that changes colour where the bar passes under it.");
 }
 
-QString LumetDesignerPlugin::includeFile() const { return QStringLiteral("lumetctrl.h"); }
-QIcon LumetDesignerPlugin::icon() const { return QIcon(CLumetCtrl::toolboxBitmap()); }
-bool LumetDesignerPlugin::isContainer() const { return false; }
-QWidget *LumetDesignerPlugin::createWidget(QWidget *parent) { return new CLumetCtrl(parent); }
+QString LumetDesignerPlugin::includeFile() const
+{
+    return QStringLiteral("lumetctrl.h");
+}
+QIcon LumetDesignerPlugin::icon() const
+{
+    return QIcon(CLumetCtrl::toolboxBitmap());
+}
+bool LumetDesignerPlugin::isContainer() const
+{
+    return false;
+}
+QWidget *LumetDesignerPlugin::createWidget(QWidget *parent)
+{
+    return new CLumetCtrl(parent);
+}
 
 QString LumetDesignerPlugin::domXml() const
 {

@@ -17,30 +17,30 @@ struct Member
 
 // Names as hosts and the type library spell them.
 const Member Members[] = {
-    {CLumetCtrl::DispBevelWidthOuter, "BevelWidthOuter"},
-    {CLumetCtrl::DispBevelWidthInner, "BevelWidthInner"},
-    {CLumetCtrl::DispPercent, "Percent"},
-    {CLumetCtrl::DispBevelOuter, "BevelOuter"},
-    {CLumetCtrl::DispBevelBar, "BevelBar"},
-    {CLumetCtrl::DispBevelWidthBar, "BevelWidthBar"},
-    {CLumetCtrl::DispTextBackColor, "TextBackColor"},
-    {CLumetCtrl::DispTextForeColor, "TextForeColor"},
-    {CLumetCtrl::DispBorderWidth, "BorderWidth"},
-    {CLumetCtrl::DispBevelInner, "BevelInner"},
-    {CLumetCtrl::DispCaption, "Caption"},
-    {CLumetCtrl::DispVersion, "Version"},
-    {CLumetCtrl::DispFontBold, "FontBold"},
-    {CLumetCtrl::DispFontItalic, "FontItalic"},
-    {CLumetCtrl::DispFontStrikethru, "FontStrikethru"},
-    {CLumetCtrl::DispFontUnderline, "FontUnderline"},
-    {CLumetCtrl::DispFontName, "FontName"},
-    {CLumetCtrl::DispFontSize, "FontSize"},
-    {CLumetCtrl::DispBackColor, "BackColor"},
-    {CLumetCtrl::DispForeColor, "ForeColor"},
-    {CLumetCtrl::DispEnabled, "Enabled"},
-    {CLumetCtrl::DispFont, "Font"},
-    {CLumetCtrl::DispHWnd, "hWnd"},
-    {CLumetCtrl::DispAboutBox, "AboutBox"},
+    { CLumetCtrl::DispBevelWidthOuter, "BevelWidthOuter" },
+    { CLumetCtrl::DispBevelWidthInner, "BevelWidthInner" },
+    { CLumetCtrl::DispPercent, "Percent" },
+    { CLumetCtrl::DispBevelOuter, "BevelOuter" },
+    { CLumetCtrl::DispBevelBar, "BevelBar" },
+    { CLumetCtrl::DispBevelWidthBar, "BevelWidthBar" },
+    { CLumetCtrl::DispTextBackColor, "TextBackColor" },
+    { CLumetCtrl::DispTextForeColor, "TextForeColor" },
+    { CLumetCtrl::DispBorderWidth, "BorderWidth" },
+    { CLumetCtrl::DispBevelInner, "BevelInner" },
+    { CLumetCtrl::DispCaption, "Caption" },
+    { CLumetCtrl::DispVersion, "Version" },
+    { CLumetCtrl::DispFontBold, "FontBold" },
+    { CLumetCtrl::DispFontItalic, "FontItalic" },
+    { CLumetCtrl::DispFontStrikethru, "FontStrikethru" },
+    { CLumetCtrl::DispFontUnderline, "FontUnderline" },
+    { CLumetCtrl::DispFontName, "FontName" },
+    { CLumetCtrl::DispFontSize, "FontSize" },
+    { CLumetCtrl::DispBackColor, "BackColor" },
+    { CLumetCtrl::DispForeColor, "ForeColor" },
+    { CLumetCtrl::DispEnabled, "Enabled" },
+    { CLumetCtrl::DispFont, "Font" },
+    { CLumetCtrl::DispHWnd, "hWnd" },
+    { CLumetCtrl::DispAboutBox, "AboutBox" },
 };
 
 // A number from any numeric, boolean or numeric-text variant.
@@ -50,10 +50,19 @@ bool toNumber(const QVariant &v, double &out)
     case QMetaType::Bool:
         out = v.toBool() ? -1 : 0; // automation's True
         return true;
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
-    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
-    case QMetaType::Double: case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float:
         out = v.toDouble();
         return !std::isnan(out);
     case QMetaType::QString:
@@ -160,29 +169,52 @@ QVariant CLumetCtrl::GetProperty(int dispid, LumetResult *status) const
         *status = LUMET_S_OK;
     switch (dispid) {
     case DispValue:
-    case DispPercent: return QVariant::fromValue(m_percent);
-    case DispBevelWidthOuter: return QVariant::fromValue(m_bevelWidthOuter);
-    case DispBevelWidthInner: return QVariant::fromValue(m_bevelWidthInner);
-    case DispBevelOuter: return QVariant::fromValue(m_bevelOuter);
-    case DispBevelBar: return QVariant::fromValue(m_bevelBar);
-    case DispBevelWidthBar: return QVariant::fromValue(m_bevelWidthBar);
-    case DispTextBackColor: return QVariant::fromValue(m_textBackColor);
-    case DispTextForeColor: return QVariant::fromValue(m_textForeColor);
-    case DispBorderWidth: return QVariant::fromValue(m_borderWidth);
-    case DispBevelInner: return QVariant::fromValue(m_bevelInner);
-    case DispCaption: return m_caption;
-    case DispVersion: return version();
-    case DispFontBold: return fontBold();
-    case DispFontItalic: return fontItalic();
-    case DispFontStrikethru: return fontStrikethru();
-    case DispFontUnderline: return fontUnderline();
-    case DispFontName: return fontName();
-    case DispFontSize: return fontSize();
-    case DispBackColor: return QVariant::fromValue(m_backColor);
-    case DispForeColor: return QVariant::fromValue(m_foreColor);
-    case DispEnabled: return isEnabled();
-    case DispFont: return font();
-    case DispHWnd: return hWnd();
+    case DispPercent:
+        return QVariant::fromValue(m_percent);
+    case DispBevelWidthOuter:
+        return QVariant::fromValue(m_bevelWidthOuter);
+    case DispBevelWidthInner:
+        return QVariant::fromValue(m_bevelWidthInner);
+    case DispBevelOuter:
+        return QVariant::fromValue(m_bevelOuter);
+    case DispBevelBar:
+        return QVariant::fromValue(m_bevelBar);
+    case DispBevelWidthBar:
+        return QVariant::fromValue(m_bevelWidthBar);
+    case DispTextBackColor:
+        return QVariant::fromValue(m_textBackColor);
+    case DispTextForeColor:
+        return QVariant::fromValue(m_textForeColor);
+    case DispBorderWidth:
+        return QVariant::fromValue(m_borderWidth);
+    case DispBevelInner:
+        return QVariant::fromValue(m_bevelInner);
+    case DispCaption:
+        return m_caption;
+    case DispVersion:
+        return version();
+    case DispFontBold:
+        return fontBold();
+    case DispFontItalic:
+        return fontItalic();
+    case DispFontStrikethru:
+        return fontStrikethru();
+    case DispFontUnderline:
+        return fontUnderline();
+    case DispFontName:
+        return fontName();
+    case DispFontSize:
+        return fontSize();
+    case DispBackColor:
+        return QVariant::fromValue(m_backColor);
+    case DispForeColor:
+        return QVariant::fromValue(m_foreColor);
+    case DispEnabled:
+        return isEnabled();
+    case DispFont:
+        return font();
+    case DispHWnd:
+        return hWnd();
     default:
         if (status)
             *status = LUMET_DISP_E_MEMBERNOTFOUND;
@@ -318,17 +350,29 @@ LumetResult CLumetCtrl::Invoke(int dispid)
 QString Lumet::errorMessage(LumetResult status)
 {
     switch (status) {
-    case LUMET_S_OK: return QString();
-    case LUMET_CTL_E_INVALIDPROPERTYVALUE: return QStringLiteral("Invalid property value");
-    case LUMET_CTL_E_SETNOTSUPPORTED: return QStringLiteral("Property is read-only");
-    case LUMET_DISP_E_TYPEMISMATCH: return QStringLiteral("Type mismatch");
-    case LUMET_DISP_E_OVERFLOW: return QStringLiteral("Overflow");
-    case LUMET_DISP_E_MEMBERNOTFOUND: return QStringLiteral("Object doesn't support this property or method");
-    case LUMET_SELFREG_E_TYPELIB: return QStringLiteral("The type library could not be registered");
-    case LUMET_SELFREG_E_CLASS: return QStringLiteral("The classes could not be registered");
-    case LUMET_CLASS_E_CLASSNOTAVAILABLE: return QStringLiteral("Class not available");
-    case LUMET_E_NOINTERFACE: return QStringLiteral("No such interface supported");
-    case LUMET_E_POINTER: return QStringLiteral("Invalid pointer");
-    default: return QStringLiteral("Error 0x%1").arg(QString::number(quint32(status), 16).toUpper());
+    case LUMET_S_OK:
+        return QString();
+    case LUMET_CTL_E_INVALIDPROPERTYVALUE:
+        return QStringLiteral("Invalid property value");
+    case LUMET_CTL_E_SETNOTSUPPORTED:
+        return QStringLiteral("Property is read-only");
+    case LUMET_DISP_E_TYPEMISMATCH:
+        return QStringLiteral("Type mismatch");
+    case LUMET_DISP_E_OVERFLOW:
+        return QStringLiteral("Overflow");
+    case LUMET_DISP_E_MEMBERNOTFOUND:
+        return QStringLiteral("Object doesn't support this property or method");
+    case LUMET_SELFREG_E_TYPELIB:
+        return QStringLiteral("The type library could not be registered");
+    case LUMET_SELFREG_E_CLASS:
+        return QStringLiteral("The classes could not be registered");
+    case LUMET_CLASS_E_CLASSNOTAVAILABLE:
+        return QStringLiteral("Class not available");
+    case LUMET_E_NOINTERFACE:
+        return QStringLiteral("No such interface supported");
+    case LUMET_E_POINTER:
+        return QStringLiteral("Invalid pointer");
+    default:
+        return QStringLiteral("Error 0x%1").arg(QString::number(quint32(status), 16).toUpper());
     }
 }

@@ -13,13 +13,13 @@ namespace {
 short buttonBits(Qt::MouseButtons buttons)
 {
     return short((buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
-                 | (buttons & Qt::MiddleButton ? 4 : 0));
+        | (buttons & Qt::MiddleButton ? 4 : 0));
 }
 
 short shiftBits(Qt::KeyboardModifiers mods)
 {
-    return short((mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0)
-                 | (mods & Qt::AltModifier ? 4 : 0));
+    return short(
+        (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0));
 }
 
 } // namespace
@@ -28,8 +28,8 @@ void CLumetCtrl::mousePressEvent(QMouseEvent *event)
 {
     const short button = buttonBits(event->button());
     m_buttonsDown |= button;
-    Q_EMIT MouseDown(button, shiftBits(event->modifiers()), event->position().toPoint().x(),
-                     event->position().toPoint().y());
+    Q_EMIT MouseDown(
+        button, shiftBits(event->modifiers()), event->position().toPoint().x(), event->position().toPoint().y());
 }
 
 void CLumetCtrl::mouseDoubleClickEvent(QMouseEvent *event)
@@ -38,8 +38,8 @@ void CLumetCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     const short button = buttonBits(event->button());
     m_buttonsDown |= button;
     m_doubleClicked |= button;
-    Q_EMIT MouseDown(button, shiftBits(event->modifiers()), event->position().toPoint().x(),
-                     event->position().toPoint().y());
+    Q_EMIT MouseDown(
+        button, shiftBits(event->modifiers()), event->position().toPoint().x(), event->position().toPoint().y());
     Q_EMIT DblClick();
 }
 

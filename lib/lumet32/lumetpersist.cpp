@@ -19,7 +19,7 @@
 
 namespace {
 
-const char Magic[4] = {'L', 'u', 'M', 't'};
+const char Magic[4] = { 'L', 'u', 'M', 't' };
 
 struct Values
 {
@@ -47,15 +47,19 @@ struct Values
 class LumetPropExchange
 {
 public:
-    explicit LumetPropExchange(QByteArray *out) : m_out(out) {}
-    explicit LumetPropExchange(const QByteArray &in) : m_in(in) {}
+    explicit LumetPropExchange(QByteArray *out)
+        : m_out(out)
+    { }
+    explicit LumetPropExchange(const QByteArray &in)
+        : m_in(in)
+    { }
 
     bool loading() const { return m_out == nullptr; }
     bool ok() const { return m_ok; }
     // True when every value read was kept.
     bool complete() const { return m_ok && !m_dropped; }
 
-    template<typename T> void number(T &value)
+    template <typename T> void number(T &value)
     {
         if (!loading()) {
             char raw[sizeof(T)];

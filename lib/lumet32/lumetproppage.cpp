@@ -18,7 +18,10 @@ CLumetPropPage::MessageHook &messageHook()
     return hook;
 }
 
-int mulDiv(int a, int b, int c) { return int((qint64(a) * b + c / 2) / c); }
+int mulDiv(int a, int b, int c)
+{
+    return int((qint64(a) * b + c / 2) / c);
+}
 
 constexpr int MinWidth = 0;
 constexpr int MaxWidth = 99;
@@ -34,13 +37,13 @@ struct CLumetPropPage::Binding
 
 // The exchange order: each style with its width, bar first, border last.
 const CLumetPropPage::Binding CLumetPropPage::Bindings[] = {
-    {IDC_BARSTYLE, CLumetCtrl::DispBevelBar, true},
-    {IDC_BARWIDTH, CLumetCtrl::DispBevelWidthBar, false},
-    {IDC_INNERSTYLE, CLumetCtrl::DispBevelInner, true},
-    {IDC_INNERWIDTH, CLumetCtrl::DispBevelWidthInner, false},
-    {IDC_OUTERSTYLE, CLumetCtrl::DispBevelOuter, true},
-    {IDC_OUTERWIDTH, CLumetCtrl::DispBevelWidthOuter, false},
-    {IDC_BORDERWIDTH, CLumetCtrl::DispBorderWidth, false},
+    { IDC_BARSTYLE, CLumetCtrl::DispBevelBar, true },
+    { IDC_BARWIDTH, CLumetCtrl::DispBevelWidthBar, false },
+    { IDC_INNERSTYLE, CLumetCtrl::DispBevelInner, true },
+    { IDC_INNERWIDTH, CLumetCtrl::DispBevelWidthInner, false },
+    { IDC_OUTERSTYLE, CLumetCtrl::DispBevelOuter, true },
+    { IDC_OUTERWIDTH, CLumetCtrl::DispBevelWidthOuter, false },
+    { IDC_BORDERWIDTH, CLumetCtrl::DispBorderWidth, false },
 };
 
 CLumetPropPage::CLumetPropPage(QWidget *parent)
@@ -117,7 +120,7 @@ QComboBox *CLumetPropPage::addStyleList(int id, const char *name, int x, int y)
     auto *list = new QComboBox(this);
     list->setObjectName(QLatin1String(name));
     list->setProperty("controlId", id);
-    list->addItems({tr("None"), tr("Raised"), tr("Inset"), tr("Lowered"), tr("Solid")});
+    list->addItems({ tr("None"), tr("Raised"), tr("Inset"), tr("Lowered"), tr("Solid") });
     list->setGeometry(dialogRect(x, y, 52, 12));
     connect(list, &QComboBox::activated, this, &CLumetPropPage::Changed);
     return list;
@@ -144,13 +147,20 @@ QWidget *CLumetPropPage::control(int id) const
 int &CLumetPropPage::variable(int id)
 {
     switch (id) {
-    case IDC_BARSTYLE: return m_bevelBar;
-    case IDC_BARWIDTH: return m_bevelWidthBar;
-    case IDC_INNERSTYLE: return m_bevelInner;
-    case IDC_INNERWIDTH: return m_bevelWidthInner;
-    case IDC_OUTERSTYLE: return m_bevelOuter;
-    case IDC_OUTERWIDTH: return m_bevelWidthOuter;
-    default: return m_borderWidth;
+    case IDC_BARSTYLE:
+        return m_bevelBar;
+    case IDC_BARWIDTH:
+        return m_bevelWidthBar;
+    case IDC_INNERSTYLE:
+        return m_bevelInner;
+    case IDC_INNERWIDTH:
+        return m_bevelWidthInner;
+    case IDC_OUTERSTYLE:
+        return m_bevelOuter;
+    case IDC_OUTERWIDTH:
+        return m_bevelWidthOuter;
+    default:
+        return m_borderWidth;
     }
 }
 

@@ -80,7 +80,7 @@ private:
     int m_bevelOuter = -1;
     int m_bevelWidthOuter = 0;
     int m_borderWidth = 0;
-    int m_baseX = 6;  // dialog base units of the page font
+    int m_baseX = 6; // dialog base units of the page font
     int m_baseY = 13;
 };
 

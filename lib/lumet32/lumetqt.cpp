@@ -13,7 +13,9 @@ namespace {
 class GaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {
 public:
-    explicit GaugeAccessible(CLumetCtrl *gauge) : QAccessibleWidget(gauge, QAccessible::ProgressBar) {}
+    explicit GaugeAccessible(CLumetCtrl *gauge)
+        : QAccessibleWidget(gauge, QAccessible::ProgressBar)
+    { }
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -33,7 +35,7 @@ public:
     }
 
     QVariant currentValue() const override { return gauge()->percent(); }
-    void setCurrentValue(const QVariant &) override {} // read-only, as a progress bar
+    void setCurrentValue(const QVariant &) override { } // read-only, as a progress bar
     QVariant maximumValue() const override { return 100; }
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return 0; }
@@ -71,9 +73,15 @@ void registerBevelConversions()
 {
     const QMetaType bevel = QMetaType::fromType<CLumetCtrl::BevelConstants>();
     const QMetaType sources[] = {
-        QMetaType::fromType<int>(),       QMetaType::fromType<uint>(),     QMetaType::fromType<short>(),
-        QMetaType::fromType<ushort>(),    QMetaType::fromType<qlonglong>(), QMetaType::fromType<qulonglong>(),
-        QMetaType::fromType<double>(),    QMetaType::fromType<float>(),    QMetaType::fromType<QString>(),
+        QMetaType::fromType<int>(),
+        QMetaType::fromType<uint>(),
+        QMetaType::fromType<short>(),
+        QMetaType::fromType<ushort>(),
+        QMetaType::fromType<qlonglong>(),
+        QMetaType::fromType<qulonglong>(),
+        QMetaType::fromType<double>(),
+        QMetaType::fromType<float>(),
+        QMetaType::fromType<QString>(),
         QMetaType::fromType<QByteArray>(),
     };
     for (const QMetaType from : sources)

@@ -23,19 +23,20 @@
 #include <dlfcn.h>
 
 extern "C" {
-const LumetGuid LIBID_LumetLib = {0x3D2BFCF5, 0x164E, 0x4895, {0xA3, 0xFD, 0xDC, 0x09, 0x00, 0x01, 0x19, 0x34}};
-const LumetGuid IID_DLumet = {0x37F1B9B4, 0xE308, 0x4F64, {0x88, 0x8D, 0x25, 0xDC, 0x4A, 0x53, 0x20, 0x1E}};
-const LumetGuid IID_DLumetEvents = {0x54C6CA22, 0xAB1B, 0x4BCF, {0x90, 0xB1, 0xE9, 0xAA, 0x83, 0xA7, 0xF2, 0xA7}};
-const LumetGuid CLSID_Lumet = {0xE43058FA, 0xD892, 0x4EBC, {0x9C, 0x98, 0xAA, 0x81, 0x49, 0xD8, 0x5B, 0x23}};
-const LumetGuid CLSID_LumetPropPage = {0xDA28BF2B, 0xE801, 0x4853, {0x80, 0x58, 0x5E, 0x21, 0xCA, 0x06, 0x81, 0x74}};
-const LumetGuid IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const LumetGuid IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const LumetGuid LIBID_LumetLib = { 0x3D2BFCF5, 0x164E, 0x4895, { 0xA3, 0xFD, 0xDC, 0x09, 0x00, 0x01, 0x19, 0x34 } };
+const LumetGuid IID_DLumet = { 0x37F1B9B4, 0xE308, 0x4F64, { 0x88, 0x8D, 0x25, 0xDC, 0x4A, 0x53, 0x20, 0x1E } };
+const LumetGuid IID_DLumetEvents = { 0x54C6CA22, 0xAB1B, 0x4BCF, { 0x90, 0xB1, 0xE9, 0xAA, 0x83, 0xA7, 0xF2, 0xA7 } };
+const LumetGuid CLSID_Lumet = { 0xE43058FA, 0xD892, 0x4EBC, { 0x9C, 0x98, 0xAA, 0x81, 0x49, 0xD8, 0x5B, 0x23 } };
+const LumetGuid CLSID_LumetPropPage
+    = { 0xDA28BF2B, 0xE801, 0x4853, { 0x80, 0x58, 0x5E, 0x21, 0xCA, 0x06, 0x81, 0x74 } };
+const LumetGuid IID_IUnknown = { 0x00000000, 0x0000, 0x0000, { 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 } };
+const LumetGuid IID_IClassFactory = { 0x00000001, 0x0000, 0x0000, { 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 } };
 }
 
 namespace {
 
-std::atomic<int> g_objects{0};
-std::atomic<int> g_locks{0};
+std::atomic<int> g_objects { 0 };
+std::atomic<int> g_locks { 0 };
 
 // How a form designer keeps an in-place control: activate when visible,
 // client site first, inside-out, no links inside, recompose on resize.
@@ -50,11 +51,14 @@ struct ClassInfo
 };
 
 const ClassInfo Classes[] = {
-    {&CLSID_Lumet, "Korvin.Lumet", "Korvin LuMet Control", true},
-    {&CLSID_LumetPropPage, "Korvin.Lumet.PropPage", "Korvin LuMet Property Page", false},
+    { &CLSID_Lumet, "Korvin.Lumet", "Korvin LuMet Control", true },
+    { &CLSID_LumetPropPage, "Korvin.Lumet.PropPage", "Korvin LuMet Property Page", false },
 };
 
-bool sameGuid(const LumetGuid &a, const LumetGuid &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameGuid(const LumetGuid &a, const LumetGuid &b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 QString libraryPath()
 {
@@ -64,7 +68,10 @@ QString libraryPath()
     return QStringLiteral("liblumet32.so");
 }
 
-QJsonObject key(const QString &defaultValue) { return QJsonObject{{QString(), defaultValue}}; }
+QJsonObject key(const QString &defaultValue)
+{
+    return QJsonObject { { QString(), defaultValue } };
+}
 
 // The registry as a JSON object; a missing file is an empty registry.
 bool loadRegistry(QJsonObject &root)
@@ -127,7 +134,9 @@ QJsonObject typeLibraryDescription()
 class Factory final : public LumetClassFactory
 {
 public:
-    explicit Factory(bool page) : m_page(page) {}
+    explicit Factory(bool page)
+        : m_page(page)
+    { }
 
     unsigned long AddRef() override
     {
@@ -138,8 +147,7 @@ public:
     unsigned long Release() override
     {
         unsigned long n = m_refs.load();
-        while (n > 0 && !m_refs.compare_exchange_weak(n, n - 1)) {
-        }
+        while (n > 0 && !m_refs.compare_exchange_weak(n, n - 1)) { }
         if (n == 0)
             return 0; // released more often than referenced: ignore
         Lumet::objectDestroyed();
@@ -162,14 +170,13 @@ public:
             return LUMET_S_OK;
         }
         int n = g_locks.load();
-        while (n > 0 && !g_locks.compare_exchange_weak(n, n - 1)) {
-        }
+        while (n > 0 && !g_locks.compare_exchange_weak(n, n - 1)) { }
         return LUMET_S_OK;
     }
 
 private:
     bool m_page;
-    std::atomic<unsigned long> m_refs{0};
+    std::atomic<unsigned long> m_refs { 0 };
 };
 
 Factory g_controlFactory(false);
@@ -177,9 +184,18 @@ Factory g_pageFactory(true);
 
 } // namespace
 
-void Lumet::objectCreated() { ++g_objects; }
-void Lumet::objectDestroyed() { --g_objects; }
-int Lumet::liveObjects() { return g_objects.load(); }
+void Lumet::objectCreated()
+{
+    ++g_objects;
+}
+void Lumet::objectDestroyed()
+{
+    --g_objects;
+}
+int Lumet::liveObjects()
+{
+    return g_objects.load();
+}
 
 QString Lumet::registryFilePath()
 {
@@ -193,8 +209,7 @@ QString Lumet::registryFilePath()
 QString Lumet::guidToString(const LumetGuid &g)
 {
     return QString::asprintf("{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                             g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
-                             g.Data4[7]);
+        g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
 }
 
 extern "C" LUMET32_EXPORT LumetResult DllRegisterServer(void)
@@ -207,11 +222,11 @@ extern "C" LUMET32_EXPORT LumetResult DllRegisterServer(void)
         return LUMET_SELFREG_E_TYPELIB;
 
     QJsonObject version = key(QStringLiteral("LumetLib"));
-    version.insert(QStringLiteral("0"), QJsonObject{{QStringLiteral("linux"), path}});
+    version.insert(QStringLiteral("0"), QJsonObject { { QStringLiteral("linux"), path } });
     version.insert(QStringLiteral("FLAGS"), key(QStringLiteral("0")));
     version.insert(QStringLiteral("HELPDIR"), key(QFileInfo(path).absolutePath()));
     version.insert(QStringLiteral("Description"), description);
-    setKey(root, QStringLiteral("TypeLib"), libid, QJsonObject{{QStringLiteral("1.0"), version}});
+    setKey(root, QStringLiteral("TypeLib"), libid, QJsonObject { { QStringLiteral("1.0"), version } });
     for (const QJsonValue &itf : description.value(QStringLiteral("dispinterfaces")).toArray()) {
         QJsonObject entry = key(itf[QStringLiteral("name")].toString());
         QJsonObject typeLib = key(libid);

@@ -25,8 +25,8 @@ void line(QPainter &painter, QRgb colour, QPoint a, QPoint b)
     // The end point is excluded: step it back by one towards a.
     const QPoint last(b.x() - (b.x() > a.x()) + (b.x() < a.x()), b.y() - (b.y() > a.y()) + (b.y() < a.y()));
     painter.fillRect(QRect(QPoint(std::min(a.x(), last.x()), std::min(a.y(), last.y())),
-                           QPoint(std::max(a.x(), last.x()), std::max(a.y(), last.y()))),
-                     QColor(colour));
+                         QPoint(std::max(a.x(), last.x()), std::max(a.y(), last.y()))),
+        QColor(colour));
 }
 
 void polyline(QPainter &painter, QRgb colour, std::initializer_list<QPoint> points)
@@ -49,8 +49,8 @@ void drawRings(QPainter &painter, const QSize &size, int style, int count, int l
         drawBevelRing(painter, style, l + i, t + i, r - i, b - i);
 }
 
-void drawTextPart(QPainter &painter, const QRect &rect, const QColor &back, const QColor &fore,
-                  const QPoint &origin, const QString &text)
+void drawTextPart(QPainter &painter, const QRect &rect, const QColor &back, const QColor &fore, const QPoint &origin,
+    const QString &text)
 {
     if (rect.isEmpty())
         return;
@@ -67,20 +67,21 @@ void drawBevelRing(QPainter &painter, int style, int l, int t, int r, int b)
 {
     switch (style) {
     case 1: // raised
-        polyline(painter, White, {{l, b - 2}, {l, t}, {r, t}});
-        polyline(painter, Grey, {{l, b - 1}, {r - 1, b - 1}, {r - 1, t}});
+        polyline(painter, White, { { l, b - 2 }, { l, t }, { r, t } });
+        polyline(painter, Grey, { { l, b - 1 }, { r - 1, b - 1 }, { r - 1, t } });
         break;
     case 2: // inset
-        polyline(painter, Grey, {{l, b - 2}, {l, t}, {r - 2, t}});
-        polyline(painter, Grey, {{l + 2, b - 2}, {r - 2, b - 2}, {r - 2, t + 1}});
-        polyline(painter, White, {{l + 1, t + 1}, {r - 1, t + 1}, {r - 1, b - 1}, {l + 1, b - 1}, {l + 1, t + 1}});
+        polyline(painter, Grey, { { l, b - 2 }, { l, t }, { r - 2, t } });
+        polyline(painter, Grey, { { l + 2, b - 2 }, { r - 2, b - 2 }, { r - 2, t + 1 } });
+        polyline(painter, White,
+            { { l + 1, t + 1 }, { r - 1, t + 1 }, { r - 1, b - 1 }, { l + 1, b - 1 }, { l + 1, t + 1 } });
         break;
     case 3: // lowered
-        polyline(painter, Grey, {{l, b - 2}, {l, t}, {r, t}});
-        polyline(painter, White, {{l, b - 1}, {r - 1, b - 1}, {r - 1, t}});
+        polyline(painter, Grey, { { l, b - 2 }, { l, t }, { r, t } });
+        polyline(painter, White, { { l, b - 1 }, { r - 1, b - 1 }, { r - 1, t } });
         break;
     case 4: // solid
-        polyline(painter, Black, {{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}, {l, t}});
+        polyline(painter, Black, { { l, t }, { r - 1, t }, { r - 1, b - 1 }, { l, b - 1 }, { l, t } });
         break;
     default:
         break;
@@ -117,13 +118,13 @@ QImage renderGauge(const GaugeLook &look, const QSize &size, const QFont &font, 
     // The bar and its rings first, then the empty part: a bar too narrow for
     // its rings has them covered by the empty part, never the other way round.
     if (t != 0) {
-        drawTextPart(painter, QRect(QPoint(o, o), QPoint(t + o - 1, h - o - 1)), look.foreColor,
-                     look.textBackColor, origin, look.text);
+        drawTextPart(painter, QRect(QPoint(o, o), QPoint(t + o - 1, h - o - 1)), look.foreColor, look.textBackColor,
+            origin, look.text);
         drawRings(painter, logical, look.bevelBar, look.widthBar, o, o, t + o, h - o);
     }
     if (t < w - o)
-        drawTextPart(painter, QRect(QPoint(t + o, o), QPoint(w - o - 1, h - o - 1)), look.backColor,
-                     look.textForeColor, origin, look.text);
+        drawTextPart(painter, QRect(QPoint(t + o, o), QPoint(w - o - 1, h - o - 1)), look.backColor, look.textForeColor,
+            origin, look.text);
 
     drawRings(painter, logical, look.bevelOuter, look.widthOuter, 0, 0, w, h);
     const int k = look.borderWidth + (look.bevelOuter ? look.widthOuter : 0);

@@ -26,7 +26,8 @@ public:
             done_ = true;
             std::puts("shown");
             std::fflush(stdout);
-            QMetaObject::invokeMethod(watched, [] { tessaly::app::TheMainDialog()->ExitApplication(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                watched, [] { tessaly::app::TheMainDialog()->ExitApplication(); }, Qt::QueuedConnection);
         }
         return false;
     }
@@ -91,7 +92,10 @@ int main(int argc, char* argv[]) {
     // A link this copy was started with, or one handed over while it started.
     if (const QString link = tessaly::app::SingleInstance::TakeLink(); !link.isEmpty())
         QMetaObject::invokeMethod(
-            &app, [number = tessaly::dial::ParseTelLink(link).number] { tessaly::app::TheMainDialog()->DialFromLink(number); },
+            &app,
+            [number = tessaly::dial::ParseTelLink(link).number] {
+                tessaly::app::TheMainDialog()->DialFromLink(number);
+            },
             Qt::QueuedConnection);
     if (qEnvironmentVariableIsSet("TESSALY_EXIT_WHEN_SHOWN")) {
         auto* probe = new ShownProbe(&app);

@@ -5,6 +5,8 @@
 #include "mainwin/main_dialog.h"
 #include "mainwin/tesly_mnu.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
@@ -12,8 +14,6 @@
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
 #endif
@@ -91,7 +91,8 @@ private:
             if (dialog && dialog->isVisible() && dialog->windowModality() != Qt::NonModal)
                 QTimer::singleShot(0, dialog, &QDialog::reject);
         }
-        if (QWidget* popup = QApplication::activePopupWidget()) QTimer::singleShot(0, popup, [popup] { popup->close(); });
+        if (QWidget* popup = QApplication::activePopupWidget())
+            QTimer::singleShot(0, popup, [popup] { popup->close(); });
     }
 
     void TryEnd() {
@@ -103,7 +104,8 @@ private:
         }
         // The end comes from the outermost loop, once what the questions and
         // menus were asked for has run with their answer "close".
-        if (!main->Menus().InUseTimer.isActive() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        if (!main->Menus().InUseTimer.isActive() || QApplication::activeModalWidget() ||
+            QApplication::activePopupWidget()) {
             CloseWhatWaits();
             retry_.start();
             return;
@@ -140,11 +142,14 @@ void EndOnRequest() {
         for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
     }
 #ifndef QT_NO_SESSIONMANAGER
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, request, [request](QSessionManager&) { request->Ask(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, request,
+                     [request](QSessionManager&) { request->Ask(); });
 #endif
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, request, [request] { request->Quitting(); });
 }
 
-bool StartUpDone() { return Request()->StartUpDone(); }
+bool StartUpDone() {
+    return Request()->StartUpDone();
+}
 
 }  // namespace tessaly::app

@@ -2,8 +2,8 @@
 
 #include "startup.h"
 
-#include "mainwin/main_dialog.h"
 #include "dial/tel_link.h"
+#include "mainwin/main_dialog.h"
 #include "shell/window_opener.h"
 
 #include <QApplication>
@@ -49,14 +49,21 @@ void BringForward(QWidget* window) {
 
 SingleInstance::SingleInstance(const QString& preferencesFile, QObject* parent) : QObject(parent) {
     const QByteArray key = (kTitle + u'\n' + qEnvironmentVariable("USER") + u'\n' + preferencesFile).toUtf8();
-    name_ = QStringLiteral("tessaly-") + QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    name_ = QStringLiteral("tessaly-") +
+            QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
 }
 
-void SingleInstance::SetLink(const QString& link) { Link() = link; }
+void SingleInstance::SetLink(const QString& link) {
+    Link() = link;
+}
 
-QString SingleInstance::TakeLink() { return std::exchange(Link(), QString()); }
+QString SingleInstance::TakeLink() {
+    return std::exchange(Link(), QString());
+}
 
-void SingleInstance::SetNumberHandler(std::function<void(const QString&)> handler) { NumberHandler() = std::move(handler); }
+void SingleInstance::SetNumberHandler(std::function<void(const QString&)> handler) {
+    NumberHandler() = std::move(handler);
+}
 
 bool SingleInstance::ActivateRunningCopy() {
     QLocalSocket socket;
@@ -96,8 +103,11 @@ void SingleInstance::Read(QLocalSocket* socket, QWidget* mainWindow) {
         const dial::TelLink link = dial::ParseTelLink(request.mid(5));
         if (!link.ok()) continue;
         // Start-up is still running: the link waits for its end, as a first start's own does.
-        if (!mainWindow->isVisible()) Link() = request.mid(5);
-        else QMetaObject::invokeMethod(this, [number = link.number] { NumberHandler()(number); }, Qt::QueuedConnection);
+        if (!mainWindow->isVisible())
+            Link() = request.mid(5);
+        else
+            QMetaObject::invokeMethod(
+                this, [number = link.number] { NumberHandler()(number); }, Qt::QueuedConnection);
     }
     if (socket->bytesAvailable() > kMaxRequest) socket->abort();
 }

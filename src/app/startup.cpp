@@ -5,6 +5,8 @@
 #include "mainwin/card_list_model.h"
 #include "mainwin/detail_label.h"
 #include "mainwin/main_dialog.h"
+#include "profile/app_paths.h"
+#include "shell/app_context.h"
 #include "shell/auto_backup.h"
 #include "shell/card_file_guard.h"
 #include "shell/file_in_use.h"
@@ -15,11 +17,9 @@
 #include "shell/preferences.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/app_context.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "profile/app_paths.h"
 
 #include "lumetctrl.h"
 
@@ -31,7 +31,6 @@
 #include <QStyle>
 
 namespace tessaly::app {
-
 
 namespace {
 
@@ -60,16 +59,19 @@ void LoadCards(store::CardStore& store, CLumetCtrl* gauge) {
     }
     shell::RefreshCardLists(store, QStringLiteral("The card list could not be brought in order."));
     if (!store.MissingFiles().isEmpty())
-        shell::SingleTextBox().ShowMsg(store.MissingFiles().join(QStringLiteral(", ")) +
-                                           QStringLiteral(" is missing or cannot be read; the cards it holds are not shown.") +
-                                           u'\r' + QStringLiteral("Tessaly changes nothing until the file is back."),
-                                       0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Data file incomplete"));
+        shell::SingleTextBox().ShowMsg(
+            store.MissingFiles().join(QStringLiteral(", ")) +
+                QStringLiteral(" is missing or cannot be read; the cards it holds are not shown.") + u'\r' +
+                QStringLiteral("Tessaly changes nothing until the file is back."),
+            0, QStringLiteral("OK"), QString(), 3, QStringLiteral("Data file incomplete"));
     store.FillList();
 }
 
 }  // namespace
 
-mainwin::MainDialog* TheMainDialog() { return MainSlot(); }
+mainwin::MainDialog* TheMainDialog() {
+    return MainSlot();
+}
 
 bool Main(shell::AppContext& s) {
     if (s.PreferencesFile.isEmpty()) s.PreferencesFile = store::PreferencesFile();
@@ -137,7 +139,8 @@ bool Main(shell::AppContext& s) {
     try {
         shell::RegisterUse(s.Profile, s.DataFile);
     } catch (const profile::WriteError& error) {
-        shell::ReportWriteFailure(error, QStringLiteral("Other programs will not see that Tessaly uses the data file."));
+        shell::ReportWriteFailure(error,
+                                  QStringLiteral("Other programs will not see that Tessaly uses the data file."));
     }
     s.InUse = shell::CheckInUse(s.Profile, s.DataFile);
     if (s.InUse) {

@@ -4,15 +4,15 @@
 #include "profile/file_faults.h"
 #include "profile/profile_access.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace tessaly::store {
 
@@ -21,9 +21,13 @@ namespace {
 using profile::FileStep;
 using profile::InjectedFault;
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
-QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString Reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 [[noreturn]] void FailWrite(const QString& path, int error) {
     throw profile::WriteError(QStringLiteral("Could not write %1: %2").arg(path, Reason(error)).toStdString());
@@ -76,7 +80,8 @@ void MakeFolder(const QString& path, mode_t mode) {
 void WriteNewFile(const QString& path, const QByteArray& bytes, const CopyAccess& access) {
     int fd = -1;
     Step(FileStep::Create, path, [&] {
-        return (fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, access.mode)) >= 0;
+        return (fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            access.mode)) >= 0;
     });
     struct Closer {
         int& fd;
@@ -87,7 +92,8 @@ void WriteNewFile(const QString& path, const QByteArray& bytes, const CopyAccess
     // The umask may have taken bits the card file has; the owner is the card file's where we may give it.
     // Either change refused (FAT, another user's card file) leaves the file ours with at most that mode.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && (st.st_uid != access.uid || st.st_gid != access.gid)) (void)::fchown(fd, access.uid, access.gid);
+    if (::fstat(fd, &st) == 0 && (st.st_uid != access.uid || st.st_gid != access.gid))
+        (void)::fchown(fd, access.uid, access.gid);
     (void)::fchmod(fd, access.mode);
     Step(FileStep::Write, path, [&] { return WriteAll(fd, bytes); });
     Step(FileStep::Sync, path, [&] {
@@ -117,7 +123,8 @@ bool EntryExists(const QString& path) {
 
 QStringList NonFolderEntries(const QString& folder) {
     QStringList names;
-    const QStringList all = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList all =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : all)
         if (!IsFolder(folder + name)) names << name;
     return names;
@@ -157,7 +164,8 @@ bool ClearFolder(const QString& folder) {
     if (!EntryExists(path)) return true;
     if (!IsFolder(path)) return ::unlink(Native(path).constData()) == 0;
     bool all = true;
-    for (const QString& name : NonFolderEntries(path + u'/')) all = ::unlink(Native(path + u'/' + name).constData()) == 0 && all;
+    for (const QString& name : NonFolderEntries(path + u'/'))
+        all = ::unlink(Native(path + u'/' + name).constData()) == 0 && all;
     return ::rmdir(Native(path).constData()) == 0 && all;
 }
 
@@ -184,6 +192,8 @@ BackupFolderLock::BackupFolderLock(const QString& folder, std::chrono::milliseco
     }
 }
 
-BackupFolderLock::~BackupFolderLock() { ::close(fd_); }
+BackupFolderLock::~BackupFolderLock() {
+    ::close(fd_);
+}
 
 }  // namespace tessaly::store

@@ -1,12 +1,12 @@
 #pragma once
 #include "cards/card_store.h"
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <chrono>
 #include <optional>
-#include <sys/types.h>
 
 namespace tessaly::store {
 

@@ -6,11 +6,11 @@
 #include "profile/atomic_file.h"
 #include "profile/cached_profile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QRegularExpression>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly::store {
 
@@ -23,7 +23,8 @@ const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
 QStringList DatedFolders(const QString& root) {
     static const QRegularExpression form(QStringLiteral("^auto-\\d{8}-\\d{6}$"));
     QStringList names;
-    for (const QFileInfo& info : QDir(root).entryInfoList({kPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QFileInfo& info :
+         QDir(root).entryInfoList({kPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (!info.isSymLink() && form.match(info.fileName()).hasMatch()) names << info.fileName();
     return names;
 }
@@ -35,7 +36,8 @@ bool RemoveBackup(const QString& folder) {
     QStringList ours;
     for (const QString& name : NonFolderEntries(folder))
         if (IsBackupFileName(name) && name != kOwnerMarkName) ours << name;
-    std::stable_partition(ours.begin(), ours.end(), [](const QString& f) { return f.compare(kBackupMarker, Qt::CaseInsensitive) == 0; });
+    std::stable_partition(ours.begin(), ours.end(),
+                          [](const QString& f) { return f.compare(kBackupMarker, Qt::CaseInsensitive) == 0; });
     ours << kBackupLockName << kOwnerMarkName;
     try {
         for (const QString& name : ours) RemoveEntry(folder + name);
@@ -86,7 +88,8 @@ QList<AutoBackup> AutoBackups(const QString& backupRoot, const QString& ofDataDi
     for (auto it = names.crbegin(); it != names.crend(); ++it) {
         const QString folder = backupRoot + *it + u'/';
         if (!ofDataDir.isEmpty() && OwnerOfBackup(folder, ofDataDir) != BackupOwner::Ours) continue;
-        if (HasValidBackup(folder)) found << AutoBackup{folder, QDateTime::fromString(it->mid(kPrefix.size()), kStampFormat)};
+        if (HasValidBackup(folder))
+            found << AutoBackup{folder, QDateTime::fromString(it->mid(kPrefix.size()), kStampFormat)};
     }
     return found;
 }
@@ -96,7 +99,8 @@ bool DailyBackupDue(const QString& backupRoot, const QString& dataDir, const QDa
     return made.isEmpty() || made.front().made.date() < now.date();
 }
 
-AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoot, int keep, int ownUses, const QDateTime& now) {
+AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoot, int keep, int ownUses,
+                                const QDateTime& now) {
     const QString header = dataDir + kHeaderFileName;
     try {
         const CopyAccess access = AccessOf(header);
@@ -104,13 +108,16 @@ AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoo
         // a folder on a medium that is not mounted stays "not ready" instead of appearing beneath the mount point.
         if (!QFileInfo::exists(backupRoot)) ::mkdir(QFile::encodeName(backupRoot).constData(), access.folderMode());
         if (!FolderWritable(backupRoot))
-            return Refused(AutoBackupOutcome::NotReady, QStringLiteral("The backup folder %1 is missing or not writable").arg(backupRoot));
+            return Refused(AutoBackupOutcome::NotReady,
+                           QStringLiteral("The backup folder %1 is missing or not writable").arg(backupRoot));
         if (InDataFolder(dataDir, backupRoot))
-            return Refused(AutoBackupOutcome::NotReady, QStringLiteral("The backup folder %1 is the data folder or inside it").arg(backupRoot));
+            return Refused(AutoBackupOutcome::NotReady,
+                           QStringLiteral("The backup folder %1 is the data folder or inside it").arg(backupRoot));
         const CardFileLock lock(dataDir, std::chrono::seconds(5));
         profile::CachedProfile fresh;
         if (Count16(fresh.read(header, header::Section, header::NoOfUses)) > ownUses)
-            return Refused(AutoBackupOutcome::InUse, QStringLiteral("Another program has the card file open; no automatic backup was made"));
+            return Refused(AutoBackupOutcome::InUse,
+                           QStringLiteral("Another program has the card file open; no automatic backup was made"));
         const BackupFolderLock folderLock(backupRoot, std::chrono::seconds(5));
         SettleLocked(backupRoot);
         AutoBackupResult r;
@@ -123,8 +130,10 @@ AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoo
             if (folder == r.folder) continue;
             if (OwnerOfBackup(folder, dataDir) != BackupOwner::Ours) continue;
             if (HasValidBackup(folder) && ++complete <= std::max(keep, 1)) continue;
-            if (RemoveBackup(folder)) r.removed << folder;
-            else r.message = QStringLiteral("Could not remove all of the old backup %1").arg(folder);
+            if (RemoveBackup(folder))
+                r.removed << folder;
+            else
+                r.message = QStringLiteral("Could not remove all of the old backup %1").arg(folder);
         }
         return r;
     } catch (const std::exception& e) {

@@ -24,9 +24,9 @@ enum class AutoBackupOutcome { Made, InUse, NotReady, Failed };
 
 struct AutoBackupResult {
     AutoBackupOutcome outcome = AutoBackupOutcome::Made;
-    QString folder;        // the backup made
-    QStringList removed;   // older backups removed to keep the number asked for
-    QString message;       // why it was not made, or what could not be removed
+    QString folder;       // the backup made
+    QStringList removed;  // older backups removed to keep the number asked for
+    QString message;      // why it was not made, or what could not be removed
     bool ok() const { return outcome == AutoBackupOutcome::Made; }
 };
 
@@ -38,6 +38,7 @@ struct AutoBackupResult {
 // any of its own that a removal left incomplete. Backups of other card files
 // and folders without our mark are neither counted nor touched; a removal
 // takes only the backup's own files, never through a link.
-AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoot, int keep, int ownUses, const QDateTime& now);
+AutoBackupResult MakeAutoBackup(const QString& dataDir, const QString& backupRoot, int keep, int ownUses,
+                                const QDateTime& now);
 
 }  // namespace tessaly::store

@@ -25,7 +25,8 @@ constexpr qint64 kMaxSmallFile = 64 * 1024;
 QStringList CardFileNames(const QString& dataDir) {
     static const QRegularExpression form(QStringLiteral("^tesly\\d*\\.dat$"));
     QStringList names;
-    for (const QString& name : QDir(dataDir).entryList({QStringLiteral("tesly*.dat")}, QDir::Files | QDir::Hidden, QDir::Name))
+    for (const QString& name :
+         QDir(dataDir).entryList({QStringLiteral("tesly*.dat")}, QDir::Files | QDir::Hidden, QDir::Name))
         if (form.match(name).hasMatch()) names << name;
     return names;
 }
@@ -38,7 +39,9 @@ QByteArray ReadCardFile(const QString& path) {
     return content->bytes;
 }
 
-bool IsMarker(const QString& name) { return name.compare(kBackupMarker, Qt::CaseInsensitive) == 0; }
+bool IsMarker(const QString& name) {
+    return name.compare(kBackupMarker, Qt::CaseInsensitive) == 0;
+}
 
 // The marker first: without it the files left cannot pass for a backup.
 QStringList MarkerFirst(QStringList names) {
@@ -60,10 +63,13 @@ QByteArray JournalText(const QStringList& names) {
 
 QStringList ReadJournal(const QString& path) {
     const std::optional<QByteArray> bytes = ReadSmallFile(path, kMaxSmallFile);
-    QStringList lines = bytes ? QString::fromUtf8(*bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts) : QStringList();
-    const bool whole = !lines.isEmpty() && lines.takeFirst() == QString::fromUtf8(kJournalTitle) && lines.contains(kBackupMarker) &&
-                       std::all_of(lines.cbegin(), lines.cend(), IsBackupFileName);
-    if (!whole) throw profile::ReadError(QStringLiteral("%1 is damaged; the backup folder was left as it is").arg(path).toStdString());
+    QStringList lines =
+        bytes ? QString::fromUtf8(*bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts) : QStringList();
+    const bool whole = !lines.isEmpty() && lines.takeFirst() == QString::fromUtf8(kJournalTitle) &&
+                       lines.contains(kBackupMarker) && std::all_of(lines.cbegin(), lines.cend(), IsBackupFileName);
+    if (!whole)
+        throw profile::ReadError(
+            QStringLiteral("%1 is damaged; the backup folder was left as it is").arg(path).toStdString());
     return lines;
 }
 
@@ -110,7 +116,8 @@ bool RollBack(const QString& folder, const QStringList& names) {
 }  // namespace
 
 bool IsBackupFileName(const QString& name) {
-    static const QRegularExpression form(QStringLiteral("^tesly\\d*\\.old$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression form(QStringLiteral("^tesly\\d*\\.old$"),
+                                         QRegularExpression::CaseInsensitiveOption);
     return name == kOwnerMarkName || form.match(name).hasMatch();
 }
 

@@ -16,7 +16,9 @@ namespace {
 constexpr std::chrono::seconds kFolderWait(5);
 
 // The part of a name before its first '.', as the backup names are formed.
-QString Stem(const QString& name) { return name.left(name.indexOf(u'.')).trimmed(); }
+QString Stem(const QString& name) {
+    return name.left(name.indexOf(u'.')).trimmed();
+}
 
 // The marker in 'folder', in whatever case the program that wrote it used.
 QString FindMarker(const QString& folder) {
@@ -35,7 +37,9 @@ QString Message(const QString& file, const QString& reason) {
 
 }  // namespace
 
-QString BackupName(const QString& dataName) { return Stem(dataName) + QStringLiteral(".old"); }
+QString BackupName(const QString& dataName) {
+    return Stem(dataName) + QStringLiteral(".old");
+}
 
 QString RestoredName(const QString& backupName) {
     const QString stem = Stem(backupName);
@@ -56,9 +60,11 @@ bool InDataFolder(const QString& dataDir, const QString& folder) {
 }
 
 void CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup other) {
-    if (!FolderWritable(dest)) throw BackupFailed(CopyOutcome::NotReady, dest, QStringLiteral("the folder is missing or not writable"));
+    if (!FolderWritable(dest))
+        throw BackupFailed(CopyOutcome::NotReady, dest, QStringLiteral("the folder is missing or not writable"));
     const QString header = dataDir + kHeaderFileName;
-    if (!QFileInfo::exists(header)) throw BackupFailed(CopyOutcome::Failed, header, QStringLiteral("there is no card file to back up"));
+    if (!QFileInfo::exists(header))
+        throw BackupFailed(CopyOutcome::Failed, header, QStringLiteral("there is no card file to back up"));
     try {
         const CopyAccess access = AccessOf(header);
         const BackupFolderLock lock(dest, kFolderWait);
@@ -66,7 +72,8 @@ void CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup othe
         QString named;
         if (other == OtherBackup::Refuse && OwnerOfBackup(dest, dataDir, &named) == BackupOwner::Other)
             throw BackupFailed(CopyOutcome::OtherCardFile, dest,
-                               QStringLiteral("the folder holds the backup of another card file (%1)").arg(named.isEmpty() ? QStringLiteral("unknown") : named));
+                               QStringLiteral("the folder holds the backup of another card file (%1)")
+                                   .arg(named.isEmpty() ? QStringLiteral("unknown") : named));
         const QString staging = dest + kStagingName + u'/';
         QStringList names;
         try {
@@ -85,7 +92,8 @@ void CopyDataFiles(const QString& dataDir, const QString& dest, OtherBackup othe
 
 void MakeBackup(const QString& dataDir, const QString& dest, OtherBackup other) {
     if (InDataFolder(dataDir, dest))
-        throw BackupFailed(CopyOutcome::DataFolder, dest, QStringLiteral("a backup cannot go into the data folder or a folder inside it"));
+        throw BackupFailed(CopyOutcome::DataFolder, dest,
+                           QStringLiteral("a backup cannot go into the data folder or a folder inside it"));
     CopyDataFiles(dataDir, dest, other);
 }
 

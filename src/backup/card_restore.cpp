@@ -6,6 +6,9 @@
 #include "profile/cached_profile.h"
 #include "profile/profile_document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,9 +16,6 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly::store {
 
@@ -29,14 +29,18 @@ QMap<QString, QString> BackupFiles(const QString& src) {
     static const QRegularExpression lower(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.old$"));
     static const QRegularExpression upper(QStringLiteral("^TESLY(0|[1-9][0-9]*)?\\.OLD$"));
     QMap<QString, QString> lowerFiles, upperFiles;
-    for (const QString& name : QDir(src).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (lower.match(name).hasMatch()) lowerFiles.insert(name.chopped(4) + QStringLiteral(".dat"), name);
-        else if (upper.match(name).hasMatch()) upperFiles.insert(name.chopped(4).toLower() + QStringLiteral(".dat"), name);
+    for (const QString& name :
+         QDir(src).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (lower.match(name).hasMatch())
+            lowerFiles.insert(name.chopped(4) + QStringLiteral(".dat"), name);
+        else if (upper.match(name).hasMatch())
+            upperFiles.insert(name.chopped(4).toLower() + QStringLiteral(".dat"), name);
     }
     if (!lowerFiles.isEmpty() && !upperFiles.isEmpty())
-        throw BackupFailed(CopyOutcome::NoValidBackup, src,
-                           QStringLiteral("the folder holds backup files in both lower and upper case; which belong together "
-                                          "cannot be told"));
+        throw BackupFailed(
+            CopyOutcome::NoValidBackup, src,
+            QStringLiteral("the folder holds backup files in both lower and upper case; which belong together "
+                           "cannot be told"));
     return lowerFiles.isEmpty() ? upperFiles : lowerFiles;
 }
 
@@ -64,32 +68,35 @@ QByteArray ReadBackupFile(const QString& path) {
 
 // A numbered card file holds only the card sections of its own hundred.
 bool HoldsOnlyItsCards(const QByteArray& bytes, const QString& cardFile) {
-    static const QRegularExpression record(QStringLiteral("^record\\s*(\\d{1,9})$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression record(QStringLiteral("^record\\s*(\\d{1,9})$"),
+                                           QRegularExpression::CaseInsensitiveOption);
     for (QByteArray line : bytes.split('\n')) {
         line = line.trimmed();
         while (line.startsWith('\0')) line = line.mid(1).trimmed();
         if (!line.startsWith('[')) continue;
         const qsizetype close = line.indexOf(']');
         const auto m = record.match(QString::fromLatin1(line.mid(1, close < 0 ? -1 : close - 1)).trimmed());
-        if (!m.hasMatch() || RecordFile(QString(), QString::number(m.captured(1).toLongLong())) != cardFile) return false;
+        if (!m.hasMatch() || RecordFile(QString(), QString::number(m.captured(1).toLongLong())) != cardFile)
+            return false;
     }
     return true;
 }
 
 void CheckCardFile(const QString& path, const QString& cardFile, const QByteArray& bytes) {
-    const bool valid = cardFile == kHeaderFileName
-                           ? profile::ProfileDocument::parse(bytes)
-                                     .value(header::Section, header::Application)
-                                     .value_or(QString())
-                                     .compare(header::ApplicationName, Qt::CaseInsensitive) == 0
-                           : HoldsOnlyItsCards(bytes, cardFile);
-    if (!valid) throw BackupFailed(CopyOutcome::NoValidBackup, path, QStringLiteral("it is not a card file of Tessaly"));
+    const bool valid = cardFile == kHeaderFileName ? profile::ProfileDocument::parse(bytes)
+                                                             .value(header::Section, header::Application)
+                                                             .value_or(QString())
+                                                             .compare(header::ApplicationName, Qt::CaseInsensitive) == 0
+                                                   : HoldsOnlyItsCards(bytes, cardFile);
+    if (!valid)
+        throw BackupFailed(CopyOutcome::NoValidBackup, path, QStringLiteral("it is not a card file of Tessaly"));
 }
 
 // Cards are numbered without gaps: every card file below the header's count must be there.
 void RequireEveryCardFile(const QString& src, const QMap<QString, QByteArray>& files) {
-    const std::int64_t total = LeadingNumber(
-        profile::ProfileDocument::parse(files.value(kHeaderFileName)).value(header::Section, header::TotalNoOfRecords).value_or(QString()));
+    const std::int64_t total = LeadingNumber(profile::ProfileDocument::parse(files.value(kHeaderFileName))
+                                                 .value(header::Section, header::TotalNoOfRecords)
+                                                 .value_or(QString()));
     for (std::int64_t n = 0; n < total; n += kCardsPerFile) {
         const QString needed = RecordFile(QString(), QString::number(n));
         if (!files.contains(needed))
@@ -109,7 +116,8 @@ void RestoreBackup(const QString& src, const QString& dataDir, const QString& us
     if (!QFileInfo(src).isDir() || !QFileInfo(src).isReadable())
         throw BackupFailed(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
     if (SameFolder(src, dataDir))
-        throw BackupFailed(CopyOutcome::NoValidBackup, src, QStringLiteral("the backup folder is the data folder itself"));
+        throw BackupFailed(CopyOutcome::NoValidBackup, src,
+                           QStringLiteral("the backup folder is the data folder itself"));
     // A backup swap that a crash stopped in that folder is finished first, so one whole backup is read.
     SettleBackupFolder(src);
     // Every file is read and checked before anything changes.
@@ -133,7 +141,8 @@ void RestoreBackup(const QString& src, const QString& dataDir, const QString& us
         stage.switchIn();
     } catch (const SwitchUnfinished& e) {
         throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()), false);
-    } catch (const std::exception& e) {  // a write failed (the card files are as they were), or the lock was not to be had
+    } catch (
+        const std::exception& e) {  // a write failed (the card files are as they were), or the lock was not to be had
         throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
 }

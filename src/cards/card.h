@@ -8,8 +8,24 @@ namespace tessaly::store {
 
 // The sixteen fields of a card, in the order they are written.
 inline constexpr int kFieldCount = 16;
-enum FieldIndex { Sal = 0, FirstName = 1, LastName = 2, Title = 3, Company = 4, Address1 = 5, Address2 = 6, Address3 = 7, Address4 = 8,
-                  Address5 = 9, Address6 = 10, Phone1 = 11, Phone2 = 12, Fax = 13, EMail = 14, Notes = 15 };
+enum FieldIndex {
+    Sal = 0,
+    FirstName = 1,
+    LastName = 2,
+    Title = 3,
+    Company = 4,
+    Address1 = 5,
+    Address2 = 6,
+    Address3 = 7,
+    Address4 = 8,
+    Address5 = 9,
+    Address6 = 10,
+    Phone1 = 11,
+    Phone2 = 12,
+    Fax = 13,
+    EMail = 14,
+    Notes = 15
+};
 
 // One card: its sixteen field values. Named accessors for code that means one field; indexed access
 // and iteration for code that walks all of them in file order (reading, writing, comparing).

@@ -1,17 +1,17 @@
 #include "card_change.h"
 
 #include "card_store.h"
-#include "staged_card_files.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
+#include "staged_card_files.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <QFile>
 #include <QtGlobal>
 #include <algorithm>
 #include <cctype>
 #include <string_view>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace tessaly::store {
 

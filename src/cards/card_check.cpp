@@ -37,7 +37,8 @@ QStringList WalkList(CardStore& store, const ListKeys& keys, std::int64_t limit,
         try {
             exists = store.Profile().hasSection(store.RecordFile(rec), RecordSection(rec));
         } catch (const profile::ReadError& error) {
-            faults << QStringLiteral("%1 list: card %2 cannot be read: %3").arg(keys.name, rec, QString::fromUtf8(error.what()));
+            faults << QStringLiteral("%1 list: card %2 cannot be read: %3")
+                          .arg(keys.name, rec, QString::fromUtf8(error.what()));
             break;
         }
         if (!exists) {
@@ -46,7 +47,8 @@ QStringList WalkList(CardStore& store, const ListKeys& keys, std::int64_t limit,
         }
         const QString back = store.ReadCardKey(rec, keys.prev);
         if (back != prev)
-            faults << QStringLiteral("%1 list: card %2 links back to \"%3\" instead of \"%4\"").arg(keys.name, rec, back, prev);
+            faults << QStringLiteral("%1 list: card %2 links back to \"%3\" instead of \"%4\"")
+                          .arg(keys.name, rec, back, prev);
         seen.insert(rec);
         members << rec;
         prev = rec;
@@ -54,7 +56,10 @@ QStringList WalkList(CardStore& store, const ListKeys& keys, std::int64_t limit,
     }
     const QString count = store.ReadHeader(keys.count);
     if (LeadingNumber(count) != members.size())
-        faults << QStringLiteral("%1 list: %2 cards, but the count says \"%3\"").arg(keys.name).arg(members.size()).arg(count);
+        faults << QStringLiteral("%1 list: %2 cards, but the count says \"%3\"")
+                      .arg(keys.name)
+                      .arg(members.size())
+                      .arg(count);
     return members;
 }
 
@@ -67,12 +72,16 @@ QStringList CheckCardFile(CardStore& store) {
     for (const QString& file : survey.missingFiles)
         faults << QStringLiteral("Card file %1 is missing or cannot be read").arg(file);
     const std::int64_t total = LeadingNumber(store.ReadHeader(header::TotalNoOfRecords));
-    const QStringList names = WalkList(store, {QStringLiteral("Name"), header::NameFirstRecord, header::NoOfRecords,
-                                               key::PrevName, key::NextName}, total, faults);
-    const QStringList companies = WalkList(store, {QStringLiteral("Company"), header::CompanyFirstRecord, header::NoOfRecords,
-                                                   key::PrevCompany, key::NextCompany}, total, faults);
-    const QStringList deleted = WalkList(store, {QStringLiteral("Deleted"), header::DelFirstRecord, header::DelNoOfRecords,
-                                                 key::PrevDel, key::NextDel}, total, faults);
+    const QStringList names = WalkList(
+        store, {QStringLiteral("Name"), header::NameFirstRecord, header::NoOfRecords, key::PrevName, key::NextName},
+        total, faults);
+    const QStringList companies = WalkList(store,
+                                           {QStringLiteral("Company"), header::CompanyFirstRecord, header::NoOfRecords,
+                                            key::PrevCompany, key::NextCompany},
+                                           total, faults);
+    const QStringList deleted = WalkList(
+        store, {QStringLiteral("Deleted"), header::DelFirstRecord, header::DelNoOfRecords, key::PrevDel, key::NextDel},
+        total, faults);
 
     const QSet<QString> live(names.begin(), names.end());
     const QSet<QString> liveByCompany(companies.begin(), companies.end());

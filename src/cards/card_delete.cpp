@@ -1,5 +1,5 @@
-#include "card_store.h"
 #include "card_change.h"
+#include "card_store.h"
 #include "display_text.h"
 #include "profile/profile_access.h"
 
@@ -11,7 +11,9 @@ namespace tessaly::store {
 using profile::ProfileOperation;
 
 namespace {
-QString At(const QStringList& list, qsizetype i) { return i >= 0 && i < list.size() ? list[i] : QString(); }
+QString At(const QStringList& list, qsizetype i) {
+    return i >= 0 && i < list.size() ? list[i] : QString();
+}
 }  // namespace
 
 // Takes live card r out of the name and company lists. Its neighbours come
@@ -57,7 +59,8 @@ void CardStore::DeleteCard(const QString& recNo) {
     const QString df = ReadHeader(header::DelFirstRecord).trimmed();
     const int dn = Count16(ReadHeader(header::DelNoOfRecords));
     if (dn >= std::numeric_limits<std::int16_t>::max())
-        throw CardLimitReached(QStringLiteral("The deleted list holds %1 cards, as many as it can count.").arg(dn).toStdString());
+        throw CardLimitReached(
+            QStringLiteral("The deleted list holds %1 cards, as many as it can count.").arg(dn).toStdString());
     const int row = ListPosition(r);
     const int c = static_cast<int>(AllByName.size());
     UnlinkLive(r);
@@ -139,7 +142,9 @@ void CardStore::RestoreCard(const QString& recNo) {
     if (i < 0 || AllByName.contains(r))
         throw NoSuchCard(QStringLiteral("Card %1 is not on the deleted list").arg(r).toStdString());
     if (AllByName.size() >= std::numeric_limits<std::int16_t>::max())
-        throw CardLimitReached(QStringLiteral("The card file holds %1 cards, as many as it can count.").arg(AllByName.size()).toStdString());
+        throw CardLimitReached(QStringLiteral("The card file holds %1 cards, as many as it can count.")
+                                   .arg(AllByName.size())
+                                   .toStdString());
     const QString s1 = ReadCardKey(r, key::ShowName);
     const QString s2 = ReadCardKey(r, key::ShowCompany);
     const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
@@ -168,7 +173,8 @@ DeletedList CardStore::LoadDeletedList() {
         rec = rec.trimmed();
         // A list that breaks off, runs back into itself or names a card that is
         // not there ends here: restoring a card that is not there would make one up.
-        if (!IsRecordNumber(rec) || seen.contains(rec) || !profile_.hasSection(RecordFile(rec), RecordSection(rec))) break;
+        if (!IsRecordNumber(rec) || seen.contains(rec) || !profile_.hasSection(RecordFile(rec), RecordSection(rec)))
+            break;
         seen.insert(rec);
         progress_->pumpEvents();
         progress_->gauge(GaugePercent(std::min(i + 1, m), m));

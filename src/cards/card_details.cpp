@@ -3,7 +3,9 @@
 namespace tessaly::store {
 
 namespace {
-const QString& F(const Card& f, FieldIndex i) { return f[static_cast<int>(i)]; }
+const QString& F(const Card& f, FieldIndex i) {
+    return f[static_cast<int>(i)];
+}
 }  // namespace
 
 QString ComposeName(int nameField, const Card& f) {
@@ -11,10 +13,14 @@ QString ComposeName(int nameField, const Card& f) {
     const QString& first = F(f, FieldIndex::FirstName);
     const QString& last = F(f, FieldIndex::LastName);
     switch (nameField) {
-    case 1: return sal.isEmpty() ? first + u' ' + last : sal + u' ' + first + u' ' + last;
-    case 2: return first + u' ' + last;
-    case 3: return first;
-    default: return sal.isEmpty() ? last : sal + u' ' + last;
+        case 1:
+            return sal.isEmpty() ? first + u' ' + last : sal + u' ' + first + u' ' + last;
+        case 2:
+            return first + u' ' + last;
+        case 3:
+            return first;
+        default:
+            return sal.isEmpty() ? last : sal + u' ' + last;
     }
 }
 
@@ -39,50 +45,75 @@ std::array<QString, kDetailLabelCount> DetailTexts(int nameField, const Card& f)
 bool GroupFilled(DetailGroup group, const Card& f) {
     auto has = [&](FieldIndex i) { return !F(f, i).isEmpty(); };
     switch (group) {
-    case DetailGroup::Name: return has(FieldIndex::FirstName) || has(FieldIndex::LastName);
-    case DetailGroup::Title: return has(FieldIndex::Title);
-    case DetailGroup::Company: return has(FieldIndex::Company);
-    case DetailGroup::Address:
-        for (int i = static_cast<int>(FieldIndex::Address1); i <= static_cast<int>(FieldIndex::Address6); ++i)
-            if (!f[i].isEmpty()) return true;
-        return false;
-    case DetailGroup::Phone1: return has(FieldIndex::Phone1);
-    case DetailGroup::Phone2: return has(FieldIndex::Phone2);
-    case DetailGroup::Fax: return has(FieldIndex::Fax);
-    case DetailGroup::EMail: return has(FieldIndex::EMail);
-    case DetailGroup::Notes: return has(FieldIndex::Notes);
+        case DetailGroup::Name:
+            return has(FieldIndex::FirstName) || has(FieldIndex::LastName);
+        case DetailGroup::Title:
+            return has(FieldIndex::Title);
+        case DetailGroup::Company:
+            return has(FieldIndex::Company);
+        case DetailGroup::Address:
+            for (int i = static_cast<int>(FieldIndex::Address1); i <= static_cast<int>(FieldIndex::Address6); ++i)
+                if (!f[i].isEmpty()) return true;
+            return false;
+        case DetailGroup::Phone1:
+            return has(FieldIndex::Phone1);
+        case DetailGroup::Phone2:
+            return has(FieldIndex::Phone2);
+        case DetailGroup::Fax:
+            return has(FieldIndex::Fax);
+        case DetailGroup::EMail:
+            return has(FieldIndex::EMail);
+        case DetailGroup::Notes:
+            return has(FieldIndex::Notes);
     }
     return false;
 }
 
 std::pair<int, int> GroupLabels(DetailGroup group) {
     switch (group) {
-    case DetailGroup::Name: return {0, 0};
-    case DetailGroup::Title: return {1, 1};
-    case DetailGroup::Company: return {2, 2};
-    case DetailGroup::Address: return {3, 7};
-    case DetailGroup::Phone1: return {8, 8};
-    case DetailGroup::Phone2: return {9, 9};
-    case DetailGroup::Fax: return {10, 10};
-    case DetailGroup::EMail: return {11, 11};
-    case DetailGroup::Notes: return {12, 12};
+        case DetailGroup::Name:
+            return {0, 0};
+        case DetailGroup::Title:
+            return {1, 1};
+        case DetailGroup::Company:
+            return {2, 2};
+        case DetailGroup::Address:
+            return {3, 7};
+        case DetailGroup::Phone1:
+            return {8, 8};
+        case DetailGroup::Phone2:
+            return {9, 9};
+        case DetailGroup::Fax:
+            return {10, 10};
+        case DetailGroup::EMail:
+            return {11, 11};
+        case DetailGroup::Notes:
+            return {12, 12};
     }
     return {0, -1};
 }
 
-QString StrNumber(qint64 n) { return n < 0 ? QString::number(n) : u' ' + QString::number(n); }
+QString StrNumber(qint64 n) {
+    return n < 0 ? QString::number(n) : u' ' + QString::number(n);
+}
 
-QString PositionText(int index, int count) { return StrNumber(index + 1) + u'/' + StrNumber(count); }
+QString PositionText(int index, int count) {
+    return StrNumber(index + 1) + u'/' + StrNumber(count);
+}
 
 QString NameStyleCaption(int k, const Card& f) {
     const QString& sal = F(f, FieldIndex::Sal);
     const QString& first = F(f, FieldIndex::FirstName);
     const QString& last = F(f, FieldIndex::LastName);
     switch (k) {
-    case 0: return sal + u' ' + last;
-    case 1: return sal + u' ' + first + u' ' + last;
-    case 2: return first + u' ' + last;
-    case 3: return first;
+        case 0:
+            return sal + u' ' + last;
+        case 1:
+            return sal + u' ' + first + u' ' + last;
+        case 2:
+            return first + u' ' + last;
+        case 3:
+            return first;
     }
     return QString();
 }
@@ -92,10 +123,14 @@ bool NameStyleOffered(int k, const Card& f) {
     const bool first = !F(f, FieldIndex::FirstName).isEmpty();
     const bool last = !F(f, FieldIndex::LastName).isEmpty();
     switch (k) {
-    case 0: return sal && last;
-    case 1: return sal && first && last;
-    case 2: return first && last;
-    case 3: return first;
+        case 0:
+            return sal && last;
+        case 1:
+            return sal && first && last;
+        case 2:
+            return first && last;
+        case 3:
+            return first;
     }
     return false;
 }

@@ -9,7 +9,9 @@ namespace tessaly::store {
 
 namespace {
 // Case folding makes "Ærø" and "ærø" (or "İ" and its forms) the same text, as a user expects.
-bool Contains(const QString& value, const QString& text) { return value.contains(text, Qt::CaseInsensitive); }
+bool Contains(const QString& value, const QString& text) {
+    return value.contains(text, Qt::CaseInsensitive);
+}
 }  // namespace
 
 bool FilterWanted(const FilterTexts& texts) {

@@ -1,5 +1,5 @@
-#include "card_store.h"
 #include "card_change.h"
+#include "card_store.h"
 #include "display_text.h"
 #include "profile/profile_access.h"
 
@@ -18,14 +18,16 @@ constexpr std::int64_t kMaxRecordNumber = 999'999'999;
 
 void RequireRoomForOneMore(qsizetype live) {
     if (live >= kMaxLiveCards)
-        throw CardLimitReached(QStringLiteral("The card file holds %1 cards, as many as it can count.").arg(live).toStdString());
+        throw CardLimitReached(
+            QStringLiteral("The card file holds %1 cards, as many as it can count.").arg(live).toStdString());
 }
 
 // The place before the first entry that is not smaller than the text, so a
 // card goes before those that compare equal. The lists are kept in order, so
 // a binary search finds what a scan from the top would.
 qsizetype InsertPosition(const QStringList& texts, const QString& text) {
-    return std::partition_point(texts.begin(), texts.end(), [&](const QString& t) { return CompareText(text, t) > 0; }) -
+    return std::partition_point(texts.begin(), texts.end(),
+                                [&](const QString& t) { return CompareText(text, t) > 0; }) -
            texts.begin();
 }
 
@@ -105,11 +107,12 @@ QString CardStore::AddCard(Card fields) {
     if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
     const QString showName = NameText(fields[FirstName], fields[LastName], fields[Company]);
     const QString showCompany = CompanyText(fields[FirstName], fields[LastName], fields[Company]);
-    std::int64_t next = std::clamp<std::int64_t>(LeadingNumber(ReadHeader(header::TotalNoOfRecords)), 0, kMaxRecordNumber + 1);
+    std::int64_t next =
+        std::clamp<std::int64_t>(LeadingNumber(ReadHeader(header::TotalNoOfRecords)), 0, kMaxRecordNumber + 1);
     // A counter left behind the cards (a damaged header) must never hand out
     // the number of a card that exists: that card would be overwritten.
-    while (next <= kMaxRecordNumber &&
-           profile_.hasSection(store::RecordFile(dataDir_, QString::number(next)), RecordSection(QString::number(next))))
+    while (next <= kMaxRecordNumber && profile_.hasSection(store::RecordFile(dataDir_, QString::number(next)),
+                                                           RecordSection(QString::number(next))))
         ++next;
     if (next > kMaxRecordNumber)
         throw CardLimitReached(QStringLiteral("No record number is left for a new card.").toStdString());

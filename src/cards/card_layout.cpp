@@ -10,8 +10,8 @@ const std::array<QString, kFieldCount> FieldKeys = {
     QStringLiteral("Address4"), QStringLiteral("Address5"),  QStringLiteral("Address6"), QStringLiteral("Phone1"),
     QStringLiteral("Phone2"),   QStringLiteral("Fax"),       QStringLiteral("EMail"),    QStringLiteral("Notes")};
 
-const std::array<QString, 6> LinkKeys = {key::PrevName, key::NextName, key::PrevCompany,
-                                         key::NextCompany, key::PrevDel, key::NextDel};
+const std::array<QString, 6> LinkKeys = {key::PrevName,    key::NextName, key::PrevCompany,
+                                         key::NextCompany, key::PrevDel,  key::NextDel};
 
 std::int64_t LeadingNumber(const QString& text) {
     const QString t = text.trimmed();
@@ -21,7 +21,8 @@ std::int64_t LeadingNumber(const QString& text) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max() / 10;
     std::int64_t value = 0;
     for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i) {
-        if (value > kMax) return negative ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+        if (value > kMax)
+            return negative ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
         value = value * 10 + (t[i].unicode() - u'0');
     }
     return negative ? -value : value;
@@ -50,6 +51,8 @@ QString RecordFile(const QString& dataDir, const QString& recNo) {
            QStringLiteral(".dat");
 }
 
-QString RecordSection(const QString& recNo) { return QStringLiteral("Record") + recNo.trimmed(); }
+QString RecordSection(const QString& recNo) {
+    return QStringLiteral("Record") + recNo.trimmed();
+}
 
 }  // namespace tessaly::store

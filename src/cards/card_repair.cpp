@@ -22,7 +22,9 @@ std::int64_t CardFileNumber(const QString& name) {
     return LeadingNumber(k);
 }
 
-QString CardFileName(std::int64_t k) { return QStringLiteral("tesly%1.dat").arg(k); }
+QString CardFileName(std::int64_t k) {
+    return QStringLiteral("tesly%1.dat").arg(k);
+}
 
 // The number of a link as IsRecordNumber reads it (blanks around it, leading
 // zeros allowed), or -1 when the text is no record number.
@@ -92,7 +94,7 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
 
     profile::ProfileAccess& profile = store.Profile();
     // The texts the lists show are read with the links: one look at each section.
-    const std::array<QString, 8> keys = {LinkKeys[0], LinkKeys[1], LinkKeys[2],  LinkKeys[3],
+    const std::array<QString, 8> keys = {LinkKeys[0], LinkKeys[1], LinkKeys[2],   LinkKeys[3],
                                          LinkKeys[4], LinkKeys[5], key::ShowName, key::ShowCompany};
     s.cardFiles = files;
     s.positionsInFile.resize(files.size());

@@ -15,9 +15,9 @@ class CardStore;
 // Reading it costs what the files hold, whatever numbers are written in them.
 // One card section as the survey read it.
 struct SurveyedCard {
-    QString rec;                    // its record number, as the store writes it
+    QString rec;                   // its record number, as the store writes it
     std::array<QString, 6> links;  // in the order of LinkKeys
-    QString name, company;          // its ShowName and ShowCompany
+    QString name, company;         // its ShowName and ShowCompany
 };
 
 struct CardFileSurvey {

@@ -31,7 +31,9 @@ QByteArray CurrentHeaderBytes(const QString& file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString At(const QStringList& list, qsizetype i) { return (i >= 0 && i < list.size()) ? list[i] : QString(); }
+QString At(const QStringList& list, qsizetype i) {
+    return (i >= 0 && i < list.size()) ? list[i] : QString();
+}
 
 }  // namespace
 
@@ -53,8 +55,8 @@ bool CardStore::SortLists() {
         SortPair(AllCompanies, AllByCompany);
     }
     progress_->gauge(100);
-    repairs_ = missingFiles_.isEmpty() ? PlannedChanges(*survey_, AllByName, AllByCompany, deletedPlan_)
-                                               : QList<KeyChange>();
+    repairs_ =
+        missingFiles_.isEmpty() ? PlannedChanges(*survey_, AllByName, AllByCompany, deletedPlan_) : QList<KeyChange>();
     rewritePending_ = inUse_ && !repairs_.isEmpty();
     const bool rewrite = !inUse_ && !repairs_.isEmpty();
     survey_.reset();

@@ -19,14 +19,17 @@ int GaugePercent(int k, int n) {
     return std::clamp(static_cast<int>(std::lrint(static_cast<float>(k) * 100.0f / static_cast<float>(n))), 0, 100);
 }
 
-CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir) : profile_(profile), dataDir_(std::move(dataDir)) {
+CardStore::CardStore(profile::ProfileAccess& profile, QString dataDir)
+    : profile_(profile), dataDir_(std::move(dataDir)) {
     // The header is written last, so a card file it names is always complete;
     // new card files take the header's owner and mode.
     profile_.setFlushedLast(DataFile());
     profile_.setNewFileModel(DataFile());
 }
 
-QString CardStore::ReadHeader(const QString& key) { return profile_.read(DataFile(), header::Section, key); }
+QString CardStore::ReadHeader(const QString& key) {
+    return profile_.read(DataFile(), header::Section, key);
+}
 
 void CardStore::WriteHeader(const QString& key, const QString& value) {
     if (change_) change_->aboutToWrite(DataFile());
@@ -50,7 +53,9 @@ Card CardStore::ReadCard(const QString& recNo) {
     return fields;
 }
 
-void CardStore::ReadRecordCount() { NoOfRecords = Count16(ReadHeader(header::NoOfRecords)); }
+void CardStore::ReadRecordCount() {
+    NoOfRecords = Count16(ReadHeader(header::NoOfRecords));
+}
 
 void CardStore::FillList() {
     if (observer_) observer_->shownListReset();
@@ -67,7 +72,9 @@ int CardStore::ShownCount() const {
     return std::clamp(count, 0, static_cast<int>(ShownRecs().size()));
 }
 
-QString CardStore::ShownRecNo(int row) const { return row >= 0 && row < ShownCount() ? ShownRecs().at(row) : QString(); }
+QString CardStore::ShownRecNo(int row) const {
+    return row >= 0 && row < ShownCount() ? ShownRecs().at(row) : QString();
+}
 
 int CardStore::ListPosition(const QString& n) const {
     const int row = static_cast<int>(ShownRecs().indexOf(n.trimmed()));
@@ -77,11 +84,14 @@ int CardStore::ListPosition(const QString& n) const {
 QString CardStore::ShownText(int row) const {
     if (row < 0 || row >= ShownCount()) return QString();
     const bool names = Show == 0;
-    const QStringList& texts = FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
+    const QStringList& texts =
+        FilterOn ? (names ? FilteredNames : FilteredCompanies) : (names ? AllNames : AllCompanies);
     return texts.value(row);
 }
 
-QStringList CardStore::ShownRecNos() const { return ShownRecs().first(ShownCount()); }
+QStringList CardStore::ShownRecNos() const {
+    return ShownRecs().first(ShownCount());
+}
 
 void CardStore::SetView(int show) {
     Show = show;
@@ -166,7 +176,9 @@ bool CardStore::RefreshLists() {
     return rewritten;
 }
 
-bool CardStore::HasDeletedCards() { return Count16(ReadHeader(header::DelNoOfRecords)) != 0; }
+bool CardStore::HasDeletedCards() {
+    return Count16(ReadHeader(header::DelNoOfRecords)) != 0;
+}
 
 DataFileState CheckDataFile(profile::ProfileAccess& profile, const QString& dataFile) {
     ProfileOperation op(profile);
@@ -175,7 +187,8 @@ DataFileState CheckDataFile(profile::ProfileAccess& profile, const QString& data
     const QString count = profile.read(dataFile, header::Section, header::NoOfRecords);
     if (application.compare(header::ApplicationName, Qt::CaseInsensitive) == 0 && !total.isEmpty() && !count.isEmpty())
         return DataFileState::Valid;
-    if (application.isEmpty() || application.compare(header::ApplicationName, Qt::CaseInsensitive) == 0) return DataFileState::Missing;
+    if (application.isEmpty() || application.compare(header::ApplicationName, Qt::CaseInsensitive) == 0)
+        return DataFileState::Missing;
     return DataFileState::Foreign;
 }
 

@@ -21,10 +21,14 @@ void AppendLine(QString& text, const QString& line) {
 
 QString PrefixSeparator(int prefixSprt) {
     switch (prefixSprt) {
-    case 0: return QStringLiteral("\t");
-    case 1: return QStringLiteral(" ");
-    case 2: return QStringLiteral(":");
-    case 3: return QStringLiteral(": ");
+        case 0:
+            return QStringLiteral("\t");
+        case 1:
+            return QStringLiteral(" ");
+        case 2:
+            return QStringLiteral(":");
+        case 3:
+            return QStringLiteral(": ");
     }
     return QString();
 }

@@ -20,7 +20,9 @@ void TrimAll(QString& first, QString& last, QString& company) {
     company = TrimBlanks(company);
 }
 
-QString Parenthesised(const QString& company) { return QStringLiteral("( ") + company + QStringLiteral(" )"); }
+QString Parenthesised(const QString& company) {
+    return QStringLiteral("( ") + company + QStringLiteral(" )");
+}
 
 }  // namespace
 
@@ -54,7 +56,9 @@ const QCollator& Collator() {
 }
 }  // namespace
 
-int CompareText(const QString& a, const QString& b) { return Collator().compare(a, b); }
+int CompareText(const QString& a, const QString& b) {
+    return Collator().compare(a, b);
+}
 
 bool IsInOrder(const QStringList& texts) {
     for (qsizetype j = 0; j + 1 < texts.size(); ++j)
@@ -67,7 +71,8 @@ bool IsInOrder(const QStringList& texts) {
 std::vector<qsizetype> StableOrder(const QStringList& texts) {
     std::vector<qsizetype> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
     return order;
 }
 

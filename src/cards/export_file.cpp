@@ -2,14 +2,14 @@
 
 #include "profile/profile_access.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly::store {
 
@@ -18,7 +18,9 @@ namespace {
 constexpr qsizetype kBufferBytes = 1 << 16;
 constexpr mode_t kPrivateMode = 0600;
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 // The card file's permission bits; without a readable model the export stays private.
 mode_t ModeOf(const QString& model) {
@@ -58,7 +60,9 @@ ExportFile::~ExportFile() {
     if (!committed_ && !temp_.isEmpty()) ::unlink(temp_.constData());
 }
 
-qint64 ExportFile::readData(char*, qint64) { return -1; }
+qint64 ExportFile::readData(char*, qint64) {
+    return -1;
+}
 
 qint64 ExportFile::writeData(const char* data, qint64 size) {
     if (error_) return -1;
@@ -73,8 +77,10 @@ bool ExportFile::flushBuffer() {
     while (left > 0 && !error_) {
         const ssize_t n = ::write(fd_, data, size_t(left));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) error_ = n < 0 ? errno : ENOSPC;  // no progress and no error: a full disk
-        else data += n, left -= n;
+        if (n <= 0)
+            error_ = n < 0 ? errno : ENOSPC;  // no progress and no error: a full disk
+        else
+            data += n, left -= n;
     }
     buffer_.clear();
     return !error_;

@@ -11,17 +11,21 @@ namespace {
 constexpr std::array<int, 2> kNameFields{FirstName, LastName};
 constexpr std::array<int, 1> kCompanyFields{Company};
 constexpr std::array<int, 4> kNameTitleCompanyFields{FirstName, LastName, Title, Company};
-constexpr std::array<int, kFieldCount> kAllFields{Sal,      FirstName, LastName, Title,    Company, Address1,
+constexpr std::array<int, kFieldCount> kAllFields{Sal,      FirstName, LastName, Title,    Company,  Address1,
                                                   Address2, Address3,  Address4, Address5, Address6, Phone1,
                                                   Phone2,   Fax,       EMail,    Notes};
 }  // namespace
 
 std::span<const int> SearchFields(int item) {
     switch (item) {
-    case 0: return kNameFields;
-    case 1: return kCompanyFields;
-    case 2: return kNameTitleCompanyFields;
-    case 3: return kAllFields;
+        case 0:
+            return kNameFields;
+        case 1:
+            return kCompanyFields;
+        case 2:
+            return kNameTitleCompanyFields;
+        case 3:
+            return kAllFields;
     }
     return {};
 }

@@ -5,15 +5,15 @@
 #include "profile/atomic_file.h"
 #include "profile/file_faults.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly::store {
 
@@ -29,10 +29,14 @@ const QString kRetired = QStringLiteral("retired/");
 const QString kJournal = QStringLiteral("journal");
 const QByteArray kJournalTitle = "tessaly card file switch 1\n";
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 [[noreturn]] void Fail(const QString& what, const QString& path, int error) {
-    throw WriteError(QStringLiteral("Could not %1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))).toStdString());
+    throw WriteError(QStringLiteral("Could not %1 %2: %3")
+                         .arg(what, path, QString::fromLocal8Bit(std::strerror(error)))
+                         .toStdString());
 }
 
 // Whether anything, a link included, has this name.
@@ -78,7 +82,8 @@ void Keep(const QString& from, const QString& to) {
     if (profile::InjectedFault(FileStep::Create, to)) Fail(QStringLiteral("keep a copy of"), from, EIO);
     if (::link(Native(from).constData(), Native(to).constData()) == 0) return;
     const int error = errno;
-    if (error != EPERM && error != ENOTSUP && error != EXDEV && error != EMLINK) Fail(QStringLiteral("keep a copy of"), from, error);
+    if (error != EPERM && error != ENOTSUP && error != EXDEV && error != EMLINK)
+        Fail(QStringLiteral("keep a copy of"), from, error);
     std::optional<profile::FileContent> content = profile::ReadWholeFile(from);
     if (!content) Fail(QStringLiteral("keep a copy of"), from, ENOENT);
     profile::ReplaceFile(to, content->bytes, Durability::Synced);
@@ -105,7 +110,8 @@ void HeaderLast(QStringList& names) {
 }
 
 bool IsOurFile(const QString& name) {
-    static const QRegularExpression backup(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.old$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression backup(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.old$"),
+                                           QRegularExpression::CaseInsensitiveOption);
     return IsCardFileName(name) || backup.match(name).hasMatch() || profile::IsOurTemporaryName(name) ||
            name == QLatin1String("tesly.lock") || name == kJournal;
 }
@@ -114,7 +120,8 @@ bool IsOurFile(const QString& name) {
 // they point to), then the folder when nothing else is in it.
 void RemoveOurFiles(const QString& folder) {
     if (!IsRealFolder(folder)) return;
-    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    for (const QString& name :
+         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         if (IsOurFile(name)) ::unlink(Native(folder + name).constData());
     ::rmdir(Native(folder).constData());
 }
@@ -176,8 +183,10 @@ void Tidy(const QString& dataDir) {
         for (const QString& name : CardFilesIn(stage + kOld))
             Rename(stage + kOld + name, stage + kOld + name.chopped(4) + QStringLiteral(".old"));
         if (Exists(safety.chopped(1))) {
-            if (IsRealFolder(safety)) Rename(safety.chopped(1), stage + kRetired.chopped(1));
-            else Remove(safety.chopped(1));  // a link in its place is not followed
+            if (IsRealFolder(safety))
+                Rename(safety.chopped(1), stage + kRetired.chopped(1));
+            else
+                Remove(safety.chopped(1));  // a link in its place is not followed
         }
         Rename(stage + kOld.chopped(1), safety.chopped(1));
     }
@@ -188,9 +197,13 @@ void Tidy(const QString& dataDir) {
 
 }  // namespace
 
-QString StageFolder(const QString& dataDir) { return dataDir + QStringLiteral(".tessaly-stage/"); }
+QString StageFolder(const QString& dataDir) {
+    return dataDir + QStringLiteral(".tessaly-stage/");
+}
 
-QString SafetyFolder(const QString& dataDir) { return dataDir + QStringLiteral("safety-copy/"); }
+QString SafetyFolder(const QString& dataDir) {
+    return dataDir + QStringLiteral("safety-copy/");
+}
 
 bool IsCardFileName(const QString& name) {
     static const QRegularExpression form(QStringLiteral("^tesly(0|[1-9][0-9]*)?\\.dat$"));
@@ -211,7 +224,9 @@ StagedCardFiles::~StagedCardFiles() {
     if (!switched_ && !Exists(stage + kJournal)) RemoveStage(stage);
 }
 
-QString StagedCardFiles::folder() const { return StageFolder(dataDir_) + kNew; }
+QString StagedCardFiles::folder() const {
+    return StageFolder(dataDir_) + kNew;
+}
 
 void StagedCardFiles::copyCurrent() {
     for (const QString& name : CardFilesIn(dataDir_)) {
@@ -221,7 +236,8 @@ void StagedCardFiles::copyCurrent() {
 }
 
 void StagedCardFiles::copyHeader() {
-    if (std::optional<profile::FileContent> content = profile::ReadWholeFile(dataDir_ + kHeaderFileName)) put(kHeaderFileName, content->bytes);
+    if (std::optional<profile::FileContent> content = profile::ReadWholeFile(dataDir_ + kHeaderFileName))
+        put(kHeaderFileName, content->bytes);
 }
 
 void StagedCardFiles::put(const QString& name, const QByteArray& bytes) {
@@ -234,7 +250,8 @@ void StagedCardFiles::switchIn() {
     const QString stage = StageFolder(dataDir_);
     QStringList names = CardFilesIn(folder());
     if (!names.contains(kHeaderFileName))
-        throw WriteError(QStringLiteral("The new card file in %1 has no %2").arg(folder(), kHeaderFileName).toStdString());
+        throw WriteError(
+            QStringLiteral("The new card file in %1 has no %2").arg(folder(), kHeaderFileName).toStdString());
     HeaderLast(names);
     for (const QString& name : names) profile::SyncFile(folder() + name);
     profile::SyncFolder(folder());
@@ -262,7 +279,9 @@ void StagedCardFiles::switchIn() {
     }
 }
 
-bool HasUnsettledChange(const QString& dataDir) { return Exists(StageFolder(dataDir).chopped(1)); }
+bool HasUnsettledChange(const QString& dataDir) {
+    return Exists(StageFolder(dataDir).chopped(1));
+}
 
 bool SettleCardFiles(const QString& dataDir) {
     const QString stage = StageFolder(dataDir);

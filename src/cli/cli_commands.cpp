@@ -1,5 +1,10 @@
 #include "cli_commands.h"
 
+#include "cards/card_check.h"
+#include "cards/card_filter.h"
+#include "cards/card_store.h"
+#include "cards/display_text.h"
+#include "cards/staged_card_files.h"
 #include "cli_dial.h"
 #include "cli_exchange.h"
 #include "cli_print.h"
@@ -7,11 +12,6 @@
 #include "cli_vcard.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
-#include "cards/card_check.h"
-#include "cards/card_filter.h"
-#include "cards/card_store.h"
-#include "cards/staged_card_files.h"
-#include "cards/display_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +33,8 @@ QString ReadValueFile(const QString& name) {
     QFile f;
     const bool isStdin = name == u"-";
     const QString shown = isStdin ? QStringLiteral("standard input") : name;
-    const bool opened = isStdin ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(name), f.open(QIODevice::ReadOnly));
+    const bool opened =
+        isStdin ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(name), f.open(QIODevice::ReadOnly));
     if (!opened) throw CommandFailed(WriteFailed, QStringLiteral("Could not read %1: %2").arg(shown, f.errorString()));
     QByteArray bytes;
     while (bytes.size() <= kMaxValueBytes) {
@@ -83,9 +84,12 @@ public:
 private:
     void requireCardFile() {
         switch (CheckDataFile(profile_, store_.DataFile())) {
-            case DataFileState::Valid: return;
-            case DataFileState::Missing: throw CommandFailed(BadInput, kMissingDataFileText);
-            case DataFileState::Foreign: throw CommandFailed(BadInput, kForeignDataFileText);
+            case DataFileState::Valid:
+                return;
+            case DataFileState::Missing:
+                throw CommandFailed(BadInput, kMissingDataFileText);
+            case DataFileState::Foreign:
+                throw CommandFailed(BadInput, kForeignDataFileText);
         }
     }
 
@@ -98,9 +102,11 @@ private:
         if (!loadsLists) store_.LoadLists();
         const auto partial = [this](const QString& before) {
             const QStringList& files = store_.MissingFiles();
-            const QString away = files.join(QStringLiteral(", ")) +
-                                 (files.size() == 1 ? QStringLiteral(" is missing or cannot be read; the cards it holds are left out")
-                                                    : QStringLiteral(" are missing or cannot be read; the cards they hold are left out"));
+            const QString away =
+                files.join(QStringLiteral(", ")) +
+                (files.size() == 1
+                     ? QStringLiteral(" is missing or cannot be read; the cards it holds are left out")
+                     : QStringLiteral(" are missing or cannot be read; the cards they hold are left out"));
             return CommandFailed(WriteFailed, before.isEmpty() ? away : before + u'\n' + away);
         };
         try {
@@ -137,12 +143,14 @@ private:
 
     // Key=text (with escapes), Key=@FILE, Key=@- (standard input, once), Key=@@text (text starting with @).
     static QString valueOf(const QString& given) {
-        if (!given.startsWith(u'@') || given.startsWith(u"@@")) return UnescapeValue(given.startsWith(u'@') ? given.mid(1) : given);
+        if (!given.startsWith(u'@') || given.startsWith(u"@@"))
+            return UnescapeValue(given.startsWith(u'@') ? given.mid(1) : given);
         return ReadValueFile(given.mid(1));
     }
 
     Card applyAssignments(Card fields, qsizetype from) const {
-        if (std::count_if(call_.args.begin() + from, call_.args.end(), [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
+        if (std::count_if(call_.args.begin() + from, call_.args.end(),
+                          [](const QString& a) { return a.endsWith(u"=@-"); }) > 1)
             throw CommandFailed(BadInput, QStringLiteral("Standard input (@-) can give one value only"));
         for (qsizetype i = from; i < call_.args.size(); ++i) {
             const QString& a = call_.args[i];
@@ -152,7 +160,8 @@ private:
             for (int k = 0; k < kFieldCount; ++k)
                 if (FieldKeys[k].compare(name, Qt::CaseInsensitive) == 0) index = k;
             if (eq < 0 || index < 0)
-                throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a));
+                throw CommandFailed(BadInput,
+                                    QStringLiteral("\"%1\" is not Key=Value with a card key (Sal ... Notes)").arg(a));
             fields[index] = valueOf(a.mid(eq + 1));
         }
         // Blanks alone make no name, so the test looks past them.
@@ -164,8 +173,10 @@ private:
 
     int init() {
         requireArgs(0, 0);
-        if (CheckDataFile(profile_, store_.DataFile()) != DataFileState::Missing || QFileInfo::exists(store_.DataFile()))
-            throw CommandFailed(BadInput, QStringLiteral("%1 exists already; it is left as it is").arg(store_.DataFile()));
+        if (CheckDataFile(profile_, store_.DataFile()) != DataFileState::Missing ||
+            QFileInfo::exists(store_.DataFile()))
+            throw CommandFailed(BadInput,
+                                QStringLiteral("%1 exists already; it is left as it is").arg(store_.DataFile()));
         if (!store_.DataDir().isEmpty() && !QDir().mkpath(store_.DataDir()))
             throw CommandFailed(BadInput, QStringLiteral("Cannot create the folder %1").arg(store_.DataDir()));
         WriteEmptyHeader(profile_, store_.DataFile());
@@ -204,9 +215,10 @@ private:
                 return eq > 0 && FieldKeys[f].compare(a.left(eq), Qt::CaseInsensitive) == 0;
             });
             if (field == kFilterFields.end())
-                throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not Field=Text with FirstName, LastName, Title, "
-                                                             "Company or Notes")
-                                                  .arg(a));
+                throw CommandFailed(BadInput,
+                                    QStringLiteral("\"%1\" is not Field=Text with FirstName, LastName, Title, "
+                                                   "Company or Notes")
+                                        .arg(a));
             texts[field - kFilterFields.begin()] = UnescapeValue(a.mid(eq + 1));
         }
         store_.LoadLists();

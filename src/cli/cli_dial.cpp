@@ -1,14 +1,14 @@
 #include "cli_dial.h"
 
+#include "cards/card_layout.h"
+#include "cards/card_store.h"
 #include "cli_commands.h"
 #include "cli_exchange.h"
 #include "dial/dial_settings.h"
 #include "dial/modem_call.h"
+#include "profile/app_paths.h"
 #include "profile/profile_access.h"
 #include "shell/preferences.h"
-#include "profile/app_paths.h"
-#include "cards/card_layout.h"
-#include "cards/card_store.h"
 
 #include <QEventLoop>
 #include <QRegularExpression>
@@ -37,13 +37,20 @@ DialRequest ParseArgs(const QStringList& args) {
         const QString& a = args[i];
         const bool valued = a == u"--port" || a == u"--method" || a == u"--card" || a == u"--field" || a == u"--wait";
         if (valued && i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
-        if (a == u"--port") r.port = args[++i];
-        else if (a == u"--method") r.method = args[++i].trimmed().toUpper();
-        else if (a == u"--card") r.card = args[++i];
-        else if (a == u"--field") r.field = args[++i];
-        else if (a == u"--wait") r.wait = WaitArg(args[++i]);
-        else if (r.number.isEmpty() && !a.startsWith(u"--")) r.number = a;
-        else throw CommandFailed(BadInput, QStringLiteral("Unexpected argument \"%1\"").arg(a));
+        if (a == u"--port")
+            r.port = args[++i];
+        else if (a == u"--method")
+            r.method = args[++i].trimmed().toUpper();
+        else if (a == u"--card")
+            r.card = args[++i];
+        else if (a == u"--field")
+            r.field = args[++i];
+        else if (a == u"--wait")
+            r.wait = WaitArg(args[++i]);
+        else if (r.number.isEmpty() && !a.startsWith(u"--"))
+            r.number = a;
+        else
+            throw CommandFailed(BadInput, QStringLiteral("Unexpected argument \"%1\"").arg(a));
     }
     if (r.number.isEmpty() == r.card.isEmpty())
         throw CommandFailed(BadInput, QStringLiteral("Give either a NUMBER or --card N"));
@@ -64,13 +71,15 @@ QString CardNumber(store::CardStore& store, profile::ProfileAccess& profile, con
 }
 
 // --port takes a device, or COM1..COM4 as the preferences map them.
-QString Device(profile::ProfileAccess& profile, const QString& preferences, const QString& port, const dial::DialSettings& saved) {
+QString Device(profile::ProfileAccess& profile, const QString& preferences, const QString& port,
+               const dial::DialSettings& saved) {
     if (port.isEmpty()) {
         if (saved.Device.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("No COM port is set up; give --port"));
         return saved.Device;
     }
     static const QRegularExpression com(QStringLiteral("^COM([1-4])$"), QRegularExpression::CaseInsensitiveOption);
-    if (const auto m = com.match(port); m.hasMatch()) return shell::PortDevice(profile, preferences, m.captured(1).toInt());
+    if (const auto m = com.match(port); m.hasMatch())
+        return shell::PortDevice(profile, preferences, m.captured(1).toInt());
     return port;
 }
 
@@ -97,15 +106,22 @@ int DialCommand(store::CardStore& store, profile::ProfileAccess& profile, const 
     // Whoever was to pick up has had the pick-up time: the modem lets go of the line.
     call.HangUp();
     switch (outcome) {
-        case dial::Outcome::PickUp: out << "pick up\n"; return Done;
-        case dial::Outcome::Busy: out << "busy\n"; return LineBusy;
-        case dial::Outcome::NoDialTone: out << "no dial tone\n"; return NoDialTone;
+        case dial::Outcome::PickUp:
+            out << "pick up\n";
+            return Done;
+        case dial::Outcome::Busy:
+            out << "busy\n";
+            return LineBusy;
+        case dial::Outcome::NoDialTone:
+            out << "no dial tone\n";
+            return NoDialTone;
         case dial::Outcome::CannotOpen:
             out << "cannot open port\n";
             throw CommandFailed(WriteFailed, QStringLiteral("Cannot open %1: %2").arg(device, call.ErrorText()));
         default:
             out << "port lost\n";
-            throw CommandFailed(WriteFailed, QStringLiteral("%1 failed during the call: %2").arg(device, call.ErrorText()));
+            throw CommandFailed(WriteFailed,
+                                QStringLiteral("%1 failed during the call: %2").arg(device, call.ErrorText()));
     }
 }
 

@@ -1,18 +1,18 @@
 #include "cli_exchange.h"
 
-#include "cli_commands.h"
-#include "cli_import.h"
-#include "cli_import_args.h"
-#include "cli_vcard.h"
-#include "profile/cached_profile.h"
-#include "shell/preferences.h"
-#include "profile/app_paths.h"
 #include "backup/backup_rotation.h"
 #include "backup/card_restore.h"
 #include "cards/card_lock.h"
 #include "cards/card_store.h"
-#include "exchange/import_cards.h"
+#include "cli_commands.h"
+#include "cli_import.h"
+#include "cli_import_args.h"
+#include "cli_vcard.h"
 #include "exchange/csv/import_source.h"
+#include "exchange/import_cards.h"
+#include "profile/app_paths.h"
+#include "profile/cached_profile.h"
+#include "shell/preferences.h"
 
 #include <QFileInfo>
 
@@ -24,7 +24,8 @@ using namespace tessaly::store;
 
 QString FolderArg(const QStringList& args) {
     if (args.size() > 1) throw CommandFailed(BadInput, QStringLiteral("Give one folder at most"));
-    if (!args.isEmpty() && args.front().startsWith(u"--")) throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(args.front()));
+    if (!args.isEmpty() && args.front().startsWith(u"--"))
+        throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(args.front()));
     if (!args.isEmpty()) return WithTrailingSlash(ExpandHome(args.front()));
     profile::CachedProfile preferences;
     return shell::BackupFolder(preferences, PreferencesFile());
@@ -33,12 +34,16 @@ QString FolderArg(const QStringList& args) {
 // The exit code and message of a backup that was not made.
 CommandFailed BackupRefused(const BackupFailed& r) {
     switch (r.outcome) {
-        case CopyOutcome::OtherCardFile: return CommandFailed(InUse, r.message() + QStringLiteral("; --replace-other replaces it"));
+        case CopyOutcome::OtherCardFile:
+            return CommandFailed(InUse, r.message() + QStringLiteral("; --replace-other replaces it"));
         case CopyOutcome::Failed:
-            return CommandFailed(WriteFailed, r.message() + (r.putBack ? QStringLiteral("; the previous backup is kept")
-                                                                       : QStringLiteral("; the new backup is complete and is put in place "
-                                                                                        "the next time the folder is used")));
-        default: return CommandFailed(BadInput, r.message());
+            return CommandFailed(
+                WriteFailed,
+                r.message() + (r.putBack ? QStringLiteral("; the previous backup is kept")
+                                         : QStringLiteral("; the new backup is complete and is put in place "
+                                                          "the next time the folder is used")));
+        default:
+            return CommandFailed(BadInput, r.message());
     }
 }
 
@@ -61,10 +66,14 @@ int AutoBackupCommand(CardStore& store, QTextStream& out) {
     const QString root = shell::BackupFolder(preferences, PreferencesFile());
     const AutoBackupResult r = MakeAutoBackup(store.DataDir(), root, settings.Keep, 0, QDateTime::currentDateTime());
     switch (r.outcome) {
-        case AutoBackupOutcome::Made: break;
-        case AutoBackupOutcome::InUse: throw CommandFailed(InUse, r.message);
-        case AutoBackupOutcome::NotReady: throw CommandFailed(BadInput, r.message);
-        case AutoBackupOutcome::Failed: throw CommandFailed(WriteFailed, r.message);
+        case AutoBackupOutcome::Made:
+            break;
+        case AutoBackupOutcome::InUse:
+            throw CommandFailed(InUse, r.message);
+        case AutoBackupOutcome::NotReady:
+            throw CommandFailed(BadInput, r.message);
+        case AutoBackupOutcome::Failed:
+            throw CommandFailed(WriteFailed, r.message);
     }
     out << "backed up to " << r.folder << '\n';
     for (const QString& old : r.removed) out << "removed " << old << '\n';
@@ -75,7 +84,8 @@ int AutoBackupCommand(CardStore& store, QTextStream& out) {
 int BackupCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     if (args == QStringList{QStringLiteral("--auto")}) return AutoBackupCommand(store, out);
     QStringList rest = args;
-    const OtherBackup other = rest.removeAll(QStringLiteral("--replace-other")) > 0 ? OtherBackup::Replace : OtherBackup::Refuse;
+    const OtherBackup other =
+        rest.removeAll(QStringLiteral("--replace-other")) > 0 ? OtherBackup::Replace : OtherBackup::Refuse;
     const QString folder = FolderArg(rest);
     const CardFileLock lock(store.DataDir(), std::chrono::seconds(5));
     try {
@@ -109,17 +119,28 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
             if (i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
             return args[++i];
         };
-        if (a == u"--delimiter") delimiter = value();
-        else if (a == u"--map") map = value();
-        else if (a == u"--encoding") encoding = value();
-        else if (a == u"--only") only0 = value();
-        else if (a == u"--or") only1 = value();
-        else if (a == u"--replace") replace = true;
-        else if (a == u"--header") header = true;
-        else if (a == u"--yes-up-to-limit") upToLimit = true;
-        else if (a == u"--duplicates") duplicates = value();
-        else if (file.isEmpty() && !a.startsWith(u"--")) file = a;
-        else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
+        if (a == u"--delimiter")
+            delimiter = value();
+        else if (a == u"--map")
+            map = value();
+        else if (a == u"--encoding")
+            encoding = value();
+        else if (a == u"--only")
+            only0 = value();
+        else if (a == u"--or")
+            only1 = value();
+        else if (a == u"--replace")
+            replace = true;
+        else if (a == u"--header")
+            header = true;
+        else if (a == u"--yes-up-to-limit")
+            upToLimit = true;
+        else if (a == u"--duplicates")
+            duplicates = value();
+        else if (file.isEmpty() && !a.startsWith(u"--"))
+            file = a;
+        else
+            throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
     }
     if (file.isEmpty() || delimiter.isEmpty() || map.isEmpty())
         throw CommandFailed(BadInput, QStringLiteral("import needs FILE, --delimiter and --map"));

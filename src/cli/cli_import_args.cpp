@@ -12,9 +12,24 @@ using namespace tessaly::store;
 
 // The names of the wizard's choices 0 to 17, by card field.
 const QStringList& FieldNames() {
-    static const QStringList names = {"Sal",      "FirstName", "LastName", "FirstName+LastName", "LastName+FirstName", "Title",
-                                      "Company",  "Address1",  "Address2", "Address3",           "Address4",           "Address5",
-                                      "Address6", "Phone1",    "Phone2",   "Fax",                "EMail",              "Notes"};
+    static const QStringList names = {"Sal",
+                                      "FirstName",
+                                      "LastName",
+                                      "FirstName+LastName",
+                                      "LastName+FirstName",
+                                      "Title",
+                                      "Company",
+                                      "Address1",
+                                      "Address2",
+                                      "Address3",
+                                      "Address4",
+                                      "Address5",
+                                      "Address6",
+                                      "Phone1",
+                                      "Phone2",
+                                      "Fax",
+                                      "EMail",
+                                      "Notes"};
     return names;
 }
 
@@ -30,7 +45,9 @@ int ChoiceForName(const QString& name) {
     return -1;
 }
 
-QString FieldName(int choice) { return FieldNames().value(choice, QStringLiteral("-")); }
+QString FieldName(int choice) {
+    return FieldNames().value(choice, QStringLiteral("-"));
+}
 
 QStringList ColumnNames(const ImportSource& source, const Delimiter& delimiter) {
     return SplitFields(source.lines.value(0), delimiter, source.fieldCount);
@@ -56,14 +73,16 @@ QStringList UnplacedColumns(const QList<int>& choices, const ImportSource& sourc
 ImportMapping AutoMapping(const ImportSource& source, const Delimiter& delimiter) {
     const QStringList names = ColumnNames(source, delimiter);
     if (!IsHeaderLine(names))
-        throw CommandFailed(BadInput, QStringLiteral("--map auto: the first line holds no column names of a known export; "
-                                                     "give --map by field names"));
+        throw CommandFailed(BadInput,
+                            QStringLiteral("--map auto: the first line holds no column names of a known export; "
+                                           "give --map by field names"));
     ImportMapping mapping{ChoicesFromHeader(names), true};
     const QStringList unplaced = UnplacedColumns(mapping.choices, source, delimiter);
     if (!unplaced.isEmpty())
-        throw CommandFailed(BadInput, QStringLiteral("--map auto found no card field for %1; give --map by field names, "
-                                                     "with - for a column to leave out")
-                                          .arg(unplaced.join(QStringLiteral(", "))));
+        throw CommandFailed(BadInput,
+                            QStringLiteral("--map auto found no card field for %1; give --map by field names, "
+                                           "with - for a column to leave out")
+                                .arg(unplaced.join(QStringLiteral(", "))));
     return mapping;
 }
 
@@ -73,20 +92,24 @@ QString EncodingArg(const QString& given) {
     if (given.isEmpty()) return QString();
     const QString name = OfferedEncoding(given);
     if (name.isEmpty())
-        throw CommandFailed(BadInput, QStringLiteral("--encoding takes %1, not \"%2\"").arg(ExportEncodings().join(QStringLiteral(", ")), given));
+        throw CommandFailed(
+            BadInput,
+            QStringLiteral("--encoding takes %1, not \"%2\"").arg(ExportEncodings().join(QStringLiteral(", ")), given));
     return name == kAutomaticEncoding ? QString() : name;
 }
 
 ImportMapping MapArg(const QString& given, const ImportSource& source, const Delimiter& delimiter) {
-    if (given.trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) return AutoMapping(source, delimiter);
+    if (given.trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0)
+        return AutoMapping(source, delimiter);
     ImportMapping mapping;
     for (const QString& part : given.split(u',')) {
         const int c = ChoiceForName(part);
         if (c < 0)
-            throw CommandFailed(BadInput, QStringLiteral("--map takes auto, or per column a field name (FirstName, EMail, ...), - "
-                                                         "or one of the wizard's choices 0 to %1, not \"%2\"")
-                                              .arg(kNoneOfTheAbove)
-                                              .arg(part));
+            throw CommandFailed(
+                BadInput, QStringLiteral("--map takes auto, or per column a field name (FirstName, EMail, ...), - "
+                                         "or one of the wizard's choices 0 to %1, not \"%2\"")
+                              .arg(kNoneOfTheAbove)
+                              .arg(part));
         mapping.choices << c;
     }
     if (mapping.choices.size() > source.fieldCount)

@@ -1,14 +1,14 @@
 #include "cli_print.h"
 
-#include "cli_exchange.h"
-#include "cli_commands.h"
-#include "print/pdf_output.h"
-#include "profile/cached_profile.h"
-#include "shell/preferences.h"
-#include "profile/app_paths.h"
 #include "cards/card_store.h"
+#include "cli_commands.h"
+#include "cli_exchange.h"
 #include "print/label_sheets.h"
 #include "print/label_text.h"
+#include "print/pdf_output.h"
+#include "profile/app_paths.h"
+#include "profile/cached_profile.h"
+#include "shell/preferences.h"
 
 #include <QGuiApplication>
 #include <cstring>
@@ -34,18 +34,26 @@ PrintArgs ParseArgs(const QStringList& args) {
             if (i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
             return args[++i];
         };
-        if (a == u"--sheet") p.sheet = value();
-        else if (a == u"--kind") p.kind = value();
-        else if (a == u"--paper") p.paper = value();
-        else if (a == u"--company") p.byCompany = true;
+        if (a == u"--sheet")
+            p.sheet = value();
+        else if (a == u"--kind")
+            p.kind = value();
+        else if (a == u"--paper")
+            p.paper = value();
+        else if (a == u"--company")
+            p.byCompany = true;
         else if (a == u"--start") {
             bool ok = false;
             p.start = value().toInt(&ok);
-            if (!ok || p.start < 1) throw CommandFailed(BadInput, QStringLiteral("--start takes a label position from 1"));
-        } else if (p.file.isEmpty() && !a.startsWith(u"--")) p.file = a;
-        else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
+            if (!ok || p.start < 1)
+                throw CommandFailed(BadInput, QStringLiteral("--start takes a label position from 1"));
+        } else if (p.file.isEmpty() && !a.startsWith(u"--"))
+            p.file = a;
+        else
+            throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
     }
-    if (p.what != u"sheets" && p.file.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("print needs the PDF file to write"));
+    if (p.what != u"sheets" && p.file.isEmpty())
+        throw CommandFailed(BadInput, QStringLiteral("print needs the PDF file to write"));
     return p;
 }
 
@@ -68,13 +76,19 @@ int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
     if (!sheet) {
         QStringList names;
         for (const LabelSheet& s : sheets.sheets) names << s.name;
-        throw CommandFailed(BadInput, QStringLiteral("No label sheet \"%1\"; known: %2%3")
-                                          .arg(p.sheet, names.join(u' '), sheets.problems.isEmpty() ? QString() : u'\n' + sheets.problems.join(u'\n')));
+        throw CommandFailed(BadInput,
+                            QStringLiteral("No label sheet \"%1\"; known: %2%3")
+                                .arg(p.sheet, names.join(u' '),
+                                     sheets.problems.isEmpty() ? QString() : u'\n' + sheets.problems.join(u'\n')));
     }
     if (p.start > sheet->LabelsPerSheet())
-        throw CommandFailed(BadInput, QStringLiteral("Sheet %1 has %2 labels; --start %3 is past them").arg(sheet->name).arg(sheet->LabelsPerSheet()).arg(p.start));
+        throw CommandFailed(BadInput, QStringLiteral("Sheet %1 has %2 labels; --start %3 is past them")
+                                          .arg(sheet->name)
+                                          .arg(sheet->LabelsPerSheet())
+                                          .arg(p.start));
     profile::CachedProfile preferences;
-    const int nameStyle = static_cast<int>(LeadingNumber(preferences.read(PreferencesFile(), shell::prefs::Section, QStringLiteral("NameField"))));
+    const int nameStyle = static_cast<int>(
+        LeadingNumber(preferences.read(PreferencesFile(), shell::prefs::Section, QStringLiteral("NameField"))));
     QList<QStringList> labels;
     for (const Card& card : ListedCards(store, p.byCompany)) labels << LabelLines(nameStyle, card);
     Wrote(print::WriteLabelsPdf(p.file, *sheet, p.start, labels, nullptr, store.DataFile()), p.file, out);
@@ -83,7 +97,8 @@ int Labels(CardStore& store, const PrintArgs& p, QTextStream& out) {
 
 int List(CardStore& store, const PrintArgs& p, QTextStream& out) {
     const ListKind kind = p.kind == u"phone" ? ListKind::Phone : ListKind::Full;
-    if (p.kind != u"phone" && p.kind != u"full") throw CommandFailed(BadInput, QStringLiteral("--kind takes phone or full"));
+    if (p.kind != u"phone" && p.kind != u"full")
+        throw CommandFailed(BadInput, QStringLiteral("--kind takes phone or full"));
     const std::optional<QPageSize> paper = print::PaperNamed(p.paper.isEmpty() ? QStringLiteral("a4") : p.paper);
     if (!paper) throw CommandFailed(BadInput, QStringLiteral("--paper takes a4 or letter"));
     const ReportTable table = BuildReport(kind, ListedCards(store, p.byCompany), p.byCompany);

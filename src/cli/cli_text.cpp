@@ -12,8 +12,10 @@ bool NeedsEscape(char32_t c) {
     switch (QChar::category(c)) {
         case QChar::Other_Format:
         case QChar::Separator_Line:
-        case QChar::Separator_Paragraph: return true;
-        default: return false;
+        case QChar::Separator_Paragraph:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -25,8 +27,10 @@ int HexDigit(QChar c) {
 }
 
 void AppendCodePoint(QString& out, char32_t c) {
-    if (QChar::requiresSurrogates(c)) out += QChar(QChar::highSurrogate(c)), out += QChar(QChar::lowSurrogate(c));
-    else out += QChar(static_cast<char16_t>(c));
+    if (QChar::requiresSurrogates(c))
+        out += QChar(QChar::highSurrogate(c)), out += QChar(QChar::lowSurrogate(c));
+    else
+        out += QChar(static_cast<char16_t>(c));
 }
 
 // "\xHH" at text[i] (the backslash): the character and the length, or length 0.
@@ -65,15 +69,27 @@ QString EscapeValue(const QString& value) {
             ++i;
         }
         switch (c) {
-            case '\\': out += u"\\\\"; continue;
-            case '\n': out += u"\\n"; continue;
-            case '\r': out += u"\\r"; continue;
-            case '\t': out += u"\\t"; continue;
-            default: break;
+            case '\\':
+                out += u"\\\\";
+                continue;
+            case '\n':
+                out += u"\\n";
+                continue;
+            case '\r':
+                out += u"\\r";
+                continue;
+            case '\t':
+                out += u"\\t";
+                continue;
+            default:
+                break;
         }
-        if (!NeedsEscape(c)) AppendCodePoint(out, c);
-        else if (c <= 0xFF) out += QStringLiteral("\\x") + QString::number(uint(c), 16).toUpper().rightJustified(2, u'0');
-        else out += QStringLiteral("\\u{") + QString::number(uint(c), 16).toUpper() + u'}';
+        if (!NeedsEscape(c))
+            AppendCodePoint(out, c);
+        else if (c <= 0xFF)
+            out += QStringLiteral("\\x") + QString::number(uint(c), 16).toUpper().rightJustified(2, u'0');
+        else
+            out += QStringLiteral("\\u{") + QString::number(uint(c), 16).toUpper() + u'}';
     }
     return out;
 }
@@ -88,19 +104,26 @@ QString UnescapeValue(const QString& text) {
         }
         const QChar e = text[i + 1];
         std::pair<char32_t, qsizetype> coded{0, 0};
-        if (e == u'x') coded = HexByte(text, i);
-        else if (e == u'u') coded = CodePoint(text, i);
+        if (e == u'x')
+            coded = HexByte(text, i);
+        else if (e == u'u')
+            coded = CodePoint(text, i);
         if (coded.second > 0) {
             AppendCodePoint(out, coded.first);
             i += coded.second - 1;
             continue;
         }
         ++i;
-        if (e == u'n') out += u'\n';
-        else if (e == u'r') out += u'\r';
-        else if (e == u't') out += u'\t';
-        else if (e == u'\\') out += u'\\';
-        else out += u'\\', out += e;  // an unknown escape stands as typed
+        if (e == u'n')
+            out += u'\n';
+        else if (e == u'r')
+            out += u'\r';
+        else if (e == u't')
+            out += u'\t';
+        else if (e == u'\\')
+            out += u'\\';
+        else
+            out += u'\\', out += e;  // an unknown escape stands as typed
     }
     return out;
 }

@@ -1,13 +1,13 @@
 #include "cli_vcard.h"
 
+#include "cards/card_store.h"
 #include "cli_commands.h"
 #include "cli_exchange.h"
 #include "cli_import.h"
 #include "cli_text.h"
-#include "cards/card_store.h"
+#include "exchange/csv/import_reader.h"
 #include "exchange/duplicate_resolve.h"
 #include "exchange/import_cards.h"
-#include "exchange/csv/import_reader.h"
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
 
@@ -30,15 +30,22 @@ VCardArgs ParseArgs(const QStringList& args, bool importing) {
             if (i + 1 >= args.size()) throw CommandFailed(BadInput, QStringLiteral("%1 needs a value").arg(a));
             return args[++i];
         };
-        if (a == u"--vcard") parsed.file = value();
-        else if (!importing && a == u"--version") parsed.version = value();
-        else if (importing && a == u"--replace") parsed.replace = true;
-        else if (importing && a == u"--yes-up-to-limit") parsed.upToLimit = true;
-        else if (importing && a == u"--duplicates") parsed.duplicates = value();
-        else throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
+        if (a == u"--vcard")
+            parsed.file = value();
+        else if (!importing && a == u"--version")
+            parsed.version = value();
+        else if (importing && a == u"--replace")
+            parsed.replace = true;
+        else if (importing && a == u"--yes-up-to-limit")
+            parsed.upToLimit = true;
+        else if (importing && a == u"--duplicates")
+            parsed.duplicates = value();
+        else
+            throw CommandFailed(BadInput, QStringLiteral("Unknown argument \"%1\"").arg(a));
     }
     if (parsed.file.isEmpty()) throw CommandFailed(BadInput, QStringLiteral("--vcard needs a FILE"));
-    if (parsed.version != u"3" && parsed.version != u"4") throw CommandFailed(BadInput, QStringLiteral("--version takes 3 or 4"));
+    if (parsed.version != u"3" && parsed.version != u"4")
+        throw CommandFailed(BadInput, QStringLiteral("--version takes 3 or 4"));
     return parsed;
 }
 
@@ -68,8 +75,11 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
         throw CommandFailed(BadInput, QString::fromUtf8(e.what()));
     }
     QStringList extra;
-    if (read.valuesInNotes > 0) extra << QStringLiteral("%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
-    if (read.valuesLeftOut > 0) extra << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
+    if (read.valuesInNotes > 0)
+        extra << QStringLiteral("%1 values without a card field of their own were added to the notes.")
+                     .arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0)
+        extra << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
     ImportOptions options;
     options.replace = a.replace;
     options.upToLimit = a.upToLimit;

@@ -1,8 +1,8 @@
 // tessaly-cli: the card store from the command line, for scripting, checking and repair.
 #include "cli_commands.h"
 #include "cli_print.h"
-#include "profile/cached_profile.h"
 #include "profile/app_paths.h"
+#include "profile/cached_profile.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
             out << kUsage;
             return tessaly::cli::Done;
         }
-        if (a == u"--version" && call.command.isEmpty()) {  // after the command it is the command's own (export --version 4)
+        if (a == u"--version" &&
+            call.command.isEmpty()) {  // after the command it is the command's own (export --version 4)
             out << "tessaly-cli " TESSALY_VERSION "\n";
             return tessaly::cli::Done;
         }

@@ -1,9 +1,9 @@
 #include "dial_dialog.h"
 
 #include "dial_settings.h"
-#include "shell/msg_box.h"
 #include "shell/app_context.h"
 #include "shell/main_window_link.h"
+#include "shell/msg_box.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -47,12 +47,18 @@ constexpr ListedNumber kListed[] = {{"Phone1", store::Phone1}, {"Phone2", store:
 // The dialog says how an attempt ended, as the status bar does, before any message about it.
 QString EndingText(Outcome outcome) {
     switch (outcome) {
-        case Outcome::PickUp: return QStringLiteral("Pick up the phone.");
-        case Outcome::Busy: return QStringLiteral("The line is BUSY.");
-        case Outcome::NoDialTone: return QStringLiteral("There is no dial tone.");
-        case Outcome::Cancelled: return QStringLiteral("Dialing cancelled.");
-        case Outcome::CannotOpen: return QStringLiteral("The COM port could not be opened.");
-        case Outcome::PortLost: return QStringLiteral("The COM port stopped working.");
+        case Outcome::PickUp:
+            return QStringLiteral("Pick up the phone.");
+        case Outcome::Busy:
+            return QStringLiteral("The line is BUSY.");
+        case Outcome::NoDialTone:
+            return QStringLiteral("There is no dial tone.");
+        case Outcome::Cancelled:
+            return QStringLiteral("Dialing cancelled.");
+        case Outcome::CannotOpen:
+            return QStringLiteral("The COM port could not be opened.");
+        case Outcome::PortLost:
+            return QStringLiteral("The COM port stopped working.");
     }
     return QString();
 }
@@ -98,9 +104,13 @@ DialDialog::DialDialog(shell::AppContext& context, const shell::SelectedCard& se
 // Leaving while a call is up hangs up (the call's end).
 DialDialog::~DialDialog() = default;
 
-void DialDialog::SetPickUpAfter(std::chrono::milliseconds wait) { PickUpAfter() = wait; }
+void DialDialog::SetPickUpAfter(std::chrono::milliseconds wait) {
+    PickUpAfter() = wait;
+}
 
-bool DialDialog::Dialing() const { return call_ && call_->Running(); }
+bool DialDialog::Dialing() const {
+    return call_ && call_->Running();
+}
 
 bool DialDialog::OfferNumber(const QString& number) {
     if (Dialing()) return false;
@@ -162,8 +172,7 @@ void DialDialog::LstDialList_Click() {
     const QListWidgetItem* item = LstDialList->currentItem();
     if (!item) return;
     for (const ListedNumber& n : kListed)
-        if (item->text().startsWith(QString::fromLatin1(n.caption) + u':'))
-            TxtDialNumber->setText(card_.card[n.field]);
+        if (item->text().startsWith(QString::fromLatin1(n.caption) + u':')) TxtDialNumber->setText(card_.card[n.field]);
 }
 
 void DialDialog::TxtDialNumber_Change(const QString& text) {
@@ -201,8 +210,8 @@ void DialDialog::BtnDial_Click() {
 }
 
 void DialDialog::HandOver(const DialSettings& settings, const QString& number) {
-    const HandOff result = settings.Via == DialVia::PhoneHandler ? CallThroughHandler(number)
-                                                                 : RunDialCommand(settings.Command, number);
+    const HandOff result =
+        settings.Via == DialVia::PhoneHandler ? CallThroughHandler(number) : RunDialCommand(settings.Command, number);
     if (result.done) {
         Tell(QStringLiteral("The number %1\rwas handed to %2.").arg(number, result.text), 4, QStringLiteral("Dialing"));
         close();
@@ -219,7 +228,8 @@ void DialDialog::CallEnded(Outcome outcome) {
     ShowProgress(EndingText(outcome));
     switch (outcome) {
         case Outcome::PickUp:
-            shell::SetMainStatusText(0, QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));
+            shell::SetMainStatusText(0,
+                                     QStringLiteral("Please pick up the Phone, and either press Enter or click OK."));
             Tell(QStringLiteral("Please pick up the Phone,\rand either press Enter or click OK."), 4,
                  QStringLiteral("Pick up the Phone"));
             call_->HangUp();
@@ -234,7 +244,9 @@ void DialDialog::CallEnded(Outcome outcome) {
             shell::SetMainStatusText(0, QStringLiteral("The line is BUSY. Try calling again later."));
             Tell(QStringLiteral("The line is BUSY.\rTry calling again later."), 3, QStringLiteral("BUSY"));
             break;
-        case Outcome::Cancelled: shell::SetMainStatusText(0, QStringLiteral("Dial a number.")); break;
+        case Outcome::Cancelled:
+            shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
+            break;
         // A port that another program took since the check, or that went away, is said as such.
         case Outcome::CannotOpen:
             shell::SetMainStatusText(0, QStringLiteral("Dial a number."));
@@ -251,8 +263,10 @@ void DialDialog::CallEnded(Outcome outcome) {
 }
 
 void DialDialog::BtnCancel_Click() {
-    if (Dialing()) call_->Cancel();
-    else close();
+    if (Dialing())
+        call_->Cancel();
+    else
+        close();
 }
 
 void DialDialog::closeEvent(QCloseEvent* event) {

@@ -44,8 +44,8 @@ QStringList DialCommandLine(const QString& command, const QString& number) {
 
 QString PhoneHandler() {
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                             QStringLiteral("x-scheme-handler/tel")});
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/tel")});
     if (!query.waitForFinished(kQueryMs)) {
         query.kill();
         query.waitForFinished();
@@ -69,7 +69,8 @@ HandOff RunDialCommand(const QString& command, const QString& number) {
     QStringList line = DialCommandLine(command, number);
     if (line.isEmpty()) return {false, QStringLiteral("No dial command is set up.")};
     const QString program = line.takeFirst();
-    if (!QProcess::startDetached(program, line)) return {false, QStringLiteral("%1 could not be started.").arg(program)};
+    if (!QProcess::startDetached(program, line))
+        return {false, QStringLiteral("%1 could not be started.").arg(program)};
     return {true, program};
 }
 

@@ -22,8 +22,8 @@ QStringList DialCommandLine(const QString& command, const QString& number);
 QString PhoneHandler();
 // Our own desktop file takes tel: links to open Dial; handing a number to it would come straight back.
 inline const QString kOwnDesktopFile = QStringLiteral("org.tessaly.Tessaly.desktop");
-inline const QString kOwnHandlerText =
-    QStringLiteral("Tessaly itself is the desktop's program for phone calls (tel: links), so it cannot hand a number on.");
+inline const QString kOwnHandlerText = QStringLiteral(
+    "Tessaly itself is the desktop's program for phone calls (tel: links), so it cannot hand a number on.");
 
 // The result of handing a number over: done, and the program's name or why not.
 struct HandOff {

@@ -1,10 +1,10 @@
 #include "dial_dialog.h"
 #include "dial_settings.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/msg_box.h"
 #include "shell/placement.h"
 #include "shell/setup_dialog.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -13,7 +13,6 @@
 #include <functional>
 
 namespace tessaly::dial {
-
 
 namespace {
 
@@ -26,16 +25,19 @@ struct SetupOffer {
     QString text, title;
 };
 SetupOffer OfferFor(PortCheck check) {
-    const QString portThenMethod = QStringLiteral("Click OK to run Setup, and set the COM port, and the Dialing System.");
+    const QString portThenMethod =
+        QStringLiteral("Click OK to run Setup, and set the COM port, and the Dialing System.");
     switch (check) {
         case PortCheck::WrongMethod:
             return {QStringLiteral("The Dialing System is incorrect.\rClick OK to run Setup, and set the Dialing "
                                    "System, and the COM port."),
                     QStringLiteral("Wrong Dialing System")};
         case PortCheck::WrongPort:
-            return {QStringLiteral("The selected COM Port is unavailable.\r") + portThenMethod, QStringLiteral("Wrong COM Port")};
+            return {QStringLiteral("The selected COM Port is unavailable.\r") + portThenMethod,
+                    QStringLiteral("Wrong COM Port")};
         case PortCheck::NoPhoneHandler:
-            return {QStringLiteral("No program is set up to take phone calls.\rClick OK to run Setup, and choose how to dial."),
+            return {QStringLiteral(
+                        "No program is set up to take phone calls.\rClick OK to run Setup, and choose how to dial."),
                     QStringLiteral("No Phone Program")};
         case PortCheck::OwnPhoneHandler:
             return {kOwnHandlerText + QStringLiteral("\rClick OK to run Setup, and choose Modem or Command."),
@@ -43,7 +45,9 @@ SetupOffer OfferFor(PortCheck check) {
         case PortCheck::NoCommand:
             return {QStringLiteral("There is no dial command.\rClick OK to run Setup, and type the command."),
                     QStringLiteral("No Dial Command")};
-        default: return {QStringLiteral("Can't open the selected COM port.\r") + portThenMethod, QStringLiteral("Can't open COM port")};
+        default:
+            return {QStringLiteral("Can't open the selected COM port.\r") + portThenMethod,
+                    QStringLiteral("Can't open COM port")};
     }
 }
 
@@ -75,7 +79,8 @@ void DialFromLink(shell::AppContext& context, const shell::SelectedCard& selecte
     if (DialDialog* open = DialDialog::Current()) {
         open->raise();
         open->activateWindow();
-        if (!open->OfferNumber(number)) tell(QStringLiteral("A call is being dialed.\rDial %1 once it has ended.").arg(number));
+        if (!open->OfferNumber(number))
+            tell(QStringLiteral("A call is being dialed.\rDial %1 once it has ended.").arg(number));
         return;
     }
     // Another window over the main window (or a question) holds what the user is doing: it is not taken away.
@@ -88,7 +93,8 @@ void DialFromLink(shell::AppContext& context, const shell::SelectedCard& selecte
         return;
     }
     if (const PortCheck check = CheckSettings(context); check != PortCheck::Ok)
-        return OfferSetup(context, selected, check, [&context, selected, number] { DialFromLink(context, selected, number); });
+        return OfferSetup(context, selected, check,
+                          [&context, selected, number] { DialFromLink(context, selected, number); });
     auto* dialog = new DialDialog(context, selected);
     dialog->OfferNumber(number);
     shell::OpenOverMain(dialog, shell::Placement::TopRight);

@@ -1,8 +1,8 @@
 #include "dial_settings.h"
 
+#include "cards/card_layout.h"
 #include "profile/profile_access.h"
 #include "shell/preferences.h"
-#include "cards/card_layout.h"
 
 #include <QSerialPort>
 
@@ -12,7 +12,8 @@ DialSettings ReadDialSettings(profile::ProfileAccess& profile, const QString& fi
     profile::ProfileOperation op(profile);
     DialSettings s;
     // The port is an 8-bit number; anything outside that range is no port.
-    const std::int64_t port = store::LeadingNumber(profile.read(file, shell::prefs::Section, QStringLiteral("CommPort")));
+    const std::int64_t port =
+        store::LeadingNumber(profile.read(file, shell::prefs::Section, QStringLiteral("CommPort")));
     s.CommPort = port >= 0 && port <= 255 ? static_cast<int>(port) : 0;
     s.DialSystem = profile.read(file, shell::prefs::Section, QStringLiteral("DialSystem")).trimmed().toUpper();
     if (s.CommPort >= 1 && s.CommPort <= shell::kComPortCount) s.Device = shell::PortDevice(profile, file, s.CommPort);
@@ -40,8 +41,10 @@ PortCheck CheckDialSettings(const DialSettings& settings) {
             if (handler.isEmpty()) return PortCheck::NoPhoneHandler;
             return handler == kOwnDesktopFile ? PortCheck::OwnPhoneHandler : PortCheck::Ok;
         }
-        case DialVia::Command: return settings.Command.trimmed().isEmpty() ? PortCheck::NoCommand : PortCheck::Ok;
-        case DialVia::Modem: break;
+        case DialVia::Command:
+            return settings.Command.trimmed().isEmpty() ? PortCheck::NoCommand : PortCheck::Ok;
+        case DialVia::Modem:
+            break;
     }
     return CheckPortSettings(settings);
 }

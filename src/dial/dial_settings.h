@@ -23,7 +23,15 @@ DialSettings ReadDialSettings(profile::ProfileAccess& profile, const QString& fi
 
 // Whether the modem can be dialed, tested in this order (so a preferences file
 // without either key reports the method first).
-enum class PortCheck : std::int16_t { Ok = 0, WrongMethod = 1, WrongPort = 2, CannotOpen = 4, NoPhoneHandler = 8, NoCommand = 16, OwnPhoneHandler = 32 };
+enum class PortCheck : std::int16_t {
+    Ok = 0,
+    WrongMethod = 1,
+    WrongPort = 2,
+    CannotOpen = 4,
+    NoPhoneHandler = 8,
+    NoCommand = 16,
+    OwnPhoneHandler = 32
+};
 // Opens the port for a moment and closes it again; errorText says why it could not be opened.
 PortCheck CheckPortSettings(const DialSettings& settings, QString* errorText = nullptr);
 // The modem's check, or whether the phone program or the command is there to take the number.

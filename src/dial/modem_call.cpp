@@ -18,8 +18,7 @@ QByteArray DialCommand(const QString& method, const QString& number) {
     return command + '\r';
 }
 
-ModemCall::ModemCall(QString device, std::chrono::milliseconds pickUpAfter, QObject* parent)
-    : QObject(parent) {
+ModemCall::ModemCall(QString device, std::chrono::milliseconds pickUpAfter, QObject* parent) : QObject(parent) {
     port_.setPortName(device);
     pickUpTimer_.setSingleShot(true);
     pickUpTimer_.setInterval(pickUpAfter);

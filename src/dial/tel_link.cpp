@@ -11,7 +11,9 @@ namespace {
 // Longer than any real number with its separators; a link beyond it is no number.
 constexpr qsizetype kMaxNumberLength = 64;
 
-bool IsSeparator(QChar c) { return c == u'-' || c == u'.' || c == u'(' || c == u')' || c == u' '; }
+bool IsSeparator(QChar c) {
+    return c == u'-' || c == u'.' || c == u'(' || c == u')' || c == u' ';
+}
 
 // %XX as UTF-8; false for a % without two hex digits or bytes that are no UTF-8.
 bool PercentDecode(const QString& text, QString* decoded) {
@@ -36,11 +38,15 @@ bool PercentDecode(const QString& text, QString* decoded) {
 
 }  // namespace
 
-bool IsTelLink(const QString& argument) { return argument.startsWith(u"tel:", Qt::CaseInsensitive); }
+bool IsTelLink(const QString& argument) {
+    return argument.startsWith(u"tel:", Qt::CaseInsensitive);
+}
 
 TelLink ParseTelLink(const QString& link) {
     const QString shown = link.left(kMaxNumberLength + 16);
-    auto refuse = [&](const QString& why) { return TelLink{QString(), QStringLiteral("The link \"%1\" was not dialed: %2").arg(shown, why)}; };
+    auto refuse = [&](const QString& why) {
+        return TelLink{QString(), QStringLiteral("The link \"%1\" was not dialed: %2").arg(shown, why)};
+    };
     if (!IsTelLink(link)) return refuse(QStringLiteral("it is no tel: link."));
     QString subscriber = link.mid(4);
     // "tel://" is no form of the standard, but some pages write it.
@@ -55,10 +61,13 @@ TelLink ParseTelLink(const QString& link) {
     bool digit = false;
     for (qsizetype i = 0; i < number.size(); ++i) {
         const QChar c = number[i];
-        if (c >= u'0' && c <= u'9') digit = true;
-        else if (c == u'+' && i == 0) continue;
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (c == u'+' && i == 0)
+            continue;
         else if (c != u'*' && c != u'#' && !IsSeparator(c))
-            return refuse(QStringLiteral("the character U+%1 has no place in a phone number.").arg(c.unicode(), 4, 16, QChar(u'0')));
+            return refuse(QStringLiteral("the character U+%1 has no place in a phone number.")
+                              .arg(c.unicode(), 4, 16, QChar(u'0')));
     }
     if (!digit) return refuse(QStringLiteral("it holds no digits."));
     return {number, QString()};

@@ -1,8 +1,8 @@
 #include "card_form.h"
 
+#include "shell/main_window_link.h"
 #include "shell/msg_box.h"
 #include "shell/run_change.h"
-#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -27,9 +27,22 @@ struct BoxPlace {
 };
 // Within the frame, in twips, in the order of the card's fields.
 constexpr std::array<BoxPlace, store::kFieldCount> kBoxes = {{
-    {960, 240, 615},   {1620, 240, 1215}, {2880, 240, 1215}, {960, 600, 3135},  {960, 960, 3135},  {960, 1320, 3135},
-    {960, 1680, 3135}, {960, 2040, 3135}, {960, 2400, 1515}, {2520, 2400, 1575}, {960, 2760, 3135}, {960, 3120, 3135},
-    {960, 3480, 3135}, {960, 3840, 3135}, {960, 4200, 3135}, {960, 4560, 3135},
+    {960, 240, 615},
+    {1620, 240, 1215},
+    {2880, 240, 1215},
+    {960, 600, 3135},
+    {960, 960, 3135},
+    {960, 1320, 3135},
+    {960, 1680, 3135},
+    {960, 2040, 3135},
+    {960, 2400, 1515},
+    {2520, 2400, 1575},
+    {960, 2760, 3135},
+    {960, 3120, 3135},
+    {960, 3480, 3135},
+    {960, 3840, 3135},
+    {960, 4200, 3135},
+    {960, 4560, 3135},
 }};
 constexpr int kBoxHeight = 285;
 constexpr int kNotesHeight = 495;
@@ -39,8 +52,15 @@ struct RowLabel {
     int top;
 };
 constexpr std::array<RowLabel, 9> kRows = {{
-    {"&Name", 240}, {"&Title", 600}, {"&Company", 960}, {"&Address", 1320}, {"Phone&1", 3120},
-    {"Phone&2", 3480}, {"&Fax", 3840}, {"&E-Mail", 4200}, {"N&otes", 4560},
+    {"&Name", 240},
+    {"&Title", 600},
+    {"&Company", 960},
+    {"&Address", 1320},
+    {"Phone&1", 3120},
+    {"Phone&2", 3480},
+    {"&Fax", 3840},
+    {"&E-Mail", 4200},
+    {"N&otes", 4560},
 }};
 
 QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, int left) {
@@ -104,7 +124,8 @@ void CardForm::BuildRows() {
         auto* label = new QLabel(QLatin1String(kRows[k].text), Frame1);
         label->setObjectName(QStringLiteral("Label(%1)").arg(k));
         SetTwipsGeometry(label, 120, kRows[k].top, 780, kBoxHeight);
-        const auto first = std::find_if(kBoxes.begin(), kBoxes.end(), [&](const BoxPlace& b) { return b.top == kRows[k].top; });
+        const auto first =
+            std::find_if(kBoxes.begin(), kBoxes.end(), [&](const BoxPlace& b) { return b.top == kRows[k].top; });
         label->setBuddy(TxtBox[std::size_t(first - kBoxes.begin())]);
     }
 }

@@ -2,9 +2,9 @@
 
 #include "dialog_openers.h"
 
-#include "shell/run_change.h"
 #include "shell/app_context.h"
 #include "shell/main_window_link.h"
+#include "shell/run_change.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -24,10 +24,10 @@ namespace {
 void DeleteSelected(shell::AppContext& context, const shell::SelectedCard& selected, QWidget* asking) {
     store::CardStore& cards = *context.Store;
     shell::RunChange(cards, {.asking = asking,
-                      .waitText = QStringLiteral("Please wait while deleting the record"),
-                      .change = [&] { cards.DeleteCard(selected.recNo); },
-                      .consequence = QStringLiteral("The card may not have been deleted."),
-                      .rowAfter = [&](bool) { return std::max(selected.row - 1, 0); }});
+                             .waitText = QStringLiteral("Please wait while deleting the record"),
+                             .change = [&] { cards.DeleteCard(selected.recNo); },
+                             .consequence = QStringLiteral("The card may not have been deleted."),
+                             .rowAfter = [&](bool) { return std::max(selected.row - 1, 0); }});
 }
 
 }  // namespace
@@ -80,12 +80,15 @@ void DeleteDialog::Form_Activate() {
 
 void DeleteDialog::FillLabels() {
     const store::Card& f = card_.card;
-    LblName->setText(f[store::FirstName].isEmpty() ? f[store::LastName] : f[store::FirstName] + u' ' + f[store::LastName]);
+    LblName->setText(f[store::FirstName].isEmpty() ? f[store::LastName]
+                                                   : f[store::FirstName] + u' ' + f[store::LastName]);
     LblTitle->setText(f[store::Title]);
     LblCompany->setText(f[store::Company]);
 }
 
-void DeleteDialog::BtnOK_Click() { DeleteSelected(context_, card_, this); }
+void DeleteDialog::BtnOK_Click() {
+    DeleteSelected(context_, card_, this);
+}
 
 void OpenDeleteDialog(shell::AppContext& context, const shell::SelectedCard& selected) {
     if (!selected.IsCard()) return;

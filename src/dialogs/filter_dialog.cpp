@@ -1,10 +1,10 @@
 #include "filter_dialog.h"
 
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
 
@@ -54,8 +54,10 @@ FilterDialog::FilterDialog(shell::AppContext& context, const QString& selectedRe
     TxtNotes = TextBox<QPlainTextEdit>(Frame, "TxtNotes", 1260, 1620, 3255, 495);
     // Tab moves on, as in the other boxes, instead of typing a tab into the notes.
     TxtNotes->setTabChangesFocus(true);
-    const std::tuple<const char*, int, QWidget*> captions[] = {
-        {"&Name", 360, TxtFirstName}, {"&Title", 780, TxtTitle}, {"&Company", 1140, TxtCompany}, {"N&otes", 1740, TxtNotes}};
+    const std::tuple<const char*, int, QWidget*> captions[] = {{"&Name", 360, TxtFirstName},
+                                                               {"&Title", 780, TxtTitle},
+                                                               {"&Company", 1140, TxtCompany},
+                                                               {"N&otes", 1740, TxtNotes}};
     for (const auto& [caption, top, box] : captions) {
         auto* label = new QLabel(QString::fromLatin1(caption), Frame);
         label->setObjectName(QString::fromLatin1(caption).remove(u'&'));

@@ -1,9 +1,9 @@
 #include "import_duplicates_dialog.h"
 
-#include "shell/modal_seam.h"
-#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 #include "cards/display_text.h"
+#include "shell/main_window_link.h"
+#include "shell/modal_seam.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -40,7 +40,8 @@ constexpr int ActionColumn = 3;
 
 // In the order of DuplicateAction; the first letters differ, so typing one picks it.
 const QStringList& ActionLabels() {
-    static const QStringList labels = {QStringLiteral("Skip"), QStringLiteral("Import anyway"), QStringLiteral("Fill empty fields")};
+    static const QStringList labels = {QStringLiteral("Skip"), QStringLiteral("Import anyway"),
+                                       QStringLiteral("Fill empty fields")};
     return labels;
 }
 
@@ -98,11 +99,12 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     setObjectName(QStringLiteral("ImportDuplicatesDialog"));
     setWindowTitle(QStringLiteral("Possible Duplicates"));
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral("%1 of the %2 cards to import match other cards. Choose for each what the import does: "
-                                            "skip it, import it anyway, or fill the empty fields of the card it matches.")
-                                 .arg(duplicates.size())
-                                 .arg(incoming.size()),
-                             this);
+    auto* intro = new QLabel(
+        QStringLiteral("%1 of the %2 cards to import match other cards. Choose for each what the import does: "
+                       "skip it, import it anyway, or fill the empty fields of the card it matches.")
+            .arg(duplicates.size())
+            .arg(incoming.size()),
+        this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
     // What the rows start at, so that Enter (which applies them) holds no surprise; Alt+R reaches the rows.
@@ -115,8 +117,8 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
     TblMatches = new QTableWidget(int(duplicates.size()), 4, this);
     TblMatches->setObjectName(QStringLiteral("TblMatches"));
     LblStarting->setBuddy(TblMatches);
-    TblMatches->setHorizontalHeaderLabels({QStringLiteral("Card to import"), QStringLiteral("Matches"), QStringLiteral("Match"),
-                                           QStringLiteral("Action")});
+    TblMatches->setHorizontalHeaderLabels({QStringLiteral("Card to import"), QStringLiteral("Matches"),
+                                           QStringLiteral("Match"), QStringLiteral("Action")});
     TblMatches->verticalHeader()->hide();
     TblMatches->setItemDelegateForColumn(ActionColumn, new ActionDelegate(TblMatches));
     // From the keyboard: S, I or F on an action cell picks that action; F2 or Space opens its list.
@@ -127,7 +129,10 @@ ImportDuplicatesDialog::ImportDuplicatesDialog(const store::KnownCards& known, c
         const Card& card = incoming[d.incoming];
         const Card& other = inFile ? known.cards[knownOfRec[d.recNo]] : incoming[d.earlierIncoming];
         TblMatches->setItem(row, 0, Cell(CardLine(card)));
-        TblMatches->setItem(row, 1, Cell(inFile ? CardLine(other) : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(other))));
+        TblMatches->setItem(
+            row, 1,
+            Cell(inFile ? CardLine(other)
+                        : QStringLiteral("card %1 to import: %2").arg(d.earlierIncoming + 1).arg(CardLine(other))));
         TblMatches->setItem(row, 2, Cell(store::MatchText(d.key, d.strength, store::MatchedValue(card, other, d.key))));
         const int start = int(store::StartingAction(d));
         auto* action = new QTableWidgetItem(ActionLabels()[start]);
@@ -182,18 +187,21 @@ void ImportDuplicatesDialog::SetAll(DuplicateAction action) {
     QAbstractItemModel& model = *TblMatches->model();
     {
         const QSignalBlocker quiet(model);
-        for (int row = 0; row < TblMatches->rowCount(); ++row) SetAction(model, model.index(row, ActionColumn), int(action));
+        for (int row = 0; row < TblMatches->rowCount(); ++row)
+            SetAction(model, model.index(row, ActionColumn), int(action));
     }
     TblMatches->viewport()->update();
 }
 
 QList<DuplicateAction> ImportDuplicatesDialog::Actions() const {
     QList<DuplicateAction> actions;
-    for (int row = 0; row < TblMatches->rowCount(); ++row) actions << DuplicateAction(TblMatches->item(row, ActionColumn)->data(Qt::UserRole).toInt());
+    for (int row = 0; row < TblMatches->rowCount(); ++row)
+        actions << DuplicateAction(TblMatches->item(row, ActionColumn)->data(Qt::UserRole).toInt());
     return actions;
 }
 
-std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<Card>& incoming, bool replace) {
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<Card>& incoming,
+                                                       bool replace) {
     const store::KnownCards known = replace ? store::KnownCards() : store::ReadKnownCards(store);
     const QList<store::ImportDuplicate> duplicates = store::FindImportDuplicates(known, incoming);
     QList<DuplicateAction> actions = store::StartingActions(duplicates);
@@ -202,7 +210,8 @@ std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, 
         if (shell::RunModal(ask) != QDialog::Accepted) return std::nullopt;
         actions = ask.Actions();
     }
-    return DuplicateAnswer{store::ChoicesFrom(duplicates, actions), store::ResolveDuplicates(known, incoming, duplicates, actions)};
+    return DuplicateAnswer{store::ChoicesFrom(duplicates, actions),
+                           store::ResolveDuplicates(known, incoming, duplicates, actions)};
 }
 
 }  // namespace tessaly::dialogs

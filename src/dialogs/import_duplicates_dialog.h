@@ -43,6 +43,7 @@ struct DuplicateAnswer {
 // Finds the incoming cards that match (against the card file unless
 // replacing) and, when there are any, asks what to do with them. Nothing when
 // the user cancelled.
-std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<store::Card>& incoming, bool replace);
+std::optional<DuplicateAnswer> ResolveImportDuplicates(store::CardStore& store, const QList<store::Card>& incoming,
+                                                       bool replace);
 
 }  // namespace tessaly::dialogs

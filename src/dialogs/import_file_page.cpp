@@ -2,18 +2,18 @@
 
 #include "import_records_page.h"
 
-#include "shell/msg_box.h"
-#include "shell/progress_windows.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
-#include "shell/twips.h"
-#include "shell/window_opener.h"
-#include "exchange/import_cards.h"
 #include "exchange/csv/export_encoding.h"
 #include "exchange/csv/import_source.h"
+#include "exchange/import_cards.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
+#include "shell/msg_box.h"
+#include "shell/progress_windows.h"
+#include "shell/twips.h"
+#include "shell/window_opener.h"
 
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QGroupBox>
@@ -87,20 +87,25 @@ FileToImportDialog::FileToImportDialog(shell::AppContext& context, bool replace,
     const char* kinds[] = {"Co&mma", "Comma, and &Quotes", "&Tab", "Ot&her", "&Spreadsheet CSV (quoted)"};
     const int places[][2] = {{180, 240}, {180, 480}, {2340 + kWider / 2, 240}, {2340 + kWider / 2, 480}, {180, 720}};
     for (int i = 0; i < 5; ++i) {
-        OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2), QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
-        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1], i == 4 ? 3900 : (i == 3 ? 960 : 2100 + kWider / 2), 255);
+        OptRcrdDelimiter[i] = Named(new QRadioButton(QString::fromLatin1(kinds[i]), frame2),
+                                    QStringLiteral("OptRcrdDelimiter(%1)").arg(i));
+        SetTwipsGeometry(OptRcrdDelimiter[i], places[i][0], places[i][1],
+                         i == 4 ? 3900 : (i == 3 ? 960 : 2100 + kWider / 2), 255);
     }
-    OptRcrdDelimiter[4]->setToolTip(QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
-                                                   "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
+    OptRcrdDelimiter[4]->setToolTip(
+        QStringLiteral("Comma-separated (quoted as spreadsheets write it): Google Contacts, "
+                       "Outlook, Thunderbird; with Other's text as the separator when it is one character"));
     TxtOtherDelimiter = Named(new QLineEdit(frame2), QStringLiteral("TxtOtherDelimiter"));
     SetTwipsGeometry(TxtOtherDelimiter, 3390 + kWider / 2, 450, 765 + kWider / 2, 285);  // clear of "Other"
 
     auto* frame3 = Named(new QGroupBox(QStringLiteral(" Records to Import "), this), QStringLiteral("Frame3"));
     SetTwipsGeometry(frame3, 150, 4230, 4335 + kWider, 1425);
     shell::PutCaptionOnFrameLine(frame3);
-    OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import &all records in data file"), frame3), QStringLiteral("OptRcrdToImport(0)"));
-    OptRcrdToImport[1] = Named(new QRadioButton(QStringLiteral("Import only records with the follo&wing text:"), frame3),
-                               QStringLiteral("OptRcrdToImport(1)"));
+    OptRcrdToImport[0] = Named(new QRadioButton(QStringLiteral("Import &all records in data file"), frame3),
+                               QStringLiteral("OptRcrdToImport(0)"));
+    OptRcrdToImport[1] =
+        Named(new QRadioButton(QStringLiteral("Import only records with the follo&wing text:"), frame3),
+              QStringLiteral("OptRcrdToImport(1)"));
     SetTwipsGeometry(OptRcrdToImport[0], 150, 330, 4000 + kWider, 255);
     SetTwipsGeometry(OptRcrdToImport[1], 150, 630, 4000 + kWider, 255);
     for (int i = 0; i < 2; ++i) {
@@ -117,8 +122,9 @@ FileToImportDialog::FileToImportDialog(shell::AppContext& context, bool replace,
     shell::PutCaptionOnFrameLine(frame4);
     CboEncoding = Named(new QComboBox(frame4), QStringLiteral("CboEncoding"));
     CboEncoding->addItems(store::ExportEncodings());
-    CboEncoding->setToolTip(QStringLiteral("Automatic reads UTF-8 and UTF-16 (with or without a byte-order mark) and "
-                                           "Windows-1252; choose another when the preview shows the names garbled"));
+    CboEncoding->setToolTip(
+        QStringLiteral("Automatic reads UTF-8 and UTF-16 (with or without a byte-order mark) and "
+                       "Windows-1252; choose another when the preview shows the names garbled"));
     SetTwipsGeometry(CboEncoding, 150, 270, 2100, 300);
     TxtPreview = Named(new QPlainTextEdit(frame4), QStringLiteral("TxtPreview"));
     TxtPreview->setReadOnly(true);
@@ -134,10 +140,23 @@ FileToImportDialog::FileToImportDialog(shell::AppContext& context, bool replace,
     OptRcrdDelimiter[0]->setChecked(true);
     OptRcrdToImport[0]->setChecked(true);
     // Tab goes as the page reads: the delimiters row by row, each text box after its option.
-    const QList<QWidget*> order = {TxtFileToImport,      SlctFile,           SlctDir,           OptRcrdDelimiter[0],   OptRcrdDelimiter[2],
-                                   OptRcrdDelimiter[1],  OptRcrdDelimiter[3], TxtOtherDelimiter, OptRcrdDelimiter[4],   OptRcrdToImport[0],
-                                   OptRcrdToImport[1],   TxtRecordsToImport[0], TxtRecordsToImport[1], CboEncoding, TxtPreview,
-                                   BtnOK,                BtnCancel};
+    const QList<QWidget*> order = {TxtFileToImport,
+                                   SlctFile,
+                                   SlctDir,
+                                   OptRcrdDelimiter[0],
+                                   OptRcrdDelimiter[2],
+                                   OptRcrdDelimiter[1],
+                                   OptRcrdDelimiter[3],
+                                   TxtOtherDelimiter,
+                                   OptRcrdDelimiter[4],
+                                   OptRcrdToImport[0],
+                                   OptRcrdToImport[1],
+                                   TxtRecordsToImport[0],
+                                   TxtRecordsToImport[1],
+                                   CboEncoding,
+                                   TxtPreview,
+                                   BtnOK,
+                                   BtnCancel};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(SlctFile, &QListWidget::currentTextChanged, this, [this](const QString& name) {
@@ -149,9 +168,8 @@ FileToImportDialog::FileToImportDialog(shell::AppContext& context, bool replace,
         TxtFileToImport->setText(item->text());
         BtnOK->click();
     });
-    connect(SlctDir, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        SetFolder(QDir(folder_).absoluteFilePath(item->text()));
-    });
+    connect(SlctDir, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { SetFolder(QDir(folder_).absoluteFilePath(item->text())); });
     connect(BtnOK, &QPushButton::clicked, this, &FileToImportDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
@@ -193,7 +211,8 @@ void FileToImportDialog::ShowPreview() {
     QFile file(QDir(folder_).filePath(TxtFileToImport->text()));
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return;
     const QString text = store::DecodeExport(file.read(kPreviewBytes), CboEncoding->currentText());
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")), Qt::SkipEmptyParts).mid(0, kPreviewLines);
+    QStringList lines =
+        text.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")), Qt::SkipEmptyParts).mid(0, kPreviewLines);
     for (QString& line : lines) line.truncate(200);  // a long line would only slow the box down
     TxtPreview->setPlainText(lines.join(u'\n'));
 }
@@ -211,10 +230,12 @@ void FileToImportDialog::ChangeFileName() {
 }
 
 void FileToImportDialog::BtnOK_Click() {
-    const int kind = int(std::find_if(OptRcrdDelimiter.begin(), OptRcrdDelimiter.end(), [](auto* o) { return o->isChecked(); }) -
-                         OptRcrdDelimiter.begin());
+    const int kind =
+        int(std::find_if(OptRcrdDelimiter.begin(), OptRcrdDelimiter.end(), [](auto* o) { return o->isChecked(); }) -
+            OptRcrdDelimiter.begin());
     if (kind == 3 && TxtOtherDelimiter->text().isEmpty()) {
-        Tell(QStringLiteral("You didn't specify the delimiter.\rPlease try again."), 3, QStringLiteral("Missing Delimiter"));
+        Tell(QStringLiteral("You didn't specify the delimiter.\rPlease try again."), 3,
+             QStringLiteral("Missing Delimiter"));
         return;
     }
     const QString name = TxtFileToImport->text();
@@ -230,10 +251,12 @@ void FileToImportDialog::BtnOK_Click() {
     shell::ShowPleaseWait(QStringLiteral("Please wait while counting number of records..."));
     const auto waited = qScopeGuard([] { shell::PleaseWaitWindow().hide(); });
     try {
-        session = store::ImportSession::Read(QDir(folder_).filePath(name), delimiter, some ? TxtRecordsToImport[0]->text() : QString(),
-                                             some ? TxtRecordsToImport[1]->text() : QString(), CboEncoding->currentText());
+        session = store::ImportSession::Read(
+            QDir(folder_).filePath(name), delimiter, some ? TxtRecordsToImport[0]->text() : QString(),
+            some ? TxtRecordsToImport[1]->text() : QString(), CboEncoding->currentText());
     } catch (const store::WrongDelimiter&) {
-        Tell(QStringLiteral("The delimiter you specified does not exist.\rPlease choose another one."), 4, QStringLiteral("Wrong Delimiter"));
+        Tell(QStringLiteral("The delimiter you specified does not exist.\rPlease choose another one."), 4,
+             QStringLiteral("Wrong Delimiter"));
         return;
     } catch (const store::ImportFileError& e) {
         Tell(QString::fromUtf8(e.what()), 3, QStringLiteral("Import"));
@@ -245,9 +268,10 @@ void FileToImportDialog::BtnOK_Click() {
     const int room = store::ImportRoom(Append_Replace, context_.Store->NoOfRecords);
     const QList<int> numbers = session.cardLineNumbers();
     if (numbers.size() >= room && !numbers.isEmpty()) {
-        const QString question = store::TooManyCardsQuestion(int(numbers.size()), room, numbers.value(room), store::ImportSourceKind::Lines);
-        if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Too many records")) !=
-            shell::MessageButton::First)
+        const QString question =
+            store::TooManyCardsQuestion(int(numbers.size()), room, numbers.value(room), store::ImportSourceKind::Lines);
+        if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                           QStringLiteral("Too many records")) != shell::MessageButton::First)
             return;  // this page stays open
     }
     shell::RaiseMain();

@@ -38,8 +38,8 @@ public:
     QLineEdit* TxtOtherDelimiter;
     std::array<QRadioButton*, 2> OptRcrdToImport{};
     std::array<QLineEdit*, 2> TxtRecordsToImport{};
-    QComboBox* CboEncoding;       // "Automatic", or the encoding the file is read in
-    QPlainTextEdit* TxtPreview;   // the first lines of the chosen file, as that encoding reads them
+    QComboBox* CboEncoding;      // "Automatic", or the encoding the file is read in
+    QPlainTextEdit* TxtPreview;  // the first lines of the chosen file, as that encoding reads them
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     const bool Append_Replace;  // the hidden check box: false append, true replace

@@ -4,15 +4,15 @@
 #include "import_file_page.h"
 #include "import_run.h"
 
+#include "cards/card_store.h"
+#include "exchange/import_cards.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "cards/card_store.h"
-#include "exchange/import_cards.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,7 +59,8 @@ RecordsToImportDialog::RecordsToImportDialog(shell::AppContext& context, FileToI
         QStringLiteral("Select an item from the drop down list to set what each filed in your data represents."),
         QStringLiteral("Field left empty, or selected as 'NONE OF THE ABOVE' will not be imported into Tessaly."),
         QStringLiteral("Make sure not to have two fields with the same data (Except for NONE OF THE ABOVE)"),
-        QStringLiteral("If your data doesn't look as you expect it to, then try to go Back and choose another delimiter.")};
+        QStringLiteral(
+            "If your data doesn't look as you expect it to, then try to go Back and choose another delimiter.")};
     QLabel* firstNote = nullptr;  // it names the drop-down lists: Alt+S goes to the first of them
     for (int i = 0; i < 4; ++i) {
         auto* note = new QLabel(i == 0 ? u'&' + notes[i] : notes[i], this);
@@ -92,8 +93,10 @@ RecordsToImportDialog::RecordsToImportDialog(shell::AppContext& context, FileToI
     const int right = 2 * kWider;
     BtnPrev = Button(this, QStringLiteral("BtnPrev"), QStringLiteral("&Prev Record   >>"), 150, 5940);
     BtnNext = Button(this, QStringLiteral("BtnNext"), QStringLiteral("<<   &Next Record"), 1695, 5940);
-    BtnPrevColumns = Button(this, QStringLiteral("BtnPrevColumns"), QStringLiteral("<<   Co&lumns"), 5460 + right, 5940);
-    BtnNextColumns = Button(this, QStringLiteral("BtnNextColumns"), QStringLiteral("Col&umns   >>"), 7005 + right, 5940);
+    BtnPrevColumns =
+        Button(this, QStringLiteral("BtnPrevColumns"), QStringLiteral("<<   Co&lumns"), 5460 + right, 5940);
+    BtnNextColumns =
+        Button(this, QStringLiteral("BtnNextColumns"), QStringLiteral("Col&umns   >>"), 7005 + right, 5940);
     BtnBack = Button(this, QStringLiteral("BtnBack"), QStringLiteral("&Back"), 3240 + right, 6480);
     BtnOK = Button(this, QStringLiteral("BtnOK"), QStringLiteral("&OK"), 5460 + right, 6480);
     BtnCancel = Button(this, QStringLiteral("BtnCancel"), QStringLiteral("&Cancel"), 7005 + right, 6480);
@@ -161,7 +164,10 @@ void RecordsToImportDialog::ShowColumns() {
     for (QWidget* w : std::initializer_list<QWidget*>{BtnPrevColumns, BtnNextColumns, LblColumns}) w->setVisible(paged);
     BtnPrevColumns->setEnabled(FirstColumn > 0);
     BtnNextColumns->setEnabled(FirstColumn + kRows < fields);
-    LblColumns->setText(QStringLiteral("Columns %1 to %2 of %3").arg(FirstColumn + 1).arg(std::min(FirstColumn + kRows, fields)).arg(fields));
+    LblColumns->setText(QStringLiteral("Columns %1 to %2 of %3")
+                            .arg(FirstColumn + 1)
+                            .arg(std::min(FirstColumn + kRows, fields))
+                            .arg(fields));
     ShowSample();
 }
 
@@ -223,10 +229,11 @@ void RecordsToImportDialog::BtnBack_Click() {
 }
 
 void RecordsToImportDialog::BtnOK_Click() {
-    if (shell::SingleTextBox().ShowMsg(QStringLiteral("This routine can take a long time in case you use a slow machine, or "
-                                                      "importing a lot of data."),
-                                       2, QStringLiteral("Continue"), QStringLiteral("Cancel"), 4,
-                                       QStringLiteral("Import notice")) != shell::MessageButton::First) {
+    if (shell::SingleTextBox().ShowMsg(
+            QStringLiteral("This routine can take a long time in case you use a slow machine, or "
+                           "importing a lot of data."),
+            2, QStringLiteral("Continue"), QStringLiteral("Cancel"), 4,
+            QStringLiteral("Import notice")) != shell::MessageButton::First) {
         reject();
         return;
     }

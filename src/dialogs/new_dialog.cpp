@@ -1,11 +1,10 @@
 #include "new_dialog.h"
 
-#include "shell/run_change.h"
 #include "shell/app_context.h"
 #include "shell/main_window_link.h"
+#include "shell/run_change.h"
 
 namespace tessaly::dialogs {
-
 
 namespace {
 
@@ -14,9 +13,10 @@ struct Placeholder {
     const char* text;
 };
 // The salutation's "Mr." is a real default, not a placeholder: it is stored unless the card has no name.
-constexpr Placeholder kPlaceholders[] = {
-    {store::FirstName, "First Name"}, {store::LastName, "Last Name"}, {store::Address5, "ZIP/Postal code"},
-    {store::Address6, "Country"}};
+constexpr Placeholder kPlaceholders[] = {{store::FirstName, "First Name"},
+                                         {store::LastName, "Last Name"},
+                                         {store::Address5, "ZIP/Postal code"},
+                                         {store::Address6, "Country"}};
 
 // The texts to store: placeholders the user left alone (exact case) count as empty.
 store::Card WithoutPlaceholders(store::Card typed) {
@@ -27,7 +27,8 @@ store::Card WithoutPlaceholders(store::Card typed) {
 
 }  // namespace
 
-NewDialog::NewDialog(shell::AppContext& context) : CardForm(context, QStringLiteral("NewDialog"), QStringLiteral("New Name")) {
+NewDialog::NewDialog(shell::AppContext& context)
+    : CardForm(context, QStringLiteral("NewDialog"), QStringLiteral("New Name")) {
     ClaimSlot();
 }
 
@@ -43,14 +44,15 @@ void NewDialog::BtnOK_Click() {
     if (RefusedAsEmpty(fields)) return;
     QString n;
     store::CardStore& cards = *context_.Store;
-    shell::RunChange(cards, {.asking = this,
-                      .waitText = QStringLiteral("Please wait while inserting new record"),
-                      .change = [&] { n = cards.AddCard(fields); },
-                      .consequence = QStringLiteral("The new card was not saved completely."),
-                      // A filtered list that does not show the new card selects its first line.
-                      .rowAfter = [&](bool added) {
-                          return added ? std::max(cards.ListPosition(n), 0) : shell::MainWindowLink::kSameRow;
-                      }});
+    shell::RunChange(
+        cards,
+        {.asking = this,
+         .waitText = QStringLiteral("Please wait while inserting new record"),
+         .change = [&] { n = cards.AddCard(fields); },
+         .consequence = QStringLiteral("The new card was not saved completely."),
+         // A filtered list that does not show the new card selects its first line.
+         .rowAfter =
+             [&](bool added) { return added ? std::max(cards.ListPosition(n), 0) : shell::MainWindowLink::kSameRow; }});
 }
 
 }  // namespace tessaly::dialogs

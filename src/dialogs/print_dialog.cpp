@@ -1,16 +1,16 @@
 #include "print_dialog.h"
 
 #include "print/label_painter.h"
+#include "print/label_text.h"
+#include "print/list_report.h"
 #include "print/pdf_output.h"
 #include "print/report_painter.h"
 #include "profile/profile_access.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
-#include "print/label_text.h"
-#include "print/list_report.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -22,10 +22,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -34,7 +34,6 @@
 namespace tessaly::dialogs {
 
 namespace {
-
 
 constexpr std::int16_t kExclamation = 3;
 
@@ -110,16 +109,23 @@ PrintDialog::PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* pa
         sheets_ = store::LoadLabelSheets(store::UserLabelSheetsFile());
         CboSheet = Named(new QComboBox(this), "CboSheet");
         for (const store::LabelSheet& s : sheets_.sheets)
-            CboSheet->addItem(QStringLiteral("%1 (%2, %3 × %4)").arg(s.name, s.paper == u"a4" ? QStringLiteral("A4") : QStringLiteral("Letter")).arg(s.columns).arg(s.rows), s.name);
+            CboSheet->addItem(QStringLiteral("%1 (%2, %3 × %4)")
+                                  .arg(s.name, s.paper == u"a4" ? QStringLiteral("A4") : QStringLiteral("Letter"))
+                                  .arg(s.columns)
+                                  .arg(s.rows),
+                              s.name);
         SpnStart = Named(new QSpinBox(this), "SpnStart");
         form->addRow(QStringLiteral("&Sheet"), CboSheet);
         form->addRow(QStringLiteral("Start at &label"), SpnStart);
-        connect(CboSheet, &QComboBox::currentIndexChanged, this, [this] { SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1); });
+        connect(CboSheet, &QComboBox::currentIndexChanged, this,
+                [this] { SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1); });
         SpnStart->setRange(1, sheet() ? sheet()->LabelsPerSheet() : 1);
-        if (!sheets_.problems.isEmpty()) LblProblems->setText(QStringLiteral("Skipped: ") + sheets_.problems.join(u'\n'));
+        if (!sheets_.problems.isEmpty())
+            LblProblems->setText(QStringLiteral("Skipped: ") + sheets_.problems.join(u'\n'));
     } else {
         CboKind = Named(new QComboBox(this), "CboKind");
-        CboKind->addItems({QStringLiteral("Phone list (name, phones, fax, e-mail)"), QStringLiteral("Full list (every detail)")});
+        CboKind->addItems(
+            {QStringLiteral("Phone list (name, phones, fax, e-mail)"), QStringLiteral("Full list (every detail)")});
         CboPaper = Named(new QComboBox(this), "CboPaper");
         CboPaper->addItems({QStringLiteral("A4"), QStringLiteral("Letter")});
         if (QLocale().measurementSystem() == QLocale::ImperialUSSystem) CboPaper->setCurrentIndex(1);
@@ -131,7 +137,10 @@ PrintDialog::PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* pa
 
     OptPrinter = Named(new QRadioButton(QStringLiteral("P&rinter"), this), "OptPrinter");
     OptPdf = Named(new QRadioButton(QStringLiteral("PDF &file"), this), "OptPdf");
-    TxtPdfFile = Named(new QLineEdit(QDir::homePath() + (what == PrintWhat::Labels ? QStringLiteral("/labels.pdf") : QStringLiteral("/list.pdf")), this), "TxtPdfFile");
+    TxtPdfFile = Named(new QLineEdit(QDir::homePath() + (what == PrintWhat::Labels ? QStringLiteral("/labels.pdf")
+                                                                                   : QStringLiteral("/list.pdf")),
+                                     this),
+                       "TxtPdfFile");
     TxtPdfFile->setMinimumWidth(TxtPdfFile->fontMetrics().averageCharWidth() * 36);
     BtnBrowse = Named(new QPushButton(QStringLiteral("&Browse…"), this), "BtnBrowse");
     layout->addWidget(OptPrinter);
@@ -153,10 +162,13 @@ PrintDialog::PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* pa
     connect(BtnPreview, &QPushButton::clicked, this, &PrintDialog::BtnPreview_Click);
     connect(BtnPrint, &QPushButton::clicked, this, &PrintDialog::BtnPrint_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    if (what == PrintWhat::Labels && sheets_.sheets.isEmpty()) BtnPrint->setEnabled(false), BtnPreview->setEnabled(false);
+    if (what == PrintWhat::Labels && sheets_.sheets.isEmpty())
+        BtnPrint->setEnabled(false), BtnPreview->setEnabled(false);
 }
 
-const store::LabelSheet* PrintDialog::sheet() const { return CboSheet ? sheets_.find(CboSheet->currentData().toString()) : nullptr; }
+const store::LabelSheet* PrintDialog::sheet() const {
+    return CboSheet ? sheets_.find(CboSheet->currentData().toString()) : nullptr;
+}
 
 void PrintDialog::Destination_Changed() {
     TxtPdfFile->setEnabled(OptPdf->isChecked());
@@ -164,7 +176,8 @@ void PrintDialog::Destination_Changed() {
 }
 
 void PrintDialog::BtnBrowse_Click() {
-    const QString file = QFileDialog::getSaveFileName(this, windowTitle(), TxtPdfFile->text(), QStringLiteral("PDF files (*.pdf)"));
+    const QString file =
+        QFileDialog::getSaveFileName(this, windowTitle(), TxtPdfFile->text(), QStringLiteral("PDF files (*.pdf)"));
     if (!file.isEmpty()) TxtPdfFile->setText(file);
 }
 
@@ -222,9 +235,10 @@ void PrintDialog::BtnPrint_Click() {
     int pages = 0;
     try {
         Painting painting(*this, context_.Progress.get());
-        pages = what_ == PrintWhat::Labels
-                    ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(), painting.sink(), context_.DataFile)
-                    : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(), painting.sink(), context_.DataFile);
+        pages = what_ == PrintWhat::Labels ? print::WriteLabelsPdf(file, *sheet(), SpnStart->value(), labels(),
+                                                                   painting.sink(), context_.DataFile)
+                                           : print::WriteReportPdf(file, paper(), report(), QDate::currentDate(),
+                                                                   painting.sink(), context_.DataFile);
     } catch (const profile::WriteError& e) {
         return Tell(QString::fromUtf8(e.what()));
     }

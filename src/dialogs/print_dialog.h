@@ -31,11 +31,11 @@ class PrintDialog : public QDialog {
 public:
     PrintDialog(shell::AppContext& context, PrintWhat what, QWidget* parent = nullptr);
 
-    QComboBox* CboSheet = nullptr;   // labels
-    QSpinBox* SpnStart = nullptr;    // labels
-    QComboBox* CboKind = nullptr;    // list: phone, full
-    QComboBox* CboPaper = nullptr;   // list: A4, Letter
-    QLabel* LblProblems;             // damaged lines of the user's sheet file
+    QComboBox* CboSheet = nullptr;  // labels
+    QSpinBox* SpnStart = nullptr;   // labels
+    QComboBox* CboKind = nullptr;   // list: phone, full
+    QComboBox* CboPaper = nullptr;  // list: A4, Letter
+    QLabel* LblProblems;            // damaged lines of the user's sheet file
     QRadioButton *OptPrinter, *OptPdf;
     QLineEdit* TxtPdfFile;
     QPushButton *BtnBrowse, *BtnPreview, *BtnPrint, *BtnCancel;

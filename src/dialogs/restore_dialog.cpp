@@ -1,15 +1,15 @@
 #include "restore_dialog.h"
 
-#include "dialog_openers.h"
 #include "delete_dialog.h"
+#include "dialog_openers.h"
 
-#include "shell/progress_windows.h"
-#include "shell/run_change.h"
+#include "cards/card_details.h"
 #include "shell/app_context.h"
 #include "shell/main_window_link.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "cards/card_details.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -34,9 +34,9 @@ RestoreDialog::RestoreDialog(shell::AppContext& context, QWidget* parent)
     DetailsFrame->setObjectName(QStringLiteral("DetailsFrame"));
     SetTwipsGeometry(DetailsFrame, 120, 120, 4700, 4455);
     shell::PutCaptionOnFrameLine(DetailsFrame);
-    const QString rows[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
+    const QString rows[] = {QStringLiteral("Name"),    QStringLiteral("Title"),  QStringLiteral("Company"),
                             QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
-                            QStringLiteral("Fax"),    QStringLiteral("E-Mail"), QStringLiteral("Notes")};
+                            QStringLiteral("Fax"),     QStringLiteral("E-Mail"), QStringLiteral("Notes")};
     const int rowTops[] = {300, 600, 900, 1200, 2700, 3000, 3300, 3600, 3900};
     for (int i = 0; i < 9; ++i) SetTwipsGeometry(new QLabel(rows[i], DetailsFrame), 240, rowTops[i], 1020, 255);
     for (int i = 0; i < 13; ++i) {
@@ -107,7 +107,8 @@ void RestoreDialog::BtnRestore_Click() {
     if (RestoreRecNo.isEmpty()) return;
     const QString r = RestoreRecNo;
     store::CardStore& cards = *context_.Store;
-    shell::RunChange(cards, {.asking = this,
+    shell::RunChange(cards,
+                     {.asking = this,
                       .waitText = QStringLiteral("Please wait while inserting the record"),
                       .change = [&] { cards.RestoreCard(r); },
                       .consequence = QStringLiteral("The card may not have been brought back."),

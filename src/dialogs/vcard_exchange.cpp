@@ -3,16 +3,16 @@
 #include "import_duplicates_dialog.h"
 #include "import_run.h"
 
-#include "shell/modal_seam.h"
-#include "shell/msg_box.h"
-#include "shell/progress_windows.h"
-#include "shell/run_change.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
 #include "cards/card_store.h"
 #include "exchange/csv/import_reader.h"
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/progress_windows.h"
+#include "shell/run_change.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,7 +20,6 @@
 namespace tessaly::dialogs {
 
 namespace {
-
 
 const QString kVCard3Filter = QStringLiteral("vCard 3.0 (*.vcf *.vcard)");
 const QString kVCard4Filter = QStringLiteral("vCard 4.0 (*.vcf *.vcard)");
@@ -31,7 +30,8 @@ void Tell(const QString& text, std::int16_t icon, const QString& title) {
 
 // A file chosen in Qt's own file window (so that it is answered like every modal window); empty when cancelled.
 QString ChooseFile(bool save, QString* nameFilter = nullptr) {
-    QFileDialog chooser(shell::MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"), QDir::homePath());
+    QFileDialog chooser(shell::MainWindow(), save ? QStringLiteral("Export vCard") : QStringLiteral("Import vCard"),
+                        QDir::homePath());
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -49,8 +49,11 @@ QString ChooseFile(bool save, QString* nameFilter = nullptr) {
 // What the vCards held that no card field takes, a sentence a line.
 QStringList ValuesMovedText(const store::VCardCards& read) {
     QStringList text;
-    if (read.valuesInNotes > 0) text << QStringLiteral("%1 values without a card field of their own were added to the notes.").arg(read.valuesInNotes);
-    if (read.valuesLeftOut > 0) text << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
+    if (read.valuesInNotes > 0)
+        text << QStringLiteral("%1 values without a card field of their own were added to the notes.")
+                    .arg(read.valuesInNotes);
+    if (read.valuesLeftOut > 0)
+        text << QStringLiteral("%1 pictures, sounds or keys were left out.").arg(read.valuesLeftOut);
     return text;
 }
 
@@ -76,7 +79,8 @@ void ImportVCard(shell::AppContext& context) {
     const int room = store::ImportRoom(false, cards.NoOfRecords);
     const QList<int>& from = answer->preview.from;  // the vCards that make new cards, after the duplicates chosen
     if (from.size() >= room && !from.isEmpty()) {
-        const QString question = store::TooManyCardsQuestion(int(from.size()), room, from.value(room, -1) + 1, store::ImportSourceKind::VCards);
+        const QString question = store::TooManyCardsQuestion(int(from.size()), room, from.value(room, -1) + 1,
+                                                             store::ImportSourceKind::VCards);
         if (shell::SingleTextBox().ShowMsg(question, 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
                                            QStringLiteral("Too many records")) != shell::MessageButton::First)
             return;
@@ -99,11 +103,13 @@ void ExportVCard(shell::AppContext& context) {
         store::WriteVCardFile(path, cards, filter == kVCard4Filter ? store::VCardVersion::V4 : store::VCardVersion::V3,
                               context.DataFile);
     } catch (const std::exception& e) {
-        Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2").arg(path, QString::fromUtf8(e.what())), 3,
-             QStringLiteral("Export vCard"));
+        Tell(QStringLiteral("The cards could not be exported; %1 is as it was.\r%2")
+                 .arg(path, QString::fromUtf8(e.what())),
+             3, QStringLiteral("Export vCard"));
         return;
     }
-    Tell(QStringLiteral("%1 cards were exported to %2.").arg(cards.size()).arg(path), 4, QStringLiteral("Export vCard"));
+    Tell(QStringLiteral("%1 cards were exported to %2.").arg(cards.size()).arg(path), 4,
+         QStringLiteral("Export vCard"));
 }
 
 }  // namespace tessaly::dialogs

@@ -11,7 +11,9 @@ namespace {
 
 constexpr int kPhoneFields[] = {Phone1, Phone2, Fax};
 
-bool IsContentKey(const QString& key) { return key.startsWith(u"sc:"); }
+bool IsContentKey(const QString& key) {
+    return key.startsWith(u"sc:");
+}
 
 MatchKey KeyKind(const QString& key) {
     if (key.startsWith(u"se:")) return MatchKey::EMail;
@@ -33,11 +35,16 @@ std::optional<CardMatch> Best(const QList<CardMatch>& matches) {
 QString MatchText(MatchKey key, MatchStrength strength) {
     const bool shared = strength == MatchStrength::Possible;  // an address or number too many cards have
     switch (key) {
-        case MatchKey::EMail: return shared ? QStringLiteral("same e-mail, shared by many cards") : QStringLiteral("same e-mail");
-        case MatchKey::Phone: return shared ? QStringLiteral("same phone, shared by many cards") : QStringLiteral("same phone");
-        case MatchKey::WeakPhone: return QStringLiteral("same short number or dial string");
-        case MatchKey::Content: return QStringLiteral("same content");
-        case MatchKey::Name: break;
+        case MatchKey::EMail:
+            return shared ? QStringLiteral("same e-mail, shared by many cards") : QStringLiteral("same e-mail");
+        case MatchKey::Phone:
+            return shared ? QStringLiteral("same phone, shared by many cards") : QStringLiteral("same phone");
+        case MatchKey::WeakPhone:
+            return QStringLiteral("same short number or dial string");
+        case MatchKey::Content:
+            return QStringLiteral("same content");
+        case MatchKey::Name:
+            break;
     }
     return QStringLiteral("same name");
 }
@@ -65,29 +72,36 @@ QString MatchText(MatchKey key, MatchStrength strength, const QString& value) {
     const QString shown = Shortened(value);
     const QString shared = strength == MatchStrength::Possible ? QStringLiteral(", shared by many cards") : QString();
     switch (key) {
-        case MatchKey::EMail: return QStringLiteral("e-mail ") + shown + shared;
-        case MatchKey::Phone: return QStringLiteral("phone ") + shown + shared;
-        case MatchKey::WeakPhone: return QStringLiteral("short number or dial string ") + shown;
+        case MatchKey::EMail:
+            return QStringLiteral("e-mail ") + shown + shared;
+        case MatchKey::Phone:
+            return QStringLiteral("phone ") + shown + shared;
+        case MatchKey::WeakPhone:
+            return QStringLiteral("short number or dial string ") + shown;
         case MatchKey::Name:
-        case MatchKey::Content: break;
+        case MatchKey::Content:
+            break;
     }
     return QStringLiteral("name ") + shown;
 }
 
 QString MatchedValue(const Card& card, const Card& other, MatchKey key) {
     switch (key) {
-        case MatchKey::EMail: return card.email().trimmed();
+        case MatchKey::EMail:
+            return card.email().trimmed();
         case MatchKey::Phone:
         case MatchKey::WeakPhone:
             for (int mine : kPhoneFields)
                 for (int theirs : kPhoneFields)
-                    if (SamePhone(NormalisedPhone(card[mine]), NormalisedPhone(other[theirs]))) return card[mine].trimmed();
+                    if (SamePhone(NormalisedPhone(card[mine]), NormalisedPhone(other[theirs])))
+                        return card[mine].trimmed();
             return QString();
         case MatchKey::Name: {
             const QString name = (card.firstName() + u' ' + card.lastName()).trimmed();
             return name.isEmpty() ? card.company().trimmed() : name;
         }
-        case MatchKey::Content: break;
+        case MatchKey::Content:
+            break;
     }
     return QString();
 }
@@ -103,8 +117,10 @@ QStringList DuplicateIndex::KeysOf(const Card& card) {
     for (int field : kPhoneFields) {
         const PhoneNumber phone = NormalisedPhone(card[field]);
         if (phone.isEmpty()) continue;
-        if (phone.weak) keys << QStringLiteral("pt:") + phone.digits;
-        else if (!phone.international) keys << QStringLiteral("sn:") + phone.digits;
+        if (phone.weak)
+            keys << QStringLiteral("pt:") + phone.digits;
+        else if (!phone.international)
+            keys << QStringLiteral("sn:") + phone.digits;
         else {
             keys << QStringLiteral("s+:") + phone.digits;
             for (const QString& national : phone.nationalForms()) keys << QStringLiteral("si:") + national;
@@ -123,9 +139,12 @@ namespace {
 template <typename Visit>
 void ForEachLookup(const QStringList& keys, Visit visit) {
     for (const QString& key : keys) {
-        if (key.startsWith(u"sn:")) visit(key), visit(QStringLiteral("si:") + key.mid(3));
-        else if (key.startsWith(u"si:")) visit(QStringLiteral("sn:") + key.mid(3));
-        else visit(key);
+        if (key.startsWith(u"sn:"))
+            visit(key), visit(QStringLiteral("si:") + key.mid(3));
+        else if (key.startsWith(u"si:"))
+            visit(QStringLiteral("sn:") + key.mid(3));
+        else
+            visit(key);
     }
 }
 
@@ -154,8 +173,10 @@ void DuplicateIndex::note(QList<CardMatch>& found, const QString& key, const Ent
     const bool strong = key.startsWith(u's') && (IsContentKey(key) || entry.cards <= kHandful);
     const MatchStrength strength = strong ? MatchStrength::Strong : MatchStrength::Possible;
     const auto same = std::find_if(found.begin(), found.end(), [&](const CardMatch& m) { return m.id == entry.first; });
-    if (same == found.end()) found << CardMatch{entry.first, strength, KeyKind(key)};
-    else if (strength > same->strength) same->strength = strength, same->key = KeyKind(key);
+    if (same == found.end())
+        found << CardMatch{entry.first, strength, KeyKind(key)};
+    else if (strength > same->strength)
+        same->strength = strength, same->key = KeyKind(key);
 }
 
 QList<CardMatch> DuplicateIndex::matches(const QStringList& keys) const {
@@ -196,10 +217,13 @@ QList<ImportDuplicate> FindImportDuplicates(const KnownCards& known, const QList
     for (const Card& card : incoming) index.count(keys.emplace_back(DuplicateIndex::KeysOf(card)));
     QList<ImportDuplicate> duplicates;
     for (int i = 0; i < incoming.size(); ++i) {
-        if (const std::optional<CardMatch> best = Best(index.matchAndPlace(knownCount + i, keys[i]))) {  // the card file's first
+        if (const std::optional<CardMatch> best =
+                Best(index.matchAndPlace(knownCount + i, keys[i]))) {  // the card file's first
             ImportDuplicate d{i, QString(), -1, best->strength, best->key};
-            if (best->id < knownCount) d.recNo = known.recNos[best->id];
-            else d.earlierIncoming = best->id - knownCount;
+            if (best->id < knownCount)
+                d.recNo = known.recNos[best->id];
+            else
+                d.earlierIncoming = best->id - knownCount;
             duplicates << d;
         }
     }

@@ -31,7 +31,9 @@ QString FoldedName(const QString& name) {
         if (blank) out += u' ', blank = false;
         out += c;
     }
-    out.replace(QStringLiteral("ae"), QStringLiteral("a")).replace(QStringLiteral("oe"), QStringLiteral("o")).replace(QStringLiteral("ue"), QStringLiteral("u"));
+    out.replace(QStringLiteral("ae"), QStringLiteral("a"))
+        .replace(QStringLiteral("oe"), QStringLiteral("o"))
+        .replace(QStringLiteral("ue"), QStringLiteral("u"));
     return out;
 }
 
@@ -49,11 +51,15 @@ PhoneNumber NormalisedPhone(const QString& text) {
     number.international = trimmed.startsWith(u'+');
     QString digits;
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        if (QStringView(trimmed).mid(i, 3) == u"(0)" && !digits.isEmpty()) i += 2;  // +49 (0)30: the trunk 0 written beside the country code
-        else if (trimmed[i].isDigit() && trimmed[i].unicode() < 128) digits += trimmed[i];
+        if (QStringView(trimmed).mid(i, 3) == u"(0)" && !digits.isEmpty())
+            i += 2;  // +49 (0)30: the trunk 0 written beside the country code
+        else if (trimmed[i].isDigit() && trimmed[i].unicode() < 128)
+            digits += trimmed[i];
     }
-    if (!number.international && digits.startsWith(QStringLiteral("00"))) number.international = true, digits.remove(0, 2);
-    else if (!number.international && digits.startsWith(u'0')) digits.remove(0, 1);
+    if (!number.international && digits.startsWith(QStringLiteral("00")))
+        number.international = true, digits.remove(0, 2);
+    else if (!number.international && digits.startsWith(u'0'))
+        digits.remove(0, 1);
     if (digits.size() >= kMinPhoneDigits) number.digits = digits;
     number.weak = digits.size() < kMinStrongPhoneDigits || IsDialString(trimmed);
     return number;
@@ -74,7 +80,8 @@ QString ContentKey(const Card& card) {
     bool empty = true;
     for (int i = 0; i < kFieldCount; ++i) {
         const QStringView field = QStringView(card[i]).trimmed();
-        if (!(i == FirstName && field == u"NULL NAME")) empty = empty && field.isEmpty();  // the import's name for a card without one
+        if (!(i == FirstName && field == u"NULL NAME"))
+            empty = empty && field.isEmpty();  // the import's name for a card without one
         first = qHash(field, first) + 0x1F;
         second = qHash(field, second ^ 0x5851F42D4C957F2Du) + 0x1F;
     }

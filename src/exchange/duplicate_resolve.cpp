@@ -69,9 +69,12 @@ ResolvedImport ResolveDuplicates(const KnownCards& known, const QList<Card>& inc
             continue;
         }
         ++result.filled;
-        if (!dup.recNo.isEmpty()) went[i].fill = fillInto(dup.recNo, incoming[i]);
-        else if (target.card >= 0) result.cards[target.card] = FilledCard(result.cards[target.card], incoming[i]), went[i] = target;
-        else went[i].fill = fillInto(result.fills[target.fill].recNo, incoming[i]);
+        if (!dup.recNo.isEmpty())
+            went[i].fill = fillInto(dup.recNo, incoming[i]);
+        else if (target.card >= 0)
+            result.cards[target.card] = FilledCard(result.cards[target.card], incoming[i]), went[i] = target;
+        else
+            went[i].fill = fillInto(result.fills[target.fill].recNo, incoming[i]);
     }
     // A fill that changes nothing is no change to write.
     QList<CardFill> changed;
@@ -93,18 +96,22 @@ QList<DuplicateAction> StartingActions(const QList<ImportDuplicate>& duplicates)
 }
 
 QString StartingActionsText() {
-    return QStringLiteral("Rows with the same e-mail, phone or whole content start at Skip; the others at Import anyway.");
+    return QStringLiteral(
+        "Rows with the same e-mail, phone or whole content start at Skip; the others at Import anyway.");
 }
 
 DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions) {
     DuplicateChoices choices{true, {}, DuplicateAction::Import};
-    for (qsizetype d = 0; d < duplicates.size(); ++d) choices.chosen.insert(duplicates[d].incoming, actions.value(d, DuplicateAction::Import));
-    const bool same = !actions.isEmpty() && std::all_of(actions.begin(), actions.end(), [&](DuplicateAction a) { return a == actions.front(); });
+    for (qsizetype d = 0; d < duplicates.size(); ++d)
+        choices.chosen.insert(duplicates[d].incoming, actions.value(d, DuplicateAction::Import));
+    const bool same = !actions.isEmpty() && std::all_of(actions.begin(), actions.end(),
+                                                        [&](DuplicateAction a) { return a == actions.front(); });
     if (same) choices.otherwise = actions.front();
     return choices;
 }
 
-ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<Card>& incoming, const DuplicateChoices& choices) {
+ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<Card>& incoming,
+                                  const DuplicateChoices& choices) {
     if (!choices.check) {
         ResolvedImport all{incoming, QList<int>(incoming.size()), {}, 0, 0};
         std::iota(all.from.begin(), all.from.end(), 0);

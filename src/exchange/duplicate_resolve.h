@@ -29,7 +29,8 @@ QString StartingActionsText();
 DuplicateChoices ChoicesFrom(const QList<ImportDuplicate>& duplicates, const QList<DuplicateAction>& actions);
 
 // The duplicate check of 'incoming' against 'known', the choices applied.
-ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<Card>& incoming, const DuplicateChoices& choices);
+ResolvedImport ResolveWithChoices(const KnownCards& known, const QList<Card>& incoming,
+                                  const DuplicateChoices& choices);
 
 // The live cards in name order, read for the duplicate check.
 KnownCards ReadKnownCards(CardStore& store);

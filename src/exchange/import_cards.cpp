@@ -3,22 +3,32 @@
 #include "cards/card_change.h"
 #include "cards/card_store.h"
 #include "cards/display_text.h"
-#include "duplicate_resolve.h"
 #include "cards/staged_card_files.h"
+#include "duplicate_resolve.h"
 #include "profile/cached_profile.h"
 #include "profile/profile_access.h"
 
-
 namespace tessaly::store {
 
-const QStringList kImportChoices = {
-    QStringLiteral("Salute"),   QStringLiteral("1st. Name"), QStringLiteral("2nd. Name"),
-    QStringLiteral("1st. Name + 2nd. Name"), QStringLiteral("2st. Name + 1nd. Name"),
-    QStringLiteral("Title"),    QStringLiteral("Company"),   QStringLiteral("Address1"),
-    QStringLiteral("Address2"), QStringLiteral("Address3"),  QStringLiteral("Address4"),
-    QStringLiteral("ZIP/Postal Code"), QStringLiteral("Country"), QStringLiteral("Phone1"),
-    QStringLiteral("Phone2"),   QStringLiteral("Fax"),       QStringLiteral("E-Mail"),
-    QStringLiteral("Notes"),    QStringLiteral("NONE OF THE ABOVE")};
+const QStringList kImportChoices = {QStringLiteral("Salute"),
+                                    QStringLiteral("1st. Name"),
+                                    QStringLiteral("2nd. Name"),
+                                    QStringLiteral("1st. Name + 2nd. Name"),
+                                    QStringLiteral("2st. Name + 1nd. Name"),
+                                    QStringLiteral("Title"),
+                                    QStringLiteral("Company"),
+                                    QStringLiteral("Address1"),
+                                    QStringLiteral("Address2"),
+                                    QStringLiteral("Address3"),
+                                    QStringLiteral("Address4"),
+                                    QStringLiteral("ZIP/Postal Code"),
+                                    QStringLiteral("Country"),
+                                    QStringLiteral("Phone1"),
+                                    QStringLiteral("Phone2"),
+                                    QStringLiteral("Fax"),
+                                    QStringLiteral("E-Mail"),
+                                    QStringLiteral("Notes"),
+                                    QStringLiteral("NONE OF THE ABOVE")};
 
 namespace {
 
@@ -32,16 +42,20 @@ void SplitAtBlank(const QString& text, QString& before, QString& after) {
 
 // Replacing starts from the header alone, its counts and heads emptied.
 void EmptyCardFile(CardStore& staged) {
-    const QString values[][2] = {{header::TotalNoOfRecords, QStringLiteral("0")}, {header::NoOfRecords, QStringLiteral("0")},
-                                 {header::NameFirstRecord, QString()},             {header::CompanyFirstRecord, QString()},
-                                 {header::DelNoOfRecords, QStringLiteral("0")},    {header::DelFirstRecord, QString()}};
+    const QString values[][2] = {{header::TotalNoOfRecords, QStringLiteral("0")},
+                                 {header::NoOfRecords, QStringLiteral("0")},
+                                 {header::NameFirstRecord, QString()},
+                                 {header::CompanyFirstRecord, QString()},
+                                 {header::DelNoOfRecords, QStringLiteral("0")},
+                                 {header::DelFirstRecord, QString()}};
     for (const auto& kv : values) staged.WriteHeader(kv[0], kv[1]);
 }
 
 // A number no card holds: a counter left behind the cards must not overwrite one.
 std::int64_t FreeRecordNumber(CardStore& store, std::int64_t next) {
     next = std::clamp<std::int64_t>(next, 0, kMaxRecordNumber + 1);
-    while (next <= kMaxRecordNumber && store.Profile().hasSection(store.RecordFile(QString::number(next)), RecordSection(QString::number(next))))
+    while (next <= kMaxRecordNumber &&
+           store.Profile().hasSection(store.RecordFile(QString::number(next)), RecordSection(QString::number(next))))
         ++next;
     if (next > kMaxRecordNumber) throw CardLimitReached("No record number is left for a new card.");
     return next;
@@ -80,12 +94,18 @@ Card CardFromFields(const QStringList& fields, const QList<int>& choices) {
     for (qsizetype f = 0; f < fields.size() && f < choices.size(); ++f) {
         const int c = choices[f];
         const QString& text = fields[f];
-        if (c == 0 || c == 1 || c == 2) card[c] = text;
-        else if (c == 3) SplitAtBlank(text, card[FirstName], card[LastName]);
-        else if (c == 4 && !text.contains(u' ')) card[FirstName] = text, card[LastName].clear();
-        else if (c == 4) SplitAtBlank(text, card[LastName], card[FirstName]);
-        else if (c == 10 && !card[Address4].isEmpty() && !text.isEmpty()) card[Address4] += QStringLiteral(", ") + text;  // city, region
-        else if (c >= 5 && c < kNoneOfTheAbove) card[c - 2] = text;
+        if (c == 0 || c == 1 || c == 2)
+            card[c] = text;
+        else if (c == 3)
+            SplitAtBlank(text, card[FirstName], card[LastName]);
+        else if (c == 4 && !text.contains(u' '))
+            card[FirstName] = text, card[LastName].clear();
+        else if (c == 4)
+            SplitAtBlank(text, card[LastName], card[FirstName]);
+        else if (c == 10 && !card[Address4].isEmpty() && !text.isEmpty())
+            card[Address4] += QStringLiteral(", ") + text;  // city, region
+        else if (c >= 5 && c < kNoneOfTheAbove)
+            card[c - 2] = text;
     }
     if (card[FirstName].trimmed().isEmpty() && card[LastName].trimmed().isEmpty() && card[Company].trimmed().isEmpty())
         card[FirstName] = QStringLiteral("NULL NAME");
@@ -94,7 +114,8 @@ Card CardFromFields(const QStringList& fields, const QList<int>& choices) {
 
 bool KeepsLine(const QString& line, const QString& only0, const QString& only1) {
     if (only0.isEmpty() && only1.isEmpty()) return true;
-    return (!only0.isEmpty() && line.contains(only0, Qt::CaseInsensitive)) || (!only1.isEmpty() && line.contains(only1, Qt::CaseInsensitive));
+    return (!only0.isEmpty() && line.contains(only0, Qt::CaseInsensitive)) ||
+           (!only1.isEmpty() && line.contains(only1, Qt::CaseInsensitive));
 }
 
 QStringList KeepLines(const QStringList& lines, const QString& only0, const QString& only1) {
@@ -106,17 +127,21 @@ QStringList KeepLines(const QStringList& lines, const QString& only0, const QStr
 
 namespace {
 
-QString Cards(int n) { return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n); }
+QString Cards(int n) {
+    return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+}
 
 QString Where(int first, ImportSourceKind source) {
-    return source == ImportSourceKind::VCards ? QStringLiteral("vCard %1").arg(first) : QStringLiteral("line %1").arg(first);
+    return source == ImportSourceKind::VCards ? QStringLiteral("vCard %1").arg(first)
+                                              : QStringLiteral("line %1").arg(first);
 }
 
 }  // namespace
 
 QStringList ImportSummary(const ImportOutcome& o) {
     QStringList text;
-    text << (o.imported == 1 ? QStringLiteral("1 card was imported.") : QStringLiteral("%1 cards were imported.").arg(o.imported));
+    text << (o.imported == 1 ? QStringLiteral("1 card was imported.")
+                             : QStringLiteral("%1 cards were imported.").arg(o.imported));
     if (o.filled > 0) text << QStringLiteral("%1 filled the empty fields of cards already there.").arg(o.filled);
     text << QStringLiteral("%1 skipped as duplicates.").arg(Cards(o.skipped));
     if (o.leftOut > 0)
@@ -128,7 +153,8 @@ QStringList ImportSummary(const ImportOutcome& o) {
         text << QStringLiteral("No card left out by the limit of %1 cards.").arg(kMaxCards);
     // A vCard file has no empty lines to speak of: lines outside a vCard are no card.
     if (o.source == ImportSourceKind::Lines)
-        text << (o.empty == 1 ? QStringLiteral("1 empty line made no card.") : QStringLiteral("%1 empty lines made no card.").arg(o.empty));
+        text << (o.empty == 1 ? QStringLiteral("1 empty line made no card.")
+                              : QStringLiteral("%1 empty lines made no card.").arg(o.empty));
     return text;
 }
 
@@ -142,16 +168,21 @@ QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSou
     const int leftOut = std::max(0, incoming - room);
     // Lines are asked about before the duplicate check, vCards after it.
     const QString fewer = vcards ? QString() : QStringLiteral(" (fewer when duplicates are skipped)");
-    if (leftOut > 0) text += QStringLiteral("%1 will be left out, from %2 on%3.\r").arg(Cards(leftOut), Where(firstLeftOut, source), fewer);
+    if (leftOut > 0)
+        text += QStringLiteral("%1 will be left out, from %2 on%3.\r")
+                    .arg(Cards(leftOut), Where(firstLeftOut, source), fewer);
     return text + QStringLiteral("Should I import up to %1 records?").arg(kMaxCards);
 }
 
-int ImportRoom(bool replace, int cardsInFile) { return replace ? kMaxCards : std::max(0, kMaxCards - cardsInFile); }
+int ImportRoom(bool replace, int cardsInFile) {
+    return replace ? kMaxCards : std::max(0, kMaxCards - cardsInFile);
+}
 
 QList<Card> CardsFromLines(const QStringList& lines, const ImportPlan& plan) {
     QList<Card> cards;
     cards.reserve(lines.size());
-    for (const QString& line : lines) cards << CardFromFields(SplitFields(line, plan.delimiter, plan.fieldCount), plan.choices);
+    for (const QString& line : lines)
+        cards << CardFromFields(SplitFields(line, plan.delimiter, plan.fieldCount), plan.choices);
     return cards;
 }
 
@@ -187,7 +218,9 @@ void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool re
     }
     staged.RefreshLists();
     if (!staged.MissingFiles().isEmpty())
-        throw profile::ReadError(QStringLiteral("The new card file lacks %1").arg(staged.MissingFiles().join(QStringLiteral(", "))).toStdString());
+        throw profile::ReadError(QStringLiteral("The new card file lacks %1")
+                                     .arg(staged.MissingFiles().join(QStringLiteral(", ")))
+                                     .toStdString());
 }
 
 }  // namespace
@@ -205,12 +238,15 @@ ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, cons
                                    .arg(store.MissingFiles().join(QStringLiteral(", ")))
                                    .toStdString());
         // Under the lock, on the cards as they are now: another import may have brought the same cards meanwhile.
-        ResolvedImport resolved = ResolveWithChoices(options.replace ? KnownCards() : ReadKnownCards(store), incoming, options.duplicates);
+        ResolvedImport resolved =
+            ResolveWithChoices(options.replace ? KnownCards() : ReadKnownCards(store), incoming, options.duplicates);
         const int room = ImportRoom(options.replace, store.NoOfRecords);
         if (resolved.cards.size() > room) {
             if (!options.upToLimit)
-                throw CardLimitReached(
-                    QStringLiteral("The card file can take %1 more cards, not %2.").arg(room).arg(resolved.cards.size()).toStdString());
+                throw CardLimitReached(QStringLiteral("The card file can take %1 more cards, not %2.")
+                                           .arg(room)
+                                           .arg(resolved.cards.size())
+                                           .toStdString());
             const int first = resolved.from.value(room);
             outcome.leftOut = int(resolved.cards.size()) - room;
             outcome.firstLeftOutLine = options.lineOf.value(first, first + 1);
@@ -218,8 +254,10 @@ ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, cons
         }
         if (options.replace) resolved.fills.clear();
         StagedCardFiles stage(store.DataDir());
-        if (options.replace) stage.copyHeader();
-        else stage.copyCurrent();
+        if (options.replace)
+            stage.copyHeader();
+        else
+            stage.copyCurrent();
         WriteStaged(stage, resolved, options.replace, progress);
         stage.switchIn();
         outcome.imported = int(resolved.cards.size());
@@ -236,7 +274,9 @@ ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, cons
     } catch (const SwitchUnfinished&) {
         throw;
     } catch (const profile::FileError& e) {
-        throw ImportFailed(QStringLiteral("The import failed; the card file is as it was: %1").arg(QString::fromUtf8(e.what())).toStdString());
+        throw ImportFailed(QStringLiteral("The import failed; the card file is as it was: %1")
+                               .arg(QString::fromUtf8(e.what()))
+                               .toStdString());
     }
     store.FillList();
     return outcome;

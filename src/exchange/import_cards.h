@@ -1,7 +1,7 @@
 #pragma once
 #include "cards/card_layout.h"
-#include "exchange/csv/import_fields.h"
 #include "cards/progress_sink.h"
+#include "exchange/csv/import_fields.h"
 
 #include <QHash>
 #include <QList>
@@ -127,6 +127,7 @@ QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSou
                                            ProgressSink& progress);
 
 // Every line as a card: CardsFromLines, then ImportCardList.
-[[nodiscard]] ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan, ProgressSink& progress);
+[[nodiscard]] ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const ImportPlan& plan,
+                                        ProgressSink& progress);
 
 }  // namespace tessaly::store

@@ -20,7 +20,9 @@ void CardListModel::SetStore(store::CardStore* store) {
     shownListReset();
 }
 
-int CardListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(texts_.size()); }
+int CardListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(texts_.size());
+}
 
 QVariant CardListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= texts_.size()) return {};

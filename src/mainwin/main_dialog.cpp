@@ -1,28 +1,28 @@
 #include "main_dialog.h"
 
 #include "card_list_model.h"
+#include "cards/card_details.h"
 #include "detail_label.h"
 #include "dial/dial_dialog.h"
 #include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/import_file_page.h"
-#include "dialogs/vcard_exchange.h"
 #include "dialogs/print_dialog.h"
-#include "shell/msg_box.h"
+#include "dialogs/vcard_exchange.h"
 #include "shell/about_window.h"
+#include "shell/app_context.h"
 #include "shell/auto_backup.h"
 #include "shell/backup_commands.h"
 #include "shell/card_file_guard.h"
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
+#include "shell/msg_box.h"
 #include "shell/run_change.h"
 #include "shell/setup_dialog.h"
-#include "shell/app_context.h"
 #include "shell/tip_of_day.h"
 #include "shell/twips.h"
 #include "shell/window_opener.h"
-#include "cards/card_details.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,24 +37,25 @@
 
 namespace tessaly::mainwin {
 
-
 namespace {
-QString Tag(const QObject* control) { return control->property("tag").toString(); }
+QString Tag(const QObject* control) {
+    return control->property("tag").toString();
+}
 bool ShiftAlone(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier) && !(m & (Qt::ControlModifier | Qt::AltModifier));
 }
 bool IsInput(QEvent::Type type) {
     switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::ContextMenu:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        return true;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            return false;
     }
 }
 // A card dialog with typed changes goes only when the user agrees.
@@ -69,8 +70,11 @@ bool MayDiscard(QWidget* window) {
 }  // namespace
 
 MainDialog::MainDialog(shell::AppContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), menus_(std::make_unique<TeslyMnu>(context)),
-      listModel_(new CardListModel(this)), link_(new shell::MainWindowLink(this, &menus_->InUseTimer)) {
+    : QWidget(parent),
+      context_(context),
+      menus_(std::make_unique<TeslyMnu>(context)),
+      listModel_(new CardListModel(this)),
+      link_(new shell::MainWindowLink(this, &menus_->InUseTimer)) {
     BuildControls();
     LstNames->setModel(listModel_);
     listModel_->SetStore(context_.Store.get());
@@ -83,9 +87,9 @@ MainDialog::MainDialog(shell::AppContext& context, QWidget* parent)
 MainDialog::~MainDialog() = default;
 
 void MainDialog::ConnectEvents() {
-    for (QWidget* w : std::initializer_list<QWidget*>{BtnCopy, BtnFilter, BtnDial, BtnEdit, BtnNew, BtnDelete, BtnExchange,
-                                                      BtnSetup, BtnAbout, BtnExit, BtnFind, TxtFind, SrchInLabel,
-                                                      NoticeLabel, DetailsFrame, FrmFind, LstNames->viewport()}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             BtnCopy, BtnFilter, BtnDial, BtnEdit, BtnNew, BtnDelete, BtnExchange, BtnSetup, BtnAbout, BtnExit, BtnFind,
+             TxtFind, SrchInLabel, NoticeLabel, DetailsFrame, FrmFind, LstNames->viewport()}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -133,7 +137,8 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuEdit, &QAction::triggered, this, editCard);
     connect(m.MnuDial, &QAction::triggered, this, dial);
     connect(m.MnuNewArray[0], &QAction::triggered, this, newCard);
-    connect(m.MnuNewArray[1], &QAction::triggered, this, [this] { dialogs::OpenDuplicateDialog(context_, Selected()); });
+    connect(m.MnuNewArray[1], &QAction::triggered, this,
+            [this] { dialogs::OpenDuplicateDialog(context_, Selected()); });
     connect(m.MnuDeleteArray[0], &QAction::triggered, this, deleteCard);
     connect(m.MnuDeleteArray[1], &QAction::triggered, this, [this] { dialogs::DeleteNoConfirm(context_, Selected()); });
     connect(m.MnuExchangeArray[3], &QAction::triggered, this, [this] { dialogs::LoadDeletedList(context_); });
@@ -143,8 +148,10 @@ void MainDialog::ConnectEvents() {
     connect(m.MnuBackUpArray[1], &QAction::triggered, this, [this] { shell::Restore(context_); });
     connect(m.MnuImportVCard, &QAction::triggered, this, [this] { dialogs::ImportVCard(context_); });
     connect(m.MnuExportVCard, &QAction::triggered, this, [this] { dialogs::ExportVCard(context_); });
-    connect(m.MnuPrintLabels, &QAction::triggered, this, [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::Labels); });
-    connect(m.MnuPrintList, &QAction::triggered, this, [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::List); });
+    connect(m.MnuPrintLabels, &QAction::triggered, this,
+            [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::Labels); });
+    connect(m.MnuPrintList, &QAction::triggered, this,
+            [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::List); });
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
@@ -159,7 +166,9 @@ shell::SelectedCard MainDialog::Selected() const {
     return {currentIndex_, currentRecNo_, currentCard_};
 }
 
-void MainDialog::DialFromLink(const QString& number) { dial::DialFromLink(context_, Selected(), number); }
+void MainDialog::DialFromLink(const QString& number) {
+    dial::DialFromLink(context_, Selected(), number);
+}
 
 int MainDialog::ListLength() const {
     const store::CardStore* s = context_.Store.get();
@@ -240,11 +249,11 @@ void MainDialog::ShowHint(QObject* control) {
     const store::CardStore& s = *context_.Store;
     if (control == BtnNew) {
         BtnNew->setProperty("tag", s.HasCards() ? QStringLiteral("Click to Insert New Name. (Right Click for options)")
-                                                      : QStringLiteral("Click to Insert New Name."));
+                                                : QStringLiteral("Click to Insert New Name."));
     } else if (control == BtnFilter) {
-        BtnFilter->setProperty("tag", s.IsFiltered()
-                                          ? QStringLiteral("Click to load Filter Dialog. (Right Click for options)")
-                                          : QStringLiteral("Use filter to show part of your data. (Right Click for options)"));
+        BtnFilter->setProperty(
+            "tag", s.IsFiltered() ? QStringLiteral("Click to load Filter Dialog. (Right Click for options)")
+                                  : QStringLiteral("Use filter to show part of your data. (Right Click for options)"));
     }
     if (control == NoticeLabel) {
         SetStatusText(0, Tag(BtnAbout));
@@ -292,10 +301,14 @@ bool MainDialog::ButtonPress(QPushButton* button, QMouseEvent* press) {
 void MainDialog::ButtonRightPress(QPushButton* button, QPoint globalPos) {
     TeslyMnu& m = *menus_;
     store::CardStore& s = *context_.Store;
-    if (button == BtnCopy) shell::RunPopup(*m.MnuCopy, globalPos);
-    else if (button == BtnFilter) shell::RunPopup(*m.MnuFilter, globalPos);
-    else if (button == BtnNew && s.HasCards()) shell::RunPopup(*m.MnuNew, globalPos);
-    else if (button == BtnDelete) shell::RunPopup(*m.MnuDelete, globalPos);
+    if (button == BtnCopy)
+        shell::RunPopup(*m.MnuCopy, globalPos);
+    else if (button == BtnFilter)
+        shell::RunPopup(*m.MnuFilter, globalPos);
+    else if (button == BtnNew && s.HasCards())
+        shell::RunPopup(*m.MnuNew, globalPos);
+    else if (button == BtnDelete)
+        shell::RunPopup(*m.MnuDelete, globalPos);
     else if (button == BtnExchange) {
         m.SetRestoreDeleted(s.HasDeletedCards(), context_.InUse);
         m.SetPrintable(ListLength() > 0);
@@ -341,14 +354,19 @@ void MainDialog::Label_MouseMove(int index) {
 // Name: a plain press offers the other forms of the name, Shift copies it.
 // Phones and fax: a plain press will dial, Shift copies. The rest copy on any press.
 void MainDialog::Label_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPos) {
-    const bool plain = button == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    const bool plain =
+        button == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     const bool shift = button == Qt::LeftButton && ShiftAlone(modifiers);
     if (index == 0) {
-        if (plain) ShowNameStyleMenu(globalPos);
-        else if (shift) CopyLabel(0);
+        if (plain)
+            ShowNameStyleMenu(globalPos);
+        else if (shift)
+            CopyLabel(0);
     } else if (index >= 8 && index <= 10) {
-        if (plain) dial::DialFromDetails(context_, Selected(), currentCard_[index + 3]);
-        else if (shift) CopyLabel(index);
+        if (plain)
+            dial::DialFromDetails(context_, Selected(), currentCard_[index + 3]);
+        else if (shift)
+            CopyLabel(index);
     } else {
         CopyLabel(index);
     }
@@ -379,15 +397,20 @@ void MainDialog::StatBar_MouseMove(QPoint, int panel) {
 
 void MainDialog::StatBar_MouseDown(Qt::MouseButton button, QPoint, int panel) {
     if (button != Qt::RightButton) return;
-    if (panel == 2) shell::RunPopup(*menus_->MnuView, QCursor::pos());
-    else if (panel == 3) shell::RunPopup(*menus_->MnuFilter, QCursor::pos());
+    if (panel == 2)
+        shell::RunPopup(*menus_->MnuView, QCursor::pos());
+    else if (panel == 3)
+        shell::RunPopup(*menus_->MnuFilter, QCursor::pos());
 }
 
 void MainDialog::StatBar_PanelDblClick(int panel) {
     const QString text = StatBar->text(panel).trimmed();
-    if (text == QStringLiteral("Name") || text == QStringLiteral("Company")) ToggleView();
-    else if (text == QStringLiteral("Filter - ON")) TurnFilterOff();
-    else if (text == QStringLiteral("Filter - OFF")) dialogs::OpenFilterDialog(context_, currentRecNo_);
+    if (text == QStringLiteral("Name") || text == QStringLiteral("Company"))
+        ToggleView();
+    else if (text == QStringLiteral("Filter - ON"))
+        TurnFilterOff();
+    else if (text == QStringLiteral("Filter - OFF"))
+        dialogs::OpenFilterDialog(context_, currentRecNo_);
 }
 
 void MainDialog::ToggleView() {

@@ -1,8 +1,8 @@
 #pragma once
 #include "card_list_view.h"
+#include "shell/selected_card.h"
 #include "status_bar.h"
 #include "tesly_mnu.h"
-#include "shell/selected_card.h"
 
 #include <QWidget>
 #include <array>
@@ -19,7 +19,7 @@ class QTimer;
 namespace tessaly::shell {
 struct AppContext;
 class MainWindowLink;
-}
+}  // namespace tessaly::shell
 
 namespace tessaly::mainwin {
 

@@ -2,8 +2,8 @@
 #include "detail_label.h"
 #include "main_dialog.h"
 
-#include "shell/app_context.h"
 #include "cards/copy_text.h"
+#include "shell/app_context.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -36,8 +36,12 @@ void MainDialog::CopySelected() {
     PutOnClipboard(store::CopySelectedText(LabelTexts(Label), ticked, PrefixSettings(context_.Prefs)));
 }
 
-void MainDialog::CopyAll() { PutOnClipboard(store::CopyAllText(LabelTexts(Label), PrefixSettings(context_.Prefs))); }
+void MainDialog::CopyAll() {
+    PutOnClipboard(store::CopyAllText(LabelTexts(Label), PrefixSettings(context_.Prefs)));
+}
 
-void MainDialog::CopyLabel(int index) { PutOnClipboard(store::CopyLabelText(LabelTexts(Label), index)); }
+void MainDialog::CopyLabel(int index) {
+    PutOnClipboard(store::CopyLabelText(LabelTexts(Label), index));
+}
 
 }  // namespace tessaly::mainwin

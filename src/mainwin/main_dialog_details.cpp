@@ -2,11 +2,11 @@
 #include "detail_label.h"
 #include "main_dialog.h"
 
-#include "shell/modal_seam.h"
+#include "cards/card_details.h"
 #include "shell/app_context.h"
 #include "shell/main_window_link.h"
+#include "shell/modal_seam.h"
 #include "shell/window_opener.h"
-#include "cards/card_details.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,7 +19,6 @@
 #include <exception>
 
 namespace tessaly::mainwin {
-
 
 namespace {
 
@@ -72,7 +71,8 @@ void MainDialog::ClearDetails() {
         box->setChecked(false);
         box->setEnabled(false);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{FrmFind, BtnFind, TxtFind, SrchInLabel, CboSrchIn}) w->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{FrmFind, BtnFind, TxtFind, SrchInLabel, CboSrchIn})
+        w->setEnabled(false);
     CboSrchIn->setCurrentIndex(-1);
     Notes->setEnabled(false);
     for (DetailLabel* label : Label) label->clear();
@@ -128,8 +128,10 @@ void MainDialog::SetData() {
             LstNames->setEnabled(true);
             // A position past the end (the list shrank) selects the last card instead.
             currentIndex_ = std::clamp(currentIndex_, 0, std::min(length, LstNames->model()->rowCount()) - 1);
-            if (LstNames->currentRow() == currentIndex_) LstNames_Click();
-            else LstNames->setCurrentRow(currentIndex_);
+            if (LstNames->currentRow() == currentIndex_)
+                LstNames_Click();
+            else
+                LstNames->setCurrentRow(currentIndex_);
         });
         attempt([&] {
             BtnCopy->setEnabled(true);
@@ -144,7 +146,8 @@ void MainDialog::SetData() {
     attempt([&] { MarkViewAndFilter(); });
     if (error != 0) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Tessaly for Windows, Version 2.0"),
-                        ErrorText(error, QStringLiteral("MainDialog.SetData")).replace(u'\r', u'\n'), QMessageBox::Ok, this);
+                        ErrorText(error, QStringLiteral("MainDialog.SetData")).replace(u'\r', u'\n'), QMessageBox::Ok,
+                        this);
         shell::RunModal(box);  // through the one seam that tests answer
     }
 }
@@ -155,7 +158,8 @@ void MainDialog::ShowWhyEmpty(int length) {
     const bool noCards = !s.HasCards();
     BtnDial->setEnabled(!noCards);
     QString hint;
-    if (length <= 0 && noCards) hint = QStringLiteral("No cards yet: New adds one, Exchange imports a file");
+    if (length <= 0 && noCards)
+        hint = QStringLiteral("No cards yet: New adds one, Exchange imports a file");
     else if (length <= 0 && s.IsFiltered())
         hint = QStringLiteral("No card matches the filter \u2014 double-click Filter - ON to show all");
     EmptyListHint->setText(hint);

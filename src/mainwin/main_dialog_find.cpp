@@ -2,11 +2,11 @@
 #include "detail_label.h"
 #include "main_dialog.h"
 
+#include "cards/find_cards.h"
+#include "shell/app_context.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
-#include "shell/app_context.h"
-#include "cards/find_cards.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <QTimer>
 
 namespace tessaly::mainwin {
-
 
 namespace {
 
@@ -43,7 +42,8 @@ protected:
             const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
             if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
                 // A button that has the focus is the one Enter presses.
-                if (auto* focused = qobject_cast<QPushButton*>(window_->focusWidget()); focused && focused->isEnabled()) {
+                if (auto* focused = qobject_cast<QPushButton*>(window_->focusWidget());
+                    focused && focused->isEnabled()) {
                     focused->click();
                     return true;
                 }
@@ -139,8 +139,10 @@ void MainDialog::BtnFind_Click() {
     QString notice;
     if (result.found) {
         currentIndex_ = result.position;
-        if (LstNames->currentRow() == currentIndex_) LstNames_Click();
-        else LstNames->setCurrentRow(currentIndex_);
+        if (LstNames->currentRow() == currentIndex_)
+            LstNames_Click();
+        else
+            LstNames->setCurrentRow(currentIndex_);
         Label[store::FoundLabel(result.field)]->SetColour(s.FoundColor);
         SetStatusText(0, QString());
         SetCaption(BtnFind, kFindNext);
@@ -156,7 +158,8 @@ void MainDialog::BtnFind_Click() {
     if (!notice.isEmpty()) {
         SetStatusText(1, oldPosition);
         SetCaption(BtnFind, kFind);
-        shell::SingleTextBox().ShowMsg(notice, 0, QStringLiteral("OK"), QString(), 4, QStringLiteral("Can't find text"));
+        shell::SingleTextBox().ShowMsg(notice, 0, QStringLiteral("OK"), QString(), 4,
+                                       QStringLiteral("Can't find text"));
     }
     SetStatusText(0, QString());
 }

@@ -30,7 +30,8 @@ void NarrowCaptionsToFit(const std::array<QCheckBox*, 8>& boxes, QLabel* notes) 
     for (int stretch = 100; stretch >= 70; stretch -= 6) {
         font.setStretch(stretch);
         for (QCheckBox* box : boxes) box->setFont(font);
-        if (std::all_of(boxes.begin(), boxes.end(), [](QCheckBox* box) { return box->sizeHint().width() <= box->width(); }))
+        if (std::all_of(boxes.begin(), boxes.end(),
+                        [](QCheckBox* box) { return box->sizeHint().width() <= box->width(); }))
             break;
     }
     notes->setFont(font);
@@ -59,8 +60,9 @@ void MainDialog::BuildControls() {
 
     NoticeBand = Named(new QWidget(this), QStringLiteral("NoticeBand"));
     SetTwipsGeometry(NoticeBand, 120, 5400, 8655, 795);
-    NoticeLabel = Named(new QLabel(QStringLiteral("Tessaly 2.0 for Linux - a card file of people and companies"), NoticeBand),
-                        QStringLiteral("NoticeLabel"));
+    NoticeLabel =
+        Named(new QLabel(QStringLiteral("Tessaly 2.0 for Linux - a card file of people and companies"), NoticeBand),
+              QStringLiteral("NoticeLabel"));
     SetTwipsGeometry(NoticeLabel, 3180, 180, 2595, 285);
     NoticeLabel->setMouseTracking(true);
 
@@ -80,11 +82,11 @@ void MainDialog::BuildDetails() {
     SetTwipsGeometry(DetailsFrame, 120, 120, 4700, 4455);
     shell::PutCaptionOnFrameLine(DetailsFrame);
     DetailsFrame->setMouseTracking(true);
-    const QString names[] = {QStringLiteral("Name"),   QStringLiteral("Title"),  QStringLiteral("Company"),
+    const QString names[] = {QStringLiteral("Name"),    QStringLiteral("Title"),  QStringLiteral("Company"),
                              QStringLiteral("Address"), QStringLiteral("Phone1"), QStringLiteral("Phone2"),
-                             QStringLiteral("Fax"),    QStringLiteral("EMail")};
+                             QStringLiteral("Fax"),     QStringLiteral("EMail")};
     // Address, Fax and E-Mail have no Alt key: every letter of theirs belongs to a button.
-    const QString captions[] = {QStringLiteral("Na&me"),   QStringLiteral("&Title"),   QStringLiteral("C&ompany"),
+    const QString captions[] = {QStringLiteral("Na&me"),   QStringLiteral("&Title"),  QStringLiteral("C&ompany"),
                                 QStringLiteral("Address"), QStringLiteral("Phone&1"), QStringLiteral("Phone&2"),
                                 QStringLiteral("Fax"),     QStringLiteral("E-Mail")};
     const int tops[] = {300, 600, 900, 1200, 2700, 3000, 3300, 3600};
@@ -130,7 +132,8 @@ void MainDialog::BuildDetails() {
     EmptyListHint->setMargin(shell::ToPixels(90));
     // The list is greyed while empty; its hint is there to be read.
     QPalette readable = EmptyListHint->palette();
-    readable.setColor(QPalette::Disabled, QPalette::WindowText, readable.color(QPalette::Active, QPalette::PlaceholderText));
+    readable.setColor(QPalette::Disabled, QPalette::WindowText,
+                      readable.color(QPalette::Active, QPalette::PlaceholderText));
     EmptyListHint->setPalette(readable);
     EmptyListHint->setGeometry(LstNames->viewport()->rect());
     EmptyListHint->hide();
@@ -143,7 +146,8 @@ void MainDialog::BuildFind() {
     FrmFind->setMouseTracking(true);
     TxtFind = Named(new QLineEdit(FrmFind), QStringLiteral("TxtFind"), QStringLiteral("Type a text to find"));
     SetTwipsGeometry(TxtFind, 180, 240, 2475, 315);
-    BtnFind = Named(new QPushButton(QStringLiteral("F&ind"), FrmFind), QStringLiteral("BtnFind"), QStringLiteral("Find"));
+    BtnFind =
+        Named(new QPushButton(QStringLiteral("F&ind"), FrmFind), QStringLiteral("BtnFind"), QStringLiteral("Find"));
     SetTwipsGeometry(BtnFind, 2760, 240, 1335, 315);
     SrchInLabel = Named(new QLabel(QStringLiteral("Sea&rch In:"), FrmFind), QStringLiteral("SrchInLabel"));
     SetTwipsGeometry(SrchInLabel, 4860, 300, 915, 255);

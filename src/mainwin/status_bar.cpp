@@ -33,7 +33,9 @@ StatusBar::StatusBar(QWidget* parent) : QFrame(parent) {
     setFixedHeight(ToPixels(330));
 }
 
-QString StatusBar::text(int panel) const { return texts_[panel]; }
+QString StatusBar::text(int panel) const {
+    return texts_[panel];
+}
 
 void StatusBar::setText(int panel, const QString& text) {
     texts_[panel] = text;
@@ -83,7 +85,9 @@ int StatusBar::panelAt(QPoint pixels) const {
 }
 
 namespace {
-QPoint Twips(QPointF p) { return {ToTwips(qRound(p.x())), ToTwips(qRound(p.y()))}; }
+QPoint Twips(QPointF p) {
+    return {ToTwips(qRound(p.x())), ToTwips(qRound(p.y()))};
+}
 }  // namespace
 
 void StatusBar::mouseMoveEvent(QMouseEvent* event) {

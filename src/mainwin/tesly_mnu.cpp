@@ -1,7 +1,7 @@
 #include "tesly_mnu.h"
 
-#include "shell/card_file_guard.h"
 #include "shell/app_context.h"
+#include "shell/card_file_guard.h"
 #include "shell/word_link.h"
 
 #include <QAction>
@@ -37,7 +37,9 @@ QAction* Separator(QMenu* menu, const QString& name) {
     return action;
 }
 
-QString Indexed(const char* array, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index); }
+QString Indexed(const char* array, int index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
+}
 
 }  // namespace
 
@@ -158,7 +160,9 @@ void TeslyMnu::RemoveExchangeCancel() {
     exchangeSeparator_ = exchangeCancel_ = nullptr;
 }
 
-void TeslyMnu::SetWordLink(std::unique_ptr<shell::WordLink> link) { wordLink_ = std::move(link); }
+void TeslyMnu::SetWordLink(std::unique_ptr<shell::WordLink> link) {
+    wordLink_ = std::move(link);
+}
 
 namespace {
 // A card file that was away when the lists were read (a share not mounted yet) is back.
@@ -184,6 +188,8 @@ void TeslyMnu::InUseTimer_Timer() {
     if (s.InUse != was || (!s.InUse && MissingFilesBack(s))) emit inUseChanged();
 }
 
-void TeslyMnu::WinWordRunTimer_Timer() { MnuCopyArray[2]->setEnabled(wordLink_->ProbeWord()); }
+void TeslyMnu::WinWordRunTimer_Timer() {
+    MnuCopyArray[2]->setEnabled(wordLink_->ProbeWord());
+}
 
 }  // namespace tessaly::mainwin

@@ -10,7 +10,7 @@ class QMenu;
 namespace tessaly::shell {
 struct AppContext;
 class WordLink;
-}
+}  // namespace tessaly::shell
 
 namespace tessaly::mainwin {
 

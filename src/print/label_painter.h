@@ -1,6 +1,6 @@
 #pragma once
-#include "print/label_sheets.h"
 #include "cards/progress_sink.h"
+#include "print/label_sheets.h"
 
 #include <QList>
 #include <QStringList>

@@ -33,7 +33,10 @@ QSizeF Paper(const QString& name) {
 
 // Why the line cannot be a sheet, or an empty text when it is one.
 QString Read(const QStringList& f, LabelSheet& s) {
-    if (f.size() != 10) return QStringLiteral("expected 10 fields (name paper columns rows width height top left across down), found %1").arg(f.size());
+    if (f.size() != 10)
+        return QStringLiteral(
+                   "expected 10 fields (name paper columns rows width height top left across down), found %1")
+            .arg(f.size());
     s.name = f[0];
     s.paper = f[1].toLower();
     s.page = Paper(s.paper);
@@ -47,25 +50,37 @@ QString Read(const QStringList& f, LabelSheet& s) {
     for (int i = 0; i < 6; ++i) {
         // Margins may be nil; a label and the steps between labels may not.
         const bool margin = i == 2 || i == 3;
-        if (v[i] < 0 || (v[i] == 0 && !margin)) return QStringLiteral("\"%1\" is not a length such as 2.625in or 63.5mm").arg(f[4 + i]);
+        if (v[i] < 0 || (v[i] == 0 && !margin))
+            return QStringLiteral("\"%1\" is not a length such as 2.625in or 63.5mm").arg(f[4 + i]);
     }
     s.label = {v[0], v[1]};
     s.top = v[2], s.left = v[3], s.across = v[4], s.down = v[5];
-    if (s.columns > 1 && s.across + kSlack < s.label.width()) return QStringLiteral("labels overlap: across is less than the label's width");
-    if (s.rows > 1 && s.down + kSlack < s.label.height()) return QStringLiteral("labels overlap: down is less than the label's height");
+    if (s.columns > 1 && s.across + kSlack < s.label.width())
+        return QStringLiteral("labels overlap: across is less than the label's width");
+    if (s.rows > 1 && s.down + kSlack < s.label.height())
+        return QStringLiteral("labels overlap: down is less than the label's height");
     const double right = s.left + (s.columns - 1) * s.across + s.label.width();
     const double bottom = s.top + (s.rows - 1) * s.down + s.label.height();
-    if (right > s.page.width() + kSlack) return QStringLiteral("the labels reach %1 mm across a page %2 mm wide").arg(right / kPointsPerMm, 0, 'f', 1).arg(s.page.width() / kPointsPerMm, 0, 'f', 1);
-    if (bottom > s.page.height() + kSlack) return QStringLiteral("the labels reach %1 mm down a page %2 mm high").arg(bottom / kPointsPerMm, 0, 'f', 1).arg(s.page.height() / kPointsPerMm, 0, 'f', 1);
+    if (right > s.page.width() + kSlack)
+        return QStringLiteral("the labels reach %1 mm across a page %2 mm wide")
+            .arg(right / kPointsPerMm, 0, 'f', 1)
+            .arg(s.page.width() / kPointsPerMm, 0, 'f', 1);
+    if (bottom > s.page.height() + kSlack)
+        return QStringLiteral("the labels reach %1 mm down a page %2 mm high")
+            .arg(bottom / kPointsPerMm, 0, 'f', 1)
+            .arg(s.page.height() / kPointsPerMm, 0, 'f', 1);
     return {};
 }
 
 void Merge(LabelSheets& into, const LabelSheets& from) {
     into.problems += from.problems;
     for (const LabelSheet& s : from.sheets) {
-        auto same = std::find_if(into.sheets.begin(), into.sheets.end(), [&](const LabelSheet& t) { return t.name.compare(s.name, Qt::CaseInsensitive) == 0; });
-        if (same != into.sheets.end()) *same = s;
-        else into.sheets << s;
+        auto same = std::find_if(into.sheets.begin(), into.sheets.end(),
+                                 [&](const LabelSheet& t) { return t.name.compare(s.name, Qt::CaseInsensitive) == 0; });
+        if (same != into.sheets.end())
+            *same = s;
+        else
+            into.sheets << s;
     }
 }
 
@@ -89,9 +104,13 @@ LabelSheets ParseLabelSheets(const QString& text, const QString& source) {
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         LabelSheet sheet;
         const QString why = Read(line.split(QRegularExpression(QStringLiteral("\\s+"))), sheet);
-        if (!why.isEmpty()) result.problems << QStringLiteral("%1, line %2: %3").arg(source).arg(i + 1).arg(why);
-        else if (result.find(sheet.name)) result.problems << QStringLiteral("%1, line %2: sheet \"%3\" is defined twice").arg(source).arg(i + 1).arg(sheet.name);
-        else result.sheets << sheet;
+        if (!why.isEmpty())
+            result.problems << QStringLiteral("%1, line %2: %3").arg(source).arg(i + 1).arg(why);
+        else if (result.find(sheet.name))
+            result.problems
+                << QStringLiteral("%1, line %2: sheet \"%3\" is defined twice").arg(source).arg(i + 1).arg(sheet.name);
+        else
+            result.sheets << sheet;
     }
     return result;
 }
@@ -99,12 +118,16 @@ LabelSheets ParseLabelSheets(const QString& text, const QString& source) {
 LabelSheets LoadLabelSheets(const QString& userFile) {
     QFile builtIn(QStringLiteral(":/tessaly/label_sheets.txt"));
     LabelSheets sheets;
-    if (builtIn.open(QIODevice::ReadOnly)) sheets = ParseLabelSheets(QString::fromUtf8(builtIn.readAll()), QStringLiteral("built-in sheets"));
+    if (builtIn.open(QIODevice::ReadOnly))
+        sheets = ParseLabelSheets(QString::fromUtf8(builtIn.readAll()), QStringLiteral("built-in sheets"));
     if (userFile.isEmpty() || !QFileInfo::exists(userFile)) return sheets;
     QFile user(userFile);
-    if (QFileInfo(userFile).size() > kMaxSheetFileBytes) sheets.problems << QStringLiteral("%1: too large for a sheet file, not read").arg(userFile);
-    else if (!user.open(QIODevice::ReadOnly)) sheets.problems << QStringLiteral("%1: %2").arg(userFile, user.errorString());
-    else Merge(sheets, ParseLabelSheets(QString::fromUtf8(user.readAll()), userFile));
+    if (QFileInfo(userFile).size() > kMaxSheetFileBytes)
+        sheets.problems << QStringLiteral("%1: too large for a sheet file, not read").arg(userFile);
+    else if (!user.open(QIODevice::ReadOnly))
+        sheets.problems << QStringLiteral("%1: %2").arg(userFile, user.errorString());
+    else
+        Merge(sheets, ParseLabelSheets(QString::fromUtf8(user.readAll()), userFile));
     return sheets;
 }
 

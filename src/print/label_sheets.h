@@ -10,12 +10,12 @@ namespace tessaly::store {
 // One sheet of labels; every length in points (1/72 inch), from the paper's top left corner.
 struct LabelSheet {
     QString name;
-    QString paper;    // "letter" or "a4"
-    QSizeF page;      // the paper
+    QString paper;  // "letter" or "a4"
+    QSizeF page;    // the paper
     int columns = 0, rows = 0;
-    QSizeF label;     // one label
-    double top = 0, left = 0;        // to the first label
-    double across = 0, down = 0;     // from one label to the next
+    QSizeF label;                 // one label
+    double top = 0, left = 0;     // to the first label
+    double across = 0, down = 0;  // from one label to the next
 
     int LabelsPerSheet() const { return columns * rows; }
     // The top left corner of label k (0-based, across first) of a sheet.

@@ -13,12 +13,18 @@ struct Detail {
     const char* caption;
     FieldIndex field;
 };
-constexpr Detail kFullDetails[] = {
-    {"Salutation", Sal}, {"First name", FirstName}, {"Last name", LastName}, {"Title", Title}, {"Company", Company},
-    {"Address", Address1}, {"", Address2}, {"", Address3}, {"", Address4}, {"", Address5}, {"", Address6},
-    {"Phone 1", Phone1}, {"Phone 2", Phone2}, {"Fax", Fax}, {"E-mail", EMail}, {"Notes", Notes}};
+constexpr Detail kFullDetails[] = {{"Salutation", Sal},     {"First name", FirstName},
+                                   {"Last name", LastName}, {"Title", Title},
+                                   {"Company", Company},    {"Address", Address1},
+                                   {"", Address2},          {"", Address3},
+                                   {"", Address4},          {"", Address5},
+                                   {"", Address6},          {"Phone 1", Phone1},
+                                   {"Phone 2", Phone2},     {"Fax", Fax},
+                                   {"E-mail", EMail},       {"Notes", Notes}};
 
-QString OneLine(const QString& text) { return text.simplified(); }
+QString OneLine(const QString& text) {
+    return text.simplified();
+}
 
 void AddFullCard(ReportTable& table, const Card& card, bool byCompany) {
     table.rows << ReportRow{{ListedName(card, byCompany)}, true};
@@ -53,10 +59,12 @@ ReportTable BuildReport(ListKind kind, const QList<Card>& cards, bool byCompany)
     ReportTable table;
     if (kind == ListKind::Phone) {
         table.title = QStringLiteral("Phone list");
-        table.columns = {QStringLiteral("Name"), QStringLiteral("Phone 1"), QStringLiteral("Phone 2"), QStringLiteral("Fax"), QStringLiteral("E-mail")};
+        table.columns = {QStringLiteral("Name"), QStringLiteral("Phone 1"), QStringLiteral("Phone 2"),
+                         QStringLiteral("Fax"), QStringLiteral("E-mail")};
         table.shares = {0.22, 0.18, 0.18, 0.18, 0.24};
         for (const Card& c : cards)
-            table.rows << ReportRow{{ListedName(c, byCompany), OneLine(c.phone1()), OneLine(c.phone2()), OneLine(c.fax()), OneLine(c.email())}};
+            table.rows << ReportRow{{ListedName(c, byCompany), OneLine(c.phone1()), OneLine(c.phone2()),
+                                     OneLine(c.fax()), OneLine(c.email())}};
         return table;
     }
     table.title = QStringLiteral("Full list");

@@ -1,7 +1,7 @@
 #pragma once
+#include "cards/progress_sink.h"
 #include "print/label_sheets.h"
 #include "print/list_report.h"
-#include "cards/progress_sink.h"
 
 #include <QDate>
 #include <QPageSize>
@@ -21,8 +21,8 @@ std::optional<QPageSize> PaperNamed(const QString& name);
 // Both return the number of pages written and throw profile::WriteError, naming
 // the file, when it could not be written.
 int WriteLabelsPdf(const QString& file, const store::LabelSheet& sheet, int start, const QList<QStringList>& labels,
-                         store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
+                   store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
 int WriteReportPdf(const QString& file, const QPageSize& paper, const store::ReportTable& table, const QDate& date,
-                         store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
+                   store::ProgressSink* progress = nullptr, const QString& modeModel = QString());
 
 }  // namespace tessaly::print

@@ -18,7 +18,9 @@ QFont PointCanvas::font(double points, bool bold) const {
     return f;
 }
 
-QFontMetricsF PointCanvas::metrics(const QFont& font) const { return QFontMetricsF(font, &device_); }
+QFontMetricsF PointCanvas::metrics(const QFont& font) const {
+    return QFontMetricsF(font, &device_);
+}
 
 void PointCanvas::drawLinesShrunk(const QStringList& lines, const QRectF& box, double points) {
     if (lines.isEmpty() || box.width() <= 0 || box.height() <= 0) return;
@@ -33,10 +35,13 @@ void PointCanvas::drawLinesShrunk(const QStringList& lines, const QRectF& box, d
     // Vertically centred: a short address sits in the middle of a tall label.
     painter_.translate(box.left(), box.top() + (box.height() - height * scale) / 2);
     painter_.scale(scale, scale);
-    for (qsizetype i = 0; i < lines.size(); ++i) painter_.drawText(QPointF(0, i * fm.lineSpacing() + fm.ascent()), lines[i]);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter_.drawText(QPointF(0, i * fm.lineSpacing() + fm.ascent()), lines[i]);
     painter_.restore();
 }
 
-bool PointCanvas::newPage() { return device_.newPage(); }
+bool PointCanvas::newPage() {
+    return device_.newPage();
+}
 
 }  // namespace tessaly::print

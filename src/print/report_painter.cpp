@@ -81,13 +81,17 @@ private:
         return QRectF(layout_.left[c], 0, layout_.width[c] - kCellGap, 1e9);
     }
 
-    QFont rowFont(const store::ReportRow& row) const { return row.heading ? canvas_.font(kHeadingPoints, true) : canvas_.font(kBodyPoints); }
+    QFont rowFont(const store::ReportRow& row) const {
+        return row.heading ? canvas_.font(kHeadingPoints, true) : canvas_.font(kBodyPoints);
+    }
 
     double naturalHeight(const store::ReportRow& row) const {
         const QFontMetricsF fm = canvas_.metrics(rowFont(row));
         double h = fm.lineSpacing();
         for (qsizetype c = 0; c < row.cells.size() && (row.heading || c < layout_.width.size()); ++c)
-            h = std::max(h, fm.boundingRect(cellBox(row, c), WrapFlags(fm, row.cells[c], cellBox(row, c).width()), row.cells[c]).height());
+            h = std::max(
+                h, fm.boundingRect(cellBox(row, c), WrapFlags(fm, row.cells[c], cellBox(row, c).width()), row.cells[c])
+                       .height());
         return h + kRowGap + (row.heading ? 4 : 0);
     }
 
@@ -103,7 +107,8 @@ private:
                 pages.append(QList<PlacedRow>());
                 // A card's heading goes with its first detail.
                 QList<PlacedRow>& previous = pages[pages.size() - 2];
-                if (previous.size() > 1 && table_.rows[previous.last().row].heading) pages.last() << previous.takeLast();
+                if (previous.size() > 1 && table_.rows[previous.last().row].heading)
+                    pages.last() << previous.takeLast();
                 used = pages.last().isEmpty() ? 0 : pages.last().last().height;
             }
             pages.last() << PlacedRow{i, height, scale};
@@ -125,11 +130,13 @@ private:
         p.setFont(head);
         const double headTop = kMargin + titleHeight + 6, headHeight = canvas_.metrics(head).lineSpacing();
         for (qsizetype c = 0; c < table_.columns.size() && c < layout_.left.size(); ++c)
-            p.drawText(QRectF(layout_.left[c], headTop, layout_.width[c] - kCellGap, headHeight), Qt::AlignLeft, table_.columns[c]);
+            p.drawText(QRectF(layout_.left[c], headTop, layout_.width[c] - kCellGap, headHeight), Qt::AlignLeft,
+                       table_.columns[c]);
         p.drawLine(QPointF(kMargin, headTop + headHeight + 2), QPointF(kMargin + width, headTop + headHeight + 2));
         p.setFont(canvas_.font(kBodyPoints));
-        p.drawText(QRectF(kMargin, layout_.body.bottom(), width, layout_.page.height() - kMargin - layout_.body.bottom()),
-                   Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+        p.drawText(
+            QRectF(kMargin, layout_.body.bottom(), width, layout_.page.height() - kMargin - layout_.body.bottom()),
+            Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("Page %1 of %2").arg(page).arg(pages));
     }
 
     void paintRow(const store::ReportRow& row, double y, double scale) {
@@ -153,7 +160,8 @@ private:
 
 }  // namespace
 
-int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date, store::ProgressSink* progress) {
+int PaintReport(QPagedPaintDevice& device, const store::ReportTable& table, const QDate& date,
+                store::ProgressSink* progress) {
     return ReportPainter(device, table, progress).paint(date);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "print/list_report.h"
 #include "cards/progress_sink.h"
+#include "print/list_report.h"
 
 #include <QDate>
 

@@ -26,7 +26,8 @@ QString ExpandHome(const QString& path) {
 }
 
 QString PreferredDataDir(profile::ProfileAccess& profile) {
-    const QString named = profile.read(PreferencesFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath"));
+    const QString named =
+        profile.read(PreferencesFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath"));
     return WithTrailingSlash(ExpandHome(named));
 }
 

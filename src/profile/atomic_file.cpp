@@ -3,15 +3,15 @@
 #include "file_faults.h"
 #include "profile_access.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly::profile {
 namespace {
@@ -21,16 +21,26 @@ namespace {
 constexpr char kTempMarker[] = ".tessaly-tmp-";
 constexpr int kTempSuffixLength = 6;
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
-
-std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
-
-FileStamp stampFrom(const struct stat& st) {
-    return FileStamp{true, std::int64_t(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim),
-                     std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
 }
 
-QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+std::int64_t nanoseconds(const timespec& t) {
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+FileStamp stampFrom(const struct stat& st) {
+    return FileStamp{true,
+                     std::int64_t(st.st_size),
+                     nanoseconds(st.st_mtim),
+                     nanoseconds(st.st_ctim),
+                     std::uint64_t(st.st_dev),
+                     std::uint64_t(st.st_ino)};
+}
+
+QString reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 [[noreturn]] void failRead(const QString& path, int error) {
     throw ReadError(QStringLiteral("Could not read %1: %2").arg(path, reason(error)).toStdString());
@@ -164,7 +174,8 @@ std::optional<FileContent> ReadWholeFile(const QString& path) {
     return content;
 }
 
-FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability, const QString& newFileModel) {
+FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability,
+                      const QString& newFileModel) {
     const QFileInfo info(path);
     const Ownership owner = ownershipFor(path, newFileModel);
     QByteArray temp = native(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + kTempMarker +
@@ -198,9 +209,13 @@ FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability d
     return stamped ? stampFrom(st) : FileStamp{};
 }
 
-void SyncFile(const QString& path) { syncPath(path, false); }
+void SyncFile(const QString& path) {
+    syncPath(path, false);
+}
 
-void SyncFolder(const QString& folder) { syncPath(folder, true); }
+void SyncFolder(const QString& folder) {
+    syncPath(folder, true);
+}
 
 bool IsOurTemporaryName(const QString& fileName) {
     const qsizetype at = fileName.lastIndexOf(QLatin1String(kTempMarker));

@@ -1,9 +1,9 @@
 #include "cached_profile.h"
 
+#include <time.h>
 #include <QFileInfo>
 #include <algorithm>
 #include <exception>
-#include <time.h>
 
 namespace tessaly::profile {
 namespace {
@@ -49,7 +49,8 @@ void CachedProfile::load(Entry& e, const QString& file) {
     std::optional<FileContent> content = ReadWholeFile(file);
     const QByteArray bytes = content ? content->bytes : QByteArray();
     const std::size_t hash = qHash(bytes);
-    if (!(e.stamp.exists && hash == e.contentHash && e.stamp.size == bytes.size())) e.doc = ProfileDocument::parse(bytes);
+    if (!(e.stamp.exists && hash == e.contentHash && e.stamp.size == bytes.size()))
+        e.doc = ProfileDocument::parse(bytes);
     e.stamp = content ? content->stamp : FileStamp{};
     e.contentHash = hash;
     e.checkedAtNs = nowNs();
@@ -76,8 +77,8 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
     } else {
         // The content is compared once per operation; later writes in it compare the stamp.
         const bool seen = operationDepth_ > 0 && e->validatedInOperation == operationId_;
-        const bool racy = !seen && e->stamp.exists &&
-                          std::max(e->stamp.mtimeNs, e->stamp.ctimeNs) + kRacyMarginNs > e->checkedAtNs;
+        const bool racy =
+            !seen && e->stamp.exists && std::max(e->stamp.mtimeNs, e->stamp.ctimeNs) + kRacyMarginNs > e->checkedAtNs;
         if (!(stamp == e->stamp) || racy) {
             try {
                 load(*e, file);
@@ -107,7 +108,7 @@ bool CachedProfile::hasSection(const QString& file, const QString& section) {
 }
 
 std::optional<QStringList> CachedProfile::readSection(const QString& file, const QString& section,
-                                                     std::span<const QString> keys) {
+                                                      std::span<const QString> keys) {
     return entry(file).doc.values(section, keys);
 }
 

@@ -8,8 +8,12 @@ FaultHook& Hook() {
 }
 }  // namespace
 
-void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+void SetFaultHook(FaultHook hook) {
+    Hook() = std::move(hook);
+}
 
-bool InjectedFault(FileStep step, const QString& file) { return Hook() && Hook()(step, file); }
+bool InjectedFault(FileStep step, const QString& file) {
+    return Hook() && Hook()(step, file);
+}
 
 }  // namespace tessaly::profile

@@ -74,7 +74,10 @@ public:
     explicit ProfileOperation(ProfileAccess& p) : p_(p) { p_.beginOperation(); }
     ~ProfileOperation() {
         if (open_) {
-            try { p_.endOperation(); } catch (const FileError&) {}
+            try {
+                p_.endOperation();
+            } catch (const FileError&) {
+            }
         }
     }
     void finish() {
@@ -96,7 +99,10 @@ public:
     explicit ProfileBulk(ProfileAccess& p) : p_(p) { p_.beginBulk(); }
     ~ProfileBulk() {
         if (open_) {
-            try { p_.endBulk(); } catch (const WriteError&) {}
+            try {
+                p_.endBulk();
+            } catch (const WriteError&) {
+            }
         }
     }
     void finish() {

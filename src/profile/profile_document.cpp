@@ -15,11 +15,16 @@ const QByteArray kBom("\xEF\xBB\xBF");
 
 QByteArrayView endBytes(LineEnd end) {
     switch (end) {
-    case LineEnd::None: return {};
-    case LineEnd::Lf: return "\n";
-    case LineEnd::Cr: return "\r";
-    case LineEnd::CrLf: return "\r\n";
-    case LineEnd::CrCrLf: return "\r\r\n";
+        case LineEnd::None:
+            return {};
+        case LineEnd::Lf:
+            return "\n";
+        case LineEnd::Cr:
+            return "\r";
+        case LineEnd::CrLf:
+            return "\r\n";
+        case LineEnd::CrCrLf:
+            return "\r\r\n";
     }
     return {};
 }
@@ -62,9 +67,13 @@ bool isAsciiOnly(QByteArrayView s) {
     return true;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
-bool isNameSpace(char16_t u) { return u == ' ' || (u >= 0x09 && u <= 0x0D) || u == 0x1A; }
+bool isNameSpace(char16_t u) {
+    return u == ' ' || (u >= 0x09 && u <= 0x0D) || u == 0x1A;
+}
 
 QStringView trimmedName(QStringView s) {
     while (!s.isEmpty() && isNameSpace(s.front().unicode())) s = s.sliced(1);
@@ -113,7 +122,8 @@ QByteArray foldName(QByteArrayView raw) {
 void ProfileDocument::Section::noteKey(const Line& line) {
     if (line.equals < 0 || mayRepeatKeys) return;
     const std::uint64_t bit = std::uint64_t(1) << (line.keyHash & 63);
-    if (line.keyHash == 0) mayRepeatKeys = true;
+    if (line.keyHash == 0)
+        mayRepeatKeys = true;
     else if (seenHashBits & bit)  // maybe seen: look for the same hash on another line
         for (const Line& other : lines)
             if (&other != &line && other.equals >= 0 && other.keyHash == line.keyHash) mayRepeatKeys = true;
@@ -134,7 +144,9 @@ qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) co
         // The hint's slot comes from the name's length, ends and middle, cheaper
         // than its hash; the factors give every key of a card, and of the
         // header, a slot of its own.
-        const auto letter = [&](qsizetype i) { return std::uint32_t(lowerAscii(static_cast<char>(name[i].unicode()))); };
+        const auto letter = [&](qsizetype i) {
+            return std::uint32_t(lowerAscii(static_cast<char>(name[i].unicode())));
+        };
         const std::uint32_t slot = name.isEmpty() ? 0
                                                   : std::uint32_t(name.size()) * 6 + letter(0) * 7 +
                                                         letter(name.size() - 1) * 7 + letter(name.size() / 2) * 3;
@@ -325,7 +337,9 @@ ProfileDocument::Section* ProfileDocument::findSection(const QString& name) {
     return const_cast<Section*>(std::as_const(*this).findSection(name));
 }
 
-bool ProfileDocument::hasSection(const QString& section) const { return findSection(section) != nullptr; }
+bool ProfileDocument::hasSection(const QString& section) const {
+    return findSection(section) != nullptr;
+}
 
 std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
     const Section* s = findSection(section);

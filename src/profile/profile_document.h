@@ -3,10 +3,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <span>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tessaly::profile {

@@ -9,11 +9,10 @@ namespace {
 
 // 0x80..0x9F of Windows-1252; the five unassigned bytes map to the C1 controls,
 // as the Windows conversion routines do, so every byte decodes and re-encodes.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString decodeCp1252(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
@@ -63,8 +62,10 @@ QByteArray encodeText(const QString& text, bool forceUtf8) {
         bool fits = true;
         for (qsizetype i = 0; i < text.size() && fits; ++i) {
             const auto b = cp1252Byte(text.at(i).unicode());
-            if (b) cp[i] = *b;
-            else fits = false;
+            if (b)
+                cp[i] = *b;
+            else
+                fits = false;
         }
         if (fits && (isAscii(cp) || !isValidUtf8(cp))) return cp;
     }

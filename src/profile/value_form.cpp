@@ -10,7 +10,9 @@ bool isSpaceChar(QChar c) {
     return u == ' ' || (u >= 0x09 && u <= 0x0D) || u == 0x1A;
 }
 
-bool isControlChar(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
+bool isControlChar(QChar c) {
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
 
 bool hasMatchingOuterQuotes(QStringView v) {
     return v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front();
@@ -28,10 +30,18 @@ QString escaped(const QString& value) {
     out.reserve(value.size() + 8);
     for (QChar c : value) {
         switch (c.unicode()) {
-            case '\\': out += u"\\\\"; break;
-            case '\r': out += u"\\r"; break;
-            case '\n': out += u"\\n"; break;
-            case '\t': out += u"\\t"; break;
+            case '\\':
+                out += u"\\\\";
+                break;
+            case '\r':
+                out += u"\\r";
+                break;
+            case '\n':
+                out += u"\\n";
+                break;
+            case '\t':
+                out += u"\\t";
+                break;
             default:
                 if (isControlChar(c))
                     out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
@@ -53,10 +63,18 @@ QByteArray unescaped(QByteArrayView body) {
         }
         const char e = body[++i];
         switch (e) {
-            case '\\': out += '\\'; break;
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
+            case '\\':
+                out += '\\';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'x':
                 if (i + 2 < body.size() && hexDigit(body[i + 1]) >= 0 && hexDigit(body[i + 2]) >= 0) {
                     out += static_cast<char>(hexDigit(body[i + 1]) * 16 + hexDigit(body[i + 2]));
@@ -97,11 +115,13 @@ bool isEarlierEscapedForm(QByteArrayView body) {
         if (body[i] != '\\') continue;
         if (i + 1 >= body.size()) return false;
         const char e = body[++i];
-        if (e == 'r' || e == 'n') lineBreak = true;
+        if (e == 'r' || e == 'n')
+            lineBreak = true;
         else if (e == 'x') {
             if (i + 2 >= body.size() || hexDigit(body[i + 1]) < 0 || hexDigit(body[i + 2]) < 0) return false;
             i += 2;
-        } else if (e != '\\' && e != 't') return false;
+        } else if (e != '\\' && e != 't')
+            return false;
     }
     return lineBreak;
 }

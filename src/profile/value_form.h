@@ -30,7 +30,9 @@ QByteArray storedValue(const QString& value, bool forceUtf8 = false);
 QString readValue(QByteArrayView raw);
 
 // Profile whitespace: blanks, tabs, line-end characters and ^Z.
-inline bool isProfileSpace(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
+inline bool isProfileSpace(char c) {
+    return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A;
+}
 QByteArrayView trimmedView(QByteArrayView bytes);
 
 }  // namespace tessaly::profile

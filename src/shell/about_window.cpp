@@ -1,7 +1,7 @@
 #include "about_window.h"
 
-#include "window_opener.h"
 #include "twips.h"
+#include "window_opener.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #pragma once
-#include "preferences.h"
-#include "profile/cached_profile.h"
 #include "cards/card_layout.h"
 #include "cards/card_store.h"
+#include "preferences.h"
+#include "profile/cached_profile.h"
 
 #include <QColor>
 #include <QString>

@@ -1,17 +1,17 @@
 #include "backup_commands.h"
 
+#include "app_context.h"
 #include "card_file_guard.h"
+#include "main_window_link.h"
 #include "msg_box.h"
 #include "progress_windows.h"
 #include "run_change.h"
-#include "app_context.h"
-#include "main_window_link.h"
 #include "window_opener.h"
 
-#include "modal_seam.h"
 #include "backup/backup_rotation.h"
 #include "backup/card_restore.h"
 #include "cards/card_lock.h"
+#include "modal_seam.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -31,7 +31,9 @@ using store::CopyOutcome;
 constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
 constexpr std::int16_t kExclamation = 3, kInformation = 4;
 
-QString Folder(AppContext& context) { return BackupFolder(context.Profile, context.PreferencesFile); }
+QString Folder(AppContext& context) {
+    return BackupFolder(context.Profile, context.PreferencesFile);
+}
 
 bool Ask(const QString& text, std::int16_t buttons, const QString& yes, const QString& no, std::int16_t icon,
          const QString& title) {
@@ -65,7 +67,8 @@ QString ChooseBackup(const QString& folder, const QList<store::AutoBackup>& auto
         plain->setData(Qt::UserRole, folder);
     }
     for (const store::AutoBackup& b : automatic) {
-        auto* item = new QListWidgetItem(QStringLiteral("Automatic backup of %1").arg(QLocale().toString(b.made, QLocale::LongFormat)), list);
+        auto* item = new QListWidgetItem(
+            QStringLiteral("Automatic backup of %1").arg(QLocale().toString(b.made, QLocale::LongFormat)), list);
         item->setData(Qt::UserRole, b.folder);
     }
     list->setCurrentRow(0);
@@ -114,8 +117,8 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
         // Not put back: the message says that the next opening of the card file finishes the restore.
         const bool putBack = !refused || refused->putBack;
         const QString after = putBack ? QStringLiteral("The card files are as they were before.") : QString();
-        Ask(QStringLiteral("The restore failed: %1\r%2").arg(QString::fromUtf8(error.what()), after), 0, QStringLiteral("OK"), QString(),
-            kExclamation, QStringLiteral("Restore failed"));
+        Ask(QStringLiteral("The restore failed: %1\r%2").arg(QString::fromUtf8(error.what()), after), 0,
+            QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Restore failed"));
         if (!putBack) {
             LoadRestoredFile(context);
             RefreshMain(0);
@@ -123,9 +126,11 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
         return false;
     }
     const bool notReady = outcome == CopyOutcome::NotReady;
-    const QString text = notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
-                                  : QStringLiteral("There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
-                                                   "with the backup (BackupPath in the preferences).");
+    const QString text =
+        notReady ? QStringLiteral("The backup folder %1 is not ready.\rPlease make the folder with the data ready.")
+                 : QStringLiteral(
+                       "There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
+                       "with the backup (BackupPath in the preferences).");
     return Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
                notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data"));
 }
@@ -134,8 +139,8 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
 
 void BackUp(AppContext& context) {
     const QString folder = Folder(context);
-    if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel, QStringLiteral("OK"),
-             QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
+    if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel,
+             QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
         return;
     store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
@@ -145,25 +150,33 @@ void BackUp(AppContext& context) {
         } catch (const BackupFailed& r) {
             if (r.outcome == CopyOutcome::OtherCardFile) {
                 // Another card file's backup is replaced only when the user says so.
-                if (!Ask(QStringLiteral("The backup folder %1 holds the backup of another card file.\r%2\rReplace it with the backup of "
-                                        "this card file?").arg(folder, r.message()),
-                         kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Back Up")))
+                if (!Ask(QStringLiteral("The backup folder %1 holds the backup of another card file.\r%2\rReplace it "
+                                        "with the backup of "
+                                        "this card file?")
+                             .arg(folder, r.message()),
+                         kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation,
+                         QStringLiteral("Back Up")))
                     return;
                 other = store::OtherBackup::Replace;
                 continue;
             }
             if (r.outcome == CopyOutcome::DataFolder) {
-                Ask(QStringLiteral("The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
-                                   "(BackupPath in the preferences).").arg(folder),
+                Ask(QStringLiteral(
+                        "The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
+                        "(BackupPath in the preferences).")
+                        .arg(folder),
                     0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Back Up"));
                 return;
             }
-            const QString why = r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
-                                : r.putBack ? QStringLiteral("%1\rThe previous backup is kept.").arg(r.message())
-                                            : QStringLiteral("%1\rThe new backup is complete and is put in place the next time the "
-                                                             "folder is used.").arg(r.message());
-            if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel, QStringLiteral("OK"),
-                     QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
+            const QString why =
+                r.outcome == CopyOutcome::NotReady ? QStringLiteral("Please create it, or make it writable.")
+                : r.putBack                        ? QStringLiteral("%1\rThe previous backup is kept.").arg(r.message())
+                                                   : QStringLiteral(
+                                                         "%1\rThe new backup is complete and is put in place the next time the "
+                                                                                "folder is used.")
+                                  .arg(r.message());
+            if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel,
+                     QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
                 return;
         }
     }
@@ -172,22 +185,25 @@ void BackUp(AppContext& context) {
 void Restore(AppContext& context) {
     const QString folder = Folder(context);
     const QString title = QStringLiteral("Restore data from Back Up");
-    if (!Ask(QStringLiteral("You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
+    if (!Ask(QStringLiteral(
+                 "You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
              kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
         return;
     const QList<store::AutoBackup> automatic = store::AutoBackups(folder);
     const QString source = automatic.isEmpty() ? folder : ChooseBackup(folder, automatic);
     if (source.isEmpty()) return;
-    if (automatic.isEmpty() && !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel,
-                                    QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, title))
+    if (automatic.isEmpty() && !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder),
+                                    kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, title))
         return;
     for (bool again = true; again;) {
         again = false;
-        RunChange(*context.Store, {.waitText = QStringLiteral("Please wait. Restoring data from BackUp"),
-                   .change = [&] { RestoreAndLoad(context, source); },
-                   .consequence = {},  // said by the restore's own failure message
-                   .rowAfter = [](bool done) { return done ? 0 : MainWindowLink::kSameRow; },
-                   .reportFailure = [&](const std::exception& error) { again = TellRestoreFailed(context, error, source); }});
+        RunChange(
+            *context.Store,
+            {.waitText = QStringLiteral("Please wait. Restoring data from BackUp"),
+             .change = [&] { RestoreAndLoad(context, source); },
+             .consequence = {},  // said by the restore's own failure message
+             .rowAfter = [](bool done) { return done ? 0 : MainWindowLink::kSameRow; },
+             .reportFailure = [&](const std::exception& error) { again = TellRestoreFailed(context, error, source); }});
     }
 }
 

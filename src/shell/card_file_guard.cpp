@@ -3,10 +3,10 @@
 #include "preferences.h"
 #include "use_record.h"
 
-#include "profile/profile_access.h"
 #include "cards/card_layout.h"
 #include "cards/card_lock.h"
 #include "cards/card_store.h"
+#include "profile/profile_access.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,11 +29,14 @@ std::int16_t UseCount(profile::ProfileAccess& profile, const QString& dataFile) 
 void WriteUseCount(profile::ProfileAccess& profile, const QString& dataFile, int n) {
     profile::ProfileOperation op(profile);
     profile.write(dataFile, Section, NoOfUses,
-                  QString::number(std::clamp<int>(n, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max())));
+                  QString::number(std::clamp<int>(n, std::numeric_limits<std::int16_t>::min(),
+                                                  std::numeric_limits<std::int16_t>::max())));
     op.finish();
 }
 
-QString DataDirOf(const QString& dataFile) { return QFileInfo(dataFile).absolutePath() + u'/'; }
+QString DataDirOf(const QString& dataFile) {
+    return QFileInfo(dataFile).absolutePath() + u'/';
+}
 
 // The count and the record change under the card file's change lock, so that
 // neither a change of tessaly-cli nor another run of the program comes between
@@ -111,7 +114,8 @@ void RecoverFromCrash(profile::ProfileAccess& profile, const QString& dataFile) 
 
 void NameDataFolder(profile::ProfileAccess& profile, const QString& preferencesFile, const QString& dataDir) {
     if (!QDir().mkpath(QFileInfo(preferencesFile).absolutePath()))
-        throw profile::WriteError(QStringLiteral("Could not create the folder of %1").arg(preferencesFile).toStdString());
+        throw profile::WriteError(
+            QStringLiteral("Could not create the folder of %1").arg(preferencesFile).toStdString());
     profile.write(preferencesFile, prefs::DataFilesSection, prefs::TeslyDataPath, dataDir);
 }
 

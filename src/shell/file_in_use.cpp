@@ -1,8 +1,8 @@
 #include "file_in_use.h"
 
+#include "app_context.h"
 #include "card_file_guard.h"
 #include "msg_box.h"
-#include "app_context.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -41,10 +41,12 @@ FileInUse::FileInUse(AppContext& context, QWidget* parent)
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame"));
-    Label1 = MakeText(frame, "Label1",
-                      QStringLiteral("It seems that other application (Tessaly for WinWord ?) is currently using the data file."));
-    Label2 = MakeText(frame, "Label2",
-                      QStringLiteral("To prevent data errors all changes to the data will be dissabled now, in both applications."));
+    Label1 = MakeText(
+        frame, "Label1",
+        QStringLiteral("It seems that other application (Tessaly for WinWord ?) is currently using the data file."));
+    Label2 = MakeText(
+        frame, "Label2",
+        QStringLiteral("To prevent data errors all changes to the data will be dissabled now, in both applications."));
     Label3 = MakeText(frame, "Label3",
                       QStringLiteral("Use the 'Previous crash recover' option to enable editing.\n"
                                      "Select this option only if you are absolutely sure that no other application is "

@@ -17,9 +17,13 @@ MainWindowLink::MainWindowLink(QWidget* window, QTimer* inUseTimer) : QObject(wi
     Registered() = this;
 }
 
-QWidget* MainWindowLink::window() const { return qobject_cast<QWidget*>(parent()); }
+QWidget* MainWindowLink::window() const {
+    return qobject_cast<QWidget*>(parent());
+}
 
-MainWindowLink* MainWindowLink::Current() { return Registered(); }
+MainWindowLink* MainWindowLink::Current() {
+    return Registered();
+}
 
 QWidget* MainWindow() {
     const MainWindowLink* link = MainWindowLink::Current();

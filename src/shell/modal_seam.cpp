@@ -20,7 +20,9 @@ PopupAnswerer& PopupAnswererSlot() {
 }
 }  // namespace
 
-void SetPopupAnswerer(PopupAnswerer answerer) { PopupAnswererSlot() = std::move(answerer); }
+void SetPopupAnswerer(PopupAnswerer answerer) {
+    PopupAnswererSlot() = std::move(answerer);
+}
 
 void RunPopup(QMenu& menu, const QPoint& at) {
     if (PopupAnswererSlot()) {
@@ -31,7 +33,9 @@ void RunPopup(QMenu& menu, const QPoint& at) {
     menu.exec(at);
 }
 
-void SetModalAnswerer(ModalAnswerer answerer) { Answerer() = std::move(answerer); }
+void SetModalAnswerer(ModalAnswerer answerer) {
+    Answerer() = std::move(answerer);
+}
 
 int RunModal(QDialog& window) {
     const ModalOverMain over(window);

@@ -1,8 +1,8 @@
 #include "msg_box.h"
 
+#include "main_window_link.h"
 #include "modal_seam.h"
 #include "placement.h"
-#include "main_window_link.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -108,28 +108,28 @@ void MessageWindow::PlaceButtons(std::int16_t buttons) {
     const int top = ToTwips(BtnOK->y());
     const int centred = (kInnerWidth - kButtonWidth) / 2;
     switch (buttons) {
-    case 0:
-        SetTwipsGeometry(BtnOK, centred, top, kButtonWidth, kButtonHeight);
-        BtnOK->show();
-        BtnCancel->hide();
-        break;
-    case 1:
-        SetTwipsGeometry(BtnCancel, centred, top, kButtonWidth, kButtonHeight);
-        BtnCancel->show();
-        BtnOK->hide();
-        break;
-    case 2:
-    case 3:
-        SetTwipsGeometry(BtnOK, kFirstButtonLeft, top, kButtonWidth, kButtonHeight);
-        SetTwipsGeometry(BtnCancel, kSecondButtonLeft, top, kButtonWidth, kButtonHeight);
-        BtnOK->show();
-        BtnCancel->show();
-        // Clear the old default first: a dialog keeps one default button at most.
-        (buttons == 2 ? BtnCancel : BtnOK)->setDefault(false);
-        (buttons == 2 ? BtnOK : BtnCancel)->setDefault(true);
-        break;
-    default:
-        break;
+        case 0:
+            SetTwipsGeometry(BtnOK, centred, top, kButtonWidth, kButtonHeight);
+            BtnOK->show();
+            BtnCancel->hide();
+            break;
+        case 1:
+            SetTwipsGeometry(BtnCancel, centred, top, kButtonWidth, kButtonHeight);
+            BtnCancel->show();
+            BtnOK->hide();
+            break;
+        case 2:
+        case 3:
+            SetTwipsGeometry(BtnOK, kFirstButtonLeft, top, kButtonWidth, kButtonHeight);
+            SetTwipsGeometry(BtnCancel, kSecondButtonLeft, top, kButtonWidth, kButtonHeight);
+            BtnOK->show();
+            BtnCancel->show();
+            // Clear the old default first: a dialog keeps one default button at most.
+            (buttons == 2 ? BtnCancel : BtnOK)->setDefault(false);
+            (buttons == 2 ? BtnOK : BtnCancel)->setDefault(true);
+            break;
+        default:
+            break;
     }
 }
 
@@ -154,7 +154,9 @@ void MessageWindow::SetText(QLabel* label, const QString& text) {
 void MessageWindow::FitTexts() {
     const int text1Height = ToPixels(615);
     auto* text2 = findChild<QLabel*>(QStringLiteral("Text2"));
-    auto extraFor = [](QLabel* label, int height) { return std::max(0, label->heightForWidth(label->width()) - height); };
+    auto extraFor = [](QLabel* label, int height) {
+        return std::max(0, label->heightForWidth(label->width()) - height);
+    };
     const int extra1 = extraFor(Text1, text1Height);
     Text1->resize(Text1->width(), text1Height + extra1);
     int extra = extra1;
@@ -197,18 +199,18 @@ bool MessageWindow::event(QEvent* e) {
 void MessageWindow::keyPressEvent(QKeyEvent* e) {
     if (e->modifiers() & ~Qt::KeypadModifier) return QDialog::keyPressEvent(e);
     switch (e->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (QPushButton* button = EnterButton()) button->click();
-        return;
-    case Qt::Key_Escape:
-        if (!BtnCancel->isHidden())
-            BtnCancel->click();
-        else
-            reject();
-        return;
-    default:
-        QDialog::keyPressEvent(e);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (QPushButton* button = EnterButton()) button->click();
+            return;
+        case Qt::Key_Escape:
+            if (!BtnCancel->isHidden())
+                BtnCancel->click();
+            else
+                reject();
+            return;
+        default:
+            QDialog::keyPressEvent(e);
     }
 }
 
@@ -217,7 +219,9 @@ void MessageWindow::BtnOK_Click() {
     done(0);
 }
 
-void MessageWindow::BtnCancel_Click() { reject(); }
+void MessageWindow::BtnCancel_Click() {
+    reject();
+}
 
 void MessageWindow::reject() {
     answer_ = MessageButton::Second;

@@ -38,7 +38,7 @@ protected:
     MessageWindow(const QString& name, Layout layout);
     // Fills the window, shows it modally and returns once it is hidden again.
     MessageButton ShowFilled(std::int16_t buttons, const QString& cap1, const QString& cap2, std::int16_t icon,
-                    const QString& title);
+                             const QString& title);
     // Shows a caller's text in one of the fixed-size labels.
     static void SetText(QLabel* label, const QString& text);
     bool event(QEvent* e) override;
@@ -64,7 +64,7 @@ class MsgBoxSnglTxt : public MessageWindow {
 public:
     MsgBoxSnglTxt();
     MessageButton ShowMsg(const QString& text, std::int16_t buttons, const QString& cap1, const QString& cap2,
-                 std::int16_t icon, const QString& title);
+                          std::int16_t icon, const QString& title);
 };
 
 class MsgBoxDblTxt : public MessageWindow {
@@ -73,7 +73,7 @@ public:
     MsgBoxDblTxt();
     QLabel* Text2;
     MessageButton ShowMsg(const QString& text1, const QString& text2, std::int16_t buttons, const QString& cap1,
-                 const QString& cap2, std::int16_t icon, const QString& title);
+                          const QString& cap2, std::int16_t icon, const QString& title);
 };
 
 MsgBoxSnglTxt& SingleTextBox();

@@ -1,10 +1,10 @@
 #include "open_data_file.h"
 
-#include "card_file_guard.h"
-#include "msg_box.h"
 #include "app_context.h"
-#include "profile/app_paths.h"
+#include "card_file_guard.h"
 #include "cards/staged_card_files.h"
+#include "msg_box.h"
+#include "profile/app_paths.h"
 
 #include <QFileInfo>
 
@@ -21,7 +21,9 @@ bool AskYesNo(const QString& text, std::int16_t icon = kStopIcon) {
            MessageButton::First;
 }
 
-void Tell(const QString& text) { SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, kMissingTitle); }
+void Tell(const QString& text) {
+    SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), 1, kMissingTitle);
+}
 
 void OpenStoreOn(AppContext& s, const QString& dataDir) {
     s.DataDir = dataDir;
@@ -29,7 +31,9 @@ void OpenStoreOn(AppContext& s, const QString& dataDir) {
     try {
         store::SettleBeforeUse(dataDir, std::chrono::seconds(5));
     } catch (const std::exception& e) {
-        ReportWriteFailure(e, QStringLiteral("A restore or import that stopped half-way is finished when the card file is next opened."));
+        ReportWriteFailure(
+            e,
+            QStringLiteral("A restore or import that stopped half-way is finished when the card file is next opened."));
     }
     s.Store->RemoveLeftoverTemporaries();
 }
@@ -43,11 +47,13 @@ bool UseNewDataFolder(AppContext& s) {
     const QFileInfo existing(newFile);
     if (existing.exists() || existing.isSymLink()) {
         if (store::CheckDataFile(s.Profile, newFile) != store::DataFileState::Valid) {
-            Tell(QStringLiteral("The folder ") + newDir + QStringLiteral(" already holds a file tesly.dat that Tessaly cannot use.") +
-                 u'\r' + QStringLiteral("It is left as it is."));
+            Tell(QStringLiteral("The folder ") + newDir +
+                 QStringLiteral(" already holds a file tesly.dat that Tessaly cannot use.") + u'\r' +
+                 QStringLiteral("It is left as it is."));
             return false;
         }
-        if (!AskYesNo(QStringLiteral("There is a Tessaly data file in ") + newDir + u'\r' + QStringLiteral("Should I open it?")))
+        if (!AskYesNo(QStringLiteral("There is a Tessaly data file in ") + newDir + u'\r' +
+                      QStringLiteral("Should I open it?")))
             return false;
         NameDataFolder(s.Profile, s.PreferencesFile, newDir);
         OpenStoreOn(s, newDir);

@@ -1,7 +1,7 @@
 #include "preferences.h"
 
-#include "profile/profile_access.h"
 #include "cards/card_layout.h"
+#include "profile/profile_access.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -17,16 +17,22 @@ std::uint8_t Byte(const QString& text) {
 }
 
 std::array<QString, kCopyFlagCount> CopyKeys() {
-    return {QStringLiteral("CopyName"),   QStringLiteral("CopyTitle"),  QStringLiteral("CopyCompany"),
+    return {QStringLiteral("CopyName"),    QStringLiteral("CopyTitle"),  QStringLiteral("CopyCompany"),
             QStringLiteral("CopyAddress"), QStringLiteral("CopyPhone1"), QStringLiteral("CopyPhone2"),
             QStringLiteral("CopyFax"),     QStringLiteral("CopyEMail")};
 }
 
-QString ComKey(int com) { return QStringLiteral("COM%1").arg(com); }
+QString ComKey(int com) {
+    return QStringLiteral("COM%1").arg(com);
+}
 
 // The forms the sibling program reads: a plain number, or one after a blank.
-QString Plain(int n) { return QString::number(n); }
-QString Spaced(int n) { return u' ' + QString::number(n); }
+QString Plain(int n) {
+    return QString::number(n);
+}
+QString Spaced(int n) {
+    return u' ' + QString::number(n);
+}
 
 // The preferences as the file holds them; nothing is written.
 Preferences ReadValues(profile::ProfileAccess& profile, const QString& file) {
@@ -129,7 +135,8 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     // Like the ports: the default folder stays unwritten until another one is chosen.
     const QString chosenPath = s.BackupPath.trimmed();
     if (!chosenPath.isEmpty() && chosenPath != backupPath && chosenPath + u'/' != backupPath)
-        profile.write(file, prefs::DataFilesSection, prefs::BackupPath, chosenPath.endsWith(u'/') ? chosenPath : chosenPath + u'/');
+        profile.write(file, prefs::DataFilesSection, prefs::BackupPath,
+                      chosenPath.endsWith(u'/') ? chosenPath : chosenPath + u'/');
     bulk.finish();
 }
 

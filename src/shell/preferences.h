@@ -75,7 +75,7 @@ struct SetupSettings {
     QString DialSystem;         // "DT" tone, "DP" pulse, as stored
     bool Tips = false;
     std::array<QString, kComPortCount> PortDevices;  // COM1..COM4
-    QString DialVia;      // "Modem" (or empty), "Phone", "Command"
+    QString DialVia;                                 // "Modem" (or empty), "Phone", "Command"
     QString DialCommand;  // a program and its arguments; %N the number as shown, %n its digits
     AutoBackupSettings AutoBackup;
     QString BackupPath;  // the backup folder, ending in '/' (BackupFolder)

@@ -1,7 +1,7 @@
 #include "progress_windows.h"
 
-#include "placement.h"
 #include "main_window_link.h"
+#include "placement.h"
 #include "twips.h"
 #include "window_opener.h"
 
@@ -15,7 +15,9 @@
 
 namespace tessaly::shell {
 
-void SetGaugePercent(CLumetCtrl* gauge, int percent) { gauge->SetProperty(CLumetCtrl::DispPercent, percent); }
+void SetGaugePercent(CLumetCtrl* gauge, int percent) {
+    gauge->SetProperty(CLumetCtrl::DispPercent, percent);
+}
 
 namespace {
 
@@ -39,7 +41,8 @@ QPixmap CardFilePicture(int size) {
     }
     p.setPen(QPen(QColor(0x20, 0x40, 0x90), 2));
     const qreal x = size * 0.26, y = size * 0.5;
-    for (int line = 0; line < 3; ++line) p.drawLine(QPointF(x, y + line * size * 0.09), QPointF(x + size * 0.42, y + line * size * 0.09));
+    for (int line = 0; line < 3; ++line)
+        p.drawLine(QPointF(x, y + line * size * 0.09), QPointF(x + size * 0.42, y + line * size * 0.09));
     return picture;
 }
 

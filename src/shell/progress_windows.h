@@ -1,6 +1,6 @@
 #pragma once
-#include "main_window_link.h"
 #include "cards/progress_sink.h"
+#include "main_window_link.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

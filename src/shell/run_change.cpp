@@ -1,11 +1,11 @@
 #include "run_change.h"
 
-#include "msg_box.h"
-#include "progress_windows.h"
-#include "main_window_link.h"
-#include "window_opener.h"
 #include "cards/card_store.h"
 #include "cards/staged_card_files.h"
+#include "main_window_link.h"
+#include "msg_box.h"
+#include "progress_windows.h"
+#include "window_opener.h"
 
 #include <QScopeGuard>
 #include <QTimer>
@@ -38,8 +38,10 @@ void ShowFilesAsTheyAre(store::CardStore& store) {
 }
 
 void Report(const ChangeCommand& command, const std::exception& error, const QString& consequence) {
-    if (command.reportFailure) command.reportFailure(error);
-    else ReportWriteFailure(error, consequence);
+    if (command.reportFailure)
+        command.reportFailure(error);
+    else
+        ReportWriteFailure(error, consequence);
 }
 
 bool Attempt(store::CardStore& store, const ChangeCommand& command) {

@@ -1,12 +1,12 @@
 #include "setup_dialog.h"
 
+#include "app_context.h"
+#include "cards/card_details.h"
+#include "main_window_link.h"
 #include "msg_box.h"
 #include "setup_checks.h"
-#include "app_context.h"
-#include "main_window_link.h"
 #include "twips.h"
 #include "window_opener.h"
-#include "cards/card_details.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,10 +85,11 @@ SetupDialog::SetupDialog(AppContext& context, const QString& selectedRecNo, QWid
     BuildBackup();
     ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("&Show Tip of The Day on startup"), 120,
                               5010 + kBackupFrameGrowth, 3600, 255);
-    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kBackupFrameGrowth, 1215, 375);
+    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kBackupFrameGrowth,
+                              1215, 375);
     BtnOK->setDefault(true);
-    BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265, 4950 + kBackupFrameGrowth,
-                                  1215, 375);
+    BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265,
+                                  4950 + kBackupFrameGrowth, 1215, 375);
     connect(BtnOK, &QPushButton::clicked, this, &SetupDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &SetupDialog::BtnCancel_Click);
     Load();
@@ -112,7 +113,8 @@ void SetupDialog::BuildNameAndList() {
 
 void SetupDialog::BuildPrefixAndCopy() {
     QGroupBox* prefix = Frame(this, QStringLiteral(" Prefix "), 120, 930, 3135, 2490);
-    ChkUsePrefix = Make<QCheckBox>(prefix, QStringLiteral("ChkUsePrefix"), QStringLiteral("&UsePrefix"), 240, 270, 1800, 255);
+    ChkUsePrefix =
+        Make<QCheckBox>(prefix, QStringLiteral("ChkUsePrefix"), QStringLiteral("&UsePrefix"), 240, 270, 1800, 255);
     connect(ChkUsePrefix, &QCheckBox::clicked, this, &SetupDialog::ChkUsePrefix_Click);
     LstPrefixSeparator = new QComboBox(prefix);
     LstPrefixSeparator->setObjectName(QStringLiteral("LstPrefixSeparator"));
@@ -139,14 +141,15 @@ void SetupDialog::BuildPrefixAndCopy() {
                                  QStringLiteral("ChkCopyPhone1"),  QStringLiteral("ChkCopyPhone2"),
                                  QStringLiteral("ChkCopyFax"),     QStringLiteral("ChkCopyEMail")};
     for (int i = 0; i < kCopyFlagCount; ++i)
-        ChkCopy[i] = Make<QCheckBox>(copy, copyNames[i], copyCaptions[i], 240 + 1440 * (i / 4), 270 + 270 * (i % 4),
-                                     1300, 255);
+        ChkCopy[i] =
+            Make<QCheckBox>(copy, copyNames[i], copyCaptions[i], 240 + 1440 * (i / 4), 270 + 270 * (i % 4), 1300, 255);
 }
 
 void SetupDialog::BuildDialing() {
     // Taller than the other frames of its row, into the space above the port frame, for the way to dial.
     QGroupBox* dialing = Frame(this, QStringLiteral(" Dialin&g System "), 3375, 2460, 3105, 960);
-    OptToneDial = Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
+    OptToneDial =
+        Make<QRadioButton>(dialing, QStringLiteral("OptToneDial"), QStringLiteral("Tone Dial"), 240, 300, 1300, 255);
     OptPulseDial =
         Make<QRadioButton>(dialing, QStringLiteral("OptPulseDial"), QStringLiteral("Pulse Dial"), 1620, 300, 1300, 255);
     connect(OptToneDial, &QRadioButton::clicked, this, [this] { settings_.DialSystem = QStringLiteral("DT"); });
@@ -159,8 +162,9 @@ void SetupDialog::BuildDialing() {
     TxtDialCommand = Box(dialing, QStringLiteral("TxtDialCommand"), 615);
     SetTwipsGeometry(TxtDialCommand, 2130, 615, 855, 285);
     TxtDialCommand->setPlaceholderText(QStringLiteral("program %n"));
-    TxtDialCommand->setToolTip(QStringLiteral("The program that dials and its arguments: %N is the number as shown, "
-                                              "%n its digits with a leading +."));
+    TxtDialCommand->setToolTip(
+        QStringLiteral("The program that dials and its arguments: %N is the number as shown, "
+                       "%n its digits with a leading +."));
     connect(CboDialVia, &QComboBox::currentIndexChanged, this, &SetupDialog::CboDialVia_Click);
 
     QGroupBox* port = Frame(this, QStringLiteral(" M&odem Port "), 120, 3540, 6360, 1290);
@@ -168,8 +172,8 @@ void SetupDialog::BuildDialing() {
         const int left = 240 + 1530 * (com - 1);
         OptCommPort[com - 1] = Make<QRadioButton>(port, QStringLiteral("OptCommPort%1").arg(com),
                                                   QStringLiteral("COM%1").arg(com), left, 270, 1400, 255);
-        LblPortDevice[com - 1] = Make<QLabel>(port, QStringLiteral("LblPortDevice%1").arg(com), QString(), left + 240,
-                                              540, 1260, 255);
+        LblPortDevice[com - 1] =
+            Make<QLabel>(port, QStringLiteral("LblPortDevice%1").arg(com), QString(), left + 240, 540, 1260, 255);
         LblPortDevice[com - 1]->setTextFormat(Qt::PlainText);
         connect(OptCommPort[com - 1], &QRadioButton::clicked, this, [this, com] { OptCommPort_Click(com); });
     }
@@ -185,10 +189,12 @@ void SetupDialog::BuildDialing() {
 
 void SetupDialog::BuildBackup() {
     QGroupBox* backup = Frame(this, QStringLiteral(" &Backup "), 120, kBackupFrameTop, 6360, kBackupFrameHeight);
-    OptBackupOff = Make<QRadioButton>(backup, QStringLiteral("OptBackupOff"), QStringLiteral("Off"), 240, 300, 900, 255);
+    OptBackupOff =
+        Make<QRadioButton>(backup, QStringLiteral("OptBackupOff"), QStringLiteral("Off"), 240, 300, 900, 255);
     OptBackupOnExit =
         Make<QRadioButton>(backup, QStringLiteral("OptBackupOnExit"), QStringLiteral("On exit"), 1200, 300, 1300, 255);
-    OptBackupDaily = Make<QRadioButton>(backup, QStringLiteral("OptBackupDaily"), QStringLiteral("Daily"), 2580, 300, 1100, 255);
+    OptBackupDaily =
+        Make<QRadioButton>(backup, QStringLiteral("OptBackupDaily"), QStringLiteral("Daily"), 2580, 300, 1100, 255);
     SpnBackupKeep = new QSpinBox(backup);
     SpnBackupKeep->setObjectName(QStringLiteral("SpnBackupKeep"));
     SpnBackupKeep->setRange(1, kMaxBackupsKept);
@@ -198,8 +204,8 @@ void SetupDialog::BuildBackup() {
     TxtBackupPath->setObjectName(QStringLiteral("TxtBackupPath"));
     SetTwipsGeometry(TxtBackupPath, 1200, 660, 3660, 285);
     Caption(backup, QStringLiteral("&Folder"), TxtBackupPath, 240, 690, 900, 255);
-    BtnBackupBrowse = Make<QPushButton>(backup, QStringLiteral("BtnBackupBrowse"), QStringLiteral("B&rowse…"), 4920, 645,
-                                        1140, 315);
+    BtnBackupBrowse =
+        Make<QPushButton>(backup, QStringLiteral("BtnBackupBrowse"), QStringLiteral("B&rowse…"), 4920, 645, 1140, 315);
     connect(BtnBackupBrowse, &QPushButton::clicked, this, &SetupDialog::BtnBackupBrowse_Click);
 }
 
@@ -220,11 +226,13 @@ void SetupDialog::Load() {
     if (settings_.DialSystem == u"DP") OptPulseDial->setChecked(true);
     CboDialVia->setCurrentIndex(0);
     for (int i = 1; i < kDialViaStored.size(); ++i)
-        if (kDialViaStored[i].compare(settings_.DialVia.trimmed(), Qt::CaseInsensitive) == 0) CboDialVia->setCurrentIndex(i);
+        if (kDialViaStored[i].compare(settings_.DialVia.trimmed(), Qt::CaseInsensitive) == 0)
+            CboDialVia->setCurrentIndex(i);
     TxtDialCommand->setText(settings_.DialCommand);
     CboDialVia_Click();
     for (int com = 1; com <= kComPortCount; ++com) ShowPortDevice(com);
-    if (settings_.CommPort >= 1 && settings_.CommPort <= kComPortCount) OptCommPort[settings_.CommPort - 1]->setChecked(true);
+    if (settings_.CommPort >= 1 && settings_.CommPort <= kComPortCount)
+        OptCommPort[settings_.CommPort - 1]->setChecked(true);
     OptCommPort_Click(settings_.CommPort);
     ChkUsePrefix->setChecked(settings_.UsePrefix);
     LstPrefixSeparator->setCurrentIndex(settings_.PrefixSprt < 4 ? settings_.PrefixSprt : 0);
@@ -235,7 +243,10 @@ void SetupDialog::Load() {
     ChkUsePrefix_Click();
     for (int i = 0; i < kCopyFlagCount; ++i) ChkCopy[i]->setChecked(settings_.CopyFlags[i] != 0);
     const AutoBackupWhen when = settings_.AutoBackup.When;
-    (when == AutoBackupWhen::OnExit ? OptBackupOnExit : when == AutoBackupWhen::Daily ? OptBackupDaily : OptBackupOff)->setChecked(true);
+    (when == AutoBackupWhen::OnExit  ? OptBackupOnExit
+     : when == AutoBackupWhen::Daily ? OptBackupDaily
+                                     : OptBackupOff)
+        ->setChecked(true);
     SpnBackupKeep->setValue(settings_.AutoBackup.Keep);
     TxtBackupPath->setText(settings_.BackupPath);
 }
@@ -279,7 +290,8 @@ void SetupDialog::ShowPortDevice(int com) {
 }
 
 void SetupDialog::BtnBackupBrowse_Click() {
-    const QString start = QDir(TxtBackupPath->text().trimmed()).exists() ? TxtBackupPath->text().trimmed() : QDir::homePath();
+    const QString start =
+        QDir(TxtBackupPath->text().trimmed()).exists() ? TxtBackupPath->text().trimmed() : QDir::homePath();
     const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Backup folder"), start);
     if (!chosen.isEmpty()) TxtBackupPath->setText(chosen.endsWith(u'/') ? chosen : chosen + u'/');
 }
@@ -343,7 +355,7 @@ void SetupDialog::BtnOK_Click() {
     chosen.Tips = ChkTips->isChecked();
     chosen.DialVia = kDialViaStored.value(CboDialVia->currentIndex());
     chosen.DialCommand = TxtDialCommand->text();
-    chosen.AutoBackup.When = OptBackupOnExit->isChecked() ? AutoBackupWhen::OnExit
+    chosen.AutoBackup.When = OptBackupOnExit->isChecked()  ? AutoBackupWhen::OnExit
                              : OptBackupDaily->isChecked() ? AutoBackupWhen::Daily
                                                            : AutoBackupWhen::Off;
     chosen.AutoBackup.Keep = SpnBackupKeep->value();
@@ -373,7 +385,9 @@ void SetupDialog::BtnOK_Click() {
     emit saved();
 }
 
-void SetupDialog::BtnCancel_Click() { close(); }
+void SetupDialog::BtnCancel_Click() {
+    close();
+}
 
 // Cancel and the window's close button leave the name style in use before the dialog opened.
 void SetupDialog::closeEvent(QCloseEvent* event) {

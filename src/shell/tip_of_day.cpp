@@ -1,10 +1,10 @@
 #include "tip_of_day.h"
 
-#include "msg_box.h"
 #include "app_context.h"
 #include "main_window_link.h"
-#include "window_opener.h"
+#include "msg_box.h"
 #include "twips.h"
+#include "window_opener.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -21,7 +21,8 @@ namespace {
 
 const std::array<QString, kTipCount> kTips = {
     QStringLiteral("You can Double Click the name in the list, to copy the data to the Clipboard."),
-    QStringLiteral("You can Click the Name, in the details window, to change it's appearence, for the selected record."),
+    QStringLiteral(
+        "You can Click the Name, in the details window, to change it's appearence, for the selected record."),
     QStringLiteral("You can Shift+Click the Name, in the details window, to copy it to the Clipboard."),
     QStringLiteral("You can Double Click the Status Bar to change from 'Name' view to 'Company' view."),
     QStringLiteral("You can Double Click the Status Bar to load the Filter dialog, or to turn the filter OFF."),
@@ -30,7 +31,8 @@ const std::array<QString, kTipCount> kTips = {
     QStringLiteral("You can Right Click on any buttton to load a PopUp Menu."),
     QStringLiteral("You can Right Click the names list to load a PopUp Menu."),
     QStringLiteral("You can Shift+Click the 'New' button to duplicate the selected record."),
-    QStringLiteral("You can Shift+Click the 'Delete' button to delete the selected record, without confirmation message."),
+    QStringLiteral(
+        "You can Shift+Click the 'Delete' button to delete the selected record, without confirmation message."),
 };
 
 constexpr std::minstd_rand::result_type kSeed = 20240611;
@@ -53,7 +55,9 @@ QPushButton* MakeButton(QWidget* window, const char* name, const char* caption, 
 
 }  // namespace
 
-QString TipText(int index) { return index >= 0 && index < kTipCount ? kTips[index] : QString(); }
+QString TipText(int index) {
+    return index >= 0 && index < kTipCount ? kTips[index] : QString();
+}
 
 double NextTipRandom() {
     std::minstd_rand& g = Generator();
@@ -61,7 +65,9 @@ double NextTipRandom() {
     return double(g() - g.min()) / (double(g.max() - g.min()) + 1.0);
 }
 
-void RestartTipRandom() { Generator().seed(kSeed); }
+void RestartTipRandom() {
+    Generator().seed(kSeed);
+}
 
 TipOfDay::TipOfDay(AppContext& context, QWidget* parent) : QWidget(parent, kFixedDialogFlags), context_(context) {
     setObjectName(QStringLiteral("TipOfDay"));

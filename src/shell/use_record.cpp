@@ -1,14 +1,14 @@
 #include "use_record.h"
 
+#include "cards/card_layout.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
-#include "cards/card_layout.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <unistd.h>
 
 namespace tessaly::shell {
 
@@ -30,7 +30,9 @@ qint64 StartTicks(qint64 pid) {
 
 }  // namespace
 
-QString UseRecordPath(const QString& dataDir) { return dataDir + QStringLiteral("tesly.users"); }
+QString UseRecordPath(const QString& dataDir) {
+    return dataDir + QStringLiteral("tesly.users");
+}
 
 UseEntry ThisRun() {
     const qint64 pid = ::getpid();
@@ -64,13 +66,15 @@ void WriteUseRecord(const QString& dataDir, const QList<UseEntry>& entries) {
     const QString path = UseRecordPath(dataDir);
     if (entries.isEmpty()) {
         if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-            throw profile::WriteError(
-                QStringLiteral("Could not remove %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))).toStdString());
+            throw profile::WriteError(QStringLiteral("Could not remove %1: %2")
+                                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)))
+                                          .toStdString());
         profile::SyncFolder(dataDir);
         return;
     }
     QByteArray bytes;
-    for (const UseEntry& e : entries) bytes += QByteArray::number(e.pid) + ' ' + e.bootId + ' ' + QByteArray::number(e.startTicks) + '\n';
+    for (const UseEntry& e : entries)
+        bytes += QByteArray::number(e.pid) + ' ' + e.bootId + ' ' + QByteArray::number(e.startTicks) + '\n';
     profile::ReplaceFile(path, bytes, profile::Durability::Synced, dataDir + store::kHeaderFileName);
 }
 

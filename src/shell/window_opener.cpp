@@ -1,7 +1,7 @@
 #include "window_opener.h"
 
-#include "placement.h"
 #include "main_window_link.h"
+#include "placement.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -11,9 +11,9 @@
 
 #ifdef TESSALY_WITH_XCB
 #include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
 #include <cstdlib>
 #include <cstring>
-#include <xcb/xcb.h>
 #endif
 
 namespace tessaly::shell {
@@ -104,7 +104,8 @@ void AddModalState(QWidget*) {}
 // A dialog laid out for one size keeps it: the window manager then offers neither
 // to resize nor to maximise it (X11 knows no hint for a fixed-size dialog but min = max).
 void KeepFixedSize(QWidget* window) {
-    if (window->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint) && window->minimumSize() != window->maximumSize())
+    if (window->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint) &&
+        window->minimumSize() != window->maximumSize())
         window->setFixedSize(window->size());
 }
 
@@ -126,9 +127,15 @@ void OpenOverMain(QWidget* window, Placement placement) {
     if (main) {
         if (window->parentWidget() != main) window->setParent(main, window->windowFlags());
         switch (placement) {
-        case Placement::TopRight: PlaceTopRight(window, main); break;
-        case Placement::Centred: CentreOver(window, main); break;
-        case Placement::CentredKept: PlaceCentredOnScreenKept(window, main); break;
+            case Placement::TopRight:
+                PlaceTopRight(window, main);
+                break;
+            case Placement::Centred:
+                CentreOver(window, main);
+                break;
+            case Placement::CentredKept:
+                PlaceCentredOnScreenKept(window, main);
+                break;
         }
         KeepFixedSize(window);
         MarkModalOver(window, main);

@@ -8,9 +8,9 @@ class QWidget;
 namespace tessaly::shell {
 
 // A window of fixed size: a title and a close button, nothing to minimise or maximise.
-inline constexpr Qt::WindowFlags kFixedDialogFlags =
-    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-    Qt::WindowCloseButtonHint;
+inline constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                                     Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                     Qt::WindowCloseButtonHint;
 
 enum class Placement { TopRight, Centred, CentredKept };
 

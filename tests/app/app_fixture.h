@@ -1,19 +1,20 @@
 #pragma once
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "app/startup.h"
-#include "mainwin/detail_label.h"
-#include "mainwin/main_dialog.h"
-#include "shell/modal_seam.h"
-#include "shell/msg_box.h"
-#include "shell/app_context.h"
-#include "shell/main_window_link.h"
-#include "shell/tip_of_day.h"
-#include "profile/app_paths.h"
 #include "cards/card_change.h"
 #include "cards/card_check.h"
 #include "cards/card_store.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "mainwin/detail_label.h"
+#include "mainwin/main_dialog.h"
+#include "profile/app_paths.h"
+#include "shell/app_context.h"
+#include "shell/main_window_link.h"
+#include "shell/modal_seam.h"
+#include "shell/msg_box.h"
+#include "shell/tip_of_day.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -23,7 +24,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tessaly;
 
@@ -116,7 +116,8 @@ protected:
         for (const QString& f : QDir(cardsDir()).entryList(QDir::Files)) QFile::copy(cardsDir() + f, copy + f);
         // The command line refuses a file that a program has open; the copy is nobody's.
         profile::CachedProfile p;
-        p.write(copy + QStringLiteral("tesly.dat"), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), QStringLiteral("0"));
+        p.write(copy + QStringLiteral("tesly.dat"), QStringLiteral("General Info"), QStringLiteral("NoOfUses"),
+                QStringLiteral("0"));
         return copy;
     }
 #ifdef TESSALY_CLI
@@ -144,10 +145,16 @@ protected:
         }
     }
     // Windows closed with deleteLater are gone once the posted deletions ran.
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void flushDeletes() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
-    mainwin::MainDialog& main() { return *app::TheMainDialog(); }
-    store::CardStore& cardStore() { return *context().Store; }
+    mainwin::MainDialog& main() {
+        return *app::TheMainDialog();
+    }
+    store::CardStore& cardStore() {
+        return *context().Store;
+    }
 
     // Before the windows: they refer to it until they are deleted.
     std::unique_ptr<shell::AppContext> context_ = std::make_unique<shell::AppContext>();

@@ -30,7 +30,8 @@ TEST_F(CliEquivalenceTest, addingACard) {
     flushDeletes();
     EXPECT_EQ(main().LstNames->currentIndex().data().toString(), "Baker, Al");
     // The placeholders the user left (ZIP/Postal code, Country) are stored empty.
-    EXPECT_EQ(cli(copy, {"add", "Sal=Mr.", "FirstName=Al", "LastName=Baker", "Company=Acme", "Notes=two\\nlines"}), "3");
+    EXPECT_EQ(cli(copy, {"add", "Sal=Mr.", "FirstName=Al", "LastName=Baker", "Company=Acme", "Notes=two\\nlines"}),
+              "3");
     EXPECT_EQ(checkFile(), QStringList());
     expectSameCards(cardsDir(), copy);
 }

@@ -13,7 +13,10 @@ class DeleteRestoreTest : public AppTest {
 protected:
     void start(bool companyView = false) {
         preferences(companyView ? "Show=1\n" : "");
-        cards({{"Ann", "Adams", "Zeta"}, {"Bob", "Brown", "Young"}, {"Cy", "Cole", "Xeno"}, {"Di", "Dunn", "Wolf"},
+        cards({{"Ann", "Adams", "Zeta"},
+               {"Bob", "Brown", "Young"},
+               {"Cy", "Cole", "Xeno"},
+               {"Di", "Dunn", "Wolf"},
                {"Ed", "Eden", "Vale"}});
         ASSERT_TRUE(app::Main(context()));
     }
@@ -25,7 +28,8 @@ protected:
     }
     QStringList listTexts() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i)
+            texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
     // Whether the list's menu offers "Restore Deleted Record" right now.
@@ -116,7 +120,8 @@ TEST_F(DeleteRestoreTest, aCardFromTheMiddleOfTheDeletedListComesBackInItsPlace)
     dialogs::RestoreDialog* window = dialogs::RestoreDialog::Current();
     ASSERT_NE(window, nullptr);
     QStringList deleted;
-    for (int i = 0; i < window->DelLstNames->model()->rowCount(); ++i) deleted << window->DelLstNames->model()->index(i, 0).data().toString();
+    for (int i = 0; i < window->DelLstNames->model()->rowCount(); ++i)
+        deleted << window->DelLstNames->model()->index(i, 0).data().toString();
     EXPECT_EQ(deleted, (QStringList{"( Vale )", "( Wolf )", "( Zeta )"}));
     EXPECT_EQ(window->Label[0]->text(), "Mr. Eden");  // the first one's details
     const QString selectedBefore = main().CurrentRecNo();

@@ -114,8 +114,8 @@ TEST_F(FilterViewTest, theExchangeButtonAddsAWayOutToItsMenuWhileItIsUp) {
         timerPaused = !main().Menus().InUseTimer.isActive();
     });
     QTest::mouseClick(main().BtnExchange, Qt::LeftButton);
-    EXPECT_EQ(entries, (QStringList{"Re&ports", "&Import", "&Back Up", "Restore &Deleted Record", "Import &vCard…", "&Export vCard…",
-                                    "-", "Ca&ncel"}));
+    EXPECT_EQ(entries, (QStringList{"Re&ports", "&Import", "&Back Up", "Restore &Deleted Record", "Import &vCard…",
+                                    "&Export vCard…", "-", "Ca&ncel"}));
     EXPECT_TRUE(timerPaused);
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());
     EXPECT_EQ(main().Menus().MnuExchange->actions().size(), 6);

@@ -42,7 +42,9 @@ TEST_F(OpenDataFileTest, aCardFileAlreadyInTheDataFolderIsOfferedNotWrittenOver)
             EXPECT_EQ(header(QStringLiteral("TotalNoOfRecords")), QString());  // the named folder stays absent
             profile::CachedProfile p;
             EXPECT_EQ(p.read(prefsFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath")), dataDir);
-            EXPECT_EQ(p.read(dataDir + QStringLiteral("tesly.dat"), QStringLiteral("General Info"), QStringLiteral("NoOfRecords")), "1");
+            EXPECT_EQ(p.read(dataDir + QStringLiteral("tesly.dat"), QStringLiteral("General Info"),
+                             QStringLiteral("NoOfRecords")),
+                      "1");
             delete app::TheMainDialog();
         }
     }

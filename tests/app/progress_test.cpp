@@ -31,7 +31,8 @@ TEST(Placement, aDialogFromAMainWindowNearTheTopLeftKeepsItsMargins) {
 
 TEST(Placement, messageWindowsOnlyKeepClearOfTheBottomAndTheLeftEdge) {
     const QSize box(4755, 2130);
-    EXPECT_EQ(shell::MessageWindowCorrected(QPoint(-400, 11000), box, kScreen), QPoint(150, kScreen.height() - 2130 - 300));
+    EXPECT_EQ(shell::MessageWindowCorrected(QPoint(-400, 11000), box, kScreen),
+              QPoint(150, kScreen.height() - 2130 - 300));
     EXPECT_EQ(shell::MessageWindowCorrected(QPoint(18000, -50), box, kScreen), QPoint(18000, -50));
 }
 

@@ -25,7 +25,8 @@ protected:
         return words[pick(words.size())];
     }
     void selectSomeCard() {
-        if (main().LstNames->model()->rowCount() > 0) main().LstNames->setCurrentRow(pick(main().LstNames->model()->rowCount()));
+        if (main().LstNames->model()->rowCount() > 0)
+            main().LstNames->setCurrentRow(pick(main().LstNames->model()->rowCount()));
     }
     void typeCard(dialogs::CardForm& form) {
         form.SetBoxText(1, word());
@@ -38,52 +39,56 @@ protected:
     void step() {
         const bool cards = cardStore().NoOfRecords > 0;
         switch (pick(10)) {
-        case 0: selectSomeCard(); break;
-        case 1: main().ToggleView(); break;
-        case 2:
-            dialogs::OpenNewDialog(context());
-            typeCard(*dialogs::NewDialog::Current());
-            break;
-        case 3:
-            if (!cards) break;
-            selectSomeCard();
-            dialogs::OpenEditDialog(context(), main().Selected());
-            typeCard(*dialogs::EditDialog::Current());
-            break;
-        case 4:
-            if (!cards) break;
-            selectSomeCard();
-            dialogs::OpenDuplicateDialog(context(), main().Selected());
-            QTest::mouseClick(dialogs::NewDialog::Current()->BtnOK, Qt::LeftButton);
-            break;
-        case 5:
-            if (!cards) break;
-            selectSomeCard();
-            QTest::mousePress(main().BtnDelete, Qt::LeftButton, Qt::ShiftModifier);
-            break;
-        case 6:
-            if (!cards) break;
-            QTest::mouseClick(main().BtnDelete, Qt::LeftButton);
-            QTest::mouseClick(dialogs::DeleteDialog::Current()->BtnOK, Qt::LeftButton);
-            break;
-        case 7: {
-            if (!cardStore().HasDeletedCards()) break;
-            dialogs::LoadDeletedList(context());
-            dialogs::RestoreDialog* window = dialogs::RestoreDialog::Current();
-            window->DelLstNames->setCurrentRow(pick(window->DelLstNames->model()->rowCount()));
-            QTest::mouseClick(window->BtnRestore, Qt::LeftButton);
-            break;
-        }
-        case 8:
-            if (!cards) break;
-            main().TxtFind->setText(word().left(2) + QStringLiteral(" ").left(pick(2)));
-            main().CboSrchIn->setCurrentIndex(pick(4));
-            QTest::mouseClick(main().BtnFind, Qt::LeftButton);
-            break;
-        case 9:
-            if (!cards) break;
-            pick(2) ? main().CopySelected() : main().CopyAll();
-            break;
+            case 0:
+                selectSomeCard();
+                break;
+            case 1:
+                main().ToggleView();
+                break;
+            case 2:
+                dialogs::OpenNewDialog(context());
+                typeCard(*dialogs::NewDialog::Current());
+                break;
+            case 3:
+                if (!cards) break;
+                selectSomeCard();
+                dialogs::OpenEditDialog(context(), main().Selected());
+                typeCard(*dialogs::EditDialog::Current());
+                break;
+            case 4:
+                if (!cards) break;
+                selectSomeCard();
+                dialogs::OpenDuplicateDialog(context(), main().Selected());
+                QTest::mouseClick(dialogs::NewDialog::Current()->BtnOK, Qt::LeftButton);
+                break;
+            case 5:
+                if (!cards) break;
+                selectSomeCard();
+                QTest::mousePress(main().BtnDelete, Qt::LeftButton, Qt::ShiftModifier);
+                break;
+            case 6:
+                if (!cards) break;
+                QTest::mouseClick(main().BtnDelete, Qt::LeftButton);
+                QTest::mouseClick(dialogs::DeleteDialog::Current()->BtnOK, Qt::LeftButton);
+                break;
+            case 7: {
+                if (!cardStore().HasDeletedCards()) break;
+                dialogs::LoadDeletedList(context());
+                dialogs::RestoreDialog* window = dialogs::RestoreDialog::Current();
+                window->DelLstNames->setCurrentRow(pick(window->DelLstNames->model()->rowCount()));
+                QTest::mouseClick(window->BtnRestore, Qt::LeftButton);
+                break;
+            }
+            case 8:
+                if (!cards) break;
+                main().TxtFind->setText(word().left(2) + QStringLiteral(" ").left(pick(2)));
+                main().CboSrchIn->setCurrentIndex(pick(4));
+                QTest::mouseClick(main().BtnFind, Qt::LeftButton);
+                break;
+            case 9:
+                if (!cards) break;
+                pick(2) ? main().CopySelected() : main().CopyAll();
+                break;
         }
         flushDeletes();
     }

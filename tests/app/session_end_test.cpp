@@ -2,11 +2,11 @@
 // crash ends it: the use count it leaves, and what the next start makes of it.
 #include "../support/temp_folder.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <csignal>
 
 namespace {
@@ -18,9 +18,11 @@ protected:
         QDir().mkpath(dir.path("cards"));
         QDir().mkpath(dir.path("backups"));
         dir.put("config/Tessaly/ostrel.ini", "[Data Files]\nTeslyDataPath=" + dir.path("cards/").toUtf8() +
-                                                 "\nBackupPath=" + dir.path("backups/").toUtf8() + "\nAutoBackup=1\n[TS32]\nTips=0\n");
-        dir.put("cards/tesly.dat", "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
-                                   "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
+                                                 "\nBackupPath=" + dir.path("backups/").toUtf8() +
+                                                 "\nAutoBackup=1\n[TS32]\nTips=0\n");
+        dir.put("cards/tesly.dat",
+                "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
+                "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
     }
     ~SessionEndTest() override {
         if (program.state() != QProcess::NotRunning) {
@@ -41,7 +43,8 @@ protected:
     }
     // The use count as the header holds it; -99 when there is none.
     int uses() {
-        const QRegularExpressionMatch m = QRegularExpression("NoOfUses=(-?\\d+)").match(QString::fromLatin1(dir.bytes("cards/tesly.dat")));
+        const QRegularExpressionMatch m =
+            QRegularExpression("NoOfUses=(-?\\d+)").match(QString::fromLatin1(dir.bytes("cards/tesly.dat")));
         return m.hasMatch() ? m.captured(1).toInt() : -99;
     }
     QByteArray record() { return dir.bytes("cards/tesly.users"); }
@@ -61,7 +64,8 @@ protected:
     }
     int autoBackups() { return QDir(dir.path("backups")).entryList({"auto-*"}, QDir::Dirs).size(); }
     void removeBackups() {
-        for (const QString& name : QDir(dir.path("backups")).entryList({"auto-*"}, QDir::Dirs)) QDir(dir.path("backups/" + name)).removeRecursively();
+        for (const QString& name : QDir(dir.path("backups")).entryList({"auto-*"}, QDir::Dirs))
+            QDir(dir.path("backups/" + name)).removeRecursively();
     }
 
     TempFolder dir;

@@ -2,10 +2,10 @@
 
 #include "../support/temp_folder.h"
 
+#include <gtest/gtest.h>
 #include <QLocalSocket>
 #include <QTest>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 using tessaly::app::SingleInstance;
 

@@ -43,7 +43,8 @@ TEST_F(StartupLoadTest, aFileHeldByAnotherProgramIsSortedInMemoryAndWrittenOnlyO
     {
         profile::CachedProfile p;
         auto link = [&](const char* rec, const char* key, const char* value) {
-            p.write(cardsDir() + "tesly0.dat", QStringLiteral("Record") + rec, QString::fromLatin1(key), QString::fromLatin1(value));
+            p.write(cardsDir() + "tesly0.dat", QStringLiteral("Record") + rec, QString::fromLatin1(key),
+                    QString::fromLatin1(value));
         };
         link("1", "PrevName", "");
         link("1", "NextName", "0");
@@ -52,7 +53,8 @@ TEST_F(StartupLoadTest, aFileHeldByAnotherProgramIsSortedInMemoryAndWrittenOnlyO
     }
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
     const QByteArray held = home.bytes(QStringLiteral("cards/tesly0.dat"));
-    answerMessages(true, [](QDialog& window) { QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton); });
+    answerMessages(
+        true, [](QDialog& window) { QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton); });
     ASSERT_TRUE(app::Main(context()));
     EXPECT_EQ(main().LstNames->model()->index(0, 0).data().toString(), "Lee, Ann");  // in order on screen
     EXPECT_EQ(home.bytes(QStringLiteral("cards/tesly0.dat")), held);

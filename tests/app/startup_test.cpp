@@ -13,9 +13,10 @@ TEST_F(StartupTest, aFirstStartInAnEmptyFolderMakesAnEmptyCardFileWhenTheUserAgr
     ASSERT_TRUE(app::Main(context()));
     EXPECT_EQ(asked, QStringList{"Missing data file"});
     const QString dataDir = home.path(QStringLiteral("data/Tessaly/teslydat/"));
-    EXPECT_EQ(home.bytes(QStringLiteral("data/Tessaly/teslydat/tesly.dat")),
-              QByteArray("[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
-                         "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\nNoOfUses=1\r\n"));
+    EXPECT_EQ(
+        home.bytes(QStringLiteral("data/Tessaly/teslydat/tesly.dat")),
+        QByteArray("[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
+                   "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\nNoOfUses=1\r\n"));
     profile::CachedProfile p;
     EXPECT_EQ(p.read(prefsFile(), QStringLiteral("Data Files"), QStringLiteral("TeslyDataPath")), dataDir);
     EXPECT_EQ(p.read(prefsFile(), QStringLiteral("TS32"), QStringLiteral("Version")), "2.0");
@@ -69,7 +70,8 @@ TEST_F(StartupTest, aFirstStartAsksWhereTheCardFileGoesAndTheEmptyWindowSaysWhat
 
 TEST_F(StartupTest, aFileOfAnotherApplicationIsNamedAsSuchAndReplacedByAnEmptyOne) {
     preferences();
-    home.put(QStringLiteral("cards/tesly.dat"), "[General Info]\nApplication=Other\nTotalNoOfRecords=5\nNoOfRecords=5\n");
+    home.put(QStringLiteral("cards/tesly.dat"),
+             "[General Info]\nApplication=Other\nTotalNoOfRecords=5\nNoOfRecords=5\n");
     QString text;
     shell::SetModalAnswerer([&](QDialog& window) {
         auto& box = static_cast<shell::MessageWindow&>(window);
@@ -116,9 +118,8 @@ TEST_F(StartupTest, aFileInUseKeepsEditingOffUntilTheOtherProgramCountsItselfOff
     preferences();
     cards({{"Ann", "Lee", "Acme"}});
     setHeader(QStringLiteral("NoOfUses"), QStringLiteral("1"));
-    answerMessages(true, [](QDialog& window) {
-        QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton);
-    });
+    answerMessages(
+        true, [](QDialog& window) { QTest::mouseClick(static_cast<shell::FileInUse&>(window).BtnOK, Qt::LeftButton); });
     ASSERT_TRUE(app::Main(context()));
     EXPECT_TRUE(context().InUse);
     EXPECT_FALSE(main().BtnEdit->isEnabled());
@@ -154,7 +155,8 @@ TEST_F(StartupTest, exitWithTheCountGoneWritesMinusOne) {
     preferences();
     cards({});
     ASSERT_TRUE(app::Main(context()));
-    home.put(QStringLiteral("cards/tesly.dat"), QByteArray(home.bytes(QStringLiteral("cards/tesly.dat"))).replace("NoOfUses=1\r\n", ""));
+    home.put(QStringLiteral("cards/tesly.dat"),
+             QByteArray(home.bytes(QStringLiteral("cards/tesly.dat"))).replace("NoOfUses=1\r\n", ""));
     main().close();
     EXPECT_EQ(header(QStringLiteral("NoOfUses")), "-1");
 }

@@ -1,8 +1,8 @@
-#include "../support/store_fixture.h"
 #include "../support/backup_failure.h"
+#include "../support/store_fixture.h"
 
-#include "profile/file_faults.h"
 #include "backup/backup_rotation.h"
+#include "profile/file_faults.h"
 
 #include <QDir>
 
@@ -21,14 +21,16 @@ QByteArray ReadAll(const QString& path) {
 // The backup files a folder shows, by name.
 Files Shown(const QString& folder) {
     Files files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) files.insert(name, ReadAll(folder + name));
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        files.insert(name, ReadAll(folder + name));
     return files;
 }
 
 // What a backup of the card files in dataDir holds.
 Files BackupOf(const QString& dataDir) {
     Files files;
-    for (const QString& name : QDir(dataDir).entryList({"tesly*.dat"}, QDir::Files)) files.insert(BackupName(name), ReadAll(dataDir + name));
+    for (const QString& name : QDir(dataDir).entryList({"tesly*.dat"}, QDir::Files))
+        files.insert(BackupName(name), ReadAll(dataDir + name));
     return files;
 }
 
@@ -36,7 +38,8 @@ Files BackupOf(const QString& dataDir) {
 class FailingSteps {
 public:
     FailingSteps(int n, bool lasting) {
-        tessaly::profile::SetFaultHook([this, n, lasting](FileStep, const QString&) { return lasting ? ++seen >= n : ++seen == n; });
+        tessaly::profile::SetFaultHook(
+            [this, n, lasting](FileStep, const QString&) { return lasting ? ++seen >= n : ++seen == n; });
     }
     ~FailingSteps() { tessaly::profile::SetFaultHook({}); }
     int seen = 0;

@@ -1,7 +1,7 @@
 #include "../support/store_fixture.h"
 
-#include "backup/backup_rotation.h"
 #include "../support/read_only_folder.h"
+#include "backup/backup_rotation.h"
 
 #include <QDir>
 #include <thread>
@@ -10,7 +10,9 @@ using namespace tessaly::store;
 
 namespace {
 
-QDateTime At(int minute) { return QDateTime(QDate(2026, 5, 17), QTime(9, minute, 5)); }
+QDateTime At(int minute) {
+    return QDateTime(QDate(2026, 5, 17), QTime(9, minute, 5));
+}
 
 }  // namespace
 
@@ -18,7 +20,9 @@ class BackupRotationTest : public StoreTest {
 protected:
     BackupRotationTest() { add("Ann", "Lee"); }
     QString root() const { return backups.path(); }
-    AutoBackupResult step(int minute, int keep = 3, int ownUses = 0) { return MakeAutoBackup(dir.path(), root(), keep, ownUses, At(minute)); }
+    AutoBackupResult step(int minute, int keep = 3, int ownUses = 0) {
+        return MakeAutoBackup(dir.path(), root(), keep, ownUses, At(minute));
+    }
     QStringList folders() const { return QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
     QStringList kept() const {
         QStringList names;
@@ -36,7 +40,8 @@ TEST_F(BackupRotationTest, oneMoreBackupThanKeptRemovesTheOldest) {
         EXPECT_EQ(r.folder, root() + At(minute).toString("'auto-'yyyyMMdd-HHmmss/"));
         EXPECT_EQ(dir.bytes("tesly0.dat"), backups.bytes(QDir(r.folder).dirName() + "/tesly0.old"));
     }
-    EXPECT_EQ(kept(), QStringList({"auto-20260517-090405 09:04", "auto-20260517-090305 09:03", "auto-20260517-090205 09:02"}));
+    EXPECT_EQ(kept(),
+              QStringList({"auto-20260517-090405 09:04", "auto-20260517-090305 09:03", "auto-20260517-090205 09:02"}));
     EXPECT_EQ(folders().size(), 3);
 }
 
@@ -87,7 +92,8 @@ TEST_F(BackupRotationTest, noBackupWhileAnotherProgramHoldsTheCardFileOrTheFolde
     EXPECT_EQ(missing.outcome, AutoBackupOutcome::NotReady);
     EXPECT_TRUE(missing.message.contains(root() + "gone/none/"));
     EXPECT_FALSE(QFileInfo::exists(root() + "gone"));
-    EXPECT_TRUE(MakeAutoBackup(dir.path(), root() + "first/", 3, 1, At(2)).ok()) << "a missing folder of its own is made";
+    EXPECT_TRUE(MakeAutoBackup(dir.path(), root() + "first/", 3, 1, At(2)).ok())
+        << "a missing folder of its own is made";
     const ReadOnlyFolder readOnly(root());
     if (readOnly.refusesWrites()) EXPECT_EQ(step(3, 3, 1).outcome, AutoBackupOutcome::NotReady);
     EXPECT_EQ(kept().size(), 1);
@@ -116,7 +122,8 @@ TEST_F(BackupRotationTest, onlyItsOwnBackupsAreCountedAndRemovedFileByFile) {
     ASSERT_TRUE(r.ok()) << qPrintable(r.message);
     EXPECT_EQ(r.removed, QStringList()) << "the folder with the user's letter stays";
     EXPECT_EQ(backups.bytes("auto-20260517-090105/letter.txt"), "mine");
-    EXPECT_EQ(QDir(root() + "auto-20260517-090105").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+    EXPECT_EQ(QDir(root() + "auto-20260517-090105")
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList({"letter.txt"}));
     EXPECT_EQ(outside.bytes("theirs.old"), "x");
     EXPECT_EQ(backups.bytes("auto-20200103-000000/notes.old"), "mine");
@@ -149,8 +156,10 @@ TEST_F(BackupRotationTest, twoCardFilesRotatingInOneFolderAtOnceKeepTheirOwn) {
     const QList<AutoBackup> mine = AutoBackups(root(), dir.path()), others = AutoBackups(root(), otherDir.path());
     ASSERT_EQ(mine.size(), kKeep);
     ASSERT_EQ(others.size(), kKeep);
-    for (const AutoBackup& m : mine) EXPECT_EQ(backups.bytes(QDir(m.folder).dirName() + "/tesly.old"), dir.bytes("tesly.dat"));
-    for (const AutoBackup& o : others) EXPECT_EQ(backups.bytes(QDir(o.folder).dirName() + "/tesly.old"), otherDir.bytes("tesly.dat"));
+    for (const AutoBackup& m : mine)
+        EXPECT_EQ(backups.bytes(QDir(m.folder).dirName() + "/tesly.old"), dir.bytes("tesly.dat"));
+    for (const AutoBackup& o : others)
+        EXPECT_EQ(backups.bytes(QDir(o.folder).dirName() + "/tesly.old"), otherDir.bytes("tesly.dat"));
     EXPECT_EQ(folders().size(), 2 * kKeep);
 }
 

@@ -1,20 +1,22 @@
-#include "../support/store_fixture.h"
 #include "../support/backup_failure.h"
+#include "../support/store_fixture.h"
 
-#include "profile/file_faults.h"
 #include "backup/backup_rotation.h"
-#include "cards/card_lock.h"
 #include "backup/card_restore.h"
+#include "cards/card_lock.h"
+#include "profile/file_faults.h"
 
-#include <QDir>
 #include <sys/stat.h>
+#include <QDir>
 
 using namespace tessaly::store;
 using tessaly::profile::FileStep;
 
 namespace {
 
-QStringList Names(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+QStringList Names(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
 
 }  // namespace
 
@@ -106,7 +108,8 @@ TEST_F(BackupTest, restoreRefusesWhatIsNoCompleteBackup) {
         EXPECT_EQ(dir.bytes("tesly.dat"), before);
         EXPECT_FALSE(QFile::exists(dir.path("tesly.old")));
     }
-    EXPECT_EQ(OutcomeOf([&] { RestoreBackup(dir.path(), dir.path()); }), CopyOutcome::NoValidBackup) << "the data folder itself";
+    EXPECT_EQ(OutcomeOf([&] { RestoreBackup(dir.path(), dir.path()); }), CopyOutcome::NoValidBackup)
+        << "the data folder itself";
 }
 
 namespace {
@@ -133,7 +136,8 @@ TEST_F(BackupTest, copiesTakeTheCardFilesModeAndFoldersArePrivateWithIt) {
         SCOPED_TRACE(mode);
         for (const QString& name : Names(dir.path())) ::chmod(QFile::encodeName(dir.path(name)).constData(), mode);
         ASSERT_NO_THROW(CopyDataFiles(dir.path(), folder()));
-        for (const QString& name : Names(folder())) EXPECT_EQ(ModeOf(backup.path(name)) & 0777, mode) << qPrintable(name);
+        for (const QString& name : Names(folder()))
+            EXPECT_EQ(ModeOf(backup.path(name)) & 0777, mode) << qPrintable(name);
         const QString root = backup.path(QString("auto%1/").arg(mode));
         const AutoBackupResult made = MakeAutoBackup(dir.path(), root, 3, 0, QDateTime::currentDateTime());
         ASSERT_TRUE(made.ok()) << qPrintable(made.message);
@@ -175,7 +179,8 @@ TEST_F(BackupTest, anotherCardFilesBackupIsReplacedOnlyWhenAskedFor) {
     const auto refused = FailureOf([&] { CopyDataFiles(dir.path(), folder()); });
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->outcome, CopyOutcome::OtherCardFile);
-    EXPECT_TRUE(refused->message().contains(QFileInfo(otherDir.path()).canonicalFilePath())) << qPrintable(refused->message());
+    EXPECT_TRUE(refused->message().contains(QFileInfo(otherDir.path()).canonicalFilePath()))
+        << qPrintable(refused->message());
     EXPECT_EQ(backup.bytes("tesly.old"), theirs);
     EXPECT_EQ(Names(folder()), QStringList({"tesly.old"}));
 
@@ -192,7 +197,8 @@ TEST_F(BackupTest, aBackupIntoTheDataFolderOrAFolderInsideItIsRefused) {
         SCOPED_TRACE(qPrintable(dest));
         EXPECT_EQ(OutcomeOf([&] { MakeBackup(dir.path(), dest, OtherBackup::Replace); }), CopyOutcome::DataFolder);
         EXPECT_FALSE(QFileInfo::exists(dest + "tesly.old"));
-        EXPECT_EQ(MakeAutoBackup(dir.path(), dest, 3, 0, QDateTime::currentDateTime()).outcome, AutoBackupOutcome::NotReady);
+        EXPECT_EQ(MakeAutoBackup(dir.path(), dest, 3, 0, QDateTime::currentDateTime()).outcome,
+                  AutoBackupOutcome::NotReady);
     }
     EXPECT_NO_THROW(MakeBackup(dir.path(), folder(), OtherBackup::Refuse));
 }

@@ -1,11 +1,11 @@
-#include "../support/store_fixture.h"
 #include "../support/backup_failure.h"
+#include "../support/store_fixture.h"
 
 #include "backup/card_restore.h"
 #include "cards/staged_card_files.h"
 
-#include <QDir>
 #include <sys/stat.h>
+#include <QDir>
 
 using namespace tessaly::store;
 
@@ -53,18 +53,23 @@ TEST_F(RestoreTest, refusesWhatIsNotExactlyACardFileAndChangesNothing) {
         std::function<void()> damage;
         CopyOutcome outcome;
     } cases[] = {
-        {"a link out of the folder", [&] { QFile::remove(backup.path("tesly1.old")), QFile::link(outside, backup.path("tesly1.old")); },
+        {"a link out of the folder",
+         [&] { QFile::remove(backup.path("tesly1.old")), QFile::link(outside, backup.path("tesly1.old")); },
          CopyOutcome::NoValidBackup},
-        {"both spellings", [&] { QFile::copy(backup.path("tesly1.old"), backup.path("TESLY2.OLD")); }, CopyOutcome::NoValidBackup},
-        {"another hundred's cards", [&] { backup.put("tesly1.old", "[Record5]\nFirstName=Misplaced\n"); }, CopyOutcome::NoValidBackup},
+        {"both spellings", [&] { QFile::copy(backup.path("tesly1.old"), backup.path("TESLY2.OLD")); },
+         CopyOutcome::NoValidBackup},
+        {"another hundred's cards", [&] { backup.put("tesly1.old", "[Record5]\nFirstName=Misplaced\n"); },
+         CopyOutcome::NoValidBackup},
         {"not a card file", [&] { backup.put("tesly0.old", "[Something]\nelse=1\n"); }, CopyOutcome::NoValidBackup},
-        {"a folder in a file's place", [&] { QFile::remove(backup.path("tesly0.old")), QDir().mkdir(backup.path("tesly0.old")); },
+        {"a folder in a file's place",
+         [&] { QFile::remove(backup.path("tesly0.old")), QDir().mkdir(backup.path("tesly0.old")); },
          CopyOutcome::NoValidBackup},
     };
     for (const QString& name : Entries(backup.path())) QFile::copy(backup.path(name), pristine.path(name));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const QString& name : Entries(backup.path())) QFile::remove(backup.path(name)) || QDir().rmdir(backup.path(name));
+        for (const QString& name : Entries(backup.path()))
+            QFile::remove(backup.path(name)) || QDir().rmdir(backup.path(name));
         for (const QString& name : Entries(pristine.path())) QFile::copy(pristine.path(name), backup.path(name));
         const QStringList before = Entries(dir.path());
         const QByteArray header = dir.bytes("tesly.dat");
@@ -73,7 +78,8 @@ TEST_F(RestoreTest, refusesWhatIsNotExactlyACardFileAndChangesNothing) {
         EXPECT_EQ(Entries(dir.path()), before);
         EXPECT_EQ(dir.bytes("tesly.dat"), header);
     }
-    for (const QString& name : Entries(backup.path())) QFile::remove(backup.path(name)) || QDir().rmdir(backup.path(name));
+    for (const QString& name : Entries(backup.path()))
+        QFile::remove(backup.path(name)) || QDir().rmdir(backup.path(name));
     for (const QString& name : Entries(pristine.path())) QFile::copy(pristine.path(name), backup.path(name));
     backup.put("notes.old", "mine");
     ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
@@ -81,7 +87,8 @@ TEST_F(RestoreTest, refusesWhatIsNotExactlyACardFileAndChangesNothing) {
 }
 
 TEST_F(RestoreTest, copiesStayAsPrivateAsTheCardFile) {
-    for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files)) ::chmod(QFile::encodeName(dir.path(name)), 0600);
+    for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files))
+        ::chmod(QFile::encodeName(dir.path(name)), 0600);
     ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
     EXPECT_EQ(ModeOf(dir.path("safety-copy")), 0700u);
     EXPECT_EQ(ModeOf(dir.path("safety-copy/tesly2.old")), 0600u);

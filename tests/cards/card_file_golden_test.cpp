@@ -1,9 +1,9 @@
-#include "cards/card_check.h"
-#include "cards/card_store.h"
-#include "profile/cached_profile.h"
 #include "../support/golden.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cards/card_check.h"
+#include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,8 @@ using namespace tessaly;
 TEST(CardFileGolden, theSiblingsFileReadsWholeAndAChangeWritesExactlyTheGoldenBytes) {
     const QStringList files = {"tesly.dat", "tesly0.dat"};
     TempFolder dir;
-    for (const QString& f : files) ASSERT_TRUE(QFile::copy(TestData("cards/sibling/" + f), dir.path(f))) << qPrintable(f);
+    for (const QString& f : files)
+        ASSERT_TRUE(QFile::copy(TestData("cards/sibling/" + f), dir.path(f))) << qPrintable(f);
     profile::CachedProfile profile;
     store::CardStore cards(profile, dir.path());
     cards.LoadLists();

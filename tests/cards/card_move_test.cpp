@@ -1,5 +1,5 @@
-#include "cards/card_change.h"
 #include "../support/store_fixture.h"
+#include "cards/card_change.h"
 
 #include <QDir>
 
@@ -11,7 +11,8 @@ using Files = QMap<QString, QByteArray>;
 
 Files ReadFiles(const TempFolder& dir) {
     Files files;
-    for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files)) files.insert(name, dir.bytes(name));
+    for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files))
+        files.insert(name, dir.bytes(name));
     return files;
 }
 
@@ -44,8 +45,10 @@ TEST(CardMove, aMoveStoppedAfterAnyWriteLeavesTheCardLiveAfterTheNextStart) {
         QString moved, newLast;
     };
     const QStringList five = {"Adams", "Baker", "Clark", "Dunn", "Evans"};
-    const Case cases[] = {{"first to last", five, "1", "Zimmer"}, {"middle to first", five, "3", "Aaron"},
-                          {"last to middle", five, "5", "Cyr"}, {"the only card", {"Single"}, "1", "Zimmer"}};
+    const Case cases[] = {{"first to last", five, "1", "Zimmer"},
+                          {"middle to first", five, "3", "Aaron"},
+                          {"last to middle", five, "5", "Cyr"},
+                          {"the only card", {"Single"}, "1", "Zimmer"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder dir;
@@ -68,12 +71,14 @@ TEST(CardMove, aMoveStoppedAfterAnyWriteLeavesTheCardLiveAfterTheNextStart) {
         for (qsizetype k = 0; k < profile.snapshots.size(); ++k) {
             SCOPED_TRACE(QString("killed after write %1 of %2").arg(k + 1).arg(profile.snapshots.size()).toStdString());
             TempFolder after;
-            for (auto it = profile.snapshots[k].cbegin(); it != profile.snapshots[k].cend(); ++it) after.put(it.key(), it.value());
+            for (auto it = profile.snapshots[k].cbegin(); it != profile.snapshots[k].cend(); ++it)
+                after.put(it.key(), it.value());
             tessaly::profile::CachedProfile fresh;
             CardStore next(fresh, after.path());
             next.RefreshLists();
             EXPECT_EQ(CheckCardFile(next), QStringList());
-            EXPECT_EQ(QSet<QString>(next.AllByName.begin(), next.AllByName.end()), QSet<QString>(live.begin(), live.end()));
+            EXPECT_EQ(QSet<QString>(next.AllByName.begin(), next.AllByName.end()),
+                      QSet<QString>(live.begin(), live.end()));
             EXPECT_EQ(next.LoadDeletedList().DeletedRecs, QStringList{"0"});
         }
     }

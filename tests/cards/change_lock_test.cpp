@@ -28,7 +28,9 @@ TEST(ChangeLock, twoStoresTakingRandomTurnsLoseNoCardAndHandOutNoNumberTwice) {
     CardStore s1(p1, folder.path()), s2(p2, folder.path());
     WriteEmptyHeader(p1, s1.DataFile());
     std::mt19937 rng(777);
-    auto pick = [&](qsizetype n) { return static_cast<qsizetype>(std::uniform_int_distribution<qsizetype>(0, n - 1)(rng)); };
+    auto pick = [&](qsizetype n) {
+        return static_cast<qsizetype>(std::uniform_int_distribution<qsizetype>(0, n - 1)(rng));
+    };
     QSet<QString> live, deleted;
     for (int step = 0; step < 200; ++step) {
         CardStore& s = pick(2) ? s1 : s2;

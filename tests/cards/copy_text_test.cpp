@@ -19,7 +19,12 @@ store::DetailLabelTexts Labels(std::initializer_list<std::pair<store::FieldIndex
 }
 
 store::PrefixSettings Prefixes(bool on, int separator) {
-    return {on, separator, QStringLiteral("Tel"), QStringLiteral("Mobile"), QStringLiteral("Fax"), QStringLiteral("E-Mail")};
+    return {on,
+            separator,
+            QStringLiteral("Tel"),
+            QStringLiteral("Mobile"),
+            QStringLiteral("Fax"),
+            QStringLiteral("E-Mail")};
 }
 
 constexpr store::CopyBoxes kNameAndPhone1{true, false, false, false, true, false, false, false};
@@ -39,8 +44,10 @@ TEST(CopyText, theNameAndAPrefixedPhoneEachEndWithACarriageReturn) {
 
 TEST(CopyText, theSeparatorSettingPutsTabBlankColonOrNothingBetweenPrefixAndNumber) {
     const store::CopyBoxes phone1{false, false, false, false, true, false, false, false};
-    const QString expected[] = {"Tel\t555 0100\r", "Tel 555 0100\r", "Tel:555 0100\r", "Tel: 555 0100\r", "Tel555 0100\r"};
-    for (int sprt = 0; sprt <= 4; ++sprt) EXPECT_EQ(CopySelectedText(kSmith, phone1, Prefixes(true, sprt)), expected[sprt]);
+    const QString expected[] = {"Tel\t555 0100\r", "Tel 555 0100\r", "Tel:555 0100\r", "Tel: 555 0100\r",
+                                "Tel555 0100\r"};
+    for (int sprt = 0; sprt <= 4; ++sprt)
+        EXPECT_EQ(CopySelectedText(kSmith, phone1, Prefixes(true, sprt)), expected[sprt]);
     EXPECT_EQ(store::PrefixSeparator(255), "");
 }
 

@@ -9,7 +9,9 @@ protected:
     void SetUp() override {
         for (const char* name : {"Adams", "Baker", "Clark", "Dunn"}) add("A", name);
     }
-    void damageHeader(const QString& key, const QString& value) { profile.real.write(store.DataFile(), "General Info", key, value); }
+    void damageHeader(const QString& key, const QString& value) {
+        profile.real.write(store.DataFile(), "General Info", key, value);
+    }
     void damageCard(const QString& rec, const QString& key, const QString& value) {
         profile.real.write(dir.path("tesly0.dat"), "Record" + rec, key, value);
     }

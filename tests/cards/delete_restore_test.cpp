@@ -18,10 +18,10 @@ TEST_F(StoreTest, deletingTheOnlyCardEmptiesBothHeadsAndMakesItTheHeadOfTheDelet
 }
 
 TEST_F(StoreTest, deletingTheFirstNameJoinsItsCompanyNeighboursAndPushesOntoTheDeletedList) {
-    add("Al", "Adams", "Mid");   // 0: first by name, middle by company
-    add("Bo", "Brown", "Aaa");   // 1
-    add("Cy", "Clark", "Zzz");   // 2
-    add("Di", "Dunn");           // 3
+    add("Al", "Adams", "Mid");  // 0: first by name, middle by company
+    add("Bo", "Brown", "Aaa");  // 1
+    add("Cy", "Clark", "Zzz");  // 2
+    add("Di", "Dunn");          // 3
     store.DeleteCard("3");
     store.DeleteCard("0");
     EXPECT_EQ(header("NameFirstRecord"), "1");
@@ -116,7 +116,8 @@ TEST_F(StoreTest, changesToACardThatIsNotWhereTheyNeedItAreRefusedAndWriteNothin
         {"restore a live card", [&] { store.RestoreCard("0"); }},
         {"restore a card that does not exist", [&] { store.RestoreCard("9"); }},
         {"restore a deleted-list entry with no card behind it", [&] { store.RestoreCard("7"); }},
-        {"edit a deleted card", [&] {
+        {"edit a deleted card",
+         [&] {
              Card current = store.ReadCard("1"), typed = current;
              typed[LastName] = "Zeta";
              store.ChangeCard("1", current, typed);

@@ -1,7 +1,7 @@
 #include "../support/store_fixture.h"
 
-#include "profile/file_faults.h"
 #include "cards/card_change.h"
+#include "profile/file_faults.h"
 
 #include <QDir>
 #include <iostream>
@@ -73,31 +73,40 @@ struct Scenario {
 // it is after the change, and the next start finds a sound file with every card.
 TEST(FaultInjection, aChangeFailingAtAnyFileStepIsReportedAndLosesNoCard) {
     auto fiveCards = [](CardStore& s) {
-        for (const char* name : {"Adams", "Baker", "Clark", "Dunn", "Evans"}) AddNamed(s, name, QString("Co %1").arg(name));
+        for (const char* name : {"Adams", "Baker", "Clark", "Dunn", "Evans"})
+            AddNamed(s, name, QString("Co %1").arg(name));
         s.DeleteCard("1");
         s.DeleteCard("3");
     };
     const Scenario scenarios[] = {
         {"AddCard", fiveCards, [](CardStore& s) { AddNamed(s, "Cole", "Acme"); }, {}},
-        {"moving ChangeCard", fiveCards, [](CardStore& s) {
+        {"moving ChangeCard", fiveCards,
+         [](CardStore& s) {
              Card current = s.ReadCard("0"), typed = current;
              typed[LastName] = "Zimmer";
              s.ChangeCard("0", current, typed);
-         }, "0"},
+         },
+         "0"},
         {"DeleteCard", fiveCards, [](CardStore& s) { s.DeleteCard("2"); }, {}},
         {"RestoreCard", fiveCards, [](CardStore& s) { s.RestoreCard("1"); }, {}},
-        {"sort rewrite of a scrambled file", [&](CardStore& s) {
+        {"sort rewrite of a scrambled file",
+         [&](CardStore& s) {
              fiveCards(s);
              s.WriteCardKey("0", "ShowName", "Zulu, A");
              s.WriteHeader("NoOfRecords", "9");
-         }, [](CardStore& s) { s.RefreshLists(); }, {}},
-        {"300 AddCards in one bulk", fiveCards, [](CardStore& s) {
+         },
+         [](CardStore& s) { s.RefreshLists(); },
+         {}},
+        {"300 AddCards in one bulk",
+         fiveCards,
+         [](CardStore& s) {
              CardChange change(s);
              tessaly::profile::ProfileBulk bulk(s.Profile());
              for (int i = 0; i < 300; ++i) AddNamed(s, QString("Bulk%1").arg(i));
              bulk.finish();
              change.commit();
-         }, {}},
+         },
+         {}},
     };
     for (const Scenario& sc : scenarios) {
         SCOPED_TRACE(sc.what);
@@ -121,7 +130,9 @@ TEST(FaultInjection, aChangeFailingAtAnyFileStepIsReportedAndLosesNoCard) {
         PutFiles(old.path(), before);
         QStringList unused;
         const Cards committed = StartUp(old.path(), unused);
-        const auto failuresSoFar = [] { return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count(); };
+        const auto failuresSoFar = [] {
+            return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
+        };
         const int failuresBefore = failuresSoFar();
         for (int n = 1; n <= steps; ++n) {
             SCOPED_TRACE(QString("step %1 of %2 fails").arg(n).arg(steps).toStdString());
@@ -135,13 +146,16 @@ TEST(FaultInjection, aChangeFailingAtAnyFileStepIsReportedAndLosesNoCard) {
                 EXPECT_ANY_THROW(sc.change(s));
             }
             const Files now = CardFiles(dir.path());
-            for (const QString& name : QSet<QString>(before.keyBegin(), before.keyEnd()) + QSet<QString>(after.keyBegin(), after.keyEnd()))
-                EXPECT_TRUE(now.value(name) == before.value(name) || now.value(name) == after.value(name)) << name.toStdString();
+            for (const QString& name :
+                 QSet<QString>(before.keyBegin(), before.keyEnd()) + QSet<QString>(after.keyBegin(), after.keyEnd()))
+                EXPECT_TRUE(now.value(name) == before.value(name) || now.value(name) == after.value(name))
+                    << name.toStdString();
             QStringList faults;
             const Cards found = StartUp(dir.path(), faults);
             EXPECT_EQ(faults, QStringList());
             for (const QString& rec : committed.live + committed.deleted)
-                EXPECT_TRUE(found.live.contains(rec) || found.deleted.contains(rec)) << "card " << rec.toStdString() << " lost";
+                EXPECT_TRUE(found.live.contains(rec) || found.deleted.contains(rec))
+                    << "card " << rec.toStdString() << " lost";
             if (!sc.mustStayLive.isEmpty()) EXPECT_TRUE(found.live.contains(sc.mustStayLive));
         }
         const int failures = failuresSoFar() - failuresBefore;

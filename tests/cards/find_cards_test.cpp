@@ -1,8 +1,8 @@
 #include "cards/find_cards.h"
 
-#include "profile/cached_profile.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "profile/cached_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,9 @@ public:
         reads << s + u'|' + k;
         return real.read(f, s, k);
     }
-    void write(const QString& f, const QString& s, const QString& k, const QString& v) override { real.write(f, s, k, v); }
+    void write(const QString& f, const QString& s, const QString& k, const QString& v) override {
+        real.write(f, s, k, v);
+    }
     bool hasSection(const QString& f, const QString& s) override { return real.hasSection(f, s); }
     void beginBulk() override { real.beginBulk(); }
     void endBulk() override { real.endBulk(); }
@@ -107,7 +109,7 @@ TEST_F(FindCardsTest, capitalsFindAnyCaseAlsoInTheMiddleOfAName) {
 
 TEST_F(FindCardsTest, theChosenFieldsDecideWhatIsFound) {
     fiveCards();
-    EXPECT_FALSE(find(0, "fair", 1).found);  // company only: the notes and title are not read
+    EXPECT_FALSE(find(0, "fair", 1).found);    // company only: the notes and title are not read
     store::FindResult r = find(0, "fair", 2);  // name, title and company: Carl's title
     EXPECT_EQ(r.position, 2);
     EXPECT_EQ(r.field, store::Title);
@@ -177,8 +179,8 @@ TEST_F(FindCardsTest, aFailedSearchEndsAtTheSelectedCard) {
 
 TEST_F(FindCardsTest, stalePositionsAndMissingCardsSearchSafely) {
     fiveCards();
-    EXPECT_EQ(find(9, "anna", 0).position, 0);    // a position past the end: the whole list, once
-    EXPECT_EQ(find(-7, "eve", 0).position, 4);    // no selection: from the top
+    EXPECT_EQ(find(9, "anna", 0).position, 0);  // a position past the end: the whole list, once
+    EXPECT_EQ(find(-7, "eve", 0).position, 4);  // no selection: from the top
     EXPECT_FALSE(FindFunction(store, {}, 0, "anna", 0, gauge).found);
 
     // A card that cannot be read counts as empty.

@@ -13,11 +13,16 @@ TEST_F(StoreTest, theFirstCardOfAnEmptyFileWritesItsFieldsThenLinksThenTheCount)
     EXPECT_EQ(store.AddCard(f), "0");
     QStringList expected = {"tesly.dat|General Info|TotalNoOfRecords=1"};
     for (int i = 0; i < kFieldCount; ++i)
-        expected << "tesly0.dat|Record0|" + FieldKeys[i] + "=" + (i == Company ? "Acme" : i == Notes ? "two\nlines" : "");
-    expected << "tesly0.dat|Record0|ShowName=( Acme )" << "tesly0.dat|Record0|ShowCompany=( Acme )";
+        expected << "tesly0.dat|Record0|" + FieldKeys[i] + "=" +
+                        (i == Company ? "Acme"
+                         : i == Notes ? "two\nlines"
+                                      : "");
+    expected << "tesly0.dat|Record0|ShowName=( Acme )"
+             << "tesly0.dat|Record0|ShowCompany=( Acme )";
     for (const char* k : {"PrevName", "NextName", "PrevCompany", "NextCompany", "PrevDel", "NextDel"})
         expected << QString("tesly0.dat|Record0|%1=").arg(k);
-    expected << "tesly.dat|General Info|NameFirstRecord=0" << "tesly.dat|General Info|CompanyFirstRecord=0"
+    expected << "tesly.dat|General Info|NameFirstRecord=0"
+             << "tesly.dat|General Info|CompanyFirstRecord=0"
              << "tesly.dat|General Info|NoOfRecords=1";
     EXPECT_EQ(profile.writes, expected);
     EXPECT_EQ(list.texts, QStringList{"( Acme )"});
@@ -155,7 +160,8 @@ TEST_F(StoreTest, aFileHoldingAsManyCardsAsTheCountsReachTakesNoMore) {
     for (int f = 0; f * 100 < count; ++f) {
         QByteArray text;
         for (int n = f * 100; n < std::min(count, f * 100 + 100); ++n) {
-            const QByteArray prev = n > 0 ? QByteArray::number(n - 1) : "", next = n + 1 < count ? QByteArray::number(n + 1) : "";
+            const QByteArray prev = n > 0 ? QByteArray::number(n - 1) : "",
+                             next = n + 1 < count ? QByteArray::number(n + 1) : "";
             const QByteArray show = "Name" + QByteArray::number(n).rightJustified(5, '0');
             text += "[Record" + QByteArray::number(n) + "]\r\nLastName=" + show + "\r\nShowName=" + show +
                     "\r\nShowCompany=" + show + "\r\nPrevName=" + prev + "\r\nNextName=" + next +
@@ -163,8 +169,9 @@ TEST_F(StoreTest, aFileHoldingAsManyCardsAsTheCountsReachTakesNoMore) {
         }
         dir.put(QString("tesly%1.dat").arg(f), text);
     }
-    dir.put("tesly.dat", "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=32767\r\nNoOfRecords=32767\r\n"
-                         "NameFirstRecord=0\r\nCompanyFirstRecord=0\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
+    dir.put("tesly.dat",
+            "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=32767\r\nNoOfRecords=32767\r\n"
+            "NameFirstRecord=0\r\nCompanyFirstRecord=0\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
     EXPECT_THROW(add("Jo", "Adams"), CardLimitReached);
     EXPECT_EQ(header("TotalNoOfRecords"), "32767");
     store.DeleteCard("5");

@@ -28,7 +28,9 @@ TEST(CardLayout, numbersAreTheLeadingDecimalNumberAndCountsStayWithin16Bits) {
 }
 
 TEST(DisplayText, namesAndCompaniesAreListedByTheirTrimmedTexts) {
-    struct Case { QString first, last, company, name, companyText; };
+    struct Case {
+        QString first, last, company, name, companyText;
+    };
     const Case cases[] = {
         {"Jo", "Adams", "Acme", "Adams, Jo", "( Acme )"},
         {"Jo", "", "", "Jo", "Jo"},

@@ -38,7 +38,9 @@ struct CardFolder {
         bulk.finish();
         profile.writes.clear();
     }
-    void header(const QString& key, const QString& value) { profile.real.write(store.DataFile(), "General Info", key, value); }
+    void header(const QString& key, const QString& value) {
+        profile.real.write(store.DataFile(), "General Info", key, value);
+    }
     void card(const QString& rec, const QString& key, const QString& value) { store.WriteCardKey(rec, key, value); }
     QMap<QString, QByteArray> files() const {
         QMap<QString, QByteArray> all;
@@ -170,7 +172,10 @@ TEST(RepairTest, aChangeStoppedAtAnyFileReplaceLosesNoCard) {
         s.ChangeCard("2", current, typed);
     };
     const std::vector<Row> rows = {
-        {"add", [](CardStore& s) { s.AddCard({"", "Al", "Baker"}); }},
+        {"add",
+         [](CardStore& s) {
+             s.AddCard({"", "Al", "Baker"});
+         }},
         {"delete", [](CardStore& s) { s.DeleteCard("2"); }},
         {"restore", [](CardStore& s) { s.RestoreCard("1"); }},
         {"edit that renames", [&](CardStore& s) { edit(s, LastName, "Aaron"); }},
@@ -182,7 +187,8 @@ TEST(RepairTest, aChangeStoppedAtAnyFileReplaceLosesNoCard) {
             f.setUp({"Adams", "-Clark", "Dunn", "-Evans"});
             f.store.LoadLists();
             int renames = 0;
-            tessaly::profile::SetFaultHook([&](FileStep step, const QString&) { return step == FileStep::Rename && ++renames == failAt; });
+            tessaly::profile::SetFaultHook(
+                [&](FileStep step, const QString&) { return step == FileStep::Rename && ++renames == failAt; });
             bool done = true;
             try {
                 row.change(f.store);

@@ -15,19 +15,21 @@ TEST_F(StoreTest, namesOutOfOrderRewriteEveryNameAndCompanyLink) {
     add("Jo", "Adams", "Acme");
     add("Al", "Baker", "Bolt");
     // The sibling program sorted the names the other way round.
-    for (auto [rec, key, value] : {std::tuple{"1", "PrevName", ""}, {"1", "NextName", "0"}, {"0", "PrevName", "1"},
-                                   {"0", "NextName", ""}})
+    for (auto [rec, key, value] :
+         {std::tuple{"1", "PrevName", ""}, {"1", "NextName", "0"}, {"0", "PrevName", "1"}, {"0", "NextName", ""}})
         profile.real.write(dir.path("tesly0.dat"), QString("Record") + rec, key, value);
     profile.real.write(store.DataFile(), "General Info", "NameFirstRecord", "1");
     store.LoadLists();
     EXPECT_EQ(store.AllNames, (QStringList{"Baker, Al", "Adams, Jo"}));
     profile.writes.clear();
     EXPECT_TRUE(store.SortLists());
-    EXPECT_EQ(profile.writes, (QStringList{
-        "tesly.dat|General Info|NameFirstRecord=0", "tesly.dat|General Info|CompanyFirstRecord=0",
-        "tesly0.dat|Record0|PrevName=", "tesly0.dat|Record0|PrevCompany=", "tesly0.dat|Record0|NextName=1",
-        "tesly0.dat|Record0|NextCompany=1", "tesly0.dat|Record1|PrevName=0", "tesly0.dat|Record1|NextName=",
-        "tesly0.dat|Record1|PrevCompany=0", "tesly0.dat|Record1|NextCompany="}));
+    EXPECT_EQ(
+        profile.writes,
+        (QStringList{"tesly.dat|General Info|NameFirstRecord=0", "tesly.dat|General Info|CompanyFirstRecord=0",
+                     "tesly0.dat|Record0|PrevName=", "tesly0.dat|Record0|PrevCompany=", "tesly0.dat|Record0|NextName=1",
+                     "tesly0.dat|Record0|NextCompany=1", "tesly0.dat|Record1|PrevName=0",
+                     "tesly0.dat|Record1|NextName=", "tesly0.dat|Record1|PrevCompany=0",
+                     "tesly0.dat|Record1|NextCompany="}));
     EXPECT_EQ(reloadedNames(), (QStringList{"0", "1"}));
     expectConsistent();
 }

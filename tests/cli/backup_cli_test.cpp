@@ -1,8 +1,8 @@
 #include "../support/qt_print.h"
 #include "cli_process.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include "../support/temp_folder.h"
 #include "cards/card_lock.h"
 
+#include <gtest/gtest.h>
 #include <QFileInfo>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -24,7 +24,8 @@ protected:
         p.start(QStringLiteral(TESSALY_CLI), args);
         p.closeWriteChannel();
         p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     QProcessEnvironment env() {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -41,8 +42,9 @@ protected:
 
 TEST_F(CliTest, initAddListShowAndCheckWorkTogether) {
     ASSERT_EQ(run({"init"}).code, 0);
-    EXPECT_EQ(header(), "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
-                        "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
+    EXPECT_EQ(header(),
+              "[General Info]\r\nApplication=Tessaly\r\nTotalNoOfRecords=0\r\nNoOfRecords=0\r\n"
+              "NameFirstRecord=\r\nCompanyFirstRecord=\r\nDelNoOfRecords=0\r\nDelFirstRecord=\r\n");
     EXPECT_EQ(run({"add", "FirstName=Jo", "LastName=Adams", "Company=Zulu"}).out, "0\n");
     EXPECT_EQ(run({"add", "company=Acme", "Notes=one\\ntwo\\\\three"}).out, "1\n");
     EXPECT_EQ(run({"list"}).out, "1\t( Acme )\n0\tAdams, Jo\n");
@@ -129,8 +131,9 @@ TEST_F(CliTest, changesToCardsThatAreNotThereExitTwoAndWriteNothing) {
     run({"add", "LastName=Baker"});
     run({"delete", "1"});
     const QByteArray header0 = header(), cards0 = dir.bytes("cards/tesly0.dat");
-    const QStringList cases[] = {{"restore", "5"}, {"restore", "0"}, {"delete", "5"}, {"delete", "1"},
-                                 {"edit", "5", "LastName=Young"}, {"edit", "1", "Title=Boss"}};
+    const QStringList cases[] = {
+        {"restore", "5"},           {"restore", "0"}, {"delete", "5"}, {"delete", "1"}, {"edit", "5", "LastName=Young"},
+        {"edit", "1", "Title=Boss"}};
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const Result r = run(args);
@@ -204,7 +207,8 @@ TEST_F(CliTest, twoLoopsAddingAtOnceKeepEveryCardAndHandOutEveryNumberOnce) {
     run({"init"});
     const int perLoop = 100;
     const QString loop = QString("for i in $(seq %1); do \"%2\" --data \"%3\" add LastName=$0$i || echo failed; done")
-                             .arg(perLoop).arg(TESSALY_CLI, dir.path("cards"));
+                             .arg(perLoop)
+                             .arg(TESSALY_CLI, dir.path("cards"));
     QProcess a, b;
     for (QProcess* p : {&a, &b}) p->setProcessEnvironment(env());
     a.start("bash", {"-c", loop, "A"});

@@ -1,8 +1,8 @@
 #include "../support/qt_print.h"
 #include "cli_process.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -48,7 +48,8 @@ TEST_F(ExchangeCliTest, backupAndRestoreSayWhatIsWrong) {
 }
 
 TEST_F(ExchangeCliTest, importMapsTheFieldsAndSkipsTheHeader) {
-    dir.put("people.csv", "First Name,Last Name,E-mail Address\r\n\"Jo\",\"Adams\",\"jo@x\"\r\nAl,\"Baker, Jr\",al@x\r\n");
+    dir.put("people.csv",
+            "First Name,Last Name,E-mail Address\r\n\"Jo\",\"Adams\",\"jo@x\"\r\nAl,\"Baker, Jr\",al@x\r\n");
     const Result r = run({"import", dir.path("people.csv"), "--delimiter", "csv", "--map", "1,2,16", "--header"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(list(), "0\tAdams, Jo\n1\tBaker, Jr, Al\n");
@@ -67,11 +68,19 @@ TEST_F(ExchangeCliTest, importRefusesBadInputAndWritesNothing) {
         QStringList args;
         const char* says;
     } cases[] = {
-        {"the wrong delimiter", {"import", dir.path("two.txt"), "--delimiter", "comma", "--map", "1,2"}, "does not exist"},
+        {"the wrong delimiter",
+         {"import", dir.path("two.txt"), "--delimiter", "comma", "--map", "1,2"},
+         "does not exist"},
         {"not text", {"import", dir.path("bin.dat"), "--delimiter", "comma", "--map", "1"}, "not a text"},
-        {"a choice out of range", {"import", dir.path("two.txt"), "--delimiter", "other=;", "--map", "1,19"}, "choices 0 to 18"},
-        {"more choices than fields", {"import", dir.path("two.txt"), "--delimiter", "other=;", "--map", "1,2,3"}, "2 fields"},
-        {"over the limit", {"import", dir.path("many.csv"), "--delimiter", "comma", "--map", "1,2"}, "--yes-up-to-limit"},
+        {"a choice out of range",
+         {"import", dir.path("two.txt"), "--delimiter", "other=;", "--map", "1,19"},
+         "choices 0 to 18"},
+        {"more choices than fields",
+         {"import", dir.path("two.txt"), "--delimiter", "other=;", "--map", "1,2,3"},
+         "2 fields"},
+        {"over the limit",
+         {"import", dir.path("many.csv"), "--delimiter", "comma", "--map", "1,2"},
+         "--yes-up-to-limit"},
         {"no map", {"import", dir.path("two.txt"), "--delimiter", "tab"}, "--map"},
     };
     for (const auto& c : cases) {
@@ -87,13 +96,17 @@ TEST_F(ExchangeCliTest, importRefusesBadInputAndWritesNothing) {
 TEST_F(ExchangeCliTest, importUpToTheLimitTakesTheFirstLinesAndSaysWhatItLeftOut) {
     run({"add", "FirstName=Jo", "LastName=Adams"});
     QString many;
-    for (int i = 0; i < 8000; ++i) many += QString(i == 2 ? "\n\r\nN%1\tLast\n" : "N%1\tLast\n").arg(i);  // two empty lines
+    for (int i = 0; i < 8000; ++i)
+        many += QString(i == 2 ? "\n\r\nN%1\tLast\n" : "N%1\tLast\n").arg(i);  // two empty lines
     dir.put("many.txt", many.toUtf8());
     const Result r = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--yes-up-to-limit"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-    EXPECT_EQ(r.out, "mapping: column 1=FirstName, column 2=LastName\n7999 cards were imported.\n0 cards skipped as duplicates.\n"
-                     "1 card left out by the limit of 8000 cards, from line 8002 on.\n2 empty lines made no card.\n");
-    const Result replaced = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--replace", "--only", "N7999", "--or", "n1\t"});
+    EXPECT_EQ(
+        r.out,
+        "mapping: column 1=FirstName, column 2=LastName\n7999 cards were imported.\n0 cards skipped as duplicates.\n"
+        "1 card left out by the limit of 8000 cards, from line 8002 on.\n2 empty lines made no card.\n");
+    const Result replaced = run({"import", dir.path("many.txt"), "--delimiter", "tab", "--map", "1,2", "--replace",
+                                 "--only", "N7999", "--or", "n1\t"});
     ASSERT_EQ(replaced.code, 0) << qPrintable(replaced.err);
     EXPECT_EQ(list(), "0\tLast, N1\n1\tLast, N7999\n");
 }
@@ -107,17 +120,30 @@ TEST_F(ExchangeCliTest, importMapsByColumnNamesOrFieldNamesInTheEncodingGiven) {
         int code;
         const char* says;  // in the output, or in the message of a refusal
     } cases[] = {
-        {"auto from Google's column names", {exports + "google-title.csv", "--delimiter", "csv", "--map", "auto"}, 0,
+        {"auto from Google's column names",
+         {exports + "google-title.csv", "--delimiter", "csv", "--map", "auto"},
+         0,
          "mapping: Name=-, Given Name=FirstName, Additional Name=-, Family Name=LastName, Name Prefix=Sal, "
          "Organization 1 - Name=Company, Organization 1 - Title=Title,"},
-        {"auto names the columns with values it cannot place", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto"}, 2,
+        {"auto names the columns with values it cannot place",
+         {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto"},
+         2,
          "\"Birthday\" (column 3); give --map by field names"},
-        {"field names and - with the header skipped", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "firstname,LastName,-", "--header"},
-         0, "mapping: First Name=FirstName, Last Name=LastName, Birthday=-, Web Page=-\n1 card was imported."},
-        {"an unknown field name", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "FirstName,Surname"}, 2, "not \"Surname\""},
-        {"Shift_JIS by name", {exports + "japanese-sjis.csv", "--delimiter", "csv", "--map", "auto", "--encoding", "shift_jis"}, 0,
+        {"field names and - with the header skipped",
+         {dir.path("extra.csv"), "--delimiter", "csv", "--map", "firstname,LastName,-", "--header"},
+         0,
+         "mapping: First Name=FirstName, Last Name=LastName, Birthday=-, Web Page=-\n1 card was imported."},
+        {"an unknown field name",
+         {dir.path("extra.csv"), "--delimiter", "csv", "--map", "FirstName,Surname"},
+         2,
+         "not \"Surname\""},
+        {"Shift_JIS by name",
+         {exports + "japanese-sjis.csv", "--delimiter", "csv", "--map", "auto", "--encoding", "shift_jis"},
+         0,
          "mapping: 姓=LastName, 名=FirstName, 電子メール アドレス=EMail, 会社名=Company"},
-        {"an unknown encoding", {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto", "--encoding", "EBCDIC"}, 2,
+        {"an unknown encoding",
+         {dir.path("extra.csv"), "--delimiter", "csv", "--map", "auto", "--encoding", "EBCDIC"},
+         2,
          "--encoding takes Automatic, UTF-8"},
     };
     for (const auto& c : cases) {

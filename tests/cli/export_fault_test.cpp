@@ -5,13 +5,13 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <map>
-#include <sys/stat.h>
 
 namespace {
 
@@ -27,7 +27,8 @@ protected:
         run({"init"});
         QByteArray cards;
         for (int i = 0; i < 150; ++i)
-            cards += "BEGIN:VCARD\nN:Card" + QByteArray::number(i) + ";Jo\nNOTE:" + QByteArray(1000, 'n') + "\nEND:VCARD\n";
+            cards +=
+                "BEGIN:VCARD\nN:Card" + QByteArray::number(i) + ";Jo\nNOTE:" + QByteArray(1000, 'n') + "\nEND:VCARD\n";
         dir.put("cards.vcf", cards);
         run({"import", "--vcard", dir.path("cards.vcf")});
     }
@@ -45,12 +46,14 @@ protected:
         p.setProcessEnvironment(e);
         p.start(QStringLiteral(TESSALY_CLI), QStringList({"--data", dir.path("cards")}) + args);
         p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     // What the injector counted in the last run: "write", "fsync", "injected".
     long counted(const QString& what) {
         const QList<QByteArray> lines = dir.bytes("counts").trimmed().split('\n');
-        const QRegularExpressionMatch m = QRegularExpression("\\b" + what + "=(\\d+)").match(QString::fromLatin1(lines.last()));
+        const QRegularExpressionMatch m =
+            QRegularExpression("\\b" + what + "=(\\d+)").match(QString::fromLatin1(lines.last()));
         return m.hasMatch() ? m.captured(1).toLong() : -1;
     }
     TempFolder dir;
@@ -81,14 +84,21 @@ TEST_F(ExportFaultTest, everyFailedWriteOrFlushIsReportedAndKeepsThePreviousExpo
             ASSERT_GT(clean, 0) << qPrintable(op);
             for (const char* sticky : {"0", "1"})
                 for (long n = 1; n <= clean; ++n) {
-                    SCOPED_TRACE(QStringLiteral("%1, %2 %3 failing, sticky %4").arg(QString::fromLatin1(x.kind), op).arg(n).arg(QString::fromLatin1(sticky)).toStdString());
+                    SCOPED_TRACE(QStringLiteral("%1, %2 %3 failing, sticky %4")
+                                     .arg(QString::fromLatin1(x.kind), op)
+                                     .arg(n)
+                                     .arg(QString::fromLatin1(sticky))
+                                     .toStdString());
                     dir.put(x.file, previous);
-                    const Result r = run(x.args, {"FI_OP=" + op, QStringLiteral("FI_N=%1").arg(n), QStringLiteral("FI_STICKY=") + QString::fromLatin1(sticky), "FI_ERR=ENOSPC"});
+                    const Result r =
+                        run(x.args, {"FI_OP=" + op, QStringLiteral("FI_N=%1").arg(n),
+                                     QStringLiteral("FI_STICKY=") + QString::fromLatin1(sticky), "FI_ERR=ENOSPC"});
                     ASSERT_GE(counted("injected"), 1);
                     EXPECT_EQ(r.code, 4) << qPrintable(r.out);
                     EXPECT_TRUE(r.err.contains(QFileInfo(dir.path(x.file)).fileName())) << qPrintable(r.err);
                     EXPECT_EQ(dir.bytes(x.file), previous);
-                    EXPECT_EQ(QDir(dir.path("out")).entryList(QDir::Files | QDir::Hidden).size(), 1) << "a temporary file was left";
+                    EXPECT_EQ(QDir(dir.path("out")).entryList(QDir::Files | QDir::Hidden).size(), 1)
+                        << "a temporary file was left";
                 }
         }
         QFile::remove(dir.path(x.file));
@@ -108,10 +118,20 @@ TEST_F(ExportFaultTest, anExportTakesTheCardFilesModeAndNeverGoesThroughALink) {
     } cases[] = {
         {"vCards of a private card file", 0600, {"export", "--vcard", dir.path("out/a.vcf")}, "out/a.vcf", 0, 0600},
         {"vCards of a shared card file", 0644, {"export", "--vcard", dir.path("out/b.vcf")}, "out/b.vcf", 0, 0644},
-        {"a PDF of a private card file", 0600, {"print", "list", "--kind", "phone", dir.path("out/c.pdf")}, "out/c.pdf", 0, 0600},
+        {"a PDF of a private card file",
+         0600,
+         {"print", "list", "--kind", "phone", dir.path("out/c.pdf")},
+         "out/c.pdf",
+         0,
+         0600},
         {"over an earlier, open export", 0600, {"export", "--vcard", dir.path("out/b.vcf")}, "out/b.vcf", 0, 0600},
         {"through a link", 0600, {"export", "--vcard", dir.path("out/link.vcf")}, "out/link.vcf", 4, 0},
-        {"a PDF through a link", 0600, {"print", "list", "--kind", "phone", dir.path("out/link.vcf")}, "out/link.vcf", 4, 0},
+        {"a PDF through a link",
+         0600,
+         {"print", "list", "--kind", "phone", dir.path("out/link.vcf")},
+         "out/link.vcf",
+         4,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,8 +140,10 @@ TEST_F(ExportFaultTest, anExportTakesTheCardFilesModeAndNeverGoesThroughALink) {
         EXPECT_EQ(r.code, c.code) << qPrintable(r.err);
         struct stat st {};
         ASSERT_EQ(::lstat(QFile::encodeName(dir.path(c.file)).constData(), &st), 0);
-        if (c.code == 0) EXPECT_EQ(st.st_mode & 0777, c.mode);
-        else EXPECT_TRUE(S_ISLNK(st.st_mode));
+        if (c.code == 0)
+            EXPECT_EQ(st.st_mode & 0777, c.mode);
+        else
+            EXPECT_TRUE(S_ISLNK(st.st_mode));
     }
     EXPECT_EQ(dir.bytes("victim"), "not yours\n");
 }

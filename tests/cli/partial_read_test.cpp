@@ -2,8 +2,8 @@
 #include "../support/qt_print.h"
 #include "cli_process.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -16,7 +16,8 @@ protected:
         run({"init"});
         QByteArray cards;
         for (int i = 0; i < 150; ++i)
-            cards += "BEGIN:VCARD\nN:Card" + QByteArray::number(i) + ";Jo\nEMAIL:c" + QByteArray::number(i) + "@example.org\nEND:VCARD\n";
+            cards += "BEGIN:VCARD\nN:Card" + QByteArray::number(i) + ";Jo\nEMAIL:c" + QByteArray::number(i) +
+                     "@example.org\nEND:VCARD\n";
         dir.put("cards.vcf", cards);
         run({"import", "--vcard", dir.path("cards.vcf")});
         run({"add", "FirstName=Jo", "LastName=Card120", "Phone1=555 0120"});  // a duplicate of card 120, in tesly1.dat
@@ -47,7 +48,8 @@ TEST_F(PartialReadTest, readCommandsPrintWhatTheyCanAndExit4NamingTheFile) {
     for (const char* away : {"missing", "unreadable"}) {
         const QString file = dir.path("cards/tesly0.dat"), kept = dir.path("tesly0.kept");
         ASSERT_TRUE(QFile::rename(file, kept));
-        if (QByteArray(away) == "unreadable") ASSERT_TRUE(QDir().mkdir(file));  // read as root too: a folder in its place
+        if (QByteArray(away) == "unreadable")
+            ASSERT_TRUE(QDir().mkdir(file));  // read as root too: a folder in its place
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(away) + ": " + c.what);
             const Result r = run(c.args);

@@ -1,9 +1,9 @@
 #include "../support/qt_print.h"
 #include "cli_process.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,7 +52,8 @@ TEST_F(PrintCliTest, printRefusesWhatItCannotPrintAndWritesNothing) {
 
 TEST_F(PrintCliTest, aUsersSheetFilePrintsAndItsBadLinesAreNamed) {
     QDir().mkpath(dir.path("config/Tessaly"));
-    dir.put("config/Tessaly/label_sheets.txt", "Big a4 1 1 200mm 280mm 5mm 5mm 200mm 280mm\nBad a4 1 1 300mm 10mm 0mm 0mm 300mm 10mm\n");
+    dir.put("config/Tessaly/label_sheets.txt",
+            "Big a4 1 1 200mm 280mm 5mm 5mm 200mm 280mm\nBad a4 1 1 300mm 10mm 0mm 0mm 300mm 10mm\n");
     run({"add", "LastName=Lee", "Company=Acme"});
     const Result sheets = run({"print", "sheets"});
     EXPECT_EQ(sheets.code, 1);
@@ -77,7 +78,8 @@ TEST_F(PrintCliTest, backupAutoMakesADatedBackupUnlessTheProgramHasTheCardFile) 
     EXPECT_EQ(dir.bytes("saved/" + folders[0] + "/tesly.old"), dir.bytes("cards/tesly.dat"));
 
     QDir(dir.path("saved/" + folders[0])).removeRecursively();
-    dir.put("cards/tesly.dat", dir.bytes("cards/tesly.dat").replace("DelNoOfRecords=0", "DelNoOfRecords=0\r\nNoOfUses=1"));
+    dir.put("cards/tesly.dat",
+            dir.bytes("cards/tesly.dat").replace("DelNoOfRecords=0", "DelNoOfRecords=0\r\nNoOfUses=1"));
     const Result refused = run({"backup", "--auto"});
     EXPECT_EQ(refused.code, 3);
     EXPECT_TRUE(refused.err.contains("Another program has the card file open"));

@@ -3,8 +3,8 @@
 
 #include "profile/cached_profile.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
+#include <QProcess>
 
 namespace {
 
@@ -29,7 +29,8 @@ protected:
         p.setProcessEnvironment(e);
         p.start(QStringLiteral(TESSALY_CLI), QStringList{"--data", dir.path("cards")} + args);
         p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     void header(const QString& key, const QString& value) {
         tessaly::profile::CachedProfile profile;

@@ -30,11 +30,15 @@ TEST_F(VCardCliTest, exportThenImportGivesTheSameCards) {
         EXPECT_EQ(exported.out, "exported 2 cards\n");
         const Result imported = run("b", {"import", "--vcard", dir.path("out.vcf"), "--replace"});
         ASSERT_EQ(imported.code, 0) << qPrintable(imported.err);
-        EXPECT_EQ(imported.out, "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n");
-        const QStringList before = run("a", {"list"}).out.split('\n', Qt::SkipEmptyParts), after = run("b", {"list"}).out.split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(
+            imported.out,
+            "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n");
+        const QStringList before = run("a", {"list"}).out.split('\n', Qt::SkipEmptyParts),
+                          after = run("b", {"list"}).out.split('\n', Qt::SkipEmptyParts);
         ASSERT_EQ(after.size(), before.size());
         for (qsizetype i = 0; i < before.size(); ++i)
-            EXPECT_EQ(run("b", {"show", after[i].section('\t', 0, 0)}).out, run("a", {"show", before[i].section('\t', 0, 0)}).out);
+            EXPECT_EQ(run("b", {"show", after[i].section('\t', 0, 0)}).out,
+                      run("a", {"show", before[i].section('\t', 0, 0)}).out);
         EXPECT_EQ(run("b", {"check"}).out, "ok\n");
     }
 }
@@ -48,10 +52,19 @@ TEST_F(VCardCliTest, refusesWhatItCannotDoAndWritesNothing) {
     const CliCase cases[] = {
         {"a file without vCards", {"import", "--vcard", dir.path("empty.vcf")}, 2, "holds no vCard"},
         {"a missing file", {"import", "--vcard", dir.path("none.vcf")}, 2, "none.vcf"},
-        {"a version we do not write", {"export", "--vcard", dir.path("x.vcf"), "--version", "2"}, 2, "--version takes 3 or 4"},
+        {"a version we do not write",
+         {"export", "--vcard", dir.path("x.vcf"), "--version", "2"},
+         2,
+         "--version takes 3 or 4"},
         {"a folder that is not there", {"export", "--vcard", dir.path("no/x.vcf")}, 4, "Could not write"},
-        {"more cards than the file can take", {"import", "--vcard", dir.path("many.vcf")}, 2, "--yes-up-to-limit imports the first 8000"},
-        {"values without a place are counted", {"import", "--vcard", dir.path("notes.vcf")}, 0, "1 values without a card field"},
+        {"more cards than the file can take",
+         {"import", "--vcard", dir.path("many.vcf")},
+         2,
+         "--yes-up-to-limit imports the first 8000"},
+        {"values without a place are counted",
+         {"import", "--vcard", dir.path("notes.vcf")},
+         0,
+         "1 values without a card field"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -67,18 +80,25 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
     run("a", {"add", "FirstName=Juergen", "LastName=Mueller", "Phone2=030 12345678"});
     run("a", {"add", "FirstName=Anna", "LastName=Meier"});
     run("a", {"add", "FirstName=ANNA", "LastName=MEIER", "Fax=1"});
-    EXPECT_EQ(run("a", {"duplicates"}).out, "strong\t1\tMueller, Juergen\t0\tMüller, Jürgen\npossible\t3\tMEIER, ANNA\t2\tMeier, Anna\n");
-    dir.put("in.vcf", "BEGIN:VCARD\nN:Meier;Anna\nEMAIL:anna@example.de\nEND:VCARD\nBEGIN:VCARD\nN:New;Card\nEND:VCARD\n");
+    EXPECT_EQ(run("a", {"duplicates"}).out,
+              "strong\t1\tMueller, Juergen\t0\tMüller, Jürgen\npossible\t3\tMEIER, ANNA\t2\tMeier, Anna\n");
+    dir.put("in.vcf",
+            "BEGIN:VCARD\nN:Meier;Anna\nEMAIL:anna@example.de\nEND:VCARD\nBEGIN:VCARD\nN:New;Card\nEND:VCARD\n");
     struct Case {
         const char* policy;
         const char* says;
         int cards;
         bool mailKept;
     } cases[] = {
-        {"skip", "1 card was imported.\n1 card skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 5, false},
-        {"fill", "1 card was imported.\n1 filled the empty fields of cards already there.\n0 cards skipped as duplicates.\n"
-                 "No card left out by the limit of 8000 cards.\n", 5, true},
-        {"import", "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 6, true},
+        {"skip", "1 card was imported.\n1 card skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n",
+         5, false},
+        {"fill",
+         "1 card was imported.\n1 filled the empty fields of cards already there.\n0 cards skipped as duplicates.\n"
+         "No card left out by the limit of 8000 cards.\n",
+         5, true},
+        {"import",
+         "2 cards were imported.\n0 cards skipped as duplicates.\nNo card left out by the limit of 8000 cards.\n", 6,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.policy);
@@ -95,9 +115,12 @@ TEST_F(VCardCliTest, duplicatesAreListedAndTreatedAsAsked) {
     }
     EXPECT_EQ(run("a", {"import", "--vcard", dir.path("in.vcf"), "--duplicates", "merge"}).code, 2);
     dir.put("in.csv", "ANNA,MEIER\nNew,Person\n");
-    const Result delimited = run("a", {"import", dir.path("in.csv"), "--delimiter", "comma", "--map", "1,2", "--duplicates", "skip"});
-    EXPECT_EQ(delimited.out, "mapping: column 1=FirstName, column 2=LastName\n"
-                             "1 incoming cards match other cards (0 strongly); skipped\n1 card was imported.\n1 card skipped as duplicates.\n"
-                             "No card left out by the limit of 8000 cards.\n0 empty lines made no card.\n")
+    const Result delimited =
+        run("a", {"import", dir.path("in.csv"), "--delimiter", "comma", "--map", "1,2", "--duplicates", "skip"});
+    EXPECT_EQ(delimited.out,
+              "mapping: column 1=FirstName, column 2=LastName\n"
+              "1 incoming cards match other cards (0 strongly); skipped\n1 card was imported.\n1 card skipped as "
+              "duplicates.\n"
+              "No card left out by the limit of 8000 cards.\n0 empty lines made no card.\n")
         << qPrintable(delimited.err);
 }

@@ -63,7 +63,8 @@ TEST_F(DialWindowTest, listsTheSelectedCardsNumbersInOrderAndNeverDialsFromTheDi
         std::initializer_list<Card> cards;
         QStringList lines;
     } cases[] = {
-        {"phone1 and fax", {{{store::LastName, "Ames"}, {store::Phone1, "111"}, {store::Fax, "333"}}},
+        {"phone1 and fax",
+         {{{store::LastName, "Ames"}, {store::Phone1, "111"}, {store::Fax, "333"}}},
          {"Phone1:\t111", "Fax:\t333"}},
         {"no numbers", {{{store::LastName, "Ames"}}}, {}},
         {"no card", {}, {}},
@@ -202,8 +203,8 @@ TEST_F(DialWindowTest, withoutAPhoneProgramSetupTakesACommandThatGetsTheNumberAs
     setup->CboDialVia->setCurrentIndex(2);
     EXPECT_FALSE(setup->OptToneDial->isEnabled());
     const QString out = home.path(QStringLiteral("dialed"));
-    home.put(QStringLiteral("record"), "#!/bin/sh\nprintf '%s' \"$1\" > " + out.toUtf8() + ".part && mv " + out.toUtf8() +
-                                          ".part " + out.toUtf8() + "\n");
+    home.put(QStringLiteral("record"), "#!/bin/sh\nprintf '%s' \"$1\" > " + out.toUtf8() + ".part && mv " +
+                                           out.toUtf8() + ".part " + out.toUtf8() + "\n");
     QFile::setPermissions(home.path(QStringLiteral("record")), QFile::ReadOwner | QFile::ExeOwner);
     setup->TxtDialCommand->setText(home.path(QStringLiteral("record")) + " %N");
     QTest::mouseClick(setup->BtnOK, Qt::LeftButton);

@@ -1,14 +1,14 @@
+#include "../support/qt_print.h"
 #include "dial/dial_handoff.h"
 #include "dial/dial_settings.h"
-#include "../support/qt_print.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tessaly::dial;
 
@@ -21,7 +21,10 @@ TEST(DialCommandLine, fillsInTheNumberWithoutSplittingIt) {
         QString command, number;
         QStringList line;
     } cases[] = {
-        {"shown and digits", "phone --to=%n \"%N\"", "+44 (20) 7946-0958", {"phone", "--to=+442079460958", "+44 (20) 7946-0958"}},
+        {"shown and digits",
+         "phone --to=%n \"%N\"",
+         "+44 (20) 7946-0958",
+         {"phone", "--to=+442079460958", "+44 (20) 7946-0958"}},
         {"metacharacters stay one argument", "call %N", hostile, {"call", hostile.trimmed()}},
         {"a %n inside the number is not filled in again", "call %N %n", "12%n", {"call", "12%n", "12"}},
         {"percent sign", "call 100%% %x", "1", {"call", "100%", "%x"}},
@@ -45,8 +48,10 @@ protected:
     void TearDown() override {
         for (const char* name : {"RECORD", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
                                  "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY"}) {
-            if (saved.contains(name)) qputenv(name, saved.value(name).toLocal8Bit());
-            else qunsetenv(name);
+            if (saved.contains(name))
+                qputenv(name, saved.value(name).toLocal8Bit());
+            else
+                qunsetenv(name);
         }
     }
     void SetUp() override {
@@ -54,7 +59,9 @@ protected:
         program = dir.filePath("record-args");
         QFile script(program);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$RECORD.part\"\nmv \"$RECORD.part\" \"$RECORD\"\n");
+        script.write(
+            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$RECORD.part\"\nmv \"$RECORD.part\" "
+            "\"$RECORD\"\n");
         script.setPermissions(script.permissions() | QFile::ExeOwner);
         qputenv("RECORD", record.toUtf8());
         qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());

@@ -1,12 +1,12 @@
-#include "dial/dial_settings.h"
 #include "dial/modem_call.h"
+#include "dial/dial_settings.h"
 #include "fake_modem.h"
 #include "profile/cached_profile.h"
 
+#include <gtest/gtest.h>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace tessaly::dial;
 using namespace std::chrono_literals;
@@ -43,7 +43,12 @@ struct Script {
 TEST(ModemCall, recognisesTheModemsAnswersAcrossPiecesAndHangsUp) {
     const Script scripts[] = {
         {"busy", "DT", "123", {"\r\nBUSY\r\n"}, Outcome::Busy, "ATDT123\rATH\r"},
-        {"no dial tone in two pieces", "DT", " 123 ", {"\r\nNO DIAL", "TONE\r\n"}, Outcome::NoDialTone, "ATDT123\rATH\r"},
+        {"no dial tone in two pieces",
+         "DT",
+         " 123 ",
+         {"\r\nNO DIAL", "TONE\r\n"},
+         Outcome::NoDialTone,
+         "ATDT123\rATH\r"},
         {"lower case", "DT", "123", {"busy"}, Outcome::Busy, "ATDT123\rATH\r"},
         {"pulse", "DP", "0049 30", {"OK\r\n", "BUSY\r\n"}, Outcome::Busy, "ATDP0049 30\rATH\r"},
     };
@@ -147,9 +152,10 @@ TEST(CheckPortSettings, testsTheMethodThenThePortThenOpensIt) {
         {"port 5", "[TS32]\nDialSystem=DT\nCommPort=5\n", PortCheck::WrongPort},
         {"port 257", "[TS32]\nDialSystem=DP\nCommPort=257\n", PortCheck::WrongPort},
         {"wrong method before wrong port", "[TS32]\nDialSystem=DX\nCommPort=9\n", PortCheck::WrongMethod},
-        {"missing device", "[TS32]\nDialSystem=DT\nCommPort=2\n[Ports]\nCOM2=/dev/tessaly-none\n", PortCheck::CannotOpen},
-        {"the modem, method trimmed", "[TS32]\nDialSystem= dp \nCommPort=3\n[Ports]\nCOM3=" + modem.Device().toUtf8() + "\n",
-         PortCheck::Ok},
+        {"missing device", "[TS32]\nDialSystem=DT\nCommPort=2\n[Ports]\nCOM2=/dev/tessaly-none\n",
+         PortCheck::CannotOpen},
+        {"the modem, method trimmed",
+         "[TS32]\nDialSystem= dp \nCommPort=3\n[Ports]\nCOM3=" + modem.Device().toUtf8() + "\n", PortCheck::Ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,11 +1,11 @@
 #pragma once
 #include "../app/app_fixture.h"
 
+#include "cards/card_check.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/edit_dialog.h"
 #include "dialogs/new_dialog.h"
 #include "shell/progress_windows.h"
-#include "cards/card_check.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -54,7 +54,8 @@ protected:
     }
     QStringList listTexts() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i)
+            texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
     QString selectedText() { return main().LstNames->currentIndex().data().toString(); }

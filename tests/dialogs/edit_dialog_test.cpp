@@ -1,5 +1,5 @@
-#include "card_dialog_fixture.h"
 #include "../support/read_only_folder.h"
+#include "card_dialog_fixture.h"
 
 namespace {
 

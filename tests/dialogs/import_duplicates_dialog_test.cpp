@@ -1,13 +1,13 @@
 #include "dialogs/import_duplicates_dialog.h"
 #include "../support/window_checks.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tessaly;
 using store::DuplicateAction;
@@ -74,8 +74,9 @@ TEST(ImportDuplicatesDialogTest, theKeyboardChangesOneRowsAction) {
 
 TEST(ImportDuplicatesDialogTest, theAllButtonsOverrideEveryRowsChoice) {
     using D = dialogs::ImportDuplicatesDialog;
-    const std::pair<QPushButton* D::*, DuplicateAction> cases[] = {
-        {&D::BtnSkipAll, DuplicateAction::Skip}, {&D::BtnFillAll, DuplicateAction::Fill}, {&D::BtnImportAll, DuplicateAction::Import}};
+    const std::pair<QPushButton * D::*, DuplicateAction> cases[] = {{&D::BtnSkipAll, DuplicateAction::Skip},
+                                                                    {&D::BtnFillAll, DuplicateAction::Fill},
+                                                                    {&D::BtnImportAll, DuplicateAction::Import}};
     for (const auto& [button, action] : cases) {
         SCOPED_TRACE(Labels[int(action)]);
         Window w;
@@ -92,8 +93,10 @@ TEST(ImportDuplicatesDialogTest, aClickOrSpaceOnAnActionOpensItsList) {
         Window w;
         const QModelIndex cell = w.table().model()->index(2, ActionColumn);
         w.table().setCurrentIndex(cell);
-        if (click) QTest::mouseClick(w.table().viewport(), Qt::LeftButton, {}, w.table().visualRect(cell).center());
-        else w.press(Qt::Key_Space);
+        if (click)
+            QTest::mouseClick(w.table().viewport(), Qt::LeftButton, {}, w.table().visualRect(cell).center());
+        else
+            w.press(Qt::Key_Space);
         auto* box = qobject_cast<QComboBox*>(w.table().indexWidget(cell));
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->currentText(), "Import anyway");
@@ -106,14 +109,17 @@ TEST(ImportDuplicatesDialogTest, strongMatchesStartAtSkipSayWhatMatchedAndEnterA
     using enum DuplicateAction;
     using store::MatchKey;
     using store::MatchStrength;
-    Window w({{MatchStrength::Strong, MatchKey::EMail}, {MatchStrength::Possible, MatchKey::Name}, {MatchStrength::Strong, MatchKey::Phone}});
+    Window w({{MatchStrength::Strong, MatchKey::EMail},
+              {MatchStrength::Possible, MatchKey::Name},
+              {MatchStrength::Strong, MatchKey::Phone}});
     EXPECT_EQ(w.dialog->Actions(), QList<DuplicateAction>({Skip, Import, Skip}));
     EXPECT_EQ(w.table().item(0, 2)->text(), "e-mail c0@example.org");
     EXPECT_EQ(w.table().item(1, 2)->text(), "name Jo");
     EXPECT_EQ(w.table().item(2, 2)->text(), "phone +49 30 12345672");
     EXPECT_TRUE(w.dialog->LblStarting->text().contains("start at Skip"));
     EXPECT_EQ(w.dialog->LblStarting->buddy(), &w.table());
-    EXPECT_EQ(window_checks::AcceleratorFindings(w.dialog.get()) + window_checks::TabOrderFindings(w.dialog.get()), QStringList());
+    EXPECT_EQ(window_checks::AcceleratorFindings(w.dialog.get()) + window_checks::TabOrderFindings(w.dialog.get()),
+              QStringList());
 
     w.press(Qt::Key_Down);
     w.press(Qt::Key_S);  // the second row chosen by hand

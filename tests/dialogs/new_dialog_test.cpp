@@ -10,8 +10,8 @@ namespace {
 
 using NewDialogTest = CardDialogTest;
 
-const QStringList kPlaceholderBoxes = {"Mr.", "First Name", "Last Name", "", "", "", "", "", "",
-                                       "ZIP/Postal code", "Country", "", "", "", "", ""};
+const QStringList kPlaceholderBoxes = {"Mr.", "First Name",      "Last Name", "", "", "", "", "",
+                                       "",    "ZIP/Postal code", "Country",   "", "", "", "", ""};
 
 QStringList boxTexts(const CardForm& d) {
     const store::Card f = d.BoxTexts();
@@ -133,7 +133,7 @@ TEST_F(NewDialogTest, okWithoutNameAndCompanyIsRefusedAndTheDialogStaysAsItWas) 
     EXPECT_EQ(asked, QStringList({"Empty Name and Company"}));
     EXPECT_EQ(text, "Either Name or Company must be filled");
     EXPECT_TRUE(oneButton);
-    EXPECT_FALSE(timerRan);  // paused while the card is checked...
+    EXPECT_FALSE(timerRan);                             // paused while the card is checked...
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());  // ...and running again after
     QStringList expected = kPlaceholderBoxes;
     expected[store::Title] = "Boss";
@@ -209,7 +209,8 @@ TEST_F(NewDialogTest, typingReplacesTheFocusedBoxAndEnterAddsTheCard) {
     EXPECT_TRUE(d.isVisible());
     QTest::keyClick(last, Qt::Key_Return);
     EXPECT_EQ(stored("0")[store::LastName], "Smith");
-    EXPECT_EQ(stored("0")[store::Notes], "one\r\ntwothree");  // Tab moved on instead of typing; CR LF as the sibling writes
+    EXPECT_EQ(stored("0")[store::Notes],
+              "one\r\ntwothree");  // Tab moved on instead of typing; CR LF as the sibling writes
     expectUnloaded();
 }
 

@@ -7,12 +7,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QStandardPaths>
+#include <QRadioButton>
 #include <QScopeGuard>
+#include <QSpinBox>
+#include <QStandardPaths>
 
 namespace {
 
@@ -102,7 +102,8 @@ TEST_F(PrintDialogTest, theFullListGoesToAPdfAndAFileThatCannotBeWrittenIsTold) 
         EXPECT_TRUE(t.contains("Gamma"));
         EXPECT_TRUE(t.contains("Page 1 of 1"));
     }
-    printFromMenu(main().Menus().MnuPrintList, [this](dialogs::PrintDialog& d) { d.TxtPdfFile->setText(home.path("none/out.pdf")); });
+    printFromMenu(main().Menus().MnuPrintList,
+                  [this](dialogs::PrintDialog& d) { d.TxtPdfFile->setText(home.path("none/out.pdf")); });
     EXPECT_EQ(asked, QStringList({"Print"}));
 }
 
@@ -144,7 +145,8 @@ TEST_F(PrintDialogTest, theGaugeFollowsThePagesAndTheDialogTakesNoInputMeanwhile
         SCOPED_TRACE(c.name);
         QFile::remove(pdf());
         auto* spy = new InterruptingProgress;
-        std::unique_ptr<store::ProgressSink> windows = std::exchange(context().Progress, std::unique_ptr<store::ProgressSink>(spy));
+        std::unique_ptr<store::ProgressSink> windows =
+            std::exchange(context().Progress, std::unique_ptr<store::ProgressSink>(spy));
         const auto restore = qScopeGuard([&] { context().Progress = std::move(windows); });
         printFromMenu(c.entry, [&](dialogs::PrintDialog& d) {
             spy->dialog = &d;

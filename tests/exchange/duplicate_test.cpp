@@ -8,7 +8,8 @@ using namespace tessaly::store;
 
 namespace {
 
-Card Person(const QString& first, const QString& last, const QString& phone = QString(), const QString& mail = QString()) {
+Card Person(const QString& first, const QString& last, const QString& phone = QString(),
+            const QString& mail = QString()) {
     Card c;
     c[FirstName] = first, c[LastName] = last, c[Phone1] = phone, c[EMail] = mail;
     return c;
@@ -32,7 +33,13 @@ TEST(DuplicateIndex, matchesByKeysNotBySpelling) {
         {"0049 and +49", Person("A", "X", "0049 30 12345678"), Person("B", "Y", "+49 30 1234-5678"), 2},
         {"0049 and a trunk 0", Person("A", "X", "0049 30 12345678"), Person("B", "Y", "030 1234 5678"), 2},
         {"(0) beside the country code", Person("A", "X", "+49 (0)30 12345678"), Person("B", "Y", "030/12345678"), 2},
-        {"a fax against a phone", [] { auto c = Person("A", "X"); c[Fax] = "+1 212 555 0100"; return c; }(), Person("B", "Y", "(212) 555-0100"), 2},
+        {"a fax against a phone",
+         [] {
+             auto c = Person("A", "X");
+             c[Fax] = "+1 212 555 0100";
+             return c;
+         }(),
+         Person("B", "Y", "(212) 555-0100"), 2},
         {"other countries, same digits", Person("A", "X", "+1 30 12345678"), Person("B", "Y", "+49 30 12345678"), 0},
         {"too short to tell", Person("A", "X", "112"), Person("B", "Y", "112"), 0},
         {"e-mail in another case", Person("A", "X", "", "Jo@Example.COM"), Person("B", "Y", "", " jo@example.com"), 2},
@@ -40,7 +47,8 @@ TEST(DuplicateIndex, matchesByKeysNotBySpelling) {
         {"Müller and Mueller", Person("Jürgen", "Müller"), Person("Juergen", "Mueller"), 1},
         {"MULLER and Mueller", Person("Jurgen", "MULLER"), Person("Juergen", "Mueller"), 1},
         {"a shared first name only", Person("Anna", "Schmidt"), Person("Anna", "Meier"), 0},
-        {"name and phone: the stronger", Person("Anna", "Meier", "030 999999"), Person("anna", "MEIER", "+49 30 999999"), 2},
+        {"name and phone: the stronger", Person("Anna", "Meier", "030 999999"),
+         Person("anna", "MEIER", "+49 30 999999"), 2},
         {"no name is no match", Person("NULL NAME", ""), Person("NULL NAME", ""), 0},
     };
     for (const Case& c : cases) {
@@ -59,8 +67,9 @@ TEST(DuplicateIndex, matchesByKeysNotBySpelling) {
 
 TEST(DuplicateIndex, anImportPrefersTheStrongestMatchAndTheCardFile) {
     const KnownCards known = Known({Person("Jo", "Adams"), Person("Al", "Baker", "030 1234567")});
-    const QList<ImportDuplicate> found = FindImportDuplicates(
-        known, {Person("Jo", "Adams", "+49 30 1234567"), Person("New", "One", "", "n@o.de"), Person("Other", "Name", "", "N@O.de"), Person("x", "y")});
+    const QList<ImportDuplicate> found =
+        FindImportDuplicates(known, {Person("Jo", "Adams", "+49 30 1234567"), Person("New", "One", "", "n@o.de"),
+                                     Person("Other", "Name", "", "N@O.de"), Person("x", "y")});
     ASSERT_EQ(found.size(), 2);
     EXPECT_EQ(found[0].incoming, 0);
     EXPECT_EQ(found[0].recNo, "11") << "the phone's strong match wins over the name's possible one";
@@ -70,8 +79,9 @@ TEST(DuplicateIndex, anImportPrefersTheStrongestMatchAndTheCardFile) {
 }
 
 TEST(DuplicateIndex, groupsTheCardFileStrongOnesFirst) {
-    const KnownCards known = Known({Person("Jo", "Adams"), Person("Al", "Baker", "", "al@b.de"), Person("JO", "ADAMS"),
-                                    Person("Cy", "Cole"), Person("Alan", "Baker", "", "AL@B.DE"), Person("Al", "B.", "", "al@b.de")});
+    const KnownCards known =
+        Known({Person("Jo", "Adams"), Person("Al", "Baker", "", "al@b.de"), Person("JO", "ADAMS"), Person("Cy", "Cole"),
+               Person("Alan", "Baker", "", "AL@B.DE"), Person("Al", "B.", "", "al@b.de")});
     const QList<DuplicateGroup> groups = FindDuplicateGroups(known);
     ASSERT_EQ(groups.size(), 2);
     EXPECT_EQ(groups[0].strength, MatchStrength::Strong);
@@ -95,10 +105,13 @@ TEST(DuplicateResolve, eachActionDoesWhatItSaysAndFillsOnlyEmptyFields) {
         const char* what;
         DuplicateAction action;
         int newCards, fills, skipped;
-    } cases[] = {{"skip", DuplicateAction::Skip, 1, 0, 3}, {"import", DuplicateAction::Import, 4, 0, 0}, {"fill", DuplicateAction::Fill, 1, 1, 0}};
+    } cases[] = {{"skip", DuplicateAction::Skip, 1, 0, 3},
+                 {"import", DuplicateAction::Import, 4, 0, 0},
+                 {"fill", DuplicateAction::Fill, 1, 1, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const ResolvedImport r = ResolveDuplicates(known, incoming, dups, QList<DuplicateAction>(dups.size(), c.action));
+        const ResolvedImport r =
+            ResolveDuplicates(known, incoming, dups, QList<DuplicateAction>(dups.size(), c.action));
         EXPECT_EQ(r.cards.size(), c.newCards);
         EXPECT_EQ(r.fills.size(), c.fills);
         EXPECT_EQ(r.skipped, c.skipped);
@@ -124,7 +137,8 @@ TEST_F(DuplicateImportTest, fillsAndNewCardsLandInOneChange) {
     filled[Phone1] = "+1 555";
     filled[Company] = "ACME";
     ProgressSink silent;
-    const ImportOutcome done = ImportCardList(store, {filled, Person("New", "Card")}, ImportOptions::AllMatches(DuplicateAction::Fill), silent);
+    const ImportOutcome done = ImportCardList(store, {filled, Person("New", "Card")},
+                                              ImportOptions::AllMatches(DuplicateAction::Fill), silent);
     EXPECT_EQ(done.filled, 1);
     EXPECT_EQ(store.ReadCard(jo), filled);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al", "Card, New"}));
@@ -141,7 +155,8 @@ TEST_F(DuplicateImportTest, theCheckIsMadeAgainUnderTheLock) {
     CardStore other(otherProfile, dir.path());
     ProgressSink silent;
     (void)ImportCardList(other, {incoming[0]}, {}, silent);
-    const ImportOutcome done = ImportCardList(store, incoming, ImportOptions::AllMatches(DuplicateAction::Skip), silent);
+    const ImportOutcome done =
+        ImportCardList(store, incoming, ImportOptions::AllMatches(DuplicateAction::Skip), silent);
     EXPECT_EQ(done.imported, 1);
     EXPECT_EQ(done.skipped, 1);
     EXPECT_EQ(store.AllNames, QStringList({"Adams, Jo", "Baker, Al"}));
@@ -160,16 +175,43 @@ TEST(DuplicateIndex, placeholdersShortNumbersAndDialStringsJoinNoStrangers) {
         QList<DuplicateGroup> groups;
     } cases[] = {
         {"one placeholder e-mail for eight people: possible, not strong",
-         people(8, [](Card c) { c[EMail] = "email@example.com"; return c; }),
+         people(8,
+                [](Card c) {
+                    c[EMail] = "email@example.com";
+                    return c;
+                }),
          {{MatchStrength::Possible, {"10", "11", "12", "13", "14", "15", "16", "17"}}}},
-        {"a family's five shared numbers stay strong", people(5, [](Card c) { c[Phone2] = "030 4455667"; return c; }),
+        {"a family's five shared numbers stay strong",
+         people(5,
+                [](Card c) {
+                    c[Phone2] = "030 4455667";
+                    return c;
+                }),
          {{MatchStrength::Strong, {"10", "11", "12", "13", "14"}}}},
-        {"a one-digit phone is no number", people(3, [](Card c) { c[Phone1] = "1"; return c; }), {}},
-        {"five digits are weak", people(2, [](Card c) { c[Phone1] = "12345"; return c; }), {{MatchStrength::Possible, {"10", "11"}}}},
-        {"a dial string is weak", people(2, [](Card c) { c[Phone1] = "p1234p5678w9"; return c; }),
+        {"a one-digit phone is no number",
+         people(3,
+                [](Card c) {
+                    c[Phone1] = "1";
+                    return c;
+                }),
+         {}},
+        {"five digits are weak",
+         people(2,
+                [](Card c) {
+                    c[Phone1] = "12345";
+                    return c;
+                }),
+         {{MatchStrength::Possible, {"10", "11"}}}},
+        {"a dial string is weak",
+         people(2,
+                [](Card c) {
+                    c[Phone1] = "p1234p5678w9";
+                    return c;
+                }),
          {{MatchStrength::Possible, {"10", "11"}}}},
         {"no chain: A and C share nothing",
-         {Person("A", "A", "", "x@a.de"), Person("B", "B", "030 1234567", "x@a.de"), Person("C", "C", "+49 30 1234567")},
+         {Person("A", "A", "", "x@a.de"), Person("B", "B", "030 1234567", "x@a.de"),
+          Person("C", "C", "+49 30 1234567")},
          {{MatchStrength::Strong, {"10", "11"}}, {MatchStrength::Strong, {"11", "12"}}}},
     };
     for (const Case& c : cases) {
@@ -189,7 +231,8 @@ TEST(DuplicateIndex, identicalCardsAreStrongDuplicatesWhateverTheyLack) {
     Card noteOnly;
     noteOnly[FirstName] = "NULL NAME", noteOnly[Notes] = "a note";
     Card placeholder = Person("Jo", "Adams", "", "email@example.com");
-    const QList<Card> file = {company, noteOnly, placeholder, placeholder, placeholder, placeholder, placeholder, placeholder};
+    const QList<Card> file = {company,     noteOnly,    placeholder, placeholder,
+                              placeholder, placeholder, placeholder, placeholder};
     Card otherNote = noteOnly;
     otherNote[Notes] = "another note";
     const QList<ImportDuplicate> found = FindImportDuplicates(Known(file), {company, noteOnly, placeholder, otherNote});
@@ -215,18 +258,22 @@ TEST(DuplicateIndex, saysWhichValueMatchedAndStartsStrongMatchesAtSkip) {
         const char* text;
         DuplicateAction start;
     } cases[] = {
-        {"e-mail", Person("Jo", "Mill", "", "jm@example.org"), Person("J", "M", "", "JM@example.org"), "e-mail jm@example.org", DuplicateAction::Skip},
+        {"e-mail", Person("Jo", "Mill", "", "jm@example.org"), Person("J", "M", "", "JM@example.org"),
+         "e-mail jm@example.org", DuplicateAction::Skip},
         {"a long e-mail shortened", Person("Jo", "", "", "johanna.mill-hartmann@example.org"),
-         Person("X", "", "", "johanna.mill-hartmann@example.org"), "e-mail johanna.mill-hartmann@e…", DuplicateAction::Skip},
-        {"the national form of an international number", Person("Jo", "Mill", "+49 30 1234567"), Person("Ann", "Lee", "030 1234567"),
-         "phone +49 30 1234567", DuplicateAction::Skip},
-        {"the name only", Person("Jo", "Mill", "111111"), Person("jo", "MILL", "222222"), "name Jo Mill", DuplicateAction::Import},
+         Person("X", "", "", "johanna.mill-hartmann@example.org"), "e-mail johanna.mill-hartmann@e…",
+         DuplicateAction::Skip},
+        {"the national form of an international number", Person("Jo", "Mill", "+49 30 1234567"),
+         Person("Ann", "Lee", "030 1234567"), "phone +49 30 1234567", DuplicateAction::Skip},
+        {"the name only", Person("Jo", "Mill", "111111"), Person("jo", "MILL", "222222"), "name Jo Mill",
+         DuplicateAction::Import},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const QList<ImportDuplicate> found = FindImportDuplicates(Known({c.known}), {c.incoming});
         ASSERT_EQ(found.size(), 1);
-        EXPECT_EQ(MatchText(found[0].key, found[0].strength, MatchedValue(c.incoming, c.known, found[0].key)), QString::fromUtf8(c.text));
+        EXPECT_EQ(MatchText(found[0].key, found[0].strength, MatchedValue(c.incoming, c.known, found[0].key)),
+                  QString::fromUtf8(c.text));
         EXPECT_EQ(StartingAction(found[0]), c.start);
     }
 }

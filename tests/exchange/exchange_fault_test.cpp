@@ -1,10 +1,10 @@
-#include "../support/store_fixture.h"
 #include "../support/backup_failure.h"
+#include "../support/store_fixture.h"
 
-#include "profile/file_faults.h"
 #include "backup/card_restore.h"
-#include "exchange/import_cards.h"
 #include "cards/staged_card_files.h"
+#include "exchange/import_cards.h"
+#include "profile/file_faults.h"
 
 #include <QDir>
 
@@ -23,7 +23,8 @@ void PutBack(const TempFolder& folder, const Files& files) {
 
 Files CardFiles(const TempFolder& folder) {
     Files files;
-    for (const QString& name : QDir(folder.path()).entryList({"tesly*.dat"}, QDir::Files)) files.insert(name, folder.bytes(name));
+    for (const QString& name : QDir(folder.path()).entryList({"tesly*.dat"}, QDir::Files))
+        files.insert(name, folder.bytes(name));
     return files;
 }
 
@@ -32,7 +33,8 @@ Files CardFiles(const TempFolder& folder) {
 class FailingStep {
 public:
     explicit FailingStep(int n, bool lasting = false) {
-        tessaly::profile::SetFaultHook([this, n, lasting](FileStep, const QString&) { return lasting ? ++seen_ >= n : ++seen_ == n; });
+        tessaly::profile::SetFaultHook(
+            [this, n, lasting](FileStep, const QString&) { return lasting ? ++seen_ >= n : ++seen_ == n; });
     }
     ~FailingStep() { tessaly::profile::SetFaultHook({}); }
     bool reached() const { return seen_ > 0; }
@@ -124,7 +126,8 @@ TEST_F(ExchangeFaultTest, anImportFailingAtAnyStepLeavesTheCardFilesAsTheyWere) 
             const Files before = CardFiles(dir);
             const QStringList names = store.AllNames;
             for (int n = 1; n < kEnoughSteps; ++n) {
-                SCOPED_TRACE(testing::Message() << (lasting ? "lasting " : "once ") << (replace ? "replace " : "append ") << n);
+                SCOPED_TRACE(testing::Message()
+                             << (lasting ? "lasting " : "once ") << (replace ? "replace " : "append ") << n);
                 bool failed = false, unfinished = false;
                 {
                     FailingStep fail(n, lasting);
@@ -163,7 +166,8 @@ TEST_F(ExchangeFaultTest, anImportWithFillsFailingAtAnyStepLeavesTheCardFilesAsT
     filled[Phone1] = "+1 555 0100";
     filled[Company] = "Adams & Co";  // moves the card in the company list
     QList<Card> cards(3);
-    for (qsizetype i = 0; i < cards.size(); ++i) cards[i][FirstName] = QString("N%1").arg(i), cards[i][LastName] = "Imported";
+    for (qsizetype i = 0; i < cards.size(); ++i)
+        cards[i][FirstName] = QString("N%1").arg(i), cards[i][LastName] = "Imported";
     ProgressSink silent;
     const Files before = CardFiles(dir);
     Card incoming = filled;

@@ -1,9 +1,9 @@
+#include "../support/qt_print.h"
 #include "exchange/csv/import_source.h"
 #include "exchange/vcard/vcard_cards.h"
-#include "../support/qt_print.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 using namespace tessaly::store;
 
@@ -19,15 +19,19 @@ QString GoldenText(const QList<Card>& cards, const QString& counts) {
     for (const Card& card : cards) {
         QStringList lines;
         for (int k = 0; k < kFieldCount; ++k)
-            if (!card[k].isEmpty()) lines << FieldKeys[k] + u'=' + QString(card[k]).replace(QStringLiteral("\r\n"), QStringLiteral("\\r\\n"));
+            if (!card[k].isEmpty())
+                lines << FieldKeys[k] + u'=' +
+                             QString(card[k]).replace(QStringLiteral("\r\n"), QStringLiteral("\\r\\n"));
         blocks << lines.join(u'\n');
     }
-    return (counts.isEmpty() ? QString() : QStringLiteral("counts=") + counts + u'\n') + blocks.join(QStringLiteral("\n--\n")) + u'\n';
+    return (counts.isEmpty() ? QString() : QStringLiteral("counts=") + counts + u'\n') +
+           blocks.join(QStringLiteral("\n--\n")) + u'\n';
 }
 
 // What the windows make of a delimited export: the wizard's reading, with
 // the choices its column names suggest (or the ones given).
-QList<Card> DelimitedCards(const QString& file, const Delimiter& delimiter, const QString& encoding, const QList<int>& choices) {
+QList<Card> DelimitedCards(const QString& file, const Delimiter& delimiter, const QString& encoding,
+                           const QList<int>& choices) {
     ImportSession session = ImportSession::Read(kExports + file, delimiter, {}, {}, encoding);
     session.plan.choices = choices.isEmpty() ? session.headerChoices() : choices;
     return CardsFromLines(session.cardLines(), session.plan);

@@ -1,13 +1,13 @@
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "exchange/csv/export_encoding.h"
 #include "exchange/csv/import_reader.h"
 #include "exchange/csv/import_source.h"
 #include "exchange/vcard/vcard_reader.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
 
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <QStringEncoder>
 
 using namespace tessaly::store;
 
@@ -33,8 +33,8 @@ QByteArray Encoded(const QString& text, const char* encoding) {
 
 TEST(ExportEncoding, eachOfferedEncodingReadsItsOwnText) {
     struct Case {
-        const char* name;    // as offered
-        const char* iconv;   // as the C library names it
+        const char* name;   // as offered
+        const char* iconv;  // as the C library names it
         QString text;
     } cases[] = {
         {"UTF-8", "UTF-8", "Zoë,Brontë,日本"},
@@ -53,7 +53,8 @@ TEST(ExportEncoding, eachOfferedEncodingReadsItsOwnText) {
         const QByteArray bytes = Encoded(c.text, c.iconv);
         ASSERT_FALSE(bytes.isEmpty());
         EXPECT_EQ(DecodeExport(bytes, c.name), c.text);
-        EXPECT_EQ(DecodeExport(bytes, QString(c.name).toLower().replace(u'-', u'_')), c.text) << "names in any case and spelling";
+        EXPECT_EQ(DecodeExport(bytes, QString(c.name).toLower().replace(u'-', u'_')), c.text)
+            << "names in any case and spelling";
         EXPECT_EQ(OfferedEncoding(QString(c.name).toUpper()), c.name);
     }
     EXPECT_THROW(DecodeExport("a,b", "EBCDIC-ish"), ImportFileError);
@@ -83,7 +84,11 @@ TEST(ExportEncoding, utf16WithoutAMarkIsRecognisedAndOtherTextIsNot) {
     }
     EXPECT_EQ(DecodeExport(Encoded(text, "UTF-16BE")), text);
     EXPECT_EQ(DecodeExport(Encoded(text, "UTF-16LE")), text);
-    EXPECT_EQ(ParseVCards(Encoded("BEGIN:VCARD\r\nN:Brontë;Zoë\r\nEND:VCARD\r\n", "UTF-16LE")).value(0).properties.value(0).value, "Brontë;Zoë");
+    EXPECT_EQ(ParseVCards(Encoded("BEGIN:VCARD\r\nN:Brontë;Zoë\r\nEND:VCARD\r\n", "UTF-16LE"))
+                  .value(0)
+                  .properties.value(0)
+                  .value,
+              "Brontë;Zoë");
 }
 
 TEST(ImportColumns, knowsEachExportersVocabulary) {
@@ -93,21 +98,34 @@ TEST(ImportColumns, knowsEachExportersVocabulary) {
         QString line;
         QList<int> choices;
     } cases[] = {
-        {"Google", "Given Name,Family Name,Organization 1 - Name,Organization 1 - Title,E-mail 1 - Value,Phone 1 - Value",
+        {"Google",
+         "Given Name,Family Name,Organization 1 - Name,Organization 1 - Title,E-mail 1 - Value,Phone 1 - Value",
          {1, 2, 6, 5, 16, 13}},
-        {"Google's address", "Address 1 - Street,Address 1 - Extended Address,Address 1 - City,Address 1 - Region,Address 1 - Postal Code,"
-                             "Address 1 - Country", {7, 8, Address4, Address4, 11, 12}},
-        {"Outlook", "Title,First Name,Last Name,Job Title,Business Street,Business City,Business State,Business Postal Code,"
-                    "Business Country/Region,Business Fax,E-mail Address", {0, 1, 2, 5, 7, Address4, Address4, 11, 12, 15, 16}},
-        {"Outlook, German", "Anrede,Vorname,Nachname,Firma,Position,Ort geschäftlich,Postleitzahl geschäftlich,Telefon geschäftlich,"
-                            "Mobiltelefon,E-Mail-Adresse,Notizen", {0, 1, 2, 6, 5, Address4, 11, 13, 14, 16, 17}},
-        {"Outlook, French", "Titre,Prénom,Nom,Société,Fonction,Ville (bureau),Téléphone (bureau),Télécopie (bureau),Adresse de messagerie",
+        {"Google's address",
+         "Address 1 - Street,Address 1 - Extended Address,Address 1 - City,Address 1 - Region,Address 1 - Postal Code,"
+         "Address 1 - Country",
+         {7, 8, Address4, Address4, 11, 12}},
+        {"Outlook",
+         "Title,First Name,Last Name,Job Title,Business Street,Business City,Business State,Business Postal Code,"
+         "Business Country/Region,Business Fax,E-mail Address",
+         {0, 1, 2, 5, 7, Address4, Address4, 11, 12, 15, 16}},
+        {"Outlook, German",
+         "Anrede,Vorname,Nachname,Firma,Position,Ort geschäftlich,Postleitzahl geschäftlich,Telefon geschäftlich,"
+         "Mobiltelefon,E-Mail-Adresse,Notizen",
+         {0, 1, 2, 6, 5, Address4, 11, 13, 14, 16, 17}},
+        {"Outlook, French",
+         "Titre,Prénom,Nom,Société,Fonction,Ville (bureau),Téléphone (bureau),Télécopie (bureau),Adresse de messagerie",
          {0, 1, 2, 6, 5, Address4, 13, 15, 16}},
-        {"Thunderbird", "First Name,Display Name,Home City,Home State,Home ZipCode,Mobile Number,Work Phone,Fax Number,Primary Email",
+        {"Thunderbird",
+         "First Name,Display Name,Home City,Home State,Home ZipCode,Mobile Number,Work Phone,Fax Number,Primary Email",
          {1, None, Address4, Address4, 11, 14, 13, 15, 16}},
         {"webmail", "First,Last,Email Home,Home Zip,Home,Work,Comments", {1, 2, 16, 11, 14, 13, 17}},
-        {"Apple", "First name,Last name,Company,Email,Mobile,Street,City,State,ZIP,Country", {1, 2, 6, 16, 14, 7, Address4, Address4, 11, 12}},
-        {"each field once", "E-mail Address,Email Home,City,Home City,State,Region", {16, None, Address4, None, Address4, None}},
+        {"Apple",
+         "First name,Last name,Company,Email,Mobile,Street,City,State,ZIP,Country",
+         {1, 2, 6, 16, 14, 7, Address4, Address4, 11, 12}},
+        {"each field once",
+         "E-mail Address,Email Home,City,Home City,State,Region",
+         {16, None, Address4, None, Address4, None}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exporter);

@@ -1,18 +1,20 @@
-#include "exchange/import_cards.h"
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "exchange/csv/import_fields.h"
 #include "exchange/csv/import_reader.h"
 #include "exchange/csv/import_source.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
+#include "exchange/import_cards.h"
 
-#include <QDirIterator>
 #include <gtest/gtest.h>
+#include <QDirIterator>
 
 using namespace tessaly::store;
 
 namespace {
 
-Delimiter Kind(DelimiterKind k, const QString& other = QString()) { return {k, other}; }
+Delimiter Kind(DelimiterKind k, const QString& other = QString()) {
+    return {k, other};
+}
 
 }  // namespace
 
@@ -34,7 +36,10 @@ TEST(FieldParser, splitsEachKindAsTheWizardAlwaysHas) {
         {"tab", Kind(DelimiterKind::Tab), "a\tb", 2, {"a", "b"}},
         {"other, several characters", Kind(DelimiterKind::Other, "::"), "a::b:c::d", 3, {"a", "b:c", "d"}},
         {"other, case-sensitive", Kind(DelimiterKind::Other, "X"), "axbXc", 2, {"axb", "c"}},
-        {"csv quotes, commas and doubled quotes", Kind(DelimiterKind::QuotedCsv), "\"a,b\",\"say \"\"hi\"\"\",c", 3,
+        {"csv quotes, commas and doubled quotes",
+         Kind(DelimiterKind::QuotedCsv),
+         "\"a,b\",\"say \"\"hi\"\"\",c",
+         3,
          {"a,b", "say \"hi\"", "c"}},
         {"csv missing fields are empty", Kind(DelimiterKind::QuotedCsv), "a", 3, {"a", "", ""}},
         {"csv with a semicolon", Kind(DelimiterKind::QuotedCsv, ";"), "\"x;y\";z", 2, {"x;y", "z"}},
@@ -80,7 +85,9 @@ TEST(ImportMapping, fillsTheCardAsTheChoicesSay) {
         {"choice 4 puts the last name first", {"Lee Ann"}, {4}, {{FirstName, "Ann"}, {LastName, "Lee"}}},
         {"choice 4 without a blank", {"Lee"}, {4}, {{FirstName, "Lee"}}},
         {"a later field wins", {"1", "2", "Co"}, {13, 13, 6}, {{Phone1, "2"}, {Company, "Co"}}},
-        {"from choice 5 on, field k-2", {"T", "Z", "C", "N"}, {5, 11, 12, 17},
+        {"from choice 5 on, field k-2",
+         {"T", "Z", "C", "N"},
+         {5, 11, 12, 17},
          {{Title, "T"}, {Address5, "Z"}, {Address6, "C"}, {Notes, "N"}, {FirstName, "NULL NAME"}}},
     };
     for (const Case& c : cases) {
@@ -130,7 +137,8 @@ TEST(ExportReader, decodesByTheMarkOrTheBytes) {
 TEST(ExportReader, endsLinesAtCrLfLfAndCr) {
     EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\r\n\r\nb\n"), QStringList({"a", "b"}));
-    EXPECT_EQ(SplitQuotedRecords("\"x\ny\",1\r\n\"z\r\nw\",2\rlast"), QStringList({"\"x\r\ny\",1", "\"z\r\nw\",2", "last"}));
+    EXPECT_EQ(SplitQuotedRecords("\"x\ny\",1\r\n\"z\r\nw\",2\rlast"),
+              QStringList({"\"x\r\ny\",1", "\"z\r\nw\",2", "last"}));
 }
 
 // The numbers the import's summary gives: where each line begins, and the empty lines left out.
@@ -168,8 +176,8 @@ TEST(ExportReader, refusesWhatIsNoExportWithAReason) {
         QString file;
         const char* says;
     } cases[] = {
-        {"empty", "empty.csv", "is empty"},     {"only line ends", "blank.csv", "is empty"},
-        {"binary", "image.png", "not a text"},  {"a folder", "folder.csv", "is a folder"},
+        {"empty", "empty.csv", "is empty"},        {"only line ends", "blank.csv", "is empty"},
+        {"binary", "image.png", "not a text"},     {"a folder", "folder.csv", "is a folder"},
         {"missing", "gone.csv", "Could not read"},
     };
     for (const Case& c : cases) {
@@ -212,7 +220,8 @@ TEST(ExportReader, readsEveryKnownExportAsTheGoldenReadingSays) {
         } catch (const ImportFileError& e) {
             reading = QString("refused: ") + e.what() + '\n';
         }
-        const QString golden = QStringLiteral(TESSALY_SOURCE_DIR "/tests/data/import/") + QString(name).replace('/', '_') + ".txt";
+        const QString golden =
+            QStringLiteral(TESSALY_SOURCE_DIR "/tests/data/import/") + QString(name).replace('/', '_') + ".txt";
         if (qEnvironmentVariableIsSet("TESSALY_WRITE_GOLDEN")) {
             QFile out(golden);
             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
@@ -233,18 +242,26 @@ TEST(ImportColumns, knowsTheHeaderLinesOfCommonExportsAndSuggestsEachChoiceOnce)
         bool header;
         QList<int> choices;
     } cases[] = {
-        {"Thunderbird", "First Name,Last Name,Display Name,Nickname,Primary Email,Secondary Email", true,
+        {"Thunderbird",
+         "First Name,Last Name,Display Name,Nickname,Primary Email,Secondary Email",
+         true,
          {1, 2, kNoneOfTheAbove, kNoneOfTheAbove, 16, kNoneOfTheAbove}},
-        {"Outlook", "\"Title\",\"First Name\",\"Last Name\",\"Company\",\"Business Phone\",\"Notes\"", true, {0, 1, 2, 6, 13, 17}},
+        {"Outlook",
+         "\"Title\",\"First Name\",\"Last Name\",\"Company\",\"Business Phone\",\"Notes\"",
+         true,
+         {0, 1, 2, 6, 13, 17}},
         {"a whole name without its parts", "Name,E-mail Address,Country", true, {3, 16, 12}},
         {"letter case and blanks", " first NAME ,SURNAME", true, {1, 2}},
-        {"a line of data", "John Doe,John,Doe,john@doe.invalid", false,
+        {"a line of data",
+         "John Doe,John,Doe,john@doe.invalid",
+         false,
          {kNoneOfTheAbove, kNoneOfTheAbove, kNoneOfTheAbove, kNoneOfTheAbove}},
         {"one known name only", "Phone,x", false, {13, kNoneOfTheAbove}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QStringList fields = SplitFields(c.line, {DelimiterKind::QuotedCsv, {}}, CountFields(c.line, {DelimiterKind::QuotedCsv, {}}));
+        const QStringList fields =
+            SplitFields(c.line, {DelimiterKind::QuotedCsv, {}}, CountFields(c.line, {DelimiterKind::QuotedCsv, {}}));
         EXPECT_EQ(IsHeaderLine(fields), c.header);
         EXPECT_EQ(ChoicesFromHeader(fields), c.choices);
     }

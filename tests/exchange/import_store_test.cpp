@@ -77,15 +77,19 @@ TEST(ImportSummary, saysWhatCameInAndWhatWasLeftOut) {
         ImportOutcome outcome;
         const char* text;
     } cases[] = {
-        {"all in", {.imported = 1}, "1 card was imported. | 0 cards skipped as duplicates. | No card left out by the limit of 8000 cards. | "
-                                    "0 empty lines made no card."},
+        {"all in",
+         {.imported = 1},
+         "1 card was imported. | 0 cards skipped as duplicates. | No card left out by the limit of 8000 cards. | "
+         "0 empty lines made no card."},
         {"over the limit, from a line on",
          {.imported = 7700, .skipped = 3, .filled = 2, .leftOut = 300, .firstLeftOutLine = 7705, .empty = 1},
-         "7700 cards were imported. | 2 filled the empty fields of cards already there. | 3 cards skipped as duplicates. | "
+         "7700 cards were imported. | 2 filled the empty fields of cards already there. | 3 cards skipped as "
+         "duplicates. | "
          "300 cards left out by the limit of 8000 cards, from line 7705 on. | 1 empty line made no card."},
         {"vCards: from a vCard on, no empty lines",
          {.imported = 2, .leftOut = 1, .firstLeftOutLine = 3, .source = ImportSourceKind::VCards},
-         "2 cards were imported. | 0 cards skipped as duplicates. | 1 card left out by the limit of 8000 cards, from vCard 3 on."},
+         "2 cards were imported. | 0 cards skipped as duplicates. | 1 card left out by the limit of 8000 cards, from "
+         "vCard 3 on."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -95,9 +99,12 @@ TEST(ImportSummary, saysWhatCameInAndWhatWasLeftOut) {
 
 TEST(ImportSummary, theQuestionGivesTheFigures) {
     EXPECT_EQ(TooManyCardsQuestion(8000, 7700, 7702, ImportSourceKind::Lines),
-              "Tessaly can have up to 8000 records.\rThe file holds 8000 lines to import; the card file has 7700 places free.\r"
-              "300 cards will be left out, from line 7702 on (fewer when duplicates are skipped).\rShould I import up to 8000 records?");
-    EXPECT_EQ(TooManyCardsQuestion(5, 5, 0, ImportSourceKind::VCards),
-              "Tessaly can have up to 8000 records.\rThe file holds 5 vCards to import; the card file has 5 places free.\r"
-              "Should I import up to 8000 records?");
+              "Tessaly can have up to 8000 records.\rThe file holds 8000 lines to import; the card file has 7700 "
+              "places free.\r"
+              "300 cards will be left out, from line 7702 on (fewer when duplicates are skipped).\rShould I import up "
+              "to 8000 records?");
+    EXPECT_EQ(
+        TooManyCardsQuestion(5, 5, 0, ImportSourceKind::VCards),
+        "Tessaly can have up to 8000 records.\rThe file holds 5 vCards to import; the card file has 5 places free.\r"
+        "Should I import up to 8000 records?");
 }

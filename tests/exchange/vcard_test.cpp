@@ -1,8 +1,9 @@
-#include "exchange/vcard/vcard_cards.h"
-#include "exchange/vcard/vcard_writer.h"
 #include "../support/golden.h"
 #include "../support/qt_print.h"
+#include "exchange/vcard/vcard_cards.h"
+#include "exchange/vcard/vcard_writer.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <random>
 
 using namespace tessaly::store;
@@ -27,10 +27,15 @@ VCardCards ExpectedCards(const QString& name) {
     VCardCards expected;
     expected.cards << Card();
     for (const QString& line : QString::fromUtf8(FileBytes(name)).split(u'\n', Qt::SkipEmptyParts)) {
-        const QString key = line.section(u'=', 0, 0), value = line.section(u'=', 1).replace(QStringLiteral("\\r\\n"), QStringLiteral("\r\n"));
-        if (line == u"--") expected.cards << Card();
-        else if (key == u"counts") expected.valuesInNotes = value.section(u',', 0, 0).toInt(), expected.valuesLeftOut = value.section(u',', 1).toInt();
-        else expected.cards.back()[std::find(FieldKeys.begin(), FieldKeys.end(), key) - FieldKeys.begin()] = value;
+        const QString key = line.section(u'=', 0, 0),
+                      value = line.section(u'=', 1).replace(QStringLiteral("\\r\\n"), QStringLiteral("\r\n"));
+        if (line == u"--")
+            expected.cards << Card();
+        else if (key == u"counts")
+            expected.valuesInNotes = value.section(u',', 0, 0).toInt(),
+            expected.valuesLeftOut = value.section(u',', 1).toInt();
+        else
+            expected.cards.back()[std::find(FieldKeys.begin(), FieldKeys.end(), key) - FieldKeys.begin()] = value;
     }
     return expected;
 }
@@ -38,7 +43,8 @@ VCardCards ExpectedCards(const QString& name) {
 void ExpectSameCards(const QList<Card>& got, const QList<Card>& expected) {
     ASSERT_EQ(got.size(), expected.size());
     for (qsizetype c = 0; c < got.size(); ++c)
-        for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(got[c][k], expected[c][k]) << "card " << c << ", " << FieldKeys[k].toStdString();
+        for (int k = 0; k < kFieldCount; ++k)
+            EXPECT_EQ(got[c][k], expected[c][k]) << "card " << c << ", " << FieldKeys[k].toStdString();
 }
 
 Card CardWith(std::initializer_list<std::pair<int, QString>> values) {
@@ -70,16 +76,23 @@ TEST(VCardReader, readsEveryLineFormAlike) {
         {"CR LF, folded", crlf.toUtf8(), "onetwo"},
         {"LF alone", QString(crlf).remove(u'\r').toUtf8(), "onetwo"},
         {"UTF-8 BOM", "\xEF\xBB\xBF" + crlf.toUtf8(), "onetwo"},
-        {"UTF-16 BOM", QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(crlf.utf16()), crlf.size() * 2), "onetwo"},
+        {"UTF-16 BOM",
+         QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(crlf.utf16()), crlf.size() * 2), "onetwo"},
         {"2.1 keeps the fold's blank", QString(crlf).replace("3.0", "2.1").toUtf8(), "one two"},
         {"a tab folds too", QString(crlf).replace("\r\n two", "\r\n\ttwo").toUtf8(), "onetwo"},
         {"a colon in a quoted parameter", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;X-P=\"a:b\":onetwo\n", "onetwo"},
-        {"lines outside a card are skipped", "junk\nNOTE:x\nBEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nEND:VCARD\nNOTE:y\n", "onetwo"},
-        {"QP soft break", "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jane\nNOTE;QUOTED-PRINTABLE:one=\ntwo=0D=0Athree\nEND:VCARD\n", "onetwo\r\nthree"},
+        {"lines outside a card are skipped", "junk\nNOTE:x\nBEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nEND:VCARD\nNOTE:y\n",
+         "onetwo"},
+        {"QP soft break",
+         "BEGIN:VCARD\nVERSION:2.1\nN:Doe;Jane\nNOTE;QUOTED-PRINTABLE:one=\ntwo=0D=0Athree\nEND:VCARD\n",
+         "onetwo\r\nthree"},
         {"escapes", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:a\\,b\\;c\\\\d\\Ne\nEND:VCARD\n", "a,b;c\\d\r\ne"},
-        {"a label beside an address is its printed form", "BEGIN:VCARD\nN:Doe;Jane\nADR:;;1 Main St;;;;\nLABEL:1 Main St\nNOTE:onetwo\nEND:VCARD\n", "onetwo"},
-        {"a label alone is kept", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nLABEL:1 Main St\\nTown\nEND:VCARD\n", "onetwo\r\nLABEL: 1 Main St\r\nTown"},
-        {"a bad QP escape stays", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;ENCODING=QUOTED-PRINTABLE:=ZZ=4\nEND:VCARD\n", "=ZZ=4"},
+        {"a label beside an address is its printed form",
+         "BEGIN:VCARD\nN:Doe;Jane\nADR:;;1 Main St;;;;\nLABEL:1 Main St\nNOTE:onetwo\nEND:VCARD\n", "onetwo"},
+        {"a label alone is kept", "BEGIN:VCARD\nN:Doe;Jane\nNOTE:onetwo\nLABEL:1 Main St\\nTown\nEND:VCARD\n",
+         "onetwo\r\nLABEL: 1 Main St\r\nTown"},
+        {"a bad QP escape stays", "BEGIN:VCARD\nN:Doe;Jane\nNOTE;ENCODING=QUOTED-PRINTABLE:=ZZ=4\nEND:VCARD\n",
+         "=ZZ=4"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -91,7 +104,8 @@ TEST(VCardReader, readsEveryLineFormAlike) {
 }
 
 TEST(VCardWriter, foldsAt75OctetsNeverInsideACharacter) {
-    for (const QString& text : {QString(200, u'a'), QString(90, u'ü'), QString(60, QChar(0x65E5)), QString("x") + QString(80, u'€')}) {
+    for (const QString& text :
+         {QString(200, u'a'), QString(90, u'ü'), QString(60, QChar(0x65E5)), QString("x") + QString(80, u'€')}) {
         SCOPED_TRACE(text.left(3).toStdString());
         const QByteArray folded = FoldVCardLine(("NOTE:" + text).toUtf8());
         ASSERT_TRUE(folded.endsWith("\r\n"));
@@ -116,7 +130,9 @@ QList<Card> GeneratedCards(int count) {
         QString t;
         for (int n = int(rng() % (maxLength + 1)); n > 0; --n) {
             const int i = int(rng() % pool.size());
-            t += pool[i].isHighSurrogate() ? pool.mid(i, 2) : pool[i].isLowSurrogate() ? QStringLiteral("x") : QString(pool[i]);
+            t += pool[i].isHighSurrogate()  ? pool.mid(i, 2)
+                 : pool[i].isLowSurrogate() ? QStringLiteral("x")
+                                            : QString(pool[i]);
         }
         return t;
     };
@@ -136,18 +152,35 @@ QList<Card> GeneratedCards(int count) {
 // values, empty address lines between filled ones.
 QList<Card> WriterCards() {
     return QList<Card>{
-        CardWith({{Sal, "Dr."}, {FirstName, "Jürgen"}, {LastName, "Müller-Lüdenscheidt"}, {Title, "Chef, Küche; Bar"}, {Company, "A\\B"},
-              {Address1, "Straße 1"}, {Address4, "Berlin, BE"}, {Address5, "10115"}, {Address6, "Deutschland"},
-              {Phone1, "+49 30 1"}, {Phone2, "0171 2"}, {Fax, "+49 30 3"}, {EMail, "j@m.de"},
-              {Notes, "line one\r\nline two, with ; and \\n\r\n\r\nEND:VCARD\r\nBEGIN:VCARD"}}),
-        CardWith({{FirstName, "Œuvre € Šárka Žofie"}, {LastName, "日本語 Ω"}, {Notes, QString(300, u'ß') + "\r\n" + QString(100, QChar(0x4E2D))}}),
-        CardWith({{Company, "ACME GmbH"}, {Address2, "second line only"}, {Address3, "third"}, {Notes, "  blanks around  "}}),
+        CardWith({{Sal, "Dr."},
+                  {FirstName, "Jürgen"},
+                  {LastName, "Müller-Lüdenscheidt"},
+                  {Title, "Chef, Küche; Bar"},
+                  {Company, "A\\B"},
+                  {Address1, "Straße 1"},
+                  {Address4, "Berlin, BE"},
+                  {Address5, "10115"},
+                  {Address6, "Deutschland"},
+                  {Phone1, "+49 30 1"},
+                  {Phone2, "0171 2"},
+                  {Fax, "+49 30 3"},
+                  {EMail, "j@m.de"},
+                  {Notes, "line one\r\nline two, with ; and \\n\r\n\r\nEND:VCARD\r\nBEGIN:VCARD"}}),
+        CardWith({{FirstName, "Œuvre € Šárka Žofie"},
+                  {LastName, "日本語 Ω"},
+                  {Notes, QString(300, u'ß') + "\r\n" + QString(100, QChar(0x4E2D))}}),
+        CardWith({{Company, "ACME GmbH"},
+                  {Address2, "second line only"},
+                  {Address3, "third"},
+                  {Notes, "  blanks around  "}}),
         CardWith({{FirstName, " lead"}, {LastName, "trail "}, {Address1, "a"}, {Address3, "c"}, {Address5, "z"}}),
         CardWith({{FirstName, "NULL NAME"}, {Phone2, "tel:not a uri,;"}}),
     };
 }
 
-QList<Card> SampleCards() { return WriterCards() + GeneratedCards(60); }
+QList<Card> SampleCards() {
+    return WriterCards() + GeneratedCards(60);
+}
 
 }  // namespace
 
@@ -187,8 +220,10 @@ TEST(VCardWriter, anotherProgramReadsEveryFieldOfOurExport) {
         for (const Card& c : SampleCards()) file.write(VCardText(c, version));
         file.close();
         QProcess python;
-        python.start("/usr/bin/python3", {TESSALY_SOURCE_DIR "/tests/data/vcard/read_with_vobject.py", file.fileName()});
-        if (!python.waitForFinished(30000) || python.exitCode() == 3) GTEST_SKIP() << "no /usr/bin/python3 with python3-vobject";
+        python.start("/usr/bin/python3",
+                     {TESSALY_SOURCE_DIR "/tests/data/vcard/read_with_vobject.py", file.fileName()});
+        if (!python.waitForFinished(30000) || python.exitCode() == 3)
+            GTEST_SKIP() << "no /usr/bin/python3 with python3-vobject";
         ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         const QJsonArray read = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
         QList<Card> cards;
@@ -204,8 +239,8 @@ TEST(VCardWriter, anotherProgramReadsEveryFieldOfOurExport) {
 TEST(VCardReader, whatItReadsItWritesBackTheSame) {
     const QByteArray cases[] = {
         "BEGIN:VCARD\nN:Doe;Jo\nADR:P.O. Box 1\\nStation B;;Main St;;;;\nEND:VCARD\n",  // a line break in the box
-        "BEGIN:VCARD\nN:Doe;Jo\nBROKEN\rNAME:value\nEND:VCARD\n",                      // a damaged line
-        "BEGIN:VCARD\nN:Doe;Jo\nADR:;;a\\nb\\nc\\nd\\ne;;;;\nEND:VCARD\n",               // more street lines than fields
+        "BEGIN:VCARD\nN:Doe;Jo\nBROKEN\rNAME:value\nEND:VCARD\n",                       // a damaged line
+        "BEGIN:VCARD\nN:Doe;Jo\nADR:;;a\\nb\\nc\\nd\\ne;;;;\nEND:VCARD\n",              // more street lines than fields
     };
     for (const QByteArray& bytes : cases) {
         SCOPED_TRACE(bytes.toStdString());

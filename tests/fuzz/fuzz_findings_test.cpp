@@ -1,5 +1,5 @@
-#include "profile/profile_document.h"
 #include "../support/qt_print.h"
+#include "profile/profile_document.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,8 @@ using tessaly::profile::ProfileDocument;
 // A note pasted from a text file that starts with a byte order mark keeps it.
 TEST(FuzzFindingsTest, aValueStartingWithAZeroWidthNoBreakSpaceReadsBackExactly) {
     for (const QByteArray& file : {QByteArray(), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF")}) {
-        for (const QString& typed : {QString(QChar(0xFEFF)), QString(QChar(0xFEFF)) + QChar(0xFEFF) + QStringLiteral("x")}) {
+        for (const QString& typed :
+             {QString(QChar(0xFEFF)), QString(QChar(0xFEFF)) + QChar(0xFEFF) + QStringLiteral("x")}) {
             SCOPED_TRACE(file.toHex().toStdString() + " " + typed.toStdString());
             ProfileDocument doc = ProfileDocument::parse(file);
             doc.setValue("Record0", "Notes", typed);

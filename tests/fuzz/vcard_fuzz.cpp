@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (back.cards.size() != 1 || back.cards[0] != card || back.valuesInNotes != 0) {
                 std::fprintf(stderr, "a card did not come back as it was written:\n");
                 for (int k = 0; k < kFieldCount; ++k)
-                    std::fprintf(stderr, "%s: [%s] -> [%s]\n", qPrintable(FieldKeys[k]), card[k].toUtf8().toPercentEncoding(" ").constData(),
+                    std::fprintf(stderr, "%s: [%s] -> [%s]\n", qPrintable(FieldKeys[k]),
+                                 card[k].toUtf8().toPercentEncoding(" ").constData(),
                                  back.cards.value(0)[k].toUtf8().toPercentEncoding(" ").constData());
                 std::abort();
             }

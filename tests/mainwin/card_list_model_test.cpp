@@ -1,14 +1,14 @@
 // The main window's list model over the store's shown list.
 #include "mainwin/card_list_model.h"
-#include "profile/cached_profile.h"
-#include "cards/card_layout.h"
-#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cards/card_layout.h"
+#include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <functional>
-#include <gtest/gtest.h>
 
 using namespace tessaly;
 
@@ -65,7 +65,11 @@ TEST_F(CardListModelTest, theRowsFollowEveryChangeOfTheStore) {
         {"a card renamed moves", [&] { s.ChangeCard(QStringLiteral("1"), dunn, renamed); }, {"Abel", "Cole", "Fox"}},
         {"a card restored", [&] { s.RestoreCard(QStringLiteral("0")); }, {"Abel", "Bell", "Cole", "Fox"}},
         {"the company view", [&] { s.SetView(1); }, {"( Co Bell )", "( Co Dunn )", "( Co Fox )", "Cole"}},
-        {"a filter", [&] { s.SetFilter({QStringLiteral("2"), QStringLiteral("3")}); }, {"( Co Fox )", "Cole"}},
+        {"a filter",
+         [&] {
+             s.SetFilter({QStringLiteral("2"), QStringLiteral("3")});
+         },
+         {"( Co Fox )", "Cole"}},
         {"the filter off", [&] { s.ClearFilter(); }, {"( Co Bell )", "( Co Dunn )", "( Co Fox )", "Cole"}},
     };
     for (const Step& step : steps) {

@@ -6,8 +6,9 @@
 namespace {
 
 // Preferences with prefixes on, separator ": ", and the name and first phone ticked.
-const QByteArray kPrefixes = "UsePrefix=1\nPrefixSprt=3\nPhone1Prefix=Tel\nPhone2Prefix=Mobile\nFaxPrefix=Fax\n"
-                             "EMailPrefix=E-Mail\nCopyName=1\nCopyPhone1=1\n";
+const QByteArray kPrefixes =
+    "UsePrefix=1\nPrefixSprt=3\nPhone1Prefix=Tel\nPhone2Prefix=Mobile\nFaxPrefix=Fax\n"
+    "EMailPrefix=E-Mail\nCopyName=1\nCopyPhone1=1\n";
 
 class CopyWindowTest : public FindCopyTest {
 protected:
@@ -17,8 +18,11 @@ protected:
         FindCopyTest::SetUp();
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));
     }
-    static const inline Card kSmith{{store::Sal, "Mr."},     {store::LastName, "Smith"},    {store::Phone1, "555 0100"},
-                                    {store::Fax, "555 0102"}, {store::EMail, "s@example.org"}};
+    static const inline Card kSmith{{store::Sal, "Mr."},
+                                    {store::LastName, "Smith"},
+                                    {store::Phone1, "555 0100"},
+                                    {store::Fax, "555 0102"},
+                                    {store::EMail, "s@example.org"}};
 };
 
 TEST_F(CopyWindowTest, theTickedNameAndPhoneGoOnTheClipboardWithThePrefix) {

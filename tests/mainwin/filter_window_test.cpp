@@ -41,7 +41,8 @@ protected:
     void select(int row) { main().LstNames->setCurrentRow(row); }
     QStringList shown() {
         QStringList texts;
-        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) texts << main().LstNames->model()->index(i, 0).data().toString();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i)
+            texts << main().LstNames->model()->index(i, 0).data().toString();
         return texts;
     }
     void expectClosedAndBack() {
@@ -72,8 +73,10 @@ TEST_F(FilterWindowTest, okWithOnlyBlankTextsLeavesOrTurnsTheFilterOffKeepingThe
         const char* what;
         bool filteredFirst;
         QString first;
-    } cases[] = {{"empty while off", false, ""}, {"blanks alone while off", false, "   "},
-                 {"cleared while on", true, ""}, {"blanks while on", true, "  "}};
+    } cases[] = {{"empty while off", false, ""},
+                 {"blanks alone while off", false, "   "},
+                 {"cleared while on", true, ""},
+                 {"blanks while on", true, "  "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.filteredFirst) {

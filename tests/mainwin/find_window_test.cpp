@@ -10,7 +10,9 @@ protected:
     void SetUp() override {
         FindCopyTest::SetUp();
         start({{{store::FirstName, "Bert"}, {store::LastName, "Brown"}},
-               {{store::FirstName, "Dora"}, {store::LastName, "Dunn"}, {store::Company, "Fair Ltd"},
+               {{store::FirstName, "Dora"},
+                {store::LastName, "Dunn"},
+                {store::Company, "Fair Ltd"},
                 {store::Notes, "Likes orchids"}},
                {{store::FirstName, "Eve"}, {store::LastName, "Evans"}},
                {{store::FirstName, "Anna"}, {store::LastName, "Goldsmith"}},
@@ -29,12 +31,12 @@ protected:
         main().CboSrchIn->setCurrentIndex(item);
         QTest::mouseClick(main().BtnFind, Qt::LeftButton);
     }
-    void select(int row) {
-        main().LstNames->setCurrentRow(row);
-    }
+    void select(int row) { main().LstNames->setCurrentRow(row); }
     // The highlight's end, as the timer's tick brings it.
     void tick() { QMetaObject::invokeMethod(main().SearchResultTimer, "timeout"); }
-    QString caption() { return main().BtnFind->text().remove(u'&') + u'|' + main().BtnFind->property("tag").toString(); }
+    QString caption() {
+        return main().BtnFind->text().remove(u'&') + u'|' + main().BtnFind->property("tag").toString();
+    }
     // Labels in the found colour.
     QList<int> found() {
         QList<int> lit;

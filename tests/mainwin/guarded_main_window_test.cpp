@@ -13,7 +13,6 @@
 
 namespace {
 
-
 class GuardedMainWindowTest : public CardDialogTest {
 protected:
     void SetUp() override {
@@ -49,10 +48,26 @@ struct Opener {
 };
 
 const Opener kOpeners[] = {
-    {"Edit", [](shell::AppContext& context, mainwin::MainDialog& main) { dialogs::OpenEditDialog(context, main.Selected()); return static_cast<QWidget*>(EditDialog::Current()); }},
-    {"New", [](shell::AppContext& context, mainwin::MainDialog&) { dialogs::OpenNewDialog(context); return static_cast<QWidget*>(NewDialog::Current()); }},
-    {"Delete", [](shell::AppContext& context, mainwin::MainDialog& main) { dialogs::OpenDeleteDialog(context, main.Selected()); return static_cast<QWidget*>(dialogs::DeleteDialog::Current()); }},
-    {"About", [](shell::AppContext&, mainwin::MainDialog&) { shell::MainWindow()->findChild<QPushButton*>("BtnAbout")->click(); return shell::OpenWindowOverMain(); }},
+    {"Edit",
+     [](shell::AppContext& context, mainwin::MainDialog& main) {
+         dialogs::OpenEditDialog(context, main.Selected());
+         return static_cast<QWidget*>(EditDialog::Current());
+     }},
+    {"New",
+     [](shell::AppContext& context, mainwin::MainDialog&) {
+         dialogs::OpenNewDialog(context);
+         return static_cast<QWidget*>(NewDialog::Current());
+     }},
+    {"Delete",
+     [](shell::AppContext& context, mainwin::MainDialog& main) {
+         dialogs::OpenDeleteDialog(context, main.Selected());
+         return static_cast<QWidget*>(dialogs::DeleteDialog::Current());
+     }},
+    {"About",
+     [](shell::AppContext&, mainwin::MainDialog&) {
+         shell::MainWindow()->findChild<QPushButton*>("BtnAbout")->click();
+         return shell::OpenWindowOverMain();
+     }},
 };
 
 TEST_F(GuardedMainWindowTest, aWindowOpenOverTheMainWindowIsItsChildAndKeepsTakingInput) {
@@ -122,7 +137,8 @@ TEST_F(GuardedMainWindowTest, whileAnotherProgramHoldsTheFileEveryDeleteGestureI
     };
     const Gesture gestures[] = {
         {"Shift+press on the greyed Delete", [&] { shiftPress(main().BtnDelete); }},
-        {"right press on the greyed Delete", [&] {
+        {"right press on the greyed Delete",
+         [&] {
              shell::SetPopupAnswerer([&](QMenu&) { main().Menus().MnuDeleteArray[1]->trigger(); });
              QTest::mousePress(main().BtnDelete, Qt::RightButton);
          }},
@@ -262,8 +278,9 @@ TEST(StatusBarTest, aHintTooLongForItsPanelEndsInAnEllipsisAfterAWholeWord) {
     mainwin::StatusBar bar;
     bar.resize(300, bar.height());
     bar.show();
-    const QString hints[] = {QStringLiteral("Double-Click a name to copy details. Type name's first letter for quick search."),
-                             QStringLiteral("Short")};
+    const QString hints[] = {
+        QStringLiteral("Double-Click a name to copy details. Type name's first letter for quick search."),
+        QStringLiteral("Short")};
     for (const QString& hint : hints) {
         SCOPED_TRACE(hint.toStdString());
         bar.setText(0, hint);

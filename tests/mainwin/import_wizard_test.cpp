@@ -8,8 +8,8 @@
 #include "shell/progress_windows.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +64,8 @@ protected:
     }
     QStringList shownNames() {
         QStringList names;
-        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) names << main().LstNames->model()->index(i, 0).data().toString();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i)
+            names << main().LstNames->model()->index(i, 0).data().toString();
         return names;
     }
     QStringList told;  // the texts of the message windows answered
@@ -94,8 +95,10 @@ TEST_F(ImportWizardTest, theMenusOpenTheWizardAndFollowTheCardFilesUse) {
 }
 
 TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesItSuggests) {
-    exportFile("people.csv", "\xEF\xBB\xBF" "First Name,Last Name,Notes,Primary Email\r\n"
-                             "Carl,Clark,\"two\nlines\",carl@x\r\nDora,Dunn,,dora@x\r\n");
+    exportFile("people.csv",
+               "\xEF\xBB\xBF"
+               "First Name,Last Name,Notes,Primary Email\r\n"
+               "Carl,Clark,\"two\nlines\",carl@x\r\nDora,Dunn,,dora@x\r\n");
     FileToImportDialog& first = firstPage("people.csv", 4);
     answers({true, true});  // Import notice: Continue; the summary: OK
     QTest::mouseClick(first.BtnOK, Qt::LeftButton);
@@ -130,8 +133,12 @@ TEST_F(ImportWizardTest, aSpreadsheetExportWithColumnNamesImportsWithTheChoicesI
 TEST_F(ImportWizardTest, columnsPastTheTwentiethAreShownTwentyAtATimeAndTheirChoicesKept) {
     QStringList header = {"First Name", "Last Name"}, values = {"Carl", "Clark"};
     for (int c = 3; c <= 22; ++c) header << QString("Extra %1").arg(c), values << QString("x%1").arg(c);
-    header << "E-mail Address" << "Company" << "Memo";
-    values << "carl@x" << "Clarkson Ltd" << "met in May";
+    header << "E-mail Address"
+           << "Company"
+           << "Memo";
+    values << "carl@x"
+           << "Clarkson Ltd"
+           << "met in May";
     exportFile("wide.csv", (header.join(',') + "\r\n" + values.join(',') + "\r\n").toUtf8());
     FileToImportDialog& first = firstPage("wide.csv", 4);
     answers({true, true});  // Import notice: Continue; the summary: OK
@@ -234,7 +241,8 @@ TEST_F(ImportWizardTest, backShowsTheFirstPageAgainAndCancelEndsTheWizardWithout
 TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousandCards) {
     QByteArray lines;
     for (int i = 0; i < 7998; ++i) lines += "N" + QByteArray::number(i) + ",Imported\n";
-    exportFile("append.csv", lines + "\nA,One\n");  // one line more than the two cards leave room for, after an empty one
+    exportFile("append.csv",
+               lines + "\nA,One\n");  // one line more than the two cards leave room for, after an empty one
     exportFile("replace.csv", lines + "A,One\nB,Two\n");
     struct Case {
         const char* what;
@@ -243,8 +251,10 @@ TEST_F(ImportWizardTest, theLimitQuestionComesWhenTheFileWouldReachEightThousand
         int sampleLast;  // -1: the second page does not open
         const char* figures;
     } cases[] = {
-        {"append, No", "append.csv", false, false, -1, "7999 lines to import; the card file has 7998 places free. 1 card will be left out, from line 8000 on (fewer"},
-        {"replace, No", "replace.csv", true, false, -1, "8000 lines to import; the card file has 8000 places free. Should"},
+        {"append, No", "append.csv", false, false, -1,
+         "7999 lines to import; the card file has 7998 places free. 1 card will be left out, from line 8000 on (fewer"},
+        {"replace, No", "replace.csv", true, false, -1,
+         "8000 lines to import; the card file has 8000 places free. Should"},
         {"replace, Yes", "replace.csv", true, true, 19, "8000 lines to import"},
     };
     for (const Case& c : cases) {
@@ -281,9 +291,8 @@ TEST_F(ImportWizardTest, anImportThatFailsHalfWayIsReportedAndLeavesTheCardFileA
     ASSERT_NE(RecordsToImportDialog::Current(), nullptr);
     answers({true, true});  // Import notice: Continue; Write Error: OK
     int steps = 0;
-    profile::SetFaultHook([&](profile::FileStep, const QString& file) {
-        return file.endsWith("tesly2.dat") && ++steps == 2;
-    });
+    profile::SetFaultHook(
+        [&](profile::FileStep, const QString& file) { return file.endsWith("tesly2.dat") && ++steps == 2; });
     QTest::mouseClick(RecordsToImportDialog::Current()->BtnOK, Qt::LeftButton);
     profile::SetFaultHook({});
     flushDeletes();
@@ -302,8 +311,9 @@ TEST_F(ImportWizardTest, anImportThatFailsHalfWayIsReportedAndLeavesTheCardFileA
 // preview shows so; choosing Shift_JIS shows the names, and the import reads the file that way.
 TEST_F(ImportWizardTest, theEncodingChosenIsPreviewedAndReadsTheFile) {
     // "名,姓,電子メール アドレス" and "太郎,山田,taro@example.jp" in Shift_JIS.
-    const QByteArray bytes = QByteArray::fromHex("96bc2c90a92c93648e718381815b838b2083418368838c83580d0a"
-                                                 "91be98592c8e5293632c7461726f406578616d706c652e6a700d0a");
+    const QByteArray bytes = QByteArray::fromHex(
+        "96bc2c90a92c93648e718381815b838b2083418368838c83580d0a"
+        "91be98592c8e5293632c7461726f406578616d706c652e6a700d0a");
     exportFile("sjis.csv", bytes);
     FileToImportDialog& first = firstPage("sjis.csv", 4);
     EXPECT_EQ(first.CboEncoding->currentText(), "Automatic");
@@ -341,7 +351,8 @@ TEST_F(ImportWizardTest, everyControlHasItsOwnKeyTabReadsInOrderAndTheTextsFit) 
     SCOPED_TRACE("records to import");
     QStringList values;  // beside the choices, not captions of them
     for (QLabel* label : page->LblFieldData) values << label->objectName();
-    EXPECT_EQ(window_checks::AcceleratorFindings(page, true, values) + window_checks::TabOrderFindings(page), QStringList());
+    EXPECT_EQ(window_checks::AcceleratorFindings(page, true, values) + window_checks::TabOrderFindings(page),
+              QStringList());
     QLabel& value = *page->LblFieldData[0];
     EXPECT_EQ(value.text(), "Prefix Firstname Middle Lastname Suffix");
     EXPECT_LE(value.fontMetrics().horizontalAdvance(value.text()), value.width());

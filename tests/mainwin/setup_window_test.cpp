@@ -1,6 +1,6 @@
-#include "window_fixture.h"
-#include "../support/window_checks.h"
 #include "../dial/fake_modem.h"
+#include "../support/window_checks.h"
+#include "window_fixture.h"
 
 #include "shell/setup_dialog.h"
 
@@ -197,8 +197,11 @@ TEST_F(SetupWindowTest, everyControlHasALetterOfItsOwn) {
     struct Case {
         char key;
         QWidget* focused;
-    } cases[] = {{'y', dialog.LstNameStyle}, {'o', dialog.OptCommPort[2]}, {'f', dialog.TxtBackupPath},
-                 {'v', dialog.CboPortDevice}, {'k', dialog.SpnBackupKeep}};
+    } cases[] = {{'y', dialog.LstNameStyle},
+                 {'o', dialog.OptCommPort[2]},
+                 {'f', dialog.TxtBackupPath},
+                 {'v', dialog.CboPortDevice},
+                 {'k', dialog.SpnBackupKeep}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         QTest::keyClick(&dialog, c.key, Qt::AltModifier);

@@ -33,18 +33,23 @@ protected:
     }
     // The file window gets 'file' (and the name filter, when given), then the
     // duplicate step is answered by 'duplicates' and every message with its first button.
-    void answer(const QString& file, std::function<void(ImportDuplicatesDialog&)> duplicates = {}, const QString& filter = {}) {
+    void answer(const QString& file, std::function<void(ImportDuplicatesDialog&)> duplicates = {},
+                const QString& filter = {}) {
         answerMessages(true, [=, this](QDialog& window) {
             if (auto* chooser = qobject_cast<QFileDialog*>(&window)) {
                 if (!filter.isEmpty()) chooser->selectNameFilter(filter);
                 chooser->selectFile(home.path("vcards/" + file));
                 auto* buttons = chooser->findChild<QDialogButtonBox*>();
-                QTest::mouseClick(buttons->button(chooser->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save : QDialogButtonBox::Open),
-                                  Qt::LeftButton);
+                QTest::mouseClick(
+                    buttons->button(chooser->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                                                     : QDialogButtonBox::Open),
+                    Qt::LeftButton);
             } else if (auto* step = qobject_cast<ImportDuplicatesDialog*>(&window)) {
                 asked << step->windowTitle();
-                if (duplicates) duplicates(*step);
-                else QTest::mouseClick(step->BtnCancel, Qt::LeftButton);
+                if (duplicates)
+                    duplicates(*step);
+                else
+                    QTest::mouseClick(step->BtnCancel, Qt::LeftButton);
             } else {
                 ADD_FAILURE() << "unexpected " << window.windowTitle().toStdString();
             }
@@ -52,7 +57,8 @@ protected:
     }
     QStringList shownNames() {
         QStringList names;
-        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i) names << main().LstNames->model()->index(i, 0).data().toString();
+        for (int i = 0; i < main().LstNames->model()->rowCount(); ++i)
+            names << main().LstNames->model()->index(i, 0).data().toString();
         return names;
     }
 };
@@ -75,14 +81,23 @@ TEST_F(VCardExchangeTest, exportWritesTheFilteredCardsWhileTheFilterIsOn) {
         QString filter;
         QList<QByteArray> present, absent;
     } cases[] = {
-        {"all cards, 3.0", false, "vCard 3.0 (*.vcf *.vcard)", {"VERSION:3.0", "N:Adams;Al", "N:Baker;Bob", "ORG:Cyan Ltd"}, {}},
-        {"the filtered ones, 4.0", true, "vCard 4.0 (*.vcf *.vcard)", {"VERSION:4.0", "N:Baker;Bob"}, {"Adams", "Cyan"}},
+        {"all cards, 3.0",
+         false,
+         "vCard 3.0 (*.vcf *.vcard)",
+         {"VERSION:3.0", "N:Adams;Al", "N:Baker;Bob", "ORG:Cyan Ltd"},
+         {}},
+        {"the filtered ones, 4.0",
+         true,
+         "vCard 4.0 (*.vcf *.vcard)",
+         {"VERSION:4.0", "N:Baker;Bob"},
+         {"Adams", "Cyan"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         store::CardStore& s = *context().Store;
         if (c.filtered) s.SetFilter({s.AllByName[s.AllNames.indexOf("Baker, Bob")]});
-        const QString file = QString(c.what).replace(' ', '_') + ".vcf";  // a new file: Qt's file window asks before replacing one
+        const QString file =
+            QString(c.what).replace(' ', '_') + ".vcf";  // a new file: Qt's file window asks before replacing one
         answer(file, {}, c.filter);
         main().Menus().MnuExportVCard->trigger();
         const QByteArray written = home.bytes("vcards/" + file);
@@ -93,8 +108,9 @@ TEST_F(VCardExchangeTest, exportWritesTheFilteredCardsWhileTheFilterIsOn) {
 }
 
 TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
-    home.put("vcards/in.vcf", "BEGIN:VCARD\nVERSION:3.0\nN:Adams;Albert\nTEL:+49 30 1234567\nEMAIL:al@adams.example\nEND:VCARD\n"
-                              "BEGIN:VCARD\nVERSION:3.0\nN:Dunn;Dora\nNICKNAME:Do\nEND:VCARD\n");
+    home.put("vcards/in.vcf",
+             "BEGIN:VCARD\nVERSION:3.0\nN:Adams;Albert\nTEL:+49 30 1234567\nEMAIL:al@adams.example\nEND:VCARD\n"
+             "BEGIN:VCARD\nVERSION:3.0\nN:Dunn;Dora\nNICKNAME:Do\nEND:VCARD\n");
     struct Case {
         const char* what;
         QPushButton* ImportDuplicatesDialog::*choice;
@@ -103,7 +119,10 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
     } cases[] = {
         {"cancel writes nothing", &ImportDuplicatesDialog::BtnCancel, {"( Cyan Ltd )", "Adams, Al", "Baker, Bob"}, ""},
         {"skip", &ImportDuplicatesDialog::BtnSkipAll, {"( Cyan Ltd )", "Adams, Al", "Baker, Bob", "Dunn, Dora"}, ""},
-        {"fill", &ImportDuplicatesDialog::BtnFillAll, {"( Cyan Ltd )", "Adams, Al", "Baker, Bob", "Dunn, Dora"}, "al@adams.example"},
+        {"fill",
+         &ImportDuplicatesDialog::BtnFillAll,
+         {"( Cyan Ltd )", "Adams, Al", "Baker, Bob", "Dunn, Dora"},
+         "al@adams.example"},
     };
     bool first = true;
     for (const Case& c : cases) {
@@ -127,7 +146,8 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
         EXPECT_EQ(context().Store->ReadCard(s.AllByName[s.AllNames.indexOf("Adams, Al")])[store::EMail], c.alsMail);
         EXPECT_EQ(QFile::exists(cardsDir() + "safety-copy/tesly.old"), c.choice != &ImportDuplicatesDialog::BtnCancel);
         EXPECT_EQ(checkFile(), QStringList());
-        if (c.choice != &ImportDuplicatesDialog::BtnCancel) EXPECT_EQ(asked, QStringList({"Possible Duplicates", "Import vCard"}));
+        if (c.choice != &ImportDuplicatesDialog::BtnCancel)
+            EXPECT_EQ(asked, QStringList({"Possible Duplicates", "Import vCard"}));
     }
 }
 

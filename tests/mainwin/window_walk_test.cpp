@@ -3,9 +3,9 @@
 // CTest runs this at several scale factors and font resolutions.
 #include "window_fixture.h"
 
+#include "../support/window_checks.h"
 #include "dialogs/dialog_openers.h"
 #include "shell/window_opener.h"
-#include "../support/window_checks.h"
 
 #include <QAction>
 
@@ -15,8 +15,12 @@ class WindowWalkTest : public FindCopyTest {
 protected:
     void SetUp() override {
         FindCopyTest::SetUp();
-        start({{{store::Sal, "Mr."}, {store::FirstName, "Bert"}, {store::LastName, "Brown"}, {store::Company, "Zulu Trading"},
-                {store::Phone1, "+49 30 1234567"}, {store::EMail, "bert@example.org"}},
+        start({{{store::Sal, "Mr."},
+                {store::FirstName, "Bert"},
+                {store::LastName, "Brown"},
+                {store::Company, "Zulu Trading"},
+                {store::Phone1, "+49 30 1234567"},
+                {store::EMail, "bert@example.org"}},
                {{store::FirstName, "Dora"}, {store::LastName, "Dunn"}, {store::Company, "Alpha"}}},
               "Tips=0\nDialVia=Command\nDialCommand=true %n\n");
         main().LstNames->setCurrentRow(0);
@@ -26,15 +30,16 @@ protected:
     QStringList findingsOf(const std::function<void()>& open, bool everyButton = true) {
         QStringList found;
         shell::SetModalAnswerer([&](QDialog& window) {
-            found << QStringLiteral("[%1]").arg(window.windowTitle()) << window_checks::AcceleratorFindings(&window, everyButton)
+            found << QStringLiteral("[%1]").arg(window.windowTitle())
+                  << window_checks::AcceleratorFindings(&window, everyButton)
                   << window_checks::CaptionFindings(&window);
             window.reject();
         });
         open();
         QApplication::processEvents();
         if (QWidget* window = shell::OpenWindowOverMain()) {
-            found << QStringLiteral("[%1]").arg(window->windowTitle()) << window_checks::AcceleratorFindings(window, everyButton)
-                  << window_checks::CaptionFindings(window);
+            found << QStringLiteral("[%1]").arg(window->windowTitle())
+                  << window_checks::AcceleratorFindings(window, everyButton) << window_checks::CaptionFindings(window);
             window->close();
             QApplication::processEvents();
         }
@@ -46,7 +51,8 @@ protected:
 
 TEST_F(WindowWalkTest, theMainWindowAndItsMenusHaveOneAltKeyEachAndWholeCaptions) {
     // Every letter of these three belongs to a button of the window.
-    const QStringList keyless{QStringLiteral("ChkCopyAddress"), QStringLiteral("ChkCopyFax"), QStringLiteral("ChkCopyEMail")};
+    const QStringList keyless{QStringLiteral("ChkCopyAddress"), QStringLiteral("ChkCopyFax"),
+                              QStringLiteral("ChkCopyEMail")};
     EXPECT_EQ(window_checks::AcceleratorFindings(&main(), true, keyless), QStringList());
     QStringList found = window_checks::CaptionFindings(&main());
     // The notice band lies below the status bar: the window's height leaves it out, as drawn.
@@ -78,11 +84,13 @@ TEST_F(WindowWalkTest, everyWindowOverTheMainWindowHasOneAltKeyEachAndWholeCapti
         {"Import", trigger(m.MnuImportArray[0])},
         {"Print labels", trigger(m.MnuPrintLabels)},
         {"Print list", trigger(m.MnuPrintList)},
-        {"Can't find text", [this] {
+        {"Can't find text",
+         [this] {
              main().TxtFind->setText(QStringLiteral("no such text"));
              QTest::mouseClick(main().BtnFind, Qt::LeftButton);
          }},
-        {"Restore deleted", [this, &m] {
+        {"Restore deleted",
+         [this, &m] {
              dialogs::DeleteNoConfirm(context(), main().Selected());
              m.MnuExchangeArray[3]->trigger();
          }},

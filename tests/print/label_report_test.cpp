@@ -1,8 +1,8 @@
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "print/label_sheets.h"
 #include "print/label_text.h"
 #include "print/list_report.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,12 @@ using namespace tessaly::store;
 
 namespace {
 
-double Inches(double v) { return v * 72; }
-double Mm(double v) { return v * 72 / 25.4; }
+double Inches(double v) {
+    return v * 72;
+}
+double Mm(double v) {
+    return v * 72 / 25.4;
+}
 
 Card CardWith(std::initializer_list<std::pair<FieldIndex, const char*>> values) {
     Card f;
@@ -73,7 +77,8 @@ TEST(LabelSheetsTest, aDamagedOrImpossibleLineIsNamedAndSkipped) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        const QString text = QStringLiteral("# mine\n5160 letter 3 10 2.625in 1in 0.5in 0.1875in 2.75in 1in\n%1\n").arg(c.line);
+        const QString text =
+            QStringLiteral("# mine\n5160 letter 3 10 2.625in 1in 0.5in 0.1875in 2.75in 1in\n%1\n").arg(c.line);
         const LabelSheets parsed = ParseLabelSheets(text, "my.txt");
         ASSERT_EQ(parsed.problems.size(), 1);
         EXPECT_TRUE(parsed.problems[0].startsWith("my.txt, line 3: ")) << qPrintable(parsed.problems[0]);
@@ -84,11 +89,17 @@ TEST(LabelSheetsTest, aDamagedOrImpossibleLineIsNamedAndSkipped) {
 
 TEST(LabelSheetsTest, aUsersFileAddsSheetsAndReplacesOnesOfTheSameName) {
     TempFolder dir;
-    dir.put("sheets.txt", "l7160 a4 1 1 100mm 100mm 0mm 0mm 100mm 100mm\r\nHome a4 2 2 100mm 100mm 0mm 0mm 100mm 100mm\r\nbroken\r\n");
+    dir.put(
+        "sheets.txt",
+        "l7160 a4 1 1 100mm 100mm 0mm 0mm 100mm 100mm\r\nHome a4 2 2 100mm 100mm 0mm 0mm 100mm 100mm\r\nbroken\r\n");
     const LabelSheets sheets = LoadLabelSheets(dir.path("sheets.txt"));
     ASSERT_NE(sheets.find("Home"), nullptr);
     EXPECT_EQ(sheets.find("L7160")->LabelsPerSheet(), 1);
-    EXPECT_EQ(sheets.problems, QStringList({dir.path("sheets.txt") + ", line 3: expected 10 fields (name paper columns rows width height top left across down), found 1"}));
+    EXPECT_EQ(
+        sheets.problems,
+        QStringList(
+            {dir.path("sheets.txt") +
+             ", line 3: expected 10 fields (name paper columns rows width height top left across down), found 1"}));
     EXPECT_NE(LoadLabelSheets(dir.path("none.txt")).find("5160"), nullptr);
 }
 
@@ -100,16 +111,33 @@ TEST(LabelTextTest, awkwardCardsGiveTheAddressBlockWithoutBlankLines) {
         QStringList lines;
     } cases[] = {
         {"company only", 1, CardWith({{Company, "Acme Ltd"}, {Address6, "France"}}), {"Acme Ltd", "France"}},
-        {"empty address lines between", 2,
-         CardWith({{FirstName, "Ann"}, {LastName, "Lee"}, {Address1, "1 Road"}, {Address3, "   "}, {Address5, "Leeds"}}),
+        {"empty address lines between",
+         2,
+         CardWith(
+             {{FirstName, "Ann"}, {LastName, "Lee"}, {Address1, "1 Road"}, {Address3, "   "}, {Address5, "Leeds"}}),
          {"Ann Lee", "1 Road", "Leeds"}},
-        {"six address lines", 1,
-         CardWith({{Sal, "Dr"}, {FirstName, "Ann"}, {LastName, "Lee"}, {Company, "Co"}, {Address1, "a1"}, {Address2, "a2"},
-               {Address3, "a3"}, {Address4, "City"}, {Address5, "ST 123"}, {Address6, "Country"}}),
+        {"six address lines",
+         1,
+         CardWith({{Sal, "Dr"},
+                   {FirstName, "Ann"},
+                   {LastName, "Lee"},
+                   {Company, "Co"},
+                   {Address1, "a1"},
+                   {Address2, "a2"},
+                   {Address3, "a3"},
+                   {Address4, "City"},
+                   {Address5, "ST 123"},
+                   {Address6, "Country"}}),
          {"Dr Ann Lee", "Co", "a1", "a2", "a3", "City, ST 123", "Country"}},
-        {"a style the card lacks a part for", 3, CardWith({{LastName, "Lee"}, {Address1, "1 Road"}}), {"Lee", "1 Road"}},
+        {"a style the card lacks a part for",
+         3,
+         CardWith({{LastName, "Lee"}, {Address1, "1 Road"}}),
+         {"Lee", "1 Road"}},
         {"a salutation without a last name", 0, CardWith({{Sal, "Mr"}, {FirstName, "Bo"}}), {"Bo"}},
-        {"line breaks inside a field", 2, CardWith({{FirstName, "Ann"}, {Address1, "Flat 2\r\nBlock B"}}), {"Ann", "Flat 2 Block B"}},
+        {"line breaks inside a field",
+         2,
+         CardWith({{FirstName, "Ann"}, {Address1, "Flat 2\r\nBlock B"}}),
+         {"Ann", "Flat 2 Block B"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -118,10 +146,14 @@ TEST(LabelTextTest, awkwardCardsGiveTheAddressBlockWithoutBlankLines) {
 }
 
 TEST(ListReportTest, thePhoneListHasARowACardAndTheFullListEveryDetail) {
-    const QList<Card> cards = {
-        CardWith({{FirstName, "Ann"}, {LastName, "Lee"}, {Phone1, "555 1"}, {EMail, "a@l.org"}, {Address2, "Road"},
-              {Address3, "Town"}, {Notes, "one\r\ntwo"}}),
-        CardWith({{Company, "Acme"}, {Fax, "555 9"}})};
+    const QList<Card> cards = {CardWith({{FirstName, "Ann"},
+                                         {LastName, "Lee"},
+                                         {Phone1, "555 1"},
+                                         {EMail, "a@l.org"},
+                                         {Address2, "Road"},
+                                         {Address3, "Town"},
+                                         {Notes, "one\r\ntwo"}}),
+                               CardWith({{Company, "Acme"}, {Fax, "555 9"}})};
     const ReportTable phone = BuildReport(ListKind::Phone, cards, false);
     ASSERT_EQ(phone.rows.size(), 2);
     EXPECT_EQ(phone.rows[0].cells, QStringList({"Lee, Ann", "555 1", "", "", "a@l.org"}));
@@ -131,6 +163,7 @@ TEST(ListReportTest, thePhoneListHasARowACardAndTheFullListEveryDetail) {
     const ReportTable full = BuildReport(ListKind::Full, cards, false);
     QStringList flat;
     for (const ReportRow& r : full.rows) flat << (r.heading ? "# " : "") + r.cells.join('|');
-    EXPECT_EQ(flat, QStringList({"# Lee, Ann", "First name|Ann", "Last name|Lee", "Address|Road", "|Town",
-                                 "Phone 1|555 1", "E-mail|a@l.org", "Notes|one", "|two", "# ( Acme )", "Company|Acme", "Fax|555 9"}));
+    EXPECT_EQ(flat,
+              QStringList({"# Lee, Ann", "First name|Ann", "Last name|Lee", "Address|Road", "|Town", "Phone 1|555 1",
+                           "E-mail|a@l.org", "Notes|one", "|two", "# ( Acme )", "Company|Acme", "Fax|555 9"}));
 }

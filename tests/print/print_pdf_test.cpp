@@ -1,17 +1,17 @@
-#include "print/pdf_output.h"
-#include "print/label_text.h"
 #include "../support/golden.h"
-#include "profile/profile_access.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
+#include "print/label_text.h"
+#include "print/pdf_output.h"
+#include "profile/profile_access.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QLocale>
 #include <QProcess>
 #include <QRectF>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 #include <functional>
 
 using namespace tessaly;
@@ -29,16 +29,17 @@ QString Poppler(const QString& tool, const QStringList& args) {
 
 // The text of one page inside a rectangle given in points.
 QString TextIn(const QString& pdf, int page, const QRectF& r) {
-    return Poppler("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-r", "72", "-x", QString::number(int(r.x())),
-                                 "-y", QString::number(int(r.y())), "-W", QString::number(int(r.width())), "-H",
-                                 QString::number(int(r.height())), pdf, "-"})
+    return Poppler("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-r", "72", "-x",
+                                 QString::number(int(r.x())), "-y", QString::number(int(r.y())), "-W",
+                                 QString::number(int(r.width())), "-H", QString::number(int(r.height())), pdf, "-"})
         .simplified();
 }
 
 class PrintPdfTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("pdftotext").isEmpty() || QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty() ||
+            QStandardPaths::findExecutable("pdfinfo").isEmpty())
             GTEST_SKIP() << "pdftotext and pdfinfo (poppler-utils) are not installed";
     }
     QString info(const QString& pdf, const QString& field) {
@@ -51,7 +52,8 @@ protected:
 
 QList<QStringList> Labels(int count) {
     QList<QStringList> labels;
-    for (int i = 1; i <= count; ++i) labels << QStringList({QString("Person %1").arg(i), QString("%1 Oak Road").arg(i), "Town"});
+    for (int i = 1; i <= count; ++i)
+        labels << QStringList({QString("Person %1").arg(i), QString("%1 Oak Road").arg(i), "Town"});
     return labels;
 }
 
@@ -62,7 +64,9 @@ TEST_F(PrintPdfTest, labelsStartAtTheGivenPositionAndRunOntoFurtherSheets) {
         const char* sheet;
         int start, cards, pages;
         const char* size;
-    } cases[] = {{"5160", 3, 35, 2, "612 x 792 pts (letter)"}, {"L7163", 14, 2, 2, "595 x 842 pts (A4)"}, {"5164", 1, 6, 1, "612 x 792 pts (letter)"}};
+    } cases[] = {{"5160", 3, 35, 2, "612 x 792 pts (letter)"},
+                 {"L7163", 14, 2, 2, "595 x 842 pts (A4)"},
+                 {"5164", 1, 6, 1, "612 x 792 pts (letter)"}};
     const store::LabelSheets sheets = store::LoadLabelSheets(QString());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sheet);
@@ -88,7 +92,8 @@ TEST_F(PrintPdfTest, aLongNameIsShrunkIntoItsLabelNeverCut) {
     const QString name = "Bartholomew-Maximilian Featherstonehaugh-Cholmondeley of Little Snoring";
     QList<QStringList> labels = {{name, "1 Road", "2", "3", "4", "5", "6", "7", "8"}, {"Next"}};
     ASSERT_NO_THROW(print::WriteLabelsPdf(dir.path("long.pdf"), sheet, 1, labels));
-    EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(0), sheet.label)), name + " 1 Road 2 3 4 5 6 7 8");
+    EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(0), sheet.label)),
+              name + " 1 Road 2 3 4 5 6 7 8");
     EXPECT_EQ(TextIn(dir.path("long.pdf"), 1, QRectF(sheet.LabelOrigin(1), sheet.label)), "Next");
 }
 
@@ -110,10 +115,12 @@ TEST_F(PrintPdfTest, listsCarryTitleDateAndPageNumbersOnEveryPage) {
         SCOPED_TRACE(c.title);
         const QString pdf = dir.path("list.pdf");
         int pages = 0;
-        ASSERT_NO_THROW(pages = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4), store::BuildReport(c.kind, cards, false), day));
+        ASSERT_NO_THROW(pages = print::WriteReportPdf(pdf, QPageSize(QPageSize::A4),
+                                                      store::BuildReport(c.kind, cards, false), day));
         ASSERT_GT(pages, 1);
         EXPECT_EQ(info(pdf, "Pages"), QString::number(pages));
-        const QString last = Poppler("pdftotext", {"-f", QString::number(pages), "-l", QString::number(pages), pdf, "-"});
+        const QString last =
+            Poppler("pdftotext", {"-f", QString::number(pages), "-l", QString::number(pages), pdf, "-"});
         for (const QString& page : {Poppler("pdftotext", {"-l", "1", pdf, "-"}), last}) {
             EXPECT_TRUE(page.contains(c.title));
             EXPECT_TRUE(page.contains(QLocale().toString(day, QLocale::LongFormat)));
@@ -146,13 +153,26 @@ QList<store::Card> GoldenCards() {
         for (const auto& [k, v] : values) c[k] = v;
         return c;
     };
-    return {card({{store::Sal, "Dr."}, {store::FirstName, "Jürgen"}, {store::LastName, "Müller"}, {store::Company, "Küche & Co"},
-                  {store::Address1, "Straße 1"}, {store::Address4, "Berlin, BE"}, {store::Address5, "10115"},
-                  {store::Address6, "Germany"}, {store::Phone1, "+49 30 1"}, {store::EMail, "j@example.de"},
+    return {card({{store::Sal, "Dr."},
+                  {store::FirstName, "Jürgen"},
+                  {store::LastName, "Müller"},
+                  {store::Company, "Küche & Co"},
+                  {store::Address1, "Straße 1"},
+                  {store::Address4, "Berlin, BE"},
+                  {store::Address5, "10115"},
+                  {store::Address6, "Germany"},
+                  {store::Phone1, "+49 30 1"},
+                  {store::EMail, "j@example.de"},
                   {store::Notes, "first line\r\nsecond line"}}),
-            card({{store::Company, "Acme Ltd"}, {store::Address1, "7 Birch Rd"}, {store::Address4, "Austin, TX"},
-                  {store::Phone2, "555 0101"}, {store::Fax, "555 0102"}}),
-            card({{store::FirstName, "Ann"}, {store::LastName, "Lee"}, {store::Title, "Buyer"}, {store::Phone1, "555 0100"}})};
+            card({{store::Company, "Acme Ltd"},
+                  {store::Address1, "7 Birch Rd"},
+                  {store::Address4, "Austin, TX"},
+                  {store::Phone2, "555 0101"},
+                  {store::Fax, "555 0102"}}),
+            card({{store::FirstName, "Ann"},
+                  {store::LastName, "Lee"},
+                  {store::Title, "Buyer"},
+                  {store::Phone1, "555 0100"}})};
 }
 
 }  // namespace
@@ -174,7 +194,8 @@ TEST_F(PrintPdfTest, everyPrintedPdfReadsBackAsItsGoldenText) {
         const char* golden;
         std::function<int(const QString&)> write;
     } cases[] = {
-        {"print/labels-5160.txt", [&](const QString& pdf) { return print::WriteLabelsPdf(pdf, *sheets.find("5160"), 2, labels); }},
+        {"print/labels-5160.txt",
+         [&](const QString& pdf) { return print::WriteLabelsPdf(pdf, *sheets.find("5160"), 2, labels); }},
         {"print/phone-list.txt", list(store::ListKind::Phone)},
         {"print/full-list.txt", list(store::ListKind::Full)},
     };

@@ -1,15 +1,15 @@
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "profile/atomic_file.h"
 #include "profile/cached_profile.h"
 #include "profile/file_faults.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
 
-#include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFileInfo>
+#include <QProcess>
+#include <optional>
 
 using namespace tessaly::profile;
 
@@ -40,7 +40,9 @@ void setOwner(const QString& path, const Owner& o) {
     ::chmod(QFile::encodeName(path).constData(), o.mode);
 }
 
-QString name(const QString& path) { return QFileInfo(path).fileName(); }
+QString name(const QString& path) {
+    return QFileInfo(path).fileName();
+}
 
 // Rewrites a file in place, as another program would.
 void putFile(const QString& path, const QByteArray& bytes) {
@@ -57,7 +59,7 @@ TEST(DurableWrite, aFailureAtAnyStepLeavesTheFileByteIdenticalAndNoTemporary) {
         FileStep step;
         bool inOperation;
     } cases[] = {{FileStep::Create, false}, {FileStep::Write, false}, {FileStep::Sync, false},
-                 {FileStep::Rename, false}, {FileStep::Create, true},  {FileStep::Write, true},
+                 {FileStep::Rename, false}, {FileStep::Create, true}, {FileStep::Write, true},
                  {FileStep::Rename, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "step " << int(c.step) << (c.inOperation ? " in an operation" : ""));
@@ -88,7 +90,9 @@ TEST(DurableWrite, anOperationSyncsEachWrittenFileAndFolderOnceAtItsEnd) {
     const QString a = dir.path("tesly0.dat"), b = dir.path("tesly.dat");
     QStringList steps;
     FaultScope record([&](FileStep s, const QString& f) {
-        steps << QStringLiteral("%1 %2").arg(s == FileStep::Sync ? "sync" : s == FileStep::Rename ? "rename" : "-",
+        steps << QStringLiteral("%1 %2").arg(s == FileStep::Sync     ? "sync"
+                                             : s == FileStep::Rename ? "rename"
+                                                                     : "-",
                                              name(f));
         return false;
     });
@@ -135,7 +139,8 @@ TEST(DurableWrite, aFileThatCannotBeReadIsRefusedNeverTakenForEmpty) {
     } cases[] = {
         {"a folder in its place", false, [](const QString& p) { QDir().mkpath(p); }},
         {"a FIFO in its place", false, [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0644); }},
-        {"mode 0200", true, [](const QString& p) {
+        {"mode 0200", true,
+         [](const QString& p) {
              putFile(p, kOld);
              ::chmod(QFile::encodeName(p).constData(), 0200);
          }},
@@ -253,8 +258,9 @@ TEST(DurableWrite, aBulkFlushWritesInRecordOrderHeaderLastAndStopsAtTheFirstFail
             bulk.finish();
             ADD_FAILURE() << "the failed flush was reported as done";
         } catch (const WriteError& error) {
-            EXPECT_TRUE(QString(error.what()).contains("not written: " + dir.path("tesly2.dat") + ", " +
-                                                       dir.path("tesly10.dat") + ", " + dir.path("tesly.dat")))
+            EXPECT_TRUE(QString(error.what())
+                            .contains("not written: " + dir.path("tesly2.dat") + ", " + dir.path("tesly10.dat") + ", " +
+                                      dir.path("tesly.dat")))
                 << error.what();
         }
         EXPECT_EQ(renamed, (QStringList{"tesly0.dat", "tesly1.dat"}));
@@ -269,6 +275,6 @@ TEST(DurableWrite, leftoverTemporariesOfOursAreRemovedAndNothingElse) {
                           ".tesly.dat.tessaly-tmp-", "tesly.dat.tessaly-tmp-a1B2c3", ".other.swp"})
         dir.put(n, "x");
     EXPECT_EQ(RemoveLeftoverTemporaries(dir.path()), 2);
-    EXPECT_EQ(dir.files(), (QStringList{".other.swp", ".tesly.dat.tessaly-tmp-", "tesly.dat",
-                                        "tesly.dat.tessaly-tmp-a1B2c3"}));
+    EXPECT_EQ(dir.files(),
+              (QStringList{".other.swp", ".tesly.dat.tessaly-tmp-", "tesly.dat", "tesly.dat.tessaly-tmp-a1B2c3"}));
 }

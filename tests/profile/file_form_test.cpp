@@ -1,8 +1,8 @@
+#include "../support/qt_print.h"
+#include "../support/temp_folder.h"
 #include "profile/cached_profile.h"
 #include "profile/profile_document.h"
 #include "profile/value_form.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

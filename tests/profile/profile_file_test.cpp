@@ -1,15 +1,15 @@
-#include "profile/cached_profile.h"
-#include "profile/profile_document.h"
 #include "../support/qt_print.h"
 #include "../support/read_only_folder.h"
 #include "../support/temp_folder.h"
+#include "profile/cached_profile.h"
+#include "profile/profile_document.h"
 
-#include <QFile>
-#include <QProcess>
-#include <random>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <QProcess>
+#include <random>
 
 using namespace tessaly::profile;
 
@@ -27,8 +27,9 @@ TEST(ProfileFile, readsSectionsAndKeysAsTheWindowsRoutinesDo) {
 
 TEST(ProfileFile, readingSeveralKeysOfASectionAtOnceGivesWhatSingleReadsGive) {
     TempFolder dir;
-    dir.put("cards.ini", "[Record7]\r\nNextName=8\r\n next name = 9\r\nPrevName=\"6\"\r\nZo\xEB=x\r\n"
-                         "[record7]\r\nShowName=hidden\r\n[Record8]\r\n");
+    dir.put("cards.ini",
+            "[Record7]\r\nNextName=8\r\n next name = 9\r\nPrevName=\"6\"\r\nZo\xEB=x\r\n"
+            "[record7]\r\nShowName=hidden\r\n[Record8]\r\n");
     const QString file = dir.path("cards.ini");
     const std::array<QString, 4> keys = {"nextname", "PrevName", "ShowName", "ZO\u00CB"};
     for (const QString& section : {QString("Record7"), QString(" RECORD7 "), QString("Record8"), QString("Record9")}) {
@@ -39,7 +40,8 @@ TEST(ProfileFile, readingSeveralKeysOfASectionAtOnceGivesWhatSingleReadsGive) {
             const std::optional<QStringList> values = p.readSection(f, section, keys);
             ASSERT_EQ(values.has_value(), p.hasSection(f, section));
             if (!values) continue;
-            for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(values->at(qsizetype(i)), p.read(f, section, keys[i]));
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                EXPECT_EQ(values->at(qsizetype(i)), p.read(f, section, keys[i]));
         }
     }
     CachedProfile p;
@@ -195,12 +197,15 @@ TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
 
 TEST(ProfileFile, anyBytesParseAndAcceptWritesWithoutCrashing) {
     std::mt19937 rng(7);
-    static const char kBytes[] = "[]=;\"' \t\r\n\x1a\0\xEF\xBB\xBF\x80\xC3\xA9" "abcK";
+    static const char kBytes[] =
+        "[]=;\"' \t\r\n\x1a\0\xEF\xBB\xBF\x80\xC3\xA9"
+        "abcK";
     const QByteArray alphabet(kBytes, sizeof kBytes - 1);
     for (int round = 0; round < 2000; ++round) {
         QByteArray bytes;
         const int size = std::uniform_int_distribution<int>(0, 200)(rng);
-        for (int i = 0; i < size; ++i) bytes += alphabet[std::uniform_int_distribution<int>(0, alphabet.size() - 1)(rng)];
+        for (int i = 0; i < size; ++i)
+            bytes += alphabet[std::uniform_int_distribution<int>(0, alphabet.size() - 1)(rng)];
         auto doc = ProfileDocument::parse(bytes);
         doc.value("a", "b");
         doc.setValue("a", "K", "v\r\n");

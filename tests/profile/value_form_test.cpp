@@ -1,8 +1,8 @@
-#include "profile/cached_profile.h"
-#include "profile/text_codec.h"
 #include "profile/value_form.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "profile/cached_profile.h"
+#include "profile/text_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +10,34 @@ using namespace tessaly::profile;
 
 namespace {
 
-const QString kHostile[] = {
-    QString(), QStringLiteral(" "), QStringLiteral("  lead"), QStringLiteral("trail  "), QStringLiteral("\tTab\t"),
-    QStringLiteral("\"quoted\""), QStringLiteral("'single'"), QStringLiteral("\""), QStringLiteral("\"\""),
-    QStringLiteral("\"half"), QStringLiteral("a=b=c"), QStringLiteral(";not a comment"), QStringLiteral("[Section]"),
-    QStringLiteral("C:\\temp\\new"), QStringLiteral("\" C:\\temp \""), QStringLiteral("\"a\\nb\""),
-    QStringLiteral("line1\r\nline2\nline3\rline4"), QStringLiteral("x\n[General Info]\nNoOfRecords=999"),
-    QStringLiteral("inner\ttab"), QString(QChar(0)) + QStringLiteral("nul"), QStringLiteral("ctrl\x1a"),
-    QStringLiteral("Zoë Müller"), QStringLiteral("€ 5,–"), QStringLiteral("日本語"), QStringLiteral("Ã©"),
-    QStringLiteral("\\"), QStringLiteral("\\x41"), QStringLiteral(" \\ ")};
+const QString kHostile[] = {QString(),
+                            QStringLiteral(" "),
+                            QStringLiteral("  lead"),
+                            QStringLiteral("trail  "),
+                            QStringLiteral("\tTab\t"),
+                            QStringLiteral("\"quoted\""),
+                            QStringLiteral("'single'"),
+                            QStringLiteral("\""),
+                            QStringLiteral("\"\""),
+                            QStringLiteral("\"half"),
+                            QStringLiteral("a=b=c"),
+                            QStringLiteral(";not a comment"),
+                            QStringLiteral("[Section]"),
+                            QStringLiteral("C:\\temp\\new"),
+                            QStringLiteral("\" C:\\temp \""),
+                            QStringLiteral("\"a\\nb\""),
+                            QStringLiteral("line1\r\nline2\nline3\rline4"),
+                            QStringLiteral("x\n[General Info]\nNoOfRecords=999"),
+                            QStringLiteral("inner\ttab"),
+                            QString(QChar(0)) + QStringLiteral("nul"),
+                            QStringLiteral("ctrl\x1a"),
+                            QStringLiteral("Zoë Müller"),
+                            QStringLiteral("€ 5,–"),
+                            QStringLiteral("日本語"),
+                            QStringLiteral("Ã©"),
+                            QStringLiteral("\\"),
+                            QStringLiteral("\\x41"),
+                            QStringLiteral(" \\ ")};
 
 }  // namespace
 

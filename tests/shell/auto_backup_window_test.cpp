@@ -1,7 +1,7 @@
 #include "../app/app_fixture.h"
 
-#include "shell/setup_dialog.h"
 #include "backup/backup_rotation.h"
+#include "shell/setup_dialog.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -57,7 +57,8 @@ TEST_F(DailyBackupTest, aDailyBackupIsMadeOnceTheProgramHasStarted) {
 
 // Exit ends the application's event loops for good, so the tests that exit come last.
 TEST_F(AutoBackupWindowTest, restoreOffersTheAutomaticBackupsBesideThePlainOne) {
-    ASSERT_TRUE(store::MakeAutoBackup(cardsDir(), backupRoot(), 10, 1, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))).ok());
+    ASSERT_TRUE(
+        store::MakeAutoBackup(cardsDir(), backupRoot(), 10, 1, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))).ok());
     context().Store->AddCard({"", "Bo", "Ray"});
     ASSERT_NO_THROW(store::CopyDataFiles(cardsDir(), backupRoot()));
     QStringList offered;
@@ -68,7 +69,10 @@ TEST_F(AutoBackupWindowTest, restoreOffersTheAutomaticBackupsBesideThePlainOne) 
         chooser.accept();
     });
     main().Menus().MnuBackUpArray[1]->trigger();
-    EXPECT_EQ(offered, QStringList({"The backup in " + backupRoot(), "Automatic backup of " + QLocale().toString(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QLocale::LongFormat)}));
+    EXPECT_EQ(offered,
+              QStringList({"The backup in " + backupRoot(),
+                           "Automatic backup of " +
+                               QLocale().toString(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QLocale::LongFormat)}));
     EXPECT_EQ(main().LstNames->model()->rowCount(), 1);  // the card added after the automatic backup is gone
     EXPECT_EQ(checkFile(), QStringList());
 }

@@ -1,10 +1,10 @@
 #include "window_test.h"
 
+#include "backup/card_restore.h"
+#include "cards/card_store.h"
 #include "profile/file_faults.h"
 #include "shell/backup_commands.h"
 #include "shell/progress_windows.h"
-#include "backup/card_restore.h"
-#include "cards/card_store.h"
 
 #include <QDir>
 #include <QLabel>
@@ -85,7 +85,9 @@ TEST_F(BackupCommandsTest, aFolderThatIsNotReadyIsOfferedAgainUntilCancel) {
             press("BtnCancel");
         } else {
             press("BtnOK");
-            press(c.makeFolder ? "BtnOK" : "BtnCancel", [&] { if (c.makeFolder) QDir().mkpath(folder.path("backup")); });
+            press(c.makeFolder ? "BtnOK" : "BtnCancel", [&] {
+                if (c.makeFolder) QDir().mkpath(folder.path("backup"));
+            });
         }
         BackUp(context());
         EXPECT_EQ(titles, c.titles);

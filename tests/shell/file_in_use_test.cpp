@@ -20,7 +20,9 @@ protected:
         context().DataFile = folder.path(QStringLiteral("tesly.dat"));
         context().InUse = true;
     }
-    QString uses() { return context().Profile.read(context().DataFile, QStringLiteral("General Info"), QStringLiteral("NoOfUses")); }
+    QString uses() {
+        return context().Profile.read(context().DataFile, QStringLiteral("General Info"), QStringLiteral("NoOfUses"));
+    }
 
     // Ticks the box, answers the confirmation with the given action, then presses OK.
     void tickAnswerAndConfirm(std::function<void(MsgBoxDblTxt&)> confirm) {
@@ -40,14 +42,16 @@ protected:
 TEST_F(FileInUseTest, showsItsTexts) {
     FileInUse dialog(context());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Data File In Use"));
-    EXPECT_EQ(dialog.Label2->text(),
-              QStringLiteral("To prevent data errors all changes to the data will be dissabled now, in both applications."));
+    EXPECT_EQ(
+        dialog.Label2->text(),
+        QStringLiteral("To prevent data errors all changes to the data will be dissabled now, in both applications."));
     EXPECT_TRUE(dialog.Label3->text().endsWith(QStringLiteral("\nImproper use may cause you lost of data !")));
     EXPECT_EQ(dialog.ChkCrashRecover->text(), QStringLiteral("Previous crash recover"));
     EXPECT_FALSE(dialog.ChkCrashRecover->isChecked());
     dialog.show();
     for (QLabel* label : {dialog.Label1, dialog.Label2, dialog.Label3})
-        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->objectName().toStdString() << " is cut";
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+            << label->objectName().toStdString() << " is cut";
 }
 
 TEST_F(FileInUseTest, confirmedRecoveryMakesThisProgramTheOnlyUser) {

@@ -23,8 +23,8 @@ protected:
     // Shows the single-text window with the given buttons and answers it with a key.
     MessageButton answerByKey(std::int16_t buttons, Qt::Key k) {
         key(k);
-        return SingleTextBox().ShowMsg(QStringLiteral("Go on?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                       QStringLiteral("Question"));
+        return SingleTextBox().ShowMsg(QStringLiteral("Go on?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"),
+                                       2, QStringLiteral("Question"));
     }
     static QStringList visiblePictures(MessageWindow& box) {
         QStringList shown;
@@ -46,7 +46,8 @@ TEST_F(MessageWindowTest, aSingleButtonIsCentredAndAnswersForItsPlace) {
             EXPECT_EQ(box.Text1->text(), QStringLiteral("All done."));
             QTest::mouseClick(shown, Qt::LeftButton);
         });
-        EXPECT_EQ(box.ShowMsg(QStringLiteral("All done."), buttons, QStringLiteral("OK"), QString(), 4, QStringLiteral("Notice")),
+        EXPECT_EQ(box.ShowMsg(QStringLiteral("All done."), buttons, QStringLiteral("OK"), QString(), 4,
+                              QStringLiteral("Notice")),
                   buttons == 0 ? MessageButton::First : MessageButton::Second);
         EXPECT_FALSE(box.isVisible());
     }
@@ -62,7 +63,8 @@ TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressed) {
     };
     const Row rows[] = {
         {"first button", [](MessageWindow& w) { QTest::mouseClick(w.BtnOK, Qt::LeftButton); }, MessageButton::First},
-        {"second button", [](MessageWindow& w) { QTest::mouseClick(w.BtnCancel, Qt::LeftButton); }, MessageButton::Second},
+        {"second button", [](MessageWindow& w) { QTest::mouseClick(w.BtnCancel, Qt::LeftButton); },
+         MessageButton::Second},
         {"Enter on the default second button", [](MessageWindow& w) { QTest::keyClick(&w, Qt::Key_Return); },
          MessageButton::Second},
         {"closed", [](MessageWindow& w) { w.close(); }, MessageButton::Second},
@@ -73,10 +75,10 @@ TEST_F(MessageWindowTest, showMsgReturnsTheButtonPressed) {
             SCOPED_TRACE(std::string(row.name) + (two ? ", two texts" : ", one text"));
             answerWith([&](QDialog& window) { row.answer(static_cast<MessageWindow&>(window)); });
             const MessageButton pressed =
-                two ? DoubleTextBox().ShowMsg(QStringLiteral("Sure?"), QStringLiteral("Really."), 3, QStringLiteral("Yes"),
-                                              QStringLiteral("No"), 2, QStringLiteral("Q"))
-                    : SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                                              QStringLiteral("Q"));
+                two ? DoubleTextBox().ShowMsg(QStringLiteral("Sure?"), QStringLiteral("Really."), 3,
+                                              QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q"))
+                    : SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 3, QStringLiteral("Yes"), QStringLiteral("No"),
+                                              2, QStringLiteral("Q"));
             EXPECT_EQ(pressed, row.expected);
         }
     }
@@ -92,7 +94,8 @@ TEST_F(MessageWindowTest, twoButtonsSitSideBySideAndEnterPressesTheDefaultOne) {
             EXPECT_EQ(box.BtnCancel->isDefault(), buttons == 3);
             QTest::keyClick(&window, Qt::Key_Return);
         });
-        EXPECT_EQ(box.ShowMsg(QStringLiteral("Sure?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q")),
+        EXPECT_EQ(box.ShowMsg(QStringLiteral("Sure?"), buttons, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                              QStringLiteral("Q")),
                   buttons == 2 ? MessageButton::First : MessageButton::Second)
             << "buttons " << buttons;
     }
@@ -101,7 +104,8 @@ TEST_F(MessageWindowTest, twoButtonsSitSideBySideAndEnterPressesTheDefaultOne) {
 TEST_F(MessageWindowTest, escapeAndClosingAnswerZero) {
     EXPECT_EQ(answerByKey(2, Qt::Key_Escape), MessageButton::Second);
     answerWith([](QDialog& window) { window.close(); });
-    EXPECT_EQ(SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2, QStringLiteral("Q")),
+    EXPECT_EQ(SingleTextBox().ShowMsg(QStringLiteral("Sure?"), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
+                                      QStringLiteral("Q")),
               MessageButton::Second);
     EXPECT_FALSE(SingleTextBox().isVisible());
 }
@@ -115,7 +119,8 @@ TEST_F(MessageWindowTest, anUnknownButtonValueKeepsThePreviousLayout) {
         EXPECT_EQ(box.BtnOK->text(), QStringLiteral("Retry"));
         QTest::keyClick(&window, Qt::Key_Return);
     });
-    EXPECT_EQ(box.ShowMsg(QStringLiteral("Again?"), 7, QStringLiteral("Retry"), QStringLiteral("Stop"), 2, QStringLiteral("Q")),
+    EXPECT_EQ(box.ShowMsg(QStringLiteral("Again?"), 7, QStringLiteral("Retry"), QStringLiteral("Stop"), 2,
+                          QStringLiteral("Q")),
               MessageButton::Second)
         << "the second button is still the default";
 }
@@ -163,8 +168,8 @@ TEST_F(MessageWindowTest, theDoubleTextWindowHasItsOwnLayout) {
         EXPECT_EQ(visiblePictures(box), QStringList{QStringLiteral("Question")});
         QTest::mouseClick(box.BtnOK, Qt::LeftButton);
     });
-    EXPECT_EQ(box.ShowMsg(QStringLiteral("One."), QStringLiteral("Two."), 2, QStringLiteral("Yes"), QStringLiteral("No"), 2,
-                          QStringLiteral("Two texts")),
+    EXPECT_EQ(box.ShowMsg(QStringLiteral("One."), QStringLiteral("Two."), 2, QStringLiteral("Yes"),
+                          QStringLiteral("No"), 2, QStringLiteral("Two texts")),
               MessageButton::First);
 }
 
@@ -172,8 +177,9 @@ TEST_F(MessageWindowTest, theDoubleTextWindowHasItsOwnLayout) {
 // for is set smaller rather than losing its last line, and a short one is not.
 TEST_F(MessageWindowTest, aLongTextIsWrappedWholeAndTheWindowGrowsThenShrinksBack) {
     MsgBoxDblTxt& box = DoubleTextBox();
-    const QString longText = QStringLiteral("Could not write /home/somebody/a/rather/deep/folder/of/cards/tesly12.dat: "
-                                            "No space left on device, and so on for a few more words");
+    const QString longText = QStringLiteral(
+        "Could not write /home/somebody/a/rather/deep/folder/of/cards/tesly12.dat: "
+        "No space left on device, and so on for a few more words");
     struct Case {
         const char* what;
         QString text2;
@@ -184,7 +190,7 @@ TEST_F(MessageWindowTest, aLongTextIsWrappedWholeAndTheWindowGrowsThenShrinksBac
         answerWith([](QDialog& window) { window.close(); });
         box.ShowMsg(QStringLiteral("Sure?"), c.text2, 0, QStringLiteral("OK"), QString(), 0, QString());
         EXPECT_LE(box.Text2->heightForWidth(box.Text2->width()), box.Text2->height());  // nothing cut
-        EXPECT_EQ(box.Text2->font().pointSizeF(), box.font().pointSizeF());            // nothing shrunk
+        EXPECT_EQ(box.Text2->font().pointSizeF(), box.font().pointSizeF());             // nothing shrunk
         EXPECT_EQ(ToTwips(box.Text2->height()) > 435, c.grows);
         EXPECT_GE(box.BtnOK->y(), box.Frame->geometry().bottom());  // the button stays below the texts
     }

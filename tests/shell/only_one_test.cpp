@@ -1,8 +1,8 @@
 #include "shell/window_opener.h"
 
+#include <gtest/gtest.h>
 #include <QCloseEvent>
 #include <QDialog>
-#include <gtest/gtest.h>
 
 namespace {
 

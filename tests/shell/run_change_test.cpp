@@ -1,10 +1,10 @@
 #include "window_test.h"
 
+#include "cards/card_store.h"
 #include "shell/msg_box.h"
 #include "shell/progress_windows.h"
 #include "shell/run_change.h"
 #include "shell/window_opener.h"
-#include "cards/card_store.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -81,20 +81,24 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
         OpenOverMain(asking, Placement::TopRight);
         QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
         QStringList reported;
-        if (!row.done) answerWith([&](QDialog& box) {
-            reported << box.windowTitle();
-            box.reject();
-        });
+        if (!row.done)
+            answerWith([&](QDialog& box) {
+                reported << box.windowTitle();
+                box.reject();
+            });
         bool during = false;
         const bool done = RunChange(*context().Store, {.asking = asking,
-                                     .waitText = QStringLiteral("Please wait"),
-                                     .change = [&] {
-                                         during = !timer.isActive() && asking->isHidden() && !main.isEnabled() &&
-                                                  PleaseWaitWindow().isVisible() && panels[0] == "Please wait";
-                                         row.outcome();
-                                     },
-                                     .consequence = QStringLiteral("Nothing changed."),
-                                     .rowAfter = [](bool ok) { return ok ? 5 : 2; }});
+                                                       .waitText = QStringLiteral("Please wait"),
+                                                       .change =
+                                                           [&] {
+                                                               during = !timer.isActive() && asking->isHidden() &&
+                                                                        !main.isEnabled() &&
+                                                                        PleaseWaitWindow().isVisible() &&
+                                                                        panels[0] == "Please wait";
+                                                               row.outcome();
+                                                           },
+                                                       .consequence = QStringLiteral("Nothing changed."),
+                                                       .rowAfter = [](bool ok) { return ok ? 5 : 2; }});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(during);
         EXPECT_EQ(done, row.done);
@@ -113,11 +117,12 @@ TEST_F(RunChangeTest, aChangeRunsBehindTheWaitWindowAndTheMainWindowShowsTheRowA
 TEST_F(RunChangeTest, aChangeWithItsOwnFailureMessageIsToldThatInstead) {
     QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
     QStringList said;
-    const bool done = RunChange(*context().Store, {.waitText = QStringLiteral("Please wait"),
-                                 .change = [] { throw profile::WriteError("tesly0.dat: no space left"); },
-                                 .consequence = QStringLiteral("Nothing changed."),
-                                 .rowAfter = [](bool) { return 1; },
-                                 .reportFailure = [&](const std::exception& error) { said << error.what(); }});
+    const bool done =
+        RunChange(*context().Store, {.waitText = QStringLiteral("Please wait"),
+                                     .change = [] { throw profile::WriteError("tesly0.dat: no space left"); },
+                                     .consequence = QStringLiteral("Nothing changed."),
+                                     .rowAfter = [](bool) { return 1; },
+                                     .reportFailure = [&](const std::exception& error) { said << error.what(); }});
     EXPECT_FALSE(done);
     EXPECT_EQ(said, QStringList{"tesly0.dat: no space left"});
     EXPECT_EQ(modalCount, 0) << "no write error window";
@@ -129,9 +134,9 @@ TEST_F(RunChangeTest, aChangeWithItsOwnFailureMessageIsToldThatInstead) {
 TEST_F(RunChangeTest, whatIsNoStdExceptionGoesOnWithTheCheckRunningAndTheWaitWindowGone) {
     QSignalSpy refreshed(MainWindowLink::Current(), &MainWindowLink::listsChanged);
     EXPECT_THROW(RunChange(*context().Store, {.waitText = QStringLiteral("Please wait"),
-                            .change = [] { throw 42; },
-                            .consequence = QString(),
-                            .rowAfter = [](bool) { return 0; }}),
+                                              .change = [] { throw 42; },
+                                              .consequence = QString(),
+                                              .rowAfter = [](bool) { return 0; }}),
                  int);
     EXPECT_TRUE(timer.isActive());
     EXPECT_FALSE(PleaseWaitWindow().isVisible());

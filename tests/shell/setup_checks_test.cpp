@@ -3,11 +3,11 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
-#include <gtest/gtest.h>
 
 using namespace tessaly;
 
@@ -24,7 +24,9 @@ protected:
         QFile::link(home.path("data/sub"), home.path("to-sub"));
         QFile::setPermissions(home.path("locked"), QFile::ReadOwner | QFile::ExeOwner);
     }
-    void TearDown() override { QFile::setPermissions(home.path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
+    void TearDown() override {
+        QFile::setPermissions(home.path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     TempFolder home;
 };
 
@@ -55,8 +57,10 @@ TEST_F(SetupChecksTest, aBackupFolderMustBeWritableOrMakeableAndOutsideTheDataFo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString problem = shell::BackupFolderProblem(c.folder, home.path("data/"));
-        if (*c.problem) EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
-        else EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+        if (*c.problem)
+            EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
+        else
+            EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(home.path("backups/new")));  // a check makes nothing
 }
@@ -77,8 +81,10 @@ TEST_F(SetupChecksTest, aModemDeviceMustBeACharacterDevice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString problem = shell::ModemDeviceProblem(c.device);
-        if (*c.problem) EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
-        else EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+        if (*c.problem)
+            EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
+        else
+            EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
     }
 }
 

@@ -26,11 +26,11 @@ TEST_F(SetupSettingsTest, okWritesEveryKeyInTheSiblingsOrderAndForms) {
     shell::WriteSetup(profile, file(), s);
     const QString k = "ostrel.ini|TS32|";
     EXPECT_EQ(profile.writes,
-              (QStringList{k + "Show=1", k + "NameField=2", k + "UsePrefix=1", k + "PrefixSprt= 3", k + "Phone1Prefix=Tel:",
-                           k + "Phone2Prefix=", k + "FaxPrefix=", k + "EMailPrefix= mail ", k + "CopyName= 1",
-                           k + "CopyTitle= 0", k + "CopyCompany= 1", k + "CopyAddress= 0", k + "CopyPhone1= 0",
-                           k + "CopyPhone2= 0", k + "CopyFax= 0", k + "CopyEMail= 1", k + "CommPort=2",
-                           k + "DialSystem=DT", k + "Tips=1"}));
+              (QStringList{k + "Show=1", k + "NameField=2", k + "UsePrefix=1", k + "PrefixSprt= 3",
+                           k + "Phone1Prefix=Tel:", k + "Phone2Prefix=", k + "FaxPrefix=", k + "EMailPrefix= mail ",
+                           k + "CopyName= 1", k + "CopyTitle= 0", k + "CopyCompany= 1", k + "CopyAddress= 0",
+                           k + "CopyPhone1= 0", k + "CopyPhone2= 0", k + "CopyFax= 0", k + "CopyEMail= 1",
+                           k + "CommPort=2", k + "DialSystem=DT", k + "Tips=1"}));
     profile::CachedProfile fresh;
     const shell::SetupSettings back = shell::ReadSetup(fresh, file());
     EXPECT_EQ(back.PrefixSprt, 3);

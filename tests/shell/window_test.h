@@ -2,16 +2,16 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 
+#include "shell/app_context.h"
 #include "shell/main_window_link.h"
 #include "shell/modal_seam.h"
-#include "shell/app_context.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <QString>
 #include <deque>
-#include <memory>
 #include <functional>
-#include <gtest/gtest.h>
+#include <memory>
 
 // Each case starts from a context of its own with the preferences in a folder of its own.
 class WindowTest : public ::testing::Test {

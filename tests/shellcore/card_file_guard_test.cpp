@@ -1,12 +1,12 @@
 #include "shell/card_file_guard.h"
 
-#include "profile/cached_profile.h"
-#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 using namespace tessaly;
 
@@ -16,7 +16,9 @@ class GuardTest : public ::testing::Test {
 protected:
     QString dataFile() const { return dir.path(QStringLiteral("tesly.dat")); }
     QString uses() { return other.read(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses")); }
-    void setUses(const QString& n) { other.write(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), n); }
+    void setUses(const QString& n) {
+        other.write(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), n);
+    }
     TempFolder dir;
     profile::CachedProfile profile;
     profile::CachedProfile other;  // the sibling program's view of the same file
@@ -90,7 +92,8 @@ TEST_F(GuardTest, aFolderOrPreferencesFileThatCannotBeMadeIsReportedByName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named);
         try {
-            shell::CreateNewDataFile(profile, dir.path(QString::fromLatin1(c.prefs)), dir.path(QString::fromLatin1(c.dataDir)));
+            shell::CreateNewDataFile(profile, dir.path(QString::fromLatin1(c.prefs)),
+                                     dir.path(QString::fromLatin1(c.dataDir)));
             ADD_FAILURE() << "no error";
         } catch (const profile::FileError& e) {
             EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String(c.named))) << e.what();

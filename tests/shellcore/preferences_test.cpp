@@ -1,8 +1,8 @@
 #include "shell/preferences.h"
 
-#include "profile/cached_profile.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "profile/cached_profile.h"
 
 #include <gtest/gtest.h>
 

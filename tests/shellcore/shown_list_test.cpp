@@ -1,8 +1,8 @@
 // What the store tells the windows about the list the main window shows.
-#include "profile/cached_profile.h"
-#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "shell/card_file_guard.h"
 #include "shell/use_record.h"
+#include "shell/card_file_guard.h"
 
-#include "profile/cached_profile.h"
-#include "cards/card_store.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cards/card_store.h"
+#include "profile/cached_profile.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 using namespace tessaly;
 
@@ -18,7 +18,9 @@ protected:
     QString dataDir() const { return dir.path(); }
     QString dataFile() const { return dir.path(QStringLiteral("tesly.dat")); }
     QString uses() { return other.read(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses")); }
-    void setUses(const QString& n) { other.write(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), n); }
+    void setUses(const QString& n) {
+        other.write(dataFile(), QStringLiteral("General Info"), QStringLiteral("NoOfUses"), n);
+    }
     TempFolder dir;
     profile::CachedProfile profile;
     profile::CachedProfile other;  // the sibling program's view of the same file
@@ -65,7 +67,8 @@ TEST_F(UseRecordTest, aRunIsRecordedWhileItCountsAndTheRecordGoesWithIt) {
     dir.put(QStringLiteral("tesly.users"), dir.bytes(QStringLiteral("tesly.users")) + "not an entry\n");
     shell::RegisterUse(profile, dataFile());
     EXPECT_EQ(uses(), "1");
-    EXPECT_EQ(shell::ReadUseRecord(dataDir()), (QList<shell::UseEntry>{{kGonePid, "another-boot", 5}, shell::ThisRun()}));
+    EXPECT_EQ(shell::ReadUseRecord(dataDir()),
+              (QList<shell::UseEntry>{{kGonePid, "another-boot", 5}, shell::ThisRun()}));
     shell::CountOff(profile, dataFile());
     EXPECT_EQ(uses(), "0");
     EXPECT_EQ(shell::ReadUseRecord(dataDir()), (QList<shell::UseEntry>{{kGonePid, "another-boot", 5}}));

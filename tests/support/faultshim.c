@@ -20,11 +20,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -139,13 +139,16 @@ static int tick(int cls) {
     return 0;
 }
 
-#define REAL(ret, name, ...) \
+#define REAL(ret, name, ...)                \
     static ret (*real_##name)(__VA_ARGS__); \
     if (!real_##name) real_##name = (ret(*)(__VA_ARGS__))dlsym(RTLD_NEXT, #name)
 
-static int isCreate(int flags) { return (flags & O_CREAT) || ((flags & O_TMPFILE) == O_TMPFILE); }
+static int isCreate(int flags) {
+    return (flags & O_CREAT) || ((flags & O_TMPFILE) == O_TMPFILE);
+}
 
-static int openCommon(int dirfd, const char* path, int flags, mode_t mode, int (*realOpenat)(int, const char*, int, ...)) {
+static int openCommon(int dirfd, const char* path, int flags, mode_t mode,
+                      int (*realOpenat)(int, const char*, int, ...)) {
     int mine = !inShim && inDir(dirfd, path);
     if (mine && isCreate(flags) && tick(C_CREAT)) return -1;
     int fd = realOpenat(dirfd, path, flags, mode);
@@ -162,34 +165,66 @@ static int (*getRealOpenat(void))(int, const char*, int, ...) {
 
 int open(const char* path, int flags, ...) {
     mode_t mode = 0;
-    if (isCreate(flags)) { va_list ap; va_start(ap, flags); mode = va_arg(ap, mode_t); va_end(ap); }
+    if (isCreate(flags)) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = va_arg(ap, mode_t);
+        va_end(ap);
+    }
     return openCommon(AT_FDCWD, path, flags, mode, getRealOpenat());
 }
 int open64(const char* path, int flags, ...) {
     mode_t mode = 0;
-    if (isCreate(flags)) { va_list ap; va_start(ap, flags); mode = va_arg(ap, mode_t); va_end(ap); }
+    if (isCreate(flags)) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = va_arg(ap, mode_t);
+        va_end(ap);
+    }
     return openCommon(AT_FDCWD, path, flags, mode, getRealOpenat());
 }
 int openat(int dirfd, const char* path, int flags, ...) {
     mode_t mode = 0;
-    if (isCreate(flags)) { va_list ap; va_start(ap, flags); mode = va_arg(ap, mode_t); va_end(ap); }
+    if (isCreate(flags)) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = va_arg(ap, mode_t);
+        va_end(ap);
+    }
     return openCommon(dirfd, path, flags, mode, getRealOpenat());
 }
 int openat64(int dirfd, const char* path, int flags, ...) {
     mode_t mode = 0;
-    if (isCreate(flags)) { va_list ap; va_start(ap, flags); mode = va_arg(ap, mode_t); va_end(ap); }
+    if (isCreate(flags)) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = va_arg(ap, mode_t);
+        va_end(ap);
+    }
     return openCommon(dirfd, path, flags, mode, getRealOpenat());
 }
-int __open_2(const char* path, int flags) { return openCommon(AT_FDCWD, path, flags, 0, getRealOpenat()); }
-int __open64_2(const char* path, int flags) { return openCommon(AT_FDCWD, path, flags, 0, getRealOpenat()); }
-int __openat_2(int d, const char* path, int flags) { return openCommon(d, path, flags, 0, getRealOpenat()); }
-int __openat64_2(int d, const char* path, int flags) { return openCommon(d, path, flags, 0, getRealOpenat()); }
+int __open_2(const char* path, int flags) {
+    return openCommon(AT_FDCWD, path, flags, 0, getRealOpenat());
+}
+int __open64_2(const char* path, int flags) {
+    return openCommon(AT_FDCWD, path, flags, 0, getRealOpenat());
+}
+int __openat_2(int d, const char* path, int flags) {
+    return openCommon(d, path, flags, 0, getRealOpenat());
+}
+int __openat64_2(int d, const char* path, int flags) {
+    return openCommon(d, path, flags, 0, getRealOpenat());
+}
 int creat(const char* path, mode_t mode) {
     return openCommon(AT_FDCWD, path, O_CREAT | O_WRONLY | O_TRUNC, mode, getRealOpenat());
 }
-int creat64(const char* path, mode_t mode) { return creat(path, mode); }
+int creat64(const char* path, mode_t mode) {
+    return creat(path, mode);
+}
 
-static int isTracked(int fd) { return fd >= 0 && fd < 65536 && tracked[fd]; }
+static int isTracked(int fd) {
+    return fd >= 0 && fd < 65536 && tracked[fd];
+}
 
 ssize_t write(int fd, const void* buf, size_t n) {
     REAL(ssize_t, write, int, const void*, size_t);
@@ -213,7 +248,9 @@ ssize_t writev(int fd, const struct iovec* v, int c) {
     if (isTracked(fd) && tick(C_WRITE)) return -1;
     return real_writev(fd, v, c);
 }
-static int isUnder(int fd) { return fd >= 0 && fd < 65536 && (tracked[fd] || under[fd]); }
+static int isUnder(int fd) {
+    return fd >= 0 && fd < 65536 && (tracked[fd] || under[fd]);
+}
 int fsync(int fd) {
     REAL(int, fsync, int);
     if (isUnder(fd) && tick(C_FSYNC)) return -1;
@@ -243,8 +280,10 @@ static void record(int dirfd, const char* path) {
     if (!recordDir) return;
     inShim = 1;
     char src[PATH_MAX * 2];
-    if (path[0] == '/' || dirfd == AT_FDCWD) snprintf(src, sizeof src, "%s", path);
-    else return;
+    if (path[0] == '/' || dirfd == AT_FDCWD)
+        snprintf(src, sizeof src, "%s", path);
+    else
+        return;
     const char* base = strrchr(src, '/');
     base = base ? base + 1 : src;
     char dst[PATH_MAX * 2];
@@ -303,17 +342,16 @@ int link(const char* a, const char* b) {
     return real_link(a, b);
 }
 
-
-#define MKTEMP_WRAP(name, proto, call) \
-int name proto { \
-    REAL(int, name, char*, int, int); \
-    int mine = !inShim && inDir(AT_FDCWD, t); \
-    if (mine && tick(C_CREAT)) return -1; \
-    int fd = call; \
-    if (mine) maybeKillAfter(C_CREAT); \
-    if (mine && fd >= 0 && fd < 65536) tracked[fd] = under[fd] = 1; \
-    return fd; \
-}
+#define MKTEMP_WRAP(name, proto, call)                                  \
+    int name proto {                                                    \
+        REAL(int, name, char*, int, int);                               \
+        int mine = !inShim && inDir(AT_FDCWD, t);                       \
+        if (mine && tick(C_CREAT)) return -1;                           \
+        int fd = call;                                                  \
+        if (mine) maybeKillAfter(C_CREAT);                              \
+        if (mine && fd >= 0 && fd < 65536) tracked[fd] = under[fd] = 1; \
+        return fd;                                                      \
+    }
 MKTEMP_WRAP(mkostemp, (char* t, int flags), ((int (*)(char*, int))real_mkostemp)(t, flags))
 MKTEMP_WRAP(mkostemp64, (char* t, int flags), ((int (*)(char*, int))real_mkostemp64)(t, flags))
 MKTEMP_WRAP(mkstemp, (char* t), ((int (*)(char*))real_mkstemp)(t))

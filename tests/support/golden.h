@@ -1,9 +1,9 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QString>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 

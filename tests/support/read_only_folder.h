@@ -1,9 +1,9 @@
 #pragma once
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QProcess>
 #include <QString>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // Makes a folder refuse new files, for root too (which ignores permissions):
 // the immutable attribute where the file system has it, the mode bits otherwise.

@@ -1,9 +1,9 @@
 #pragma once
+#include "../support/qt_print.h"
+#include "../support/recording_profile.h"
+#include "../support/temp_folder.h"
 #include "cards/card_check.h"
 #include "cards/card_store.h"
-#include "../support/recording_profile.h"
-#include "../support/qt_print.h"
-#include "../support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -46,9 +46,12 @@ inline QList<QWidget*> Shown(QWidget* window) {
 
 inline QString MnemonicOf(QWidget* w) {
     QString text;
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
-    else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) text = l->text();
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        text = b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
+        text = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        text = g->title();
     return QKeySequence::mnemonic(text).toString();
 }
 
@@ -102,8 +105,8 @@ inline QStringList AcceleratorFindings(QWidget* window, bool everyButton = true,
                 found << QStringLiteral("%1: %2 and %3 share %4").arg(NameOf(window), owner[key], NameOf(w), key);
             else
                 owner.insert(key, NameOf(w));
-        } else if (everyButton && qobject_cast<QAbstractButton*>(w) && !qobject_cast<QAbstractButton*>(w)->text().isEmpty() &&
-                   !ReachedThroughItsFrame(w) &&
+        } else if (everyButton && qobject_cast<QAbstractButton*>(w) &&
+                   !qobject_cast<QAbstractButton*>(w)->text().isEmpty() && !ReachedThroughItsFrame(w) &&
                    !AnswersEnterOrEsc(static_cast<QAbstractButton*>(w)) && !keyless.contains(w->objectName())) {
             found << QStringLiteral("%1: %2 has no Alt key").arg(NameOf(window), NameOf(w));
         }
@@ -132,8 +135,8 @@ inline QStringList MenuAcceleratorFindings(QMenu* menu) {
 inline QRect InkRect(const QWidget* w) {
     QRect r = w->geometry();
     auto* label = qobject_cast<const QLabel*>(w);
-    const bool leftText = (label && !label->wordWrap() && (label->alignment() & Qt::AlignLeft)) || w->inherits("QCheckBox") ||
-                          w->inherits("QRadioButton");
+    const bool leftText = (label && !label->wordWrap() && (label->alignment() & Qt::AlignLeft)) ||
+                          w->inherits("QCheckBox") || w->inherits("QRadioButton");
     if (leftText) {
         r.setWidth(std::min(r.width(), w->sizeHint().width()));
         const int line = w->fontMetrics().height();  // the text's line; a radio's indicator is smaller
@@ -147,13 +150,16 @@ inline QStringList CaptionFindings(QWidget* window) {
     QStringList found;
     auto cut = [&](QWidget* w, const QString& text, int need, int room) {
         if (need > room)
-            found << QStringLiteral("%1: %2 \"%3\" needs %4 px, has %5").arg(NameOf(window), NameOf(w), text).arg(need).arg(room);
+            found << QStringLiteral("%1: %2 \"%3\" needs %4 px, has %5")
+                         .arg(NameOf(window), NameOf(w), text)
+                         .arg(need)
+                         .arg(room);
     };
     const QList<QWidget*> shown = Shown(window);
     for (QWidget* w : shown) {
         const QFontMetrics fm = w->fontMetrics();
-        if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty() && l->textFormat() != Qt::RichText &&
-                                                 !Qt::mightBeRichText(l->text())) {
+        if (auto* l = qobject_cast<QLabel*>(w);
+            l && !l->text().isEmpty() && l->textFormat() != Qt::RichText && !Qt::mightBeRichText(l->text())) {
             const QString text = l->buddy() ? Plain(l->text()) : l->text();
             if (l->wordWrap()) {
                 cut(w, text, l->heightForWidth(l->width()), l->height());
@@ -174,7 +180,8 @@ inline QStringList CaptionFindings(QWidget* window) {
             QStyleOptionComboBox option;
             option.initFrom(c);
             option.editable = c->isEditable();
-            const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, c);
+            const QRect field =
+                c->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, c);
             cut(w, c->currentText(), fm.horizontalAdvance(c->currentText()), field.width());
         }
     }
@@ -196,7 +203,8 @@ inline QStringList CaptionFindings(QWidget* window) {
 // by Enter, Esc or Tab).
 inline QStringList UnreachedControls(QWidget* window, const QStringList& exempt = {}) {
     auto isControl = [](QWidget* w) {
-        const bool part = w->parentWidget() && (w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"));
+        const bool part = w->parentWidget() &&
+                          (w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"));
         return !part && !w->inherits("QToolButton") &&
                (w->inherits("QAbstractButton") || w->inherits("QComboBox") || w->inherits("QAbstractSpinBox") ||
                 w->inherits("QListWidget") || w->inherits("QLineEdit"));
@@ -216,7 +224,8 @@ inline QStringList UnreachedControls(QWidget* window, const QStringList& exempt 
     for (QWidget* w : window->findChildren<QWidget*>()) {
         auto* button = qobject_cast<QAbstractButton*>(w);
         if (button && !QKeySequence::mnemonic(button->text()).isEmpty()) continue;
-        if (isControl(w) && !exempt.contains(w->objectName()) && !reached.contains(w)) found << NameOf(w) + QStringLiteral(" has no letter");
+        if (isControl(w) && !exempt.contains(w->objectName()) && !reached.contains(w))
+            found << NameOf(w) + QStringLiteral(" has no letter");
     }
     return found;
 }

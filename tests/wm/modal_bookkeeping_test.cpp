@@ -56,8 +56,8 @@ TEST_F(ModalBookkeepingTest, aModalWindowDisablesTheMainWindowWhileItIsUp) {
 TEST_F(ModalBookkeepingTest, theMainWindowIsEnabledOnlyWhenTheLastWindowOverItCloses) {
     struct Case {
         const char* name;
-        bool dialogFirst;         // a dialog is open over the main window before the messages
-        bool closeDialogInside;   // the dialog closes while the inner message is up
+        bool dialogFirst;        // a dialog is open over the main window before the messages
+        bool closeDialogInside;  // the dialog closes while the inner message is up
     };
     const Case cases[] = {
         {"message over a message", false, false},

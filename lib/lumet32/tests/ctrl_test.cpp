@@ -32,14 +32,21 @@ TEST(GaugeProperties, defaultsAreTheDocumentedOnes)
 {
     CLumetCtrl c;
     const std::pair<int, QVariant> expected[] = {
-        {CLumetCtrl::DispPercent, 0},          {CLumetCtrl::DispBevelOuter, 1},
-        {CLumetCtrl::DispBevelBar, 0},         {CLumetCtrl::DispBevelWidthBar, 1},
-        {CLumetCtrl::DispTextBackColor, 0xFFFFFFu}, {CLumetCtrl::DispTextForeColor, 0xFF0000u},
-        {CLumetCtrl::DispBorderWidth, 1},      {CLumetCtrl::DispBevelInner, 3},
-        {CLumetCtrl::DispCaption, QString()},  {CLumetCtrl::DispBevelWidthOuter, 1},
-        {CLumetCtrl::DispBevelWidthInner, 1},  {CLumetCtrl::DispVersion, QStringLiteral("3.00.001")},
-        {CLumetCtrl::DispBackColor, 0xC0C0C0u}, {CLumetCtrl::DispForeColor, 0xFF0000u},
-        {CLumetCtrl::DispEnabled, true},
+        { CLumetCtrl::DispPercent, 0 },
+        { CLumetCtrl::DispBevelOuter, 1 },
+        { CLumetCtrl::DispBevelBar, 0 },
+        { CLumetCtrl::DispBevelWidthBar, 1 },
+        { CLumetCtrl::DispTextBackColor, 0xFFFFFFu },
+        { CLumetCtrl::DispTextForeColor, 0xFF0000u },
+        { CLumetCtrl::DispBorderWidth, 1 },
+        { CLumetCtrl::DispBevelInner, 3 },
+        { CLumetCtrl::DispCaption, QString() },
+        { CLumetCtrl::DispBevelWidthOuter, 1 },
+        { CLumetCtrl::DispBevelWidthInner, 1 },
+        { CLumetCtrl::DispVersion, QStringLiteral("3.00.001") },
+        { CLumetCtrl::DispBackColor, 0xC0C0C0u },
+        { CLumetCtrl::DispForeColor, 0xFF0000u },
+        { CLumetCtrl::DispEnabled, true },
     };
     for (const auto &[id, value] : expected) {
         LumetResult status = -1;
@@ -69,7 +76,7 @@ TEST(GaugeProperties, percentIsClampedAndIdZeroIsPercent)
 TEST(GaugeProperties, bevelStylesOutsideTheEnumerationAreRefused)
 {
     CLumetCtrl c;
-    for (int id : {CLumetCtrl::DispBevelOuter, CLumetCtrl::DispBevelBar, CLumetCtrl::DispBevelInner}) {
+    for (int id : { CLumetCtrl::DispBevelOuter, CLumetCtrl::DispBevelBar, CLumetCtrl::DispBevelInner }) {
         ASSERT_EQ(c.SetProperty(id, 2), LUMET_S_OK);
         EXPECT_EQ(c.SetProperty(id, 5), LUMET_CTL_E_INVALIDPROPERTYVALUE);
         EXPECT_EQ(c.SetProperty(id, -1), LUMET_CTL_E_INVALIDPROPERTYVALUE);
@@ -85,8 +92,8 @@ TEST(GaugeProperties, bevelStylesOutsideTheEnumerationAreRefused)
 TEST(GaugeProperties, negativeWidthsBecomeZero)
 {
     CLumetCtrl c;
-    for (int id : {CLumetCtrl::DispBevelWidthOuter, CLumetCtrl::DispBevelWidthInner, CLumetCtrl::DispBevelWidthBar,
-                   CLumetCtrl::DispBorderWidth}) {
+    for (int id : { CLumetCtrl::DispBevelWidthOuter, CLumetCtrl::DispBevelWidthInner, CLumetCtrl::DispBevelWidthBar,
+             CLumetCtrl::DispBorderWidth }) {
         EXPECT_EQ(c.SetProperty(id, 7), LUMET_S_OK);
         EXPECT_EQ(c.GetProperty(id).toInt(), 7);
         EXPECT_EQ(c.SetProperty(id, -3), LUMET_S_OK);
@@ -186,36 +193,37 @@ TEST(GaugeEvents, mouseEventsCarryButtonShiftAndPosition)
     c.resize(100, 20);
     QSignalSpy down(&c, &CLumetCtrl::MouseDown), up(&c, &CLumetCtrl::MouseUp), move(&c, &CLumetCtrl::MouseMove),
         click(&c, &CLumetCtrl::Click), dbl(&c, &CLumetCtrl::DblClick);
-    const auto send = [&](QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held, Qt::KeyboardModifiers m,
-                          QPoint p) {
-        QMouseEvent e(type, p, c.mapToGlobal(p), b, held, m);
-        QApplication::sendEvent(&c, &e);
-    };
-    send(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, {10, 5});
-    send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, Qt::AltModifier, {12, 6});
+    const auto send
+        = [&](QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held, Qt::KeyboardModifiers m, QPoint p) {
+              QMouseEvent e(type, p, c.mapToGlobal(p), b, held, m);
+              QApplication::sendEvent(&c, &e);
+          };
+    send(
+        QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, { 10, 5 });
+    send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, Qt::AltModifier, { 12, 6 });
     ASSERT_EQ(down.size(), 1);
-    EXPECT_EQ(down[0], (QVariantList{short(2), short(3), 10, 5}));
+    EXPECT_EQ(down[0], (QVariantList { short(2), short(3), 10, 5 }));
     ASSERT_EQ(up.size(), 1);
-    EXPECT_EQ(up[0], (QVariantList{short(2), short(4), 12, 6}));
+    EXPECT_EQ(up[0], (QVariantList { short(2), short(4), 12, 6 }));
     EXPECT_EQ(click.size(), 1);
 
-    send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::MiddleButton, Qt::NoModifier, {30, 7});
+    send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::MiddleButton, Qt::NoModifier, { 30, 7 });
     ASSERT_EQ(move.size(), 1);
-    EXPECT_EQ(move[0], (QVariantList{short(5), short(0), 30, 7}));
+    EXPECT_EQ(move[0], (QVariantList { short(5), short(0), 30, 7 }));
 
     // A release outside the control is no click.
-    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, {10, 5});
-    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, {150, 5});
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, { 10, 5 });
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, { 150, 5 });
     EXPECT_EQ(click.size(), 1);
     EXPECT_EQ(down.size(), 2);
     EXPECT_EQ(down[1][0].toInt(), 1);
 
     // Double-click: the second press fires DblClick, its release no Click.
     click.clear();
-    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, {10, 5});
-    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, {10, 5});
-    send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, {10, 5});
-    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, {10, 5});
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, { 10, 5 });
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, { 10, 5 });
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, { 10, 5 });
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier, { 10, 5 });
     EXPECT_EQ(click.size(), 1);
     EXPECT_EQ(dbl.size(), 1);
     EXPECT_EQ(down.size(), 4);

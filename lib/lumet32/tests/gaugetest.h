@@ -18,9 +18,15 @@ const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Red = qRgb(255, 0, 0);
 const QRgb Yellow = qRgb(255, 255, 0);
 
-inline QRgb face(const CLumetCtrl &c) { return c.palette().color(QPalette::Active, QPalette::Button).rgb(); }
+inline QRgb face(const CLumetCtrl &c)
+{
+    return c.palette().color(QPalette::Active, QPalette::Button).rgb();
+}
 
-inline QRgb px(const QImage &image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+inline QRgb px(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) | 0xFF000000u;
+}
 
 // A large bold font, so that glyphs have pixels of the exact text colour.
 inline QFont bigFont()

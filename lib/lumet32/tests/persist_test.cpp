@@ -37,7 +37,7 @@ QVariantList snapshot(const CLumetCtrl &c)
     QVariantList v;
     for (int id = 1; id <= 18; ++id)
         v << c.GetProperty(id);
-    for (int id : {CLumetCtrl::DispBackColor, CLumetCtrl::DispForeColor, CLumetCtrl::DispEnabled})
+    for (int id : { CLumetCtrl::DispBackColor, CLumetCtrl::DispForeColor, CLumetCtrl::DispEnabled })
         v << c.GetProperty(id);
     return v;
 }
@@ -211,8 +211,8 @@ TEST(GaugePersistence, randomBytesNeverBreakTheInvariants)
         EXPECT_GE(b.percent(), 0);
         EXPECT_LE(b.percent(), 100);
         EXPECT_TRUE(CLumetCtrl::isValidBevel(b.bevelOuter()) && CLumetCtrl::isValidBevel(b.bevelInner())
-                    && CLumetCtrl::isValidBevel(b.bevelBar()));
-        EXPECT_GE(std::min({b.bevelWidthBar(), b.bevelWidthInner(), b.bevelWidthOuter(), b.borderWidth()}), 0);
+            && CLumetCtrl::isValidBevel(b.bevelBar()));
+        EXPECT_GE(std::min({ b.bevelWidthBar(), b.bevelWidthInner(), b.bevelWidthOuter(), b.borderWidth() }), 0);
         b.resize(60, 20);
         EXPECT_EQ(b.renderImage().size(), QSize(60, 20));
     }

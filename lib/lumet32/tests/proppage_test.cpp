@@ -12,8 +12,14 @@
 
 namespace {
 
-QComboBox *list(CLumetPropPage &p, int id) { return qobject_cast<QComboBox *>(p.control(id)); }
-QLineEdit *edit(CLumetPropPage &p, int id) { return qobject_cast<QLineEdit *>(p.control(id)); }
+QComboBox *list(CLumetPropPage &p, int id)
+{
+    return qobject_cast<QComboBox *>(p.control(id));
+}
+QLineEdit *edit(CLumetPropPage &p, int id)
+{
+    return qobject_cast<QLineEdit *>(p.control(id));
+}
 
 // Collects validation messages instead of showing a message box.
 struct MessageCatcher
@@ -32,19 +38,19 @@ TEST(GaugePropPage, controlsSitInTheirRowsWithFiveStyles)
 {
     CLumetPropPage page;
     EXPECT_EQ(CLumetPropPage::caption(), QStringLiteral("General"));
-    for (int id : {201, 202, 204}) {
+    for (int id : { 201, 202, 204 }) {
         QComboBox *c = list(page, id);
         ASSERT_NE(c, nullptr) << id;
         QStringList items;
         for (int i = 0; i < c->count(); ++i)
             items << c->itemText(i);
-        EXPECT_EQ(items, (QStringList{"None", "Raised", "Inset", "Lowered", "Solid"}));
+        EXPECT_EQ(items, (QStringList { "None", "Raised", "Inset", "Lowered", "Solid" }));
     }
-    for (int id : {206, 208, 210, 213})
+    for (int id : { 206, 208, 210, 213 })
         ASSERT_NE(edit(page, id), nullptr) << id;
     // Widths in one column right of the lists; rows top to bottom: border, outer, inner, bar.
     const int editX = page.control(208)->x();
-    for (int id : {206, 210, 213})
+    for (int id : { 206, 210, 213 })
         EXPECT_EQ(page.control(id)->x(), editX);
     EXPECT_EQ(page.control(201)->x(), page.control(204)->x());
     EXPECT_LT(page.control(201)->geometry().right(), editX);
@@ -57,16 +63,16 @@ TEST(GaugePropPage, controlsSitInTheirRowsWithFiveStyles)
     auto *group = page.findChild<QGroupBox *>();
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->title(), QStringLiteral("Bevel Styles"));
-    for (int id : {201, 202, 204, 206, 210, 213})
+    for (int id : { 201, 202, 204, 206, 210, 213 })
         EXPECT_TRUE(group->geometry().contains(page.control(id)->geometry().center())) << id;
 }
 
 TEST(GaugePropPage, startsEmptyAndLoadsFromTheFirstGauge)
 {
     CLumetPropPage page;
-    for (int id : {201, 202, 204})
+    for (int id : { 201, 202, 204 })
         EXPECT_EQ(list(page, id)->currentIndex(), -1);
-    for (int id : {206, 208, 210, 213})
+    for (int id : { 206, 208, 210, 213 })
         EXPECT_EQ(edit(page, id)->text(), QStringLiteral("0"));
 
     CLumetCtrl first, second;
@@ -76,7 +82,7 @@ TEST(GaugePropPage, startsEmptyAndLoadsFromTheFirstGauge)
     first.setBevelWidthInner(6);
     first.setBorderWidth(9);
     second.setBorderWidth(2);
-    page.SetObjects({&first, &second});
+    page.SetObjects({ &first, &second });
     EXPECT_EQ(list(page, 204)->currentIndex(), 2);
     EXPECT_EQ(edit(page, 213)->text(), QStringLiteral("5"));
     EXPECT_EQ(list(page, 202)->currentIndex(), 4);
@@ -90,7 +96,7 @@ TEST(GaugePropPage, applyWritesEveryValueToEveryGauge)
 {
     CLumetCtrl a, b;
     CLumetPropPage page;
-    page.SetObjects({&a, &b});
+    page.SetObjects({ &a, &b });
     list(page, 201)->setCurrentIndex(4);
     list(page, 202)->setCurrentIndex(0);
     list(page, 204)->setCurrentIndex(3);
@@ -99,7 +105,7 @@ TEST(GaugePropPage, applyWritesEveryValueToEveryGauge)
     edit(page, 210)->setText(QStringLiteral("99"));
     edit(page, 213)->setText(QStringLiteral("7"));
     ASSERT_TRUE(page.Apply());
-    for (CLumetCtrl *c : {&a, &b}) {
+    for (CLumetCtrl *c : { &a, &b }) {
         EXPECT_EQ(c->bevelOuter(), CLumetCtrl::kvBevelSolid);
         EXPECT_EQ(c->bevelInner(), CLumetCtrl::kvBevelNone);
         EXPECT_EQ(c->bevelBar(), CLumetCtrl::kvBevelLowered);
@@ -116,7 +122,7 @@ TEST(GaugePropPage, widthsOutsideZeroToNinetyNineAreRefusedInExchangeOrder)
     MessageCatcher catcher;
     CLumetCtrl a;
     CLumetPropPage page;
-    page.SetObjects({&a});
+    page.SetObjects({ &a });
     page.show();
     QApplication::setActiveWindow(&page);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
@@ -152,7 +158,7 @@ TEST(GaugePropPage, listWithoutSelectionLeavesTheStyleAlone)
     CLumetCtrl a;
     a.setBevelBar(CLumetCtrl::kvBevelSolid);
     CLumetPropPage page;
-    page.SetObjects({&a});
+    page.SetObjects({ &a });
     list(page, 204)->setCurrentIndex(-1);
     EXPECT_TRUE(page.Apply());
     EXPECT_EQ(a.bevelBar(), CLumetCtrl::kvBevelSolid);

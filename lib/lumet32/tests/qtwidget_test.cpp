@@ -19,10 +19,19 @@ using namespace gaugetest;
 
 TEST(GaugeQtProperties, setPropertyClampsWideNumbersInsteadOfWrapping)
 {
-    struct Case { const char *name; QVariant value; int expected; };
+    struct Case
+    {
+        const char *name;
+        QVariant value;
+        int expected;
+    };
     const Case cases[] = {
-        {"Percent", 40000, 100},   {"Percent", 65586, 100},       {"Percent", -70000, 0},
-        {"BorderWidth", 70000, 32767}, {"BevelWidthBar", -3, 0}, {"BevelWidthInner", 1e9, 32767},
+        { "Percent", 40000, 100 },
+        { "Percent", 65586, 100 },
+        { "Percent", -70000, 0 },
+        { "BorderWidth", 70000, 32767 },
+        { "BevelWidthBar", -3, 0 },
+        { "BevelWidthInner", 1e9, 32767 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.value.toString().toStdString());
@@ -34,12 +43,22 @@ TEST(GaugeQtProperties, setPropertyClampsWideNumbersInsteadOfWrapping)
 
 TEST(GaugeQtProperties, setPropertyRefusesBevelStylesOutsideTheEnumeration)
 {
-    struct Case { QVariant value; bool accepted; int expected; };
-    const Case cases[] = {
-        {7, false, 2}, {-1, false, 2}, {QStringLiteral("9"), false, 2}, {QStringLiteral("Sideways"), false, 2},
-        {4, true, 4},  {QStringLiteral("kvBevelRaised"), true, 1}, {short(0), true, 0},
+    struct Case
+    {
+        QVariant value;
+        bool accepted;
+        int expected;
     };
-    for (const char *name : {"BevelOuter", "BevelBar", "BevelInner"}) {
+    const Case cases[] = {
+        { 7, false, 2 },
+        { -1, false, 2 },
+        { QStringLiteral("9"), false, 2 },
+        { QStringLiteral("Sideways"), false, 2 },
+        { 4, true, 4 },
+        { QStringLiteral("kvBevelRaised"), true, 1 },
+        { short(0), true, 0 },
+    };
+    for (const char *name : { "BevelOuter", "BevelBar", "BevelInner" }) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(name) + "=" + c.value.toString().toStdString());
             CLumetCtrl gauge;
@@ -54,13 +73,30 @@ TEST(GaugeQtProperties, everyNotifySignalFiresOnceForAChangeAndNotForTheSameValu
 {
     const QMetaObject *mo = &CLumetCtrl::staticMetaObject;
     const QHash<QByteArray, QVariant> changed = {
-        {"Percent", 42}, {"BevelOuter", 4}, {"BevelBar", 2}, {"BevelInner", 0}, {"BevelWidthBar", 3},
-        {"BevelWidthOuter", 3}, {"BevelWidthInner", 3}, {"BorderWidth", 5}, {"Caption", QStringLiteral("Busy")},
-        {"TextBackColor", 0x123456u}, {"TextForeColor", 0x123456u}, {"BackColor", 0x123456u},
-        {"ForeColor", 0x123456u}, {"FontBold", true}, {"FontItalic", true}, {"FontStrikethru", true},
-        {"FontUnderline", true}, {"FontName", QStringLiteral("DejaVu Serif")}, {"FontSize", 31.0f},
-        {"Font", QFont(QStringLiteral("DejaVu Sans Mono"), 19)}, {"barColor", QColor(Qt::red)},
-        {"barTextColor", QColor(Qt::red)}, {"emptyColor", QColor(Qt::red)}, {"emptyTextColor", QColor(Qt::red)},
+        { "Percent", 42 },
+        { "BevelOuter", 4 },
+        { "BevelBar", 2 },
+        { "BevelInner", 0 },
+        { "BevelWidthBar", 3 },
+        { "BevelWidthOuter", 3 },
+        { "BevelWidthInner", 3 },
+        { "BorderWidth", 5 },
+        { "Caption", QStringLiteral("Busy") },
+        { "TextBackColor", 0x123456u },
+        { "TextForeColor", 0x123456u },
+        { "BackColor", 0x123456u },
+        { "ForeColor", 0x123456u },
+        { "FontBold", true },
+        { "FontItalic", true },
+        { "FontStrikethru", true },
+        { "FontUnderline", true },
+        { "FontName", QStringLiteral("DejaVu Serif") },
+        { "FontSize", 31.0f },
+        { "Font", QFont(QStringLiteral("DejaVu Sans Mono"), 19) },
+        { "barColor", QColor(Qt::red) },
+        { "barTextColor", QColor(Qt::red) },
+        { "emptyColor", QColor(Qt::red) },
+        { "emptyTextColor", QColor(Qt::red) },
     };
     int checked = 0;
     for (int i = QWidget::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
@@ -133,9 +169,9 @@ TEST(GaugeQtWidget, atDevicePixelRatioTwoFramesDoubleAndTextUsesEveryPixel)
     ASSERT_EQ(image.size(), QSize(240, 60));
     EXPECT_EQ(image.devicePixelRatio(), 2);
     // The raised outer ring is two device pixels wide: white on top, grey at the bottom.
-    for (int y : {0, 1})
+    for (int y : { 0, 1 })
         EXPECT_EQ(px(image, 40, y), White);
-    for (int y : {58, 59})
+    for (int y : { 58, 59 })
         EXPECT_EQ(px(image, 40, y), Grey);
     // A 1x bitmap scaled up would make every aligned 2x2 block of one colour;
     // text drawn at the full resolution has blocks that are not.
@@ -143,7 +179,7 @@ TEST(GaugeQtWidget, atDevicePixelRatioTwoFramesDoubleAndTextUsesEveryPixel)
     for (int y = 8; y < 52; y += 2)
         for (int x = 8; x < 232; x += 2)
             mixed += !(image.pixel(x, y) == image.pixel(x + 1, y) && image.pixel(x, y) == image.pixel(x, y + 1)
-                       && image.pixel(x, y) == image.pixel(x + 1, y + 1));
+                && image.pixel(x, y) == image.pixel(x + 1, y + 1));
     EXPECT_GT(mixed, 10);
 }
 

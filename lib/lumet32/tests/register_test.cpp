@@ -46,7 +46,10 @@ protected:
     QByteArray saved;
 };
 
-QString id(const LumetGuid &g) { return Lumet::guidToString(g); }
+QString id(const LumetGuid &g)
+{
+    return Lumet::guidToString(g);
+}
 
 QJsonObject embeddedTypeLibrary()
 {
@@ -207,7 +210,7 @@ TEST(GaugeTypeLibrary, describesTheDispatchIdsTheControlAnswers)
         const QString args = e["params"].toArray().isEmpty() ? "()" : "(short,short,int,int)";
         EXPECT_GE(CLumetCtrl::staticMetaObject.indexOfSignal((name + args).toLatin1()), 0) << name.toStdString();
     }
-    EXPECT_EQ(names, (QStringList{"Click", "DblClick", "MouseDown", "MouseMove", "MouseUp"}));
+    EXPECT_EQ(names, (QStringList { "Click", "DblClick", "MouseDown", "MouseMove", "MouseUp" }));
 }
 
 TEST(GaugeRenderCommand, writesThePixelsTheControlPaints)
@@ -216,8 +219,8 @@ TEST(GaugeRenderCommand, writesThePixelsTheControlPaints)
     const QString out = dir.filePath(QStringLiteral("g.png"));
     QProcess p;
     p.start(QStringLiteral(LUMET32_RENDER),
-            {out, "160", "28", "Percent=45", "BevelBar=4", "TextForeColor=0x000000FF", "BackColor=12632256",
-             "Caption=Loading cards"});
+        { out, "160", "28", "Percent=45", "BevelBar=4", "TextForeColor=0x000000FF", "BackColor=12632256",
+            "Caption=Loading cards" });
     ASSERT_TRUE(p.waitForFinished(30000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     QImage image(out);
@@ -231,7 +234,7 @@ TEST(GaugeRenderCommand, writesThePixelsTheControlPaints)
     c.setCaption(QStringLiteral("Loading cards"));
     EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), c.renderImage());
 
-    p.start(QStringLiteral(LUMET32_RENDER), {out, "160", "28", "Percent=10", "BevelOuter=5"});
+    p.start(QStringLiteral(LUMET32_RENDER), { out, "160", "28", "Percent=10", "BevelOuter=5" });
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("Invalid property value"));

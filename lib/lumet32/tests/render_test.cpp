@@ -24,7 +24,10 @@ QImage ringOnly(int style, int width, int w = 40, int h = 12)
 }
 
 // The inner area of a gauge with inset o.
-QRect interior(const QImage &image, int o) { return QRect(o, o, image.width() - 2 * o, image.height() - 2 * o); }
+QRect interior(const QImage &image, int o)
+{
+    return QRect(o, o, image.width() - 2 * o, image.height() - 2 * o);
+}
 
 } // namespace
 
@@ -98,8 +101,8 @@ TEST(GaugeRender, eachBevelStyleDrawsItsRingLines)
     EXPECT_EQ(px(lowered, w - 1, 1), White);
 
     const QImage solid = ringOnly(CLumetCtrl::kvBevelSolid, 1);
-    for (const QPoint &p : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1), QPoint(17, 0),
-                            QPoint(0, 5), QPoint(w - 1, 6), QPoint(20, h - 1)})
+    for (const QPoint &p : { QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1), QPoint(17, 0),
+             QPoint(0, 5), QPoint(w - 1, 6), QPoint(20, h - 1) })
         EXPECT_EQ(px(solid, p.x(), p.y()), Black) << p.x() << "," << p.y();
     EXPECT_NE(px(solid, 1, 1), Black);
 
@@ -124,7 +127,7 @@ TEST(GaugeRender, barWidthIsTruncatedShareOfInnerWidth)
 {
     CLumetCtrl c;
     c.resize(100, 40); // o = 3, inner width 94
-    for (const auto &[percent, t] : {std::pair{50, 47}, {37, 34}, {1, 0}, {2, 1}, {99, 93}, {100, 94}}) {
+    for (const auto &[percent, t] : { std::pair { 50, 47 }, { 37, 34 }, { 1, 0 }, { 2, 1 }, { 99, 93 }, { 100, 94 } }) {
         c.setPercent(percent);
         const QImage img = c.renderImage();
         // Row 3 is the inner area's top row, above any glyph.
@@ -237,7 +240,7 @@ TEST(GaugeRender, barRingsNeverSpillIntoTheEmptyPart)
     // A bar of one pixel at (3, 3)-(4, 21): its rings are wider than the bar,
     // and the empty part, drawn after them, keeps its own colour from x = 4 on.
     for (int style = CLumetCtrl::kvBevelRaised; style <= CLumetCtrl::kvBevelSolid; ++style) {
-        for (int width : {1, 2, 4}) {
+        for (int width : { 1, 2, 4 }) {
             SCOPED_TRACE("style " + std::to_string(style) + ", width " + std::to_string(width));
             CLumetCtrl c;
             c.resize(200, 24);
@@ -312,7 +315,7 @@ TEST(GaugeRender, degenerateSizesAndHugeWidthsDrawWithoutFault)
     CLumetCtrl c;
     c.setPercent(70);
     c.setBevelBar(CLumetCtrl::kvBevelInset);
-    for (const QSize &s : {QSize(0, 0), QSize(1, 1), QSize(2, 30), QSize(5, 5), QSize(300, 3)}) {
+    for (const QSize &s : { QSize(0, 0), QSize(1, 1), QSize(2, 30), QSize(5, 5), QSize(300, 3) }) {
         c.resize(s);
         EXPECT_EQ(c.renderImage().size(), s);
     }

@@ -3,8 +3,8 @@
 #include <QScopeGuard>
 #include <QStringDecoder>
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace tessaly::store {
 
@@ -70,10 +70,17 @@ QString IconvDecode(const QByteArray& bytes, const QString& encoding, bool& vali
 }  // namespace
 
 const QStringList& ExportEncodings() {
-    static const QStringList names = {kAutomaticEncoding,      QStringLiteral("UTF-8"),        QStringLiteral("UTF-16"),
-                                      QStringLiteral("Windows-1252"), QStringLiteral("ISO-8859-15"), QStringLiteral("Shift_JIS"),
-                                      QStringLiteral("EUC-JP"),       QStringLiteral("GB18030"),     QStringLiteral("Big5"),
-                                      QStringLiteral("KOI8-R"),       QStringLiteral("Windows-1251")};
+    static const QStringList names = {kAutomaticEncoding,
+                                      QStringLiteral("UTF-8"),
+                                      QStringLiteral("UTF-16"),
+                                      QStringLiteral("Windows-1252"),
+                                      QStringLiteral("ISO-8859-15"),
+                                      QStringLiteral("Shift_JIS"),
+                                      QStringLiteral("EUC-JP"),
+                                      QStringLiteral("GB18030"),
+                                      QStringLiteral("Big5"),
+                                      QStringLiteral("KOI8-R"),
+                                      QStringLiteral("Windows-1251")};
     return names;
 }
 
@@ -94,7 +101,9 @@ std::optional<Utf16Order> Utf16WithoutBom(const QByteArray& bytes) {
     // A tenth of the pairs or more, on one side only: even a Japanese export
     // carries ASCII separators and line ends, while other text has no NUL at all
     // and binary data has them on both sides.
-    auto clearly = [pairs](qsizetype many, qsizetype few) { return pairs >= 2 && many * 10 >= pairs && few * 10 <= many; };
+    auto clearly = [pairs](qsizetype many, qsizetype few) {
+        return pairs >= 2 && many * 10 >= pairs && few * 10 <= many;
+    };
     if (clearly(nulSecond, nulFirst)) return Utf16Order::LittleEndian;
     if (clearly(nulFirst, nulSecond)) return Utf16Order::BigEndian;
     return std::nullopt;
@@ -106,12 +115,16 @@ QString DecodeIn(const QByteArray& bytes, const QString& encoding, bool* valid) 
     QByteArray body = bytes;
     if (folded == u"UTF16" || folded == u"UCS2") {
         // Unmarked UTF-16 is big-endian by its definition, unless the bytes say otherwise.
-        if (bytes.startsWith("\xFF\xFE")) folded = QStringLiteral("UTF16LE"), body = bytes.mid(2);
-        else if (bytes.startsWith("\xFE\xFF")) folded = QStringLiteral("UTF16BE"), body = bytes.mid(2);
-        else folded = Utf16WithoutBom(bytes) == Utf16Order::LittleEndian ? QStringLiteral("UTF16LE") : QStringLiteral("UTF16BE");
+        if (bytes.startsWith("\xFF\xFE"))
+            folded = QStringLiteral("UTF16LE"), body = bytes.mid(2);
+        else if (bytes.startsWith("\xFE\xFF"))
+            folded = QStringLiteral("UTF16BE"), body = bytes.mid(2);
+        else
+            folded = Utf16WithoutBom(bytes) == Utf16Order::LittleEndian ? QStringLiteral("UTF16LE")
+                                                                        : QStringLiteral("UTF16BE");
     }
     const std::optional<QStringConverter::Encoding> qt = QtEncoding(folded);
-    const QString iconvName = folded == u"WINDOWS1252" ? QStringLiteral("CP1252")
+    const QString iconvName = folded == u"WINDOWS1252"   ? QStringLiteral("CP1252")
                               : folded == u"WINDOWS1251" ? QStringLiteral("CP1251")
                                                          : encoding.trimmed();
     QString text = qt ? QtDecode(body, *qt, ok) : IconvDecode(body, iconvName, ok);

@@ -4,7 +4,9 @@ namespace tessaly::store {
 
 namespace {
 
-QChar CsvSeparator(const Delimiter& d) { return d.other.isEmpty() ? QChar(u',') : d.other.front(); }
+QChar CsvSeparator(const Delimiter& d) {
+    return d.other.isEmpty() ? QChar(u',') : d.other.front();
+}
 
 // The fields of a record as spreadsheets write it: a quoted field may hold the
 // separator, line breaks and doubled quotes.
@@ -15,9 +17,12 @@ QStringList CsvFields(const QString& record, QChar separator) {
     for (qsizetype i = 0; i < record.size(); ++i) {
         const QChar c = record[i];
         if (quoted) {
-            if (c != u'"') field += c;
-            else if (i + 1 < record.size() && record[i + 1] == u'"') field += c, ++i;
-            else quoted = false;
+            if (c != u'"')
+                field += c;
+            else if (i + 1 < record.size() && record[i + 1] == u'"')
+                field += c, ++i;
+            else
+                quoted = false;
         } else if (c == u'"') {
             quoted = true;
         } else if (c == separator) {
@@ -40,11 +45,16 @@ QString Inner(const QString& line, const Delimiter& d) {
 
 QString Delimiter::text() const {
     switch (kind) {
-        case DelimiterKind::Comma: return QStringLiteral(",");
-        case DelimiterKind::CommaQuotes: return QStringLiteral("\",\"");
-        case DelimiterKind::Tab: return QStringLiteral("\t");
-        case DelimiterKind::Other: return other;
-        case DelimiterKind::QuotedCsv: return CsvSeparator(*this);
+        case DelimiterKind::Comma:
+            return QStringLiteral(",");
+        case DelimiterKind::CommaQuotes:
+            return QStringLiteral("\",\"");
+        case DelimiterKind::Tab:
+            return QStringLiteral("\t");
+        case DelimiterKind::Other:
+            return other;
+        case DelimiterKind::QuotedCsv:
+            return CsvSeparator(*this);
     }
     return QString();
 }

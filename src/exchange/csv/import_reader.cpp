@@ -11,7 +11,9 @@ namespace tessaly::store {
 
 namespace {
 
-[[noreturn]] void Refuse(const QString& why) { throw ImportFileError(why.toStdString()); }
+[[noreturn]] void Refuse(const QString& why) {
+    throw ImportFileError(why.toStdString());
+}
 
 // Text has no NUL and few control characters other than tab, line ends and form feed.
 bool LooksLikeText(const QString& text) {
@@ -25,7 +27,8 @@ bool LooksLikeText(const QString& text) {
 
 void RequireLength(qsizetype length) {
     if (length > kMaxRecordChars)
-        Refuse(QStringLiteral("A line of the file is longer than %1 characters, more than a card can hold.").arg(kMaxRecordChars));
+        Refuse(QStringLiteral("A line of the file is longer than %1 characters, more than a card can hold.")
+                   .arg(kMaxRecordChars));
 }
 
 }  // namespace
@@ -33,7 +36,8 @@ void RequireLength(qsizetype length) {
 QString DecodeExport(const QByteArray& bytes, const QString& encoding) {
     if (!encoding.isEmpty() && encoding != kAutomaticEncoding) {
         if (OfferedEncoding(encoding).isEmpty())
-            Refuse(QStringLiteral("Unknown encoding \"%1\"; known are %2.").arg(encoding, ExportEncodings().mid(1).join(QStringLiteral(", "))));
+            Refuse(QStringLiteral("Unknown encoding \"%1\"; known are %2.")
+                       .arg(encoding, ExportEncodings().mid(1).join(QStringLiteral(", "))));
         return DecodeIn(bytes, OfferedEncoding(encoding));
     }
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
@@ -42,7 +46,8 @@ QString DecodeExport(const QByteArray& bytes, const QString& encoding) {
         return decoder.decode(bytes.mid(2));
     }
     if (const std::optional<Utf16Order> order = Utf16WithoutBom(bytes))
-        return DecodeIn(bytes, *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE"));
+        return DecodeIn(bytes,
+                        *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE"));
     if (profile::isValidUtf8(bytes)) return QString::fromUtf8(bytes);
     // Not UTF-8: the ANSI code page the older exports were written in.
     return profile::decodeBytes(bytes);
@@ -56,7 +61,9 @@ QByteArray ReadExportBytes(const QString& path) {
     const QByteArray bytes = f.read(kMaxExportBytes + 1);
     if (f.error() != QFileDevice::NoError) Refuse(QStringLiteral("Could not read %1: %2").arg(path, f.errorString()));
     if (bytes.size() > kMaxExportBytes)
-        Refuse(QStringLiteral("%1 is larger than %2 MiB; that is more than 8000 cards can hold.").arg(path).arg(kMaxExportBytes >> 20));
+        Refuse(QStringLiteral("%1 is larger than %2 MiB; that is more than 8000 cards can hold.")
+                   .arg(path)
+                   .arg(kMaxExportBytes >> 20));
     return bytes;
 }
 
@@ -74,8 +81,10 @@ NumberedLines SplitNumberedLines(const QString& text) {
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != u'\n' && text[i] != u'\r') continue;
         RequireLength(i - start);
-        if (i > start) out.lines << text.mid(start, i - start), out.numbers << line;
-        else if (i < text.size()) ++out.empty;  // the end of the text is no line
+        if (i > start)
+            out.lines << text.mid(start, i - start), out.numbers << line;
+        else if (i < text.size())
+            ++out.empty;  // the end of the text is no line
         if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n') ++i;
         start = i + 1;
         ++line;
@@ -83,7 +92,9 @@ NumberedLines SplitNumberedLines(const QString& text) {
     return out;
 }
 
-QStringList SplitLines(const QString& text) { return SplitNumberedLines(text).lines; }
+QStringList SplitLines(const QString& text) {
+    return SplitNumberedLines(text).lines;
+}
 
 NumberedLines SplitNumberedRecords(const QString& text) {
     NumberedLines out;
@@ -99,8 +110,10 @@ NumberedLines SplitNumberedRecords(const QString& text) {
             if (quoted) {
                 record += QStringLiteral("\r\n");
             } else {
-                if (!record.isEmpty()) out.lines << record, out.numbers << recordLine;
-                else ++out.empty;
+                if (!record.isEmpty())
+                    out.lines << record, out.numbers << recordLine;
+                else
+                    ++out.empty;
                 record.clear();
                 recordLine = line;
             }
@@ -113,6 +126,8 @@ NumberedLines SplitNumberedRecords(const QString& text) {
     return out;
 }
 
-QStringList SplitQuotedRecords(const QString& text) { return SplitNumberedRecords(text).lines; }
+QStringList SplitQuotedRecords(const QString& text) {
+    return SplitNumberedRecords(text).lines;
+}
 
 }  // namespace tessaly::store

@@ -15,7 +15,8 @@ bool IsOneColumn(const QStringList& lines, const Delimiter& delimiter) {
     const QString text = delimiter.text();
     if (text.isEmpty()) return false;
     static const QString separators = QStringLiteral(",;\t|");
-    if (std::any_of(separators.begin(), separators.end(), [&](QChar c) { return lines.front().contains(c); })) return false;
+    if (std::any_of(separators.begin(), separators.end(), [&](QChar c) { return lines.front().contains(c); }))
+        return false;
     return std::none_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(text); });
 }
 
@@ -24,12 +25,14 @@ bool IsOneColumn(const QStringList& lines, const Delimiter& delimiter) {
 ImportSource ReadImportSource(const QString& path, const Delimiter& delimiter, const QString& encoding) {
     const QString text = ReadExportFile(path, encoding);
     ImportSource source;
-    NumberedLines split = delimiter.kind == DelimiterKind::QuotedCsv ? SplitNumberedRecords(text) : SplitNumberedLines(text);
+    NumberedLines split =
+        delimiter.kind == DelimiterKind::QuotedCsv ? SplitNumberedRecords(text) : SplitNumberedLines(text);
     source.lines = std::move(split.lines);
     source.lineNumbers = std::move(split.numbers);
     source.emptyLines = split.empty;
     source.fieldCount = source.lines.isEmpty() ? 0 : CountFields(source.lines.front(), delimiter);
-    if (source.fieldCount == 0 && !source.lines.isEmpty() && IsOneColumn(source.lines, delimiter)) source.fieldCount = 1;
+    if (source.fieldCount == 0 && !source.lines.isEmpty() && IsOneColumn(source.lines, delimiter))
+        source.fieldCount = 1;
     if (source.fieldCount == 0) throw WrongDelimiter();
     return source;
 }

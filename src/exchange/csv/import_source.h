@@ -1,7 +1,7 @@
 #pragma once
 #include "column_names.h"
-#include "import_fields.h"
 #include "exchange/import_cards.h"
+#include "import_fields.h"
 #include "import_reader.h"
 
 #include <QList>
@@ -46,8 +46,8 @@ struct ImportSession {
     // Reads the file, keeps the lines (all, or those with either text), and
     // notes whether the first line holds the column names of a known export,
     // which the filter never drops. Throws ImportFileError.
-    static ImportSession Read(const QString& path, const Delimiter& delimiter, const QString& only0, const QString& only1,
-                              const QString& encoding = QString());
+    static ImportSession Read(const QString& path, const Delimiter& delimiter, const QString& only0,
+                              const QString& only1, const QString& encoding = QString());
     // The lines that become cards.
     QStringList cardLines() const { return firstIsHeader ? lines.mid(1) : lines; }
     QList<int> cardLineNumbers() const { return firstIsHeader ? lineNumbers.mid(1) : lineNumbers; }

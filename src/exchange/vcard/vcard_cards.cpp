@@ -2,21 +2,22 @@
 
 #include "exchange/csv/import_reader.h"
 
-
 namespace tessaly::store {
 
 namespace {
 
 // Bookkeeping of the vCard format and of the programs that write it: no contact data.
 bool IsBookkeeping(const QString& name) {
-    static const QStringList names = {QStringLiteral("PRODID"), QStringLiteral("REV"), QStringLiteral("UID"),
-                                      QStringLiteral("CLIENTPIDMAP"), QStringLiteral("KIND"),
-                                      QStringLiteral("X-MOZILLA-HTML"), QStringLiteral("SORT-STRING")};
+    static const QStringList names = {QStringLiteral("PRODID"),     QStringLiteral("REV"),
+                                      QStringLiteral("UID"),        QStringLiteral("CLIENTPIDMAP"),
+                                      QStringLiteral("KIND"),       QStringLiteral("X-MOZILLA-HTML"),
+                                      QStringLiteral("SORT-STRING")};
     return names.contains(name);
 }
 
 bool IsMedia(const VCardProperty& p) {
-    static const QStringList names = {QStringLiteral("PHOTO"), QStringLiteral("LOGO"), QStringLiteral("SOUND"), QStringLiteral("KEY")};
+    static const QStringList names = {QStringLiteral("PHOTO"), QStringLiteral("LOGO"), QStringLiteral("SOUND"),
+                                      QStringLiteral("KEY")};
     return p.binary || names.contains(p.name);
 }
 
@@ -33,7 +34,9 @@ QString Joined(const QString& a, const QString& b, const QString& separator) {
     return b.isEmpty() ? a : a + separator + b;
 }
 
-QString Component(const QStringList& parts, int i) { return i < parts.size() ? parts[i] : QString(); }
+QString Component(const QStringList& parts, int i) {
+    return i < parts.size() ? parts[i] : QString();
+}
 
 // A telephone number without the "tel:" of a URI value (version 4.0's default).
 QString PhoneText(const VCardProperty& p, const QString& version) {
@@ -60,8 +63,10 @@ void PlaceAddress(const QStringList& adr, Card& card, QStringList& overflow) {
     const QString locality = Joined(Component(adr, 3), Component(adr, 4), QStringLiteral(", "));
     const int streetRoom = locality.isEmpty() ? 4 : 3;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i < streetRoom) card[Address1 + i] = lines[i];
-        else if (!lines[i].isEmpty()) overflow << lines[i];
+        if (i < streetRoom)
+            card[Address1 + i] = lines[i];
+        else if (!lines[i].isEmpty())
+            overflow << lines[i];
     }
     if (!locality.isEmpty()) card.setAddressLine(4, locality);
     card.setAddressLine(5, Component(adr, 5));
@@ -79,30 +84,43 @@ public:
         }
         if (IsBookkeeping(p.name)) return;
         const QString& n = p.name;
-        if (n == u"N") takeName(VCardComponents(p.value));
-        else if (n == u"FN") formatted_ = VCardUnescape(p.value);
-        else if (n == u"TITLE") place(Title, n, VCardUnescape(p.value));
-        else if (n == u"ORG") takeOrganisation(VCardComponents(p.value));
-        else if (n == u"ADR") takeAddress(p);
-        else if (n == u"TEL") place(PhoneField(p), n, PhoneText(p, version_));
-        else if (n == u"EMAIL") place(EMail, n, VCardUnescape(p.value));
-        else if (n == u"NOTE") place(Notes, n, VCardUnescape(p.value));
-        else if (n == u"LABEL") labels_ << VCardUnescape(p.value);
-        else toNotes(n, p.value.contains(u';') ? JoinFilled(VCardComponents(p.value), QStringLiteral("; ")) : VCardUnescape(p.value));
+        if (n == u"N")
+            takeName(VCardComponents(p.value));
+        else if (n == u"FN")
+            formatted_ = VCardUnescape(p.value);
+        else if (n == u"TITLE")
+            place(Title, n, VCardUnescape(p.value));
+        else if (n == u"ORG")
+            takeOrganisation(VCardComponents(p.value));
+        else if (n == u"ADR")
+            takeAddress(p);
+        else if (n == u"TEL")
+            place(PhoneField(p), n, PhoneText(p, version_));
+        else if (n == u"EMAIL")
+            place(EMail, n, VCardUnescape(p.value));
+        else if (n == u"NOTE")
+            place(Notes, n, VCardUnescape(p.value));
+        else if (n == u"LABEL")
+            labels_ << VCardUnescape(p.value);
+        else
+            toNotes(n, p.value.contains(u';') ? JoinFilled(VCardComponents(p.value), QStringLiteral("; "))
+                                              : VCardUnescape(p.value));
     }
 
     Card finish() {
         // A label is the printed form of an address: kept only when no address gave the fields.
         if (!addressTaken_)
             for (const QString& label : labels_) toNotes(QStringLiteral("LABEL"), label);
-        if (card_.firstName().isEmpty() && card_.lastName().isEmpty() && !formatted_.trimmed().isEmpty() && formatted_ != card_.company()) {
+        if (card_.firstName().isEmpty() && card_.lastName().isEmpty() && !formatted_.trimmed().isEmpty() &&
+            formatted_ != card_.company()) {
             const qsizetype blank = formatted_.indexOf(u' ');
             card_.setFirstName(blank < 0 ? formatted_ : formatted_.left(blank));
             card_.setLastName(blank < 0 ? QString() : formatted_.mid(blank + 1));
         }
         if (!extraNotes_.isEmpty())
             card_.setNotes(Joined(card_.notes(), extraNotes_.join(QStringLiteral("\r\n")), QStringLiteral("\r\n")));
-        if (card_.firstName().trimmed().isEmpty() && card_.lastName().trimmed().isEmpty() && card_.company().trimmed().isEmpty())
+        if (card_.firstName().trimmed().isEmpty() && card_.lastName().trimmed().isEmpty() &&
+            card_.company().trimmed().isEmpty())
             card_.setFirstName(QStringLiteral("NULL NAME"));
         return card_;
     }
@@ -118,7 +136,8 @@ private:
     }
 
     void takeOrganisation(const QStringList& parts) {
-        place(Company, QStringLiteral("ORG"), Joined(parts.front(), JoinFilled(parts.mid(1), QStringLiteral(", ")), QStringLiteral(", ")));
+        place(Company, QStringLiteral("ORG"),
+              Joined(parts.front(), JoinFilled(parts.mid(1), QStringLiteral(", ")), QStringLiteral(", ")));
     }
 
     void takeAddress(const VCardProperty& p) {
@@ -132,8 +151,10 @@ private:
 
     void place(int field, const QString& name, const QString& value) {
         if (value.isEmpty()) return;
-        if (card_[field].isEmpty()) card_[field] = value;
-        else toNotes(name, value);
+        if (card_[field].isEmpty())
+            card_[field] = value;
+        else
+            toNotes(name, value);
     }
 
     void toNotes(const QString& name, const QString& value) {

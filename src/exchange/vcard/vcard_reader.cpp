@@ -17,7 +17,9 @@ QByteArray WithoutBom(const QByteArray& bytes) {
         return QString(decoder(bytes.mid(2))).toUtf8();
     }
     if (const std::optional<Utf16Order> order = Utf16WithoutBom(bytes))  // a webmail's export
-        return DecodeIn(bytes, *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE")).toUtf8();
+        return DecodeIn(bytes,
+                        *order == Utf16Order::LittleEndian ? QStringLiteral("UTF-16LE") : QStringLiteral("UTF-16BE"))
+            .toUtf8();
     return bytes;
 }
 
@@ -32,8 +34,10 @@ QList<QByteArray> PhysicalLines(const QByteArray& bytes) {
 qsizetype ValueColon(const QByteArray& line) {
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line[i] == '"') quoted = !quoted;
-        else if (line[i] == ':' && !quoted) return i;
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ':' && !quoted)
+            return i;
     }
     return -1;
 }
@@ -43,7 +47,9 @@ bool IsQuotedPrintable(const QByteArray& line) {
     return colon > 0 && line.left(colon).toUpper().contains("QUOTED-PRINTABLE");
 }
 
-bool StartsWith(const QByteArray& line, const char* text) { return line.left(qstrlen(text)).toUpper() == text; }
+bool StartsWith(const QByteArray& line, const char* text) {
+    return line.left(qstrlen(text)).toUpper() == text;
+}
 
 // Whether a logical line's value is quoted-printable, known once its head
 // (up to the colon) is complete; looked for only in what was added since the
@@ -53,8 +59,10 @@ public:
     void restart() { *this = HeadScan(); }
     bool quotedPrintable(const QByteArray& line) {
         for (; colon_ < 0 && scanned_ < line.size(); ++scanned_) {
-            if (line[scanned_] == '"') quoted_ = !quoted_;
-            else if (line[scanned_] == ':' && !quoted_) colon_ = scanned_, qp_ = IsQuotedPrintable(line);
+            if (line[scanned_] == '"')
+                quoted_ = !quoted_;
+            else if (line[scanned_] == ':' && !quoted_)
+                colon_ = scanned_, qp_ = IsQuotedPrintable(line);
         }
         return qp_;
     }
@@ -131,8 +139,10 @@ QList<QByteArray> ParameterTexts(const QByteArray& head) {
     bool quoted = false;
     for (char c : head) {
         if (c == '"') quoted = !quoted;
-        if (c == ';' && !quoted) parts << part, part.clear();
-        else part += c;
+        if (c == ';' && !quoted)
+            parts << part, part.clear();
+        else
+            part += c;
     }
     parts << part;
     return parts;
@@ -155,8 +165,10 @@ std::optional<VCardProperty> ParseProperty(const QByteArray& line) {
         const QString value = Unquoted(param.mid(eq + 1).trimmed());
         if (key == u"ENCODING" || (eq < 0 && (value.toUpper() == u"QUOTED-PRINTABLE" || value.toUpper() == u"BASE64")))
             encoding = value.toUpper();
-        else if (key == u"CHARSET") charset = value;
-        else if (key == u"VALUE") p.valueType = value.toUpper();
+        else if (key == u"CHARSET")
+            charset = value;
+        else if (key == u"VALUE")
+            p.valueType = value.toUpper();
         else if (key == u"TYPE" || eq < 0)
             for (const QString& t : value.split(u',', Qt::SkipEmptyParts)) p.types << Unquoted(t.trimmed()).toUpper();
     }
@@ -196,13 +208,17 @@ QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards) {
         if (upper == "END:VCARD") {
             open.removeLast();
             // A nested card (version 2.1's AGENT) is a card of its own; its parent keeps who it is.
-            if (!open.isEmpty()) cards[open.back()].properties << VCardProperty{QStringLiteral("AGENT"), {}, {}, false, NestedName(card)};
+            if (!open.isEmpty())
+                cards[open.back()].properties
+                    << VCardProperty{QStringLiteral("AGENT"), {}, {}, false, NestedName(card)};
             continue;
         }
         std::optional<VCardProperty> p = ParseProperty(line);
         if (!p) continue;
-        if (p->name == u"VERSION") card.version = p->value.trimmed();
-        else if (p->name != u"BEGIN") card.properties << std::move(*p);
+        if (p->name == u"VERSION")
+            card.version = p->value.trimmed();
+        else if (p->name != u"BEGIN")
+            card.properties << std::move(*p);
     }
     return cards;
 }
@@ -211,8 +227,10 @@ QStringList VCardComponents(const QString& value) {
     QStringList parts;
     qsizetype start = 0;
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\') ++i;
-        else if (value[i] == u';') parts << VCardUnescape(value.mid(start, i - start)), start = i + 1;
+        if (value[i] == u'\\')
+            ++i;
+        else if (value[i] == u';')
+            parts << VCardUnescape(value.mid(start, i - start)), start = i + 1;
     }
     parts << VCardUnescape(value.mid(start));
     return parts;
@@ -224,8 +242,10 @@ QString VCardUnescape(const QString& value) {
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value[i];
         if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') continue;  // CR LF taken as one break
-        if (c == u'\r' || c == u'\n') out += QStringLiteral("\r\n");
-        else if (c != u'\\' || i + 1 == value.size()) out += c;
+        if (c == u'\r' || c == u'\n')
+            out += QStringLiteral("\r\n");
+        else if (c != u'\\' || i + 1 == value.size())
+            out += c;
         else {
             const QChar next = value[++i];
             out += (next == u'n' || next == u'N') ? QStringLiteral("\r\n") : QString(next);

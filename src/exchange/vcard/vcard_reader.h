@@ -10,10 +10,10 @@ namespace tessaly::store {
 // and the CHARSET undone) but still escaped: structured values are split with
 // VCardComponents, text values unescaped with VCardUnescape.
 struct VCardProperty {
-    QString name;        // upper case, without its group ("item1.EMAIL" is EMAIL)
-    QStringList types;   // upper case; TYPE=WORK,VOICE and version 2.1's bare WORK;VOICE alike
-    QString valueType;   // VALUE=, upper case
-    bool binary = false; // inline base64 data (a photo): its value is left empty
+    QString name;         // upper case, without its group ("item1.EMAIL" is EMAIL)
+    QStringList types;    // upper case; TYPE=WORK,VOICE and version 2.1's bare WORK;VOICE alike
+    QString valueType;    // VALUE=, upper case
+    bool binary = false;  // inline base64 data (a photo): its value is left empty
     QString value;
 
     bool hasType(const QString& type) const { return types.contains(type); }

@@ -18,9 +18,12 @@ QString Escaped(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-        if (c == u'\r' || c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\\' || c == u',' || c == u';') out += u'\\', out += c;
-        else out += c;
+        if (c == u'\r' || c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\\' || c == u',' || c == u';')
+            out += u'\\', out += c;
+        else
+            out += c;
     }
     return out;
 }
@@ -96,7 +99,8 @@ QByteArray VCardText(const Card& c, VCardVersion version) {
     for (int i = Address1; i <= Address6; ++i) hasAddress = hasAddress || !c[i].isEmpty();
     if (hasAddress) {
         const auto [locality, region] = LocalityAndRegion(c.addressLine(4));
-        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), locality, region, c.addressLine(5), c.addressLine(6)}));
+        lines.add(QStringLiteral("ADR"), Structured({QString(), QString(), StreetLines(c), locality, region,
+                                                     c.addressLine(5), c.addressLine(6)}));
     }
     const QString tel = v4 ? QStringLiteral("TEL;VALUE=text;TYPE=") : QStringLiteral("TEL;TYPE=");
     lines.addText(tel + (v4 ? QStringLiteral("work,voice") : QStringLiteral("WORK,VOICE")), c.phone1());

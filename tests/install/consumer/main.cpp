@@ -6,8 +6,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     CLumetCtrl gauge;
     gauge.resize(200, 24);
