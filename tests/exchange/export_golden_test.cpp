@@ -1,3 +1,4 @@
+#include "../support/golden.h"
 #include "../support/qt_print.h"
 #include "exchange/csv/import_source.h"
 #include "exchange/vcard/vcard_cards.h"
@@ -70,15 +71,6 @@ TEST(ExportGolden, everyExportComesInWhole) {
         } else {
             reading = GoldenText(DelimitedCards(c.file, c.delimiter, c.encoding, c.choices), {});
         }
-        const QString golden = kExports + QString(c.file).section(u'.', 0, 0) + ".cards";
-        if (qEnvironmentVariableIsSet("TESSALY_WRITE_GOLDEN")) {
-            QFile out(golden);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            out.write(reading.toUtf8());
-            continue;
-        }
-        QFile in(golden);
-        ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << qPrintable(golden);
-        EXPECT_EQ(reading, QString::fromUtf8(in.readAll()));
+        ExpectGolden("exports/" + QString(c.file).section(u'.', 0, 0) + ".cards", reading.toUtf8());
     }
 }

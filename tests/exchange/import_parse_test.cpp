@@ -1,3 +1,4 @@
+#include "../support/golden.h"
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 #include "exchange/csv/import_fields.h"
@@ -220,17 +221,7 @@ TEST(ExportReader, readsEveryKnownExportAsTheGoldenReadingSays) {
         } catch (const ImportFileError& e) {
             reading = QString("refused: ") + e.what() + '\n';
         }
-        const QString golden =
-            QStringLiteral(TESSALY_SOURCE_DIR "/tests/data/import/") + QString(name).replace('/', '_') + ".txt";
-        if (qEnvironmentVariableIsSet("TESSALY_WRITE_GOLDEN")) {
-            QFile out(golden);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            out.write(reading.toUtf8());
-            continue;
-        }
-        QFile in(golden);
-        ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << qPrintable(golden);
-        EXPECT_EQ(reading, QString::fromUtf8(in.readAll()));
+        ExpectGolden("import/" + QString(name).replace('/', '_') + ".txt", reading.toUtf8());
     }
     EXPECT_GT(files, 10);
 }
