@@ -1,7 +1,8 @@
 #include "card_restore.h"
 
+#include "cards/card_change.h"
 #include "cards/card_layout.h"
-#include "cards/card_lock.h"
+#include "cards/card_store.h"
 #include "cards/staged_card_files.h"
 #include "profile/cached_profile.h"
 #include "profile/profile_document.h"
@@ -112,7 +113,8 @@ bool SameFolder(const QString& a, const QString& b) {
 
 }  // namespace
 
-void RestoreBackup(const QString& src, const QString& dataDir, const QString& uses) {
+void RestoreBackup(const QString& src, CardStore& store, const QString& uses) {
+    const QString dataDir = store.DataDir();
     if (!QFileInfo(src).isDir() || !QFileInfo(src).isReadable())
         throw BackupFailed(CopyOutcome::NotReady, src, QStringLiteral("the folder is missing or cannot be read"));
     if (SameFolder(src, dataDir))
@@ -132,19 +134,35 @@ void RestoreBackup(const QString& src, const QString& dataDir, const QString& us
     }
     RequireEveryCardFile(src, restored);
     try {
-        const CardFileLock lock(dataDir, std::chrono::seconds(5));
+        CardChange change(store, CardChange::Lists::AsTheyAre);
         StagedCardFiles stage(dataDir);
         for (auto it = restored.cbegin(); it != restored.cend(); ++it) stage.put(it.key(), it.value());
         // The copy carries the count of the moment of the backup.
         profile::CachedProfile staged;
         staged.write(stage.folder() + kHeaderFileName, header::Section, header::NoOfUses, uses);
+        change.aboutToReplace(stage.filesReplaced());
         stage.switchIn();
+        // The lists follow the files, so that the change ends with the store knowing what they hold; the
+        // restore is in, so a failure to read them back only leaves them to the next change.
+        try {
+            store.LoadLists();
+            store.SortLists();
+        } catch (const profile::FileError&) {
+            change.forgetLists();
+        }
+        change.commit();
     } catch (const SwitchUnfinished& e) {
         throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()), false);
     } catch (
         const std::exception& e) {  // a write failed (the card files are as they were), or the lock was not to be had
         throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()));
     }
+}
+
+void RestoreBackup(const QString& src, const QString& dataDir, const QString& uses) {
+    profile::CachedProfile profile;
+    CardStore store(profile, dataDir);
+    RestoreBackup(src, store, uses);
 }
 
 }  // namespace tessaly::store

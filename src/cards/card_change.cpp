@@ -38,16 +38,74 @@ CardChange::~CardChange() {
 
 void CardChange::commit() {
     if (!outermost_) return;
+    // A change the history cannot hold is put back, like one whose write failed; but a switch of the
+    // whole card file is not undone file by file (on a full disk that would mix the two sets).
+    if (ChangeRecorder* r = recorder(); r && !before_.isEmpty()) {
+        try {
+            r->committed(transitions());
+        } catch (const std::exception& e) {
+            if (!replacesFiles_) throw;
+            qWarning("The history could not record the change: %s", e.what());
+        }
+    }
     committed_ = true;
     before_.clear();
     takeStamps();
-    store_.listsCurrent_ = true;
+    store_.listsCurrent_ = listsKnown_;
+}
+
+void CardChange::forgetLists() {
+    listsKnown_ = false;
 }
 
 void CardChange::aboutToWrite(const QString& file) {
     if (before_.contains(file)) return;
     std::optional<profile::FileContent> content = profile::ReadWholeFile(file);
-    before_.insert(file, content ? std::optional<QByteArray>(std::move(content->bytes)) : std::nullopt);
+    std::optional<QByteArray> bytes = content ? std::optional<QByteArray>(std::move(content->bytes)) : std::nullopt;
+    if (ChangeRecorder* r = recorder()) {
+        noteHeads();
+        r->aboutToWrite(file, bytes, replacesFiles_);
+    }
+    before_.insert(file, std::move(bytes));
+}
+
+void CardChange::aboutToWriteCard(const QString& recNo) {
+    ChangeRecorder* r = recorder();
+    if (!r || replacesFiles_ || cardsBefore_.contains(recNo)) return;
+    noteHeads();
+    cardsBefore_.insert(recNo, store_.ReadCardState(recNo, headsBefore_->first, headsBefore_->second));
+    touched_.append(recNo);
+}
+
+void CardChange::aboutToReplace(const QStringList& files) {
+    replacesFiles_ = true;
+    for (const QString& file : files) {
+        aboutToWrite(file);
+        switched_.insert(file);
+    }
+}
+
+ChangeRecorder* CardChange::recorder() const {
+    return store_.change_ ? store_.recorder_ : nullptr;
+}
+
+// The heads of the name and deleted lists tell a card at the head of its list: noted before the header changes.
+void CardChange::noteHeads() {
+    if (headsBefore_) return;
+    headsBefore_.emplace(store_.ReadHeader(header::NameFirstRecord).trimmed(),
+                         store_.ReadHeader(header::DelFirstRecord).trimmed());
+}
+
+QList<CardTransition> CardChange::transitions() {
+    QList<CardTransition> changed;
+    if (replacesFiles_) return changed;
+    const QString nameFirst = store_.ReadHeader(header::NameFirstRecord).trimmed();
+    const QString delFirst = store_.ReadHeader(header::DelFirstRecord).trimmed();
+    for (const QString& recNo : touched_) {
+        CardTransition t{recNo, cardsBefore_.value(recNo), store_.ReadCardState(recNo, nameFirst, delFirst)};
+        if (!(t.before == t.after)) changed.append(std::move(t));
+    }
+    return changed;
 }
 
 // Another process changed the cards: the lists are read again, and the
@@ -82,8 +140,11 @@ void CardChange::reloadLists() {
 
 void CardChange::rollBack() noexcept {
     if (!before_.isEmpty()) store_.listsCurrent_ = false;  // the lists may hold part of the change
+    ChangeRecorder* r = before_.isEmpty() ? nullptr : recorder();
     for (auto it = before_.cbegin(); it != before_.cend(); ++it) {
         const QString& file = it.key();
+        // A switch puts its own files back, or leaves them for the next opening to finish.
+        if (switched_.contains(file)) continue;
         QString error;
         if (!it.value()) {
             if (QFile::exists(file) && !QFile::remove(file)) error = QStringLiteral("cannot remove it");
@@ -99,6 +160,7 @@ void CardChange::rollBack() noexcept {
         if (!error.isEmpty()) qWarning("Could not put %s back as it was: %s", qPrintable(file), qPrintable(error));
     }
     before_.clear();
+    if (r) r->rolledBack();
 }
 
 void CardChange::takeStamps() {

@@ -1,7 +1,9 @@
 #pragma once
 #include "card_lock.h"
+#include "change_recorder.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -24,14 +26,23 @@ public:
     ~CardChange();
     void commit();
 
-    // Called by the store before each write to a file.
+    // Called by the store before each write to a file, and before each write to a card's section.
     void aboutToWrite(const QString& file);
+    void aboutToWriteCard(const QString& recNo);
+    // The change replaces these files whole (a switch of the card file): their bytes are noted
+    // like those of a file written, and the change reports no single cards.
+    void aboutToReplace(const QStringList& files);
+    // The lists could not be read back after the change: the next change reads them again.
+    void forgetLists();
 
     CardChange(const CardChange&) = delete;
     CardChange& operator=(const CardChange&) = delete;
 
 private:
     void reloadLists();
+    ChangeRecorder* recorder() const;
+    void noteHeads();
+    QList<CardTransition> transitions();
     void rollBack() noexcept;
     // Size, time and inode of every card file: a change that any writer made shows in them.
     void takeStamps();
@@ -41,6 +52,13 @@ private:
     bool outermost_;
     std::optional<CardFileLock> lock_;
     QHash<QString, std::optional<QByteArray>> before_;  // nullopt: the file did not exist
+    // For the recorder: the cards written, as they were, and the heads of the lists before the first write.
+    QList<QString> touched_;
+    QHash<QString, CardState> cardsBefore_;
+    std::optional<std::pair<QString, QString>> headsBefore_;
+    bool replacesFiles_ = false;
+    QSet<QString> switched_;
+    bool listsKnown_ = true;
     bool committed_ = false;
 };
 

@@ -42,8 +42,23 @@ QString CardStore::ReadCardKey(const QString& recNo, const QString& key) {
 
 void CardStore::WriteCardKey(const QString& recNo, const QString& key, const QString& value) {
     const QString file = RecordFile(recNo);
-    if (change_) change_->aboutToWrite(file);
+    if (change_) {
+        change_->aboutToWrite(file);
+        change_->aboutToWriteCard(recNo);
+    }
     profile_.write(file, RecordSection(recNo), key, value);
+}
+
+CardState CardStore::ReadCardState(const QString& recNo, const QString& nameFirst, const QString& delFirst) {
+    ProfileOperation op(profile_);
+    CardState state;
+    if (!profile_.hasSection(RecordFile(recNo), RecordSection(recNo))) return state;
+    state.fields = ReadCard(recNo);
+    if (recNo == nameFirst || !ReadCardKey(recNo, key::PrevName).trimmed().isEmpty())
+        state.place = CardPlace::Live;
+    else if (recNo == delFirst || !ReadCardKey(recNo, key::PrevDel).trimmed().isEmpty())
+        state.place = CardPlace::Deleted;
+    return state;
 }
 
 Card CardStore::ReadCard(const QString& recNo) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "card_layout.h"
 #include "card_repair.h"
+#include "change_recorder.h"
 #include "progress_sink.h"
 #include "shown_list_observer.h"
 
@@ -76,6 +77,9 @@ public:
     void SetProgress(ProgressSink* sink) { progress_ = sink ? sink : &silent_; }
     // Told which rows of the shown list changed (the main window's list); one at a time.
     void SetShownListObserver(ShownListObserver* observer) { observer_ = observer; }
+    // Told of every change before it writes and when it ends (the change history); null for none.
+    void SetRecorder(ChangeRecorder* recorder) { recorder_ = recorder; }
+    ChangeRecorder* Recorder() const { return recorder_; }
 
     // Reading and writing single keys.
     QString ReadHeader(const QString& key);
@@ -83,6 +87,8 @@ public:
     QString ReadCardKey(const QString& recNo, const QString& key);
     void WriteCardKey(const QString& recNo, const QString& key, const QString& value);
     Card ReadCard(const QString& recNo);
+    // Card recNo's values and list as the files hold them, given the heads of the name and deleted lists.
+    CardState ReadCardState(const QString& recNo, const QString& nameFirst, const QString& delFirst);
 
     // Lists.
     void LoadLists();
@@ -188,6 +194,7 @@ private:
     ProgressSink silent_;
     ProgressSink* progress_ = &silent_;
     ShownListObserver* observer_ = nullptr;
+    ChangeRecorder* recorder_ = nullptr;
     std::optional<CardFileSurvey> survey_;  // from LoadLists to the SortLists after it
     QStringList deletedPlan_, missingFiles_;
     QList<KeyChange> repairs_;

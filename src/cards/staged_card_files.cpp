@@ -246,6 +246,14 @@ void StagedCardFiles::put(const QString& name, const QByteArray& bytes) {
     if (const std::optional<mode_t> mode = CardFileMode(dataDir_)) ::chmod(Native(path).constData(), *mode);
 }
 
+QStringList StagedCardFiles::filesReplaced() const {
+    QStringList names = CardFilesIn(dataDir_);
+    for (const QString& name : CardFilesIn(folder()))
+        if (!names.contains(name)) names << name;
+    for (QString& name : names) name.prepend(dataDir_);
+    return names;
+}
+
 void StagedCardFiles::switchIn() {
     const QString stage = StageFolder(dataDir_);
     QStringList names = CardFilesIn(folder());

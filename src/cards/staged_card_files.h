@@ -47,6 +47,9 @@ public:
     // One file of the new set, written with the card file's mode.
     void put(const QString& name, const QByteArray& bytes);
 
+    // The card files a switch replaces, creates or moves away: paths in the data folder.
+    QStringList filesReplaced() const;
+
     // Makes the stage durable, records the switch, moves the card files the
     // new set lacks out of the data folder and renames the new ones over the
     // old (the header last); the old ones become the safety copy. Throws

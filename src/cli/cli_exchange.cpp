@@ -101,7 +101,7 @@ int RestoreBackupCommand(CardStore& store, const QStringList& args, QTextStream&
     const QString folder = FolderArg(args);
     // The copy carries the count of the moment of the backup; nobody has the file open now.
     try {
-        RestoreBackup(folder, store.DataDir(), QStringLiteral("0"));
+        RestoreBackup(folder, store, QStringLiteral("0"));
     } catch (const BackupFailed& r) {
         throw CommandFailed(r.outcome == CopyOutcome::Failed ? WriteFailed : BadInput, r.message());
     }

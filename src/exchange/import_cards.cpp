@@ -259,18 +259,21 @@ ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, cons
         else
             stage.copyCurrent();
         WriteStaged(stage, resolved, options.replace, progress);
+        change.aboutToReplace(stage.filesReplaced());
         stage.switchIn();
         outcome.imported = int(resolved.cards.size());
         outcome.skipped = resolved.skipped;
         outcome.filled = resolved.filled;
+        // The new card file is in: a failure from here on is told, never undone.
         try {
             store.LoadLists();
             store.SortLists();
-            change.commit();
         } catch (const profile::FileError& e) {
             outcome.note = QStringLiteral("The cards were imported, but the card file could not be read back: %1")
                                .arg(QString::fromUtf8(e.what()));
+            change.forgetLists();
         }
+        change.commit();
     } catch (const SwitchUnfinished&) {
         throw;
     } catch (const profile::FileError& e) {

@@ -104,7 +104,7 @@ void RestoreAndLoad(AppContext& context, const QString& source) {
     // The sibling program may have opened the file since the menu was enabled.
     if (CheckInUse(context.Profile, context.DataFile)) throw store::InUseError();
     // The restored card file counts this program as its one user.
-    store::RestoreBackup(source, context.DataDir, QStringLiteral("1"));
+    store::RestoreBackup(source, *context.Store, QStringLiteral("1"));
     PleaseWaitWindow().hide();  // the progress window takes over
     LoadRestoredFile(context);
 }

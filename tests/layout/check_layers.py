@@ -10,15 +10,16 @@ import sys
 BELOW = {
     "profile": set(),
     "cards": {"profile"},
+    "history": {"profile", "cards"},
     "backup": {"profile", "cards"},
     "print": {"profile", "cards"},
     "exchange": {"profile", "cards", "backup", "print"},
-    "shell": {"profile", "cards", "backup", "print", "exchange"},
-    "dialogs": {"profile", "cards", "backup", "print", "exchange", "shell"},
-    "dial": {"profile", "cards", "backup", "print", "exchange", "shell"},
-    "mainwin": {"profile", "cards", "backup", "print", "exchange", "shell", "dialogs", "dial"},
-    "cli": {"profile", "cards", "backup", "print", "exchange", "shell", "dial"},
-    "app": {"profile", "cards", "backup", "print", "exchange", "shell", "dialogs", "dial", "mainwin"},
+    "shell": {"profile", "cards", "history", "backup", "print", "exchange"},
+    "dialogs": {"profile", "cards", "history", "backup", "print", "exchange", "shell"},
+    "dial": {"profile", "cards", "history", "backup", "print", "exchange", "shell"},
+    "mainwin": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dialogs", "dial"},
+    "cli": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dial"},
+    "app": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dialogs", "dial", "mainwin"},
 }
 # The gauge library is a library of its own: the windows may use it, it uses none of the program.
 LIBRARY_USERS = {"shell", "dialogs", "dial", "mainwin", "app"}
