@@ -131,6 +131,9 @@ bool Main(shell::AppContext& s) {
 
     main->SetStatusText(0, QString());
     main->show();
+    if (!s.HistoryNotice.isEmpty())
+        shell::SingleTextBox().ShowMsg(s.HistoryNotice, 0, QStringLiteral("OK"), QString(), shell::icon::Exclamation,
+                                       QStringLiteral("History of changes"));
     main->SetData();
     // Typing a letter jumps in the list from the start.
     main->LstNames->setFocus();

@@ -141,6 +141,11 @@ void RestoreBackup(const QString& src, CardStore& store, const QString& uses) {
         profile::CachedProfile staged;
         staged.write(stage.folder() + kHeaderFileName, header::Section, header::NoOfUses, uses);
         change.aboutToReplace(stage.filesReplaced());
+        if (ChangeRecorder* history = store.Recorder())
+            history->describe(QStringLiteral("Restore from backup of %1")
+                                  .arg(QFileInfo(src + files.value(kHeaderFileName))
+                                           .lastModified()
+                                           .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         stage.switchIn();
         // The lists follow the files, so that the change ends with the store knowing what they hold; the
         // restore is in, so a failure to read them back only leaves them to the next change.

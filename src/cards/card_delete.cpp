@@ -10,19 +10,13 @@ namespace tessaly::store {
 
 using profile::ProfileOperation;
 
-namespace {
-QString At(const QStringList& list, qsizetype i) {
-    return i >= 0 && i < list.size() ? list[i] : QString();
-}
-}  // namespace
-
 // Takes live card r out of the name and company lists. Its neighbours come
 // from the lists as loaded, not from the links stored in the card, which a
 // crash or another program may have left wrong.
 void CardStore::UnlinkLive(const QString& r) {
     const qsizetype i = AllByName.indexOf(r), j = AllByCompany.indexOf(r);
-    const QString pn = At(AllByName, i - 1), nn = At(AllByName, i + 1);
-    const QString pc = At(AllByCompany, j - 1), nc = At(AllByCompany, j + 1);
+    const QString pn = ItemAt(AllByName, i - 1), nn = ItemAt(AllByName, i + 1);
+    const QString pc = ItemAt(AllByCompany, j - 1), nc = ItemAt(AllByCompany, j + 1);
     if (AllByName.size() == 1) {
         WriteHeader(header::NameFirstRecord, QString());
         WriteHeader(header::CompanyFirstRecord, QString());
@@ -149,7 +143,7 @@ void CardStore::RestoreCard(const QString& recNo) {
     const QString s2 = ReadCardKey(r, key::ShowCompany);
     const int left = std::max(Count16(ReadHeader(header::DelNoOfRecords)) - 1, 0);
     WriteHeader(header::DelNoOfRecords, QString::number(left));
-    JoinDeletedNeighbours(At(deleted, i - 1), At(deleted, i + 1));
+    JoinDeletedNeighbours(ItemAt(deleted, i - 1), ItemAt(deleted, i + 1));
     InsertCard(r, s1, s2);
     op.finish();
     change.commit();

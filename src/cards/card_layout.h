@@ -2,6 +2,7 @@
 #include "card.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
@@ -50,6 +51,9 @@ std::int16_t Count16(const QString& text);
 std::int32_t RecordData(const QString& recNo);
 // True for the decimal text of a record number ("0", "17"), as the store writes them.
 bool IsRecordNumber(const QString& recNo);
+
+// The entry at i, or the empty text outside the list (a neighbour that is not there).
+QString ItemAt(const QStringList& list, qsizetype i);
 
 // "tesly" + K + ".dat" in dataDir, K = N / 100.
 QString RecordFile(const QString& dataDir, const QString& recNo);

@@ -31,11 +31,11 @@ QByteArray CurrentHeaderBytes(const QString& file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString At(const QStringList& list, qsizetype i) {
+}  // namespace
+
+QString ItemAt(const QStringList& list, qsizetype i) {
     return (i >= 0 && i < list.size()) ? list[i] : QString();
 }
-
-}  // namespace
 
 // Sorts the lists loaded last and writes back whatever the file holds
 // otherwise, unless the view was partial (nothing is written then) or another
@@ -101,13 +101,13 @@ void CardStore::RewriteListLinks() {
     progress_->gauge(0);
     progress_->pumpEvents();
     progress_->gauge(GaugePercent(1, n));
-    WriteHeader(header::NameFirstRecord, At(AllByName, 0));
-    WriteHeader(header::CompanyFirstRecord, At(AllByCompany, 0));
+    WriteHeader(header::NameFirstRecord, ItemAt(AllByName, 0));
+    WriteHeader(header::CompanyFirstRecord, ItemAt(AllByCompany, 0));
     if (n >= 1) {
         WriteCardKey(AllByName[0], key::PrevName, QString());
         WriteCardKey(AllByCompany[0], key::PrevCompany, QString());
-        WriteCardKey(AllByName[0], key::NextName, At(AllByName, 1));
-        WriteCardKey(AllByCompany[0], key::NextCompany, At(AllByCompany, 1));
+        WriteCardKey(AllByName[0], key::NextName, ItemAt(AllByName, 1));
+        WriteCardKey(AllByCompany[0], key::NextCompany, ItemAt(AllByCompany, 1));
         for (int i = 1; i <= n - 2; ++i) {
             progress_->pumpEvents();
             progress_->gauge(GaugePercent(i + 1, n));
@@ -117,9 +117,9 @@ void CardStore::RewriteListLinks() {
             WriteCardKey(AllByCompany[i], key::NextCompany, AllByCompany[i + 1]);
         }
         progress_->gauge(100);
-        WriteCardKey(AllByName[n - 1], key::PrevName, At(AllByName, n - 2));
+        WriteCardKey(AllByName[n - 1], key::PrevName, ItemAt(AllByName, n - 2));
         WriteCardKey(AllByName[n - 1], key::NextName, QString());
-        WriteCardKey(AllByCompany[n - 1], key::PrevCompany, At(AllByCompany, n - 2));
+        WriteCardKey(AllByCompany[n - 1], key::PrevCompany, ItemAt(AllByCompany, n - 2));
         WriteCardKey(AllByCompany[n - 1], key::NextCompany, QString());
     }
 }

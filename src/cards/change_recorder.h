@@ -33,6 +33,9 @@ public:
     // Before a change first writes, replaces or removes this file: its bytes now (none: it does not exist).
     // 'wholeSet' when the file goes in a switch of the whole card file, which is never left half-done.
     virtual void aboutToWrite(const QString& file, const std::optional<QByteArray>& before, bool wholeSet) = 0;
+    // What a person calls the change under way, when the cards it changed do not say it
+    // (an import, a restore from backup).
+    virtual void describe(const QString& text) = 0;
     // The change is complete. 'cards' holds the cards whose values or list it altered; a
     // change that replaced the card files whole (an import, a restore) reports none.
     virtual void committed(const QList<CardTransition>& cards) = 0;

@@ -18,14 +18,11 @@ namespace {
 constexpr qsizetype kBufferBytes = 1 << 16;
 constexpr mode_t kPrivateMode = 0600;
 
-QByteArray Native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 // The card file's permission bits; without a readable model the export stays private.
 mode_t ModeOf(const QString& model) {
     struct stat st {};
-    if (model.isEmpty() || ::stat(Native(model).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return kPrivateMode;
+    if (model.isEmpty() || ::stat(QFile::encodeName(model).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return kPrivateMode;
     return st.st_mode & 0777;
 }
 
@@ -43,8 +40,8 @@ int RefusalOfTarget(const QByteArray& target) {
 
 ExportFile::ExportFile(const QString& target, const QString& modeModel) : target_(target) {
     const QFileInfo info(target);
-    if (const int refused = RefusalOfTarget(Native(target))) fail(refused);
-    temp_ = Native(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".tessaly-export-XXXXXX";
+    if (const int refused = RefusalOfTarget(QFile::encodeName(target))) fail(refused);
+    temp_ = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".tessaly-export-XXXXXX";
     // mkostemp makes the file 0600 and never through a link; a file system
     // that refuses the chmod (FAT) leaves it at that, which is never more open
     // than the card file.
@@ -96,7 +93,7 @@ void ExportFile::commit() {
     rc = ::close(fd_);
     fd_ = -1;
     if (rc != 0) fail(errno);
-    const QByteArray target = Native(target_);
+    const QByteArray target = QFile::encodeName(target_);
     if (const int refused = RefusalOfTarget(target)) fail(refused);
     // The folder is not flushed after the rename: after a power cut the old or
     // the new export is there under the name, each of them whole.

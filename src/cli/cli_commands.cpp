@@ -7,9 +7,12 @@
 #include "cards/staged_card_files.h"
 #include "cli_dial.h"
 #include "cli_exchange.h"
+#include "cli_history.h"
 #include "cli_print.h"
 #include "cli_text.h"
 #include "cli_vcard.h"
+#include "history/change_journal.h"
+#include "history/undo_redo.h"
 #include "profile/cached_profile.h"
 #include "profile/text_codec.h"
 
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace tessaly::cli {
 namespace {
@@ -51,7 +55,8 @@ QString ReadValueFile(const QString& name) {
 
 class Session {
 public:
-    Session(const Invocation& call, QTextStream& out) : call_(call), out_(out), store_(profile_, call.dataDir) {}
+    Session(const Invocation& call, QTextStream& out, QTextStream& err)
+        : call_(call), out_(out), err_(err), store_(profile_, call.dataDir) {}
 
     int run() {
         const QString& c = call_.command;
@@ -68,8 +73,12 @@ public:
         if (c == u"export") return read(true, [this] { return VCardExportCommand(store_, call_.args, out_); });
         if (c == u"duplicates") return read(true, [this] { return DuplicatesCommand(store_, call_.args, out_); });
         if (c == u"print") return read(true, [this] { return PrintCommand(store_, call_.args, out_); });
+        if (c == u"history") return HistoryCommand(openHistory(), call_.args, out_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
+        // Every change from here on is recorded, so that it can be undone.
+        store_.SetRecorder(&openHistory());
+        if (c == u"undo" || c == u"redo") return UndoCommand(*history_, store_, c == u"redo", call_.args, out_);
         if (c == u"sort") return sort();
         if (c == u"repair") return repair();
         if (c == u"add") return add();
@@ -82,6 +91,13 @@ public:
     }
 
 private:
+    history::ChangeJournal& openHistory() {
+        history_.emplace(call_.dataDir, history::ChangeJournal::FileFor(call_.dataDir));
+        history_->Open(std::chrono::seconds(5));
+        if (const QString notice = history_->TakeNotice(); !notice.isEmpty()) err_ << notice << '\n';
+        return *history_;
+    }
+
     void requireCardFile() {
         switch (CheckDataFile(profile_, store_.DataFile())) {
             case DataFileState::Valid:
@@ -306,19 +322,24 @@ private:
 
     const Invocation& call_;
     QTextStream& out_;
+    QTextStream& err_;
     profile::CachedProfile profile_;
     CardStore store_;
+    std::optional<history::ChangeJournal> history_;
 };
 
 }  // namespace
 
 int Run(const Invocation& call, QTextStream& out, QTextStream& err) {
     try {
-        return Session(call, out).run();
+        return Session(call, out, err).run();
     } catch (const CommandFailed& f) {
         err << QString::fromUtf8(f.what()) << '\n';
         return f.code;
     } catch (const CardFileBusy& e) {
+        err << QString::fromStdString(e.what()) << '\n';
+        return InUse;
+    } catch (const history::ChangedSince& e) {
         err << QString::fromStdString(e.what()) << '\n';
         return InUse;
     } catch (const ChangeRefused& e) {

@@ -167,6 +167,7 @@ int ImportCommand(CardStore& store, const QStringList& args, QTextStream& out) {
     options.upToLimit = upToLimit;
     options.lineOf = source.lineNumbers;
     options.emptyLines = source.emptyLines;
+    options.fileName = QFileInfo(file).fileName();
     return ImportAndReport(store, CardsFromLines(source.lines, plan), duplicates, options, QString(), out);
 }
 

@@ -11,6 +11,8 @@
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
 
+#include <QFileInfo>
+
 namespace tessaly::cli {
 
 namespace {
@@ -84,6 +86,7 @@ int VCardImportCommand(CardStore& store, const QStringList& args, QTextStream& o
     options.replace = a.replace;
     options.upToLimit = a.upToLimit;
     options.source = ImportSourceKind::VCards;
+    options.fileName = QFileInfo(a.file).fileName();
     return ImportAndReport(store, read.cards, a.duplicates, options, extra.join(u'\n'), out);
 }
 

@@ -250,6 +250,7 @@ void RecordsToImportDialog::BtnOK_Click() {
     options.upToLimit = true;
     options.lineOf = session_.cardLineNumbers();
     options.emptyLines = session_.emptyLines;
+    options.fileName = session_.fileName;
     const std::optional<store::ImportOutcome> done = RunImport(context_, this, incoming, options);
     if (first_) first_->close();
     if (done) TellImported(*done, {}, QStringLiteral("Import"));

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace tessaly::dialogs {
 
@@ -76,6 +77,7 @@ void ImportVCard(shell::AppContext& context) {
     store::ImportOptions options;
     options.duplicates = answer->choices;
     options.source = store::ImportSourceKind::VCards;
+    options.fileName = QFileInfo(path).fileName();
     const int room = store::ImportRoom(false, cards.NoOfRecords);
     const QList<int>& from = answer->preview.from;  // the vCards that make new cards, after the duplicates chosen
     if (from.size() >= room && !from.isEmpty()) {

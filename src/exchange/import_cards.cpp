@@ -223,6 +223,17 @@ void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool re
                                      .toStdString());
 }
 
+// What the history calls an import.
+QString ImportDescription(const ImportOutcome& outcome, const ImportOptions& options) {
+    const QString cards =
+        outcome.imported == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(outcome.imported);
+    QString text = options.fileName.isEmpty() ? QStringLiteral("Import %1").arg(cards)
+                                              : QStringLiteral("Import %1 from %2").arg(cards, options.fileName);
+    if (outcome.filled > 0) text += QStringLiteral(", filling %1").arg(outcome.filled);
+    if (options.replace) text += QStringLiteral(", replacing the card file");
+    return text;
+}
+
 }  // namespace
 
 ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, const ImportOptions& options,
@@ -264,6 +275,7 @@ ImportOutcome ImportCardList(CardStore& store, const QList<Card>& incoming, cons
         outcome.imported = int(resolved.cards.size());
         outcome.skipped = resolved.skipped;
         outcome.filled = resolved.filled;
+        if (ChangeRecorder* history = store.Recorder()) history->describe(ImportDescription(outcome, options));
         // The new card file is in: a failure from here on is told, never undone.
         try {
             store.LoadLists();

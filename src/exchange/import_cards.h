@@ -84,6 +84,8 @@ struct ImportOptions {
     QList<int> lineOf;
     // The file's lines that held nothing and made no card, counted by the reader.
     int emptyLines = 0;
+    // The file's name, for the history of changes.
+    QString fileName;
 
     // Appending, every match given the same action.
     static ImportOptions AllMatches(DuplicateAction action) {

@@ -2,8 +2,8 @@
 
 #include "cards/card_layout.h"
 #include "cards/card_lock.h"
-#include "cards/display_text.h"
 #include "cards/staged_card_files.h"
+#include "history_text.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_document.h"
 
@@ -28,11 +28,6 @@ namespace {
 
 QByteArray Checksum(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
-}
-
-QString CardName(store::Card fields) {
-    QString name = store::NameText(fields[store::FirstName], fields[store::LastName], fields[store::Company]);
-    return name.trimmed().isEmpty() ? QStringLiteral("a card without a name") : name;
 }
 
 // What a person calls the change, from the cards it changed.
@@ -110,19 +105,6 @@ void ChangeJournal::PrepareUndoRedo(Operation operation, std::uint64_t target, c
     nextDescription_ = description;
 }
 
-void ChangeJournal::DescribeLatest(const QString& text, std::chrono::milliseconds wait) {
-    const store::CardFileLock lock(dataDir_, wait);
-    refresh();
-    if (entries_.isEmpty()) return;
-    Record r;
-    r.type = RecordType::Describe;
-    r.id = entries_.last().id;
-    r.text = text;
-    append(EncodeRecord(r), true);
-    entries_.last().description = text;
-    seen_ = stampNow();
-}
-
 void ChangeJournal::Clear(std::chrono::milliseconds wait) {
     const store::CardFileLock lock(dataDir_, wait);
     if (QFile::exists(file_) && !QFile::remove(file_))
@@ -164,6 +146,10 @@ void ChangeJournal::aboutToWrite(const QString& file, const std::optional<QByteA
     current_->second.size += bytes.size();
 }
 
+void ChangeJournal::describe(const QString& text) {
+    if (current_ && current_->second.operation == Operation::Change) current_->second.description = text;
+}
+
 void ChangeJournal::committed(const QList<CardTransition>& cards) {
     if (!current_) return;
     auto [id, pending] = std::move(*current_);
@@ -174,6 +160,7 @@ void ChangeJournal::committed(const QList<CardTransition>& cards) {
     commit.type = RecordType::Commit;
     commit.id = id;
     commit.kind = cards.isEmpty() ? EntryKind::Files : EntryKind::Cards;
+    commit.text = pending.description;
     commit.cards = cards;
     bool changedAnything = !cards.isEmpty();
     QList<FileImage> before;
@@ -238,8 +225,7 @@ void ChangeJournal::load(bool settleUnfinished) {
     QFile in(file_);
     if (!in.exists()) return;
     if (in.size() > kMaxJournalBytes) return setAside(QStringLiteral("it is larger than any history"));
-    if (!in.open(QIODevice::ReadOnly))
-        return setAside(QStringLiteral("it cannot be read (%1)").arg(in.errorString()));
+    if (!in.open(QIODevice::ReadOnly)) return setAside(QStringLiteral("it cannot be read (%1)").arg(in.errorString()));
     const QByteArray bytes = in.readAll();
     in.close();
     QList<Record> records;
@@ -268,34 +254,30 @@ void ChangeJournal::replay(const QList<Record>& records, QHash<std::uint64_t, Pe
 
 void ChangeJournal::apply(const Record& r, qint64 size, QHash<std::uint64_t, Pending>& pending) {
     switch (r.type) {
-    case RecordType::Begin: {
-        if (pending.contains(r.id)) throw JournalDamaged("a change of the history begins twice");
-        Pending p;
-        p.operation = r.operation;
-        p.target = r.target;
-        p.timeMs = r.timeMs;
-        p.description = r.text;
-        p.size = size;
-        pending.insert(r.id, std::move(p));
-        return;
-    }
-    case RecordType::FileBefore: {
-        auto it = pending.find(r.id);
-        if (it == pending.end()) throw JournalDamaged("the history holds a file of no change");
-        it->before << r.file;
-        it->wholeSet = it->wholeSet || r.wholeSet;
-        it->size += size;
-        return;
-    }
-    case RecordType::Abort:
-        pending.remove(r.id);
-        return;
-    case RecordType::Describe:
-        for (JournalEntry& e : entries_)
-            if (e.id == r.id) e.description = r.text;
-        return;
-    case RecordType::Commit:
-        break;
+        case RecordType::Begin: {
+            if (pending.contains(r.id)) throw JournalDamaged("a change of the history begins twice");
+            Pending p;
+            p.operation = r.operation;
+            p.target = r.target;
+            p.timeMs = r.timeMs;
+            p.description = r.text;
+            p.size = size;
+            pending.insert(r.id, std::move(p));
+            return;
+        }
+        case RecordType::FileBefore: {
+            auto it = pending.find(r.id);
+            if (it == pending.end()) throw JournalDamaged("the history holds a file of no change");
+            it->before << r.file;
+            it->wholeSet = it->wholeSet || r.wholeSet;
+            it->size += size;
+            return;
+        }
+        case RecordType::Abort:
+            pending.remove(r.id);
+            return;
+        case RecordType::Commit:
+            break;
     }
     auto it = pending.find(r.id);
     if (it == pending.end()) throw JournalDamaged("the history ends a change that never began");
@@ -319,7 +301,9 @@ void ChangeJournal::apply(const Record& r, qint64 size, QHash<std::uint64_t, Pen
     e.timeMs = p.timeMs;
     e.kind = r.kind;
     e.cards = r.cards;
-    e.description = p.description.isEmpty() ? DescriptionOf(r.kind, r.cards) : p.description;
+    e.description = !r.text.isEmpty()          ? r.text
+                    : !p.description.isEmpty() ? p.description
+                                               : DescriptionOf(r.kind, r.cards);
     if (r.kind == EntryKind::Files) {
         e.before = std::move(p.before);
         e.after = r.after;
@@ -350,16 +334,17 @@ void ChangeJournal::settle(const QHash<std::uint64_t, Pending>& pending, const Q
         bool laterChange = false;
         bool seen = false;
         for (const Record& r : records) {
-            if (r.id == id) seen = true;
-            else if (seen && r.type == RecordType::Commit) laterChange = true;
+            if (r.id == id)
+                seen = true;
+            else if (seen && r.type == RecordType::Commit)
+                laterChange = true;
         }
         if (!laterChange && !it->wholeSet) {
-            const QString uses = profile::ProfileDocument::parse(
-                                     profile::ReadWholeFile(dataDir_ + store::kHeaderFileName)
-                                         .value_or(profile::FileContent{})
-                                         .bytes)
-                                     .value(store::header::Section, store::header::NoOfUses)
-                                     .value_or(QStringLiteral("0"));
+            const QString uses =
+                profile::ProfileDocument::parse(
+                    profile::ReadWholeFile(dataDir_ + store::kHeaderFileName).value_or(profile::FileContent{}).bytes)
+                    .value(store::header::Section, store::header::NoOfUses)
+                    .value_or(QStringLiteral("0"));
             for (const FileImage& image : it->before) {
                 const QString path = dataDir_ + image.name;
                 if (!image.bytes) {
@@ -428,6 +413,7 @@ void ChangeJournal::compactIfWorthIt() {
         commit.kind = e.kind;
         commit.cards = e.cards;
         commit.after = e.after;
+        commit.text = e.description;
         bytes += EncodeRecord(commit);
         if (e.undone) {
             Record undo;
@@ -450,14 +436,16 @@ void ChangeJournal::compactIfWorthIt() {
 }
 
 void ChangeJournal::setAside(const QString& why) {
-    const QString aside =
-        file_ + QStringLiteral(".damaged-") + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = file_ + QStringLiteral(".damaged-") +
+                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const bool moved = QFile::rename(file_, aside);
-    notice_ = moved ? QStringLiteral("The history of changes could not be read (%1). It was set aside as %2, and a "
-                                     "new history begins.")
+    notice_ = moved ? QStringLiteral(
+                          "The history of changes could not be read (%1). It was set aside as %2, and a "
+                          "new history begins.")
                           .arg(why, aside)
-                    : QStringLiteral("The history of changes could not be read (%1), nor set aside. Undo is off "
-                                     "until %2 is moved away.")
+                    : QStringLiteral(
+                          "The history of changes could not be read (%1), nor set aside. Undo is off "
+                          "until %2 is moved away.")
                           .arg(why, file_);
     entries_.clear();
     lastChecksums_.clear();

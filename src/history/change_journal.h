@@ -42,9 +42,6 @@ public:
     const JournalEntry* NextUndo();
     const JournalEntry* NextRedo();
 
-    // The description of the next change this process makes (without one, the history
-    // describes it from the cards it changed). Cleared when that change ends.
-    void DescribeNext(const QString& text) { nextDescription_ = text; }
     // An undo or redo of entry 'target' comes next: the change made next is recorded as that.
     void PrepareUndoRedo(Operation operation, std::uint64_t target, const QString& description);
     // The next change is an ordinary one again (an undo refused before it wrote anything).
@@ -52,8 +49,6 @@ public:
         nextUndoRedo_.reset();
         nextDescription_.clear();
     }
-    // Replaces the description of the latest entry (an import names its count when it is known).
-    void DescribeLatest(const QString& text, std::chrono::milliseconds wait);
     // Removes the whole history, under the change lock.
     void Clear(std::chrono::milliseconds wait);
 
@@ -62,6 +57,7 @@ public:
     QByteArray LastKnownChecksum(const QString& fileName) const { return lastChecksums_.value(fileName); }
 
     void aboutToWrite(const QString& file, const std::optional<QByteArray>& before, bool wholeSet) override;
+    void describe(const QString& text) override;
     void committed(const QList<store::CardTransition>& cards) override;
     void rolledBack() noexcept override;
 

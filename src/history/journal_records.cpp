@@ -93,28 +93,25 @@ QByteArray Payload(const Record& r) {
     out.setVersion(QDataStream::Qt_6_0);
     out << quint64(r.id);
     switch (r.type) {
-    case RecordType::Begin:
-        out << quint8(r.operation) << quint64(r.target) << qint64(r.timeMs) << r.text;
-        break;
-    case RecordType::FileBefore:
-        out << r.wholeSet;
-        WriteImage(out, r.file);
-        break;
-    case RecordType::Commit:
-        out << quint8(r.kind) << quint32(r.cards.size());
-        for (const CardTransition& t : r.cards) {
-            out << t.recNo;
-            WriteState(out, t.before);
-            WriteState(out, t.after);
-        }
-        out << quint32(r.after.size());
-        for (const FileImage& image : r.after) WriteImage(out, image);
-        break;
-    case RecordType::Describe:
-        out << r.text;
-        break;
-    case RecordType::Abort:
-        break;
+        case RecordType::Begin:
+            out << quint8(r.operation) << quint64(r.target) << qint64(r.timeMs) << r.text;
+            break;
+        case RecordType::FileBefore:
+            out << r.wholeSet;
+            WriteImage(out, r.file);
+            break;
+        case RecordType::Commit:
+            out << r.text << quint8(r.kind) << quint32(r.cards.size());
+            for (const CardTransition& t : r.cards) {
+                out << t.recNo;
+                WriteState(out, t.before);
+                WriteState(out, t.after);
+            }
+            out << quint32(r.after.size());
+            for (const FileImage& image : r.after) WriteImage(out, image);
+            break;
+        case RecordType::Abort:
+            break;
     }
     return payload;
 }
@@ -127,39 +124,37 @@ Record ParsePayload(RecordType type, const QByteArray& payload) {
     r.type = type;
     r.id = read.value<quint64>();
     switch (type) {
-    case RecordType::Begin: {
-        const quint8 op = read.value<quint8>();
-        if (op > quint8(Operation::Redo)) read.fail();
-        r.operation = Operation(op);
-        r.target = read.value<quint64>();
-        r.timeMs = read.value<qint64>();
-        r.text = read.value<QString>();
-        break;
-    }
-    case RecordType::FileBefore:
-        r.wholeSet = read.value<bool>();
-        r.file = read.image();
-        break;
-    case RecordType::Commit: {
-        const quint8 kind = read.value<quint8>();
-        if (kind > quint8(EntryKind::Files)) read.fail();
-        r.kind = EntryKind(kind);
-        for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) {
-            CardTransition t;
-            t.recNo = read.value<QString>();
-            if (!store::IsRecordNumber(t.recNo)) read.fail();
-            t.before = read.state();
-            t.after = read.state();
-            r.cards << std::move(t);
+        case RecordType::Begin: {
+            const quint8 op = read.value<quint8>();
+            if (op > quint8(Operation::Redo)) read.fail();
+            r.operation = Operation(op);
+            r.target = read.value<quint64>();
+            r.timeMs = read.value<qint64>();
+            r.text = read.value<QString>();
+            break;
         }
-        for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) r.after << read.image();
-        break;
-    }
-    case RecordType::Describe:
-        r.text = read.value<QString>();
-        break;
-    case RecordType::Abort:
-        break;
+        case RecordType::FileBefore:
+            r.wholeSet = read.value<bool>();
+            r.file = read.image();
+            break;
+        case RecordType::Commit: {
+            r.text = read.value<QString>();
+            const quint8 kind = read.value<quint8>();
+            if (kind > quint8(EntryKind::Files)) read.fail();
+            r.kind = EntryKind(kind);
+            for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) {
+                CardTransition t;
+                t.recNo = read.value<QString>();
+                if (!store::IsRecordNumber(t.recNo)) read.fail();
+                t.before = read.state();
+                t.after = read.state();
+                r.cards << std::move(t);
+            }
+            for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) r.after << read.image();
+            break;
+        }
+        case RecordType::Abort:
+            break;
     }
     if (!read.ok() || !in.atEnd()) throw JournalDamaged("a record of the history cannot be read");
     return r;
@@ -191,7 +186,7 @@ QList<Record> DecodeRecords(const QByteArray& bytes, qsizetype* validLength) {
         if (frame[0] != kMagic[0] || frame[1] != kMagic[1])
             throw JournalDamaged("the history holds something that is not a record");
         const char type = frame[2];
-        if (type < char(RecordType::Begin) || type > char(RecordType::Describe))
+        if (type < char(RecordType::Begin) || type > char(RecordType::Abort))
             throw JournalDamaged("the history holds a record of an unknown kind");
         const quint32 length = qFromLittleEndian<quint32>(frame + 3);
         if (length > kMaxRecordBytes) throw JournalDamaged("the history holds a record larger than any it writes");

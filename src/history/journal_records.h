@@ -43,7 +43,7 @@ struct JournalEntry {
 // card file's change lock. A change (or an undo or redo of one) is a Begin, the files as they were
 // before each is first written (so that a change a crash stopped can be put back), then a Commit or
 // an Abort.
-enum class RecordType : std::uint8_t { Begin = 1, FileBefore = 2, Commit = 3, Abort = 4, Describe = 5 };
+enum class RecordType : std::uint8_t { Begin = 1, FileBefore = 2, Commit = 3, Abort = 4 };
 enum class Operation : std::uint8_t { Change = 0, Undo = 1, Redo = 2 };
 
 struct Record {
@@ -53,7 +53,7 @@ struct Record {
     Operation operation = Operation::Change;
     std::uint64_t target = 0;  // the entry an undo or redo acts on
     std::int64_t timeMs = 0;
-    QString text;  // Begin and Describe: the description
+    QString text;  // Begin and Commit: the description (the Commit's, when it has one)
     // FileBefore
     FileImage file;
     bool wholeSet = false;

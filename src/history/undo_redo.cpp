@@ -2,8 +2,8 @@
 
 #include "cards/card_change.h"
 #include "cards/card_layout.h"
-#include "cards/display_text.h"
 #include "cards/staged_card_files.h"
+#include "history_text.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_document.h"
 
@@ -28,19 +28,14 @@ CardState CurrentState(CardStore& store, const QString& recNo) {
                                store.ReadHeader(header::DelFirstRecord).trimmed());
 }
 
-QString NameOf(Card fields) {
-    const QString name = NameText(fields[FirstName], fields[LastName], fields[Company]).trimmed();
-    return name.isEmpty() ? QStringLiteral("A card without a name") : name;
-}
-
 [[noreturn]] void RefuseChanged(ChangeJournal& journal, const QString& dataDir, const QString& recNo,
                                 const CardState& expected, Operation operation) {
     const QString file = RecordFile(QString(), recNo);
     const std::optional<profile::FileContent> now = profile::ReadWholeFile(dataDir + file);
-    const bool ours = now && journal.LastKnownChecksum(file) ==
-                                 QCryptographicHash::hash(now->bytes, QCryptographicHash::Md5);
+    const bool ours =
+        now && journal.LastKnownChecksum(file) == QCryptographicHash::hash(now->bytes, QCryptographicHash::Md5);
     throw ChangedSince(QStringLiteral("%1 (card %2) was changed by %3 since; nothing is %4.")
-                           .arg(NameOf(expected.fields), recNo,
+                           .arg(CardName(expected.fields), recNo,
                                 ours ? QStringLiteral("this program") : QStringLiteral("another program"),
                                 operation == Operation::Undo ? QStringLiteral("undone") : QStringLiteral("redone"))
                            .toStdString());
@@ -79,7 +74,8 @@ QMap<QString, CardState> CardsIn(const QList<FileImage>& images, const QString& 
     QByteArray header;
     for (const FileImage& image : images)
         if (image.name == kHeaderFileName && image.bytes) header = *image.bytes;
-    if (header.isNull()) header = profile::ReadWholeFile(dataDir + kHeaderFileName).value_or(profile::FileContent{}).bytes;
+    if (header.isNull())
+        header = profile::ReadWholeFile(dataDir + kHeaderFileName).value_or(profile::FileContent{}).bytes;
     const profile::ProfileDocument head = profile::ProfileDocument::parse(header);
     const QString nameFirst = head.value(header::Section, header::NameFirstRecord).value_or(QString()).trimmed();
     const QString delFirst = head.value(header::Section, header::DelFirstRecord).value_or(QString()).trimmed();
@@ -95,7 +91,8 @@ QMap<QString, CardState> CardsIn(const QList<FileImage>& images, const QString& 
             if (!fields) continue;
             CardState state;
             std::copy(fields->begin(), fields->end(), state.fields.begin());
-            const QStringList prev = doc.values(RecordSection(recNo), links).value_or(QStringList{QString(), QString()});
+            const QStringList prev =
+                doc.values(RecordSection(recNo), links).value_or(QStringList{QString(), QString()});
             if (recNo == nameFirst || !prev[0].trimmed().isEmpty())
                 state.place = CardPlace::Live;
             else if (recNo == delFirst || !prev[1].trimmed().isEmpty())
@@ -185,8 +182,8 @@ QString Step(ChangeJournal& journal, CardStore& store, Operation operation) {
     if (!found || found->id != id)
         throw ChangedSince("The history was changed by another window or command meanwhile; nothing is changed.");
     const JournalEntry entry = *found;
-    journal.PrepareUndoRedo(operation, entry.id, (undo ? QStringLiteral("Undo ") : QStringLiteral("Redo ")) +
-                                                     entry.description);
+    journal.PrepareUndoRedo(operation, entry.id,
+                            (undo ? QStringLiteral("Undo ") : QStringLiteral("Redo ")) + entry.description);
     try {
         if (entry.kind == EntryKind::Cards)
             StepCards(journal, store, entry, operation);
@@ -208,6 +205,35 @@ QString Undo(ChangeJournal& journal, CardStore& store) {
 
 QString Redo(ChangeJournal& journal, CardStore& store) {
     return Step(journal, store, Operation::Redo);
+}
+
+int UndoBackTo(ChangeJournal& journal, CardStore& store, std::uint64_t id) {
+    const QList<JournalEntry>& entries = journal.Entries();
+    if (std::none_of(entries.begin(), entries.end(), [&](const JournalEntry& e) { return e.id == id && !e.undone; }))
+        return 0;
+    int undone = 0;
+    auto stopped = [&](const std::exception& e) {
+        return QStringLiteral("%1 changes were undone, then this one was refused: %2")
+            .arg(undone)
+            .arg(QString::fromUtf8(e.what()))
+            .toStdString();
+    };
+    for (;;) {
+        const JournalEntry* next = journal.NextUndo();
+        if (!next) return undone;
+        const bool last = next->id == id;
+        try {
+            Step(journal, store, Operation::Undo);
+        } catch (const ChangedSince& e) {
+            if (undone == 0) throw;
+            throw ChangedSince(stopped(e));
+        } catch (const ChangeRefused& e) {
+            if (undone == 0) throw;
+            throw ChangeRefused(stopped(e));
+        }
+        ++undone;
+        if (last) return undone;
+    }
 }
 
 }  // namespace tessaly::history

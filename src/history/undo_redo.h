@@ -26,5 +26,8 @@ public:
 QString Undo(ChangeJournal& journal, store::CardStore& store);
 // Applies again the change undone last, on the same terms.
 QString Redo(ChangeJournal& journal, store::CardStore& store);
+// Undoes the changes newest first until entry 'id' is undone, each on the same terms, and
+// returns how many it undid. A refusal stops it: what it throws then says how many were undone before.
+int UndoBackTo(ChangeJournal& journal, store::CardStore& store, std::uint64_t id);
 
 }  // namespace tessaly::history

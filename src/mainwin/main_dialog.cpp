@@ -7,6 +7,7 @@
 #include "dialogs/card_form.h"
 #include "dialogs/dialog_openers.h"
 #include "dialogs/filter_dialog.h"
+#include "dialogs/history_window.h"
 #include "dialogs/import_file_page.h"
 #include "dialogs/print_dialog.h"
 #include "dialogs/vcard_exchange.h"
@@ -152,6 +153,13 @@ void MainDialog::ConnectEvents() {
             [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::Labels); });
     connect(m.MnuPrintList, &QAction::triggered, this,
             [this] { dialogs::OpenPrintDialog(context_, dialogs::PrintWhat::List); });
+    connect(m.MnuUndo, &QAction::triggered, this, [this] { dialogs::UndoLatest(context_); });
+    connect(m.MnuRedo, &QAction::triggered, this, [this] { dialogs::RedoLatest(context_); });
+    connect(m.MnuHistory, &QAction::triggered, this, [this] { dialogs::OpenHistoryWindow(context_); });
+    // The keys work in the main window without opening a menu.
+    addActions({m.MnuUndo, m.MnuRedo});
+    for (QMenu* menu : {m.MnuLstNames, m.MnuExchange})
+        connect(menu, &QMenu::aboutToShow, this, &MainDialog::UpdateUndoEntries);
     connect(m.MnuTipOfDay, &QAction::triggered, this, &MainDialog::OpenTipOfDay);
     connect(m.MnuAbout, &QAction::triggered, this, &MainDialog::OpenAbout);
     for (int k = 0; k < store::kNameStyleCount; ++k)
@@ -437,7 +445,12 @@ void MainDialog::SelectShownCard() {
     if (at >= 0) currentIndex_ = at;
 }
 
+void MainDialog::UpdateUndoEntries() {
+    dialogs::UpdateUndoEntries(context_, menus_->MnuUndo, menus_->MnuRedo);
+}
+
 void MainDialog::SetEditState() {
+    UpdateUndoEntries();
     if (context_.Store) context_.Store->SetInUse(context_.InUse);
     // While a card file the lists need is away, the program only shows what it could read.
     const bool inUse = context_.InUse || (context_.Store && !context_.Store->MissingFiles().isEmpty());

@@ -122,6 +122,7 @@ private:
     void OpenAbout();
     void OpenTipOfDay();
     void InUseChanged();
+    void UpdateUndoEntries();
     void ReloadLists();
     void SelectShownCard();
     void MarkViewAndFilter();

@@ -81,6 +81,7 @@ void MainDialog::ClearDetails() {
 void MainDialog::ShowLists(int rowAfter) {
     if (rowAfter != shell::MainWindowLink::kSameRow) currentIndex_ = rowAfter;
     SetData();
+    UpdateUndoEntries();
 }
 
 // Every step is attempted; the last failure is reported once at the end and the window stays usable.

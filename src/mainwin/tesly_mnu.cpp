@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QMenu>
 
 namespace tessaly::mainwin {
@@ -74,6 +75,11 @@ TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
     MnuDeleteArray = {Entry(MnuDelete, Indexed("MnuDeleteArray", 0), QStringLiteral("&Delete selected Name")),
                       Entry(MnuDelete, Indexed("MnuDeleteArray", 1), QStringLiteral("Delete with &no confirmation !"))};
     Submenu(MnuLstNames, MnuDelete, QStringLiteral("MnuDelete"));
+    MnuUndo = Entry(MnuLstNames, QStringLiteral("MnuUndo"), QStringLiteral("&Undo"));
+    MnuUndo->setShortcut(QKeySequence::Undo);
+    MnuRedo = Entry(MnuLstNames, QStringLiteral("MnuRedo"), QStringLiteral("&Redo"));
+    MnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    MnuHistory = Entry(MnuLstNames, QStringLiteral("MnuHistory"), QStringLiteral("&History…"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator1"));
 
     MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("E&xchange"));
@@ -95,6 +101,8 @@ TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
     MnuReportsArray[0]->setEnabled(false);
     MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import &vCard…"));
     MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("&Export vCard…"));
+    MnuExchange->addSeparator();
+    MnuExchange->addActions({MnuUndo, MnuRedo, MnuHistory});
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
 

@@ -50,6 +50,10 @@ public:
     std::array<QAction*, 2> MnuImportArray{};
     QMenu* MnuBackUp;
     std::array<QAction*, 2> MnuBackUpArray{};
+    // Undo and Redo name what they take back; in the list's menu and the Exchange menu.
+    QAction* MnuUndo;
+    QAction* MnuRedo;
+    QAction* MnuHistory;
     QMenu* MnuView;
     std::array<QAction*, 2> MnuViewArray{};
     QAction* MnuTipOfDay;

@@ -1,6 +1,7 @@
 #pragma once
 #include "cards/card_layout.h"
 #include "cards/card_store.h"
+#include "history/change_journal.h"
 #include "preferences.h"
 #include "profile/cached_profile.h"
 
@@ -26,6 +27,9 @@ struct AppContext {
     QString DataDir;   // ends in '/'
     QString DataFile;  // DataDir + "tesly.dat"
     std::unique_ptr<store::CardStore> Store;
+    // The history of changes to the card file; null when it could not be opened (HistoryNotice says why).
+    std::unique_ptr<history::ChangeJournal> History;
+    QString HistoryNotice;
     // Where the store's long operations report (the windows' progress sink).
     std::unique_ptr<store::ProgressSink> Progress;
 
@@ -37,6 +41,8 @@ struct AppContext {
 
     // Opens the card store on DataDir.
     void OpenStore();
+    // Opens the history of the card file and has the store record every change in it.
+    void OpenHistory();
 };
 
 }  // namespace tessaly::shell

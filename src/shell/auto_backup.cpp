@@ -13,7 +13,6 @@ namespace tessaly::shell {
 
 namespace {
 
-constexpr std::int16_t kExclamation = 3;
 constexpr int kHourMs = 60 * 60 * 1000;
 // The program counts itself in the card file's use count while it runs.
 constexpr int kOwnUses = 1;
@@ -60,7 +59,7 @@ void AutoBackupOnExit(AppContext& context) {
     if (settings.When == AutoBackupWhen::Off || (settings.When == AutoBackupWhen::Daily && !DueToday(context))) return;
     const store::AutoBackupResult r = MakeOne(context, settings);
     if (r.outcome == store::AutoBackupOutcome::NotReady || r.outcome == store::AutoBackupOutcome::Failed)
-        SingleTextBox().ShowMsg(FailureText(r), 0, QStringLiteral("OK"), QString(), kExclamation,
+        SingleTextBox().ShowMsg(FailureText(r), 0, QStringLiteral("OK"), QString(), icon::Exclamation,
                                 QStringLiteral("Automatic backup"));
 }
 

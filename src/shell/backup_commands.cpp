@@ -29,7 +29,6 @@ using store::BackupFailed;
 using store::CopyOutcome;
 
 constexpr std::int16_t kOkCancel = 2, kSecondDefault = 3;
-constexpr std::int16_t kExclamation = 3, kInformation = 4;
 
 QString Folder(AppContext& context) {
     return BackupFolder(context.Profile, context.PreferencesFile);
@@ -118,7 +117,7 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
         const bool putBack = !refused || refused->putBack;
         const QString after = putBack ? QStringLiteral("The card files are as they were before.") : QString();
         Ask(QStringLiteral("The restore failed: %1\r%2").arg(QString::fromUtf8(error.what()), after), 0,
-            QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Restore failed"));
+            QStringLiteral("OK"), QString(), icon::Exclamation, QStringLiteral("Restore failed"));
         if (!putBack) {
             LoadRestoredFile(context);
             RefreshMain(0);
@@ -131,7 +130,7 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
                  : QStringLiteral(
                        "There is no valid Tessaly data in the folder %1.\rPlease choose the folder "
                        "with the backup (BackupPath in the preferences).");
-    return Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation,
+    return Ask(text.arg(source), kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), icon::Exclamation,
                notReady ? QStringLiteral("Drive not ready") : QStringLiteral("No valid data"));
 }
 
@@ -140,7 +139,7 @@ bool TellRestoreFailed(AppContext& context, const std::exception& error, const Q
 void BackUp(AppContext& context) {
     const QString folder = Folder(context);
     if (!Ask(QStringLiteral("\rThe card files will be backed up to the folder %1").arg(folder), kOkCancel,
-             QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, QStringLiteral("Back Up")))
+             QStringLiteral("OK"), QStringLiteral("Cancel"), icon::Information, QStringLiteral("Back Up")))
         return;
     store::OtherBackup other = store::OtherBackup::Refuse;
     for (;;) {
@@ -154,7 +153,7 @@ void BackUp(AppContext& context) {
                                         "with the backup of "
                                         "this card file?")
                              .arg(folder, r.message()),
-                         kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), kExclamation,
+                         kSecondDefault, QStringLiteral("Replace"), QStringLiteral("Cancel"), icon::Exclamation,
                          QStringLiteral("Back Up")))
                     return;
                 other = store::OtherBackup::Replace;
@@ -165,7 +164,7 @@ void BackUp(AppContext& context) {
                         "The backup folder %1 is the data folder or a folder inside it.\rPlease choose another folder "
                         "(BackupPath in the preferences).")
                         .arg(folder),
-                    0, QStringLiteral("OK"), QString(), kExclamation, QStringLiteral("Back Up"));
+                    0, QStringLiteral("OK"), QString(), icon::Exclamation, QStringLiteral("Back Up"));
                 return;
             }
             const QString why =
@@ -176,7 +175,8 @@ void BackUp(AppContext& context) {
                                                                                 "folder is used.")
                                   .arg(r.message());
             if (!Ask(QStringLiteral("The backup folder %1 is not ready.\r%2").arg(folder, why), kOkCancel,
-                     QStringLiteral("OK"), QStringLiteral("Cancel"), kExclamation, QStringLiteral("Drive not ready")))
+                     QStringLiteral("OK"), QStringLiteral("Cancel"), icon::Exclamation,
+                     QStringLiteral("Drive not ready")))
                 return;
         }
     }
@@ -187,13 +187,14 @@ void Restore(AppContext& context) {
     const QString title = QStringLiteral("Restore data from Back Up");
     if (!Ask(QStringLiteral(
                  "You choosed to restore data from old BackUp.\rIf you continue all existing data will be lost!"),
-             kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), kExclamation, title))
+             kSecondDefault, QStringLiteral("Continue"), QStringLiteral("Cancel"), icon::Exclamation, title))
         return;
     const QList<store::AutoBackup> automatic = store::AutoBackups(folder);
     const QString source = automatic.isEmpty() ? folder : ChooseBackup(folder, automatic);
     if (source.isEmpty()) return;
-    if (automatic.isEmpty() && !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder),
-                                    kOkCancel, QStringLiteral("OK"), QStringLiteral("Cancel"), kInformation, title))
+    if (automatic.isEmpty() &&
+        !Ask(QStringLiteral("The data will be restored from the folder %1").arg(folder), kOkCancel,
+             QStringLiteral("OK"), QStringLiteral("Cancel"), icon::Information, title))
         return;
     for (bool again = true; again;) {
         again = false;

@@ -12,6 +12,11 @@ namespace tessaly::shell {
 // The button a message window was answered with; closing the window counts as the second.
 enum class MessageButton { First, Second };
 
+// The icons of ShowMsg.
+namespace icon {
+inline constexpr std::int16_t Stop = 1, Question = 2, Exclamation = 3, Information = 4;
+}
+
 // The program's own message windows: text, an icon and one or two buttons,
 // shown modally over the main window. ShowMsg returns the button pressed
 // (closing the window counts as the second). The windows are made once and

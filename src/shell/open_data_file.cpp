@@ -35,6 +35,8 @@ void OpenStoreOn(AppContext& s, const QString& dataDir) {
             e,
             QStringLiteral("A restore or import that stopped half-way is finished when the card file is next opened."));
     }
+    // Before the lists load: a repair when they are loaded is a change too.
+    s.OpenHistory();
     s.Store->RemoveLeftoverTemporaries();
 }
 

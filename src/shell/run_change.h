@@ -42,7 +42,7 @@ struct ChangeCommand {
     std::function<int(bool done)> rowAfter;
     // Says a failure in the change's own words instead of the error and the
     // consequence (the restore's own messages); the lists are read again all the same.
-    std::function<void(const std::exception&)> reportFailure;
+    std::function<void(const std::exception&)> reportFailure = {};
 };
 
 // The one way a window changes cards: the in-use check paused throughout, the

@@ -15,7 +15,7 @@ QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-mode_t ModeOf(const QString& path) {
+mode_t PermissionsOf(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
@@ -90,9 +90,9 @@ TEST_F(RestoreTest, copiesStayAsPrivateAsTheCardFile) {
     for (const QString& name : QDir(dir.path()).entryList({"tesly*.dat"}, QDir::Files))
         ::chmod(QFile::encodeName(dir.path(name)), 0600);
     ASSERT_NO_THROW(RestoreBackup(backup.path(), dir.path()));
-    EXPECT_EQ(ModeOf(dir.path("safety-copy")), 0700u);
-    EXPECT_EQ(ModeOf(dir.path("safety-copy/tesly2.old")), 0600u);
-    EXPECT_EQ(ModeOf(dir.path("tesly0.dat")), 0600u);
+    EXPECT_EQ(PermissionsOf(dir.path("safety-copy")), 0700u);
+    EXPECT_EQ(PermissionsOf(dir.path("safety-copy/tesly2.old")), 0600u);
+    EXPECT_EQ(PermissionsOf(dir.path("tesly0.dat")), 0600u);
 }
 
 // A stage that never reached its journal is thrown away by the next command.

@@ -1,6 +1,7 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
 #include "cards/card_lock.h"
+#include "cli_process.h"
 
 #include <gtest/gtest.h>
 #include <QFileInfo>
@@ -8,10 +9,7 @@
 
 namespace {
 
-struct Result {
-    int code;
-    QString out, err;
-};
+using Result = CliResult;
 
 // Runs the real command on a card file in a temporary folder.
 class CliTest : public ::testing::Test {

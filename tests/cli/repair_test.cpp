@@ -1,5 +1,6 @@
 #include "../support/qt_print.h"
 #include "../support/temp_folder.h"
+#include "cli_process.h"
 
 #include "profile/cached_profile.h"
 
@@ -7,11 +8,6 @@
 #include <QProcess>
 
 namespace {
-
-struct Result {
-    int code;
-    QString out, err;
-};
 
 // tessaly-cli on a card file of two cards in a temporary folder.
 class RepairCommandTest : public ::testing::Test {
@@ -21,17 +17,7 @@ protected:
         run({"add", "LastName=Baker"});
         run({"add", "LastName=Adams"});
     }
-    Result run(QStringList args) {
-        QProcess p;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_CONFIG_HOME", dir.path("config"));
-        e.insert("XDG_DATA_HOME", dir.path("data"));
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(TESSALY_CLI), QStringList{"--data", dir.path("cards")} + args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    CliResult run(const QStringList& args) { return RunCli(dir, args, 30000); }
     void header(const QString& key, const QString& value) {
         tessaly::profile::CachedProfile profile;
         profile.write(dir.path("cards/tesly.dat"), "General Info", key, value);
@@ -45,7 +31,7 @@ protected:
 TEST_F(RepairCommandTest, printsEachKeyItRewritesThenFindsNothingToRepair) {
     header("NoOfRecords", "0");
     header("DelNoOfRecords", "x");
-    const Result first = run({"repair"});
+    const CliResult first = run({"repair"});
     EXPECT_EQ(first.code, 0);
     EXPECT_EQ(first.out, "tesly.dat NoOfRecords: \"0\" -> \"2\"\ntesly.dat DelNoOfRecords: \"x\" -> \"0\"\n");
     EXPECT_EQ(run({"repair"}).out, "nothing to repair\n");
@@ -66,7 +52,7 @@ TEST_F(RepairCommandTest, writesNothingWhileACardFileItNeedsIsAwayOrInUse) {
         header("NoOfRecords", "7");
         header(row.key, row.value);
         const QByteArray before = dir.bytes("cards/tesly.dat");
-        const Result r = run({"repair"});
+        const CliResult r = run({"repair"});
         EXPECT_EQ(r.code, row.code);
         EXPECT_TRUE(r.err.contains(row.message)) << r.err.toStdString();
         EXPECT_EQ(dir.bytes("cards/tesly.dat"), before);

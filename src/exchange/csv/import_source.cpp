@@ -4,6 +4,8 @@
 
 #include "column_names.h"
 
+#include <QFileInfo>
+
 namespace tessaly::store {
 
 namespace {
@@ -56,6 +58,7 @@ ImportSession ImportSession::Read(const QString& path, const Delimiter& delimite
                                   const QString& only1, const QString& encoding) {
     ImportSource source = ReadImportSource(path, delimiter, encoding);
     ImportSession session;
+    session.fileName = QFileInfo(path).fileName();
     session.plan.delimiter = delimiter;
     session.plan.fieldCount = source.fieldCount;
     session.firstIsHeader = IsHeaderLine(SplitFields(source.lines.front(), delimiter, source.fieldCount));

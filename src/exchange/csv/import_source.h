@@ -42,6 +42,7 @@ struct ImportSession {
     QList<int> lineNumbers;  // of each of the lines, in the file
     int emptyLines = 0;
     bool firstIsHeader = false;
+    QString fileName;  // without its folder
 
     // Reads the file, keeps the lines (all, or those with either text), and
     // notes whether the first line holds the column names of a known export,
