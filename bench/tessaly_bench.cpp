@@ -14,6 +14,8 @@
 #include "exchange/import_cards.h"
 #include "exchange/vcard/vcard_cards.h"
 #include "exchange/vcard/vcard_writer.h"
+#include "history/change_journal.h"
+#include "history/undo_redo.h"
 #include "naive_profile.h"
 #include "profile/cached_profile.h"
 
@@ -413,6 +415,68 @@ int main(int argc, char** argv) {
                 if (SettleBeforeUse(ordered, std::chrono::seconds(1))) out << "something to settle?" << Qt::endl;
             });
     });
+
+    // H1-H4 the history of changes: its cost on W3, an undo of one edit, of an import of N cards,
+    // and its size after 100 changes of single cards.
+    auto result = [&](const char* name, double value, int decimals) {
+        if (QString::fromLatin1(name).startsWith(opt.only))
+            out << "RESULT " << name << ' ' << QString::number(value, 'f', decimals) << " -" << Qt::endl;
+    };
+    if (QStringLiteral("H").startsWith(opt.only) || opt.only.startsWith(u'H')) {
+        CopyDir(ordered, work);
+        auto layer = MakeLayer(false);
+        CardStore store(*layer, work);
+        store.RefreshLists();
+        history::ChangeJournal journal(work, base + "history/work.journal");
+        journal.Open(std::chrono::seconds(1));
+        store.SetRecorder(&journal);
+        CardGenerator gen(7);
+        result("H1_add_one_card_with_history",
+               Measure(
+                   opt.runs * 2, [] {}, [&] { store.AddCard(gen.next()); }),
+               2);
+        const QString n = store.AllByName.value(store.AllByName.size() / 2);
+        int edits = 0;
+        result("H2_undo_one_edit",
+               Measure(
+                   opt.runs * 2,
+                   [&] {
+                       Card current = store.ReadCard(n), typed = current;
+                       typed[Notes] = QString::number(++edits);
+                       store.ChangeCard(n, current, typed);
+                   },
+                   [&] { history::Undo(journal, store); }),
+               2);
+        journal.Clear(std::chrono::seconds(1));
+        for (int i = 0; i < 100; ++i) {
+            Card current = store.ReadCard(n), typed = current;
+            typed[Notes] = QString::number(i);
+            store.ChangeCard(n, current, typed);
+        }
+        result("H4_history_bytes_after_100_changes", double(QFileInfo(journal.File()).size()), 0);
+        std::unique_ptr<profile::ProfileAccess> importLayer;
+        std::unique_ptr<CardStore> importStore;
+        std::unique_ptr<history::ChangeJournal> importJournal;
+        result("H3_undo_import",
+               Measure(
+                   std::max(1, opt.runs / 2),
+                   [&] {
+                       importLayer = EmptyCardFile(work, false);
+                       importStore = std::make_unique<CardStore>(*importLayer, work);
+                       importStore->RefreshLists();
+                       importJournal = std::make_unique<history::ChangeJournal>(work, base + "history/import.journal");
+                       importJournal->Open(std::chrono::seconds(1));
+                       importJournal->Clear(std::chrono::seconds(1));
+                       importStore->SetRecorder(importJournal.get());
+                       CardGenerator cards(14);
+                       QList<Card> incoming;
+                       for (int i = 0; i < opt.cards; ++i) incoming << cards.next();
+                       ProgressSink silent;
+                       (void)ImportCardList(*importStore, incoming, ImportOptions{}, silent);
+                   },
+                   [&] { history::Undo(*importJournal, *importStore); }),
+               1);
+    }
 
     // W6 the program from its start to its main window shown, on the full file.
     if (QStringLiteral("W6_program_start_to_window").startsWith(opt.only)) {

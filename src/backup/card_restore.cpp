@@ -139,7 +139,14 @@ void RestoreBackup(const QString& src, CardStore& store, const QString& uses) {
         for (auto it = restored.cbegin(); it != restored.cend(); ++it) stage.put(it.key(), it.value());
         // The copy carries the count of the moment of the backup.
         profile::CachedProfile staged;
-        staged.write(stage.folder() + kHeaderFileName, header::Section, header::NoOfUses, uses);
+        const QString stagedHeader = stage.folder() + kHeaderFileName;
+        staged.write(stagedHeader, header::Section, header::NoOfUses, uses);
+        // Record numbers are never handed out twice: a card added after the backup keeps its number
+        // to itself (the history and the sibling program know cards by it).
+        const QString counter = store.ReadHeader(header::TotalNoOfRecords);
+        if (LeadingNumber(counter) >
+            LeadingNumber(staged.read(stagedHeader, header::Section, header::TotalNoOfRecords)))
+            staged.write(stagedHeader, header::Section, header::TotalNoOfRecords, counter.trimmed());
         change.aboutToReplace(stage.filesReplaced());
         if (ChangeRecorder* history = store.Recorder())
             history->describe(QStringLiteral("Restore from backup of %1")
@@ -156,6 +163,7 @@ void RestoreBackup(const QString& src, CardStore& store, const QString& uses) {
             change.forgetLists();
         }
         change.commit();
+        store.FillList();
     } catch (const SwitchUnfinished& e) {
         throw BackupFailed(CopyOutcome::Failed, QString(), QString::fromUtf8(e.what()), false);
     } catch (

@@ -42,7 +42,7 @@ void CardChange::commit() {
     // whole card file is not undone file by file (on a full disk that would mix the two sets).
     if (ChangeRecorder* r = recorder(); r && !before_.isEmpty()) {
         try {
-            r->committed(transitions());
+            r->committed(transitions(), [this] { return store_.EveryCardState(); });
         } catch (const std::exception& e) {
             if (!replacesFiles_) throw;
             qWarning("The history could not record the change: %s", e.what());

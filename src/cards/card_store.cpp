@@ -49,6 +49,14 @@ void CardStore::WriteCardKey(const QString& recNo, const QString& key, const QSt
     profile_.write(file, RecordSection(recNo), key, value);
 }
 
+CardStates CardStore::EveryCardState() {
+    ProfileOperation op(profile_);
+    CardStates cards;
+    for (const QString& n : AllByName) cards.insert(n, {CardPlace::Live, ReadCard(n)});
+    for (const QString& n : WalkDeletedList()) cards.insert(n, {CardPlace::Deleted, ReadCard(n)});
+    return cards;
+}
+
 CardState CardStore::ReadCardState(const QString& recNo, const QString& nameFirst, const QString& delFirst) {
     ProfileOperation op(profile_);
     CardState state;

@@ -87,6 +87,8 @@ public:
     QString ReadCardKey(const QString& recNo, const QString& key);
     void WriteCardKey(const QString& recNo, const QString& key, const QString& value);
     Card ReadCard(const QString& recNo);
+    // Every card on the lists loaded last and on the deleted list, with its values.
+    CardStates EveryCardState();
     // Card recNo's values and list as the files hold them, given the heads of the name and deleted lists.
     CardState ReadCardState(const QString& recNo, const QString& nameFirst, const QString& delFirst);
 

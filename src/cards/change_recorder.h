@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tessaly::store {
@@ -17,6 +19,9 @@ struct CardState {
     Card fields;
     bool operator==(const CardState&) const = default;
 };
+
+// Every card of a card file by its record number.
+using CardStates = QMap<QString, CardState>;
 
 // One card a change altered, as it was before and after.
 struct CardTransition {
@@ -37,8 +42,9 @@ public:
     // (an import, a restore from backup).
     virtual void describe(const QString& text) = 0;
     // The change is complete. 'cards' holds the cards whose values or list it altered; a
-    // change that replaced the card files whole (an import, a restore) reports none.
-    virtual void committed(const QList<CardTransition>& cards) = 0;
+    // change that replaced the card files whole (an import, a restore) or only mended their
+    // links reports none, and 'everyCard' then tells every card as the change left them.
+    virtual void committed(const QList<CardTransition>& cards, const std::function<CardStates()>& everyCard) = 0;
     // The change stopped and its files were put back. Never throws.
     virtual void rolledBack() noexcept = 0;
 };

@@ -22,9 +22,9 @@ int CountArg(const QStringList& args) {
     bool ok = false;
     const int count = args[0].toInt(&ok);
     if (!ok || count < 1 || count > ChangeJournal::kMaxEntries)
-        throw CommandFailed(BadInput, QStringLiteral("\"%1\" is not a count from 1 to %2")
-                                          .arg(args[0])
-                                          .arg(ChangeJournal::kMaxEntries));
+        throw CommandFailed(
+            BadInput,
+            QStringLiteral("\"%1\" is not a count from 1 to %2").arg(args[0]).arg(ChangeJournal::kMaxEntries));
     return count;
 }
 
@@ -45,8 +45,7 @@ int HistoryCommand(ChangeJournal& journal, const QStringList& args, QTextStream&
 }
 
 // The guard's refusal is the "refused" status; a write that failed is a failed write, with the card file as before.
-int UndoCommand(ChangeJournal& journal, store::CardStore& store, bool redo, const QStringList& args,
-                QTextStream& out) {
+int UndoCommand(ChangeJournal& journal, store::CardStore& store, bool redo, const QStringList& args, QTextStream& out) {
     const int count = CountArg(args);
     for (int i = 0; i < count; ++i) {
         try {

@@ -8,8 +8,8 @@
 #include "shell/run_change.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,13 +29,12 @@ QString MenuText(const QString& text) {
 
 void RunStep(shell::AppContext& context, const QString& waitText, const std::function<void()>& step) {
     if (!context.History || !context.Store) return;
-    shell::RunChange(*context.Store,
-                     {.asking = nullptr,
-                      .waitText = waitText,
-                      .change = step,
-                      .consequence = QStringLiteral("The card file is as the message says."),
-                      .rowAfter = [](bool) { return shell::MainWindowLink::kSameRow; },
-                      .reportFailure = {}});
+    shell::RunChange(*context.Store, {.asking = nullptr,
+                                      .waitText = waitText,
+                                      .change = step,
+                                      .consequence = QStringLiteral("The card file is as the message says."),
+                                      .rowAfter = [](bool) { return shell::MainWindowLink::kSameRow; },
+                                      .reportFailure = {}});
 }
 
 }  // namespace
@@ -144,8 +143,8 @@ void HistoryWindow::BtnClear_Click() {
 
 void OpenHistoryWindow(shell::AppContext& context) {
     if (!context.History) {
-        shell::SingleTextBox().ShowMsg(context.HistoryNotice, 0, QStringLiteral("OK"), QString(), shell::icon::Exclamation,
-                                       QStringLiteral("History of Changes"));
+        shell::SingleTextBox().ShowMsg(context.HistoryNotice, 0, QStringLiteral("OK"), QString(),
+                                       shell::icon::Exclamation, QStringLiteral("History of Changes"));
         return;
     }
     HistoryWindow* window = HistoryWindow::Current();

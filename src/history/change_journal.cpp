@@ -150,7 +150,7 @@ void ChangeJournal::describe(const QString& text) {
     if (current_ && current_->second.operation == Operation::Change) current_->second.description = text;
 }
 
-void ChangeJournal::committed(const QList<CardTransition>& cards) {
+void ChangeJournal::committed(const QList<CardTransition>& cards, const std::function<store::CardStates()>& everyCard) {
     if (!current_) return;
     auto [id, pending] = std::move(*current_);
     current_.reset();
@@ -162,14 +162,14 @@ void ChangeJournal::committed(const QList<CardTransition>& cards) {
     commit.kind = cards.isEmpty() ? EntryKind::Files : EntryKind::Cards;
     commit.text = pending.description;
     commit.cards = cards;
-    bool changedAnything = !cards.isEmpty();
-    QList<FileImage> before;
+    // An undo or redo keeps no files: the entry it acts on holds them.
+    const bool keepsFiles = commit.kind == EntryKind::Files && pending.operation == Operation::Change;
+    bool changedAnything = !cards.isEmpty() || pending.operation != Operation::Change;
     for (const FileImage& was : pending.before) {
         std::optional<profile::FileContent> now = profile::ReadWholeFile(dataDir_ + was.name);
         FileImage after{was.name, now ? std::optional<QByteArray>(std::move(now->bytes)) : std::nullopt};
         if (after.bytes) lastChecksums_.insert(was.name, Checksum(*after.bytes));
-        if (commit.kind == EntryKind::Files && !(after == was)) {
-            before << was;
+        if (keepsFiles && !(after == was)) {
             commit.after << std::move(after);
             changedAnything = true;
         }
@@ -183,9 +183,10 @@ void ChangeJournal::committed(const QList<CardTransition>& cards) {
         seen_ = stampNow();
         return;
     }
+    if (commit.kind == EntryKind::Files) commit.states = everyCard();
+    commit.carried = std::exchange(carried_, {});
     const QByteArray bytes = EncodeRecord(commit);
     append(bytes, true);
-    pending.before = std::move(before);
     pending.size += bytes.size();
     QHash<std::uint64_t, Pending> open{{id, std::move(pending)}};
     apply(commit, 0, open);
@@ -287,8 +288,15 @@ void ChangeJournal::apply(const Record& r, qint64 size, QHash<std::uint64_t, Pen
         for (const FileImage& image : r.after)
             if (image.bytes) lastChecksums_.insert(image.name, Checksum(*image.bytes));
     if (p.operation != Operation::Change) {
-        for (JournalEntry& e : entries_)
-            if (e.id == p.target) e.undone = p.operation == Operation::Undo;
+        for (JournalEntry& e : entries_) {
+            if (e.id != p.target) continue;
+            e.undone = p.operation == Operation::Undo;
+            // What the undo of a replacement left is what its redo expects.
+            if (e.undone && e.kind == EntryKind::Files) {
+                e.beforeStates = r.states;
+                e.carried = r.carried;
+            }
+        }
         return;
     }
     // A new change ends what could be redone.
@@ -307,6 +315,7 @@ void ChangeJournal::apply(const Record& r, qint64 size, QHash<std::uint64_t, Pen
     if (r.kind == EntryKind::Files) {
         e.before = std::move(p.before);
         e.after = r.after;
+        e.afterStates = r.states;
         // The files before each change of cards were only kept in case a crash stopped it.
         e.size = p.size + size;
     } else {
@@ -369,8 +378,13 @@ void ChangeJournal::append(const QByteArray& bytes, bool durable) {
     MakePrivateFolder(QFileInfo(file_).absolutePath());
     const QByteArray path = QFile::encodeName(file_);
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) != 0) st.st_size = -1;
+    // A record that did not wholly reach the disk is cut off again: the journal stays as it was.
     auto fail = [&](const char* what) {
         const int error = errno;
+        if (fd >= 0 && st.st_size >= 0 && ::ftruncate(fd, st.st_size) != 0)
+            qWarning("Could not cut a record short in %s", qPrintable(file_));
         if (fd >= 0) ::close(fd);
         throw profile::WriteError(
             QStringLiteral("Cannot %1 the history %2: %3").arg(what, file_, std::strerror(error)).toStdString());
@@ -413,6 +427,7 @@ void ChangeJournal::compactIfWorthIt() {
         commit.kind = e.kind;
         commit.cards = e.cards;
         commit.after = e.after;
+        commit.states = e.afterStates;
         commit.text = e.description;
         bytes += EncodeRecord(commit);
         if (e.undone) {
@@ -426,6 +441,9 @@ void ChangeJournal::compactIfWorthIt() {
             Record done;
             done.type = RecordType::Commit;
             done.id = undo.id;
+            done.kind = e.kind;
+            done.states = e.beforeStates;
+            done.carried = e.carried;
             bytes += EncodeRecord(done);
         }
     }

@@ -44,10 +44,13 @@ public:
 
     // An undo or redo of entry 'target' comes next: the change made next is recorded as that.
     void PrepareUndoRedo(Operation operation, std::uint64_t target, const QString& description);
+    // The cards an undo of replaced files kept on the deleted list besides them.
+    void NoteCarried(const QStringList& recNos) { carried_ = recNos; }
     // The next change is an ordinary one again (an undo refused before it wrote anything).
     void ForgetPrepared() {
         nextUndoRedo_.reset();
         nextDescription_.clear();
+        carried_.clear();
     }
     // Removes the whole history, under the change lock.
     void Clear(std::chrono::milliseconds wait);
@@ -58,7 +61,8 @@ public:
 
     void aboutToWrite(const QString& file, const std::optional<QByteArray>& before, bool wholeSet) override;
     void describe(const QString& text) override;
-    void committed(const QList<store::CardTransition>& cards) override;
+    void committed(const QList<store::CardTransition>& cards,
+                   const std::function<store::CardStates()>& everyCard) override;
     void rolledBack() noexcept override;
 
 private:
@@ -99,6 +103,7 @@ private:
     std::uint64_t lastId_ = 0;
     QString notice_;
     QString nextDescription_;
+    QStringList carried_;
     std::optional<std::pair<Operation, std::uint64_t>> nextUndoRedo_;
     // The change under way in this process: its id and what it noted so far.
     std::optional<std::pair<std::uint64_t, Pending>> current_;

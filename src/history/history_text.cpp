@@ -52,14 +52,15 @@ QStringList ChangeLines(const JournalEntry& entry) {
                                              [&](const FileImage& b) { return b.name == after.name; });
             const bool existed = before != entry.before.end() && before->bytes;
             lines << QStringLiteral("%1: %2").arg(after.name, !after.bytes ? QStringLiteral("removed")
-                                                               : existed   ? QStringLiteral("replaced")
+                                                              : existed    ? QStringLiteral("replaced")
                                                                            : QStringLiteral("created"));
         }
         return lines;
     }
     for (const store::CardTransition& t : entry.cards) {
         const store::Card& shown = t.after.place == CardPlace::Absent ? t.before.fields : t.after.fields;
-        lines << QStringLiteral("%1 (card %2): %3").arg(CardName(shown), t.recNo, MoveText(t.before.place, t.after.place));
+        lines << QStringLiteral("%1 (card %2): %3")
+                     .arg(CardName(shown), t.recNo, MoveText(t.before.place, t.after.place));
         for (int i = 0; i < store::kFieldCount; ++i)
             if (t.before.fields[i] != t.after.fields[i])
                 lines << QStringLiteral("    %1: %2 → %3")

@@ -74,6 +74,26 @@ public:
         for (QString& value : state.fields) in_ >> value;
         return state;
     }
+    store::CardStates states() {
+        store::CardStates states;
+        QByteArray packed;
+        in_ >> packed;
+        if (!ok() || packed.size() < 4 || qFromBigEndian<quint32>(packed.constData()) > quint32(kMaxRecordBytes)) {
+            fail();
+            return states;
+        }
+        const QByteArray bytes = qUncompress(packed);
+        QDataStream in(bytes);
+        in.setVersion(QDataStream::Qt_6_0);
+        Reader read(in);
+        for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) {
+            const QString recNo = read.value<QString>();
+            if (!store::IsRecordNumber(recNo)) read.fail();
+            states.insert(recNo, read.state());
+        }
+        if (!read.ok() || !in.atEnd()) fail();
+        return states;
+    }
     template <typename T>
     T value() {
         T v{};
@@ -86,6 +106,18 @@ public:
 private:
     QDataStream& in_;
 };
+
+QByteArray States(const store::CardStates& states) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << quint32(states.size());
+    for (auto it = states.cbegin(); it != states.cend(); ++it) {
+        out << it.key();
+        WriteState(out, it.value());
+    }
+    return bytes;
+}
 
 QByteArray Payload(const Record& r) {
     QByteArray payload;
@@ -109,6 +141,7 @@ QByteArray Payload(const Record& r) {
             }
             out << quint32(r.after.size());
             for (const FileImage& image : r.after) WriteImage(out, image);
+            out << qCompress(States(r.states), 1) << r.carried;
             break;
         case RecordType::Abort:
             break;
@@ -151,6 +184,10 @@ Record ParsePayload(RecordType type, const QByteArray& payload) {
                 r.cards << std::move(t);
             }
             for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) r.after << read.image();
+            r.states = read.states();
+            r.carried = read.value<QStringList>();
+            for (const QString& recNo : r.carried)
+                if (!store::IsRecordNumber(recNo)) read.fail();
             break;
         }
         case RecordType::Abort:

@@ -35,6 +35,11 @@ struct JournalEntry {
     EntryKind kind = EntryKind::Cards;
     QList<store::CardTransition> cards;  // Cards: each card before and after
     QList<FileImage> before, after;      // Files: the files the change replaced, before and after
+    // Files: every card as the change left them, and as its undo left them (what a redo expects).
+    store::CardStates afterStates, beforeStates;
+    // Files: the cards its undo kept on the deleted list although the entry's files lacked them
+    // (adds undone since): its redo keeps them too.
+    QStringList carried;
     bool undone = false;
     qint64 size = 0;  // its bytes in the journal, for the size budget
 };
@@ -61,6 +66,8 @@ struct Record {
     EntryKind kind = EntryKind::Cards;
     QList<store::CardTransition> cards;
     QList<FileImage> after;
+    store::CardStates states;  // every card afterwards, for a change that reports no single cards
+    QStringList carried;       // an undo of replaced files: the cards it kept besides
 };
 
 // The framed bytes of a record.

@@ -2,9 +2,11 @@
 
 #include "cards/card_change.h"
 #include "cards/card_layout.h"
+#include "cards/display_text.h"
 #include "cards/staged_card_files.h"
 #include "history_text.h"
 #include "profile/atomic_file.h"
+#include "profile/profile_access.h"
 #include "profile/profile_document.h"
 
 #include <QCryptographicHash>
@@ -69,40 +71,6 @@ void StepCards(ChangeJournal& journal, CardStore& store, const JournalEntry& ent
     }
 }
 
-// The cards of a set of card files as their bytes hold them (the header from the set, or as it is now).
-QMap<QString, CardState> CardsIn(const QList<FileImage>& images, const QString& dataDir) {
-    QByteArray header;
-    for (const FileImage& image : images)
-        if (image.name == kHeaderFileName && image.bytes) header = *image.bytes;
-    if (header.isNull())
-        header = profile::ReadWholeFile(dataDir + kHeaderFileName).value_or(profile::FileContent{}).bytes;
-    const profile::ProfileDocument head = profile::ProfileDocument::parse(header);
-    const QString nameFirst = head.value(header::Section, header::NameFirstRecord).value_or(QString()).trimmed();
-    const QString delFirst = head.value(header::Section, header::DelFirstRecord).value_or(QString()).trimmed();
-    QMap<QString, CardState> cards;
-    const QString links[] = {key::PrevName, key::PrevDel};
-    for (const FileImage& image : images) {
-        if (image.name == kHeaderFileName || !image.bytes) continue;
-        const profile::ProfileDocument doc = profile::ProfileDocument::parse(*image.bytes);
-        const std::int64_t first = LeadingNumber(image.name.mid(5)) * kCardsPerFile;
-        for (std::int64_t n = first; n < first + kCardsPerFile; ++n) {
-            const QString recNo = QString::number(n);
-            const std::optional<QStringList> fields = doc.values(RecordSection(recNo), FieldKeys);
-            if (!fields) continue;
-            CardState state;
-            std::copy(fields->begin(), fields->end(), state.fields.begin());
-            const QStringList prev =
-                doc.values(RecordSection(recNo), links).value_or(QStringList{QString(), QString()});
-            if (recNo == nameFirst || !prev[0].trimmed().isEmpty())
-                state.place = CardPlace::Live;
-            else if (recNo == delFirst || !prev[1].trimmed().isEmpty())
-                state.place = CardPlace::Deleted;
-            cards.insert(recNo, state);
-        }
-    }
-    return cards;
-}
-
 bool SameFile(const std::optional<QByteArray>& a, const std::optional<QByteArray>& b, const QString& name) {
     if (!a || !b) return !a && !b;
     if (name != kHeaderFileName) return *a == *b;
@@ -112,44 +80,73 @@ bool SameFile(const std::optional<QByteArray>& a, const std::optional<QByteArray
 void StepFiles(ChangeJournal& journal, CardStore& store, CardChange& change, const JournalEntry& entry,
                Operation operation) {
     const QString dataDir = store.DataDir();
-    QSet<QString> names;
-    for (const FileImage& image : entry.after) names.insert(image.name);
-    QList<FileImage> before;
-    for (const FileImage& image : entry.before)
-        if (names.contains(image.name)) before << image;
-    const QList<FileImage>& expected = operation == Operation::Undo ? entry.after : before;
-    const QList<FileImage>& target = operation == Operation::Undo ? before : entry.after;
+    // The whole set of card files before the change, and after it (the files it left alone as they were).
+    QMap<QString, std::optional<QByteArray>> before, after;
+    for (const FileImage& image : entry.before) before.insert(image.name, image.bytes);
+    after = before;
+    for (const FileImage& image : entry.after) after.insert(image.name, image.bytes);
+    const auto& expected = operation == Operation::Undo ? after : before;
+    const auto& target = operation == Operation::Undo ? before : after;
 
-    QList<FileImage> now;
     bool same = true;
-    for (const FileImage& image : expected) {
-        std::optional<profile::FileContent> content = profile::ReadWholeFile(dataDir + image.name);
-        now << FileImage{image.name, content ? std::optional<QByteArray>(std::move(content->bytes)) : std::nullopt};
-        same = same && SameFile(now.last().bytes, image.bytes, image.name);
+    for (auto it = expected.cbegin(); it != expected.cend() && same; ++it) {
+        const std::optional<profile::FileContent> now = profile::ReadWholeFile(dataDir + it.key());
+        same = SameFile(now ? std::optional<QByteArray>(now->bytes) : std::nullopt, it.value(), it.key());
     }
+    for (const QString& name : QDir(dataDir).entryList(QDir::Files | QDir::Hidden))
+        same = same && (!IsCardFileName(name) || expected.contains(name));
     // Files that differ only in their links (a start-up sort) or in the count of users hold the same cards.
+    // A card on the deleted list that the entry never knew (an add undone since) is kept there.
+    QMap<QString, CardState> carried;
     if (!same) {
-        const QMap<QString, CardState> want = CardsIn(expected, dataDir), have = CardsIn(now, dataDir);
+        const CardStates& want = operation == Operation::Undo ? entry.afterStates : entry.beforeStates;
+        const CardStates have = store.EveryCardState();
+        if (want.isEmpty() && !have.isEmpty())
+            throw ChangedSince("The card file was changed since; nothing is changed.");
         QStringList recNos = want.keys() + have.keys();
-        for (const QString& recNo : recNos)
-            if (!(want.value(recNo) == have.value(recNo)))
-                RefuseChanged(journal, dataDir, recNo, want.contains(recNo) ? want.value(recNo) : have.value(recNo),
-                              operation);
+        for (const QString& recNo : recNos) {
+            const bool deleted = have.value(recNo).place == CardPlace::Deleted;
+            // A redo keeps what its undo kept.
+            if (operation == Operation::Redo && deleted && entry.carried.contains(recNo))
+                carried.insert(recNo, have.value(recNo));
+            if (want.value(recNo) == have.value(recNo)) continue;
+            if (operation == Operation::Undo && !want.contains(recNo) && deleted) {
+                carried.insert(recNo, have.value(recNo));
+                continue;
+            }
+            RefuseChanged(journal, dataDir, recNo, want.contains(recNo) ? want.value(recNo) : have.value(recNo),
+                          operation);
+        }
     }
 
+    if (operation == Operation::Undo) journal.NoteCarried(carried.keys());
     const QString uses = store.ReadHeader(header::NoOfUses);
+    // Exactly the set of files put back: their lists are whole only together.
     StagedCardFiles stage(dataDir);
-    stage.copyCurrent();
-    for (const FileImage& image : target) {
-        if (!image.bytes)
-            QFile::remove(stage.folder() + image.name);
-        else
-            stage.put(image.name, image.name == kHeaderFileName ? WithUses(*image.bytes, uses) : *image.bytes);
-    }
+    for (auto it = target.cbegin(); it != target.cend(); ++it)
+        if (it.value()) stage.put(it.key(), it.key() == kHeaderFileName ? WithUses(*it.value(), uses) : *it.value());
     change.aboutToReplace(stage.filesReplaced());
     stage.switchIn();
     store.LoadLists();
     store.SortLists();
+    store.FillList();  // the window's list follows the files before any card moves in it
+    // A number the files put back hold already (a replacing import numbers from 0 again) gives the
+    // card a new one.
+    for (auto it = carried.cbegin(); it != carried.cend(); ++it) {
+        Card fields = it.value().fields;
+        QString n = it.key();
+        if (store.Profile().hasSection(store.RecordFile(n), RecordSection(n))) {
+            n = store.AddCard(fields);
+        } else {
+            store.WriteCard(n, fields);
+            store.InsertCard(n, NameText(fields[FirstName], fields[LastName], fields[Company]),
+                             CompanyText(fields[FirstName], fields[LastName], fields[Company]));
+        }
+        store.DeleteCard(n);
+        // The counter of the files put back may lie behind the card kept.
+        if (LeadingNumber(store.ReadHeader(header::TotalNoOfRecords)) <= LeadingNumber(n))
+            store.WriteHeader(header::TotalNoOfRecords, QString::number(LeadingNumber(n) + 1));
+    }
 }
 
 // The store tells this journal of the undo for as long as it runs.
@@ -174,10 +171,9 @@ QString Step(ChangeJournal& journal, CardStore& store, Operation operation) {
     const JournalEntry* seen = next();
     if (!seen) throw NothingToUndo(undo ? "There is nothing to undo." : "There is nothing to redo.");
     const std::uint64_t id = seen->id;
-    const EntryKind kind = seen->kind;
     RecordedBy recorded(store, journal);
-    // Cards move through the store's own changes, which need the lists as the files hold them.
-    CardChange change(store, kind == EntryKind::Cards ? CardChange::Lists::Refresh : CardChange::Lists::AsTheyAre);
+    // Cards move through the store's own changes, and are compared, on the lists as the files hold them.
+    CardChange change(store);
     const JournalEntry* found = next();  // under the lock now: another process may have undone it meanwhile
     if (!found || found->id != id)
         throw ChangedSince("The history was changed by another window or command meanwhile; nothing is changed.");
