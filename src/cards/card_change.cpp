@@ -141,6 +141,7 @@ void CardChange::reloadLists() {
 void CardChange::rollBack() noexcept {
     if (!before_.isEmpty()) store_.listsCurrent_ = false;  // the lists may hold part of the change
     ChangeRecorder* r = before_.isEmpty() ? nullptr : recorder();
+    bool whole = true;
     for (auto it = before_.cbegin(); it != before_.cend(); ++it) {
         const QString& file = it.key();
         // A switch puts its own files back, or leaves them for the next opening to finish.
@@ -158,9 +159,10 @@ void CardChange::rollBack() noexcept {
             }
         }
         if (!error.isEmpty()) qWarning("Could not put %s back as it was: %s", qPrintable(file), qPrintable(error));
+        whole = whole && error.isEmpty();
     }
     before_.clear();
-    if (r) r->rolledBack();
+    if (r) r->rolledBack(whole);
 }
 
 void CardChange::takeStamps() {

@@ -45,8 +45,9 @@ public:
     // change that replaced the card files whole (an import, a restore) or only mended their
     // links reports none, and 'everyCard' then tells every card as the change left them.
     virtual void committed(const QList<CardTransition>& cards, const std::function<CardStates()>& everyCard) = 0;
-    // The change stopped and its files were put back. Never throws.
-    virtual void rolledBack() noexcept = 0;
+    // The change stopped and its files were put back ('whole'), or some could not be (the
+    // history then puts them back when it is next opened). Never throws.
+    virtual void rolledBack(bool whole) noexcept = 0;
 };
 
 }  // namespace tessaly::store

@@ -194,12 +194,13 @@ void ChangeJournal::committed(const QList<CardTransition>& cards, const std::fun
     compactIfWorthIt();
 }
 
-void ChangeJournal::rolledBack() noexcept {
+void ChangeJournal::rolledBack(bool whole) noexcept {
     if (!current_) return;
     const std::uint64_t id = current_->first;
     current_.reset();
-    nextDescription_.clear();
-    nextUndoRedo_.reset();
+    ForgetPrepared();
+    // Files left half-changed: the change stays unfinished in the journal, and the next opening puts them back.
+    if (!whole) return;
     try {
         Record abort;
         abort.type = RecordType::Abort;

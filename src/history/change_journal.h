@@ -63,7 +63,7 @@ public:
     void describe(const QString& text) override;
     void committed(const QList<store::CardTransition>& cards,
                    const std::function<store::CardStates()>& everyCard) override;
-    void rolledBack() noexcept override;
+    void rolledBack(bool whole) noexcept override;
 
 private:
     struct Pending {

@@ -46,10 +46,13 @@ protected:
     // One random change of the kinds a user makes; the cards it added by Add.
     void randomChange(QSet<QString>& added) {
         switch (rng() % 10) {
-            case 0: case 1: case 2:
+            case 0:
+            case 1:
+            case 2:
                 added.insert(store.AddCard(randomCard()));
                 return;
-            case 3: case 4: {
+            case 3:
+            case 4: {
                 const QString n = pick(store.AllByName);
                 Card current = store.ReadCard(n);
                 Card typed = rng() % 2 ? randomCard() : current;
@@ -57,7 +60,8 @@ protected:
                 store.ChangeCard(n, current, typed);
                 return;
             }
-            case 5: case 6:
+            case 5:
+            case 6:
                 store.DeleteCard(pick(store.AllByName));
                 return;
             case 7: {

@@ -61,14 +61,16 @@ TEST(UndoKindsTest, eachKindOfChangeIsTakenBackAndAppliedAgain) {
              typed[Phone1] = "555 0100";
              t.store.ChangeCard(t.adams, current, typed);
          },
-         "Edit Zorn, Ann", {}},
+         "Edit Zorn, Ann",
+         {}},
         {"delete", [](UndoTest& t) { t.store.DeleteCard(t.baker); }, "Delete Baker, Bob", {}},
         {"restore",
          [](UndoTest& t) {
              t.store.DeleteCard(t.cole);
              t.store.RestoreCard(t.cole);
          },
-         "Restore Cole, Carl", {"2"}},
+         "Restore Cole, Carl",
+         {"2"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -146,7 +148,8 @@ TEST_F(UndoTest, theHistoryIsKeptAcrossRunsWithinItsBoundsAndPrivate) {
     again.Open(std::chrono::seconds(1));
     ASSERT_EQ(again.Entries().size(), ChangeJournal::kMaxEntries);
     EXPECT_EQ(again.Entries().last().cards.value(0).after.fields[Notes], "104");
-    struct stat file {}, folder {};
+    struct stat file {
+    }, folder{};
     ASSERT_EQ(::stat(QFile::encodeName(journal.File()).constData(), &file), 0);
     ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(journal.File()).path()).constData(), &folder), 0);
     EXPECT_EQ(file.st_mode & 0777, 0600u);
