@@ -45,4 +45,14 @@ bool CardStore::ChangeCard(const QString& n, Card& current, Card typed) {
     return !keepsPlace;
 }
 
+bool CardStore::ChangeCardIfUnchanged(const QString& n, Card& opened, Card typed) {
+    RequireEditable();
+    CardChange change(*this);
+    RequireLive(n);
+    if (Card stored = ReadCard(n); !(stored == opened)) throw CardChangedMeanwhile(std::move(stored));
+    const bool moved = ChangeCard(n, opened, std::move(typed));
+    change.commit();
+    return moved;
+}
+
 }  // namespace tessaly::store

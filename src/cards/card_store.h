@@ -52,6 +52,15 @@ public:
     using ChangeRefused::ChangeRefused;
 };
 
+// The card was changed (by another program, or another window) after the values a change
+// started from were read; nothing was written. 'stored' holds its values now.
+class CardChangedMeanwhile : public ChangeRefused {
+public:
+    explicit CardChangedMeanwhile(Card now)
+        : ChangeRefused("The card was changed by another program meanwhile."), stored(std::move(now)) {}
+    Card stored;
+};
+
 class CardChange;
 
 // The deleted cards as the restore window lists them.
@@ -163,6 +172,9 @@ public:
     // Card n changed from 'current' to 'typed'; it moves when its name or company changed.
     // 'current' holds the stored values afterwards. True when the card moved.
     bool ChangeCard(const QString& n, Card& current, Card typed);
+    // ChangeCard, refused with CardChangedMeanwhile when the card no longer holds 'opened' (the
+    // values an Edit window showed), checked under the change lock.
+    bool ChangeCardIfUnchanged(const QString& n, Card& opened, Card typed);
 
     // Program-wide state kept with the lists it describes. The lists hold
     // exactly NoOfRecords entries (none for an empty file).

@@ -16,6 +16,7 @@ public:
 
 private:
     void BtnOK_Click() override;
+    static bool KeepMine(const store::Card& stored, const store::Card& typed);
     shell::SelectedCard card_;
 };
 

@@ -69,4 +69,12 @@ QStringList ChangeLines(const JournalEntry& entry) {
     return lines;
 }
 
+QStringList DifferingFields(const store::Card& theirs, const store::Card& yours) {
+    QStringList lines;
+    for (int i = 0; i < store::kFieldCount; ++i)
+        if (theirs[i] != yours[i])
+            lines << QStringLiteral("%1: %2 | %3").arg(store::FieldKeys[i], Shown(theirs[i]), Shown(yours[i]));
+    return lines;
+}
+
 }  // namespace tessaly::history

@@ -14,4 +14,7 @@ QString CardsTouchedText(const JournalEntry& entry);
 // replaced for an entry that replaced them.
 QStringList ChangeLines(const JournalEntry& entry);
 
+// The fields where two versions of a card differ, a line each: "Phone1: theirs | yours".
+QStringList DifferingFields(const store::Card& theirs, const store::Card& yours);
+
 }  // namespace tessaly::history

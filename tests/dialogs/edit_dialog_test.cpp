@@ -145,3 +145,38 @@ TEST_F(EditDialogTest, aRefusedWriteIsReportedAndTheProgramCarriesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another program changes the card while its Edit window is open: OK shows both versions and the
+// person keeps theirs or the other program's; nothing is written over unseen.
+class EditConflictTest : public CardDialogTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EditConflictTest, aCardChangedMeanwhileIsNeverOverwrittenUnasked) {
+    const bool keepMine = GetParam();
+    start({{"Ann", "Able", ""}, {"Bob", "Baker", ""}});
+    main().LstNames->setCurrentRow(1);
+    EditDialog& d = openEdit();
+    {
+        profile::CachedProfile p;
+        p.write(cardsDir() + "tesly0.dat", "Record1", "Phone1", "555 0777");
+    }
+    d.SetBoxText(store::Title, "Manager");
+    QString shown;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        auto* box = qobject_cast<shell::MessageWindow*>(&window);
+        ASSERT_NE(box, nullptr);
+        shown = box->Text1->text();
+        QTest::mouseClick(keepMine ? box->BtnOK : box->BtnCancel, Qt::LeftButton);
+    });
+    ok(d);
+    settle();
+    EXPECT_TRUE(shown.contains("Phone1: 555 0777 | (empty)")) << shown.toStdString();
+    EXPECT_EQ(stored("1")[store::Title], keepMine ? "Manager" : "");
+    EXPECT_EQ(stored("1")[store::Phone1], keepMine ? "" : "555 0777");
+    EXPECT_EQ(faults(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(KeepMineOrTheirs, EditConflictTest, ::testing::Bool());
+
+}  // namespace

@@ -1,5 +1,5 @@
-#include "../dialogs/card_dialog_fixture.h"
 #include "dialogs/history_window.h"
+#include "../dialogs/card_dialog_fixture.h"
 #include "mainwin/tesly_mnu.h"
 
 #include <QApplication>
@@ -39,7 +39,8 @@ TEST_F(HistoryWindowTest, undoAndRedoFromTheMenusTheKeysAndTheHistoryWindow) {
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(main().isEnabled());
     ASSERT_EQ(w->LstChanges->topLevelItemCount(), 1);
-    EXPECT_TRUE(w->TxtDetails->toPlainText().contains("LastName: (empty) → Dunn")) << w->TxtDetails->toPlainText().toStdString();
+    EXPECT_TRUE(w->TxtDetails->toPlainText().contains("LastName: (empty) → Dunn"))
+        << w->TxtDetails->toPlainText().toStdString();
     QTest::mouseClick(w->BtnUndoBack, Qt::LeftButton);
     settle();
     EXPECT_EQ(listTexts(), two);
