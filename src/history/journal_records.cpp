@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QIODevice>
 #include <QtEndian>
 
 namespace tessaly::history {

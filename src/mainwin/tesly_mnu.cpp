@@ -75,11 +75,6 @@ TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
     MnuDeleteArray = {Entry(MnuDelete, Indexed("MnuDeleteArray", 0), QStringLiteral("&Delete selected Name")),
                       Entry(MnuDelete, Indexed("MnuDeleteArray", 1), QStringLiteral("Delete with &no confirmation !"))};
     Submenu(MnuLstNames, MnuDelete, QStringLiteral("MnuDelete"));
-    MnuUndo = Entry(MnuLstNames, QStringLiteral("MnuUndo"), QStringLiteral("&Undo"));
-    MnuUndo->setShortcut(QKeySequence::Undo);
-    MnuRedo = Entry(MnuLstNames, QStringLiteral("MnuRedo"), QStringLiteral("&Redo"));
-    MnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    MnuHistory = Entry(MnuLstNames, QStringLiteral("MnuHistory"), QStringLiteral("&History…"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator1"));
 
     MnuExchange = Menu(this, QStringLiteral("MnuExchange"), QStringLiteral("E&xchange"));
@@ -102,9 +97,15 @@ TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
     MnuImportVCard = Entry(MnuExchange, QStringLiteral("MnuImportVCard"), QStringLiteral("Import &vCard…"));
     MnuExportVCard = Entry(MnuExchange, QStringLiteral("MnuExportVCard"), QStringLiteral("&Export vCard…"));
     MnuExchange->addSeparator();
-    MnuExchange->addActions({MnuUndo, MnuRedo, MnuHistory});
+    MnuUndo = Entry(MnuExchange, QStringLiteral("MnuUndo"), QStringLiteral("&Undo"));
+    MnuUndo->setShortcut(QKeySequence::Undo);
+    MnuRedo = Entry(MnuExchange, QStringLiteral("MnuRedo"), QStringLiteral("&Redo"));
+    MnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    MnuHistory = Entry(MnuExchange, QStringLiteral("MnuHistory"), QStringLiteral("&History…"));
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
+    MnuLstNames->addActions({MnuUndo, MnuRedo, MnuHistory});
+    Separator(MnuLstNames, QStringLiteral("MnuSpratorHistory"));
 
     MnuView = Menu(this, QStringLiteral("MnuView"), QStringLiteral("&View"));
     MnuViewArray = {Entry(MnuView, Indexed("MnuViewArray", 0), QStringLiteral("&Name")),
