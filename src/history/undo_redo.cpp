@@ -7,12 +7,9 @@
 #include "history_text.h"
 #include "profile/atomic_file.h"
 #include "profile/profile_access.h"
-#include "profile/profile_document.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QSet>
 
 namespace tessaly::history {
 
