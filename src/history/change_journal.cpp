@@ -26,6 +26,13 @@ using store::CardTransition;
 
 namespace {
 
+Record RecordOf(RecordType type, std::uint64_t id) {
+    Record r;
+    r.type = type;
+    r.id = id;
+    return r;
+}
+
 QByteArray Checksum(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
 }
@@ -176,10 +183,7 @@ void ChangeJournal::committed(const QList<CardTransition>& cards, const std::fun
     }
     if (!changedAnything) {
         // Nothing changed (an edit that typed the same values): nothing to take back.
-        Record abort;
-        abort.type = RecordType::Abort;
-        abort.id = id;
-        append(EncodeRecord(abort), false);
+        append(EncodeRecord(RecordOf(RecordType::Abort, id)), false);
         seen_ = stampNow();
         return;
     }
@@ -202,10 +206,7 @@ void ChangeJournal::rolledBack(bool whole) noexcept {
     // Files left half-changed: the change stays unfinished in the journal, and the next opening puts them back.
     if (!whole) return;
     try {
-        Record abort;
-        abort.type = RecordType::Abort;
-        abort.id = id;
-        append(EncodeRecord(abort), false);
+        append(EncodeRecord(RecordOf(RecordType::Abort, id)), false);
         seen_ = stampNow();
     } catch (const std::exception& e) {
         // The next opening finds the change unfinished, with its files as they were before: nothing to put back.
@@ -368,10 +369,7 @@ void ChangeJournal::settle(const QHash<std::uint64_t, Pending>& pending, const Q
                 if (!now || now->bytes != bytes) profile::ReplaceFile(path, bytes, profile::Durability::Synced);
             }
         }
-        Record abort;
-        abort.type = RecordType::Abort;
-        abort.id = id;
-        append(EncodeRecord(abort), true);
+        append(EncodeRecord(RecordOf(RecordType::Abort, id)), true);
     }
 }
 
