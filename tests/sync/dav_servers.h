@@ -1,0 +1,54 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+
+class QCoreApplication;
+
+namespace tessaly::testing {
+
+// The QCoreApplication that Qt's network classes need, made on first use when the test has none.
+QCoreApplication& testApplication();
+
+// A CardDAV server on 127.0.0.1, on a free port, in a temporary folder, for the length of a test.
+// Radicale (htpasswd, plain passwords), Xandikos (no authentication: the credentials are never asked
+// for), or tests/sync/fake_dav_server.py, which a test scripts through POST /_control (see that file).
+class TestDavServer {
+public:
+    enum class Kind { Radicale, Xandikos, Fake };
+    // Started and answering, with one empty address book for user "alice" (password "secret"); fails the
+    // test (ADD_FAILURE + nullptr) when the server cannot start.
+    static std::unique_ptr<TestDavServer> start(Kind kind);
+    ~TestDavServer();             // stops the server, removes the folder
+    QUrl rootUrl() const;         // http://127.0.0.1:PORT/
+    QUrl addressBookUrl() const;  // the address book made at start
+    QString user() const { return QStringLiteral("alice"); }
+    QString password() const { return QStringLiteral("secret"); }
+    void stop();     // kill (SIGKILL)
+    void restart();  // kill and start again on the same port and folder
+    // A request as another client (a phone) makes it, with the account's credentials: status, headers
+    // (names in lower case), body. Status 0 when no answer came.
+    struct Reply {
+        int status = 0;
+        QByteArray body;
+        QMap<QByteArray, QByteArray> headers;
+    };
+    Reply request(const QByteArray& method, const QUrl& url, const QByteArray& body = {},
+                  const QList<QPair<QByteArray, QByteArray>>& headers = {});
+
+private:
+    explicit TestDavServer(Kind kind);
+    bool launch();
+
+    Kind kind_;
+    QTemporaryDir folder_;
+    quint16 port_ = 0;
+    QProcess process_;
+};
+
+}  // namespace tessaly::testing
