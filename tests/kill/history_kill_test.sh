@@ -44,8 +44,10 @@ random_change() {
 if [ "$mode" = kill ]; then
     killed=0
     while [ $killed -lt "$kills" ]; do
+        # The program itself in the background, not a shell function: a function runs in a
+        # subshell, and the kill would end that shell and leave the program running.
         # shellcheck disable=SC2046
-        tcli $(random_change) >/dev/null 2>&1 &
+        "$cli" --force --data "$work/card/" $(random_change) >/dev/null 2>&1 &
         pid=$!
         sleep "0.0$((RANDOM % 10))$((RANDOM % 10))"
         kill -KILL $pid 2>/dev/null && killed=$((killed + 1))
