@@ -38,20 +38,6 @@ QString Component(const QStringList& parts, int i) {
     return i < parts.size() ? parts[i] : QString();
 }
 
-// A telephone number without the "tel:" of a URI value (version 4.0's default).
-QString PhoneText(const VCardProperty& p, const QString& version) {
-    QString text = VCardUnescape(p.value);
-    const bool uri = p.valueType == u"URI" || (p.valueType.isEmpty() && version.startsWith(u'4'));
-    if (uri && text.startsWith(QStringLiteral("tel:"), Qt::CaseInsensitive)) text = text.mid(4);
-    return text;
-}
-
-int PhoneField(const VCardProperty& p) {
-    if (p.hasType(QStringLiteral("FAX"))) return Fax;
-    if (p.hasType(QStringLiteral("HOME")) || p.hasType(QStringLiteral("CELL"))) return Phone2;
-    return Phone1;
-}
-
 // Street lines keep their empty lines between filled ones, so that the
 // address fields come back where they were; the locality line goes last.
 void PlaceAddress(const QStringList& adr, Card& card, QStringList& overflow) {
@@ -75,7 +61,8 @@ void PlaceAddress(const QStringList& adr, Card& card, QStringList& overflow) {
 
 class CardBuilder {
 public:
-    CardBuilder(VCardCards& counts, QString version) : counts_(counts), version_(std::move(version)) {}
+    CardBuilder(VCardCards& counts, QString version, VCardExtras extras)
+        : counts_(counts), version_(std::move(version)), extras_(extras) {}
 
     void take(const VCardProperty& p) {
         if (IsMedia(p)) {
@@ -95,7 +82,7 @@ public:
         else if (n == u"ADR")
             takeAddress(p);
         else if (n == u"TEL")
-            place(PhoneField(p), n, PhoneText(p, version_));
+            place(VCardPhoneField(p), n, VCardPhoneText(p, version_));
         else if (n == u"EMAIL")
             place(EMail, n, VCardUnescape(p.value));
         else if (n == u"NOTE")
@@ -158,13 +145,14 @@ private:
     }
 
     void toNotes(const QString& name, const QString& value) {
-        if (value.trimmed().isEmpty()) return;
+        if (value.trimmed().isEmpty() || extras_ == VCardExtras::LeftOut) return;
         extraNotes_ << name + QStringLiteral(": ") + value;
         ++counts_.valuesInNotes;
     }
 
     VCardCards& counts_;
     QString version_;
+    VCardExtras extras_;
     Card card_;
     QString formatted_;
     QStringList extraNotes_, labels_;
@@ -173,8 +161,22 @@ private:
 
 }  // namespace
 
-Card CardFromVCard(const VCard& vcard, VCardCards& counts) {
-    CardBuilder builder(counts, vcard.version);
+// A telephone number without the "tel:" of a URI value (version 4.0's default).
+QString VCardPhoneText(const VCardProperty& p, const QString& version) {
+    QString text = VCardUnescape(p.value);
+    const bool uri = p.valueType == u"URI" || (p.valueType.isEmpty() && version.startsWith(u'4'));
+    if (uri && text.startsWith(QStringLiteral("tel:"), Qt::CaseInsensitive)) text = text.mid(4);
+    return text;
+}
+
+int VCardPhoneField(const VCardProperty& p) {
+    if (p.hasType(QStringLiteral("FAX"))) return Fax;
+    if (p.hasType(QStringLiteral("HOME")) || p.hasType(QStringLiteral("CELL"))) return Phone2;
+    return Phone1;
+}
+
+Card CardFromVCard(const VCard& vcard, VCardCards& counts, VCardExtras extras) {
+    CardBuilder builder(counts, vcard.version, extras);
     for (const VCardProperty& p : vcard.properties) builder.take(p);
     return builder.finish();
 }

@@ -21,7 +21,13 @@ struct VCardCards {
 // code, country); TEL by type: fax to Fax, home or cell to Phone2, any other
 // to Phone1; the first EMAIL; NOTE. A card without name and company is
 // named "NULL NAME", as the delimited import names it.
-Card CardFromVCard(const VCard& vcard, VCardCards& counts);
+// Values without a field of their own go to the notes for an import; a sync
+// leaves them out, as the notes belong to the user and the server keeps them.
+enum class VCardExtras { InNotes, LeftOut };
+Card CardFromVCard(const VCard& vcard, VCardCards& counts, VCardExtras extras = VCardExtras::InNotes);
+// The field a TEL gives (Phone1, Phone2 or Fax), and its number as the card holds it.
+int VCardPhoneField(const VCardProperty& tel);
+QString VCardPhoneText(const VCardProperty& tel, const QString& version);
 VCardCards CardsFromVCards(const QList<VCard>& vcards);
 
 // Reads a vCard file (at most the size an export may have). Throws
