@@ -117,11 +117,12 @@ class Handler(BaseHTTPRequestHandler):
         request_body = self.body()
         with state.lock:
             state.log.append({"method": self.command, "path": self.path, "headers": dict(self.headers.items())})
+        if not self.authorised():
+            return
+        with state.lock:
             scripted = next((s for s in state.script if s.get("method") == self.command), None)
             if scripted:
                 state.script.remove(scripted)
-        if not self.authorised():
-            return
         if scripted:
             return self.scripted(scripted)
         if path == "/.well-known/carddav":
@@ -154,8 +155,9 @@ class Handler(BaseHTTPRequestHandler):
             self.send_response(s.get("status", 200))
             for name, value in headers.items():
                 self.send_header(name, value)
-            self.send_header("Content-Length", str(1 << 40))
+            self.send_header("Connection", "close")  # the body ends when the connection does: never
             self.end_headers()
+            self.close_connection = True
             chunk = b"x" if s.get("drip") else b"<" * 65536
             try:
                 while True:
@@ -187,7 +189,7 @@ class Handler(BaseHTTPRequestHandler):
         if state.auth == "basic":
             challenges.append('Basic realm="%s"' % REALM)
         for algorithm in ("SHA-256", "MD5"):
-            if state.auth in ("digest", "digest-" + algorithm.lower()):
+            if state.auth in ("digest", "digest-" + algorithm.lower().replace("-", "")):
                 nonce = secrets.token_hex(16)
                 with state.lock:
                     state.nonces[nonce] = 0
@@ -200,7 +202,7 @@ class Handler(BaseHTTPRequestHandler):
         state = self.state
         hashes = {"MD5": hashlib.md5, "SHA-256": hashlib.sha256}
         algorithm = p.get("algorithm", "MD5")
-        if algorithm not in hashes or not state.auth in ("digest", "digest-" + algorithm.lower()):
+        if algorithm not in hashes or state.auth not in ("digest", "digest-" + algorithm.lower().replace("-", "")):
             return "no"
 
         def h(text):
@@ -279,7 +281,7 @@ class Handler(BaseHTTPRequestHandler):
                     parts.append(response(href, status="404 Not Found"))
             return self.send(207, multistatus(parts, state.token()), {"Content-Type": "application/xml"})
         parts = []
-        for href in re.findall(r"href>([^<]*)<", text):
+        for href in re.findall(r"<(?:[\w.-]+:)?href>([^<]*)<", text):
             name = unquote(href[len(BOOK):]) if href.startswith(BOOK) else None
             if name in state.cards:
                 etag, card = state.cards[name]
