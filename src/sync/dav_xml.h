@@ -49,7 +49,7 @@ struct DavMultiStatus {
     QString syncToken;  // the multistatus's own, which a sync-collection answer ends with
 };
 
-constexpr qsizetype kMaxAddressDataBytes = 1 << 20;  // one vCard
+constexpr qsizetype kMaxAddressDataBytes = 1 << 20;  // one vCard, counted in characters
 constexpr int kMaxXmlDepth = 64;
 
 // Reads a 207 Multi-Status body (elements known by namespace URI, not prefix). Throws
