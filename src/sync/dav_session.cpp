@@ -177,16 +177,18 @@ DavReply DavSession::sendOnce(const QByteArray& method, const QUrl& url, const Q
     checkTransport(url, what);
     if (cancelled_)
         throw RemoteError(RemoteError::Kind::Cancelled, QStringLiteral("Cancelled before Tessaly could %1.").arg(what));
-    QNetworkRequest request(url);
+    QUrl target = url;
+    target.setUserInfo({});  // credentials go in the Authorization header, and only when asked for
+    QNetworkRequest request(target);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tessaly/2.0"));
     for (const auto& [name, value] : headers) request.setRawHeader(name, value);
     if (challenge_ && mayReceiveCredentials(url)) {
         const QByteArray clientNonce = QByteArray::number(QRandomGenerator::system()->generate64(), 16);
-        const QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+        const QByteArray path = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
         request.setRawHeader("Authorization",
                              authorizationFor(*challenge_, access_.user, access_.password, method,
-                                              target.isEmpty() ? "/" : target, ++nonceCount_, clientNonce));
+                                              path.isEmpty() ? "/" : path, ++nonceCount_, clientNonce));
     }
 
     std::unique_ptr<QNetworkReply> reply(network_->sendCustomRequest(request, method, body));

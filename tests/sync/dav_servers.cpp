@@ -60,6 +60,18 @@ TestDavServer::TestDavServer(Kind kind) : kind_(kind) {
     process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
+std::unique_ptr<TestDavServer> TestDavServer::startFakeTls(const QString& certificateFile, const QString& keyFile) {
+    testApplication();
+    std::unique_ptr<TestDavServer> server(new TestDavServer(Kind::Fake));
+    server->tlsFiles_ = {certificateFile, keyFile};
+    server->port_ = freePort();
+    if (!server->folder_.isValid() || server->port_ == 0 || !server->launch()) {
+        ADD_FAILURE() << "The fake server did not start over https";
+        return nullptr;
+    }
+    return server;
+}
+
 std::unique_ptr<TestDavServer> TestDavServer::start(Kind kind) {
     testApplication();
     std::unique_ptr<TestDavServer> server(new TestDavServer(kind));
@@ -116,6 +128,7 @@ bool TestDavServer::launch() {
             program = QStringLiteral("/usr/bin/python3");
             arguments = {QStringLiteral(TESSALY_TESTDATA "/../sync/fake_dav_server.py"), QStringLiteral("--port"),
                          QString::number(port_), QStringLiteral("--dir"), dir};
+            if (!tlsFiles_.isEmpty()) arguments << QStringLiteral("--tls") << tlsFiles_;
             break;
     }
     // Into a file, not a pipe: a pipe nobody reads would stop a talkative server once full.
@@ -144,7 +157,7 @@ TestDavServer::~TestDavServer() {
 }
 
 QUrl TestDavServer::rootUrl() const {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port_));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(tlsFiles_.isEmpty() ? "http" : "https").arg(port_));
 }
 
 QUrl TestDavServer::addressBookUrl() const {
@@ -176,6 +189,8 @@ TestDavServer::Reply TestDavServer::request(const QByteArray& method, const QUrl
     request.setRawHeader("Authorization", "Basic " + (user() + ':' + password()).toUtf8().toBase64());
     for (const auto& [name, value] : headers) request.setRawHeader(name, value);
     QNetworkReply* reply = network.sendCustomRequest(request, method, body);
+    // The phone trusts the test server's certificate, whatever it is.
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply] { reply->ignoreSslErrors(); });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(kRequestTimeoutMs, &loop, &QEventLoop::quit);

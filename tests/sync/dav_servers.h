@@ -24,8 +24,10 @@ public:
     // Started and answering, with one empty address book for user "alice" (password "secret"); fails the
     // test (ADD_FAILURE + nullptr) when the server cannot start.
     static std::unique_ptr<TestDavServer> start(Kind kind);
+    // The fake server over https with this certificate and key (PEM files); the other calls as above.
+    static std::unique_ptr<TestDavServer> startFakeTls(const QString& certificateFile, const QString& keyFile);
     ~TestDavServer();             // stops the server, removes the folder
-    QUrl rootUrl() const;         // http://127.0.0.1:PORT/
+    QUrl rootUrl() const;         // http://127.0.0.1:PORT/ (https for startFakeTls)
     QUrl addressBookUrl() const;  // the address book made at start
     QString user() const { return QStringLiteral("alice"); }
     QString password() const { return QStringLiteral("secret"); }
@@ -46,6 +48,7 @@ private:
     bool launch();
 
     Kind kind_;
+    QStringList tlsFiles_;  // certificate and key, for the fake server over https
     QTemporaryDir folder_;
     quint16 port_ = 0;
     QProcess process_;

@@ -340,11 +340,43 @@ TEST(DavSessionTest, authenticatesAsTheServerAsks) {
         book.changesSince({});
         if (c.staleNonce) control(server, {{"staleNonces", true}});
         requestLog(server);
-        EXPECT_TRUE(book.put(book.hrefFor("x"), vcard("x", "X"), {}).done);
+        EXPECT_TRUE(book.put(book.hrefFor("x y@z"), vcard("x y@z", "X"), {}).done);
         const QJsonArray log = requestLog(server);
         ASSERT_EQ(log.size(), c.staleNonce ? 2 : 1) << "credentials not sent with the request itself";
         EXPECT_TRUE(log.last()["headers"]["Authorization"].toString().contains(c.sentScheme))
             << log.last()["headers"]["Authorization"].toString().toStdString();
+    }
+}
+
+// A self-signed certificate is accepted only when it is the one the user trusts.
+TEST(DavSessionTest, trustsOnlyTheCertificateTheUserTrusts) {
+    const QString data = TESSALY_TESTDATA "/dav/";
+    const auto started = TestDavServer::startFakeTls(data + "server.pem", data + "server.key");
+    ASSERT_TRUE(started);
+    const auto readFile = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    struct Case {
+        const char* name;
+        QByteArray trusted;
+        bool works;
+    };
+    const QList<Case> cases = {
+        {"none trusted", {}, false},
+        {"this one trusted", readFile(data + "server.pem"), true},
+        {"another one trusted", readFile(data + "other.pem"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DavAccess access = accessTo(*started);
+        access.trustedCertificate = c.trusted;
+        DavSession session(access);
+        CardDavBook book(session, started->addressBookUrl());
+        if (c.works)
+            EXPECT_TRUE(book.changesSince({}).whole);
+        else
+            expectRemoteError(Kind::Unreachable, [&] { book.changesSince({}); });
     }
 }
 

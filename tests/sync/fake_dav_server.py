@@ -23,6 +23,7 @@ import json
 import os
 import re
 import secrets
+import ssl
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -336,10 +337,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--dir", required=True)
+    parser.add_argument("--tls", nargs=2, metavar=("CERTIFICATE", "KEY"), help="serve https with these PEM files")
     args = parser.parse_args()
     Handler.state = State(args.dir)
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*args.tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     server.serve_forever()
 
 
