@@ -135,7 +135,6 @@ DavReply DavSession::send(const QByteArray& method, const QUrl& url, const QByte
         DavReply reply;
         bool answeredFreshChallenge = false;
         for (int attempt = 0; attempt < 3; ++attempt) {
-            const bool withCredentials = challenge_ && mayReceiveCredentials(target);
             reply = sendOnce(method, target, body, headers, maxBytes, what);
             if (reply.status != 401 || !mayReceiveCredentials(target) || access_.user.isEmpty()) break;
             QList<QByteArray> offers;
@@ -143,7 +142,7 @@ DavReply DavSession::send(const QByteArray& method, const QUrl& url, const QByte
                 if (name.compare("WWW-Authenticate", Qt::CaseInsensitive) == 0) offers += value.split('\n');
             const auto challenge = strongestChallenge(offers);
             // Credentials answering this very challenge were refused; only a stale nonce is worth a retry.
-            if (!challenge || (withCredentials && answeredFreshChallenge && !challenge->stale)) break;
+            if (!challenge || (answeredFreshChallenge && !challenge->stale)) break;
             challenge_ = challenge;
             nonceCount_ = 0;
             answeredFreshChallenge = true;
