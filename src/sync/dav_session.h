@@ -52,8 +52,6 @@ public:
     explicit DavSession(DavAccess access, QObject* parent = nullptr);
     ~DavSession() override;
 
-    const DavAccess& access() const { return access_; }
-
     // Sends the request and returns the server's answer, whatever its status (a 401 is answered with
     // the account's credentials first). 'what' names the step in error messages ("list the address
     // book"). Throws RemoteError when no usable answer comes.
@@ -62,8 +60,6 @@ public:
 
     // The error for an answer whose status the caller cannot use.
     static RemoteError statusError(const DavReply& reply, const QString& what);
-
-    bool isCancelled() const { return cancelled_; }
 
 public slots:
     // Ends the request running now, and every later one, with RemoteError::Kind::Cancelled. A
