@@ -13,6 +13,8 @@ using store::Card;
 using store::VCardProperty;
 using store::VCardUnescape;
 using Role = ContentLine::Role;
+// The value a line gives a field (empty: none).
+using Reading = std::function<QString(const VCardProperty&)>;
 
 namespace {
 
@@ -73,9 +75,24 @@ QString FormattedName(const Card& c) {
     return name.isEmpty() ? c.company() : name;
 }
 
-QString AddressValue(const Card& c, bool v21) {
+// The street lines of an ADR that the card has no room for, as the reader counts them: kept when the
+// address is rewritten, since the card never showed them.
+QStringList StreetOverflow(const QStringList& adr) {
+    QStringList lines;
+    for (int i : {0, 1})
+        if (!adr.value(i).isEmpty()) lines << adr.value(i).split(QStringLiteral("\r\n"));
+    lines << adr.value(2).split(QStringLiteral("\r\n"));
+    const qsizetype room = Joined(adr.value(3), adr.value(4), QStringLiteral(", ")).isEmpty() ? 4 : 3;
+    QStringList overflow;
+    for (qsizetype i = room; i < lines.size(); ++i)
+        if (!lines[i].isEmpty()) overflow << lines[i];
+    return overflow;
+}
+
+QString AddressValue(const Card& c, const QStringList& overflow, bool v21) {
     QStringList street = {c.addressLine(1), c.addressLine(2), c.addressLine(3)};
-    while (!street.isEmpty() && street.back().isEmpty()) street.removeLast();
+    while (overflow.isEmpty() && !street.isEmpty() && street.back().isEmpty()) street.removeLast();
+    street << overflow;
     QString locality = c.addressLine(4), region;
     const qsizetype at = locality.lastIndexOf(QStringLiteral(", "));
     if (at > 0 && at + 2 < locality.size()) region = locality.mid(at + 2), locality.truncate(at);
@@ -192,25 +209,27 @@ public:
     // TITLE, EMAIL, NOTE: the first one that gives the field.
     void text(int field, const QString& name, const QByteArray& newHead, const Card& was, const Card& now) {
         if (was[field] == now[field]) return;
-        const qsizetype at = first(name, [](const VCardProperty& p) { return !VCardUnescape(p.value).isEmpty(); });
+        const Reading reading = [](const VCardProperty& p) { return VCardUnescape(p.value); };
+        const qsizetype at = first(name, reading);
+        if (now[field].isEmpty()) return clear(at, reading);
         set(at, name, newHead, {}, Escaped(now[field], v21_));
     }
 
     // ORG: its units after the first component stay when the company still ends with them.
     void company(const Card& was, const Card& now) {
         if (was.company() == now.company()) return;
-        const qsizetype at = first(QStringLiteral("ORG"), [](const VCardProperty& p) {
-            return !CompanyText(store::VCardComponents(p.value)).isEmpty();
-        });
+        const Reading reading = [](const VCardProperty& p) { return CompanyText(store::VCardComponents(p.value)); };
+        const qsizetype at = first(QStringLiteral("ORG"), reading);
+        if (now.company().isEmpty()) return clear(at, reading);
         QString value = Escaped(now.company(), v21_);
-        if (at >= 0 && !now.company().isEmpty()) {
+        if (at >= 0) {
             const QString units = JoinFilled(store::VCardComponents(property(at).value).mid(1), QStringLiteral(", "));
             const QString tail = QStringLiteral(", ") + units;
             if (!units.isEmpty() && now.company().endsWith(tail) && now.company().size() > tail.size())
                 value = Escaped(now.company().chopped(tail.size()), v21_) + u';' +
                         RawComponents(property(at).value).mid(1).join(u';');
         }
-        set(at, QStringLiteral("ORG"), "ORG", {}, now.company().isEmpty() ? QString() : value);
+        set(at, QStringLiteral("ORG"), "ORG", {}, value);
     }
 
     // The first ADR, rewritten whole; its label described the old address and goes.
@@ -219,19 +238,23 @@ public:
         for (int f = store::Address1; f <= store::Address6; ++f)
             changed = changed || was[f] != now[f], empty = empty && now[f].isEmpty();
         if (!changed) return;
-        set(first(QStringLiteral("ADR")), QStringLiteral("ADR"), "ADR", {"LABEL"},
-            empty ? QString() : AddressValue(now, v21_));
+        const qsizetype at = first(QStringLiteral("ADR"));  // the reader takes the first, even an empty one
+        if (empty) return clear(at, [](const VCardProperty& p) { return store::VCardComponents(p.value).join(u';'); });
+        const QStringList overflow =
+            at < 0 ? QStringList() : StreetOverflow(store::VCardComponents(property(at).value));
+        set(at, QStringLiteral("ADR"), "ADR", {"LABEL"}, AddressValue(now, overflow, v21_));
     }
 
     // The first TEL the reader gives this field; a tel: URI stays one when the number can be one.
     void phone(int field, const QByteArray& newHead, const Card& was, const Card& now) {
         if (was[field] == now[field]) return;
         const QString& version = s_.version;
-        const qsizetype at = first(QStringLiteral("TEL"), [&](const VCardProperty& p) {
-            return store::VCardPhoneField(p) == field && !store::VCardPhoneText(p, version).isEmpty();
-        });
-        if (at < 0 || now[field].isEmpty())
-            return set(at, QStringLiteral("TEL"), newHead, {}, Escaped(now[field], v21_));
+        const Reading reading = [&](const VCardProperty& p) {
+            return store::VCardPhoneField(p) == field ? store::VCardPhoneText(p, version) : QString();
+        };
+        const qsizetype at = first(QStringLiteral("TEL"), reading);
+        if (now[field].isEmpty()) return clear(at, reading);
+        if (at < 0) return set(at, QStringLiteral("TEL"), newHead, {}, Escaped(now[field], v21_));
         const VCardProperty& p = property(at);
         const bool uri = p.valueType == u"URI" || (p.valueType.isEmpty() && version.startsWith(u'4'));
         const auto isTelUri = [](const QString& text) {
@@ -283,9 +306,10 @@ private:
         return s_.lines[i].role == Role::Property && property(i).name == name && !property(i).binary;
     }
 
-    qsizetype first(const QString& name, const std::function<bool(const VCardProperty&)>& gives = {}) const {
+    // The first line of this name (that gives a value, when a reading is given), or -1.
+    qsizetype first(const QString& name, const Reading& reading = {}) const {
         for (qsizetype i = 0; i < s_.lines.size(); ++i)
-            if (isProperty(i, name) && (!gives || gives(property(i)))) return i;
+            if (isProperty(i, name) && (!reading || !reading(property(i)).isEmpty())) return i;
         return -1;
     }
 
@@ -297,18 +321,26 @@ private:
 
     LineStyle styleAt(qsizetype i) const { return {v21_, s_.lines[i].keepsFoldBlank, s_.lineEnd}; }
 
-    // The line at 'at' (-1: none) takes 'value'; an empty value removes it, and with none there a new line
-    // goes after the last of its name, or at the end of the card.
+    // The line at 'at' takes 'value'; with none there (-1) a new line goes after the last of its name, or at
+    // the end of the card.
     void set(qsizetype at, const QString& name, const QByteArray& newHead, const QList<QByteArray>& dropped,
              const QString& value) {
-        if (value.isEmpty()) {
-            if (at >= 0) remove(at);
-        } else if (at >= 0) {
+        if (at >= 0) {
             text_[at] = EncodedLine(HeadFor(s_.lines[at].logical, dropped), value, styleAt(at));
         } else {
             const qsizetype after = anchorFor(name);
             added_[after] += EncodedLine(newHead, value, styleAt(after));
         }
+    }
+
+    // A field emptied: its line goes, and so do later copies that would give the card the same value again.
+    // Other values for the field stay: the phone knows them, the card never showed them.
+    void clear(qsizetype at, const Reading& reading) {
+        if (at < 0) return;
+        const QString value = reading(property(at));
+        for (qsizetype i = at + 1; i < s_.lines.size(); ++i)
+            if (isProperty(i, property(at).name) && !removed_[i] && reading(property(i)) == value) remove(i);
+        remove(at);
     }
 
     // A removed value's Apple label ("item1.X-ABLabel") goes with it once its group holds nothing else.

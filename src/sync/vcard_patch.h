@@ -23,8 +23,8 @@ QByteArray NewServerVCard(const store::Card& card, const QString& uid);
 // No field changed: the bytes come back as they were.
 //
 // Read back, the result gives 'now', with one exception: when a field became empty and the vCard holds a
-// further value for it (a second TEL;TYPE=HOME, EMAIL, ADR...), only the first is removed, so the next one
-// is what the card then reads. The phone's other values are never deleted for a field the card cannot show.
+// further, different value for it (a second TEL;TYPE=HOME, EMAIL, ADR...), that one is what the card then
+// reads: only the value the card showed (and exact copies of it) is removed, never the phone's others.
 // Bytes holding no vCard at all give NewServerVCard(now, uid).
 QByteArray PatchServerVCard(const QByteArray& serverVCard, const store::Card& was, const store::Card& now,
                             const QString& uid);
