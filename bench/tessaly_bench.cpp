@@ -18,6 +18,7 @@
 #include "history/undo_redo.h"
 #include "naive_profile.h"
 #include "profile/cached_profile.h"
+#include "sync_bench.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -46,7 +47,8 @@ QTextStream out(stdout);
 const char kUsage[] =
     "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1]\n"
     "       tessaly-bench --make-cards DIR N\n"
-    "Times the store's workloads W1-W6, W12-W15 on N generated cards (default 8000), median of K runs,\n"
+    "Times the store's workloads W1-W6, W12-W17, the history's H1-H4 and the sync's S1-S4 (with a\n"
+    "radicale it starts on 127.0.0.1) on N generated cards (default 8000), median of K runs,\n"
     "with the cached profile layer and the naive one (--quick: cached only); --only runs the\n"
     "workloads whose name starts with the text given; --cpu times on the CPU clock of the\n"
     "thread (for a busy machine; waits for the disk are not counted). --make-cards writes a\n"
@@ -477,6 +479,8 @@ int main(int argc, char** argv) {
                    [&] { history::Undo(*importJournal, *importStore); }),
                1);
     }
+
+    SyncBenchmarks(ordered, base, opt.runs, opt.only, out);
 
     // W6 the program from its start to its main window shown, on the full file.
     if (QStringLiteral("W6_program_start_to_window").startsWith(opt.only)) {

@@ -5,7 +5,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-s
           libgl-dev libx11-dev libxcb1-dev googletest libgtest-dev libgmock-dev xvfb xauth xdotool openbox x11-utils
           imagemagick fonts-dejavu-core
           desktop-file-utils appstream qt6-tools-dev libqt6opengl6-dev
-          poppler-utils python3-vobject xdg-utils clang-format-14)
+          poppler-utils python3-vobject xdg-utils clang-format-14
+          radicale xandikos qtkeychain-qt6-dev gnome-keyring dbus)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

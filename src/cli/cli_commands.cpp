@@ -9,6 +9,7 @@
 #include "cli_exchange.h"
 #include "cli_history.h"
 #include "cli_print.h"
+#include "cli_sync.h"
 #include "cli_text.h"
 #include "cli_vcard.h"
 #include "history/change_journal.h"
@@ -62,6 +63,7 @@ public:
         const QString& c = call_.command;
         if (c == u"init") return init();
         if (c == u"dial") return DialCommand(store_, profile_, call_.args, out_);
+        if (c == u"account") return AccountCommand(call_.args, out_, err_);
         // A restore or import that a crash stopped is finished or thrown away before anything is read.
         SettleBeforeUse(call_.dataDir, std::chrono::seconds(5));
         requireCardFile();
@@ -74,6 +76,9 @@ public:
         if (c == u"duplicates") return read(true, [this] { return DuplicatesCommand(store_, call_.args, out_); });
         if (c == u"print") return read(true, [this] { return PrintCommand(store_, call_.args, out_); });
         if (c == u"history") return HistoryCommand(openHistory(), call_.args, out_);
+        if (c == u"sync" && IsSyncStatus(call_.args)) return SyncStatusCommand(call_.dataDir, call_.args, out_);
+        if (c == u"sync" && call_.args.contains(QStringLiteral("--dry-run")))
+            return SyncCommand(store_, call_.args, out_, err_);
         requireNotInUse();
         store_.RemoveLeftoverTemporaries();
         // Every change from here on is recorded, so that it can be undone.
@@ -87,6 +92,7 @@ public:
         if (c == u"restore") return restore();
         if (c == u"restore-backup") return RestoreBackupCommand(store_, call_.args, out_);
         if (c == u"import") return ImportCommand(store_, call_.args, out_);
+        if (c == u"sync") return SyncCommand(store_, call_.args, out_, err_);
         throw CommandFailed(BadInput, QStringLiteral("Unknown command \"%1\"").arg(c));
     }
 

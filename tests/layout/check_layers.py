@@ -14,12 +14,13 @@ BELOW = {
     "backup": {"profile", "cards", "history"},
     "print": {"profile", "cards", "history"},
     "exchange": {"profile", "cards", "history", "backup", "print"},
-    "shell": {"profile", "cards", "history", "backup", "print", "exchange"},
-    "dialogs": {"profile", "cards", "history", "backup", "print", "exchange", "shell"},
-    "dial": {"profile", "cards", "history", "backup", "print", "exchange", "shell"},
-    "mainwin": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dialogs", "dial"},
-    "cli": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dial"},
-    "app": {"profile", "cards", "history", "backup", "print", "exchange", "shell", "dialogs", "dial", "mainwin"},
+    "sync": {"profile", "cards", "history", "backup", "print", "exchange"},
+    "shell": {"profile", "cards", "history", "backup", "print", "exchange", "sync"},
+    "dialogs": {"profile", "cards", "history", "backup", "print", "exchange", "sync", "shell"},
+    "dial": {"profile", "cards", "history", "backup", "print", "exchange", "sync", "shell"},
+    "mainwin": {"profile", "cards", "history", "backup", "print", "exchange", "sync", "shell", "dialogs", "dial"},
+    "cli": {"profile", "cards", "history", "backup", "print", "exchange", "sync", "shell", "dial"},
+    "app": {"profile", "cards", "history", "backup", "print", "exchange", "sync", "shell", "dialogs", "dial", "mainwin"},
 }
 # The gauge library is a library of its own: the windows may use it, it uses none of the program.
 LIBRARY_USERS = {"shell", "dialogs", "dial", "mainwin", "app"}
