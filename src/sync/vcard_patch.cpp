@@ -5,6 +5,7 @@
 #include "vcard_lines.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <functional>
 
 namespace tessaly::sync {
@@ -288,6 +289,15 @@ public:
                                 styleAt(at));
     }
 
+    // A removed value's Apple label ("item1.X-ABLabel") goes with it once its group holds nothing else.
+    void dropOrphanLabels() {
+        QSet<QString> used;
+        for (qsizetype i = 0; i < s_.lines.size(); ++i)
+            if (isGrouped(i) && !property(i).name.startsWith(QStringLiteral("X-AB"))) used.insert(s_.lines[i].group);
+        for (qsizetype i = 0; i < s_.lines.size(); ++i)
+            if (isGrouped(i) && !used.contains(s_.lines[i].group)) removed_[i] = true;
+    }
+
     QByteArray result() const {
         QByteArray out = s_.bom;
         for (qsizetype i = 0; i < s_.lines.size(); ++i) {
@@ -319,6 +329,11 @@ private:
         return -1;
     }
 
+    // A line still there in a group that lost a line.
+    bool isGrouped(qsizetype i) const {
+        return s_.lines[i].role == Role::Property && !removed_[i] && emptiedGroups_.contains(s_.lines[i].group);
+    }
+
     LineStyle styleAt(qsizetype i) const { return {v21_, s_.lines[i].keepsFoldBlank, s_.lineEnd}; }
 
     // The line at 'at' takes 'value'; with none there (-1) a new line goes after the last of its name, or at
@@ -343,18 +358,9 @@ private:
         remove(at);
     }
 
-    // A removed value's Apple label ("item1.X-ABLabel") goes with it once its group holds nothing else.
     void remove(qsizetype at) {
         removed_[at] = true;
-        const QString& group = s_.lines[at].group;
-        if (group.isEmpty()) return;
-        QList<qsizetype> labels;
-        for (qsizetype i = 0; i < s_.lines.size(); ++i) {
-            if (s_.lines[i].role != Role::Property || removed_[i] || s_.lines[i].group != group) continue;
-            if (!property(i).name.startsWith(QStringLiteral("X-AB"))) return;
-            labels << i;
-        }
-        for (qsizetype i : labels) removed_[i] = true;
+        if (!s_.lines[at].group.isEmpty()) emptiedGroups_.insert(s_.lines[at].group);
     }
 
     qsizetype anchorFor(const QString& name) const {
@@ -373,6 +379,7 @@ private:
     bool v21_;
     QList<QByteArray> text_;
     QList<bool> removed_;
+    QSet<QString> emptiedGroups_;
     QList<QByteArray> added_;
 };
 
@@ -393,6 +400,7 @@ QByteArray Patched(const ServerLines& server, const Card& was, const Card& now, 
     p.text(store::Notes, QStringLiteral("NOTE"), "NOTE", was, now);
     p.uid(uid);
     p.revision();
+    p.dropOrphanLabels();
     return p.result();
 }
 
