@@ -590,10 +590,15 @@ bool SettleConflict(store::CardStore& store, const QString& stateFile, const QSt
         const QString server = e.conflicts.take(field);
         if (keep == KeepSide::Server) {
             // This side takes the server's value, a change of the card like any other (it can be undone).
+            store::CardChange change(store);
             Card current = store.ReadCard(recNo);
             Card typed = current;
             typed[field] = server;
             (void)store.ChangeCardIfUnchanged(recNo, current, typed);
+            if (store::ChangeRecorder* recorder = store.Recorder())
+                recorder->describe(
+                    QStringLiteral("Keep the server's %1 of %2").arg(store::FieldKeys[field], Named(typed)));
+            change.commit();
         }
         // Both sides agreed on the server's value: this side's differs, and so goes up at the next sync.
         e.base[field] = server;
