@@ -46,7 +46,14 @@ struct RemoteStep {
     QByteArray vcard;
     QString ifMatch;
     SyncedCard ifDone;  // the entry once the server took it; the plan holds it as if it did not
+    // The vCard sent reads back otherwise than the card meant (a field emptied where the phone holds a
+    // second value for it): the next round reads it from the server and brings that value here.
+    bool readBack = false;
 };
+
+bool ReadsBackOtherwise(const QByteArray& vcard, const Card& meant) {
+    return !vcard.isEmpty() && CardFromServerVCard(vcard) != meant;
+}
 
 struct Plan {
     QList<SyncedCard> entries;
@@ -215,7 +222,7 @@ private:
                 done.goneFromServer = done.deletedHere = false;
                 done.conflicts.clear();
                 plan_.report.sentNew << Named(here.fields);
-                return send(RemoteStep::Create, e, done, done.serverVCard, QString());
+                return send(RemoteStep::Create, e, done, done.serverVCard, QString(), here.fields);
             }
             e.deletedHere = deletedHere;
             return keep(e);
@@ -236,7 +243,7 @@ private:
             done.goneFromServer = done.deletedHere = true;
             done.etag.clear();
             plan_.report.sentDeleted << Named(here.fields);
-            return send(RemoteStep::Remove, e, done, {}, e.etag);
+            return send(RemoteStep::Remove, e, done, {}, e.etag, Card());
         }
         if (deletedHere) {
             // Deleted here and kept on the server: nothing goes either way.
@@ -271,7 +278,7 @@ private:
         done.serverVCard = PatchServerVCard(serverVCard, serverNow, m.server, e.uid);
         e.base = m.baseIfNotSent;
         plan_.report.sentChanged << Named(m.here);
-        send(RemoteStep::Update, e, done, done.serverVCard, e.etag);
+        send(RemoteStep::Update, e, done, done.serverVCard, e.etag, m.server);
     }
 
     static void takeFresh(SyncedCard& e, const RemoteContact* fresh) {
@@ -283,9 +290,10 @@ private:
     void keep(const SyncedCard& e) { plan_.entries << e; }
 
     void send(RemoteStep::Kind kind, const SyncedCard& asIs, const SyncedCard& ifDone, const QByteArray& vcard,
-              const QString& ifMatch) {
+              const QString& ifMatch, const Card& meant) {
         plan_.entries << asIs;
-        plan_.remote << RemoteStep{kind, plan_.entries.size() - 1, vcard, ifMatch, ifDone};
+        plan_.remote << RemoteStep{kind,   plan_.entries.size() - 1,        vcard, ifMatch,
+                                   ifDone, ReadsBackOtherwise(vcard, meant)};
     }
 
     // Cards and server contacts that belong to nothing yet: paired by the duplicate rules (e-mail or
@@ -335,7 +343,8 @@ private:
             e.serverVCard = NewServerVCard(card, e.uid);
             plan_.report.sentNew << Named(card);
             // Only an entry the server took is kept: the card is unpaired again otherwise.
-            plan_.remote << RemoteStep{RemoteStep::Create, -1, e.serverVCard, QString(), e};
+            plan_.remote << RemoteStep{RemoteStep::Create, -1, e.serverVCard,
+                                       QString(),          e,  ReadsBackOtherwise(e.serverVCard, card)};
         }
         const int room = store::ImportRoom(false, store_.NoOfRecords);
         for (const Unpaired& u : std::as_const(comeDown)) {
@@ -502,7 +511,8 @@ bool SendToServer(RemoteBook& remote, Plan& plan, SyncState& state, const QStrin
             continue;
         }
         SyncedCard taken = step.ifDone;
-        if (step.kind != RemoteStep::Remove) taken.etag = outcome.etag;  // empty: the next sync reads it back
+        // An empty ETag: the next round reads the contact back.
+        if (step.kind != RemoteStep::Remove) taken.etag = step.readBack ? QString() : outcome.etag;
         if (step.entry >= 0)
             plan.entries[step.entry] = taken;
         else

@@ -182,7 +182,8 @@ TEST_P(SyncTest, changesOnEachSideMeetAndAConflictWaitsForThePerson) {
 TEST_P(SyncTest, thePhonesOwnPropertiesSurviveEditsAndARestore) {
     const QByteArray extra =
         "BDAY:1980-02-29\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
-        "X-PHONE-ONLY:keep me\r\nEMAIL;TYPE=WORK:eve@example.org\r\nEMAIL;TYPE=HOME:eve@home.example\r\n";
+        "X-PHONE-ONLY:keep me\r\nEMAIL;TYPE=WORK:eve@example.org\r\nEMAIL;TYPE=HOME:eve@home.example\r\n"
+        "TEL;TYPE=HOME:111\r\nTEL;TYPE=HOME:222\r\n";
     phonePut("eve.vcf", PhoneVCard("eve", "Eve", "Evans", extra));
     sync();
     const QString eve = store.ShownRecNo(0);
@@ -190,8 +191,10 @@ TEST_P(SyncTest, thePhonesOwnPropertiesSurviveEditsAndARestore) {
     EXPECT_EQ(current[Notes], QString());  // nothing the card cannot hold went into its notes
     Card typed = current;
     typed[Phone1] = QStringLiteral("555 1234");
+    typed[Phone2].clear();  // the phone's second home number then shows here
     store.ChangeCard(eve, current, typed);
     sync();
+    EXPECT_EQ(store.ReadCard(eve)[Phone2], "222");
     for (const QByteArray& kept : {QByteArray("BDAY:1980-02-29"), QByteArray("X-PHONE-ONLY:keep me"),
                                    QByteArray("/9j/4AAQSkZJRgABAQ=="), QByteArray("eve@home.example")})
         EXPECT_TRUE(vcardOf("Evans").contains(kept)) << kept.toStdString();
@@ -236,6 +239,51 @@ TEST_P(SyncTest, aSyncIsOneChangeThatCanBeUndone) {
     sync();
     EXPECT_EQ(serverCards().size(), 1);
     store.SetRecorder(nullptr);
+}
+
+// The phone writes a contact between the sync's read and its write: the server refuses the write
+// (412), and the sync reads the contact again and merges, never writing over the phone's change.
+class PhoneWritesFirst final : public RemoteBook {
+public:
+    PhoneWritesFirst(RemoteBook& book, std::function<void()> phone) : book_(book), phone_(std::move(phone)) {}
+    RemoteChanges changesSince(const QString& token) override { return book_.changesSince(token); }
+    QList<RemoteContact> fetch(const QStringList& hrefs) override { return book_.fetch(hrefs); }
+    WriteOutcome put(const QString& href, const QByteArray& vcard, const QString& ifMatch) override {
+        if (const auto phone = std::exchange(phone_, nullptr)) phone();
+        return book_.put(href, vcard, ifMatch);
+    }
+    WriteOutcome remove(const QString& href, const QString& ifMatch) override { return book_.remove(href, ifMatch); }
+    QString hrefFor(const QString& uid) const override { return book_.hrefFor(uid); }
+
+private:
+    RemoteBook& book_;
+    std::function<void()> phone_;
+};
+
+TEST_P(SyncTest, aContactThePhoneWritesDuringTheSyncIsReadAgainAndMerged) {
+    const QString n = store.AddCard(Person("Lou", "Lamb", "100"));
+    sync();
+    Card current = store.ReadCard(n), typed = current;
+    typed[Phone1] = QStringLiteral("200");
+    store.ChangeCard(n, current, typed);
+    const QString href = hrefOf("Lamb");
+    QByteArray phoneV = vcardOf("Lamb");
+    phoneV.replace("END:VCARD", "TITLE:Captain\r\nEND:VCARD");
+    DavAccess access;
+    access.url = server->addressBookUrl();
+    access.user = server->user();
+    access.password = server->password();
+    DavSession session(access);
+    CardDavBook book(session, server->addressBookUrl());
+    PhoneWritesFirst racing(book, [&] { phonePut(QFileInfo(href).fileName(), phoneV); });
+    SyncOptions options;
+    options.accountName = QStringLiteral("test");
+    options.addressBook = server->addressBookUrl();
+    EXPECT_TRUE(Synchronise(store, racing, stateFile, options).complete);
+    const Card there = CardFromServerVCard(vcardOf("Lamb"));
+    EXPECT_EQ(there[Title], "Captain");
+    EXPECT_EQ(there[Phone1], "200");
+    EXPECT_EQ(store.ReadCard(n)[Title], "Captain");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncTest,
