@@ -2,7 +2,8 @@
 #include <QString>
 #include <QTextStream>
 
-// S1-S4: a first sync of the card file in 'cardFolder' up to an empty radicale on this computer, a sync
-// with nothing to do, one with one edited card, and a first sync of the whole address book down into
-// an empty card file. 'work' is a folder for the copies.
-void SyncBenchmarks(const QString& cardFolder, const QString& work, int runs, const QString& only, QTextStream& out);
+// S1-S4 against radicale on this computer: S4 a first sync of an address book of the cards in
+// 'cardFolder' down into an empty card file, S2 a sync with nothing to do and S3 one with one edited card
+// on it, S1 a first sync of 'upCards' of the cards up to an empty address book. 'work' holds the copies.
+void SyncBenchmarks(const QString& cardFolder, const QString& work, int runs, int upCards, const QString& only,
+                    QTextStream& out);

@@ -45,10 +45,11 @@ namespace {
 QTextStream out(stdout);
 
 const char kUsage[] =
-    "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1]\n"
+    "usage: tessaly-bench [--cards N] [--runs K] [--quick] [--cpu] [--only W1] [--sync-up N]\n"
     "       tessaly-bench --make-cards DIR N\n"
     "Times the store's workloads W1-W6, W12-W17, the history's H1-H4 and the sync's S1-S4 (with a\n"
-    "radicale it starts on 127.0.0.1) on N generated cards (default 8000), median of K runs,\n"
+    "radicale it starts on 127.0.0.1; S1 sends --sync-up cards, default 500) on N generated cards\n"
+    "(default 8000), median of K runs,\n"
     "with the cached profile layer and the naive one (--quick: cached only); --only runs the\n"
     "workloads whose name starts with the text given; --cpu times on the CPU clock of the\n"
     "thread (for a busy machine; waits for the disk are not counted). --make-cards writes a\n"
@@ -57,8 +58,9 @@ const char kUsage[] =
 struct Options {
     int cards = 8000;
     int runs = 5;
-    bool quick = false;  // skip the naive layer
-    QString only;        // run just the workload whose name starts with this
+    bool quick = false;     // skip the naive layer
+    QString only;           // run just the workload whose name starts with this
+    int syncUpCards = 500;  // S1: radicale's PUT slows with every contact already there
 };
 
 // A real export's header and its first card, that card repeated 'lines' times
@@ -209,6 +211,8 @@ int main(int argc, char** argv) {
             gCpuClock = true;
         else if (args[i] == u"--only" && i + 1 < args.size())
             opt.only = args[++i];
+        else if (args[i] == u"--sync-up" && i + 1 < args.size())
+            opt.syncUpCards = args[++i].toInt();
         else if (args[i] == u"--version") {
             QTextStream(stdout) << "tessaly-bench " TESSALY_VERSION "\n";
             return 0;
@@ -480,7 +484,7 @@ int main(int argc, char** argv) {
                1);
     }
 
-    SyncBenchmarks(ordered, base, opt.runs, opt.only, out);
+    SyncBenchmarks(ordered, base, opt.runs, opt.syncUpCards, opt.only, out);
 
     // W6 the program from its start to its main window shown, on the full file.
     if (QStringLiteral("W6_program_start_to_window").startsWith(opt.only)) {

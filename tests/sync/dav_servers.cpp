@@ -171,6 +171,10 @@ QUrl TestDavServer::addressBookUrl() const {
     return rootUrl().resolved(QUrl(QStringLiteral("/alice/contacts/")));
 }
 
+QString TestDavServer::radicaleBookFolder() const {
+    return folder_.path() + QStringLiteral("/collections/collection-root/alice/contacts");
+}
+
 void TestDavServer::stop() {
     if (process_.state() == QProcess::NotRunning) return;
     process_.kill();
