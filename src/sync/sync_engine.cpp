@@ -189,7 +189,7 @@ private:
         const bool present = hereIt != local_.cend() && hereIt->place != CardPlace::Absent;
         // The number holds someone else now (a replacing import, a restore from backup): both sides are
         // paired again as in a first sync, and nothing is written over the server's contact.
-        if (!present || !Resembles(hereIt->fields, e.base)) {
+        if (!present || (hereIt->fields != e.base && !Resembles(hereIt->fields, e.base))) {
             if (!gone && !unreadable_.contains(e.href))
                 unpairedServer_ << Unpaired{e.href, fresh ? fresh->etag : e.etag, e.uid,
                                             fresh ? fresh->vcard : e.serverVCard,
@@ -472,11 +472,12 @@ QString SyncReport::details() const {
 namespace {
 
 // The server takes the plan's writes. The state is saved every so often, so that a sync stopped
-// midway keeps what the server took. True when the server had changed a contact meanwhile (412):
-// another round reads it and merges.
+// midway keeps what the server took. True when another round is needed: the server had changed a
+// contact meanwhile (412), a contact is to be read back, or one was made after the token was taken
+// (a server need never report a contact made and removed after the token it is asked with).
 bool SendToServer(RemoteBook& remote, Plan& plan, SyncState& state, const QString& stateFile,
                   const SyncOptions& options) {
-    bool raced = false;
+    bool again = false;
     QElapsedTimer sinceSave;
     sinceSave.start();
     int done = 0;
@@ -507,9 +508,10 @@ bool SendToServer(RemoteBook& remote, Plan& plan, SyncState& state, const QStrin
         }
         ++done;
         if (!outcome.done) {
-            raced = true;
+            again = true;
             continue;
         }
+        again = again || step.readBack || step.kind == RemoteStep::Create;
         SyncedCard taken = step.ifDone;
         // An empty ETag: the next round reads the contact back.
         if (step.kind != RemoteStep::Remove) taken.etag = step.readBack ? QString() : outcome.etag;
@@ -524,7 +526,7 @@ bool SendToServer(RemoteBook& remote, Plan& plan, SyncState& state, const QStrin
         }
     }
     if (options.progress) options.progress(done, total);
-    return raced;
+    return again;
 }
 
 }  // namespace
@@ -564,10 +566,12 @@ SyncReport Synchronise(store::CardStore& store, RemoteBook& remote, const QStrin
             ApplyLocally(store, plan, options, change);
         }
         // What came in is in the card file: the server's changes up to this token are seen.
+        const bool stateChanged = state.cards != plan.entries || state.token != plan.token;
         state.cards = plan.entries;
         state.token = plan.token;
-        SaveSyncState(stateFile, state);
-        const bool raced = SendToServer(remote, plan, state, stateFile, options);
+        if (!plan.local.isEmpty()) SaveSyncState(stateFile, state);
+        const bool again = SendToServer(remote, plan, state, stateFile, options);
+        const bool sent = state.cards != plan.entries;
         state.cards = plan.entries;
         state.lastSync = QDateTime::currentDateTimeUtc();
         const SyncReport& part = plan.report;
@@ -584,11 +588,13 @@ SyncReport Synchronise(store::CardStore& store, RemoteBook& remote, const QStrin
         total.complete = part.complete;
         total.stopped = part.stopped;
         state.lastReport = total.details();
-        SaveSyncState(stateFile, state);
-        // The token was taken before this round's writes: a contact written now and removed before the
-        // next sync might never be reported from it. A round more takes a token after them (its own
-        // writes come back with the ETags known, and are not read again).
-        if (!part.complete || (!raced && plan.remote.isEmpty())) break;
+        if (stateChanged || sent)
+            SaveSyncState(stateFile, state);
+        else
+            SaveSyncStatus(stateFile, state);
+        // A round more reads what raced or is to be read back, and takes a token after the contacts
+        // made in this one (its own writes come back with the ETags known, and are not read again).
+        if (!part.complete || !again) break;
     }
     return total;
 }

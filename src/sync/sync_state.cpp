@@ -4,6 +4,9 @@
 #include "profile/atomic_file.h"
 
 #include <sys/stat.h>
+#include <QCborArray>
+#include <QCborMap>
+#include <QCborValue>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -19,32 +22,33 @@ namespace {
 
 // Larger than any state of the most cards a card file holds, each with a large server vCard.
 constexpr qint64 kMaxStateBytes = 512LL << 20;
+constexpr qint64 kMaxStatusBytes = 16LL << 20;
 
-QJsonArray FieldsJson(const store::Card& card) {
-    QJsonArray fields;
+QCborArray FieldsCbor(const store::Card& card) {
+    QCborArray fields;
     for (const QString& value : card) fields.append(value);
     return fields;
 }
 
-store::Card CardOf(const QJsonValue& value) {
-    const QJsonArray fields = value.toArray();
+store::Card CardOf(const QCborValue& value) {
+    const QCborArray fields = value.toArray();
     if (fields.size() != store::kFieldCount) throw SyncStateError("a card of the wrong shape");
     store::Card card;
     for (int i = 0; i < store::kFieldCount; ++i) card[i] = fields[i].toString();
     return card;
 }
 
-QJsonObject CardJson(const SyncedCard& c) {
-    QJsonObject o{{QStringLiteral("recNo"), c.recNo},
-                  {QStringLiteral("uid"), c.uid},
-                  {QStringLiteral("href"), c.href},
-                  {QStringLiteral("etag"), c.etag},
-                  {QStringLiteral("base"), FieldsJson(c.base)},
-                  {QStringLiteral("vcard"), QString::fromLatin1(c.serverVCard.toBase64())}};
+QCborMap CardCbor(const SyncedCard& c) {
+    QCborMap o{{QStringLiteral("recNo"), c.recNo},
+               {QStringLiteral("uid"), c.uid},
+               {QStringLiteral("href"), c.href},
+               {QStringLiteral("etag"), c.etag},
+               {QStringLiteral("base"), FieldsCbor(c.base)},
+               {QStringLiteral("vcard"), c.serverVCard}};
     if (c.deletedHere) o.insert(QStringLiteral("deletedHere"), true);
     if (c.goneFromServer) o.insert(QStringLiteral("goneFromServer"), true);
     if (!c.conflicts.isEmpty()) {
-        QJsonObject conflicts;
+        QCborMap conflicts;
         for (auto it = c.conflicts.cbegin(); it != c.conflicts.cend(); ++it)
             conflicts.insert(store::FieldKeys[it.key()], it.value());
         o.insert(QStringLiteral("conflicts"), conflicts);
@@ -52,19 +56,19 @@ QJsonObject CardJson(const SyncedCard& c) {
     return o;
 }
 
-SyncedCard SyncedCardOf(const QJsonObject& o) {
+SyncedCard SyncedCardOf(const QCborMap& o) {
     SyncedCard c;
     c.recNo = o.value(QStringLiteral("recNo")).toString();
     c.uid = o.value(QStringLiteral("uid")).toString();
     c.href = o.value(QStringLiteral("href")).toString();
     c.etag = o.value(QStringLiteral("etag")).toString();
     c.base = CardOf(o.value(QStringLiteral("base")));
-    c.serverVCard = QByteArray::fromBase64(o.value(QStringLiteral("vcard")).toString().toLatin1());
+    c.serverVCard = o.value(QStringLiteral("vcard")).toByteArray();
     c.deletedHere = o.value(QStringLiteral("deletedHere")).toBool();
     c.goneFromServer = o.value(QStringLiteral("goneFromServer")).toBool();
-    const QJsonObject conflicts = o.value(QStringLiteral("conflicts")).toObject();
+    const QCborMap conflicts = o.value(QStringLiteral("conflicts")).toMap();
     for (auto it = conflicts.begin(); it != conflicts.end(); ++it) {
-        const auto field = std::find(store::FieldKeys.begin(), store::FieldKeys.end(), it.key());
+        const auto field = std::find(store::FieldKeys.begin(), store::FieldKeys.end(), it.key().toString());
         if (field == store::FieldKeys.end()) throw SyncStateError("a conflict in no field");
         c.conflicts.insert(int(field - store::FieldKeys.begin()), it.value().toString());
     }
@@ -74,21 +78,32 @@ SyncedCard SyncedCardOf(const QJsonObject& o) {
 }
 
 SyncState StateOf(const QByteArray& bytes) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-    if (doc.isNull() || !doc.isObject()) throw SyncStateError(error.errorString().toStdString());
-    const QJsonObject o = doc.object();
+    QCborParserError error;
+    const QCborValue doc = QCborValue::fromCbor(bytes, &error);
+    if (error.error != QCborError::NoError || !doc.isMap()) throw SyncStateError("it is no sync state");
+    const QCborMap o = doc.toMap();
     SyncState state;
     state.cardFolder = o.value(QStringLiteral("cardFolder")).toString();
     state.addressBook = QUrl(o.value(QStringLiteral("addressBook")).toString());
     state.token = o.value(QStringLiteral("token")).toString();
-    state.lastSync = QDateTime::fromString(o.value(QStringLiteral("lastSync")).toString(), Qt::ISODate);
-    state.lastReport = o.value(QStringLiteral("lastReport")).toString();
-    for (const QJsonValue& card : o.value(QStringLiteral("cards")).toArray()) {
-        if (!card.isObject()) throw SyncStateError("a card that is no object");
-        state.cards << SyncedCardOf(card.toObject());
+    for (const QCborValue& card : o.value(QStringLiteral("cards")).toArray()) {
+        if (!card.isMap()) throw SyncStateError("a card that is no map");
+        state.cards << SyncedCardOf(card.toMap());
     }
     return state;
+}
+
+QString StatusFile(const QString& file) {
+    return file + QStringLiteral(".status");
+}
+
+// The time and report of the last sync: only told to the person, so a damaged one is passed over.
+void ReadStatus(const QString& file, SyncState& state) {
+    QFile in(file);
+    if (in.size() > kMaxStatusBytes || !in.open(QIODevice::ReadOnly)) return;
+    const QJsonObject o = QJsonDocument::fromJson(in.readAll()).object();
+    state.lastSync = QDateTime::fromString(o.value(QStringLiteral("lastSync")).toString(), Qt::ISODate);
+    state.lastReport = o.value(QStringLiteral("lastReport")).toString();
 }
 
 QString CanonicalFolder(const QString& folder) {
@@ -114,7 +129,7 @@ QString SyncStateFolder(const QString& accountName) {
 QString SyncStateFile(const QString& accountName, const QString& cardFolder) {
     const QByteArray key =
         QCryptographicHash::hash(CanonicalFolder(cardFolder).toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
-    return SyncStateFolder(accountName) + u'/' + QString::fromLatin1(key) + QStringLiteral(".json");
+    return SyncStateFolder(accountName) + u'/' + QString::fromLatin1(key) + QStringLiteral(".state");
 }
 
 SyncState LoadSyncState(const QString& file, const QString& cardFolder, QString* notice) {
@@ -131,7 +146,10 @@ SyncState LoadSyncState(const QString& file, const QString& cardFolder, QString*
         try {
             SyncState state = StateOf(in.readAll());
             // A state of another card folder (a hash that met another) is no state of this one.
-            if (state.cardFolder == empty.cardFolder) return state;
+            if (state.cardFolder == empty.cardFolder) {
+                ReadStatus(StatusFile(file), state);
+                return state;
+            }
             why = QStringLiteral("it belongs to the card folder %1").arg(state.cardFolder);
         } catch (const SyncStateError& e) {
             why = QString::fromUtf8(e.what());
@@ -151,26 +169,39 @@ SyncState LoadSyncState(const QString& file, const QString& cardFolder, QString*
     return empty;
 }
 
-void SaveSyncState(const QString& file, const SyncState& state) {
-    QJsonArray cards;
-    for (const SyncedCard& c : state.cards) cards.append(CardJson(c));
-    const QJsonObject o{{QStringLiteral("cardFolder"), state.cardFolder},
-                        {QStringLiteral("addressBook"), state.addressBook.toString()},
-                        {QStringLiteral("token"), state.token},
-                        {QStringLiteral("lastSync"), state.lastSync.toString(Qt::ISODateWithMs)},
-                        {QStringLiteral("lastReport"), state.lastReport},
-                        {QStringLiteral("cards"), cards}};
+namespace {
+
+void WritePrivate(const QString& file, const QByteArray& bytes) {
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
         throw SyncStateError(QStringLiteral("Cannot make the folder %1").arg(folder).toStdString());
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     const bool existed = QFile::exists(file);
     try {
-        profile::ReplaceFile(file, QJsonDocument(o).toJson(QJsonDocument::Compact), profile::Durability::Synced);
+        profile::ReplaceFile(file, bytes, profile::Durability::Synced);
     } catch (const std::exception& e) {
         throw SyncStateError(e.what());
     }
     if (!existed) ::chmod(QFile::encodeName(file).constData(), 0600);
+}
+
+}  // namespace
+
+void SaveSyncState(const QString& file, const SyncState& state) {
+    QCborArray cards;
+    for (const SyncedCard& c : state.cards) cards.append(CardCbor(c));
+    const QCborMap o{{QStringLiteral("cardFolder"), state.cardFolder},
+                     {QStringLiteral("addressBook"), state.addressBook.toString()},
+                     {QStringLiteral("token"), state.token},
+                     {QStringLiteral("cards"), cards}};
+    WritePrivate(file, o.toCborValue().toCbor());
+    SaveSyncStatus(file, state);
+}
+
+void SaveSyncStatus(const QString& file, const SyncState& state) {
+    const QJsonObject o{{QStringLiteral("lastSync"), state.lastSync.toString(Qt::ISODateWithMs)},
+                        {QStringLiteral("lastReport"), state.lastReport}};
+    WritePrivate(StatusFile(file), QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
 void RemoveSyncStates(const QString& accountName) {

@@ -24,6 +24,7 @@ struct SyncedCard {
     // Fields changed on both sides differently: the server's value, by field. This side keeps its
     // own until the person settles it.
     QMap<int, QString> conflicts;
+    bool operator==(const SyncedCard&) const = default;
 };
 
 // The state of one account's sync with one card file: in the program's data folder, never in the
@@ -52,8 +53,11 @@ QString SyncStateFile(const QString& accountName, const QString& cardFolder);
 // The state, or an empty one (a first sync) when there is none. A damaged file is renamed aside
 // (never deleted) and an empty state returned; 'notice' then says so.
 SyncState LoadSyncState(const QString& file, const QString& cardFolder, QString* notice);
-// Writes the state atomically, flushed, mode 0600 in a folder of mode 0700.
+// Writes the state atomically, flushed, mode 0600 in a folder of mode 0700. The time and report of
+// the last sync are kept beside it, in a small file of their own: a sync that changed nothing else
+// writes only that one (SaveSyncStatus), not the cards of a large address book.
 void SaveSyncState(const QString& file, const SyncState& state);
+void SaveSyncStatus(const QString& file, const SyncState& state);
 // Every state of the account (it was removed; the cards stay).
 void RemoveSyncStates(const QString& accountName);
 
