@@ -42,14 +42,16 @@ private:
 
 TEST_F(StoreTest, contactsBeyondTheCardFilesRoomWaitOnTheServerUntilThereIsRoom) {
     QList<Card> many;
-    for (int i = 0; i < kMaxCards - 2; ++i) many << Card{"", QStringLiteral("F%1").arg(i), QStringLiteral("L%1").arg(i)};
+    for (int i = 0; i < kMaxCards - 2; ++i)
+        many << Card{"", QStringLiteral("F%1").arg(i), QStringLiteral("L%1").arg(i)};
     ProgressSink silent;
     (void)ImportCardList(store, many, ImportOptions{}, silent);
     store.LoadLists();
     BookInMemory book;
     for (int i = 0; i < 5; ++i)
         book.put(book.hrefFor(QStringLiteral("p%1").arg(i)),
-                 NewServerVCard(Card{"", QStringLiteral("Phone%1").arg(i), "Contact"}, QStringLiteral("p%1").arg(i)), {});
+                 NewServerVCard(Card{"", QStringLiteral("Phone%1").arg(i), "Contact"}, QStringLiteral("p%1").arg(i)),
+                 {});
     const QString state = dir.path("sync/state.json");
     SyncOptions options;
     const SyncReport first = Synchronise(store, book, state, options);
