@@ -71,6 +71,8 @@ SyncConflictsWindow::SyncConflictsWindow(shell::AppContext& context, QWidget* pa
     LblStatus = new QLabel(this);
     LblStatus->setObjectName(QStringLiteral("LblStatus"));
     LblStatus->setWordWrap(true);
+    // It shows file names and the accounts' own words: never read as markup.
+    LblStatus->setTextFormat(Qt::PlainText);
     BtnKeepMine = new QPushButton(QStringLiteral("Keep &mine"), this);
     BtnKeepMine->setObjectName(QStringLiteral("BtnKeepMine"));
     BtnKeepServers = new QPushButton(QStringLiteral("Keep the &server's"), this);

@@ -19,27 +19,16 @@ using tessaly::testing::TestDavServer;
 
 const QString kAccount = QStringLiteral("phone");
 
-store::Card Person(const QString& first, const QString& last, const QString& phone, const QString& notes = {}) {
-    store::Card c;
-    c[store::FirstName] = first;
-    c[store::LastName] = last;
-    c[store::Phone1] = phone;
-    c[store::Notes] = notes;
-    return c;
-}
-
 class SyncConflictsWindowTest : public CardDialogTest {
 protected:
     void SetUp() override {
         CardDialogTest::SetUp();
         server = TestDavServer::start(TestDavServer::Kind::Radicale);
         ASSERT_TRUE(server);
-        sync::SyncAccount account;
-        account.name = kAccount;
-        account.serverUrl = server->rootUrl();
-        account.addressBook = server->addressBookUrl();
-        account.user = server->user();
-        sync::SaveAccounts({account});
+        sync::DavAccess access{.url = server->addressBookUrl(), .user = server->user(), .password = server->password()};
+        session = std::make_unique<sync::DavSession>(access);
+        book = std::make_unique<sync::CardDavBook>(*session, server->addressBookUrl());
+        sync::SaveAccounts({{.name = kAccount, .serverUrl = server->rootUrl(), .addressBook = access.url}});
     }
     void TearDown() override {
         delete SyncConflictsWindow::Current();
@@ -47,67 +36,48 @@ protected:
     }
 
     sync::SyncReport syncNow() {
-        sync::DavAccess access;
-        access.url = server->addressBookUrl();
-        access.user = server->user();
-        access.password = server->password();
-        sync::DavSession session(access);
-        sync::CardDavBook book(session, server->addressBookUrl());
-        sync::SyncOptions options;
-        options.accountName = kAccount;
-        options.addressBook = server->addressBookUrl();
-        sync::SyncReport report =
-            sync::Synchronise(cardStore(), book, sync::SyncStateFile(kAccount, cardStore().DataDir()), options);
+        const sync::SyncReport report =
+            sync::Synchronise(cardStore(), *book, sync::SyncStateFile(kAccount, cardStore().DataDir()),
+                              {.accountName = kAccount, .addressBook = server->addressBookUrl()});
         EXPECT_TRUE(report.complete) << report.stopped.toStdString();
         return report;
     }
-    QMap<QString, QByteArray> serverVCards() {
-        sync::DavAccess access;
-        access.url = server->addressBookUrl();
-        access.user = server->user();
-        access.password = server->password();
-        sync::DavSession session(access);
-        sync::CardDavBook book(session, server->addressBookUrl());
+    // The server's contact of a card, by href, as the phone sees it.
+    QPair<QString, QByteArray> onServer(const QString& lastName) {
         QStringList hrefs;
-        for (const sync::RemoteVersion& v : book.changesSince(QString()).changed) hrefs << v.href;
-        QMap<QString, QByteArray> all;
-        for (const sync::RemoteContact& c : book.fetch(hrefs)) all.insert(c.href, c.vcard);
-        return all;
-    }
-    store::Card serverCard(const QString& lastName) {
-        for (const QByteArray& v : serverVCards())
-            if (sync::CardFromServerVCard(v).lastName() == lastName) return sync::CardFromServerVCard(v);
+        for (const sync::RemoteVersion& v : book->changesSince(QString()).changed) hrefs << v.href;
+        for (const sync::RemoteContact& c : book->fetch(hrefs))
+            if (sync::CardFromServerVCard(c.vcard).lastName() == lastName) return {c.href, c.vcard};
         return {};
     }
     // The phone changes a contact: each text replaced in its vCard.
     void phoneEdit(const QString& lastName, const QList<QPair<QByteArray, QByteArray>>& replace) {
-        const auto all = serverVCards();
-        for (auto it = all.cbegin(); it != all.cend(); ++it) {
-            if (sync::CardFromServerVCard(it.value()).lastName() != lastName) continue;
-            QByteArray vcard = it.value();
-            for (const auto& [from, to] : replace) vcard.replace(from, to);
-            const auto reply = server->request("PUT", server->addressBookUrl().resolved(QUrl(it.key())), vcard,
-                                               {{"Content-Type", "text/vcard; charset=utf-8"}});
-            ASSERT_EQ(reply.status / 100, 2);
-        }
+        auto [href, vcard] = onServer(lastName);
+        for (const auto& [from, to] : replace) vcard.replace(from, to);
+        const auto reply = server->request("PUT", server->addressBookUrl().resolved(QUrl(href)), vcard,
+                                           {{"Content-Type", "text/vcard; charset=utf-8"}});
+        ASSERT_EQ(reply.status / 100, 2);
     }
     // This side changes a card as another program would: behind the main window's back.
-    void editHere(const QString& recNo, int field, const QString& value) {
+    void editHere(const QString& lastName, int field, const QString& value) {
         profile::CachedProfile p;
         store::CardStore other(p, cardsDir());
         other.LoadLists();
-        store::Card current = other.ReadCard(recNo);
-        store::Card typed = current;
+        store::Card current = other.ReadCard(recOf(lastName)), typed = current;
         typed[field] = value;
-        other.ChangeCard(recNo, current, typed);
+        other.ChangeCard(recOf(lastName), current, typed);
     }
     // Harriet Quinn's phone and notes, and Bob Baker's phone, changed on both sides since the first sync.
     void makeConflicts() {
-        startWith({Person("Harriet", "Quinn", "111", "met at the fair"), Person("Bob", "Baker", "222")});
+        store::Card quinn, baker;
+        quinn[store::FirstName] = "Harriet", quinn[store::LastName] = "Quinn", quinn[store::Phone1] = "111";
+        quinn[store::Notes] = "met at the fair";
+        baker[store::FirstName] = "Bob", baker[store::LastName] = "Baker", baker[store::Phone1] = "222";
+        startWith({quinn, baker});
         syncNow();
-        editHere(recOf("Quinn"), store::Phone1, "111-here");
-        editHere(recOf("Quinn"), store::Notes, "met at the fair\ncall in May");
-        editHere(recOf("Baker"), store::Phone1, "222-here");
+        editHere("Quinn", store::Phone1, "111-here");
+        editHere("Quinn", store::Notes, "met at the fair\ncall in May");
+        editHere("Baker", store::Phone1, "222-here");
         phoneEdit("Quinn", {{"111", "111-phone"}, {"met at the fair", "moved to Leeds"}});
         phoneEdit("Baker", {{"222", "222-phone"}});
         ASSERT_EQ(syncNow().conflicts.size(), 3);
@@ -137,6 +107,8 @@ protected:
     }
 
     std::unique_ptr<TestDavServer> server;
+    std::unique_ptr<sync::DavSession> session;
+    std::unique_ptr<sync::CardDavBook> book;
 };
 
 // Each choice over the real main window: this side's phone, the server's phone, both notes joined. The
@@ -165,9 +137,9 @@ TEST_F(SyncConflictsWindowTest, eachChoiceSettlesAndTheNextSyncMakesBothSidesAgr
     EXPECT_TRUE(syncNow().conflicts.isEmpty());
     for (const QString& name : {QStringLiteral("Baker"), QStringLiteral("Quinn")}) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(serverCard(name), stored(recOf(name)));
+        EXPECT_EQ(sync::CardFromServerVCard(onServer(name).second), stored(recOf(name)));
     }
-    EXPECT_EQ(serverCard("Baker")[store::Phone1], "222-here");
+    EXPECT_EQ(stored(recOf("Baker"))[store::Phone1], "222-here");
     EXPECT_TRUE(syncNow().nothingDone());
     EXPECT_EQ(faults(), QStringList());
 }
@@ -194,14 +166,14 @@ TEST_F(SyncConflictsWindowTest, aChoiceOverValuesChangedMeanwhileIsRefusedAndUnd
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         w.Fill();
-        const QString recNo = recOf(c.row == 0 ? "Baker" : "Quinn");
+        const QString name = c.row == 0 ? "Baker" : "Quinn", recNo = recOf(name);
         const int field = c.row == 2 ? store::Notes : store::Phone1;
         w.LstConflicts->setCurrentItem(w.LstConflicts->topLevelItem(c.row));
         if (c.onServer) {
             phoneEdit("Baker", {{"222-phone", "222-phone-again"}});
             syncNow();
         } else {
-            editHere(recNo, field, stored(recNo)[field] + "-typed");
+            editHere(name, field, stored(recNo)[field] + "-typed");
         }
         const store::Card before = stored(recNo);
         const qsizetype askedBefore = asked.size();
