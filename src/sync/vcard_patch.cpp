@@ -303,7 +303,8 @@ public:
         for (qsizetype i = 0; i < s_.lines.size(); ++i) {
             if (!removed_[i]) out += text_[i];
             if (added_[i].isEmpty()) continue;
-            if (!out.isEmpty() && !out.endsWith('\n')) out += s_.lineEnd;  // the server's last line had no end
+            // The server's last line had no end, or a carriage return alone (which the reader drops).
+            if (!out.isEmpty() && !out.endsWith('\n')) out += out.endsWith('\r') ? QByteArray("\n") : s_.lineEnd;
             out += added_[i];
         }
         return out;
