@@ -7,7 +7,6 @@
 #include "sync/sync_state.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -76,7 +75,6 @@ SyncAccountsWindow::SyncAccountsWindow(shell::AppContext& context, QWidget* pare
                        "needs no permission."));
     BtnTest = new QPushButton(QStringLiteral("&Test connection"), addBox);
     BtnTest->setObjectName(QStringLiteral("BtnTest"));
-    BtnTest->setDefault(true);
     BtnCancel = new QPushButton(QStringLiteral("Cance&l"), addBox);
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     CboAddressBook = new QComboBox(addBox);
@@ -154,12 +152,6 @@ void SyncAccountsWindow::reject() {
         QDialog::reject();
 }
 
-void SyncAccountsWindow::closeEvent(QCloseEvent* e) {
-    if (!running_) return QDialog::closeEvent(e);
-    running_->cancel();
-    e->ignore();
-}
-
 void SyncAccountsWindow::ConnectionFields_Change() {
     // The address books found belong to the address and credentials they were found with.
     CboAddressBook->clear();
@@ -184,8 +176,12 @@ void SyncAccountsWindow::SetTesting(bool testing) {
 
 void SyncAccountsWindow::UpdateButtons() {
     if (running_) return;
+    const bool addable = CboAddressBook->count() > 0;
     BtnTest->setEnabled(true);
-    BtnAdd->setEnabled(CboAddressBook->count() > 0);
+    BtnAdd->setEnabled(addable);
+    // Enter runs the next step: the test, then Add. The old default goes first: a dialog keeps one at most.
+    (addable ? BtnTest : BtnAdd)->setDefault(false);
+    (addable ? BtnAdd : BtnTest)->setDefault(true);
     BtnRemove->setEnabled(LstAccounts->currentItem() != nullptr);
 }
 

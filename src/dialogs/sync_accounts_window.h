@@ -49,11 +49,9 @@ public:
     QPushButton* BtnClose;
 
 public slots:
-    // While a test runs, closing cancels it instead: the test still runs inside this window's code.
+    // While a test runs, Esc, Close and the title bar's close cancel it instead: the test still runs inside
+    // this window's code.
     void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* e) override;
 
 private:
     // What a test connection was made with: Add saves exactly these, never fields changed since.

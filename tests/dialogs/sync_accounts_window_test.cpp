@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -87,6 +88,26 @@ TEST_F(SyncAccountsWindowTest, testsAddsAndRemovesAnAccountWithoutAKeyring) {
     expectKeyboardReach(w);
     EXPECT_EQ(w.TxtPassword->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(w.ChkPlainHttp->isChecked());
+    // A test under way is ended by Cancel, or by closing the window, which stays: its code is still running.
+    for (const bool byClosing : {false, true}) {
+        SCOPED_TRACE(byClosing ? "closed" : "cancelled");
+        messages.clear();
+        QStringList enabled;
+        QTimer::singleShot(0, &w, [&] {
+            for (QWidget* child : w.findChildren<QWidget*>())
+                if (child->focusPolicy() & Qt::TabFocus && child->isEnabled()) enabled << child->objectName();
+            if (byClosing)
+                w.close();
+            else
+                QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+        });
+        testConnection(w, server->password());
+        EXPECT_EQ(enabled, QStringList{"BtnCancel"});
+        EXPECT_EQ(messages, QStringList());
+        EXPECT_EQ(SyncAccountsWindow::Current(), &w);
+        EXPECT_EQ(w.CboAddressBook->count(), 0);
+        EXPECT_FALSE(w.BtnCancel->isEnabled());
+    }
     struct Attempt {
         QString password;
         QString message;  // a part of it; empty: none
