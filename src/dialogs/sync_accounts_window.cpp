@@ -129,7 +129,7 @@ SyncAccountsWindow::SyncAccountsWindow(shell::AppContext& context, QWidget* pare
     connect(BtnRemove, &QPushButton::clicked, this, &SyncAccountsWindow::BtnRemove_Click);
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &QWidget::close);
-    SetTesting(false);
+    SetBusy(false);
     ClaimSlot();
 }
 
@@ -146,10 +146,10 @@ void SyncAccountsWindow::Fill() {
 }
 
 void SyncAccountsWindow::reject() {
-    if (running_)
-        running_->cancel();
-    else
+    if (!busy_)
         QDialog::reject();
+    else if (running_)
+        running_->cancel();
 }
 
 void SyncAccountsWindow::ConnectionFields_Change() {
@@ -159,23 +159,19 @@ void SyncAccountsWindow::ConnectionFields_Change() {
     UpdateButtons();
 }
 
-void SyncAccountsWindow::SetTesting(bool testing) {
-    for (QWidget* w : std::initializer_list<QWidget*>{LstAccounts, TxtName, TxtServer, TxtUser, TxtPassword,
-                                                      ChkPlainHttp, CboAddressBook, BtnClose})
-        w->setEnabled(!testing);
-    BtnCancel->setEnabled(testing);
-    if (testing) {
-        BtnTest->setEnabled(false);
-        BtnAdd->setEnabled(false);
-        BtnRemove->setEnabled(false);
-        BtnCancel->setFocus();
-    } else {
-        UpdateButtons();
-    }
+void SyncAccountsWindow::SetBusy(bool busy) {
+    busy_ = busy;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LstAccounts, TxtName, TxtServer, TxtUser, TxtPassword, ChkPlainHttp, BtnTest,
+                                         CboAddressBook, BtnAdd, BtnRemove, BtnClose})
+        w->setEnabled(!busy);
+    BtnCancel->setEnabled(running_ != nullptr);
+    if (running_) BtnCancel->setFocus();
+    if (!busy) UpdateButtons();
 }
 
 void SyncAccountsWindow::UpdateButtons() {
-    if (running_) return;
+    if (busy_) return;
     const bool addable = CboAddressBook->count() > 0;
     BtnTest->setEnabled(true);
     BtnAdd->setEnabled(addable);
@@ -186,7 +182,9 @@ void SyncAccountsWindow::UpdateButtons() {
 }
 
 SyncAccountsWindow::Tested SyncAccountsWindow::Typed() const {
-    return {.server = QUrl::fromUserInput(TxtServer->text().trimmed()),
+    // An address without a scheme means TLS: a forgotten "https://" must not send the password readable.
+    const QString address = TxtServer->text().trimmed();
+    return {.server = QUrl::fromUserInput(address.contains(u"://") ? address : QStringLiteral("https://") + address),
             .user = TxtUser->text().trimmed(),
             .password = TxtPassword->text(),
             .allowPlainHttp = ChkPlainHttp->isChecked()};
@@ -210,14 +208,14 @@ void SyncAccountsWindow::BtnTest_Click() {
     QList<AddressBookInfo> books;
     std::optional<RemoteError> failure;
     running_ = &session;
-    SetTesting(true);
+    SetBusy(true);
     try {
         books = discoverAddressBooks(session, typed.server);
     } catch (const RemoteError& e) {
         failure = e;
     }
     running_ = nullptr;
-    SetTesting(false);
+    SetBusy(false);
     if (failure) {
         if (failure->kind != RemoteError::Kind::Cancelled)
             Tell(QString::fromUtf8(failure->what()), shell::icon::Exclamation);
@@ -284,7 +282,10 @@ void SyncAccountsWindow::BtnAdd_Click() {
 }
 
 void SyncAccountsWindow::StorePassword(const QString& account, const QString& password) {
-    if (StoreKeyringPassword(account, password).result == KeyringAnswer::Done) {
+    SetBusy(true);
+    const bool kept = StoreKeyringPassword(account, password).result == KeyringAnswer::Done;
+    SetBusy(false);
+    if (kept) {
         context_.SessionPasswords.remove(account);
         return;
     }
@@ -321,7 +322,9 @@ void SyncAccountsWindow::BtnRemove_Click() {
         Tell(QString::fromUtf8(e.what()), shell::icon::Exclamation);
     }
     // A password left in the keyring would be handed to a later account of the same name.
+    SetBusy(true);
     (void)ForgetKeyringPassword(name);
+    SetBusy(false);
     context_.SessionPasswords.remove(name);
     Fill();
 }

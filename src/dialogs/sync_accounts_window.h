@@ -49,8 +49,8 @@ public:
     QPushButton* BtnClose;
 
 public slots:
-    // While a test runs, Esc, Close and the title bar's close cancel it instead: the test still runs inside
-    // this window's code.
+    // While busy the window stays (Esc, Close and the title bar's close go through here): its code is still
+    // running. A test connection is cancelled instead.
     void reject() override;
 
 private:
@@ -66,7 +66,9 @@ private:
     void BtnAdd_Click();
     void BtnRemove_Click();
     void ConnectionFields_Change();
-    void SetTesting(bool testing);
+    // The controls are off while this window's code runs an event loop of its own (a test connection, the
+    // keyring); Cancel is on while a test runs.
+    void SetBusy(bool busy);
     void UpdateButtons();
     Tested Typed() const;
     // The accounts as the file holds them now; none, with the reason shown, when it cannot be read (it is
@@ -76,6 +78,7 @@ private:
     void Tell(const QString& text, std::int16_t icon);
 
     shell::AppContext& context_;
+    bool busy_ = false;
     sync::DavSession* running_ = nullptr;  // the test connection under way
     Tested tested_;
     bool noKeyringTold_ = false;
