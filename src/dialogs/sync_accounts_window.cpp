@@ -28,6 +28,7 @@ const QString kAccountsTitle = QStringLiteral("Sync Accounts");
 // The server names its address books: a name longer than this is cut, more books than this are not listed.
 constexpr qsizetype kMaxBookNameChars = 80;
 constexpr qsizetype kMaxListedBooks = 100;
+constexpr qsizetype kMaxMessageChars = 1000;
 
 QLineEdit* AccountField(QWidget* parent, const QString& name, int maxLength) {
     auto* edit = new QLineEdit(parent);
@@ -330,7 +331,9 @@ void SyncAccountsWindow::BtnRemove_Click() {
 }
 
 void SyncAccountsWindow::Tell(const QString& text, std::int16_t icon) {
-    shell::SingleTextBox().ShowMsg(text, 0, QStringLiteral("OK"), QString(), icon, kAccountsTitle);
+    // The server's errors can carry its own words: a message window shows no more than a screen can.
+    shell::SingleTextBox().ShowMsg(text.left(kMaxMessageChars), 0, QStringLiteral("OK"), QString(), icon,
+                                   kAccountsTitle);
 }
 
 void OpenSyncAccountsWindow(shell::AppContext& context) {
