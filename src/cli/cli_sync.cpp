@@ -98,7 +98,9 @@ int AddAccount(const Options& o, QTextStream& out, QTextStream& err) {
     if (o.words.size() != 3) throw CommandFailed(BadInput, QStringLiteral("usage: account add NAME URL --user USER"));
     SyncAccount account;
     account.name = o.words[1];
-    account.serverUrl = QUrl::fromUserInput(o.words[2]);
+    // An address without a scheme is taken for https: never the password in clear text by a guess.
+    account.serverUrl =
+        QUrl(o.words[2].contains(QStringLiteral("://")) ? o.words[2] : QStringLiteral("https://") + o.words[2]);
     account.user = o.values.value(QStringLiteral("--user"));
     account.allowPlainHttp = o.flags.contains(QStringLiteral("--allow-plain-http"));
     if (o.values.contains(QStringLiteral("--trust-certificate")))

@@ -1,4 +1,5 @@
 #include "main_dialog.h"
+#include "shell/sync_runner.h"
 
 #include "card_list_model.h"
 #include "cards/card_details.h"
@@ -82,6 +83,7 @@ MainDialog::MainDialog(shell::AppContext& context, QWidget* parent)
     connect(link_, &shell::MainWindowLink::statusTextChanged, this, &MainDialog::SetStatusText);
     connect(link_, &shell::MainWindowLink::listsChanged, this, &MainDialog::ShowLists);
     ConnectEvents();
+    ConnectSync();
     ConnectFind();
 }
 
@@ -205,6 +207,10 @@ void MainDialog::changeEvent(QEvent* event) {
 // A window open over this one is closed first, as its Cancel closes it; one
 // that holds typed changes asks first, and "No" keeps the program running.
 void MainDialog::closeEvent(QCloseEvent* event) {
+    if (!exiting_ && CloseWaitsForSync()) {
+        event->ignore();
+        return;
+    }
     if (!exiting_) {
         while (QWidget* window = shell::OpenWindowOverMain()) {
             if (!MayDiscard(window) || !window->close()) {
@@ -485,6 +491,8 @@ void MainDialog::ReloadLists() {
 void MainDialog::ExitApplication() {
     if (exiting_) return;
     exiting_ = true;
+    // A logout or a termination signal waits on no server: the sync ends at once.
+    if (sync_) sync_->Cancel();
     shell::AutoBackupOnExit(context_);  // while this program still counts as the card file's user
     if (!context_.DataFile.isEmpty()) {
         try {

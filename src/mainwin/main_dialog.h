@@ -19,12 +19,14 @@ class QTimer;
 namespace tessaly::shell {
 struct AppContext;
 class MainWindowLink;
+class SyncRunner;
 }  // namespace tessaly::shell
 
 namespace tessaly::mainwin {
 
 class CardListModel;
 class DetailLabel;
+class SyncPanel;
 
 // The one window that stays open for the whole run: the card list, the
 // details of the selected card, the find frame, the command buttons and the
@@ -84,6 +86,7 @@ public:
     QLabel* NoticeLabel;
     StatusBar* StatBar;
     QTimer* SearchResultTimer;
+    SyncPanel* SyncStatus = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,6 +126,10 @@ private:
     void OpenTipOfDay();
     void InUseChanged();
     void UpdateUndoEntries();
+    // The sync (main_dialog_sync.cpp).
+    void ConnectSync();
+    void ShowSyncReport();
+    bool CloseWaitsForSync();
     void ReloadLists();
     void SelectShownCard();
     void MarkViewAndFilter();
@@ -137,6 +144,8 @@ private:
     CardListModel* listModel_;
     shell::MainWindowLink* link_;
     bool exiting_ = false;
+    shell::SyncRunner* sync_ = nullptr;
+    bool closeAfterSync_ = false;
 };
 
 }  // namespace tessaly::mainwin

@@ -102,9 +102,15 @@ TeslyMnu::TeslyMnu(shell::AppContext& context, QObject* parent)
     MnuRedo = Entry(MnuExchange, QStringLiteral("MnuRedo"), QStringLiteral("&Redo"));
     MnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     MnuHistory = Entry(MnuExchange, QStringLiteral("MnuHistory"), QStringLiteral("&History…"));
+    MnuExchange->addSeparator();
+    MnuSyncNow = Entry(MnuExchange, QStringLiteral("MnuSyncNow"), QStringLiteral("&Sync Now"));
+    MnuSyncCancel = Entry(MnuExchange, QStringLiteral("MnuSyncCancel"), QStringLiteral("Cancel S&ync"));
+    MnuSyncCancel->setEnabled(false);
+    MnuSyncConflicts = Entry(MnuExchange, QStringLiteral("MnuSyncConflicts"), QStringLiteral("Sync C&onflicts…"));
+    MnuSyncAccounts = Entry(MnuExchange, QStringLiteral("MnuSyncAccounts"), QStringLiteral("Sync &Accounts…"));
     Submenu(MnuLstNames, MnuExchange, QStringLiteral("MnuExchange"));
     Separator(MnuLstNames, QStringLiteral("MnuSprator2"));
-    MnuLstNames->addActions({MnuUndo, MnuRedo, MnuHistory});
+    MnuLstNames->addActions({MnuUndo, MnuRedo, MnuHistory, MnuSyncNow});
     Separator(MnuLstNames, QStringLiteral("MnuSpratorHistory"));
 
     MnuView = Menu(this, QStringLiteral("MnuView"), QStringLiteral("&View"));

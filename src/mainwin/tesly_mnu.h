@@ -54,6 +54,11 @@ public:
     QAction* MnuUndo;
     QAction* MnuRedo;
     QAction* MnuHistory;
+    // The sync with the CardDAV accounts; Cancel only while one runs.
+    QAction* MnuSyncNow;
+    QAction* MnuSyncCancel;
+    QAction* MnuSyncConflicts;
+    QAction* MnuSyncAccounts;
     QMenu* MnuView;
     std::array<QAction*, 2> MnuViewArray{};
     QAction* MnuTipOfDay;

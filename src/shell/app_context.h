@@ -6,6 +6,7 @@
 #include "profile/cached_profile.h"
 
 #include <QColor>
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -34,6 +35,9 @@ struct AppContext {
     std::unique_ptr<store::ProgressSink> Progress;
 
     bool InUse = false;
+
+    // Sync passwords typed in this run where no keyring could keep them, by account: never written anywhere.
+    QHash<QString, QString> SessionPasswords;
 
     QColor TextColor{0x00, 0x00, 0x00};
     QColor HoverColor{0x00, 0x00, 0xC0};

@@ -560,11 +560,15 @@ SyncReport Synchronise(store::CardStore& store, RemoteBook& remote, const QStrin
             r.plan(store.EveryCardState());
             return plan.report;
         }
-        {
+        const auto local = [&] {
             store::CardChange change(store);
             r.plan(store.EveryCardState());
             ApplyLocally(store, plan, options, change);
-        }
+        };
+        if (options.asChange)
+            options.asChange(local);
+        else
+            local();
         // What came in is in the card file: the server's changes up to this token are seen.
         const bool stateChanged = state.cards != plan.entries || state.token != plan.token;
         state.cards = plan.entries;

@@ -35,6 +35,10 @@ struct SyncOptions {
     bool dryRun = false;
     // Told of progress (done, total) while the cards go up; may be empty.
     std::function<void(int, int)> progress;
+    // Runs the card file's part of the sync (planned and applied under the change lock); the windows
+    // run it as any change (the wait window, the lists read again). Empty: run directly. It throws
+    // when that part did not complete, and the sync then ends without writing to the server.
+    std::function<void(const std::function<void()>&)> asChange;
 };
 
 // One two-way sync of the card file with an address book, as one change of the card file (one

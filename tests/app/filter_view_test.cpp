@@ -115,10 +115,11 @@ TEST_F(FilterViewTest, theExchangeButtonAddsAWayOutToItsMenuWhileItIsUp) {
     });
     QTest::mouseClick(main().BtnExchange, Qt::LeftButton);
     EXPECT_EQ(entries, (QStringList{"Re&ports", "&Import", "&Back Up", "Restore &Deleted Record", "Import &vCard…",
-                                    "&Export vCard…", "-", "&Undo", "&Redo", "&History…", "-", "Ca&ncel"}));
+                                    "&Export vCard…", "-", "&Undo", "&Redo", "&History…", "-", "&Sync Now",
+                                    "Cancel S&ync", "Sync C&onflicts…", "Sync &Accounts…", "-", "Ca&ncel"}));
     EXPECT_TRUE(timerPaused);
     EXPECT_TRUE(main().Menus().InUseTimer.isActive());
-    EXPECT_EQ(main().Menus().MnuExchange->actions().size(), 10);
+    EXPECT_EQ(main().Menus().MnuExchange->actions().size(), 15);
 }
 
 }  // namespace

@@ -173,8 +173,10 @@ TEST_F(MainWindowTest, theListMenuHoldsEveryCommandWithLaterOnesDisabled) {
     mainwin::TeslyMnu& m = main().Menus();
     QStringList top;
     for (QAction* a : m.MnuLstNames->actions()) top << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(top, (QStringList{"&Copy", "&Filter", "D&ial", "-", "&Edit", "&New", "&Delete", "-", "E&xchange", "-",
-                                "&Undo", "&Redo", "&History…", "-", "&View", "-", "&Tip of The Day", "-", "&About"}));
+    EXPECT_EQ(top, (QStringList{"&Copy",     "&Filter",   "D&ial",     "-",     "&Edit", "&New",
+                                "&Delete",   "-",         "E&xchange", "-",     "&Undo", "&Redo",
+                                "&History…", "&Sync Now", "-",         "&View", "-",     "&Tip of The Day",
+                                "-",         "&About"}));
     EXPECT_EQ(m.MnuCopyArray[2]->text(), "Copy && &Paste into WinWord");
     EXPECT_FALSE(m.MnuCopyArray[2]->isEnabled());
     EXPECT_TRUE(m.MnuExchangeArray[0]->isEnabled());  // Reports: printing labels and lists
