@@ -3,6 +3,7 @@
 #include "cards/card_layout.h"
 #include "cards/staged_card_files.h"
 
+#include <zlib.h>
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QIODevice>
@@ -26,6 +27,26 @@ QByteArray Checksum(char type, QByteArrayView payload) {
     hash.addData(QByteArrayView(&type, 1));
     hash.addData(payload);
     return hash.result().left(8);
+}
+
+// What qCompress packed, only when its stream gives exactly the length its header names, at most a
+// record's: qUncompress grows its buffer for as long as a stream goes on, so a few hostile bytes of a
+// journal could make it ask for gigabytes.
+std::optional<QByteArray> Uncompressed(const QByteArray& packed) {
+    if (packed.size() < 4) return std::nullopt;
+    const quint32 length = qFromBigEndian<quint32>(packed.constData());
+    if (length > quint32(kMaxRecordBytes)) return std::nullopt;
+    QByteArray out(qsizetype(length), Qt::Uninitialized);
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return std::nullopt;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.constData()) + 4);
+    z.avail_in = uInt(packed.size() - 4);
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(length);
+    const bool whole = inflate(&z, Z_FINISH) == Z_STREAM_END && z.avail_out == 0;
+    inflateEnd(&z);
+    if (!whole) return std::nullopt;
+    return out;
 }
 
 void WriteImage(QDataStream& out, const FileImage& image) {
@@ -58,10 +79,11 @@ public:
         if (exists) {
             QByteArray packed;
             in_ >> packed;
-            if (packed.size() < 4 || qFromBigEndian<quint32>(packed.constData()) > quint32(kMaxRecordBytes)) fail();
             if (ok()) {
-                image.bytes = qUncompress(packed);
-                if (image.bytes->isNull() && qFromBigEndian<quint32>(packed.constData()) != 0) fail();
+                if (std::optional<QByteArray> bytes = Uncompressed(packed))
+                    image.bytes = std::move(bytes);
+                else
+                    fail();
             }
         }
         return image;
@@ -79,12 +101,12 @@ public:
         store::CardStates states;
         QByteArray packed;
         in_ >> packed;
-        if (!ok() || packed.size() < 4 || qFromBigEndian<quint32>(packed.constData()) > quint32(kMaxRecordBytes)) {
+        const std::optional<QByteArray> bytes = ok() ? Uncompressed(packed) : std::nullopt;
+        if (!bytes) {
             fail();
             return states;
         }
-        const QByteArray bytes = qUncompress(packed);
-        QDataStream in(bytes);
+        QDataStream in(*bytes);
         in.setVersion(QDataStream::Qt_6_0);
         Reader read(in);
         for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) {
@@ -186,7 +208,8 @@ Record ParsePayload(RecordType type, const QByteArray& payload) {
             }
             for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) r.after << read.image();
             r.states = read.states();
-            r.carried = read.value<QStringList>();
+            // Counted here: QDataStream would reserve room for as many texts as a hostile count names.
+            for (quint32 i = 0, n = read.count(); i < n && read.ok(); ++i) r.carried << read.value<QString>();
             for (const QString& recNo : r.carried)
                 if (!store::IsRecordNumber(recNo)) read.fail();
             break;
