@@ -218,6 +218,7 @@ void MainDialog::closeEvent(QCloseEvent* event) {
                 return;
             }
         }
+        SyncBeforeExit();
         ExitApplication();
     }
     event->accept();

@@ -4,6 +4,7 @@
 #include "status_bar.h"
 #include "tesly_mnu.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -20,6 +21,7 @@ namespace tessaly::shell {
 struct AppContext;
 class MainWindowLink;
 class SyncRunner;
+struct AutoSyncSettings;
 }  // namespace tessaly::shell
 
 namespace tessaly::mainwin {
@@ -130,6 +132,9 @@ private:
     void ConnectSync();
     void ShowSyncReport();
     bool CloseWaitsForSync();
+    shell::AutoSyncSettings AutoSync();
+    void SyncOnSchedule();
+    void SyncBeforeExit();
     void ReloadLists();
     void SelectShownCard();
     void MarkViewAndFilter();
@@ -146,6 +151,9 @@ private:
     bool exiting_ = false;
     shell::SyncRunner* sync_ = nullptr;
     bool closeAfterSync_ = false;
+    bool exitSynced_ = false;
+    QTimer* syncClock_ = nullptr;
+    QElapsedTimer lastAutoSync_;
 };
 
 }  // namespace tessaly::mainwin

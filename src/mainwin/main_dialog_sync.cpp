@@ -3,8 +3,11 @@
 #include "dialogs/sync_accounts_window.h"
 #include "dialogs/sync_conflicts_window.h"
 #include "main_dialog.h"
+#include "shell/app_context.h"
 #include "shell/msg_box.h"
+#include "shell/preferences.h"
 #include "shell/sync_runner.h"
+#include "shell/window_opener.h"
 #include "status_bar.h"
 #include "sync_panel.h"
 #include "tesly_mnu.h"
@@ -36,6 +39,36 @@ void MainDialog::ConnectSync() {
     connect(m.MnuSyncAccounts, &QAction::triggered, this, [this] { dialogs::OpenSyncAccountsWindow(context_); });
     connect(m.MnuSyncConflicts, &QAction::triggered, this, [this] { dialogs::OpenSyncConflictsWindow(context_); });
     connect(SyncStatus, &SyncPanel::doubleClicked, this, &MainDialog::ShowSyncReport);
+    // The automatic syncs follow Setup as it is saved: the clock looks at it each minute.
+    syncClock_ = new QTimer(this);
+    syncClock_->setInterval(std::chrono::minutes(1));
+    connect(syncClock_, &QTimer::timeout, this, &MainDialog::SyncOnSchedule);
+    syncClock_->start();
+    lastAutoSync_.start();
+    QTimer::singleShot(0, this, [this] {
+        if (AutoSync().AtStart) sync_->Run(shell::SyncRunner::Trigger::Start);
+    });
+}
+
+shell::AutoSyncSettings MainDialog::AutoSync() {
+    return context_.PreferencesFile.isEmpty() ? shell::AutoSyncSettings{}
+                                              : shell::ReadAutoSync(context_.Profile, context_.PreferencesFile);
+}
+
+// Every N minutes, while no window is open over the main window (its change would wait for the sync).
+void MainDialog::SyncOnSchedule() {
+    const int every = AutoSync().EveryMinutes;
+    if (every <= 0 || exiting_ || sync_->IsRunning() || !isEnabled() || shell::OpenWindowOverMain()) return;
+    if (lastAutoSync_.elapsed() < std::chrono::milliseconds(std::chrono::minutes(every)).count()) return;
+    lastAutoSync_.restart();
+    sync_->Run(shell::SyncRunner::Trigger::Timer);
+}
+
+// At Exit (the person's, never a logout's), once, before the program counts itself off.
+void MainDialog::SyncBeforeExit() {
+    if (exitSynced_ || !AutoSync().AtExit) return;
+    exitSynced_ = true;
+    sync_->Run(shell::SyncRunner::Trigger::Exit);
 }
 
 void MainDialog::ShowSyncReport() {

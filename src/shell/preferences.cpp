@@ -10,6 +10,8 @@ namespace tessaly::shell {
 
 namespace {
 
+const QString kSyncSection = QStringLiteral("Sync");
+
 // A hand-edited number outside the 8-bit range reads as the default 0.
 std::uint8_t Byte(const QString& text) {
     const std::int64_t n = store::LeadingNumber(text);
@@ -94,6 +96,7 @@ SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file) {
     s.DialVia = read(prefs::DialVia);
     s.DialCommand = read(prefs::DialCommand);
     s.AutoBackup = ReadAutoBackup(profile, file);
+    s.AutoSync = ReadAutoSync(profile, file);
     s.BackupPath = BackupFolder(profile, file);
     return s;
 }
@@ -105,6 +108,7 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
     const QString storedVia = profile.read(file, prefs::Section, prefs::DialVia);
     const QString storedCommand = profile.read(file, prefs::Section, prefs::DialCommand);
     const AutoBackupSettings autoBackup = ReadAutoBackup(profile, file);
+    const AutoSyncSettings autoSync = ReadAutoSync(profile, file);
     const QString backupPath = BackupFolder(profile, file);
     profile::ProfileBulk bulk(profile);
     auto write = [&](const QString& key, const QString& value) { profile.write(file, prefs::Section, key, value); };
@@ -132,6 +136,12 @@ void WriteSetup(profile::ProfileAccess& profile, const QString& file, const Setu
         profile.write(file, prefs::DataFilesSection, prefs::AutoBackup, Plain(static_cast<int>(s.AutoBackup.When)));
         profile.write(file, prefs::DataFilesSection, prefs::AutoBackupKeep, Plain(s.AutoBackup.Keep));
     }
+    // The section of the sync appears only once an automatic sync is chosen.
+    if (!(s.AutoSync == autoSync)) {
+        profile.write(file, kSyncSection, QStringLiteral("AtStart"), Plain(s.AutoSync.AtStart ? 1 : 0));
+        profile.write(file, kSyncSection, QStringLiteral("AtExit"), Plain(s.AutoSync.AtExit ? 1 : 0));
+        profile.write(file, kSyncSection, QStringLiteral("EveryMinutes"), Plain(s.AutoSync.EveryMinutes));
+    }
     // Like the ports: the default folder stays unwritten until another one is chosen.
     const QString chosenPath = s.BackupPath.trimmed();
     if (!chosenPath.isEmpty() && chosenPath != backupPath && chosenPath + u'/' != backupPath)
@@ -150,6 +160,18 @@ bool TipsChecked(profile::ProfileAccess& profile, const QString& file) {
 
 void WriteTips(profile::ProfileAccess& profile, const QString& file, bool checked) {
     profile.write(file, prefs::Section, prefs::Tips, checked ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+AutoSyncSettings ReadAutoSync(profile::ProfileAccess& profile, const QString& file) {
+    const auto number = [&](const char* key) {
+        return store::LeadingNumber(profile.read(file, kSyncSection, QString::fromLatin1(key)));
+    };
+    AutoSyncSettings a;
+    a.AtStart = number("AtStart") == 1;
+    a.AtExit = number("AtExit") == 1;
+    const std::int64_t every = number("EveryMinutes");
+    if (every >= kMinSyncMinutes && every <= kMaxSyncMinutes) a.EveryMinutes = int(every);
+    return a;
 }
 
 AutoBackupSettings ReadAutoBackup(profile::ProfileAccess& profile, const QString& file) {

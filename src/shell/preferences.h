@@ -64,6 +64,18 @@ struct AutoBackupSettings {
 // A hand-edited value outside the range reads as the default.
 AutoBackupSettings ReadAutoBackup(profile::ProfileAccess& profile, const QString& file);
 
+// Automatic syncs with the CardDAV accounts: keys "AtStart" and "AtExit" (0 or 1) and "EveryMinutes"
+// (0 never, else 5 to 1440) of section "Sync". Never at a logout or a termination signal.
+inline constexpr int kMinSyncMinutes = 5, kMaxSyncMinutes = 1440;
+struct AutoSyncSettings {
+    bool AtStart = false;
+    bool AtExit = false;
+    int EveryMinutes = 0;
+    bool operator==(const AutoSyncSettings&) const = default;
+};
+// A hand-edited value outside the range reads as never.
+AutoSyncSettings ReadAutoSync(profile::ProfileAccess& profile, const QString& file);
+
 struct SetupSettings {
     std::uint8_t NameField = 0;
     std::uint8_t Show = 0;
@@ -79,6 +91,7 @@ struct SetupSettings {
     QString DialCommand;  // a program and its arguments; %N the number as shown, %n its digits
     AutoBackupSettings AutoBackup;
     QString BackupPath;  // the backup folder, ending in '/' (BackupFolder)
+    AutoSyncSettings AutoSync;
 };
 SetupSettings ReadSetup(profile::ProfileAccess& profile, const QString& file);
 // Writes the TS32 keys in the order the program has always written them, then

@@ -41,6 +41,9 @@ QGroupBox* Frame(QWidget* parent, const QString& caption, int left, int top, int
 
 // The Backup frame sits under the Modem Port frame; the rows below it move down by this much.
 constexpr int kBackupFrameTop = 4950, kBackupFrameHeight = 1080, kBackupFrameGrowth = kBackupFrameHeight + 120;
+// The Sync frame sits under the Backup frame.
+constexpr int kSyncFrameTop = kBackupFrameTop + kBackupFrameGrowth, kSyncFrameHeight = 1080,
+              kFramesGrowth = kBackupFrameGrowth + kSyncFrameHeight + 120;
 
 // A caption that gives its field's letter to the field.
 QLabel* Caption(QWidget* parent, const QString& text, QWidget* field, int left, int top, int width, int height) {
@@ -78,18 +81,19 @@ SetupDialog::SetupDialog(AppContext& context, const QString& selectedRecNo, QWid
     setObjectName(QStringLiteral("SetupDialog"));
     setWindowTitle(QStringLiteral("Tessaly Setup"));
     setAttribute(Qt::WA_DeleteOnClose);
-    SetTwipsClientSize(this, 6600, 5460 + kBackupFrameGrowth);
+    SetTwipsClientSize(this, 6600, 5460 + kFramesGrowth);
     BuildNameAndList();
     BuildPrefixAndCopy();
     BuildDialing();
     BuildBackup();
+    BuildSync();
     ChkTips = Make<QCheckBox>(this, QStringLiteral("ChkTips"), QStringLiteral("&Show Tip of The Day on startup"), 120,
-                              5010 + kBackupFrameGrowth, 3600, 255);
-    BtnOK = Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kBackupFrameGrowth,
-                              1215, 375);
+                              5010 + kFramesGrowth, 3600, 255);
+    BtnOK =
+        Make<QPushButton>(this, QStringLiteral("BtnOK"), QStringLiteral("OK"), 3900, 4950 + kFramesGrowth, 1215, 375);
     BtnOK->setDefault(true);
     BtnCancel = Make<QPushButton>(this, QStringLiteral("BtnCancel"), QStringLiteral("Cancel"), 5265,
-                                  4950 + kBackupFrameGrowth, 1215, 375);
+                                  4950 + kFramesGrowth, 1215, 375);
     connect(BtnOK, &QPushButton::clicked, this, &SetupDialog::BtnOK_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &SetupDialog::BtnCancel_Click);
     Load();
@@ -209,6 +213,23 @@ void SetupDialog::BuildBackup() {
     connect(BtnBackupBrowse, &QPushButton::clicked, this, &SetupDialog::BtnBackupBrowse_Click);
 }
 
+void SetupDialog::BuildSync() {
+    QGroupBox* sync = Frame(this, QStringLiteral(" Sync with the CardDAV accounts "), 120, kSyncFrameTop, 6360,
+                            kSyncFrameHeight);
+    // The letters left in this window are few: z, q and the digits.
+    ChkSyncAtStart = Make<QCheckBox>(sync, QStringLiteral("ChkSyncAtStart"), QStringLiteral("Synchroni&ze at start"),
+                                     240, 300, 2900, 255);
+    ChkSyncAtExit =
+        Make<QCheckBox>(sync, QStringLiteral("ChkSyncAtExit"), QStringLiteral("Sync on &quit"), 3240, 300, 2900, 255);
+    SpnSyncMinutes = new QSpinBox(sync);
+    SpnSyncMinutes->setObjectName(QStringLiteral("SpnSyncMinutes"));
+    SpnSyncMinutes->setRange(0, kMaxSyncMinutes);
+    SpnSyncMinutes->setSpecialValueText(QStringLiteral("never"));
+    SpnSyncMinutes->setSuffix(QStringLiteral(" minutes"));
+    SetTwipsGeometry(SpnSyncMinutes, 3240, 645, 1860, 315);
+    Caption(sync, QStringLiteral("Sync every (&0: never)"), SpnSyncMinutes, 240, 690, 2900, 255);
+}
+
 void SetupDialog::Load() {
     AppContext& s = context_;
     SetMainStatusText(0, windowTitle());
@@ -248,6 +269,9 @@ void SetupDialog::Load() {
                                      : OptBackupOff)
         ->setChecked(true);
     SpnBackupKeep->setValue(settings_.AutoBackup.Keep);
+    ChkSyncAtStart->setChecked(settings_.AutoSync.AtStart);
+    ChkSyncAtExit->setChecked(settings_.AutoSync.AtExit);
+    SpnSyncMinutes->setValue(settings_.AutoSync.EveryMinutes);
     TxtBackupPath->setText(settings_.BackupPath);
 }
 
@@ -359,6 +383,11 @@ void SetupDialog::BtnOK_Click() {
                              : OptBackupDaily->isChecked() ? AutoBackupWhen::Daily
                                                            : AutoBackupWhen::Off;
     chosen.AutoBackup.Keep = SpnBackupKeep->value();
+    chosen.AutoSync.AtStart = ChkSyncAtStart->isChecked();
+    chosen.AutoSync.AtExit = ChkSyncAtExit->isChecked();
+    // A few minutes at least: a sync every minute would keep the server and the disk busy.
+    const int every = SpnSyncMinutes->value();
+    chosen.AutoSync.EveryMinutes = every == 0 ? 0 : std::max(every, kMinSyncMinutes);
     chosen.BackupPath = TxtBackupPath->text().trimmed();
     if (!ChecksPass()) return;
     // Saved first: a file that refuses the write keeps the dialog open and nothing changes.

@@ -44,6 +44,9 @@ public:
     QSpinBox* SpnBackupKeep;
     QLineEdit* TxtBackupPath;
     QPushButton* BtnBackupBrowse;
+    QCheckBox* ChkSyncAtStart;
+    QCheckBox* ChkSyncAtExit;
+    QSpinBox* SpnSyncMinutes;
 
 signals:
     // OK saved and applied the settings (a dial attempt waiting for them tries again).
@@ -58,6 +61,7 @@ private:
     void BuildPrefixAndCopy();
     void BuildDialing();
     void BuildBackup();
+    void BuildSync();
     void Load();
     void ChkUsePrefix_Click();
     void OptCommPort_Click(int com);

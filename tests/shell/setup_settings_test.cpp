@@ -60,4 +60,21 @@ TEST_F(SetupSettingsTest, readingForTheDialogWritesNothing) {
     EXPECT_EQ(dir.bytes("ostrel.ini"), "[TS32]\nNameField=7\nDialSystem= dt \n");
 }
 
+// The automatic syncs: written only once chosen, and a hand-edited value out of range reads as never.
+TEST_F(SetupSettingsTest, automaticSyncsAreWrittenOnceChosenAndReadBackWithinTheirRange) {
+    shell::SetupSettings s = shell::ReadSetup(profile, file());
+    shell::WriteSetup(profile, file(), s);
+    EXPECT_FALSE(dir.bytes("ostrel.ini").contains("[Sync]"));
+    s.AutoSync = {true, false, 30};
+    shell::WriteSetup(profile, file(), s);
+    profile::CachedProfile fresh;
+    EXPECT_EQ(shell::ReadAutoSync(fresh, file()), (shell::AutoSyncSettings{true, false, 30}));
+    for (const char* every : {"2", "99999", "-5", "x"}) {
+        SCOPED_TRACE(every);
+        dir.put("ostrel.ini", QByteArray("[Sync]\nAtStart=1\nAtExit=1\nEveryMinutes=") + every + "\n");
+        profile::CachedProfile hand;
+        EXPECT_EQ(shell::ReadAutoSync(hand, file()), (shell::AutoSyncSettings{true, true, 0}));
+    }
+}
+
 }  // namespace

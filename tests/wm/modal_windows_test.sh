@@ -20,9 +20,9 @@ for tool in Xvfb openbox xdotool xprop xwininfo; do
 done
 
 work=$(mktemp -d)
-xvfb="" wm="" program=""
+xvfb="" wm="" program="" silent=""
 cleanup() {
-    for pid in $program $wm $xvfb; do kill "$pid" 2>/dev/null; done
+    for pid in $program $wm $xvfb $silent; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -69,6 +69,26 @@ gone=$("$cli" --data "$cards" add LastName=Gone)
 "$cli" --data "$cards" delete "$gone" >/dev/null
 printf '[Data Files]\nTeslyDataPath=%s/\nBackupPath=%s/backup\n[TS32]\nTips=0\nDialVia=Command\nDialCommand=true %%n\n' \
     "$cards" "$work" >"$XDG_CONFIG_HOME/Tessaly/ostrel.ini"
+
+# A CardDAV server that takes each connection and never answers, noting when the other side closes it;
+# an account without a user name syncs with it (no password is asked for).
+python3 -c '
+import socket, sys, threading
+server = socket.socket()
+server.bind(("127.0.0.1", 0))
+server.listen()
+open(sys.argv[1] + "/silent.port", "w").write(str(server.getsockname()[1]))
+def hold(conn):
+    while conn.recv(65536):
+        pass
+    open(sys.argv[1] + "/silent.closed", "a").write("closed\n")
+while True:
+    threading.Thread(target=hold, args=(server.accept()[0],), daemon=True).start()
+' "$work" &
+silent=$!
+within 10 test -s "$work/silent.port" || { echo "FAIL: the silent server did not start"; exit 1; }
+printf '[{"name":"silent","server":"http://127.0.0.1:%s/","addressBook":"http://127.0.0.1:%s/book/","user":""}]\n' \
+    "$(cat "$work/silent.port")" "$(cat "$work/silent.port")" >"$XDG_CONFIG_HOME/Tessaly/sync-accounts.json"
 
 QT_QPA_PLATFORM=xcb "$app" >"$work/program.log" 2>&1 &
 program=$!
@@ -196,6 +216,16 @@ find_nothing() {
     xdotool key Return
 }
 run_case "Can't find text" fixed "^Can't find text$" find_nothing Escape "$closed"
+
+# Sync Now with a server that never answers: the main window stays active and takes the keys (the
+# Filter window opens over it and closes), and Cancel Sync ends the sync at once (the connection closes).
+list_menu s
+sleep 1  # the sync connects and waits
+run_case "Filter during a sync" fixed '^Tessaly Filter$' 'xdotool key alt+f' Escape "$closed"
+[ -e "$work/silent.closed" ] && fail "Sync" "the sync ended before it was cancelled"
+list_menu Down Down Down Down Down Down Down Right y
+within 3 test -e "$work/silent.closed" || fail "Sync" "Cancel Sync did not end the sync at once"
+within 10 is_active "$main" || fail "Sync" "the main window is not active after the cancelled sync"
 
 kill "$program" 2>/dev/null
 if ((failures > 0)); then
