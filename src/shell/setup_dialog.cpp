@@ -214,8 +214,8 @@ void SetupDialog::BuildBackup() {
 }
 
 void SetupDialog::BuildSync() {
-    QGroupBox* sync = Frame(this, QStringLiteral(" Sync with the CardDAV accounts "), 120, kSyncFrameTop, 6360,
-                            kSyncFrameHeight);
+    QGroupBox* sync =
+        Frame(this, QStringLiteral(" Sync with the CardDAV accounts "), 120, kSyncFrameTop, 6360, kSyncFrameHeight);
     // The letters left in this window are few: z, q and the digits.
     ChkSyncAtStart = Make<QCheckBox>(sync, QStringLiteral("ChkSyncAtStart"), QStringLiteral("Synchroni&ze at start"),
                                      240, 300, 2900, 255);

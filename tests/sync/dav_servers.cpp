@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -13,7 +14,6 @@
 #include <QThread>
 #include <QTimer>
 #include <csignal>
-#include <unistd.h>
 
 namespace tessaly::testing {
 
