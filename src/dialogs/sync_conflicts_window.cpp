@@ -79,7 +79,7 @@ SyncConflictsWindow::SyncConflictsWindow(shell::AppContext& context, QWidget* pa
     BtnKeepServers->setObjectName(QStringLiteral("BtnKeepServers"));
     BtnKeepBoth = new QPushButton(QStringLiteral("Keep &both"), this);
     BtnKeepBoth->setObjectName(QStringLiteral("BtnKeepBoth"));
-    BtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BtnClose = new QPushButton(QStringLiteral("&Close"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
     BtnClose->setDefault(true);
 

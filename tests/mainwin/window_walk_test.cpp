@@ -84,6 +84,8 @@ TEST_F(WindowWalkTest, everyWindowOverTheMainWindowHasOneAltKeyEachAndWholeCapti
         {"Import", trigger(m.MnuImportArray[0])},
         {"Print labels", trigger(m.MnuPrintLabels)},
         {"Print list", trigger(m.MnuPrintList)},
+        {"Sync accounts", trigger(m.MnuSyncAccounts)},
+        {"Sync conflicts", trigger(m.MnuSyncConflicts)},
         {"Can't find text",
          [this] {
              main().TxtFind->setText(QStringLiteral("no such text"));
