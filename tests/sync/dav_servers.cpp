@@ -1,14 +1,18 @@
 #include "dav_servers.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -22,17 +26,25 @@ namespace {
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kRequestTimeoutMs = 20000;
 
-// A free port of this test program's own range: a port the system hands out to a probe may be handed to
-// the probe of another test program running at the same time, and its server would answer for ours.
-quint16 freePort() {
-    static int next = 0;
-    for (int tries = 0; tries < 16; ++tries) {
-        const auto port = quint16(20000 + (::getpid() % 2000) * 16 + next++ % 16);
+// A free port that no other test program uses: the port is claimed by a lock file (released with the
+// process at the latest) before its probe. A port the system hands to a probe could be handed to another
+// test program's probe at the same moment, and that program's server would answer for ours.
+quint16 claimPort(int& lock) {
+    const QString folder = QDir::tempPath() + QStringLiteral("/tessaly-test-ports");
+    QDir().mkpath(folder);
+    for (int tries = 0; tries < 200; ++tries) {
+        const auto port = quint16(20000 + QRandomGenerator::global()->bounded(10000));
+        const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/%1.lock").arg(port)).constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) continue;
         QTcpServer probe;
-        if (probe.listen(QHostAddress::LocalHost, port)) return port;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && probe.listen(QHostAddress::LocalHost, port)) {
+            lock = fd;
+            return port;
+        }
+        ::close(fd);
     }
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    return 0;
 }
 
 bool answers(quint16 port) {
@@ -72,7 +84,7 @@ std::unique_ptr<TestDavServer> TestDavServer::startFakeTls(const QString& certif
     testApplication();
     std::unique_ptr<TestDavServer> server(new TestDavServer(Kind::Fake));
     server->tlsFiles_ = {certificateFile, keyFile};
-    server->port_ = freePort();
+    server->port_ = claimPort(server->portLock_);
     if (!server->folder_.isValid() || server->port_ == 0 || !server->launch()) {
         ADD_FAILURE() << "The fake server did not start over https";
         return nullptr;
@@ -83,7 +95,7 @@ std::unique_ptr<TestDavServer> TestDavServer::startFakeTls(const QString& certif
 std::unique_ptr<TestDavServer> TestDavServer::start(Kind kind) {
     testApplication();
     std::unique_ptr<TestDavServer> server(new TestDavServer(kind));
-    server->port_ = freePort();
+    server->port_ = claimPort(server->portLock_);
     if (!server->folder_.isValid() || server->port_ == 0) {
         ADD_FAILURE() << "No temporary folder or free port for the test server";
         return nullptr;
@@ -162,6 +174,7 @@ bool TestDavServer::launch() {
 
 TestDavServer::~TestDavServer() {
     stop();
+    if (portLock_ >= 0) ::close(portLock_);
 }
 
 QUrl TestDavServer::rootUrl() const {

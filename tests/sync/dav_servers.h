@@ -54,6 +54,7 @@ private:
     QStringList tlsFiles_;  // certificate and key, for the fake server over https
     QTemporaryDir folder_;
     quint16 port_ = 0;
+    int portLock_ = -1;  // the port's lock file, held while the server lives
     QProcess process_;
 };
 
