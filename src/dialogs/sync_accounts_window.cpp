@@ -1,11 +1,13 @@
 #include "sync_accounts_window.h"
 
 #include "shell/app_context.h"
+#include "shell/modal_seam.h"
 #include "shell/msg_box.h"
 #include "sync/dav_discovery.h"
 #include "sync/dav_session.h"
 #include "sync/sync_state.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -14,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -334,6 +337,15 @@ void SyncAccountsWindow::Tell(const QString& text, std::int16_t icon) {
     // The server's errors can carry its own words: a message window shows no more than a screen can.
     shell::SingleTextBox().ShowMsg(text.left(kMaxMessageChars), 0, QStringLiteral("OK"), QString(), icon,
                                    kAccountsTitle);
+}
+
+void RunSyncAccountsWindow(shell::AppContext& context) {
+    if (SyncAccountsWindow::Current()) return;
+    const QPointer<SyncAccountsWindow> window = new SyncAccountsWindow(context, QApplication::activeWindow());
+    window->Fill();
+    shell::RunModal(*window);
+    // Closed, it deletes itself; hidden by an answer in a test, it goes here.
+    if (window) window->deleteLater();
 }
 
 void OpenSyncAccountsWindow(shell::AppContext& context) {

@@ -86,5 +86,7 @@ private:
 
 // Opens the Sync Accounts window over the main window.
 void OpenSyncAccountsWindow(shell::AppContext& context);
+// The same over the window active now (Setup), modal: that window goes on once this one closes.
+void RunSyncAccountsWindow(shell::AppContext& context);
 
 }  // namespace tessaly::dialogs

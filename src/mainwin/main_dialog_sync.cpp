@@ -4,6 +4,7 @@
 #include "dialogs/sync_conflicts_window.h"
 #include "main_dialog.h"
 #include "shell/app_context.h"
+#include "shell/main_window_link.h"
 #include "shell/msg_box.h"
 #include "shell/preferences.h"
 #include "shell/sync_runner.h"
@@ -39,6 +40,8 @@ void MainDialog::ConnectSync() {
     connect(m.MnuSyncAccounts, &QAction::triggered, this, [this] { dialogs::OpenSyncAccountsWindow(context_); });
     connect(m.MnuSyncConflicts, &QAction::triggered, this, [this] { dialogs::OpenSyncConflictsWindow(context_); });
     connect(SyncStatus, &SyncPanel::doubleClicked, this, &MainDialog::ShowSyncReport);
+    connect(link_, &shell::MainWindowLink::syncAccountsRequested, this,
+            [this] { dialogs::RunSyncAccountsWindow(context_); });
     // The automatic syncs follow Setup as it is saved: the clock looks at it each minute.
     syncClock_ = new QTimer(this);
     syncClock_->setInterval(std::chrono::minutes(1));

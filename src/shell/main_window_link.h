@@ -32,6 +32,8 @@ signals:
     // The card lists changed: the main window shows them again with rowAfter
     // selected (kSameRow keeps the row it had).
     void listsChanged(int rowAfter);
+    // Setup asks for the Sync Accounts window (a window of a module above the shell), over itself.
+    void syncAccountsRequested();
 
 private:
     QPointer<QTimer> inUseTimer_;

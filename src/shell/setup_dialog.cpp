@@ -226,7 +226,12 @@ void SetupDialog::BuildSync() {
     SpnSyncMinutes->setRange(0, kMaxSyncMinutes);
     SpnSyncMinutes->setSpecialValueText(QStringLiteral("never"));
     SpnSyncMinutes->setSuffix(QStringLiteral(" minutes"));
-    SetTwipsGeometry(SpnSyncMinutes, 3240, 645, 1860, 315);
+    SetTwipsGeometry(SpnSyncMinutes, 3240, 645, 1500, 315);
+    BtnSyncAccounts = Make<QPushButton>(sync, QStringLiteral("BtnSyncAccounts"), QStringLiteral("Accounts… (&3)"), 4800,
+                                        630, 1440, 345);
+    connect(BtnSyncAccounts, &QPushButton::clicked, this, [] {
+        if (MainWindowLink* link = MainWindowLink::Current()) emit link->syncAccountsRequested();
+    });
     Caption(sync, QStringLiteral("Sync every (&0: never)"), SpnSyncMinutes, 240, 690, 2900, 255);
 }
 

@@ -47,6 +47,7 @@ public:
     QCheckBox* ChkSyncAtStart;
     QCheckBox* ChkSyncAtExit;
     QSpinBox* SpnSyncMinutes;
+    QPushButton* BtnSyncAccounts;
 
 signals:
     // OK saved and applied the settings (a dial attempt waiting for them tries again).

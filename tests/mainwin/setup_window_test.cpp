@@ -210,4 +210,19 @@ TEST_F(SetupWindowTest, everyControlHasALetterOfItsOwn) {
     close(dialog.BtnCancel);
 }
 
+// Setup's Accounts button opens the Sync Accounts window over Setup, which stays open behind it.
+TEST_F(SetupWindowTest, theAccountsButtonOpensTheSyncAccountsWindowOverSetup) {
+    SetupDialog& dialog = open();
+    QString opened;
+    shell::SetModalAnswerer([&](QDialog& window) {
+        opened = window.windowTitle();
+        window.reject();
+    });
+    QTest::mouseClick(dialog.BtnSyncAccounts, Qt::LeftButton);
+    answerMessages(true);
+    EXPECT_EQ(opened, "Sync Accounts");
+    EXPECT_EQ(SetupDialog::Current(), &dialog);
+    close(dialog.BtnCancel);
+}
+
 }  // namespace
