@@ -39,12 +39,17 @@ protected:
     }
     void TearDown() override { expectConsistent(); }
 
+    // The account of the test's server.
+    DavAccess access() const {
+        DavAccess a;
+        a.url = server->addressBookUrl();
+        a.user = server->user();
+        a.password = server->password();
+        return a;
+    }
+
     SyncReport sync() {
-        DavAccess access;
-        access.url = server->addressBookUrl();
-        access.user = server->user();
-        access.password = server->password();
-        DavSession session(access);
+        DavSession session(access());
         CardDavBook book(session, server->addressBookUrl());
         SyncOptions options;
         options.accountName = QStringLiteral("test");
@@ -57,11 +62,7 @@ protected:
     // Every contact on the server, by href: its card, and its vCard.
     QMap<QString, QByteArray> serverVCards() {
         QMap<QString, QByteArray> all;
-        DavAccess access;
-        access.url = server->addressBookUrl();
-        access.user = server->user();
-        access.password = server->password();
-        DavSession session(access);
+        DavSession session(access());
         CardDavBook book(session, server->addressBookUrl());
         QStringList hrefs;
         for (const RemoteVersion& v : book.changesSince(QString()).changed) hrefs << v.href;
@@ -269,11 +270,7 @@ TEST_P(SyncTest, aContactThePhoneWritesDuringTheSyncIsReadAgainAndMerged) {
     const QString href = hrefOf("Lamb");
     QByteArray phoneV = vcardOf("Lamb");
     phoneV.replace("END:VCARD", "TITLE:Captain\r\nEND:VCARD");
-    DavAccess access;
-    access.url = server->addressBookUrl();
-    access.user = server->user();
-    access.password = server->password();
-    DavSession session(access);
+    DavSession session(access());
     CardDavBook book(session, server->addressBookUrl());
     PhoneWritesFirst racing(book, [&] { phonePut(QFileInfo(href).fileName(), phoneV); });
     SyncOptions options;
