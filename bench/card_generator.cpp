@@ -100,17 +100,20 @@ void MakeReversedCardFile(const QString& dataDir, int n) {
     bulk.finish();
 }
 
-void ImportAtHead(profile::ProfileAccess& profile, const QString& dataDir, int n) {
+void ImportInBulk(profile::ProfileAccess& profile, const QString& dataDir, int n) {
     CardStore store(profile, dataDir);
     CardGenerator gen;
-    {
-        // As an import does: one change (one lock, one look at the files) around its bulk.
-        CardChange change(store);
-        profile::ProfileBulk bulk(profile);
-        for (int i = 0; i < n; ++i) ImportLine(store, gen.next());
-        bulk.finish();
-        change.commit();
-    }
+    QList<Card> cards;
+    for (int i = 0; i < n; ++i) cards << gen.next();
+    // As an import does: one change (one lock, one look at the files) around its bulk,
+    // the lists read back from what the bulk holds before it is flushed.
+    CardChange change(store, CardChange::Lists::AsTheyAre);
+    profile::ProfileBulk bulk(profile);
     store.LoadLists();
     store.SortLists();
+    store.AppendCards(cards);
+    store.LoadLists();
+    store.SortLists();
+    bulk.finish();
+    change.commit();
 }

@@ -24,5 +24,5 @@ private:
 void MakeCardFile(const QString& dataDir, int n);
 // The same cards, the name and company lists linked in reverse order.
 void MakeReversedCardFile(const QString& dataDir, int n);
-// The import's way of adding: each card at the head of both chains, then load and sort.
-void ImportAtHead(tessaly::profile::ProfileAccess& profile, const QString& dataDir, int n);
+// The import's way of adding n generated cards: one bulk, every card file written once.
+void ImportInBulk(tessaly::profile::ProfileAccess& profile, const QString& dataDir, int n);

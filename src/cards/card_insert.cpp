@@ -22,6 +22,31 @@ void RequireRoomForOneMore(qsizetype live) {
             QStringLiteral("The card file holds %1 cards, as many as it can count.").arg(live).toStdString());
 }
 
+// Merges new entries into a sorted list: each goes before the entries it
+// compares equal to, the later of two equal new ones first, as adding them
+// one by one at the head of the list and sorting it would place them.
+void MergeSorted(QStringList& texts, QStringList& recs, const QStringList& newTexts, const QStringList& newRecs) {
+    const QStringList reversedTexts(newTexts.rbegin(), newTexts.rend());
+    const QStringList reversedRecs(newRecs.rbegin(), newRecs.rend());
+    const std::vector<qsizetype> order = StableOrder(reversedTexts);
+    QStringList mergedTexts, mergedRecs;
+    mergedTexts.reserve(texts.size() + newTexts.size());
+    mergedRecs.reserve(texts.size() + newTexts.size());
+    qsizetype i = 0;
+    for (qsizetype k : order) {
+        while (i < texts.size() && CompareText(reversedTexts[k], texts[i]) > 0) {
+            mergedTexts.append(texts[i]);
+            mergedRecs.append(recs[i++]);
+        }
+        mergedTexts.append(reversedTexts[k]);
+        mergedRecs.append(reversedRecs[k]);
+    }
+    mergedTexts.append(texts.mid(i));
+    mergedRecs.append(recs.mid(i));
+    texts = std::move(mergedTexts);
+    recs = std::move(mergedRecs);
+}
+
 // The place before the first entry that is not smaller than the text, so a
 // card goes before those that compare equal. The lists are kept in order, so
 // a binary search finds what a scan from the top would.
@@ -99,6 +124,18 @@ void CardStore::InsertCard(const QString& n, const QString& showName, const QStr
     FillList();
 }
 
+// A counter left behind the cards (a damaged header) must never hand out
+// the number of a card that exists: that card would be overwritten.
+std::int64_t CardStore::FreeRecordNumber(std::int64_t from) {
+    std::int64_t next = std::clamp<std::int64_t>(from, 0, kMaxRecordNumber + 1);
+    while (next <= kMaxRecordNumber &&
+           profile_.hasSection(RecordFile(QString::number(next)), RecordSection(QString::number(next))))
+        ++next;
+    if (next > kMaxRecordNumber)
+        throw CardLimitReached(QStringLiteral("No record number is left for a new card.").toStdString());
+    return next;
+}
+
 QString CardStore::AddCard(Card fields) {
     RequireEditable();
     CardChange change(*this);
@@ -107,15 +144,7 @@ QString CardStore::AddCard(Card fields) {
     if (fields[FirstName].isEmpty() && fields[LastName].isEmpty()) fields[Sal].clear();
     const QString showName = NameText(fields[FirstName], fields[LastName], fields[Company]);
     const QString showCompany = CompanyText(fields[FirstName], fields[LastName], fields[Company]);
-    std::int64_t next =
-        std::clamp<std::int64_t>(LeadingNumber(ReadHeader(header::TotalNoOfRecords)), 0, kMaxRecordNumber + 1);
-    // A counter left behind the cards (a damaged header) must never hand out
-    // the number of a card that exists: that card would be overwritten.
-    while (next <= kMaxRecordNumber && profile_.hasSection(store::RecordFile(dataDir_, QString::number(next)),
-                                                           RecordSection(QString::number(next))))
-        ++next;
-    if (next > kMaxRecordNumber)
-        throw CardLimitReached(QStringLiteral("No record number is left for a new card.").toStdString());
+    const std::int64_t next = FreeRecordNumber(LeadingNumber(ReadHeader(header::TotalNoOfRecords)));
     WriteHeader(header::TotalNoOfRecords, QString::number(next + 1));
     const QString n = QString::number(next);
     WriteCard(n, fields);
@@ -123,6 +152,62 @@ QString CardStore::AddCard(Card fields) {
     op.finish();
     change.commit();
     return n;
+}
+
+}  // namespace tessaly::store
+
+namespace tessaly::store {
+
+void CardStore::AppendCards(QList<Card> cards, const std::function<void(qsizetype done)>& tick) {
+    RequireEditable();
+    CardChange change(*this);
+    RequireWholeView();
+    ProfileOperation op(profile_);
+    if (AllByName.size() + cards.size() > kMaxLiveCards)
+        throw CardLimitReached(QStringLiteral("The card file holds %1 cards and can count %2, not %3 more.")
+                                   .arg(AllByName.size())
+                                   .arg(kMaxLiveCards)
+                                   .arg(cards.size())
+                                   .toStdString());
+    // A new card's keys: its links (empty until the lists are merged), the texts the lists show, its fields.
+    static const std::vector<QString> keys = [] {
+        std::vector<QString> k(LinkKeys.begin(), LinkKeys.end());
+        k.push_back(key::ShowName);
+        k.push_back(key::ShowCompany);
+        k.insert(k.end(), FieldKeys.begin(), FieldKeys.end());
+        return k;
+    }();
+    std::vector<QString> values(keys.size());
+    QStringList names, companies, recs;
+    names.reserve(cards.size());
+    companies.reserve(cards.size());
+    recs.reserve(cards.size());
+    std::int64_t next = LeadingNumber(ReadHeader(header::TotalNoOfRecords));
+    for (qsizetype i = 0; i < cards.size(); ++i) {
+        Card& f = cards[i];
+        const QString showName = NameText(f[FirstName], f[LastName], f[Company]);
+        const QString showCompany = CompanyText(f[FirstName], f[LastName], f[Company]);
+        next = FreeRecordNumber(next);
+        const QString rec = QString::number(next++);
+        values[LinkKeys.size()] = showName;
+        values[LinkKeys.size() + 1] = showCompany;
+        std::copy_n(f.begin(), kFieldCount, values.begin() + qsizetype(LinkKeys.size()) + 2);
+        WriteCardKeys(rec, keys, values);
+        names.append(showName);
+        companies.append(showCompany);
+        recs.append(rec);
+        if (tick) tick(i + 1);
+    }
+    if (cards.isEmpty()) return change.commit();
+    WriteHeader(header::TotalNoOfRecords, QString::number(next));
+    WriteHeader(header::NoOfRecords, QString::number(AllByName.size() + cards.size()));
+    MergeSorted(AllNames, AllByName, names, recs);
+    MergeSorted(AllCompanies, AllByCompany, companies, recs);
+    NoOfRecords = static_cast<std::int16_t>(AllByName.size());
+    RewriteListLinks();
+    op.finish();
+    change.commit();
+    FillList();
 }
 
 }  // namespace tessaly::store

@@ -90,9 +90,17 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
         else
             missing.emplace(k, info.fileName());
     }
+    profile::ProfileAccess& profile = store.Profile();
+    // Within a bulk, card files written but not yet flushed are there too.
+    for (const QString& held : profile.heldFiles()) {
+        const QStringView name = QStringView(held).sliced(std::min(held.size(), store.DataDir().size()));
+        const std::int64_t k = CardFileNumber(name.toString());
+        if (k >= 0 && held.startsWith(store.DataDir()) && !name.contains(u'/') &&
+            std::find(files.begin(), files.end(), k) == files.end())
+            files.push_back(k);
+    }
     std::sort(files.begin(), files.end());
 
-    profile::ProfileAccess& profile = store.Profile();
     // The texts the lists show are read with the links: one look at each section.
     const std::array<QString, 8> keys = {LinkKeys[0], LinkKeys[1], LinkKeys[2],   LinkKeys[3],
                                          LinkKeys[4], LinkKeys[5], key::ShowName, key::ShowCompany};

@@ -40,6 +40,24 @@ QString CardStore::ReadCardKey(const QString& recNo, const QString& key) {
     return profile_.read(RecordFile(recNo), RecordSection(recNo), key);
 }
 
+QString CardStore::RecordFile(const QString& recNo) const {
+    const std::int64_t number = LeadingNumber(recNo) / kCardsPerFile;
+    if (number != recordFileNumber_ || recordFile_.isNull()) {
+        recordFile_ = store::RecordFile(dataDir_, recNo);
+        recordFileNumber_ = number;
+    }
+    return recordFile_;
+}
+
+void CardStore::WriteCardKeys(const QString& recNo, std::span<const QString> keys, std::span<const QString> values) {
+    const QString file = RecordFile(recNo);
+    if (change_) {
+        change_->aboutToWrite(file);
+        change_->aboutToWriteCard(recNo);
+    }
+    profile_.writeSection(file, RecordSection(recNo), keys, values);
+}
+
 void CardStore::WriteCardKey(const QString& recNo, const QString& key, const QString& value) {
     const QString file = RecordFile(recNo);
     if (change_) {

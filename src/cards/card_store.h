@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 
 namespace tessaly::profile {
@@ -80,7 +81,8 @@ public:
 
     const QString& DataDir() const { return dataDir_; }
     QString DataFile() const { return dataDir_ + kHeaderFileName; }
-    QString RecordFile(const QString& recNo) const { return store::RecordFile(dataDir_, recNo); }
+    // The file of a card; runs of writes to one file reuse its name.
+    QString RecordFile(const QString& recNo) const;
     profile::ProfileAccess& Profile() { return profile_; }
 
     void SetProgress(ProgressSink* sink) { progress_ = sink ? sink : &silent_; }
@@ -95,6 +97,8 @@ public:
     void WriteHeader(const QString& key, const QString& value);
     QString ReadCardKey(const QString& recNo, const QString& key);
     void WriteCardKey(const QString& recNo, const QString& key, const QString& value);
+    // Keys of one card as one write of its file (a new card's section, whole).
+    void WriteCardKeys(const QString& recNo, std::span<const QString> keys, std::span<const QString> values);
     Card ReadCard(const QString& recNo);
     // Every card on the lists loaded last and on the deleted list, with its values.
     CardStates EveryCardState();
@@ -175,6 +179,13 @@ public:
     // ChangeCard, refused with CardChangedMeanwhile when the card no longer holds 'opened' (the
     // values an Edit window showed), checked under the change lock.
     bool ChangeCardIfUnchanged(const QString& n, Card& opened, Card typed);
+    // Many new cards at once, as an import brings them, on the lists loaded:
+    // each card's section is written whole, then every link once. The file is
+    // the one that adding each card at the head of both lists and sorting
+    // gives (the cards in their order, each before those it compares equal
+    // to). Made for a bulk, where only that file reaches the disk. 'tick' hears
+    // of each card written.
+    void AppendCards(QList<Card> cards, const std::function<void(qsizetype done)>& tick = {});
 
     // Program-wide state kept with the lists it describes. The lists hold
     // exactly NoOfRecords entries (none for an empty file).
@@ -197,6 +208,7 @@ private:
                 const QString& nextKey);
     void ResetLists();
     const QStringList& ShownRecs() const;
+    std::int64_t FreeRecordNumber(std::int64_t from);
     void RequireEditable() const;
     void RequireWholeView() const;
     void RequireLive(const QString& n) const;
@@ -225,6 +237,8 @@ private:
     QMap<QString, FileStamp> stamps_;
     bool listsCurrent_ = false;
     std::chrono::milliseconds lockWait_{5000};
+    mutable std::int64_t recordFileNumber_ = -1;
+    mutable QString recordFile_;
 };
 
 // Whether the card file in a folder is one of ours.

@@ -32,8 +32,6 @@ const QStringList kImportChoices = {QStringLiteral("Salute"),
 
 namespace {
 
-constexpr std::int64_t kMaxRecordNumber = 999'999'999;
-
 void SplitAtBlank(const QString& text, QString& before, QString& after) {
     const qsizetype blank = text.indexOf(u' ');
     before = blank < 0 ? text : text.left(blank);
@@ -51,43 +49,7 @@ void EmptyCardFile(CardStore& staged) {
     for (const auto& kv : values) staged.WriteHeader(kv[0], kv[1]);
 }
 
-// A number no card holds: a counter left behind the cards must not overwrite one.
-std::int64_t FreeRecordNumber(CardStore& store, std::int64_t next) {
-    next = std::clamp<std::int64_t>(next, 0, kMaxRecordNumber + 1);
-    while (next <= kMaxRecordNumber &&
-           store.Profile().hasSection(store.RecordFile(QString::number(next)), RecordSection(QString::number(next))))
-        ++next;
-    if (next > kMaxRecordNumber) throw CardLimitReached("No record number is left for a new card.");
-    return next;
-}
-
 }  // namespace
-
-void ImportLine(CardStore& store, Card f) {
-    const QString showName = NameText(f[FirstName], f[LastName], f[Company]);
-    const QString showCompany = CompanyText(f[FirstName], f[LastName], f[Company]);
-    const std::int64_t total = FreeRecordNumber(store, LeadingNumber(store.ReadHeader(header::TotalNoOfRecords)));
-    store.WriteHeader(header::TotalNoOfRecords, QString::number(total + 1));
-    const int count = Count16(store.ReadHeader(header::NoOfRecords)) + 1;
-    store.WriteHeader(header::NoOfRecords, QString::number(count));
-    const QString rec = QString::number(total);
-    for (const QString& k : LinkKeys) store.WriteCardKey(rec, k, QString());
-    store.WriteCardKey(rec, key::ShowName, showName);
-    store.WriteCardKey(rec, key::ShowCompany, showCompany);
-    for (int k = 0; k < kFieldCount; ++k) store.WriteCardKey(rec, FieldKeys[k], f[k]);
-    const QString nameHead = store.ReadHeader(header::NameFirstRecord);
-    const QString companyHead = store.ReadHeader(header::CompanyFirstRecord);
-    store.WriteHeader(header::NameFirstRecord, rec);
-    store.WriteHeader(header::CompanyFirstRecord, rec);
-    if (count > 1 && IsRecordNumber(nameHead)) {
-        store.WriteCardKey(rec, key::NextName, nameHead);
-        store.WriteCardKey(nameHead, key::PrevName, rec);
-    }
-    if (count > 1 && IsRecordNumber(companyHead)) {
-        store.WriteCardKey(rec, key::NextCompany, companyHead);
-        store.WriteCardKey(companyHead, key::PrevCompany, rec);
-    }
-}
 
 Card CardFromFields(const QStringList& fields, const QList<int>& choices) {
     Card card;
@@ -194,33 +156,35 @@ ImportOutcome ImportCards(CardStore& store, const QStringList& lines, const Impo
 
 namespace {
 
-// The cards written into the staged copy of the card file, then sorted there,
-// so the card file switched in is whole and in order.
+// The cards written into the staged copy of the card file, in one change and
+// one bulk: every card file of the copy is written once, the header last, and
+// the switch brings in a card file that is whole and in order.
 void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool replace, ProgressSink& progress) {
     profile::CachedProfile profile;
     CardStore staged(profile, stage.folder());
+    CardChange change(staged, CardChange::Lists::AsTheyAre);
+    profile::ProfileBulk bulk(profile);
     if (replace) EmptyCardFile(staged);
-    {
-        // Fills change cards on the lists, which they need loaded.
-        CardChange change(staged, resolved.fills.isEmpty() ? CardChange::Lists::AsTheyAre : CardChange::Lists::Refresh);
-        profile::ProfileBulk bulk(profile);
-        for (const CardFill& fill : resolved.fills) {
-            Card current = staged.ReadCard(fill.recNo);
-            (void)staged.ChangeCard(fill.recNo, current, fill.fields);
-        }
-        for (qsizetype i = 0; i < resolved.cards.size(); ++i) {
-            progress.pumpEvents();
-            progress.gauge(GaugePercent(int(i + 1), int(resolved.cards.size())));
-            ImportLine(staged, resolved.cards[i]);
-        }
-        bulk.finish();
-        change.commit();
+    staged.LoadLists();
+    staged.SortLists();
+    for (const CardFill& fill : resolved.fills) {
+        Card current = staged.ReadCard(fill.recNo);
+        (void)staged.ChangeCard(fill.recNo, current, fill.fields);
     }
-    staged.RefreshLists();
+    const int count = int(resolved.cards.size());
+    staged.AppendCards(resolved.cards, [&](qsizetype done) {
+        progress.pumpEvents();
+        progress.gauge(GaugePercent(int(done), count));
+    });
+    // Read back from what the bulk holds, as the program will read the files switched in.
+    staged.LoadLists();
+    staged.SortLists();
     if (!staged.MissingFiles().isEmpty())
         throw profile::ReadError(QStringLiteral("The new card file lacks %1")
                                      .arg(staged.MissingFiles().join(QStringLiteral(", ")))
                                      .toStdString());
+    bulk.finish();
+    change.commit();
 }
 
 // What the history calls an import.

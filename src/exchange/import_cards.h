@@ -22,10 +22,6 @@ extern const QStringList kImportChoices;
 // A card without first name, last name and company is named "NULL NAME".
 Card CardFromFields(const QStringList& fields, const QList<int>& choices);
 
-// Writes one card at the head of both lists, as an import does inside its
-// change and bulk; the sort at the end puts it in its place.
-void ImportLine(CardStore& store, Card fields);
-
 // The lines an import keeps: all, or (when either text is given) those that
 // contain one of the texts, letter case ignored.
 QStringList KeepLines(const QStringList& lines, const QString& only0, const QString& only1);

@@ -116,12 +116,33 @@ void CachedProfile::write(const QString& file, const QString& section, const QSt
     // Checked before every write, so that a change another program made
     // since the operation began is not written over.
     Entry& e = entry(file, true);
-    e.doc.setValue(section, key, value);
+    written(file, e, e.doc.setValue(section, key, value));
+}
+
+void CachedProfile::writeSection(const QString& file, const QString& section, std::span<const QString> keys,
+                                 std::span<const QString> values) {
+    Entry& e = entry(file, true);
+    bool changed = false;
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
+        changed = e.doc.setValue(section, keys[i], values[i]) || changed;
+    written(file, e, changed);
+}
+
+// A value the file already held leaves it as it is on disk.
+void CachedProfile::written(const QString& file, Entry& e, bool changed) {
+    if (!changed) return;
     if (bulkDepth_ > 0) {
         e.dirty = true;
         return;
     }
     flush(file, e);
+}
+
+QStringList CachedProfile::heldFiles() const {
+    QStringList held;
+    for (auto it = files_.cbegin(); it != files_.cend(); ++it)
+        if (it->dirty && !it->stamp.exists) held << it.key();
+    return held;
 }
 
 void CachedProfile::flush(const QString& file, Entry& e) {

@@ -18,6 +18,9 @@ public:
     QString read(const QString& file, const QString& section, const QString& key) override;
     void write(const QString& file, const QString& section, const QString& key, const QString& value) override;
     bool hasSection(const QString& file, const QString& section) override;
+    void writeSection(const QString& file, const QString& section, std::span<const QString> keys,
+                      std::span<const QString> values) override;
+    QStringList heldFiles() const override;
     std::optional<QStringList> readSection(const QString& file, const QString& section,
                                            std::span<const QString> keys) override;
 
@@ -47,6 +50,7 @@ private:
     Entry& entry(const QString& file, bool forWrite = false);
     void load(Entry& e, const QString& file);
     void flush(const QString& file, Entry& e);
+    void written(const QString& file, Entry& e, bool changed);
     void flushHeld();
     void syncWritten();
     void forget(const QString& file);

@@ -38,6 +38,12 @@ public:
     // flush). Throws WriteError when the disk refuses it.
     virtual void write(const QString& file, const QString& section, const QString& key, const QString& value) = 0;
     virtual bool hasSection(const QString& file, const QString& section) = 0;
+    // Several keys of one section, in the order given, as one write: a layer
+    // that holds the file parsed finds it and replaces it once for all of them.
+    virtual void writeSection(const QString& file, const QString& section, std::span<const QString> keys,
+                              std::span<const QString> values) {
+        for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) write(file, section, keys[i], values[i]);
+    }
     // The values of several keys of one section, in the order asked (an absent
     // key as the empty text); nothing when the file has no such section. A
     // layer that holds the file parsed finds the section once for all of them.
@@ -59,6 +65,10 @@ public:
     // which throws WriteError when a file cannot be written.
     virtual void beginBulk() {}
     virtual void endBulk() {}
+
+    // The files a bulk holds that are not on disk yet: a listing of a folder
+    // made within the bulk counts them as there.
+    virtual QStringList heldFiles() const { return {}; }
 
     // A bulk flush writes this file after every other one (the card file's header).
     virtual void setFlushedLast(const QString& /*file*/) {}

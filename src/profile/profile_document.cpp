@@ -377,18 +377,23 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     return sections_.back();
 }
 
-void ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
+bool ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
-    s->changed = true;
     const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {
         Line& line = s->lines[found];
-        QByteArray text = QByteArrayView(line.text).first(line.equals + 1).toByteArray() + stored;
+        // A sort writes every link, most of them as they are: those lines keep their bytes.
+        if (QByteArrayView(line.text).sliced(line.equals + 1) == stored) return false;
+        s->changed = true;
+        QByteArray text;
+        text.reserve(line.equals + 1 + stored.size());
+        text.append(QByteArrayView(line.text).first(line.equals + 1)).append(stored);
         line = keyLine(std::move(text), line.end);
-        return;
+        return true;
     }
+    s->changed = true;
     // A new key goes after the section's last non-blank line.
     qsizetype at = qsizetype(s->lines.size());
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
@@ -396,6 +401,7 @@ void ProfileDocument::setValue(const QString& section, const QString& key, const
                                           keyLine(encodeText(trimmedName(key).toString(), bom_) + '=' + stored, eol_));
     s->noteKey(*inserted);
     s->indexed = false;
+    return true;
 }
 
 }  // namespace tessaly::profile

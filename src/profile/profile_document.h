@@ -26,8 +26,9 @@ public:
     bool hasSection(const QString& section) const;
     // Several keys of one section (an absent key as the empty text); nothing without the section.
     std::optional<QStringList> values(const QString& section, std::span<const QString> keys) const;
-    // Creates the section and the key when missing.
-    void setValue(const QString& section, const QString& key, const QString& value);
+    // Creates the section and the key when missing. False when the line already
+    // held exactly this value: nothing changed.
+    bool setValue(const QString& section, const QString& key, const QString& value);
 
     // How a line ends. A lone CR ends a line for the Windows routines, so CR CR LF
     // reads as a line and an empty one; we keep it as one end so it is written back.

@@ -18,6 +18,7 @@ public:
     void endOperation() override { real.endOperation(); }
     void beginBulk() override { real.beginBulk(); }
     void endBulk() override { real.endBulk(); }
+    QStringList heldFiles() const override { return real.heldFiles(); }
 
     tessaly::profile::CachedProfile real;
     QStringList writes;
