@@ -105,15 +105,15 @@ void ImportInBulk(profile::ProfileAccess& profile, const QString& dataDir, int n
     CardGenerator gen;
     QList<Card> cards;
     for (int i = 0; i < n; ++i) cards << gen.next();
-    // As an import does: one change (one lock, one look at the files) around its bulk,
-    // the lists read back from what the bulk holds before it is flushed.
+    // As an import does: one change (one lock, one look at the files) around its bulk.
     CardChange change(store, CardChange::Lists::AsTheyAre);
     profile::ProfileBulk bulk(profile);
     store.LoadLists();
     store.SortLists();
     store.AppendCards(cards);
-    store.LoadLists();
-    store.SortLists();
     bulk.finish();
     change.commit();
+    // Then read back and checked, as the program does after the switch.
+    store.LoadLists();
+    store.SortLists();
 }

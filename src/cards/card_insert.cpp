@@ -162,7 +162,8 @@ void CardStore::AppendCards(QList<Card> cards, const std::function<void(qsizetyp
     RequireEditable();
     CardChange change(*this);
     RequireWholeView();
-    ProfileOperation op(profile_);
+    // Held and flushed once: the sibling's order of writes only holds card by card.
+    profile::ProfileBulk bulk(profile_);
     if (AllByName.size() + cards.size() > kMaxLiveCards)
         throw CardLimitReached(QStringLiteral("The card file holds %1 cards and can count %2, not %3 more.")
                                    .arg(AllByName.size())
@@ -198,14 +199,17 @@ void CardStore::AppendCards(QList<Card> cards, const std::function<void(qsizetyp
         recs.append(rec);
         if (tick) tick(i + 1);
     }
-    if (cards.isEmpty()) return change.commit();
+    if (cards.isEmpty()) {
+        bulk.finish();
+        return change.commit();
+    }
     WriteHeader(header::TotalNoOfRecords, QString::number(next));
     WriteHeader(header::NoOfRecords, QString::number(AllByName.size() + cards.size()));
     MergeSorted(AllNames, AllByName, names, recs);
     MergeSorted(AllCompanies, AllByCompany, companies, recs);
     NoOfRecords = static_cast<std::int16_t>(AllByName.size());
     RewriteListLinks();
-    op.finish();
+    bulk.finish();
     change.commit();
     FillList();
 }

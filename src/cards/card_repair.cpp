@@ -106,6 +106,7 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
                                          LinkKeys[4], LinkKeys[5], key::ShowName, key::ShowCompany};
     s.cardFiles = files;
     s.positionsInFile.resize(files.size());
+    s.cards.reserve(files.size() * kCardsPerFile);
     for (std::size_t f = 0; f < files.size(); ++f) {
         const std::int64_t k = files[f];
         s.positionsInFile[f].fill(-1);

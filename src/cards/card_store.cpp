@@ -42,11 +42,13 @@ QString CardStore::ReadCardKey(const QString& recNo, const QString& key) {
 
 QString CardStore::RecordFile(const QString& recNo) const {
     const std::int64_t number = LeadingNumber(recNo) / kCardsPerFile;
-    if (number != recordFileNumber_ || recordFile_.isNull()) {
-        recordFile_ = store::RecordFile(dataDir_, recNo);
-        recordFileNumber_ = number;
-    }
-    return recordFile_;
+    // A sort writes to the cards of many files in turn: each name is made once.
+    constexpr std::int64_t kNamesKept = 1024;
+    if (number < 0 || number >= kNamesKept) return store::RecordFile(dataDir_, recNo);
+    if (recordFiles_.size() <= std::size_t(number)) recordFiles_.resize(std::size_t(number) + 1);
+    QString& name = recordFiles_[std::size_t(number)];
+    if (name.isNull()) name = store::RecordFile(dataDir_, recNo);
+    return name;
 }
 
 void CardStore::WriteCardKeys(const QString& recNo, std::span<const QString> keys, std::span<const QString> values) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <stdexcept>
+#include <vector>
 
 namespace tessaly::profile {
 class ProfileAccess;
@@ -180,10 +181,10 @@ public:
     // values an Edit window showed), checked under the change lock.
     bool ChangeCardIfUnchanged(const QString& n, Card& opened, Card typed);
     // Many new cards at once, as an import brings them, on the lists loaded:
-    // each card's section is written whole, then every link once. The file is
-    // the one that adding each card at the head of both lists and sorting
-    // gives (the cards in their order, each before those it compares equal
-    // to). Made for a bulk, where only that file reaches the disk. 'tick' hears
+    // each card's section is written whole, then every link once, in one bulk
+    // (each file written once, the header last). The file is the one that
+    // adding each card at the head of both lists and sorting gives (the cards
+    // in their order, each before those it compares equal to). 'tick' hears
     // of each card written.
     void AppendCards(QList<Card> cards, const std::function<void(qsizetype done)>& tick = {});
 
@@ -237,8 +238,7 @@ private:
     QMap<QString, FileStamp> stamps_;
     bool listsCurrent_ = false;
     std::chrono::milliseconds lockWait_{5000};
-    mutable std::int64_t recordFileNumber_ = -1;
-    mutable QString recordFile_;
+    mutable std::vector<QString> recordFiles_;  // by card file number
 };
 
 // Whether the card file in a folder is one of ours.

@@ -158,7 +158,8 @@ namespace {
 
 // The cards written into the staged copy of the card file, in one change and
 // one bulk: every card file of the copy is written once, the header last, and
-// the switch brings in a card file that is whole and in order.
+// the switch brings in a card file that is whole and in order (the program
+// reads it back and checks it right after the switch).
 void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool replace, ProgressSink& progress) {
     profile::CachedProfile profile;
     CardStore staged(profile, stage.folder());
@@ -167,6 +168,10 @@ void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool re
     if (replace) EmptyCardFile(staged);
     staged.LoadLists();
     staged.SortLists();
+    if (!staged.MissingFiles().isEmpty())
+        throw profile::ReadError(QStringLiteral("The copy of the card file lacks %1")
+                                     .arg(staged.MissingFiles().join(QStringLiteral(", ")))
+                                     .toStdString());
     for (const CardFill& fill : resolved.fills) {
         Card current = staged.ReadCard(fill.recNo);
         (void)staged.ChangeCard(fill.recNo, current, fill.fields);
@@ -176,13 +181,6 @@ void WriteStaged(StagedCardFiles& stage, const ResolvedImport& resolved, bool re
         progress.pumpEvents();
         progress.gauge(GaugePercent(int(done), count));
     });
-    // Read back from what the bulk holds, as the program will read the files switched in.
-    staged.LoadLists();
-    staged.SortLists();
-    if (!staged.MissingFiles().isEmpty())
-        throw profile::ReadError(QStringLiteral("The new card file lacks %1")
-                                     .arg(staged.MissingFiles().join(QStringLiteral(", ")))
-                                     .toStdString());
     bulk.finish();
     change.commit();
 }

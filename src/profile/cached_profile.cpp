@@ -48,16 +48,15 @@ bool naturalLess(const QString& a, const QString& b) {
 void CachedProfile::load(Entry& e, const QString& file) {
     std::optional<FileContent> content = ReadWholeFile(file);
     const QByteArray bytes = content ? content->bytes : QByteArray();
-    const std::size_t hash = qHash(bytes);
-    if (!(e.stamp.exists && hash == e.contentHash && e.stamp.size == bytes.size()))
-        e.doc = ProfileDocument::parse(bytes);
+    if (!(e.stamp.exists && bytes == e.content)) e.doc = ProfileDocument::parse(bytes);
     e.stamp = content ? content->stamp : FileStamp{};
-    e.contentHash = hash;
+    e.content = bytes;
     e.checkedAtNs = nowNs();
 }
 
 CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
-    Entry* e = last_ && file == lastName_ ? last_ : nullptr;
+    // Callers that keep their file names pass the same text again: its address tells it at once.
+    Entry* e = last_ && (file.constData() == lastName_.constData() || file == lastName_) ? last_ : nullptr;
     if (!e) {
         const auto it = files_.find(file);
         e = it == files_.end() ? nullptr : &*it;
@@ -158,7 +157,7 @@ void CachedProfile::flush(const QString& file, Entry& e) {
     if (durability == Durability::Deferred) unsynced_.insert(file);
     e.dirty = false;
     e.stamp = stamp;
-    e.contentHash = qHash(bytes);
+    e.content = bytes;
     e.checkedAtNs = nowNs();
 }
 

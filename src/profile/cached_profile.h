@@ -42,7 +42,9 @@ private:
         ProfileDocument doc;
         FileStamp stamp;
         std::int64_t checkedAtNs = 0;  // when the copy was last known to equal the file
-        std::size_t contentHash = 0;
+        // The bytes the copy was made from or last written as (shared with the
+        // parsed copy): a file whose times moved but whose bytes did not is not parsed again.
+        QByteArray content;
         std::uint64_t validatedInOperation = 0;
         bool dirty = false;  // held by bulk mode, not yet on disk
     };

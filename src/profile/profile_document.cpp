@@ -326,7 +326,17 @@ QByteArray ProfileDocument::serialize() const {
 
 const ProfileDocument::Section* ProfileDocument::findSection(const QString& name) const {
     if (lastSectionAt_ >= 0 && name == lastSectionName_) return &sections_[lastSectionAt_];
-    const auto it = sectionIndex_.constFind(foldName(name));
+    // Card sections have short ASCII names: folded on the stack, looked up without a copy.
+    char folded[32];
+    const QStringView t = trimmedName(name);
+    QByteArray key;
+    if (t.size() <= qsizetype(sizeof folded) && isAsciiOnly(t)) {
+        for (qsizetype i = 0; i < t.size(); ++i) folded[i] = lowerAscii(static_cast<char>(t[i].unicode()));
+        key = QByteArray::fromRawData(folded, t.size());
+    } else {
+        key = foldName(name);
+    }
+    const auto it = sectionIndex_.constFind(key);
     if (it == sectionIndex_.cend()) return nullptr;
     lastSectionName_ = name;
     lastSectionAt_ = qsizetype(*it);
@@ -397,8 +407,16 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
     // A new key goes after the section's last non-blank line.
     qsizetype at = qsizetype(s->lines.size());
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
-    const auto inserted = s->lines.insert(s->lines.begin() + at,
-                                          keyLine(encodeText(trimmedName(key).toString(), bom_) + '=' + stored, eol_));
+    const QStringView name = trimmedName(key);
+    QByteArray text;
+    if (isAsciiOnly(name)) {  // every key we write: no codec, one allocation
+        text.reserve(name.size() + 1 + stored.size());
+        for (QChar c : name) text.append(static_cast<char>(c.unicode()));
+    } else {
+        text = encodeText(name.toString(), bom_);
+    }
+    text.append('=').append(stored);
+    const auto inserted = s->lines.insert(s->lines.begin() + at, keyLine(std::move(text), eol_));
     s->noteKey(*inserted);
     s->indexed = false;
     return true;
