@@ -18,6 +18,8 @@ namespace tessaly::store {
 CardChange::CardChange(CardStore& store, Lists lists) : store_(store), outermost_(store.change_ == nullptr) {
     if (!outermost_) return;
     lock_.emplace(store_.DataDir(), store_.lockWait_);
+    // What was written before the change is on disk: the change notes each file's bytes from there.
+    store_.profile_.flushPending();
     store_.change_ = this;
     try {
         // A restore or import that a crash stopped is finished (or thrown away) before anything else touches the files.
@@ -38,6 +40,8 @@ CardChange::~CardChange() {
 
 void CardChange::commit() {
     if (!outermost_) return;
+    // The change's last writes reach the disk before it counts as made (and before the stamps).
+    store_.profile_.flushPending();
     // A change the history cannot hold is put back, like one whose write failed; but a switch of the
     // whole card file is not undone file by file (on a full disk that would mix the two sets).
     if (ChangeRecorder* r = recorder(); r && !before_.isEmpty()) {
@@ -139,6 +143,7 @@ void CardChange::reloadLists() {
 }
 
 void CardChange::rollBack() noexcept {
+    store_.profile_.discardPending();                      // writes of the change not yet on disk never get there
     if (!before_.isEmpty()) store_.listsCurrent_ = false;  // the lists may hold part of the change
     ChangeRecorder* r = before_.isEmpty() ? nullptr : recorder();
     bool whole = true;

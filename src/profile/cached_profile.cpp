@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace tessaly::profile {
 namespace {
@@ -94,6 +95,7 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
 }
 
 void CachedProfile::forget(const QString& file) {
+    if (file == pending_) pending_.clear();
     files_.remove(file);
     last_ = nullptr;
 }
@@ -114,12 +116,14 @@ std::optional<QStringList> CachedProfile::readSection(const QString& file, const
 void CachedProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {
     // Checked before every write, so that a change another program made
     // since the operation began is not written over.
+    endRunBefore(file);
     Entry& e = entry(file, true);
     written(file, e, e.doc.setValue(section, key, value));
 }
 
 void CachedProfile::writeSection(const QString& file, const QString& section, std::span<const QString> keys,
                                  std::span<const QString> values) {
+    endRunBefore(file);
     Entry& e = entry(file, true);
     bool changed = false;
     for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
@@ -134,7 +138,28 @@ void CachedProfile::written(const QString& file, Entry& e, bool changed) {
         e.dirty = true;
         return;
     }
+    if (operationDepth_ > 0) {  // held until the run of writes to this file ends
+        e.dirty = true;
+        pending_ = file;
+        return;
+    }
     flush(file, e);
+}
+
+// A write to another file ends the run held: the files reach the disk in the order written.
+void CachedProfile::endRunBefore(const QString& file) {
+    if (!pending_.isNull() && bulkDepth_ == 0 && pending_ != file) flushPending();
+}
+
+void CachedProfile::flushPending() {
+    if (pending_.isNull()) return;
+    const QString file = std::exchange(pending_, QString());
+    const auto it = files_.find(file);
+    if (it != files_.end() && it->dirty) flush(file, *it);
+}
+
+void CachedProfile::discardPending() {
+    if (!pending_.isNull()) forget(std::exchange(pending_, QString()));
 }
 
 QStringList CachedProfile::heldFiles() const {
@@ -210,11 +235,25 @@ void CachedProfile::beginOperation() {
 }
 
 void CachedProfile::endOperation() {
-    if (operationDepth_ == 0 || --operationDepth_ > 0) return;
+    if (operationDepth_ == 0) return;
+    if (operationDepth_ == 1) {
+        try {
+            flushPending();  // still within the operation: made durable with the others below
+        } catch (const WriteError&) {
+            --operationDepth_;
+            try {
+                syncWritten();
+            } catch (const WriteError&) {
+            }
+            throw;
+        }
+    }
+    if (--operationDepth_ > 0) return;
     syncWritten();
 }
 
 void CachedProfile::beginBulk() {
+    flushPending();
     ++bulkDepth_;
     beginOperation();
 }

@@ -24,6 +24,8 @@ public:
     std::optional<QStringList> readSection(const QString& file, const QString& section,
                                            std::span<const QString> keys) override;
 
+    void flushPending() override;
+    void discardPending() override;
     void beginOperation() override;
     void endOperation() override;
     void beginBulk() override;
@@ -35,6 +37,7 @@ public:
     void clear() {
         files_.clear();
         last_ = nullptr;
+        pending_.clear();
     }
 
 private:
@@ -46,13 +49,14 @@ private:
         // parsed copy): a file whose times moved but whose bytes did not is not parsed again.
         QByteArray content;
         std::uint64_t validatedInOperation = 0;
-        bool dirty = false;  // held by bulk mode, not yet on disk
+        bool dirty = false;  // held by bulk mode or a run of writes, not yet on disk
     };
 
     Entry& entry(const QString& file, bool forWrite = false);
     void load(Entry& e, const QString& file);
     void flush(const QString& file, Entry& e);
     void written(const QString& file, Entry& e, bool changed);
+    void endRunBefore(const QString& file);
     void flushHeld();
     void syncWritten();
     void forget(const QString& file);
@@ -61,6 +65,7 @@ private:
     // The file of the previous call: runs of calls on one file skip the lookup.
     QString lastName_;
     Entry* last_ = nullptr;
+    QString pending_;         // the file of the run of writes held, if any
     QSet<QString> unsynced_;  // replaced within the operation, not yet flushed to disk
     QString flushedLast_;
     QString newFileModel_;

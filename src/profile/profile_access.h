@@ -34,8 +34,9 @@ public:
     // An absent file, section or key reads as the empty text.
     virtual QString read(const QString& file, const QString& section, const QString& key) = 0;
     // Creates the file, the section and the key when missing. Returns once the
-    // file on disk holds the value (or, in bulk mode, once it is held for the
-    // flush). Throws WriteError when the disk refuses it.
+    // file on disk holds the value, or once it is held: in bulk mode for the
+    // flush, within an operation for the end of the run of writes to the file.
+    // Throws WriteError when the disk refuses it (a held value: where the run ends).
     virtual void write(const QString& file, const QString& section, const QString& key, const QString& value) = 0;
     virtual bool hasSection(const QString& file, const QString& section) = 0;
     // Several keys of one section, in the order given, as one write: a layer
@@ -61,6 +62,15 @@ public:
     // throws WriteError when it cannot.
     virtual void beginOperation() {}
     virtual void endOperation() {}
+    // Within an operation, writes in a row to one file may be held and made as
+    // one replace when the run ends (a write to another file, a bulk, the end
+    // of the operation): a reader sees fewer of the states that the writes one
+    // by one give, never another state or another order. flushPending ends the
+    // run now (throwing WriteError when it cannot); discardPending drops it (a
+    // change being put back), and the file is read from disk again.
+    virtual void flushPending() {}
+    virtual void discardPending() {}
+
     // Long operations: writes are held in memory and flushed once by endBulk,
     // which throws WriteError when a file cannot be written.
     virtual void beginBulk() {}

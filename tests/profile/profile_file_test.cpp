@@ -107,6 +107,7 @@ TEST(ProfileFile, aWriteWithinAnOperationKeepsWhatAnotherProgramWroteMeanwhile) 
     EXPECT_EQ(profile.read(file, "General Info", "NoOfUses"), "1");
     sibling.write(file, "General Info", "NoOfUses", "12");
     profile.write(file, "General Info", "NoOfRecords", "5");
+    op.finish();
     CachedProfile fresh;
     EXPECT_EQ(fresh.read(file, "General Info", "NoOfUses"), "12");
     EXPECT_EQ(fresh.read(file, "General Info", "NoOfRecords"), "5");

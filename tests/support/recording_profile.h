@@ -19,6 +19,8 @@ public:
     void beginBulk() override { real.beginBulk(); }
     void endBulk() override { real.endBulk(); }
     QStringList heldFiles() const override { return real.heldFiles(); }
+    void flushPending() override { real.flushPending(); }
+    void discardPending() override { real.discardPending(); }
 
     tessaly::profile::CachedProfile real;
     QStringList writes;
