@@ -397,9 +397,9 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
         // A sort writes every link, most of them as they are: those lines keep their bytes.
         if (QByteArrayView(line.text).sliced(line.equals + 1) == stored) return false;
         s->changed = true;
-        QByteArray text;
-        text.reserve(line.equals + 1 + stored.size());
-        text.append(QByteArrayView(line.text).first(line.equals + 1)).append(stored);
+        QByteArray text(line.equals + 1 + stored.size(), Qt::Uninitialized);
+        std::memcpy(text.data(), line.text.constData(), size_t(line.equals + 1));
+        std::memcpy(text.data() + line.equals + 1, stored.constData(), size_t(stored.size()));
         line = keyLine(std::move(text), line.end);
         return true;
     }
@@ -410,12 +410,14 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
     const QStringView name = trimmedName(key);
     QByteArray text;
     if (isAsciiOnly(name)) {  // every key we write: no codec, one allocation
-        text.reserve(name.size() + 1 + stored.size());
-        for (QChar c : name) text.append(static_cast<char>(c.unicode()));
+        text = QByteArray(name.size() + 1 + stored.size(), Qt::Uninitialized);
+        char* out = text.data();
+        for (qsizetype i = 0; i < name.size(); ++i) out[i] = static_cast<char>(name[i].unicode());
+        out[name.size()] = '=';
+        std::memcpy(out + name.size() + 1, stored.constData(), size_t(stored.size()));
     } else {
-        text = encodeText(name.toString(), bom_);
+        text = encodeText(name.toString(), bom_) + '=' + stored;
     }
-    text.append('=').append(stored);
     const auto inserted = s->lines.insert(s->lines.begin() + at, keyLine(std::move(text), eol_));
     s->noteKey(*inserted);
     s->indexed = false;

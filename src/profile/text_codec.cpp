@@ -50,7 +50,13 @@ bool isValidUtf8(QByteArrayView bytes) {
 }
 
 QString decodeBytes(QByteArrayView bytes) {
-    if (isAscii(bytes)) return QString::fromLatin1(bytes);
+    if (bytes.isEmpty()) return QString::fromLatin1(bytes);
+    // ASCII, nearly every value read: checked and widened in one pass.
+    QString ascii(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(ascii.data());
+    qsizetype i = 0;
+    for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) out[i] = char16_t(bytes[i]);
+    if (i == bytes.size()) return ascii;
     QStringDecoder decoder(QStringDecoder::Utf8, kDecoderFlags);
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? decodeCp1252(bytes) : text;

@@ -241,6 +241,7 @@ TEST(VCardReader, whatItReadsItWritesBackTheSame) {
         "BEGIN:VCARD\nN:Doe;Jo\nADR:P.O. Box 1\\nStation B;;Main St;;;;\nEND:VCARD\n",  // a line break in the box
         "BEGIN:VCARD\nN:Doe;Jo\nBROKEN\rNAME:value\nEND:VCARD\n",                       // a damaged line
         "BEGIN:VCARD\nN:Doe;Jo\nADR:;;a\\nb\\nc\\nd\\ne;;;;\nEND:VCARD\n",              // more street lines than fields
+        "BEGIN:VCARD\nN:Doe;Jo\nTEL;TYPE=fax:+49\\\\\\\r\\\\x\nEND:VCARD\n",            // a backslash before a CR
     };
     for (const QByteArray& bytes : cases) {
         SCOPED_TRACE(bytes.toStdString());

@@ -246,6 +246,8 @@ QString VCardUnescape(const QString& value) {
             out += QStringLiteral("\r\n");
         else if (c != u'\\' || i + 1 == value.size())
             out += c;
+        else if (value[i + 1] == u'\r' || value[i + 1] == u'\n')
+            continue;  // an escaped line break is a line break: read as one on the next turn
         else {
             const QChar next = value[++i];
             out += (next == u'n' || next == u'N') ? QStringLiteral("\r\n") : QString(next);
