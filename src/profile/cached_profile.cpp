@@ -62,7 +62,10 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
         const auto it = files_.find(file);
         e = it == files_.end() ? nullptr : &*it;
     }
-    if (e && (e->dirty || (!forWrite && operationDepth_ > 0 && e->validatedInOperation == operationId_))) {
+    // A bulk writes what it holds over the file at its end whatever happened meanwhile, so within
+    // one a file checked once is not checked again, also for a write that changed nothing.
+    const bool checkedNow = operationDepth_ > 0 && e && e->validatedInOperation == operationId_;
+    if (e && (e->dirty || (checkedNow && (!forWrite || bulkDepth_ > 0)))) {
         if (e != last_) {
             lastName_ = file;
             last_ = e;

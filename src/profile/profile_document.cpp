@@ -395,7 +395,10 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
     if (found >= 0) {
         Line& line = s->lines[found];
         // A sort writes every link, most of them as they are: those lines keep their bytes.
-        if (QByteArrayView(line.text).sliced(line.equals + 1) == stored) return false;
+        const qsizetype valueAt = line.equals + 1;
+        if (line.text.size() - valueAt == stored.size() &&
+            std::memcmp(line.text.constData() + valueAt, stored.constData(), size_t(stored.size())) == 0)
+            return false;
         s->changed = true;
         QByteArray text(line.equals + 1 + stored.size(), Qt::Uninitialized);
         std::memcpy(text.data(), line.text.constData(), size_t(line.equals + 1));
