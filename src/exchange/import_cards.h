@@ -116,7 +116,7 @@ QString TooManyCardsQuestion(int incoming, int room, int firstLeftOut, ImportSou
 // Imports the cards under one change of the card file: the duplicate check
 // made again under the lock, then the new card file prepared beside the old
 // one (a copy of it, or an empty one when replacing; fills for appending
-// only), the cards put at the head of both lists, the lists sorted there, and
+// only), the cards merged into its sorted lists in one bulk (AppendCards), and
 // the whole switched in (StagedCardFiles): the old card files become the
 // safety copy. A write that fails leaves the card file as it was and throws
 // ImportFailed; SwitchUnfinished when it could not be put back either.

@@ -128,10 +128,7 @@ void CachedProfile::writeSection(const QString& file, const QString& section, st
                                  std::span<const QString> values) {
     endRunBefore(file);
     Entry& e = entry(file, true);
-    bool changed = false;
-    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
-        changed = e.doc.setValue(section, keys[i], values[i]) || changed;
-    written(file, e, changed);
+    written(file, e, e.doc.setValues(section, keys, values));
 }
 
 // A value the file already held leaves it as it is on disk.

@@ -410,20 +410,51 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
     // A new key goes after the section's last non-blank line.
     qsizetype at = qsizetype(s->lines.size());
     while (at > 0 && trimmedView(s->lines[at - 1].text).isEmpty()) --at;
-    const QStringView name = trimmedName(key);
-    QByteArray text;
-    if (isAsciiOnly(name)) {  // every key we write: no codec, one allocation
-        text = QByteArray(name.size() + 1 + stored.size(), Qt::Uninitialized);
-        char* out = text.data();
-        for (qsizetype i = 0; i < name.size(); ++i) out[i] = static_cast<char>(name[i].unicode());
-        out[name.size()] = '=';
-        std::memcpy(out + name.size() + 1, stored.constData(), size_t(stored.size()));
-    } else {
-        text = encodeText(name.toString(), bom_) + '=' + stored;
-    }
-    const auto inserted = s->lines.insert(s->lines.begin() + at, keyLine(std::move(text), eol_));
+    const auto inserted = s->lines.insert(s->lines.begin() + at, keyLine(newKeyLine(trimmedName(key), stored), eol_));
     s->noteKey(*inserted);
     s->indexed = false;
+    return true;
+}
+
+}  // namespace tessaly::profile
+
+namespace tessaly::profile {
+
+QByteArray ProfileDocument::newKeyLine(QStringView name, const QByteArray& stored) const {
+    if (!isAsciiOnly(name)) return encodeText(name.toString(), bom_) + '=' + stored;
+    // Every key we write: no codec, one allocation.
+    QByteArray text(name.size() + 1 + stored.size(), Qt::Uninitialized);
+    char* out = text.data();
+    for (qsizetype i = 0; i < name.size(); ++i) out[i] = static_cast<char>(name[i].unicode());
+    out[name.size()] = '=';
+    std::memcpy(out + name.size() + 1, stored.constData(), size_t(stored.size()));
+    return text;
+}
+
+bool ProfileDocument::setValues(const QString& section, std::span<const QString> keys,
+                                std::span<const QString> values) {
+    const std::size_t n = std::min(keys.size(), values.size());
+    if (findSection(section)) {
+        bool changed = false;
+        for (std::size_t i = 0; i < n; ++i) changed = setValue(section, keys[i], values[i]) || changed;
+        return changed;
+    }
+    // A new card's section: its keys go in as given, unless two of them may be one name.
+    auto sameName = [](QStringView a, QStringView b) {
+        return !isAsciiOnly(a) || !isAsciiOnly(b) || (a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0);
+    };
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (sameName(trimmedName(keys[i]), trimmedName(keys[j]))) {
+                for (std::size_t k = 0; k < n; ++k) setValue(section, keys[k], values[k]);
+                return true;
+            }
+    Section& s = addSection(section);
+    s.lines.reserve(n + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        s.lines.push_back(keyLine(newKeyLine(trimmedName(keys[i]), storedValue(values[i], bom_)), eol_));
+        s.noteKey(s.lines.back());
+    }
     return true;
 }
 

@@ -29,6 +29,9 @@ public:
     // Creates the section and the key when missing. False when the line already
     // held exactly this value: nothing changed.
     bool setValue(const QString& section, const QString& key, const QString& value);
+    // setValue for each key in turn; a section made by this call takes its keys
+    // without a search for each. False when nothing changed.
+    bool setValues(const QString& section, std::span<const QString> keys, std::span<const QString> values);
 
     // How a line ends. A lone CR ends a line for the Windows routines, so CR CR LF
     // reads as a line and an empty one; we keep it as one end so it is written back.
@@ -72,6 +75,7 @@ private:
     };
 
     static Line keyLine(QByteArray text, LineEnd end);
+    QByteArray newKeyLine(QStringView name, const QByteArray& stored) const;
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);

@@ -107,3 +107,27 @@ TEST(FileForm, aLeadingByteOrderMarkInAValueIsKept) {
     CachedProfile fresh;
     EXPECT_EQ(fresh.read(dir.path("a.dat"), "S", "K"), value);
 }
+
+// Several keys written at once give the file that writing them one by one gives, in a new section
+// (also when two keys are one name) and in one that is there.
+TEST(FileForm, keysWrittenTogetherGiveTheFileOfKeysWrittenOneByOne) {
+    const struct {
+        const char* what;
+        QByteArray before;
+        QStringList keys, values;
+    } cases[] = {
+        {"a new section", "[General Info]\r\nA=1\r\n", {"Prev", "Next", "Name"}, {"", "7", "Lee, Ann"}},
+        {"a name twice", "[General Info]\r\nA=1\r\n", {"Prev", " prev ", "Näme", "NÄME"}, {"1", "2", "x", "y"}},
+        {"a section there", "[Record5]\nPrev=1\nName=old\n", {"Name", "Next", "Prev"}, {"new", "9", "1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProfileDocument together = ProfileDocument::parse(c.before), oneByOne = ProfileDocument::parse(c.before);
+        together.setValues("Record5", std::span(c.keys.constData(), std::size_t(c.keys.size())),
+                           std::span(c.values.constData(), std::size_t(c.values.size())));
+        for (qsizetype i = 0; i < c.keys.size(); ++i) oneByOne.setValue("Record5", c.keys[i], c.values[i]);
+        EXPECT_EQ(together.serialize(), oneByOne.serialize());
+        EXPECT_EQ(ProfileDocument::parse(together.serialize()).value("Record5", "next"),
+                  together.value("Record5", "Next"));
+    }
+}
