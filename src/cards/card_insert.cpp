@@ -154,15 +154,12 @@ QString CardStore::AddCard(Card fields) {
     return n;
 }
 
-}  // namespace tessaly::store
-
-namespace tessaly::store {
-
 void CardStore::AppendCards(QList<Card> cards, const std::function<void(qsizetype done)>& tick) {
+    if (cards.isEmpty()) return;
     RequireEditable();
     CardChange change(*this);
     RequireWholeView();
-    // Held and flushed once: the sibling's order of writes only holds card by card.
+    // Held and written once per file, the header last: only the finished files reach the disk.
     profile::ProfileBulk bulk(profile_);
     if (AllByName.size() + cards.size() > kMaxLiveCards)
         throw CardLimitReached(QStringLiteral("The card file holds %1 cards and can count %2, not %3 more.")
@@ -198,10 +195,6 @@ void CardStore::AppendCards(QList<Card> cards, const std::function<void(qsizetyp
         companies.append(showCompany);
         recs.append(rec);
         if (tick) tick(i + 1);
-    }
-    if (cards.isEmpty()) {
-        bulk.finish();
-        return change.commit();
     }
     WriteHeader(header::TotalNoOfRecords, QString::number(next));
     WriteHeader(header::NoOfRecords, QString::number(AllByName.size() + cards.size()));
