@@ -91,14 +91,6 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
             missing.emplace(k, info.fileName());
     }
     profile::ProfileAccess& profile = store.Profile();
-    // Within a bulk, card files written but not yet flushed are there too.
-    for (const QString& held : profile.heldFiles()) {
-        const QStringView name = QStringView(held).sliced(std::min(held.size(), store.DataDir().size()));
-        const std::int64_t k = CardFileNumber(name.toString());
-        if (k >= 0 && held.startsWith(store.DataDir()) && !name.contains(u'/') &&
-            std::find(files.begin(), files.end(), k) == files.end())
-            files.push_back(k);
-    }
     std::sort(files.begin(), files.end());
 
     // The texts the lists show are read with the links: one look at each section.

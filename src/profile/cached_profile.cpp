@@ -162,13 +162,6 @@ void CachedProfile::discardPending() {
     if (!pending_.isNull()) forget(std::exchange(pending_, QString()));
 }
 
-QStringList CachedProfile::heldFiles() const {
-    QStringList held;
-    for (auto it = files_.cbegin(); it != files_.cend(); ++it)
-        if (it->dirty && !it->stamp.exists) held << it.key();
-    return held;
-}
-
 void CachedProfile::flush(const QString& file, Entry& e) {
     const QByteArray bytes = e.doc.serialize();
     const Durability durability = operationDepth_ > 0 ? Durability::Deferred : Durability::Synced;

@@ -20,7 +20,6 @@ public:
     bool hasSection(const QString& file, const QString& section) override;
     void writeSection(const QString& file, const QString& section, std::span<const QString> keys,
                       std::span<const QString> values) override;
-    QStringList heldFiles() const override;
     std::optional<QStringList> readSection(const QString& file, const QString& section,
                                            std::span<const QString> keys) override;
 

@@ -76,10 +76,6 @@ public:
     virtual void beginBulk() {}
     virtual void endBulk() {}
 
-    // The files a bulk holds that are not on disk yet: a listing of a folder
-    // made within the bulk counts them as there.
-    virtual QStringList heldFiles() const { return {}; }
-
     // A bulk flush writes this file after every other one (the card file's header).
     virtual void setFlushedLast(const QString& /*file*/) {}
     // A file created in the model file's folder takes its owner, group and mode.

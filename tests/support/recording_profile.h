@@ -18,7 +18,6 @@ public:
     void endOperation() override { real.endOperation(); }
     void beginBulk() override { real.beginBulk(); }
     void endBulk() override { real.endBulk(); }
-    QStringList heldFiles() const override { return real.heldFiles(); }
     void flushPending() override { real.flushPending(); }
     void discardPending() override { real.discardPending(); }
 
