@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes as a profile file. Parsing, reading, writing and
-// serialising must not crash, and a written value must read back exactly,
-// without changing any other key, however the file around it looks.
+// serialising must not crash, a written value must read back exactly, without
+// changing any other key, however the file around it looks, and keys read
+// together must read as they do one by one.
 #include "profile/profile_document.h"
 
 #include <QString>
@@ -8,8 +9,25 @@
 
 using tessaly::profile::ProfileDocument;
 
+namespace {
+
+void CheckKeysReadTogether(const QByteArray& bytes) {
+    static const QString kKeys[] = {QStringLiteral("ShowName"), QStringLiteral("NextName"), QStringLiteral("Name"),
+                                    QStringLiteral("a"), QStringLiteral(" K ")};
+    for (const QString& section : {QStringLiteral("Record0"), QStringLiteral("General Info"), QStringLiteral("a")}) {
+        const auto together = ProfileDocument::parse(bytes).values(section, kKeys);
+        ProfileDocument alone = ProfileDocument::parse(bytes);
+        if (together.has_value() != alone.hasSection(section)) std::abort();
+        for (qsizetype i = 0; together && i < together->size(); ++i)
+            if (together->at(i) != alone.value(section, kKeys[i]).value_or(QString())) std::abort();
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    CheckKeysReadTogether(bytes);
     ProfileDocument doc = ProfileDocument::parse(bytes);
     const auto count = doc.value(QStringLiteral("General Info"), QStringLiteral("NoOfRecords"));
     doc.hasSection(QStringLiteral("Record0"));
@@ -17,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString typed = QString::fromUtf8(bytes.right(48));
     doc.setValue(QStringLiteral("Record0"), QStringLiteral("Notes"), typed);
     doc.setValue(QStringLiteral("General Info"), QStringLiteral("DelFirstRecord"), QString());
-    const ProfileDocument again = ProfileDocument::parse(doc.serialize());
+    ProfileDocument again = ProfileDocument::parse(doc.serialize());
     if (again.value(QStringLiteral("Record0"), QStringLiteral("Notes")) != typed) std::abort();
     if (again.value(QStringLiteral("General Info"), QStringLiteral("DelFirstRecord")) != QString()) std::abort();
     if (again.value(QStringLiteral("General Info"), QStringLiteral("NoOfRecords")) != count) std::abort();

@@ -101,6 +101,57 @@ std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
+// The values of several ASCII-named keys read straight from a section's bytes,
+// without splitting it into lines: the first line with each name wins, as a
+// lookup in the parsed lines would find. False (nothing read) for a name that
+// is not ASCII; those take the parsed lines.
+bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
+    constexpr std::size_t kMost = 16;
+    if (keys.size() > kMost) return false;
+    std::array<QStringView, kMost> names;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        names[i] = trimmedName(keys[i]);
+        if (!isAsciiOnly(names[i])) return false;
+    }
+    std::array<QByteArrayView, kMost> found;
+    std::array<bool, kMost> seen{};
+    std::size_t left = keys.size();
+    auto sameAscii = [](QByteArrayView line, QStringView name) {
+        for (qsizetype j = 0; j < name.size(); ++j)
+            if (lowerAscii(line[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
+        return true;
+    };
+    const char* at = body.data();
+    const char* const stop = at + body.size();
+    while (left > 0 && at < stop) {
+        const char* lineStop = at;
+        while (lineStop < stop && *lineStop != '\r' && *lineStop != '\n') ++lineStop;
+        const QByteArrayView line(at, lineStop);
+        at = lineStop + (lineStop < stop);
+        // A key line as the parser reads it: not blank, no ';' first, an '='.
+        qsizetype first = 0;
+        while (first < line.size() && isProfileSpace(line[first])) ++first;
+        if (first == line.size() || line[first] == ';') continue;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0) continue;
+        qsizetype keyEnd = equals;
+        while (keyEnd > first && isProfileSpace(line[keyEnd - 1])) --keyEnd;
+        const QByteArrayView key = line.sliced(std::min(first, equals), std::max<qsizetype>(keyEnd - first, 0));
+        const bool asciiKey = isAsciiOnly(key);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (seen[i]) continue;
+            const bool same = asciiKey ? key.size() == names[i].size() && sameAscii(key, names[i])
+                                       : foldName(key) == foldName(keys[i]);
+            if (!same) continue;
+            found[i] = line.sliced(equals + 1);
+            seen[i] = true;
+            --left;
+        }
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) out << (seen[i] ? readValue(found[i]) : QString());
+    return true;
+}
+
 }  // namespace
 
 QByteArray foldName(const QString& name) {
@@ -210,6 +261,32 @@ ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
     return line;
 }
 
+void ProfileDocument::Section::parseLines() {
+    if (parsed) return;
+    parsed = true;
+    lines.reserve(24);  // a card's keys
+    const char* const stop = body.data() + body.size();
+    auto next = [stop](const char* from, char c) {
+        const void* at = std::memchr(from, c, size_t(stop - from));
+        return at ? static_cast<const char*>(at) : stop;
+    };
+    // The next CR and the next LF, each found with memchr and kept until passed.
+    const char* nextCr = nullptr;
+    const char* nextLf = nullptr;
+    QByteArrayView rest = body;
+    while (!rest.isEmpty()) {
+        const char* data = rest.data();
+        if (nextCr < data) nextCr = next(data, '\r');
+        if (nextLf < data) nextLf = next(data, '\n');
+        const qsizetype end = std::min(nextCr, nextLf) - data;
+        auto [lineEnd, endLength] = end < rest.size() ? lineEndAt(rest, end) : std::pair{LineEnd::None, qsizetype(0)};
+        lines.push_back(keyLine(QByteArray::fromRawData(data, end), lineEnd));
+        lines.back().asRead = true;
+        noteKey(lines.back());
+        rest = rest.sliced(end + endLength);
+    }
+}
+
 ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     ProfileDocument doc;
     doc.bytes_ = bytes;
@@ -218,59 +295,56 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         doc.bom_ = true;
         rest = rest.sliced(kBom.size());
     }
-    bool firstEnd = true;
-    doc.sections_.emplace_back();  // lines before the first header
-    // The next CR and the next LF, each found with memchr and kept until passed.
-    const char* const stop = rest.data() + rest.size();
-    auto next = [stop](const char* from, char c) {
-        const void* at = std::memchr(from, c, size_t(stop - from));
-        return at ? static_cast<const char*>(at) : stop;
+    const char* const begin = rest.data();
+    const char* const stop = begin + rest.size();
+    auto lineEndFrom = [stop](const char* from) {
+        const void* cr = std::memchr(from, '\r', size_t(stop - from));
+        const void* lf = std::memchr(from, '\n', size_t(stop - from));
+        return std::min(cr ? static_cast<const char*>(cr) : stop, lf ? static_cast<const char*>(lf) : stop);
     };
-    const char* nextCr = nullptr;
-    const char* nextLf = nullptr;
-    const char* sectionBegin = rest.data();
+    auto endAt = [&](const char* at) {
+        return at < stop ? lineEndAt(rest, at - begin) : std::pair{LineEnd::None, qsizetype(0)};
+    };
+    if (const auto [end, length] = endAt(lineEndFrom(begin)); end != LineEnd::None) doc.eol_ = end;
+
+    // Only the headers are found here: a line whose first byte other than
+    // blanks and NULs is '[' and that reads as a header. The lines between
+    // them wait in each section's body.
+    const char* sectionBegin = begin;
+    doc.sections_.emplace_back();  // lines before the first header
+    doc.sections_.back().body = QByteArrayView(begin, stop);
+    doc.sections_.back().parsed = false;
     auto closeSection = [&](const char* end) {
-        doc.sections_.back().readBytes = QByteArrayView(sectionBegin, end - sectionBegin);
-        doc.sections_.back().changed = false;
+        Section& last = doc.sections_.back();
+        last.readBytes = QByteArrayView(sectionBegin, end);
+        last.body = QByteArrayView(last.body.data(), end);
+        last.changed = false;
         sectionBegin = end;
     };
-    while (!rest.isEmpty()) {
-        const char* data = rest.data();
-        if (nextCr < data) nextCr = next(data, '\r');
-        if (nextLf < data) nextLf = next(data, '\n');
-        const qsizetype end = std::min(nextCr, nextLf) - data;
-        const QByteArrayView text = rest.first(end);
-        auto [lineEnd, endLength] = end < rest.size() ? lineEndAt(rest, end) : std::pair{LineEnd::None, qsizetype(0)};
-        if (lineEnd != LineEnd::None && firstEnd) {
-            doc.eol_ = lineEnd;
-            firstEnd = false;
-        }
-        rest = rest.sliced(end + endLength);
-
-        qsizetype lead = 0;  // only a line whose first visible byte is '[' can be a header
-        while (lead < text.size() && (text[lead] == '\0' || isProfileSpace(text[lead]))) ++lead;
-        if (lead == text.size() || text[lead] != '[') {
-            Section& section = doc.sections_.back();
-            section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
-            section.lines.back().asRead = true;
-            section.noteKey(section.lines.back());
-            continue;
-        }
-        if (const auto name = headerName(text)) {
-            closeSection(text.data());
-            Section section;
-            section.header = QByteArray::fromRawData(text.data(), text.size());
-            section.headerEnd = lineEnd;
-            section.headerAsRead = true;
-            section.lines.reserve(doc.sections_.back().lines.size() + 1);  // sections tend to be alike
-            insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
-            doc.sections_.push_back(std::move(section));
-            continue;
-        }
-        Section& section = doc.sections_.back();
-        section.lines.push_back(keyLine(QByteArray::fromRawData(text.data(), text.size()), lineEnd));
-        section.lines.back().asRead = true;
-        section.noteKey(section.lines.back());
+    auto isLead = [](char c) { return c == '\0' || (isProfileSpace(c) && c != '\r' && c != '\n'); };
+    for (const char* cursor = begin; cursor < stop;) {
+        const void* found = std::memchr(cursor, '[', size_t(stop - cursor));
+        if (!found) break;
+        const char* bracket = static_cast<const char*>(found);
+        const char* lineStart = bracket;
+        while (lineStart > begin && isLead(lineStart[-1])) --lineStart;
+        const char* lineEnd = lineEndFrom(bracket);
+        cursor = lineEnd;
+        if (lineStart != begin && lineStart[-1] != '\r' && lineStart[-1] != '\n') continue;
+        const QByteArrayView text(lineStart, lineEnd);
+        const auto name = headerName(text);
+        if (!name) continue;
+        closeSection(lineStart);
+        const auto [end, length] = endAt(lineEnd);
+        cursor = lineEnd + length;
+        Section section;
+        section.header = QByteArray::fromRawData(text.data(), text.size());
+        section.headerEnd = end;
+        section.headerAsRead = true;
+        section.body = QByteArrayView(cursor, cursor);
+        section.parsed = false;
+        insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
+        doc.sections_.push_back(std::move(section));
     }
     closeSection(stop);
     return doc;
@@ -314,7 +388,7 @@ QByteArray ProfileDocument::serialize() const {
                 runBegin = section.readBytes.data();
             }
             runEnd = section.readBytes.data() + section.readBytes.size();
-            openLine = (section.lines.empty() ? section.headerEnd : section.lines.back().end) == LineEnd::None;
+            openLine = runEnd[-1] != '\r' && runEnd[-1] != '\n';
             continue;
         }
         if (!section.header.isNull()) put(section.header, section.headerEnd, section.headerAsRead);
@@ -351,20 +425,23 @@ bool ProfileDocument::hasSection(const QString& section) const {
     return findSection(section) != nullptr;
 }
 
-std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) const {
-    const Section* s = findSection(section);
+std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) {
+    Section* s = findSection(section);
     if (!s) return std::nullopt;
+    s->parseLines();
     const qsizetype at = s->find(key, keyHints_);
     if (at < 0) return std::nullopt;
     const Line& line = s->lines[at];
     return readValue(QByteArrayView(line.text).sliced(line.equals + 1));
 }
 
-std::optional<QStringList> ProfileDocument::values(const QString& section, std::span<const QString> keys) const {
-    const Section* s = findSection(section);
+std::optional<QStringList> ProfileDocument::values(const QString& section, std::span<const QString> keys) {
+    Section* s = findSection(section);
     if (!s) return std::nullopt;
     QStringList values;
     values.reserve(qsizetype(keys.size()));
+    if (!s->parsed && scanValues(s->body, keys, values)) return values;
+    s->parseLines();
     for (const QString& key : keys) {
         const qsizetype at = s->find(key, keyHints_);
         values << (at < 0 ? QString() : readValue(QByteArrayView(s->lines[at].text).sliced(s->lines[at].equals + 1)));
@@ -375,6 +452,7 @@ std::optional<QStringList> ProfileDocument::values(const QString& section, std::
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
+    last.parseLines();
     if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty())) {
         last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
         last.changed = true;
@@ -390,6 +468,7 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
 bool ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
+    s->parseLines();
     const QByteArray stored = storedValue(value, bom_);
     const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {

@@ -22,10 +22,11 @@ public:
 
     QByteArray serialize() const;
 
-    std::optional<QString> value(const QString& section, const QString& key) const;
+    // Not const: a section's lines are parsed when first needed.
+    std::optional<QString> value(const QString& section, const QString& key);
     bool hasSection(const QString& section) const;
     // Several keys of one section (an absent key as the empty text); nothing without the section.
-    std::optional<QStringList> values(const QString& section, std::span<const QString> keys) const;
+    std::optional<QStringList> values(const QString& section, std::span<const QString> keys);
     // Creates the section and the key when missing. False when the line already
     // held exactly this value: nothing changed.
     bool setValue(const QString& section, const QString& key, const QString& value);
@@ -61,6 +62,11 @@ private:
         // Its bytes as read, header to last line end, while no write touched it.
         QByteArrayView readBytes;
         bool changed = true;
+        // Start-up reads a few keys of every card: a section's lines are split
+        // and indexed only when first looked up one by one or written; until
+        // then 'body' (the bytes after the header) is all there is.
+        QByteArrayView body;
+        bool parsed = true;
         std::vector<Line> lines;
         // Small sections (a card has 23 keys) are searched line by line; large
         // ones get an index of folded key names, built when first needed.
@@ -72,6 +78,7 @@ private:
         std::uint64_t seenHashBits = 0;
         qsizetype find(const QString& key, KeyHints& hints) const;
         void noteKey(const Line& line);
+        void parseLines();
     };
 
     static Line keyLine(QByteArray text, LineEnd end);

@@ -26,7 +26,7 @@ TEST(FileForm, everyLineKeepsItsOwnEndAndNewLinesTakeTheFilesStyle) {
         doc.setValue("S", "K", "new");
         doc.setValue("T", "N", "1");
         EXPECT_EQ(doc.serialize(), c.after);
-        const auto again = ProfileDocument::parse(c.after);
+        auto again = ProfileDocument::parse(c.after);
         EXPECT_EQ(again.value("S", "X").value_or("absent"), c.before.contains("X=") ? "1" : "absent");
     }
 }

@@ -3,6 +3,7 @@
 #include "../support/temp_folder.h"
 #include "profile/cached_profile.h"
 #include "profile/profile_document.h"
+#include "profile/text_codec.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,7 +15,7 @@
 using namespace tessaly::profile;
 
 TEST(ProfileFile, readsSectionsAndKeysAsTheWindowsRoutinesDo) {
-    const auto doc = ProfileDocument::parse(
+    auto doc = ProfileDocument::parse(
         "; comment=1\r\n[ Card1 ]\r\n  Name  =  Ann Lee \t\r\nname=second\r\nNoEquals\r\n;Phone=1\r\n"
         "[card1]\r\nOnlyInDup=x\r\n[Other]\rA=1\rB=\"q\"\r");
     EXPECT_EQ(doc.value("card1", "NAME"), "Ann Lee");
@@ -160,6 +161,26 @@ TEST(ProfileFile, bulkModeLeftByAnErrorStillFlushesWhatItHeld) {
     EXPECT_TRUE(dir.bytes("c.dat").contains("K=held"));
 }
 
+// Every name in brackets and before an '=' of the file, read together from a
+// fresh copy and one by one from another.
+void ExpectKeysReadTogetherAsOneByOne(const QByteArray& bytes, const QString& what) {
+    QStringList sections, keys;
+    for (const QByteArray& line : bytes.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith('[') && t.contains(']')) sections << decodeBytes(t.mid(1, t.indexOf(']') - 1));
+        if (t.contains('=')) keys << decodeBytes(t.left(t.indexOf('=')));
+    }
+    keys = keys.mid(0, 16);
+    for (const QString& section : sections) {
+        SCOPED_TRACE((what + " [" + section + "]").toStdString());
+        const auto together = ProfileDocument::parse(bytes).values(section, keys);
+        auto alone = ProfileDocument::parse(bytes);
+        ASSERT_TRUE(together.has_value());
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            EXPECT_EQ(together->at(i), alone.value(section, keys[i]).value_or(QString())) << keys[i].toStdString();
+    }
+}
+
 TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
     const QString own = TestData("ini/own/");
     ASSERT_FALSE(own.isEmpty()) << "tests/data/ini/own is missing";
@@ -189,9 +210,11 @@ TEST(ProfileFile, thirdPartyFilesReadAsExpectedAndNeverCrash) {
             const QString path = TestData(folder) + f;
             QFile in(path);
             ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-            auto doc = ProfileDocument::parse(in.readAll());
+            const QByteArray bytes = in.readAll();
+            ExpectKeysReadTogetherAsOneByOne(bytes, f);
+            auto doc = ProfileDocument::parse(bytes);
             doc.setValue("Tessaly", "Key", "line1\nline2");
-            const auto again = ProfileDocument::parse(doc.serialize());
+            auto again = ProfileDocument::parse(doc.serialize());
             EXPECT_EQ(again.value("Tessaly", "Key"), "line1\nline2") << f.toStdString();
         }
 }
