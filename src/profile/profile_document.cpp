@@ -101,57 +101,98 @@ std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
-// The values of several ASCII-named keys read straight from a section's bytes,
-// without splitting it into lines: the first line with each name wins, as a
-// lookup in the parsed lines would find. False (nothing read) for a name that
-// is not ASCII; those take the parsed lines.
-bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
-    constexpr std::size_t kMost = 16;
-    if (keys.size() > kMost) return false;
+constexpr std::size_t kMostScanned = 16;
+struct ScannedValues {
+    std::array<QByteArrayView, kMostScanned> raw;  // everything after the '=', up to the line end
+    std::uint16_t found = 0;                       // a bit per key
+};
+
+// The raw values of several ASCII-named keys read straight from a section's
+// bytes, without splitting it into lines: the first line with each name wins,
+// as a lookup in the parsed lines would find. Nothing for a name that is not
+// ASCII or too long to be one we write; those take the parsed lines.
+std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const QString> keys) {
+    constexpr std::size_t kMost = kMostScanned;
+    constexpr qsizetype kLongest = 63;
+    if (keys.size() > kMost) return std::nullopt;
     std::array<QStringView, kMost> names;
+    std::array<std::uint16_t, kLongest + 1> byLength{};  // which keys have each length
     for (std::size_t i = 0; i < keys.size(); ++i) {
         names[i] = trimmedName(keys[i]);
-        if (!isAsciiOnly(names[i])) return false;
+        if (!isAsciiOnly(names[i]) || names[i].size() > kLongest) return std::nullopt;
+        byLength[names[i].size()] |= std::uint16_t(1u << i);
     }
-    std::array<QByteArrayView, kMost> found;
-    std::array<bool, kMost> seen{};
-    std::size_t left = keys.size();
-    auto sameAscii = [](QByteArrayView line, QStringView name) {
+    ScannedValues scanned;
+    std::array<QByteArrayView, kMost>& found = scanned.raw;
+    const std::uint16_t all = std::uint16_t((1u << keys.size()) - 1);
+    std::uint16_t& seen = scanned.found;
+    auto sameAscii = [](QByteArrayView key, QStringView name) {
         for (qsizetype j = 0; j < name.size(); ++j)
-            if (lowerAscii(line[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
+            if (lowerAscii(key[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
         return true;
     };
+    // What each byte is to a key line, looked up rather than compared.
+    enum : std::uint8_t { kEnd = 1, kEquals = 2, kBlank = 4 };
+    static constexpr auto kClass = [] {
+        std::array<std::uint8_t, 256> c{};
+        c['\r'] = c['\n'] = kEnd;
+        c['='] = kEquals;
+        for (unsigned char blank : {' ', '\t', '\v', '\f', '\x1a'}) c[blank] = kBlank;
+        return c;
+    }();
     const char* at = body.data();
     const char* const stop = at + body.size();
-    while (left > 0 && at < stop) {
-        const char* lineStop = at;
-        while (lineStop < stop && *lineStop != '\r' && *lineStop != '\n') ++lineStop;
-        const QByteArrayView line(at, lineStop);
-        at = lineStop + (lineStop < stop);
-        // A key line as the parser reads it: not blank, no ';' first, an '='.
-        qsizetype first = 0;
-        while (first < line.size() && isProfileSpace(line[first])) ++first;
-        if (first == line.size() || line[first] == ';') continue;
-        const qsizetype equals = line.indexOf('=');
-        if (equals < 0) continue;
-        qsizetype keyEnd = equals;
-        while (keyEnd > first && isProfileSpace(line[keyEnd - 1])) --keyEnd;
-        const QByteArrayView key = line.sliced(std::min(first, equals), std::max<qsizetype>(keyEnd - first, 0));
-        const bool asciiKey = isAsciiOnly(key);
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            if (seen[i]) continue;
-            const bool same = asciiKey ? key.size() == names[i].size() && sameAscii(key, names[i])
-                                       : foldName(key) == foldName(keys[i]);
-            if (!same) continue;
-            found[i] = line.sliced(equals + 1);
-            seen[i] = true;
-            --left;
+    auto is = [](const char* p, std::uint8_t what) { return (kClass[static_cast<unsigned char>(*p)] & what) != 0; };
+    auto toLineEnd = [&] {
+        while (at < stop && !is(at, kEnd)) ++at;
+    };
+    while (seen != all && at < stop) {
+        // A key line as the parser reads it: not blank, no ';' first, an '='
+        // before the line ends at a CR or an LF. Any CR ends a line here, which
+        // only adds empty lines (CR LF), and those hold no key.
+        while (at < stop && is(at, kBlank)) ++at;
+        if (at == stop) break;
+        if (is(at, kEnd)) {
+            ++at;
+            continue;
+        }
+        const bool comment = *at == ';';
+        const char* keyBegin = at;
+        unsigned bits = 0;
+        while (at < stop && !is(at, kEnd | kEquals)) bits |= static_cast<unsigned char>(*at++);
+        if (at == stop) break;
+        if (comment || is(at, kEnd)) {
+            toLineEnd();
+            ++at;
+            continue;
+        }
+        const char* keyEnd = at;
+        while (keyEnd > keyBegin && isProfileSpace(keyEnd[-1])) --keyEnd;
+        const QByteArrayView key(keyBegin, keyEnd);
+        const char* valueBegin = ++at;
+        toLineEnd();
+        const QByteArrayView value(valueBegin, at);
+        if (at < stop) at += (*at == '\r' && at + 1 < stop && at[1] == '\n') ? 2 : 1;
+        const bool ascii = bits < 0x80;
+        std::uint16_t candidates = ascii ? (key.size() <= kLongest ? byLength[key.size()] : 0) : all;
+        candidates &= std::uint16_t(~seen);  // a key that is not ASCII may still fold to an ASCII name
+        for (std::size_t i = 0; candidates; ++i, candidates >>= 1) {
+            if (!(candidates & 1u)) continue;
+            if (ascii ? !sameAscii(key, names[i]) : foldName(key) != foldName(keys[i])) continue;
+            found[i] = value;
+            seen |= std::uint16_t(1u << i);
         }
     }
-    for (std::size_t i = 0; i < keys.size(); ++i) out << (seen[i] ? readValue(found[i]) : QString());
-    return true;
+    return scanned;
 }
 
+bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
+    const std::optional<ScannedValues> scanned = scanRawValues(body, keys);
+    if (!scanned) return false;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        out << ((scanned->found >> i) & 1u ? readValue(scanned->raw[i]) : QString());
+    return true;
+}
 }  // namespace
 
 QByteArray foldName(const QString& name) {
@@ -261,10 +302,10 @@ ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
     return line;
 }
 
-void ProfileDocument::Section::parseLines() {
+void ProfileDocument::Section::parseLines(std::size_t& sizeHint) {
     if (parsed) return;
     parsed = true;
-    lines.reserve(24);  // a card's keys
+    lines.reserve(sizeHint);  // the sections of a file tend to be alike
     const char* const stop = body.data() + body.size();
     auto next = [stop](const char* from, char c) {
         const void* at = std::memchr(from, c, size_t(stop - from));
@@ -285,6 +326,7 @@ void ProfileDocument::Section::parseLines() {
         noteKey(lines.back());
         rest = rest.sliced(end + endLength);
     }
+    sizeHint = lines.size() + 1;
 }
 
 ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
@@ -428,7 +470,7 @@ bool ProfileDocument::hasSection(const QString& section) const {
 std::optional<QString> ProfileDocument::value(const QString& section, const QString& key) {
     Section* s = findSection(section);
     if (!s) return std::nullopt;
-    s->parseLines();
+    s->parseLines(lineCountHint_);
     const qsizetype at = s->find(key, keyHints_);
     if (at < 0) return std::nullopt;
     const Line& line = s->lines[at];
@@ -441,7 +483,7 @@ std::optional<QStringList> ProfileDocument::values(const QString& section, std::
     QStringList values;
     values.reserve(qsizetype(keys.size()));
     if (!s->parsed && scanValues(s->body, keys, values)) return values;
-    s->parseLines();
+    s->parseLines(lineCountHint_);
     for (const QString& key : keys) {
         const qsizetype at = s->find(key, keyHints_);
         values << (at < 0 ? QString() : readValue(QByteArrayView(s->lines[at].text).sliced(s->lines[at].equals + 1)));
@@ -452,7 +494,7 @@ std::optional<QStringList> ProfileDocument::values(const QString& section, std::
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
-    last.parseLines();
+    last.parseLines(lineCountHint_);
     if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty())) {
         last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
         last.changed = true;
@@ -468,8 +510,14 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
 bool ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
-    s->parseLines();
     const QByteArray stored = storedValue(value, bom_);
+    if (!s->parsed) {
+        // A sort writes every link, most of them as they are: a section whose
+        // line holds the value already is not even split into lines.
+        const std::optional<ScannedValues> scanned = scanRawValues(s->body, std::span(&key, 1));
+        if (scanned && scanned->found && scanned->raw[0] == QByteArrayView(stored)) return false;
+        s->parseLines(lineCountHint_);
+    }
     const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {
         Line& line = s->lines[found];

@@ -78,7 +78,7 @@ private:
         std::uint64_t seenHashBits = 0;
         qsizetype find(const QString& key, KeyHints& hints) const;
         void noteKey(const Line& line);
-        void parseLines();
+        void parseLines(std::size_t& sizeHint);
     };
 
     static Line keyLine(QByteArray text, LineEnd end);
@@ -93,6 +93,7 @@ private:
     mutable QString lastSectionName_;
     mutable qsizetype lastSectionAt_ = -1;
     mutable KeyHints keyHints_{};
+    std::size_t lineCountHint_ = 8;
     QByteArray bytes_;  // the file as read; unchanged lines point into it
     LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;

@@ -131,3 +131,29 @@ TEST(FileForm, keysWrittenTogetherGiveTheFileOfKeysWrittenOneByOne) {
                   together.value("Record5", "Next"));
     }
 }
+
+TEST(FileForm, aWriteOfTheValueALineHoldsChangesNothingWhetherOrNotTheSectionWasRead) {
+    const struct {
+        const char* what;
+        QByteArray before;
+        QString key, value;
+        bool changes;
+    } cases[] = {
+        {"the same value", "[S]\r\nK=v\r\n", "K", "v", false},
+        {"another case of the name", "[S]\r\nK=v\r\nK=w\r\n", " k ", "v", false},
+        {"the second of two lines", "[S]\r\nK=v\r\nK=w\r\n", "K", "w", true},
+        {"a blank after the equals sign", "[S]\r\nK= v\r\n", "K", "v", true},
+        {"quotes around it", "[S]\r\nK=\"v\"\r\n", "K", "v", true},
+        {"lone CRs", "[S]\rK=v\rL=1\r", "K", "v", false},
+        {"a missing key", "[S]\r\nK=v\r\n", "L", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProfileDocument unread = ProfileDocument::parse(c.before), read = ProfileDocument::parse(c.before);
+        read.value("S", c.key);
+        EXPECT_EQ(unread.setValue("S", c.key, c.value), c.changes);
+        EXPECT_EQ(read.setValue("S", c.key, c.value), c.changes);
+        EXPECT_EQ(unread.serialize(), read.serialize());
+        if (!c.changes) EXPECT_EQ(unread.serialize(), c.before);
+    }
+}
