@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tessaly::profile {
 namespace {
@@ -101,6 +104,22 @@ std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
+// The first of the bytes Cs from 'at' on, or 'stop'. Sixteen bytes at a time
+// while all of them lie before 'stop', so nothing beyond the section is read.
+template <char... Cs>
+const char* findFirstOf(const char* at, const char* stop) {
+#ifdef __SSE2__
+    while (stop - at >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i hits = (_mm_cmpeq_epi8(bytes, _mm_set1_epi8(Cs)) | ...);
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(hits))) return at + __builtin_ctz(mask);
+        at += 16;
+    }
+#endif
+    while (at < stop && ((*at != Cs) && ...)) ++at;
+    return at;
+}
+
 constexpr std::size_t kMostScanned = 16;
 struct ScannedValues {
     std::array<QByteArrayView, kMostScanned> raw;  // everything after the '=', up to the line end
@@ -132,20 +151,17 @@ std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const 
         return true;
     };
     // What each byte is to a key line, looked up rather than compared.
-    enum : std::uint8_t { kEnd = 1, kEquals = 2, kBlank = 4 };
+    enum : std::uint8_t { kEnd = 1, kBlank = 2 };
     static constexpr auto kClass = [] {
         std::array<std::uint8_t, 256> c{};
         c['\r'] = c['\n'] = kEnd;
-        c['='] = kEquals;
         for (unsigned char blank : {' ', '\t', '\v', '\f', '\x1a'}) c[blank] = kBlank;
         return c;
     }();
     const char* at = body.data();
     const char* const stop = at + body.size();
     auto is = [](const char* p, std::uint8_t what) { return (kClass[static_cast<unsigned char>(*p)] & what) != 0; };
-    auto toLineEnd = [&] {
-        while (at < stop && !is(at, kEnd)) ++at;
-    };
+    auto toLineEnd = [&] { at = findFirstOf<'\r', '\n'>(at, stop); };
     while (seen != all && at < stop) {
         // A key line as the parser reads it: not blank, no ';' first, an '='
         // before the line ends at a CR or an LF. Any CR ends a line here, which
@@ -158,8 +174,7 @@ std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const 
         }
         const bool comment = *at == ';';
         const char* keyBegin = at;
-        unsigned bits = 0;
-        while (at < stop && !is(at, kEnd | kEquals)) bits |= static_cast<unsigned char>(*at++);
+        at = findFirstOf<'=', '\r', '\n'>(at, stop);
         if (at == stop) break;
         if (comment || is(at, kEnd)) {
             toLineEnd();
@@ -173,7 +188,7 @@ std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const 
         toLineEnd();
         const QByteArrayView value(valueBegin, at);
         if (at < stop) at += (*at == '\r' && at + 1 < stop && at[1] == '\n') ? 2 : 1;
-        const bool ascii = bits < 0x80;
+        const bool ascii = isAsciiOnly(key);
         std::uint16_t candidates = ascii ? (key.size() <= kLongest ? byLength[key.size()] : 0) : all;
         candidates &= std::uint16_t(~seen);  // a key that is not ASCII may still fold to an ASCII name
         for (std::size_t i = 0; candidates; ++i, candidates >>= 1) {
@@ -207,7 +222,11 @@ QByteArray foldName(const QString& name) {
 
 QByteArray foldName(QByteArrayView raw) {
     const QByteArrayView t = trimmedView(raw);
-    if (isAsciiOnly(t)) return t.toByteArray().toLower();
+    if (isAsciiOnly(t)) {
+        QByteArray folded(t.size(), Qt::Uninitialized);
+        std::transform(t.begin(), t.end(), folded.data(), lowerAscii);
+        return folded;
+    }
     return decodeBytes(t).toCaseFolded().toUtf8();
 }
 
@@ -385,7 +404,10 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         section.headerAsRead = true;
         section.body = QByteArrayView(cursor, cursor);
         section.parsed = false;
-        insertFirst(doc.sectionIndex_, foldName(*name), doc.sections_.size());
+        section.name = *name;
+        const QByteArray folded = foldName(*name);
+        section.firstWithName = !doc.sectionIndex_.contains(folded);
+        if (section.firstWithName) doc.sectionIndex_.insert(folded, doc.sections_.size());
         doc.sections_.push_back(std::move(section));
     }
     closeSection(stop);
@@ -442,6 +464,18 @@ QByteArray ProfileDocument::serialize() const {
 
 const ProfileDocument::Section* ProfileDocument::findSection(const QString& name) const {
     if (lastSectionAt_ >= 0 && name == lastSectionName_) return &sections_[lastSectionAt_];
+    // Cards are mostly read in the order of the file: try the section after the last one first.
+    if (const std::size_t next = std::size_t(lastSectionAt_ + 1); lastSectionAt_ >= 0 && next < sections_.size()) {
+        const Section& s = sections_[next];
+        const QStringView t = trimmedName(name);
+        if (s.firstWithName && s.name.size() == t.size() && isAsciiOnly(t) &&
+            std::equal(t.begin(), t.end(), s.name.begin(),
+                       [](QChar a, char b) { return lowerAscii(static_cast<char>(a.unicode())) == lowerAscii(b); })) {
+            lastSectionName_ = name;
+            lastSectionAt_ = qsizetype(next);
+            return &s;
+        }
+    }
     // Card sections have short ASCII names: folded on the stack, looked up without a copy.
     char folded[32];
     const QStringView t = trimmedName(name);

@@ -59,6 +59,10 @@ private:
         QByteArray header;  // the "[name]" line; null for the lines before the first section
         LineEnd headerEnd = LineEnd::None;
         bool headerAsRead = false;
+        // The name in a header as read, and whether no section before has it;
+        // sections added later are found by the index only.
+        QByteArrayView name;
+        bool firstWithName = false;
         // Its bytes as read, header to last line end, while no write touched it.
         QByteArrayView readBytes;
         bool changed = true;
