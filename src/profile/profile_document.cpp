@@ -3,6 +3,7 @@
 #include "text_codec.h"
 #include "value_form.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
@@ -592,6 +593,16 @@ QByteArray ProfileDocument::newKeyLine(QStringView name, const QByteArray& store
     return text;
 }
 
+QByteArray ProfileDocument::newKeyLine(QStringView name, const QString& value) const {
+    if (!isAsciiOnly(name) || !storedAsItIs(value)) return newKeyLine(name, storedValue(value, bom_));
+    // A new card's keys: name, '=' and value narrowed in one allocation.
+    QByteArray text(name.size() + 1 + value.size(), Qt::Uninitialized);
+    char* out = std::transform(name.begin(), name.end(), text.data(), [](QChar c) { return char(c.unicode()); });
+    *out++ = '=';
+    std::transform(value.begin(), value.end(), out, [](QChar c) { return char(c.unicode()); });
+    return text;
+}
+
 bool ProfileDocument::setValues(const QString& section, std::span<const QString> keys,
                                 std::span<const QString> values) {
     const std::size_t n = std::min(keys.size(), values.size());
@@ -601,19 +612,28 @@ bool ProfileDocument::setValues(const QString& section, std::span<const QString>
         return changed;
     }
     // A new card's section: its keys go in as given, unless two of them may be one name.
-    auto sameName = [](QStringView a, QStringView b) {
-        return !isAsciiOnly(a) || !isAsciiOnly(b) || (a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0);
-    };
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < i; ++j)
-            if (sameName(trimmedName(keys[i]), trimmedName(keys[j]))) {
-                for (std::size_t k = 0; k < n; ++k) setValue(section, keys[k], values[k]);
-                return true;
-            }
+    // Names are told apart by a hash of their small letters first: a card has 23 of them.
+    QVarLengthArray<QStringView, 32> names;
+    QVarLengthArray<std::uint64_t, 32> hashes;
+    bool mayRepeat = false;
+    for (std::size_t i = 0; i < n && !mayRepeat; ++i) {
+        const QStringView name = trimmedName(keys[i]);
+        std::uint64_t hash = 14695981039346656037ull;
+        for (QChar c : name) hash = (hash ^ (c.unicode() | 0x20u)) * 1099511628211ull;
+        mayRepeat = !isAsciiOnly(name);
+        for (qsizetype j = 0; j < names.size() && !mayRepeat; ++j)
+            mayRepeat = hashes[j] == hash && names[j].compare(name, Qt::CaseInsensitive) == 0;
+        names.append(name);
+        hashes.append(hash);
+    }
+    if (mayRepeat) {
+        for (std::size_t k = 0; k < n; ++k) setValue(section, keys[k], values[k]);
+        return true;
+    }
     Section& s = addSection(section);
     s.lines.reserve(n + 1);
     for (std::size_t i = 0; i < n; ++i) {
-        s.lines.push_back(keyLine(newKeyLine(trimmedName(keys[i]), storedValue(values[i], bom_)), eol_));
+        s.lines.push_back(keyLine(newKeyLine(names[qsizetype(i)], values[i]), eol_));
         s.noteKey(s.lines.back());
     }
     return true;

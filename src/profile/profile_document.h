@@ -87,6 +87,7 @@ private:
 
     static Line keyLine(QByteArray text, LineEnd end);
     QByteArray newKeyLine(QStringView name, const QByteArray& stored) const;
+    QByteArray newKeyLine(QStringView name, const QString& value) const;
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);

@@ -126,20 +126,19 @@ bool isEarlierEscapedForm(QByteArrayView body) {
     return lineBreak;
 }
 
-// Printable ASCII that neither starts nor ends with a blank or starts with a
-// quote stands as it is: every link, count and most names. Those skip the
-// check below, which reads the form back.
-bool standsAsItIs(QStringView value) {
+}  // namespace
+
+// Every link, count and most names: these skip the check in storedValue, which
+// reads the form back.
+bool storedAsItIs(QStringView value) {
     if (value.isEmpty()) return true;
     for (QChar c : value)
         if (c.unicode() < 0x20 || c.unicode() > 0x7E) return false;
     return value.front() != u' ' && value.back() != u' ' && value.front() != u'"' && value.front() != u'\'';
 }
 
-}  // namespace
-
 QByteArray storedValue(const QString& value, bool forceUtf8) {
-    if (standsAsItIs(value)) return value.toLatin1();
+    if (storedAsItIs(value)) return value.toLatin1();
     bool control = false;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);

@@ -25,6 +25,9 @@ namespace tessaly::profile {
 // Windows path (no ":\", no leading "\\"), e.g. "line1\nline2". No value can
 // break its line into new keys or sections.
 QByteArray storedValue(const QString& value, bool forceUtf8 = false);
+// Printable ASCII that neither starts nor ends with a blank nor starts with a
+// quote: stored as its own bytes.
+bool storedAsItIs(QStringView value);
 
 // The text of a stored value: 'raw' is everything after the first '=' of the line.
 QString readValue(QByteArrayView raw);
