@@ -416,8 +416,20 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
 }
 
 QByteArray ProfileDocument::serialize() const {
+    // Room for the longest form first (three bytes of line end, and of a line
+    // end added after a last line that had none): a file of new cards is written
+    // without growing the buffer.
+    qsizetype room = kBom.size();
+    for (const Section& section : sections_) {
+        if (!section.changed) {
+            room += section.readBytes.size() + 3;
+            continue;
+        }
+        room += section.header.size() + 6;
+        for (const Line& line : section.lines) room += line.text.size() + 6;
+    }
     QByteArray out;
-    out.reserve(bytes_.size() + 1024);
+    out.reserve(room);
     if (bom_) out += kBom;
     // Lines as read are copied in runs straight from the file's bytes; a write
     // changes a line or two of a card file, so a replace is mostly one copy.
