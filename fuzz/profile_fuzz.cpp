@@ -23,11 +23,23 @@ void CheckKeysReadTogether(const QByteArray& bytes) {
     }
 }
 
+// A write gives the same file whether the section was split into lines by a read first or not.
+void CheckWritesWhetherOrNotRead(const QByteArray& bytes) {
+    ProfileDocument unread = ProfileDocument::parse(bytes), read = ProfileDocument::parse(bytes);
+    const QString section = QStringLiteral("Record0"), value = QString::fromUtf8(bytes.left(12));
+    read.value(section, QStringLiteral("NextName"));
+    for (const QString& key : {QStringLiteral("NextName"), QStringLiteral("ShowName"), QStringLiteral("New")}) {
+        if (unread.setValue(section, key, value) != read.setValue(section, key, value)) std::abort();
+        if (unread.serialize() != read.serialize()) std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     CheckKeysReadTogether(bytes);
+    CheckWritesWhetherOrNotRead(bytes);
     ProfileDocument doc = ProfileDocument::parse(bytes);
     const auto count = doc.value(QStringLiteral("General Info"), QStringLiteral("NoOfRecords"));
     doc.hasSection(QStringLiteral("Record0"));

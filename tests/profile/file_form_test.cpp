@@ -157,3 +157,21 @@ TEST(FileForm, aWriteOfTheValueALineHoldsChangesNothingWhetherOrNotTheSectionWas
         if (!c.changes) EXPECT_EQ(unread.serialize(), c.before);
     }
 }
+
+TEST(FileForm, writesIntoASectionNotYetSplitGiveTheFileOfWritesIntoASplitOne) {
+    const QByteArray before = "[S]\r\nA=1\r\nB=2\r\nA=3\r\n[T]\nC=4";
+    const struct {
+        QString section, key, value;
+    } writes[] = {{"S", "A", "one"},   {"s", "b", ""},      {"T", "C", "x y"}, {"S", "New", "n"},
+                  {"S", "A", "again"}, {"T", "C", "\"q\""}, {"T", "D", "d"}};
+    ProfileDocument unread = ProfileDocument::parse(before), read = ProfileDocument::parse(before);
+    read.value("S", "A");
+    read.value("T", "C");
+    for (const auto& w : writes) {
+        SCOPED_TRACE((w.section + "/" + w.key).toStdString());
+        EXPECT_EQ(unread.setValue(w.section, w.key, w.value), read.setValue(w.section, w.key, w.value));
+        EXPECT_EQ(unread.serialize(), read.serialize());
+        const std::array<QString, 2> keys = {w.key, "B"};
+        EXPECT_EQ(ProfileDocument::parse(unread.serialize()).values(w.section, keys), read.values(w.section, keys));
+    }
+}
