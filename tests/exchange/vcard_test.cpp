@@ -103,6 +103,57 @@ TEST(VCardReader, readsEveryLineFormAlike) {
     }
 }
 
+// The properties as the reader gives them: "NAME[TYPES]VALUETYPE=value", "#" for a picture's data,
+// "v" and the version where each card begins.
+QString PropertiesRead(const QByteArray& bytes, qsizetype maxCards = kMaxVCards) {
+    QStringList out;
+    for (const VCard& card : ParseVCards(bytes, maxCards)) {
+        out << u'v' + card.version;
+        for (const VCardProperty& p : card.properties)
+            out << p.name + u'[' + p.types.join(u',') + u']' + p.valueType + QString(p.binary ? "#=" : "=") + p.value;
+    }
+    return out.join(QStringLiteral(" | "));
+}
+
+// Lines joined and read at the edges: folds and soft breaks that end where another line begins, heads
+// that are damaged or odd, and the card limit.
+TEST(VCardReader, joinsAndReadsUnusualLinesExactly) {
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString properties;
+    } cases[] = {
+        {"3.0 folds by a blank or a tab", "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:one\r\n two\r\n\tthree\r\nEND:VCARD\r\n",
+         "v3.0 | NOTE[]=onetwothree"},
+        {"soft breaks in a row, bad and signed escapes",
+         "BEGIN:VCARD\nVERSION:2.1\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\n=3D=\nb=0D=0A= A=-1=zz\nEND:VCARD\n",
+         "v2.1 | NOTE[]=a=b\r\n\n\u00FF=zz"},
+        {"a soft break takes in the next line, whatever it is",
+         "BEGIN:VCARD\nVERSION:3.0\nNOTE;ENCODING=QUOTED-\n PRINTABLE:x=\nEND:VCARD\nFN:after\nEND:VCARD\n",
+         "v3.0 | NOTE[]=xEND:VCARD | FN[]=after"},
+        {"no soft break without quoted-printable", "BEGIN:VCARD\nVERSION:3.0\nNOTE:plain=\nEND:VCARD\n",
+         "v3.0 | NOTE[]=plain="},
+        {"groups, letter case, blanks, quoted and bare types, damaged heads",
+         "begin:vcard \nversion: 3.0 \nitem1.tel;type=\"work,voice\";pref:+1\nx-\xDF:sharp\n\xA0"
+         "email:nbsp\nN\"a:b\":c\nbad name:x\n:novalue\nEND:VCARD",
+         "v3.0 | TEL[WORK,VOICE,PREF]=+1 | X-SS[]=sharp | EMAIL[]=nbsp"},
+        {"value types, pictures, a named charset, an empty value",
+         "BEGIN:VCARD\nTEL;WORK;FAX;VALUE=uri:tel:1\nPHOTO;BASE64:AAAA\nKEY;ENCODING=b:AAAA\n"
+         "TITLE;CHARSET=windows-1252:Ma\xEEtre\nNOTE:\nEND:VCARD\n",
+         "v | TEL[WORK,FAX]URI=tel:1 | PHOTO[]#= | KEY[]#= | TITLE[]=Ma\u00EEtre | NOTE[]="},
+        {"nested, other ends and an unended card",
+         "BEGIN:VCARD\nFN:One\nBEGIN:VCARD\nFN:Nested\nEND:VCARD\nEND:VCALENDAR\nEND:VCARD\nBEGIN:VCARD\nFN:Unended",
+         "v | FN[]=One | AGENT[]=Nested | END[]=VCALENDAR | v | FN[]=Nested | v | FN[]=Unended"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(PropertiesRead(c.bytes), c.properties);
+    }
+    // One card more than the limit, so that the caller can tell there were too many.
+    EXPECT_EQ(PropertiesRead("BEGIN:VCARD\nFN:a\nEND:VCARD\nBEGIN:VCARD\nFN:b\nEND:VCARD\nBEGIN:VCARD\nFN:c\n", 1),
+              "v | FN[]=a | v | FN[]=b");
+}
+
 TEST(VCardWriter, foldsAt75OctetsNeverInsideACharacter) {
     for (const QString& text :
          {QString(200, u'a'), QString(90, u'ü'), QString(60, QChar(0x65E5)), QString("x") + QString(80, u'€')}) {

@@ -2,8 +2,8 @@
 
 #include "exchange/csv/export_encoding.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 #include <optional>
 
 namespace tessaly::store {
@@ -23,15 +23,8 @@ QByteArray WithoutBom(const QByteArray& bytes) {
     return bytes;
 }
 
-QList<QByteArray> PhysicalLines(const QByteArray& bytes) {
-    QList<QByteArray> lines = bytes.split('\n');
-    for (QByteArray& line : lines)
-        if (line.endsWith('\r')) line.chop(1);
-    return lines;
-}
-
 // Where the name and parameters end: the first colon outside double quotes.
-qsizetype ValueColon(const QByteArray& line) {
+qsizetype ValueColon(QByteArrayView line) {
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] == '"')
@@ -42,13 +35,23 @@ qsizetype ValueColon(const QByteArray& line) {
     return -1;
 }
 
-bool IsQuotedPrintable(const QByteArray& line) {
+bool IsQuotedPrintable(QByteArrayView line) {
     const qsizetype colon = ValueColon(line);
-    return colon > 0 && line.left(colon).toUpper().contains("QUOTED-PRINTABLE");
+    return colon > 0 && line.first(colon).toByteArray().toUpper().contains("QUOTED-PRINTABLE");
 }
 
-bool StartsWith(const QByteArray& line, const char* text) {
-    return line.left(qstrlen(text)).toUpper() == text;
+// Letter case ignored, without a copy of the line.
+bool StartsWith(QByteArrayView line, QByteArrayView text) {
+    return line.size() >= text.size() && line.first(text.size()).compare(text, Qt::CaseInsensitive) == 0;
+}
+
+// The line is the text, letter case and blanks around it ignored.
+bool IsLine(QByteArrayView line, QByteArrayView text) {
+    return line.trimmed().compare(text, Qt::CaseInsensitive) == 0;
+}
+
+bool IsAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 // Whether a logical line's value is quoted-printable, known once its head
@@ -57,7 +60,7 @@ bool StartsWith(const QByteArray& line, const char* text) {
 class HeadScan {
 public:
     void restart() { *this = HeadScan(); }
-    bool quotedPrintable(const QByteArray& line) {
+    bool quotedPrintable(QByteArrayView line) {
         for (; colon_ < 0 && scanned_ < line.size(); ++scanned_) {
             if (line[scanned_] == '"')
                 quoted_ = !quoted_;
@@ -72,26 +75,38 @@ private:
     bool quoted_ = false, qp_ = false;
 };
 
-// Version 2.1 keeps the blank that starts a folded line; later versions drop it.
-QList<QByteArray> LogicalLines(const QByteArray& bytes) {
-    QList<QByteArray> logical;
+// The logical lines of a file's bytes, each handed on as soon as the next
+// physical line shows that it is complete, through one buffer: no list of
+// lines and no copy for each. Version 2.1 keeps the blank that starts a folded
+// line; later versions drop it.
+template <typename Take>
+void ForEachLogicalLine(QByteArrayView bytes, Take take) {
+    QByteArray logical;
+    bool started = false, keepFoldBlank = false;
     HeadScan head;
-    bool keepFoldBlank = false;
-    for (const QByteArray& line : PhysicalLines(WithoutBom(bytes))) {
+    for (qsizetype from = 0;;) {
+        const qsizetype newline = bytes.indexOf('\n', from);
+        QByteArrayView line = bytes.sliced(from, (newline < 0 ? bytes.size() : newline) - from);
+        if (line.endsWith('\r')) line.chop(1);
         const bool folded = !line.isEmpty() && (line[0] == ' ' || line[0] == '\t');
-        if (!logical.isEmpty() && logical.back().endsWith('=') && head.quotedPrintable(logical.back())) {
-            logical.back().chop(1);  // a soft line break
-            logical.back() += line;
-        } else if (!logical.isEmpty() && folded) {
-            logical.back() += keepFoldBlank ? line : line.mid(1);
+        if (started && logical.endsWith('=') && head.quotedPrintable(logical)) {
+            logical.chop(1);  // a soft line break
+            logical += line;
+        } else if (started && folded) {
+            logical += keepFoldBlank ? line : line.sliced(1);
         } else {
             if (StartsWith(line, "BEGIN:VCARD")) keepFoldBlank = false;
             if (StartsWith(line, "VERSION:2.1")) keepFoldBlank = true;
-            logical << line;
+            if (started && !take(QByteArrayView(logical))) return;
+            logical.resize(0);  // keeps the buffer
+            logical += line;
+            started = true;
             head.restart();
         }
+        if (newline < 0) break;
+        from = newline + 1;
     }
-    return logical;
+    if (started) take(QByteArrayView(logical));
 }
 
 QByteArray DecodeQuotedPrintable(const QByteArray& text) {
@@ -114,12 +129,13 @@ QByteArray DecodeQuotedPrintable(const QByteArray& text) {
 
 // The CHARSET named (through the import's converters), else UTF-8 when the
 // bytes are valid UTF-8, else Windows-1252.
-QString DecodeValue(const QByteArray& bytes, const QString& charset) {
+QString DecodeValue(QByteArrayView bytes, const QString& charset) {
     if (!charset.isEmpty()) {
         bool valid = false;
-        QString text = DecodeIn(bytes, charset, &valid);
+        QString text = DecodeIn(bytes.toByteArray(), charset, &valid);
         if (valid) return text;
     }
+    if (IsAscii(bytes)) return QString::fromLatin1(bytes);  // most values: read alike in all three
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (!utf8.hasError()) return text;
@@ -127,56 +143,81 @@ QString DecodeValue(const QByteArray& bytes, const QString& charset) {
     return cp1252.isValid() ? cp1252(bytes) : QString::fromLatin1(bytes);
 }
 
-QString Unquoted(QString text) {
-    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) return text.mid(1, text.size() - 2);
+QStringView Unquoted(QStringView text) {
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) return text.sliced(1, text.size() - 2);
     return text;
 }
 
-// The parameters after the name, split at semicolons outside double quotes.
-QList<QByteArray> ParameterTexts(const QByteArray& head) {
-    QList<QByteArray> parts;
-    QByteArray part;
-    bool quoted = false;
-    for (char c : head) {
-        if (c == '"') quoted = !quoted;
-        if (c == ';' && !quoted)
-            parts << part, part.clear();
-        else
-            part += c;
-    }
-    parts << part;
-    return parts;
+QString Upper(QStringView text) {
+    return text.toString().toUpper();
 }
 
-std::optional<VCardProperty> ParseProperty(const QByteArray& line) {
+// Whether the text in upper case is the word; without a copy when the text
+// is ASCII, as nearly all parameters are.
+bool UpperIs(QStringView text, QLatin1StringView word) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.compare(word, Qt::CaseInsensitive) == 0;
+    return Upper(text) == word;
+}
+
+// The property's name in upper case, without its group ("item1.EMAIL" is
+// EMAIL); empty when it is not letters, digits and hyphens (a damaged line).
+QString PropertyName(QByteArrayView head) {
+    QString name = QString::fromLatin1(head).trimmed().toUpper();
+    name = name.mid(name.lastIndexOf(u'.') + 1);
+    const bool token = std::all_of(name.begin(), name.end(), [](QChar c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+    });
+    return token ? name : QString();
+}
+
+struct Encoding {
+    QString name, charset;
+};
+
+// One parameter of the head: ENCODING (or version 2.1's bare
+// QUOTED-PRINTABLE and BASE64), CHARSET, VALUE, and TYPE or a bare type.
+void TakeParameter(QByteArrayView bytes, VCardProperty& p, Encoding& encoding) {
+    const QString text = QString::fromUtf8(bytes);
+    const QStringView param = QStringView(text).trimmed();
+    const qsizetype eq = param.indexOf(u'=');
+    const QStringView key = eq < 0 ? QStringView() : param.first(eq).trimmed();
+    const QStringView value = Unquoted(param.sliced(eq + 1).trimmed());
+    if (UpperIs(key, QLatin1StringView("ENCODING")) ||
+        (eq < 0 &&
+         (UpperIs(value, QLatin1StringView("QUOTED-PRINTABLE")) || UpperIs(value, QLatin1StringView("BASE64")))))
+        encoding.name = Upper(value);
+    else if (UpperIs(key, QLatin1StringView("CHARSET")))
+        encoding.charset = value.toString();
+    else if (UpperIs(key, QLatin1StringView("VALUE")))
+        p.valueType = Upper(value);
+    else if (eq < 0 || UpperIs(key, QLatin1StringView("TYPE")))
+        for (const QStringView t : value.tokenize(u',', Qt::SkipEmptyParts)) p.types << Upper(Unquoted(t.trimmed()));
+}
+
+std::optional<VCardProperty> ParseProperty(QByteArrayView line) {
     const qsizetype colon = ValueColon(line);
     if (colon <= 0) return std::nullopt;
-    const QList<QByteArray> head = ParameterTexts(line.left(colon));
     VCardProperty p;
-    p.name = QString::fromLatin1(head.front()).trimmed().toUpper();
-    p.name = p.name.mid(p.name.lastIndexOf(u'.') + 1);
-    static const QRegularExpression token(QStringLiteral("^[A-Z0-9-]+$"));
-    if (!token.match(p.name).hasMatch()) return std::nullopt;  // a damaged line, not a property
-    QString encoding, charset;
-    for (qsizetype i = 1; i < head.size(); ++i) {
-        const QString param = QString::fromUtf8(head[i]).trimmed();
-        const qsizetype eq = param.indexOf(u'=');
-        const QString key = eq < 0 ? QString() : param.left(eq).trimmed().toUpper();
-        const QString value = Unquoted(param.mid(eq + 1).trimmed());
-        if (key == u"ENCODING" || (eq < 0 && (value.toUpper() == u"QUOTED-PRINTABLE" || value.toUpper() == u"BASE64")))
-            encoding = value.toUpper();
-        else if (key == u"CHARSET")
-            charset = value;
-        else if (key == u"VALUE")
-            p.valueType = value.toUpper();
-        else if (key == u"TYPE" || eq < 0)
-            for (const QString& t : value.split(u',', Qt::SkipEmptyParts)) p.types << Unquoted(t.trimmed()).toUpper();
+    Encoding encoding;
+    // The name, then the parameters, parted by semicolons outside double quotes.
+    bool quoted = false;
+    for (qsizetype from = 0, i = 0; i <= colon; ++i) {
+        if (i < colon && line[i] == '"') quoted = !quoted;
+        if (i < colon && (line[i] != ';' || quoted)) continue;
+        const QByteArrayView part = line.sliced(from, i - from);
+        if (from > 0)
+            TakeParameter(part, p, encoding);
+        else if ((p.name = PropertyName(part)).isEmpty())
+            return std::nullopt;
+        from = i + 1;
     }
-    QByteArray raw = line.mid(colon + 1);
-    p.binary = encoding == u"B" || encoding == u"BASE64";
+    p.binary = encoding.name == u"B" || encoding.name == u"BASE64";
     if (p.binary) return p;
-    if (encoding == u"QUOTED-PRINTABLE") raw = DecodeQuotedPrintable(raw);
-    p.value = DecodeValue(raw, charset);
+    const QByteArrayView raw = line.sliced(colon + 1);
+    p.value = encoding.name == u"QUOTED-PRINTABLE"
+                  ? DecodeValue(DecodeQuotedPrintable(raw.toByteArray()), encoding.charset)
+                  : DecodeValue(raw, encoding.charset);
     return p;
 }
 
@@ -195,31 +236,32 @@ QString NestedName(const VCard& card) {
 QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards) {
     QList<VCard> cards;
     QList<qsizetype> open;  // the cards begun and not ended, innermost last
-    for (const QByteArray& line : LogicalLines(bytes)) {
-        const QByteArray upper = line.trimmed().toUpper();
-        if (upper == "BEGIN:VCARD") {
-            if (cards.size() > maxCards) break;
+    const QByteArray text = WithoutBom(bytes);
+    ForEachLogicalLine(text, [&](QByteArrayView line) {
+        if (IsLine(line, "BEGIN:VCARD")) {
+            if (cards.size() > maxCards) return false;
             open << cards.size();
             cards << VCard();
-            continue;
+            return true;
         }
-        if (open.isEmpty()) continue;
+        if (open.isEmpty()) return true;
         VCard& card = cards[open.back()];
-        if (upper == "END:VCARD") {
+        if (IsLine(line, "END:VCARD")) {
             open.removeLast();
             // A nested card (version 2.1's AGENT) is a card of its own; its parent keeps who it is.
             if (!open.isEmpty())
                 cards[open.back()].properties
                     << VCardProperty{QStringLiteral("AGENT"), {}, {}, false, NestedName(card)};
-            continue;
+            return true;
         }
         std::optional<VCardProperty> p = ParseProperty(line);
-        if (!p) continue;
+        if (!p) return true;
         if (p->name == u"VERSION")
             card.version = p->value.trimmed();
         else if (p->name != u"BEGIN")
             card.properties << std::move(*p);
-    }
+        return true;
+    });
     return cards;
 }
 
