@@ -265,20 +265,17 @@ QList<VCard> ParseVCards(const QByteArray& bytes, qsizetype maxCards) {
     return cards;
 }
 
-QStringList VCardComponents(const QString& value) {
-    QStringList parts;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\')
-            ++i;
-        else if (value[i] == u';')
-            parts << VCardUnescape(value.mid(start, i - start)), start = i + 1;
-    }
-    parts << VCardUnescape(value.mid(start));
-    return parts;
+namespace {
+
+// Whether the value has something to undo; a null one too, so that what comes back is never null.
+bool HasEscapes(QStringView value) {
+    return value.isNull() ||
+           std::any_of(value.begin(), value.end(), [](QChar c) { return c == u'\\' || c == u'\r' || c == u'\n'; });
 }
 
-QString VCardUnescape(const QString& value) {
+// Most values hold nothing to undo: a copy of them, built no character at a time.
+QString Unescaped(QStringView value) {
+    if (!HasEscapes(value)) return value.toString();
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -296,6 +293,26 @@ QString VCardUnescape(const QString& value) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+QStringList VCardComponents(const QString& value) {
+    QStringList parts;
+    parts.reserve(value.count(u';') + 1);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\')
+            ++i;
+        else if (value[i] == u';')
+            parts << Unescaped(QStringView(value).sliced(start, i - start)), start = i + 1;
+    }
+    parts << Unescaped(QStringView(value).sliced(start));
+    return parts;
+}
+
+QString VCardUnescape(const QString& value) {
+    return HasEscapes(value) ? Unescaped(value) : value;
 }
 
 }  // namespace tessaly::store
