@@ -2,6 +2,7 @@
 
 #include "duplicate_keys.h"
 
+#include <QStringBuilder>
 #include <map>
 #include <optional>
 
@@ -112,24 +113,25 @@ QString MatchedValue(const Card& card, const Card& other, MatchKey key) {
 // possible matches on their digits alone.
 QStringList DuplicateIndex::KeysOf(const Card& card) {
     QStringList keys;
+    keys.reserve(8);  // e-mail, name, content and a number or two: the list is not grown on the way
     const QString mail = card.email().trimmed().toCaseFolded();
-    if (!mail.isEmpty()) keys << QStringLiteral("se:") + mail;
+    if (!mail.isEmpty()) keys << u"se:" % mail;
     for (int field : kPhoneFields) {
         const PhoneNumber phone = NormalisedPhone(card[field]);
         if (phone.isEmpty()) continue;
         if (phone.weak)
-            keys << QStringLiteral("pt:") + phone.digits;
+            keys << u"pt:" % phone.digits;
         else if (!phone.international)
-            keys << QStringLiteral("sn:") + phone.digits;
+            keys << u"sn:" % phone.digits;
         else {
-            keys << QStringLiteral("s+:") + phone.digits;
-            for (const QString& national : phone.nationalForms()) keys << QStringLiteral("si:") + national;
+            keys << u"s+:" % phone.digits;
+            for (const QString& national : phone.nationalForms()) keys << u"si:" % national;
         }
     }
     const QString name = NameKey(card);
-    if (!name.isEmpty()) keys << QStringLiteral("p") + name;
+    if (!name.isEmpty()) keys << u"p" % name;
     const QString content = ContentKey(card);
-    if (!content.isEmpty()) keys << QStringLiteral("sc:") + content;
+    if (!content.isEmpty()) keys << u"sc:" % content;
     return keys;
 }
 
@@ -140,9 +142,9 @@ template <typename Visit>
 void ForEachLookup(const QStringList& keys, Visit visit) {
     for (const QString& key : keys) {
         if (key.startsWith(u"sn:"))
-            visit(key), visit(QStringLiteral("si:") + key.mid(3));
+            visit(key), visit(u"si:" % QStringView(key).sliced(3));
         else if (key.startsWith(u"si:"))
-            visit(QStringLiteral("sn:") + key.mid(3));
+            visit(u"sn:" % QStringView(key).sliced(3));
         else
             visit(key);
     }
@@ -199,7 +201,7 @@ QList<CardMatch> DuplicateIndex::matchAndPlace(int id, const QStringList& keys) 
         if (!nationalForm) note(found, key, own, id);
         if (own.first < 0) own.first = id;
         if (!national && !nationalForm) continue;
-        const QString other = (national ? QStringLiteral("si:") : QStringLiteral("sn:")) + key.mid(3);
+        const QString other = (national ? u"si:" : u"sn:") % QStringView(key).sliced(3);
         const auto crossed = entries_.constFind(other);
         if (crossed != entries_.constEnd()) note(found, other, *crossed, id);
     }
