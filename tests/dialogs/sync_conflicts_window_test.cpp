@@ -52,8 +52,8 @@ protected:
     }
     // The phone changes a contact: each text replaced in its vCard.
     void phoneEdit(const QString& lastName, const QList<QPair<QByteArray, QByteArray>>& replace) {
-        auto [href, vcard] = onServer(lastName);
-        for (const auto& [from, to] : replace) vcard.replace(from, to);
+        auto [href, original] = onServer(lastName);
+        const QByteArray vcard = tessaly::testing::EditedVCard(original, replace);
         const auto reply = server->request("PUT", server->addressBookUrl().resolved(QUrl(href)), vcard,
                                            {{"Content-Type", "text/vcard; charset=utf-8"}});
         ASSERT_EQ(reply.status / 100, 2);

@@ -231,4 +231,14 @@ TestDavServer::Reply TestDavServer::request(const QByteArray& method, const QUrl
     return result;
 }
 
+QByteArray EditedVCard(QByteArray vcard, const QList<QPair<QByteArray, QByteArray>>& replace) {
+    QList<QByteArray> lines = vcard.split('\n');
+    for (QByteArray& line : lines) {
+        const QByteArray name = line.left(3).toUpper();
+        if (name == "UID" || name == "REV") continue;
+        for (const auto& [from, to] : replace) line.replace(from, to);
+    }
+    return lines.join('\n');
+}
+
 }  // namespace tessaly::testing

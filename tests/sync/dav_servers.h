@@ -58,4 +58,8 @@ private:
     QProcess process_;
 };
 
+// A phone's edit of a vCard: each text replaced in its properties but never in its UID or REV, where a
+// time of day can hold "111" as well as a phone number can.
+QByteArray EditedVCard(QByteArray vcard, const QList<QPair<QByteArray, QByteArray>>& replace);
+
 }  // namespace tessaly::testing

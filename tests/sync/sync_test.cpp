@@ -148,8 +148,7 @@ TEST_P(SyncTest, changesOnEachSideMeetAndAConflictWaitsForThePerson) {
     typed[Phone1] = QStringLiteral("111-here");
     typed[Title] = QStringLiteral("Dr");
     store.ChangeCard(ann, current, typed);
-    QByteArray annV = vcardOf("Able");
-    annV.replace("111", "111-phone");
+    const QByteArray annV = tessaly::testing::EditedVCard(vcardOf("Able"), {{"111", "111-phone"}});
     phonePut(QFileInfo(hrefOf("Able")).fileName(), annV);
     QByteArray bobV = vcardOf("Baker");
     bobV.replace("END:VCARD", "TITLE:Chef\r\nEND:VCARD");
