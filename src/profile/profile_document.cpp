@@ -121,31 +121,24 @@ const char* findFirstOf(const char* at, const char* stop) {
     return at;
 }
 
-constexpr std::size_t kMostScanned = 16;
-struct ScannedValues {
-    std::array<QByteArrayView, kMostScanned> raw;  // everything after the '=', up to the line end
-    std::uint16_t found = 0;                       // a bit per key
-};
-
-// The raw values of several ASCII-named keys read straight from a section's
-// bytes, without splitting it into lines: the first line with each name wins,
-// as a lookup in the parsed lines would find. Nothing for a name that is not
-// ASCII or too long to be one we write; those take the parsed lines.
-std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const QString> keys) {
-    constexpr std::size_t kMost = kMostScanned;
+// The values of several ASCII-named keys read straight from a section's bytes,
+// without splitting it into lines: the first line with each name wins, as a
+// lookup in the parsed lines would find. False (nothing read) for a name that
+// is not ASCII or too long to be one we write; those take the parsed lines.
+bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
+    constexpr std::size_t kMost = 16;
     constexpr qsizetype kLongest = 63;
-    if (keys.size() > kMost) return std::nullopt;
+    if (keys.size() > kMost) return false;
     std::array<QStringView, kMost> names;
     std::array<std::uint16_t, kLongest + 1> byLength{};  // which keys have each length
     for (std::size_t i = 0; i < keys.size(); ++i) {
         names[i] = trimmedName(keys[i]);
-        if (!isAsciiOnly(names[i]) || names[i].size() > kLongest) return std::nullopt;
+        if (!isAsciiOnly(names[i]) || names[i].size() > kLongest) return false;
         byLength[names[i].size()] |= std::uint16_t(1u << i);
     }
-    ScannedValues scanned;
-    std::array<QByteArrayView, kMost>& found = scanned.raw;
+    std::array<QByteArrayView, kMost> found;  // everything after the '=', up to the line end
     const std::uint16_t all = std::uint16_t((1u << keys.size()) - 1);
-    std::uint16_t& seen = scanned.found;
+    std::uint16_t seen = 0;  // a bit per key
     auto sameAscii = [](QByteArrayView key, QStringView name) {
         for (qsizetype j = 0; j < name.size(); ++j)
             if (lowerAscii(key[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
@@ -199,14 +192,7 @@ std::optional<ScannedValues> scanRawValues(QByteArrayView body, std::span<const 
             seen |= std::uint16_t(1u << i);
         }
     }
-    return scanned;
-}
-
-bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
-    const std::optional<ScannedValues> scanned = scanRawValues(body, keys);
-    if (!scanned) return false;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        out << ((scanned->found >> i) & 1u ? readValue(scanned->raw[i]) : QString());
+    for (std::size_t i = 0; i < keys.size(); ++i) out << ((seen >> i) & 1u ? readValue(found[i]) : QString());
     return true;
 }
 }  // namespace
@@ -303,23 +289,24 @@ qsizetype ProfileDocument::Section::find(const QString& key, KeyHints& hints) co
 }
 
 ProfileDocument::Line ProfileDocument::keyLine(QByteArray text, LineEnd end) {
-    // One pass, as this runs for every line of every file read.
     Line line{std::move(text), -1, 0, 0, 0, end};
+    const void* found = std::memchr(line.text.constData(), '=', size_t(line.text.size()));
+    if (found) noteEquals(line, static_cast<const char*>(found) - line.text.constData());
+    return line;
+}
+
+void ProfileDocument::noteEquals(Line& line, qsizetype equals) {
+    // A key line: before its first '=', something other than blanks that does not start with ';'.
     const char* begin = line.text.constData();
-    const qsizetype size = line.text.size();
     qsizetype first = 0;
-    while (first < size && isProfileSpace(begin[first])) ++first;
-    if (first == size || begin[first] == ';') return line;
-    const void* found = std::memchr(begin, '=', size_t(size));
-    if (!found) return line;
-    const qsizetype equals = static_cast<const char*>(found) - begin;
+    while (first < equals && isProfileSpace(begin[first])) ++first;
+    if (begin[first] == ';') return;
     qsizetype keyEnd = equals;
     while (keyEnd > first && isProfileSpace(begin[keyEnd - 1])) --keyEnd;
     line.equals = std::int32_t(equals);
-    line.keyBegin = std::int32_t(std::min(first, equals));
-    line.keyLength = std::int32_t(std::max<qsizetype>(keyEnd - first, 0));
-    line.keyHash = asciiNameHash(begin + line.keyBegin, line.keyLength);
-    return line;
+    line.keyBegin = std::int32_t(first);
+    line.keyLength = std::int32_t(keyEnd - first);
+    line.keyHash = asciiNameHash(begin + first, keyEnd - first);
 }
 
 void ProfileDocument::Section::parseLines(std::size_t& sizeHint) {
@@ -336,18 +323,7 @@ void ProfileDocument::Section::parseLines(std::size_t& sizeHint) {
             end < stop ? lineEndAt(QByteArrayView(at, stop), end - at) : std::pair{LineEnd::None, qsizetype(0)};
         Line line{QByteArray::fromRawData(at, end - at), -1, 0, 0, 0, lineEnd};
         line.asRead = true;
-        if (equals < end) {
-            const char* first = at;
-            while (first < equals && isProfileSpace(*first)) ++first;
-            if (*first != ';') {
-                const char* keyEnd = equals;
-                while (keyEnd > first && isProfileSpace(keyEnd[-1])) --keyEnd;
-                line.equals = std::int32_t(equals - at);
-                line.keyBegin = std::int32_t(first - at);
-                line.keyLength = std::int32_t(keyEnd - first);
-                line.keyHash = asciiNameHash(first, keyEnd - first);
-            }
-        }
+        if (equals < end) noteEquals(line, equals - at);
         lines.push_back(std::move(line));
         noteKey(lines.back());
         at = end + endLength;

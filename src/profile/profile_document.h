@@ -86,6 +86,8 @@ private:
     };
 
     static Line keyLine(QByteArray text, LineEnd end);
+    // Fills in the key of a line whose first '=' is at 'equals', unless it is a comment.
+    static void noteEquals(Line& line, qsizetype equals);
     QByteArray newKeyLine(QStringView name, const QByteArray& stored) const;
     QByteArray newKeyLine(QStringView name, const QString& value) const;
     Section* findSection(const QString& name);

@@ -154,7 +154,9 @@ TEST(FileForm, aWriteOfTheValueALineHoldsChangesNothingWhetherOrNotTheSectionWas
         EXPECT_EQ(unread.setValue("S", c.key, c.value), c.changes);
         EXPECT_EQ(read.setValue("S", c.key, c.value), c.changes);
         EXPECT_EQ(unread.serialize(), read.serialize());
-        if (!c.changes) EXPECT_EQ(unread.serialize(), c.before);
+        if (!c.changes) {
+            EXPECT_EQ(unread.serialize(), c.before);
+        }
     }
 }
 
