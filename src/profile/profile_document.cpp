@@ -5,6 +5,7 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -65,10 +66,25 @@ bool isAsciiOnly(QStringView s) {
     return true;
 }
 
+bool isAsciiOnly(const char16_t* name, qsizetype size) {
+    return isAsciiOnly(QStringView(name, size));
+}
+
+// Eight bytes at a time: every key line of a section split is checked.
+bool isAsciiOnly(const char* name, qsizetype size) {
+    std::uint64_t any = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, name + i, sizeof word);
+        any |= word;
+    }
+    for (; i < size; ++i) any |= static_cast<unsigned char>(name[i]);
+    return (any & 0x8080808080808080ull) == 0;
+}
+
 bool isAsciiOnly(QByteArrayView s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
+    return isAsciiOnly(s.data(), s.size());
 }
 
 char lowerAscii(char c) {
@@ -89,18 +105,39 @@ QStringView trimmedName(QStringView s) {
 // It runs for every key line read, so it takes only the length and the first
 // and last four letters: names that share those are told apart by comparing
 // them in full, which a search does anyway.
-template <typename Char>
-std::uint32_t asciiNameHash(const Char* name, qsizetype size) {
-    std::uint32_t seen = 0;
-    for (qsizetype i = 0; i < size; ++i) seen |= static_cast<std::uint32_t>(name[i]);
-    if (seen >= 0x80) return 0;
-    std::uint64_t edges = std::uint64_t(size);
-    for (qsizetype i = 0; i < std::min<qsizetype>(size, 4); ++i) {
-        edges = (edges << 8) | (static_cast<std::uint32_t>(name[i]) | 0x20u);
-        edges = (edges << 8) | (static_cast<std::uint32_t>(name[size - 1 - i]) | 0x20u);
-    }
+std::uint32_t mixNameHash(std::uint32_t front, std::uint32_t back, qsizetype size) {
+    const std::uint64_t edges = ((std::uint64_t(front) | std::uint64_t(back) << 32) | 0x2020202020202020ull) ^
+                                (std::uint64_t(size) * 0xC2B2AE3D27D4EB4Full);
     const auto h = std::uint32_t((edges * 0x9E3779B97F4A7C15ull) >> 32);
     return h == 0 ? 1 : h;
+}
+
+// The first four letters and the last four, a byte each from the lowest; a
+// short name repeats its letters.
+template <typename Char>
+std::uint32_t edgesHash(const Char* name, qsizetype size) {
+    if (!isAsciiOnly(name, size)) return 0;
+    if (size == 0) return 1;
+    std::uint32_t front = 0, back = 0;
+    for (qsizetype i = 0; i < 4; ++i) {
+        front |= std::uint32_t(static_cast<std::uint8_t>(name[std::min<qsizetype>(i, size - 1)])) << (8 * i);
+        back |= std::uint32_t(static_cast<std::uint8_t>(name[std::max<qsizetype>(size - 4 + i, 0)])) << (8 * i);
+    }
+    return mixNameHash(front, back, size);
+}
+
+std::uint32_t asciiNameHash(const char16_t* name, qsizetype size) {
+    return edgesHash(name, size);
+}
+
+// The same for the bytes of a key line, each four letters read at once.
+std::uint32_t asciiNameHash(const char* name, qsizetype size) {
+    if (std::endian::native != std::endian::little || size < 4) return edgesHash(name, size);
+    std::uint32_t front, back;
+    std::memcpy(&front, name, sizeof front);
+    std::memcpy(&back, name + size - 4, sizeof back);
+    const bool ascii = size <= 8 ? ((front | back) & 0x80808080u) == 0 : isAsciiOnly(name, size);
+    return ascii ? mixNameHash(front, back, size) : 0;
 }
 
 constexpr std::size_t kLinearSearchLimit = 32;
@@ -131,13 +168,33 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
     if (keys.size() > kMost) return false;
     std::array<QStringView, kMost> names;
     std::array<std::uint16_t, kLongest + 1> byLength{};  // which keys have each length
+    // Which keys a line's first and second byte allow, indexed by the byte with
+    // bit 0x20 set: that folds ASCII case and only ever lets more lines through.
+    std::array<std::uint16_t, 128> byFirst{}, bySecond{};
     for (std::size_t i = 0; i < keys.size(); ++i) {
         names[i] = trimmedName(keys[i]);
-        if (!isAsciiOnly(names[i]) || names[i].size() > kLongest) return false;
-        byLength[names[i].size()] |= std::uint16_t(1u << i);
+        const QStringView name = names[i];
+        if (name.isEmpty() || !isAsciiOnly(name) || name.size() > kLongest) return false;
+        const auto bit = std::uint16_t(1u << i);
+        byLength[name.size()] |= bit;
+        byFirst[name[0].unicode() | 0x20u] |= bit;
+        if (name.size() > 1)
+            bySecond[name[1].unicode() | 0x20u] |= bit;
+        else  // a one-letter name is followed by its '=' or a blank
+            for (char c : {'=', ' ', '\t', '\v', '\f', '\x1a'}) bySecond[static_cast<unsigned>(c) | 0x20u] |= bit;
     }
     std::array<QByteArrayView, kMost> found;  // everything after the '=', up to the line end
     const std::uint16_t all = std::uint16_t((1u << keys.size()) - 1);
+    const char* at = body.data();
+    const char* const stop = at + body.size();
+    // Which keys a line may hold, by its first two bytes. Bytes that are not
+    // ASCII may fold to any letters, so such a line is read in full.
+    auto mayHold = [&](const char* line) -> std::uint16_t {
+        const auto b0 = static_cast<unsigned char>(line[0]);
+        const auto b1 = static_cast<unsigned char>(line + 1 < stop ? line[1] : '\n');
+        if ((b0 | b1) >= 0x80) return all;
+        return byFirst[b0 | 0x20u] & bySecond[b1 | 0x20u];
+    };
     std::uint16_t seen = 0;  // a bit per key
     auto sameAscii = [](QByteArrayView key, QStringView name) {
         for (qsizetype j = 0; j < name.size(); ++j)
@@ -152,10 +209,12 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
         for (unsigned char blank : {' ', '\t', '\v', '\f', '\x1a'}) c[blank] = kBlank;
         return c;
     }();
-    const char* at = body.data();
-    const char* const stop = at + body.size();
     auto is = [](const char* p, std::uint8_t what) { return (kClass[static_cast<unsigned char>(*p)] & what) != 0; };
     auto toLineEnd = [&] { at = findFirstOf<'\r', '\n'>(at, stop); };
+    auto pastLineEnd = [&] {
+        toLineEnd();
+        if (at < stop) at += (*at == '\r' && at + 1 < stop && at[1] == '\n') ? 2 : 1;
+    };
     while (seen != all && at < stop) {
         // A key line as the parser reads it: not blank, no ';' first, an '='
         // before the line ends at a CR or an LF. Any CR ends a line here, which
@@ -166,13 +225,17 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
             ++at;
             continue;
         }
-        const bool comment = *at == ';';
+        // Most lines of a card hold none of the keys asked for, and their first
+        // two bytes say so.
+        if (*at == ';' || !(mayHold(at) & ~seen)) {
+            pastLineEnd();
+            continue;
+        }
         const char* keyBegin = at;
         at = findFirstOf<'=', '\r', '\n'>(at, stop);
         if (at == stop) break;
-        if (comment || is(at, kEnd)) {
-            toLineEnd();
-            ++at;
+        if (is(at, kEnd)) {
+            pastLineEnd();
             continue;
         }
         const char* keyEnd = at;
