@@ -1,6 +1,8 @@
 #include "card_layout.h"
 
+#include <algorithm>
 #include <limits>
+#include <string_view>
 
 namespace tessaly::store {
 
@@ -52,7 +54,13 @@ QString RecordFile(const QString& dataDir, const QString& recNo) {
 }
 
 QString RecordSection(const QString& recNo) {
-    return QStringLiteral("Record") + recNo.trimmed();
+    // Made for every key a sort writes: one allocation, no copy of the number.
+    QStringView number(recNo);
+    if (!number.isEmpty() && (number.front().isSpace() || number.back().isSpace())) number = number.trimmed();
+    constexpr std::u16string_view kPrefix = u"Record";
+    QString section(qsizetype(kPrefix.size()) + number.size(), Qt::Uninitialized);
+    std::copy(number.begin(), number.end(), std::copy(kPrefix.begin(), kPrefix.end(), section.data()));
+    return section;
 }
 
 }  // namespace tessaly::store

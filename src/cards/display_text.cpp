@@ -56,8 +56,21 @@ const QCollator& Collator() {
 }
 }  // namespace
 
+// In the C locale the collator compares letter by letter, folding case; most
+// texts differ within an ASCII start, compared here without its per-letter
+// table look-ups, and the collator compares the rest.
 int CompareText(const QString& a, const QString& b) {
-    return Collator().compare(a, b);
+    static const bool plainOrder = Collator().locale().language() == QLocale::C;
+    if (!plainOrder) return Collator().compare(a, b);
+    auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c; };
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i < common; ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        if ((x | y) >= 0x80) break;
+        if (lower(x) != lower(y)) return lower(x) < lower(y) ? -1 : 1;
+    }
+    return Collator().compare(QStringView(a).sliced(i), QStringView(b).sliced(i));
 }
 
 bool IsInOrder(const QStringList& texts) {

@@ -2,6 +2,8 @@
 #include "cards/display_text.h"
 
 #include <gtest/gtest.h>
+#include <QCollator>
+#include <QLocale>
 
 using namespace tessaly::store;
 
@@ -55,4 +57,22 @@ TEST(DisplayText, letterCaseDoesNotCountAndOrderIsStable) {
     const QStringList texts = {"b", "A", "B", "a"};
     const auto order = StableOrder(texts);
     EXPECT_EQ(order, (std::vector<qsizetype>{1, 3, 0, 2}));
+}
+
+// The program's own comparison must order texts exactly as the collator of the
+// locale it runs in, whatever letters they start or differ with.
+TEST(DisplayText, comparesAsTheLocalesCollator) {
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // '|' between the texts; the first is empty.
+    const QStringList texts = QString::fromUtf16(
+                                  u"|a|A|ab|aB|a b|a,b|Zoë|zoe|ZOË|Łukasz|lukasz|Ærø|aerø|[x]|_x|@x|`x|"
+                                  u"Ölmez|olmez|Straße|STRASSE|\U0001D400b|\U0001D400B|( Acme )")
+                                  .split(u'|');
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (const QString& a : texts)
+        for (const QString& b : texts) {
+            SCOPED_TRACE((a + " | " + b).toStdString());
+            EXPECT_EQ(sign(CompareText(a, b)), sign(collator.compare(a, b)));
+        }
 }
