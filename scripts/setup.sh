@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-s
           imagemagick fonts-dejavu-core
           desktop-file-utils appstream qt6-tools-dev libqt6opengl6-dev
           poppler-utils python3-vobject xdg-utils clang-format-14
-          radicale xandikos qtkeychain-qt6-dev gnome-keyring dbus zlib1g-dev)
+          radicale xandikos qtkeychain-qt6-dev gnome-keyring dbus zlib1g-dev libmimalloc-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
