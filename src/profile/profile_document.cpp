@@ -473,15 +473,27 @@ QByteArray ProfileDocument::serialize() const {
         room += section.header.size() + 6;
         for (const Line& line : section.lines) room += line.text.size() + 6;
     }
-    QByteArray out;
-    out.reserve(room);
-    if (bom_) out += kBom;
+    // Copied straight into a buffer of that size: a file of new cards is
+    // hundreds of thousands of short pieces.
+    QByteArray out(room, Qt::Uninitialized);
+    char* to = out.data();
+    auto write = [&](QByteArrayView bytes) {
+        if (bytes.isEmpty()) return;
+        if (bytes.size() > out.constData() + out.size() - to) {  // never, while the count above holds
+            const qsizetype used = to - out.constData();
+            out.resize(std::max(2 * out.size(), used + bytes.size()));
+            to = out.data() + used;
+        }
+        std::memcpy(to, bytes.data(), size_t(bytes.size()));
+        to += bytes.size();
+    };
+    if (bom_) write(kBom);
     // Lines as read are copied in runs straight from the file's bytes; a write
     // changes a line or two of a card file, so a replace is mostly one copy.
     const char* runBegin = nullptr;
     const char* runEnd = nullptr;
     auto endRun = [&] {
-        if (runBegin) out.append(runBegin, runEnd - runBegin);
+        if (runBegin) write(QByteArrayView(runBegin, runEnd));
         runBegin = runEnd = nullptr;
     };
     // A line that had no end (the file's last) gets one when lines follow it.
@@ -496,9 +508,9 @@ QByteArray ProfileDocument::serialize() const {
             runEnd = at + text.size() + endBytes(end).size();
         } else {
             endRun();
-            if (openLine) out += endBytes(eol_);
-            out += text;
-            out += endBytes(end);
+            if (openLine) write(endBytes(eol_));
+            write(text);
+            write(endBytes(end));
         }
         openLine = end == LineEnd::None;
     };
@@ -517,6 +529,7 @@ QByteArray ProfileDocument::serialize() const {
         for (const Line& line : section.lines) put(line.text, line.end, line.asRead);
     }
     endRun();
+    out.truncate(to - out.constData());
     return out;
 }
 
