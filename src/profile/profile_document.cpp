@@ -676,30 +676,36 @@ bool ProfileDocument::setValues(const QString& section, std::span<const QString>
         return changed;
     }
     // A new card's section: its keys go in as given, unless two of them may be one name.
-    // Names are told apart by a hash of their small letters first: a card has 23 of them.
-    QVarLengthArray<QStringView, 32> names;
-    QVarLengthArray<std::uint64_t, 32> hashes;
-    bool mayRepeat = false;
-    for (std::size_t i = 0; i < n && !mayRepeat; ++i) {
-        const QStringView name = trimmedName(keys[i]);
-        std::uint64_t hash = 14695981039346656037ull;
-        for (QChar c : name) hash = (hash ^ (c.unicode() | 0x20u)) * 1099511628211ull;
-        mayRepeat = !isAsciiOnly(name);
-        for (qsizetype j = 0; j < names.size() && !mayRepeat; ++j)
-            mayRepeat = hashes[j] == hash && names[j].compare(name, Qt::CaseInsensitive) == 0;
-        names.append(name);
-        hashes.append(hash);
-    }
-    if (mayRepeat) {
+    if (!distinctNames(keys.first(n))) {
         for (std::size_t k = 0; k < n; ++k) setValue(section, keys[k], values[k]);
         return true;
     }
     Section& s = addSection(section);
     s.lines.reserve(n + 1);
     for (std::size_t i = 0; i < n; ++i) {
-        s.lines.push_back(keyLine(newKeyLine(names[qsizetype(i)], values[i]), eol_));
+        s.lines.push_back(keyLine(newKeyLine(trimmedName(keys[i]), values[i]), eol_));
         s.noteKey(s.lines.back());
     }
+    return true;
+}
+
+bool ProfileDocument::distinctNames(std::span<const QString> keys) {
+    // An import gives every card the same names: those found distinct last time are compared as texts.
+    if (std::equal(keys.begin(), keys.end(), distinctNames_.begin(), distinctNames_.end())) return true;
+    // Names are told apart by a hash of their small letters first: a card has 24 of them.
+    QVarLengthArray<QStringView, 32> names;
+    QVarLengthArray<std::uint64_t, 32> hashes;
+    for (const QString& key : keys) {
+        const QStringView name = trimmedName(key);
+        if (!isAsciiOnly(name)) return false;
+        std::uint64_t hash = 14695981039346656037ull;
+        for (QChar c : name) hash = (hash ^ (c.unicode() | 0x20u)) * 1099511628211ull;
+        for (qsizetype j = 0; j < names.size(); ++j)
+            if (hashes[j] == hash && names[j].compare(name, Qt::CaseInsensitive) == 0) return false;
+        names.append(name);
+        hashes.append(hash);
+    }
+    distinctNames_.assign(keys.begin(), keys.end());
     return true;
 }
 

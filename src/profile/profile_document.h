@@ -93,6 +93,8 @@ private:
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);
+    // No two of the names are one (nor may be, when not ASCII).
+    bool distinctNames(std::span<const QString> keys);
 
     std::vector<Section> sections_;
     QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
@@ -101,7 +103,8 @@ private:
     mutable qsizetype lastSectionAt_ = -1;
     mutable KeyHints keyHints_{};
     std::size_t lineCountHint_ = 8;
-    QByteArray bytes_;  // the file as read; unchanged lines point into it
+    std::vector<QString> distinctNames_;  // the last names found distinct
+    QByteArray bytes_;                    // the file as read; unchanged lines point into it
     LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;
 };

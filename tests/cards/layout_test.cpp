@@ -65,10 +65,11 @@ TEST(DisplayText, comparesAsTheLocalesCollator) {
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // '|' between the texts; the first is empty.
-    const QStringList texts = QString::fromUtf16(
-                                  u"|a|A|ab|aB|a b|a,b|Zoë|zoe|ZOË|Łukasz|lukasz|Ærø|aerø|[x]|_x|@x|`x|"
-                                  u"Ölmez|olmez|Straße|STRASSE|\U0001D400b|\U0001D400B|( Acme )")
-                                  .split(u'|');
+    const QStringList texts =
+        QString::fromUtf16(
+            u"|a|A|ab|aB|a b|a,b|Zoë|zoe|ZOË|Łukasz|lukasz|Ærø|aerø|[x]|_x|@x|`x|"
+            u"Ölmez|olmez|Straße|STRASSE|\U0001D400b|\U0001D400B|( Acme )|abc\U00010400|ABC\U00010428x|abc\U00010428")
+            .split(u'|');
     auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const QString& a : texts)
         for (const QString& b : texts) {

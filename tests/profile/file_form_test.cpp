@@ -115,14 +115,20 @@ TEST(FileForm, keysWrittenTogetherGiveTheFileOfKeysWrittenOneByOne) {
         const char* what;
         QByteArray before;
         QStringList keys, values;
+        QStringList keysBefore;  // written together into another new section first
     } cases[] = {
-        {"a new section", "[General Info]\r\nA=1\r\n", {"Prev", "Next", "Name"}, {"", "7", "Lee, Ann"}},
-        {"a name twice", "[General Info]\r\nA=1\r\n", {"Prev", " prev ", "Näme", "NÄME"}, {"1", "2", "x", "y"}},
-        {"a section there", "[Record5]\nPrev=1\nName=old\n", {"Name", "Next", "Prev"}, {"new", "9", "1"}},
+        {"a new section", "[General Info]\r\nA=1\r\n", {"Prev", "Next", "Name"}, {"", "7", "Lee, Ann"}, {}},
+        {"a name twice", "[General Info]\r\nA=1\r\n", {"Prev", " prev ", "Näme", "NÄME"}, {"1", "2", "x", "y"}, {}},
+        {"a section there", "[Record5]\nPrev=1\nName=old\n", {"Name", "Next", "Prev"}, {"new", "9", "1"}, {}},
+        {"a name twice after the same names once", "", {"Prev", "Next", "NEXT"}, {"1", "2", "3"}, {"Prev", "Next"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ProfileDocument together = ProfileDocument::parse(c.before), oneByOne = ProfileDocument::parse(c.before);
+        if (!c.keysBefore.isEmpty())
+            together.setValues("Record4", std::span(c.keysBefore.constData(), std::size_t(c.keysBefore.size())),
+                               std::span(c.keysBefore.constData(), std::size_t(c.keysBefore.size())));
+        for (const QString& key : c.keysBefore) oneByOne.setValue("Record4", key, key);
         together.setValues("Record5", std::span(c.keys.constData(), std::size_t(c.keys.size())),
                            std::span(c.values.constData(), std::size_t(c.values.size())));
         for (qsizetype i = 0; i < c.keys.size(); ++i) oneByOne.setValue("Record5", c.keys[i], c.values[i]);
