@@ -53,40 +53,42 @@ QString escaped(const QString& value) {
 }
 
 QByteArray unescaped(QByteArrayView body) {
-    QByteArray out;
-    out.reserve(body.size());
+    // Never longer than the escaped form: written straight into a buffer of its size.
+    QByteArray out(body.size(), Qt::Uninitialized);
+    char* to = out.data();
     for (qsizetype i = 0; i < body.size(); ++i) {
         const char c = body[i];
         if (c != '\\' || i + 1 >= body.size()) {
-            out += c;
+            *to++ = c;
             continue;
         }
         const char e = body[++i];
         switch (e) {
             case '\\':
-                out += '\\';
+                *to++ = '\\';
                 break;
             case 'r':
-                out += '\r';
+                *to++ = '\r';
                 break;
             case 'n':
-                out += '\n';
+                *to++ = '\n';
                 break;
             case 't':
-                out += '\t';
+                *to++ = '\t';
                 break;
             case 'x':
                 if (i + 2 < body.size() && hexDigit(body[i + 1]) >= 0 && hexDigit(body[i + 2]) >= 0) {
-                    out += static_cast<char>(hexDigit(body[i + 1]) * 16 + hexDigit(body[i + 2]));
+                    *to++ = static_cast<char>(hexDigit(body[i + 1]) * 16 + hexDigit(body[i + 2]));
                     i += 2;
                     break;
                 }
                 [[fallthrough]];
             default:  // not one of ours: keep it as it stands
-                out += '\\';
-                out += e;
+                *to++ = '\\';
+                *to++ = e;
         }
     }
+    out.truncate(to - out.constData());
     return out;
 }
 
