@@ -692,14 +692,13 @@ bool ProfileDocument::setValues(const QString& section, std::span<const QString>
 bool ProfileDocument::distinctNames(std::span<const QString> keys) {
     // An import gives every card the same names: those found distinct last time are compared as texts.
     if (std::equal(keys.begin(), keys.end(), distinctNames_.begin(), distinctNames_.end())) return true;
-    // Names are told apart by a hash of their small letters first: a card has 24 of them.
+    // Names are told apart by the hash key lines have first: a card has 24 of them.
     QVarLengthArray<QStringView, 32> names;
-    QVarLengthArray<std::uint64_t, 32> hashes;
+    QVarLengthArray<std::uint32_t, 32> hashes;
     for (const QString& key : keys) {
         const QStringView name = trimmedName(key);
-        if (!isAsciiOnly(name)) return false;
-        std::uint64_t hash = 14695981039346656037ull;
-        for (QChar c : name) hash = (hash ^ (c.unicode() | 0x20u)) * 1099511628211ull;
+        const std::uint32_t hash = asciiNameHash(name.utf16(), name.size());
+        if (hash == 0) return false;  // not ASCII: may fold to another name
         for (qsizetype j = 0; j < names.size(); ++j)
             if (hashes[j] == hash && names[j].compare(name, Qt::CaseInsensitive) == 0) return false;
         names.append(name);
