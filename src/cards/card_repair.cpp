@@ -39,13 +39,31 @@ std::int64_t LinkNumber(QStringView link) {
     return n;
 }
 
+// n when the text is the number n as the store writes it: digits only, no
+// leading zero, at most nine of them; otherwise -1.
+std::int32_t StoreNumber(QStringView text) {
+    if (text.isEmpty() || text.size() > 9 || (text.size() > 1 && text.front() == u'0')) return -1;
+    std::int32_t n = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9') return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
+std::int32_t PositionOfNumber(const CardFileSurvey& s, std::int64_t n) {
+    const auto file = std::lower_bound(s.cardFiles.begin(), s.cardFiles.end(), n / kCardsPerFile);
+    if (file == s.cardFiles.end() || *file != n / kCardsPerFile) return -1;
+    return s.positionsInFile[file - s.cardFiles.begin()][n % kCardsPerFile];
+}
+
 // A list from its head along its Next links, as far as they lead to cards
 // that exist and do not lead back into the list.
 std::vector<std::int32_t> Walk(const CardFileSurvey& s, const QString& headKey, int next) {
     std::vector<std::int32_t> list;
     std::vector<bool> seen(s.cards.size());
     for (std::int32_t at = s.positionOf(s.header.value(headKey)); at >= 0 && !seen[at];
-         at = s.positionOf(s.cards[at].links[next])) {
+         at = s.positionOf(s.cards[at].links, next)) {
         seen[at] = true;
         list.push_back(at);
     }
@@ -59,15 +77,39 @@ bool SameCount(const QString& before, const QString& after) {
 
 }  // namespace
 
+void SurveyedLinks::set(std::size_t k, QStringView text) {
+    const std::int32_t n = StoreNumber(text);
+    codes_[k] = n >= 0 ? n : text.isEmpty() ? kEmpty : kOtherText;
+    if (codes_[k] != kOtherText) return;
+    if (!otherTexts_) otherTexts_ = std::make_unique<std::array<QString, 6>>();
+    (*otherTexts_)[k] = text.toString();
+}
+
+QString SurveyedLinks::text(std::size_t k) const {
+    if (codes_[k] >= 0) return QString::number(codes_[k]);
+    return codes_[k] == kOtherText ? (*otherTexts_)[k] : QString();
+}
+
+bool SurveyedLinks::holds(std::size_t k, QStringView text) const {
+    if (codes_[k] >= 0) return StoreNumber(text) == codes_[k];
+    return codes_[k] == kOtherText ? (*otherTexts_)[k] == text : text.isEmpty();
+}
+
+bool SurveyedLinks::isBlank(std::size_t k) const {
+    return codes_[k] == kEmpty || (codes_[k] == kOtherText && (*otherTexts_)[k].trimmed().isEmpty());
+}
+
 std::int32_t CardFileSurvey::positionOf(QStringView link) const {
     const QStringView t = link.trimmed();
     // Only the text the store writes names a card: "7", never "07".
     if (t.size() > 1 && t.front() == u'0') return -1;
     const std::int64_t n = LinkNumber(t);
-    if (n < 0) return -1;
-    const auto file = std::lower_bound(cardFiles.begin(), cardFiles.end(), n / kCardsPerFile);
-    if (file == cardFiles.end() || *file != n / kCardsPerFile) return -1;
-    return positionsInFile[file - cardFiles.begin()][n % kCardsPerFile];
+    return n < 0 ? -1 : PositionOfNumber(*this, n);
+}
+
+std::int32_t CardFileSurvey::positionOf(const SurveyedLinks& links, std::size_t k) const {
+    if (links.code(k) >= 0) return PositionOfNumber(*this, links.code(k));
+    return links.code(k) == SurveyedLinks::kEmpty ? -1 : positionOf(links.text(k));
 }
 
 CardFileSurvey SurveyCardFile(CardStore& store) {
@@ -104,11 +146,14 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
         s.positionsInFile[f].fill(-1);
         const QString file = store.RecordFile(QString::number(k * kCardsPerFile));
         for (std::int64_t n = k * kCardsPerFile; n < (k + 1) * kCardsPerFile; ++n) {
-            const QString rec = QString::number(n);
-            const std::optional<QStringList> values = profile.readSection(file, RecordSection(rec), keys);
-            if (!values) continue;
-            SurveyedCard card{rec, {}, values->at(6), values->at(7)};
-            std::copy_n(values->begin(), card.links.size(), card.links.begin());
+            SurveyedCard card{QString::number(n), {}, {}, {}};
+            auto take = [&card](std::size_t i, QStringView value) {
+                if (i < LinkKeys.size())
+                    card.links.set(i, value);
+                else
+                    (i == LinkKeys.size() ? card.name : card.company) = value.toString();
+            };
+            if (!profile.visitSection(file, RecordSection(card.rec), keys, take)) continue;
             s.positionsInFile[f][n % kCardsPerFile] = std::int32_t(s.cards.size());
             s.cards.push_back(std::move(card));
             s.highestCard = n;
@@ -117,16 +162,18 @@ CardFileSurvey SurveyCardFile(CardStore& store) {
 
     const QSet<std::int64_t> present(files.begin(), files.end());
     std::int64_t lastNeeded = -1;  // links mostly stay within one card file
-    auto need = [&](QStringView link) {
-        const std::int64_t n = LinkNumber(link);
+    auto need = [&](std::int64_t n) {
         if (n < 0 || n / kCardsPerFile == lastNeeded) return;
         lastNeeded = n / kCardsPerFile;
         if (!present.contains(lastNeeded)) missing.emplace(lastNeeded, CardFileName(lastNeeded));
     };
     for (const QString* head : {&header::NameFirstRecord, &header::CompanyFirstRecord, &header::DelFirstRecord})
-        need(s.header.value(*head));
+        need(LinkNumber(s.header.value(*head)));
     for (const SurveyedCard& card : s.cards)
-        for (const QString& link : card.links) need(link);
+        for (std::size_t k = 0; k < LinkKeys.size(); ++k) {
+            const std::int32_t code = card.links.code(k);
+            need(code >= 0 ? code : code == SurveyedLinks::kEmpty ? -1 : LinkNumber(card.links.text(k)));
+        }
     // Gaps below a card file that exists, within the numbers handed out; a few
     // name the fault well enough.
     const std::int64_t total = LeadingNumber(s.header.value(header::TotalNoOfRecords));
@@ -159,8 +206,8 @@ PlannedLists PlanLists(const CardFileSurvey& s) {
     // restorable there; any other was live.
     for (std::int32_t at = 0; at < std::int32_t(s.cards.size()); ++at) {
         if (on[at]) continue;
-        const auto& links = s.cards[at].links;
-        if (!links[PrevDel].trimmed().isEmpty() || !links[NextDel].trimmed().isEmpty()) {
+        const SurveyedLinks& links = s.cards[at].links;
+        if (!links.isBlank(PrevDel) || !links.isBlank(NextDel)) {
             p.deleted.push_back(at);
             on[at] = Deleted;
         } else {
@@ -199,7 +246,7 @@ QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& name
         const SurveyedCard& card = s.cards[at];
         for (std::size_t k = 0; k < LinkKeys.size(); ++k) {
             const QString wanted = want[at][k] ? *want[at][k] : QString();
-            if (card.links[k] != wanted) changes.append({card.rec, LinkKeys[k], card.links[k], wanted});
+            if (!card.links.holds(k, wanted)) changes.append({card.rec, LinkKeys[k], card.links.text(k), wanted});
         }
     }
     auto head = [&](const QString& key, const QString& value, bool count) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace tessaly::store {
@@ -13,11 +14,30 @@ class CardStore;
 // Everything the three lists are made of, read once: the header's heads and
 // counts and the links of every card section in the card files that exist.
 // Reading it costs what the files hold, whatever numbers are written in them.
+// The six links of a card as read, in the order of LinkKeys. Nearly every link
+// is empty or a card's number as the store writes it ("7"), and those are kept
+// as numbers; any other text is kept as read, so that a repair says what it
+// replaces.
+class SurveyedLinks {
+public:
+    static constexpr std::int32_t kEmpty = -1, kOtherText = -2;
+    void set(std::size_t k, QStringView text);
+    // A card's number as the store writes it, kEmpty, or kOtherText.
+    std::int32_t code(std::size_t k) const { return codes_[k]; }
+    QString text(std::size_t k) const;
+    bool holds(std::size_t k, QStringView text) const;
+    bool isBlank(std::size_t k) const;
+
+private:
+    std::array<std::int32_t, 6> codes_{kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
+    std::unique_ptr<std::array<QString, 6>> otherTexts_;  // only once a link is other text
+};
+
 // One card section as the survey read it.
 struct SurveyedCard {
-    QString rec;                   // its record number, as the store writes it
-    std::array<QString, 6> links;  // in the order of LinkKeys
-    QString name, company;         // its ShowName and ShowCompany
+    QString rec;  // its record number, as the store writes it
+    SurveyedLinks links;
+    QString name, company;  // its ShowName and ShowCompany
 };
 
 struct CardFileSurvey {
@@ -36,6 +56,7 @@ struct CardFileSurvey {
     // The position in cards of the card a link or a record number names
     // (surrounding blanks ignored), or -1 when it names no surveyed card.
     std::int32_t positionOf(QStringView link) const;
+    std::int32_t positionOf(const SurveyedLinks& links, std::size_t k) const;
 };
 
 // A card file counts as missing when a head or a link names a card in it, when

@@ -111,9 +111,9 @@ bool CachedProfile::hasSection(const QString& file, const QString& section) {
     return entry(file).doc.hasSection(section);
 }
 
-std::optional<QStringList> CachedProfile::readSection(const QString& file, const QString& section,
-                                                      std::span<const QString> keys) {
-    return entry(file).doc.values(section, keys);
+bool CachedProfile::visitSection(const QString& file, const QString& section, std::span<const QString> keys,
+                                 const ValueSink& take) {
+    return entry(file).doc.visitValues(section, keys, take);
 }
 
 void CachedProfile::write(const QString& file, const QString& section, const QString& key, const QString& value) {

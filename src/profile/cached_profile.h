@@ -20,8 +20,8 @@ public:
     bool hasSection(const QString& file, const QString& section) override;
     void writeSection(const QString& file, const QString& section, std::span<const QString> keys,
                       std::span<const QString> values) override;
-    std::optional<QStringList> readSection(const QString& file, const QString& section,
-                                           std::span<const QString> keys) override;
+    bool visitSection(const QString& file, const QString& section, std::span<const QString> keys,
+                      const ValueSink& take) override;
 
     void flushPending() override;
     void discardPending() override;

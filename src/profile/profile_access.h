@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -26,6 +27,11 @@ public:
     using FileError::FileError;
 };
 
+// Takes the values of several keys in the order asked: the index of the key and
+// its value, a view that holds only until it returns (an absent key is empty).
+// It must not use the layer that calls it.
+using ValueSink = std::function<void(std::size_t index, QStringView value)>;
+
 // Single values of profile files: what the card store and the preferences use.
 class ProfileAccess {
 public:
@@ -45,18 +51,24 @@ public:
                               std::span<const QString> values) {
         for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) write(file, section, keys[i], values[i]);
     }
-    // The values of several keys of one section, in the order asked (an absent
-    // key as the empty text); nothing when the file has no such section. A
-    // layer that holds the file parsed finds the section once for all of them.
-    virtual std::optional<QStringList> readSection(const QString& file, const QString& section,
-                                                   std::span<const QString> keys) {
-        if (!hasSection(file, section)) return std::nullopt;
+    // The values of several keys of one section, handed to 'take' in the order
+    // asked; false (and nothing taken) when the file has no such section. A
+    // layer that holds the file parsed finds the section once for all of them
+    // and makes no text of a value the reader only looks at.
+    virtual bool visitSection(const QString& file, const QString& section, std::span<const QString> keys,
+                              const ValueSink& take) {
+        if (!hasSection(file, section)) return false;
+        for (std::size_t i = 0; i < keys.size(); ++i) take(i, read(file, section, keys[i]));
+        return true;
+    }
+    // The same as texts; nothing when the file has no such section.
+    std::optional<QStringList> readSection(const QString& file, const QString& section, std::span<const QString> keys) {
         QStringList values;
         values.reserve(qsizetype(keys.size()));
-        for (const QString& key : keys) values << read(file, section, key);
+        if (!visitSection(file, section, keys, [&](std::size_t, QStringView value) { values << value.toString(); }))
+            return std::nullopt;
         return values;
     }
-
     // One store procedure: each file is checked against the disk once within
     // it. The end of the outermost operation makes its writes durable and
     // throws WriteError when it cannot.

@@ -142,6 +142,31 @@ std::uint32_t asciiNameHash(const char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
+// Eight ASCII bytes with their capitals made small, all at once: adding to a
+// byte below 0x80 never carries into the next.
+std::uint64_t lowerAscii8(std::uint64_t x) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    const std::uint64_t fromA = x + ones * (0x80 - 'A');      // top bit set from 'A' on
+    const std::uint64_t pastZ = x + ones * (0x80 - 'Z' - 1);  // top bit set past 'Z'
+    return x | ((fromA & ~pastZ & (ones * 0x80)) >> 2);
+}
+
+// An ASCII key that folds to a name already in small letters of the same length.
+bool isFoldedAscii(QByteArrayView key, const QByteArray& folded) {
+    const char* a = key.data();
+    const char* b = folded.constData();
+    qsizetype j = 0;
+    for (; j + 8 <= key.size(); j += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + j, sizeof x);
+        std::memcpy(&y, b + j, sizeof y);
+        if (lowerAscii8(x) != y) return false;
+    }
+    for (; j < key.size(); ++j)
+        if (lowerAscii(a[j]) != b[j]) return false;
+    return true;
+}
+
 // The first of the bytes Cs from 'at' on, or 'stop'. Sixteen bytes at a time
 // while all of them lie before 'stop', so nothing beyond the section is read.
 template <char... Cs>
@@ -158,31 +183,61 @@ const char* findFirstOf(const char* at, const char* stop) {
     return at;
 }
 
-// The values of several ASCII-named keys read straight from a section's bytes,
-// without splitting it into lines: the first line with each name wins, as a
-// lookup in the parsed lines would find. False (nothing read) for a name that
-// is not ASCII or too long to be one we write; those take the parsed lines.
-bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList& out) {
-    constexpr std::size_t kMost = 16;
-    constexpr qsizetype kLongest = 63;
-    if (keys.size() > kMost) return false;
-    std::array<QStringView, kMost> names;
+}  // namespace
+
+// What a scan for several ASCII key names needs, made once for the names a
+// caller keeps asking for (start-up asks every card for the same eight).
+struct KeyScanPlan {
+    static constexpr std::size_t kMost = 16;
+    static constexpr qsizetype kLongest = 63;
+    std::vector<QString> keys;
+    std::array<QByteArray, kMost> folded;                // each name in small letters
     std::array<std::uint16_t, kLongest + 1> byLength{};  // which keys have each length
     // Which keys a line's first and second byte allow, indexed by the byte with
     // bit 0x20 set: that folds ASCII case and only ever lets more lines through.
     std::array<std::uint16_t, 128> byFirst{}, bySecond{};
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        names[i] = trimmedName(keys[i]);
-        const QStringView name = names[i];
-        if (name.isEmpty() || !isAsciiOnly(name) || name.size() > kLongest) return false;
-        const auto bit = std::uint16_t(1u << i);
-        byLength[name.size()] |= bit;
-        byFirst[name[0].unicode() | 0x20u] |= bit;
-        if (name.size() > 1)
-            bySecond[name[1].unicode() | 0x20u] |= bit;
-        else  // a one-letter name is followed by its '=' or a blank
-            for (char c : {'=', ' ', '\t', '\v', '\f', '\x1a'}) bySecond[static_cast<unsigned>(c) | 0x20u] |= bit;
+    // False for a name that is not ASCII or too long to be one we write; those
+    // take the parsed lines.
+    bool usable = true;
+
+    explicit KeyScanPlan(std::span<const QString> asked) : keys(asked.begin(), asked.end()) {
+        if (keys.size() > kMost) {
+            usable = false;
+            return;
+        }
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const QStringView name = trimmedName(keys[i]);
+            if (name.isEmpty() || !isAsciiOnly(name) || name.size() > kLongest) {
+                usable = false;
+                return;
+            }
+            folded[i] = foldName(keys[i]);
+            const auto bit = std::uint16_t(1u << i);
+            byLength[name.size()] |= bit;
+            byFirst[name[0].unicode() | 0x20u] |= bit;
+            if (name.size() > 1)
+                bySecond[name[1].unicode() | 0x20u] |= bit;
+            else  // a one-letter name is followed by its '=' or a blank
+                for (char c : {'=', ' ', '\t', '\v', '\f', '\x1a'}) bySecond[static_cast<unsigned>(c) | 0x20u] |= bit;
+        }
     }
+    bool isFor(std::span<const QString> asked) const {
+        return std::equal(asked.begin(), asked.end(), keys.begin(), keys.end());
+    }
+};
+
+namespace {
+
+// The values of several ASCII-named keys read straight from a section's bytes,
+// without splitting it into lines: the first line with each name wins, as a
+// lookup in the parsed lines would find.
+void scanValues(QByteArrayView body, const KeyScanPlan& plan, ValueScratch& scratch, const ValueSink& take) {
+    constexpr std::size_t kMost = KeyScanPlan::kMost;
+    constexpr qsizetype kLongest = KeyScanPlan::kLongest;
+    const std::vector<QString>& keys = plan.keys;
+    const auto& byLength = plan.byLength;
+    const auto& byFirst = plan.byFirst;
+    const auto& bySecond = plan.bySecond;
     std::array<QByteArrayView, kMost> found;  // everything after the '=', up to the line end
     const std::uint16_t all = std::uint16_t((1u << keys.size()) - 1);
     const char* at = body.data();
@@ -196,11 +251,6 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
         return byFirst[b0 | 0x20u] & bySecond[b1 | 0x20u];
     };
     std::uint16_t seen = 0;  // a bit per key
-    auto sameAscii = [](QByteArrayView key, QStringView name) {
-        for (qsizetype j = 0; j < name.size(); ++j)
-            if (lowerAscii(key[j]) != lowerAscii(static_cast<char>(name[j].unicode()))) return false;
-        return true;
-    };
     // What each byte is to a key line, looked up rather than compared.
     enum : std::uint8_t { kEnd = 1, kBlank = 2 };
     static constexpr auto kClass = [] {
@@ -227,7 +277,8 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
         }
         // Most lines of a card hold none of the keys asked for, and their first
         // two bytes say so.
-        if (*at == ';' || !(mayHold(at) & ~seen)) {
+        const std::uint16_t wanted = *at == ';' ? 0 : mayHold(at) & std::uint16_t(~seen);
+        if (!wanted) {
             pastLineEnd();
             continue;
         }
@@ -246,17 +297,17 @@ bool scanValues(QByteArrayView body, std::span<const QString> keys, QStringList&
         const QByteArrayView value(valueBegin, at);
         if (at < stop) at += (*at == '\r' && at + 1 < stop && at[1] == '\n') ? 2 : 1;
         const bool ascii = isAsciiOnly(key);
-        std::uint16_t candidates = ascii ? (key.size() <= kLongest ? byLength[key.size()] : 0) : all;
-        candidates &= std::uint16_t(~seen);  // a key that is not ASCII may still fold to an ASCII name
+        // A key that is not ASCII may still fold to an ASCII name.
+        std::uint16_t candidates = ascii ? (key.size() <= kLongest ? byLength[key.size()] : 0) & wanted : wanted;
         for (std::size_t i = 0; candidates; ++i, candidates >>= 1) {
             if (!(candidates & 1u)) continue;
-            if (ascii ? !sameAscii(key, names[i]) : foldName(key) != foldName(keys[i])) continue;
+            if (ascii ? !isFoldedAscii(key, plan.folded[i]) : foldName(key) != foldName(keys[i])) continue;
             found[i] = value;
             seen |= std::uint16_t(1u << i);
         }
     }
-    for (std::size_t i = 0; i < keys.size(); ++i) out << ((seen >> i) & 1u ? readValue(found[i]) : QString());
-    return true;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        take(i, (seen >> i) & 1u ? readValue(found[i], scratch) : QStringView());
 }
 }  // namespace
 
@@ -583,17 +634,30 @@ std::optional<QString> ProfileDocument::value(const QString& section, const QStr
 }
 
 std::optional<QStringList> ProfileDocument::values(const QString& section, std::span<const QString> keys) {
-    Section* s = findSection(section);
-    if (!s) return std::nullopt;
     QStringList values;
     values.reserve(qsizetype(keys.size()));
-    if (!s->parsed && scanValues(s->body, keys, values)) return values;
-    s->parseLines(lineCountHint_);
-    for (const QString& key : keys) {
-        const qsizetype at = s->find(key, keyHints_);
-        values << (at < 0 ? QString() : readValue(QByteArrayView(s->lines[at].text).sliced(s->lines[at].equals + 1)));
-    }
+    if (!visitValues(section, keys, [&](std::size_t, QStringView value) { values << value.toString(); })) return {};
     return values;
+}
+
+bool ProfileDocument::visitValues(const QString& section, std::span<const QString> keys, const ValueSink& take) {
+    Section* s = findSection(section);
+    if (!s) return false;
+    ValueScratch scratch;
+    if (!s->parsed) {
+        if (!keyScan_ || !keyScan_->isFor(keys)) keyScan_ = std::make_shared<const KeyScanPlan>(keys);
+        if (keyScan_->usable) {
+            scanValues(s->body, *keyScan_, scratch, take);
+            return true;
+        }
+    }
+    s->parseLines(lineCountHint_);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const qsizetype at = s->find(keys[i], keyHints_);
+        const Line* line = at < 0 ? nullptr : &s->lines[at];
+        take(i, line ? readValue(QByteArrayView(line->text).sliced(line->equals + 1), scratch) : QStringView());
+    }
+    return true;
 }
 
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {

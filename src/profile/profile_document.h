@@ -1,15 +1,20 @@
 #pragma once
+#include "profile_access.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace tessaly::profile {
+
+struct KeyScanPlan;
 
 // One profile file in memory, read the way the Windows profile routines read
 // it: "[section]" headers and "key=value" lines, names matched without regard
@@ -27,6 +32,8 @@ public:
     bool hasSection(const QString& section) const;
     // Several keys of one section (an absent key as the empty text); nothing without the section.
     std::optional<QStringList> values(const QString& section, std::span<const QString> keys);
+    // The same without a text made for each value: 'take' gets each in turn. False without the section.
+    bool visitValues(const QString& section, std::span<const QString> keys, const ValueSink& take);
     // Creates the section and the key when missing. False when the line already
     // held exactly this value: nothing changed.
     bool setValue(const QString& section, const QString& key, const QString& value);
@@ -103,8 +110,9 @@ private:
     mutable qsizetype lastSectionAt_ = -1;
     mutable KeyHints keyHints_{};
     std::size_t lineCountHint_ = 8;
-    std::vector<QString> distinctNames_;  // the last names found distinct
-    QByteArray bytes_;                    // the file as read; unchanged lines point into it
+    std::vector<QString> distinctNames_;          // the last names found distinct
+    std::shared_ptr<const KeyScanPlan> keyScan_;  // for the last keys read together
+    QByteArray bytes_;                            // the file as read; unchanged lines point into it
     LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;
 };

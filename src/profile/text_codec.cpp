@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <array>
 #include <optional>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tessaly::profile {
 namespace {
@@ -49,14 +52,25 @@ bool isValidUtf8(QByteArrayView bytes) {
     return !decoder.hasError();
 }
 
+qsizetype widenAscii(QByteArrayView bytes, char16_t* to) {
+    const char* from = bytes.data();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    for (; i + 8 <= bytes.size(); i += 8) {  // eight at a time while all are ASCII
+        const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + i));
+        if (_mm_movemask_epi8(eight) & 0xFF) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(eight, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < bytes.size() && static_cast<unsigned char>(from[i]) < 0x80; ++i) to[i] = char16_t(from[i]);
+    return i;
+}
+
 QString decodeBytes(QByteArrayView bytes) {
     if (bytes.isEmpty()) return QString::fromLatin1(bytes);
     // ASCII, nearly every value read: checked and widened in one pass.
     QString ascii(bytes.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(ascii.data());
-    qsizetype i = 0;
-    for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) out[i] = char16_t(bytes[i]);
-    if (i == bytes.size()) return ascii;
+    if (widenAscii(bytes, reinterpret_cast<char16_t*>(ascii.data())) == bytes.size()) return ascii;
     QStringDecoder decoder(QStringDecoder::Utf8, kDecoderFlags);
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? decodeCp1252(bytes) : text;

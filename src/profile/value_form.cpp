@@ -18,6 +18,10 @@ bool hasMatchingOuterQuotes(QStringView v) {
     return v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front();
 }
 
+bool hasMatchingOuterQuotes(QByteArrayView v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -159,7 +163,7 @@ QByteArray storedValue(const QString& value, bool forceUtf8) {
 
 QString readValue(QByteArrayView raw) {
     const QByteArrayView v = trimmedView(raw);
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    if (hasMatchingOuterQuotes(v)) {
         const QByteArrayView body = v.sliced(1, v.size() - 2);
         if (v.front() == '"' && body.startsWith(kEscapedMarker))
             return decodeBytes(unescaped(body.sliced(kEscapedMarker.size())));
@@ -167,6 +171,18 @@ QString readValue(QByteArrayView raw) {
         return decodeBytes(body);
     }
     return decodeBytes(v);
+}
+
+QStringView readValue(QByteArrayView raw, ValueScratch& scratch) {
+    const QByteArrayView v = trimmedView(raw);
+    if (!hasMatchingOuterQuotes(v)) {  // plain ASCII, nearly every value: widened as it is
+        if (scratch.size() < v.size()) scratch.resize(v.size());
+        if (widenAscii(v, scratch.data()) == v.size()) return QStringView(scratch.constData(), v.size());
+    }
+    const QString text = readValue(raw);
+    if (scratch.size() < text.size()) scratch.resize(text.size());
+    std::copy(text.utf16(), text.utf16() + text.size(), scratch.data());
+    return QStringView(scratch.constData(), text.size());
 }
 
 }  // namespace tessaly::profile

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
 namespace tessaly::profile {
 
@@ -31,6 +32,10 @@ bool storedAsItIs(QStringView value);
 
 // The text of a stored value: 'raw' is everything after the first '=' of the line.
 QString readValue(QByteArrayView raw);
+// The same in a buffer the reader keeps, so that looking at many values
+// allocates nothing. The view holds until 'scratch' next changes.
+using ValueScratch = QVarLengthArray<char16_t, 256>;
+QStringView readValue(QByteArrayView raw, ValueScratch& scratch);
 
 // Profile whitespace: blanks, tabs, line-end characters and ^Z.
 inline bool isProfileSpace(char c) {
