@@ -227,14 +227,24 @@ PlannedLists PlanLists(const CardFileSurvey& s) {
 
 QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& names, const QStringList& companies,
                                 const QStringList& deleted) {
-    // What each surveyed card's links should say: a neighbour's number, or empty.
-    std::vector<std::array<const QString*, 6>> want(s.cards.size());
+    // What each surveyed card's links should say: a neighbour's number, or
+    // empty; as SurveyedLinks keeps a link, with the text beside it.
+    struct Wanted {
+        std::int32_t code = SurveyedLinks::kEmpty;
+        const QString* text = nullptr;
+    };
+    std::vector<std::array<Wanted, 6>> want(s.cards.size());
     auto chain = [&](const QStringList& recs, int prev, int next) {
+        std::vector<Wanted> of(std::size_t(recs.size()));
+        for (qsizetype i = 0; i < recs.size(); ++i) {
+            const std::int32_t n = StoreNumber(recs[i]);
+            of[i] = {n >= 0 ? n : recs[i].isEmpty() ? SurveyedLinks::kEmpty : SurveyedLinks::kOtherText, &recs[i]};
+        }
         for (qsizetype i = 0; i < recs.size(); ++i) {
             const std::int32_t at = s.positionOf(recs[i]);
             if (at < 0) continue;
-            want[at][prev] = i > 0 ? &recs[i - 1] : nullptr;
-            want[at][next] = i + 1 < recs.size() ? &recs[i + 1] : nullptr;
+            want[at][prev] = i > 0 ? of[i - 1] : Wanted();
+            want[at][next] = i + 1 < recs.size() ? of[i + 1] : Wanted();
         }
     };
     chain(names, PrevName, NextName);
@@ -245,8 +255,10 @@ QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& name
     for (std::size_t at = 0; at < s.cards.size(); ++at) {
         const SurveyedCard& card = s.cards[at];
         for (std::size_t k = 0; k < LinkKeys.size(); ++k) {
-            const QString wanted = want[at][k] ? *want[at][k] : QString();
-            if (!card.links.holds(k, wanted)) changes.append({card.rec, LinkKeys[k], card.links.text(k), wanted});
+            const Wanted& w = want[at][k];
+            const bool holds =
+                w.code == SurveyedLinks::kOtherText ? card.links.holds(k, *w.text) : card.links.code(k) == w.code;
+            if (!holds) changes.append({card.rec, LinkKeys[k], card.links.text(k), w.text ? *w.text : QString()});
         }
     }
     auto head = [&](const QString& key, const QString& value, bool count) {

@@ -142,6 +142,18 @@ std::uint32_t asciiNameHash(const char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
+// A hash of a section name as foldName folds it, short ASCII names folded on the stack.
+std::size_t foldedNameHash(QByteArrayView name) {
+    const QByteArrayView t = trimmedView(name);
+    char folded[64];
+    if (t.size() > qsizetype(sizeof folded) || !isAsciiOnly(t)) {
+        const QByteArray f = foldName(name);
+        return qHashBits(f.constData(), std::size_t(f.size()));
+    }
+    std::transform(t.begin(), t.end(), folded, lowerAscii);
+    return qHashBits(folded, std::size_t(t.size()));
+}
+
 // Eight ASCII bytes with their capitals made small, all at once: adding to a
 // byte below 0x80 never carries into the next.
 std::uint64_t lowerAscii8(std::uint64_t x) {
@@ -480,6 +492,8 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         sectionBegin = end;
     };
     auto isLead = [](char c) { return c == '\0' || (isProfileSpace(c) && c != '\r' && c != '\n'); };
+    std::vector<std::size_t> nameHashes;
+    nameHashes.reserve(128);
     for (const char* cursor = begin; cursor < stop;) {
         const void* found = std::memchr(cursor, '[', size_t(stop - cursor));
         if (!found) break;
@@ -502,13 +516,27 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         section.body = QByteArrayView(cursor, cursor);
         section.parsed = false;
         section.name = *name;
-        const QByteArray folded = foldName(*name);
-        section.firstWithName = !doc.sectionIndex_.contains(folded);
-        if (section.firstWithName) doc.sectionIndex_.insert(folded, doc.sections_.size());
+        nameHashes.push_back(foldedNameHash(*name));
         doc.sections_.push_back(std::move(section));
     }
     closeSection(stop);
+    // Nearly every file names each section once, which distinct hashes of the
+    // names prove without an index; the index is then built when a reader first
+    // looks for a section out of the file's order.
+    std::sort(nameHashes.begin(), nameHashes.end());
+    const bool distinct = std::adjacent_find(nameHashes.begin(), nameHashes.end()) == nameHashes.end();
+    if (!distinct) doc.indexSections();
+    for (std::size_t i = 1; i < doc.sections_.size(); ++i)
+        doc.sections_[i].firstWithName = distinct || doc.sectionIndex_.value(foldName(doc.sections_[i].name)) == i;
     return doc;
+}
+
+void ProfileDocument::indexSections() const {
+    if (indexed_) return;
+    indexed_ = true;
+    sectionIndex_.reserve(qsizetype(sections_.size()));
+    // Only sections as read are there when it is first built: adding one builds it first.
+    for (std::size_t i = 1; i < sections_.size(); ++i) insertFirst(sectionIndex_, foldName(sections_[i].name), i);
 }
 
 QByteArray ProfileDocument::serialize() const {
@@ -586,8 +614,9 @@ QByteArray ProfileDocument::serialize() const {
 
 const ProfileDocument::Section* ProfileDocument::findSection(const QString& name) const {
     if (lastSectionAt_ >= 0 && name == lastSectionName_) return &sections_[lastSectionAt_];
-    // Cards are mostly read in the order of the file: try the section after the last one first.
-    if (const std::size_t next = std::size_t(lastSectionAt_ + 1); lastSectionAt_ >= 0 && next < sections_.size()) {
+    // Cards are mostly read in the order of the file: try the section after the
+    // last one first (section 0 holds the lines before the first header).
+    if (const std::size_t next = std::size_t(std::max<qsizetype>(lastSectionAt_ + 1, 1)); next < sections_.size()) {
         const Section& s = sections_[next];
         const QStringView t = trimmedName(name);
         if (s.firstWithName && s.name.size() == t.size() && isAsciiOnly(t) &&
@@ -608,6 +637,7 @@ const ProfileDocument::Section* ProfileDocument::findSection(const QString& name
     } else {
         key = foldName(name);
     }
+    indexSections();
     const auto it = sectionIndex_.constFind(key);
     if (it == sectionIndex_.cend()) return nullptr;
     lastSectionName_ = name;
@@ -671,6 +701,7 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     Section section;
     section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
     section.headerEnd = eol_;
+    indexSections();
     insertFirst(sectionIndex_, foldName(name), sections_.size());
     sections_.push_back(std::move(section));
     return sections_.back();

@@ -104,7 +104,11 @@ private:
     bool distinctNames(std::span<const QString> keys);
 
     std::vector<Section> sections_;
-    QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
+    // Builds sectionIndex_, when first needed.
+    void indexSections() const;
+
+    mutable QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
+    mutable bool indexed_ = false;
     // Callers ask for runs of keys of one section: the last section found.
     mutable QString lastSectionName_;
     mutable qsizetype lastSectionAt_ = -1;
