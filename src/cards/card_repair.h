@@ -11,9 +11,6 @@ namespace tessaly::store {
 
 class CardStore;
 
-// Everything the three lists are made of, read once: the header's heads and
-// counts and the links of every card section in the card files that exist.
-// Reading it costs what the files hold, whatever numbers are written in them.
 // The six links of a card as read, in the order of LinkKeys. Nearly every link
 // is empty or a card's number as the store writes it ("7"), and those are kept
 // as numbers; any other text is kept as read, so that a repair says what it
@@ -40,6 +37,9 @@ struct SurveyedCard {
     QString name, company;  // its ShowName and ShowCompany
 };
 
+// Everything the three lists are made of, read once: the header's heads and
+// counts and the links of every card section in the card files that exist.
+// Reading it costs what the files hold, whatever numbers are written in them.
 struct CardFileSurvey {
     QHash<QString, QString> header;   // "General Info" keys as read
     std::vector<SurveyedCard> cards;  // every card with a section, by ascending number

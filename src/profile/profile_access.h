@@ -61,14 +61,7 @@ public:
         for (std::size_t i = 0; i < keys.size(); ++i) take(i, read(file, section, keys[i]));
         return true;
     }
-    // The same as texts; nothing when the file has no such section.
-    std::optional<QStringList> readSection(const QString& file, const QString& section, std::span<const QString> keys) {
-        QStringList values;
-        values.reserve(qsizetype(keys.size()));
-        if (!visitSection(file, section, keys, [&](std::size_t, QStringView value) { values << value.toString(); }))
-            return std::nullopt;
-        return values;
-    }
+
     // One store procedure: each file is checked against the disk once within
     // it. The end of the outermost operation makes its writes durable and
     // throws WriteError when it cannot.
