@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace tessaly::store {
 
@@ -46,18 +47,20 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
     start = std::max(start, -1);  // no selection: search from the top
     // True when card i matches; remembers where.
     profile::ProfileAccess& profile = store.Profile();
+    std::vector<QString> keys;
+    for (int f : fields) keys.push_back(FieldKeys[f]);
     auto matches = [&](int i) {
         result.lastRecNo = recNos[i];
-        // The card's file and section are formed once, then only the key changes.
-        const QString file = store.RecordFile(recNos[i]);
-        const QString section = RecordSection(recNos[i]);
-        for (int f : fields) {
-            if (profile.read(file, section, FieldKeys[f]).toLower().contains(wanted)) {
-                result = {true, i, f, recNos[i]};
-                return true;
-            }
-        }
-        return false;
+        // The card's fields are read in one look at its section; the first in
+        // the search's order that holds the text is the one found.
+        int found = -1;
+        profile.visitSection(store.RecordFile(recNos[i]), RecordSection(recNos[i]), keys,
+                             [&](std::size_t k, QStringView value) {
+                                 if (found < 0 && value.toString().toLower().contains(wanted)) found = fields[k];
+                             });
+        if (found < 0) return false;
+        result = {true, i, found, recNos[i]};
+        return true;
     };
     // One operation for the whole search: each card file is checked against the disk once, not once per card.
     profile::ProfileOperation op(profile);
