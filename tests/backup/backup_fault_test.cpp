@@ -81,7 +81,9 @@ TEST_P(BackupFaultTest, aFailedBackupLeavesThePreviousOneOrSaysTheNewOneStands) 
             return;
         }
         EXPECT_FALSE(r->message().isEmpty());
-        if (!lasting()) EXPECT_TRUE(r->putBack) << "a single fault is rolled back";
+        if (!lasting()) {
+            EXPECT_TRUE(r->putBack) << "a single fault is rolled back";
+        }
         EXPECT_TRUE(HasValidBackup(backup.path()));
         EXPECT_EQ(Shown(backup.path()), r->putBack ? previous : next);
         EXPECT_EQ(backup.files(), QStringList({".tessaly-backup", ".tessaly-lock"}) + Shown(backup.path()).keys());

@@ -95,7 +95,9 @@ TEST_F(BackupRotationTest, noBackupWhileAnotherProgramHoldsTheCardFileOrTheFolde
     EXPECT_TRUE(MakeAutoBackup(dir.path(), root() + "first/", 3, 1, At(2)).ok())
         << "a missing folder of its own is made";
     const ReadOnlyFolder readOnly(root());
-    if (readOnly.refusesWrites()) EXPECT_EQ(step(3, 3, 1).outcome, AutoBackupOutcome::NotReady);
+    if (readOnly.refusesWrites()) {
+        EXPECT_EQ(step(3, 3, 1).outcome, AutoBackupOutcome::NotReady);
+    }
     EXPECT_EQ(kept().size(), 1);
 }
 

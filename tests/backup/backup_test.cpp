@@ -60,7 +60,9 @@ TEST_F(BackupTest, aBackupCopiesEveryCardFileWithTheMarkerLast) {
     ASSERT_FALSE(order.isEmpty());
     EXPECT_EQ(order.last(), "tesly.old");
     for (const QString& name : Names(dir.path()))
-        if (name.endsWith(".dat")) EXPECT_EQ(backup.bytes(BackupName(name)), dir.bytes(name)) << qPrintable(name);
+        if (name.endsWith(".dat")) {
+            EXPECT_EQ(backup.bytes(BackupName(name)), dir.bytes(name)) << qPrintable(name);
+        }
     EXPECT_TRUE(HasValidBackup(folder()));
 }
 

@@ -156,7 +156,9 @@ TEST(FaultInjection, aChangeFailingAtAnyFileStepIsReportedAndLosesNoCard) {
             for (const QString& rec : committed.live + committed.deleted)
                 EXPECT_TRUE(found.live.contains(rec) || found.deleted.contains(rec))
                     << "card " << rec.toStdString() << " lost";
-            if (!sc.mustStayLive.isEmpty()) EXPECT_TRUE(found.live.contains(sc.mustStayLive));
+            if (!sc.mustStayLive.isEmpty()) {
+                EXPECT_TRUE(found.live.contains(sc.mustStayLive));
+            }
         }
         const int failures = failuresSoFar() - failuresBefore;
         std::cout << "[ figures  ] " << sc.what << ": " << steps << " file steps, " << steps << " faults injected, "

@@ -145,7 +145,9 @@ TEST_F(ExchangeFaultTest, anImportFailingAtAnyStepLeavesTheCardFilesAsTheyWere) 
                     EXPECT_EQ(reloadedNames().size(), names.size());
                     continue;
                 }
-                if (unfinished) EXPECT_TRUE(SettleBeforeUse(dir.path(), std::chrono::seconds(1)));
+                if (unfinished) {
+                    EXPECT_TRUE(SettleBeforeUse(dir.path(), std::chrono::seconds(1)));
+                }
                 SettleBeforeUse(dir.path(), std::chrono::seconds(1));
                 EXPECT_EQ(reloadedNames().size(), (replace ? 0 : names.size()) + lines.size());
                 PutBack(dir, before);
