@@ -77,9 +77,13 @@ bool SameCount(const QString& before, const QString& after) {
 
 }  // namespace
 
-void SurveyedLinks::set(std::size_t k, QStringView text) {
+std::int32_t SurveyedLinks::codeOf(QStringView text) {
     const std::int32_t n = StoreNumber(text);
-    codes_[k] = n >= 0 ? n : text.isEmpty() ? kEmpty : kOtherText;
+    return n >= 0 ? n : text.isEmpty() ? kEmpty : kOtherText;
+}
+
+void SurveyedLinks::set(std::size_t k, QStringView text) {
+    codes_[k] = codeOf(text);
     if (codes_[k] != kOtherText) return;
     if (!otherTexts_) otherTexts_ = std::make_unique<std::array<QString, 6>>();
     (*otherTexts_)[k] = text.toString();
@@ -100,10 +104,8 @@ bool SurveyedLinks::isBlank(std::size_t k) const {
 }
 
 std::int32_t CardFileSurvey::positionOf(QStringView link) const {
-    const QStringView t = link.trimmed();
     // Only the text the store writes names a card: "7", never "07".
-    if (t.size() > 1 && t.front() == u'0') return -1;
-    const std::int64_t n = LinkNumber(t);
+    const std::int32_t n = StoreNumber(link.trimmed());
     return n < 0 ? -1 : PositionOfNumber(*this, n);
 }
 
@@ -236,10 +238,7 @@ QList<KeyChange> PlannedChanges(const CardFileSurvey& s, const QStringList& name
     std::vector<std::array<Wanted, 6>> want(s.cards.size());
     auto chain = [&](const QStringList& recs, int prev, int next) {
         std::vector<Wanted> of(std::size_t(recs.size()));
-        for (qsizetype i = 0; i < recs.size(); ++i) {
-            const std::int32_t n = StoreNumber(recs[i]);
-            of[i] = {n >= 0 ? n : recs[i].isEmpty() ? SurveyedLinks::kEmpty : SurveyedLinks::kOtherText, &recs[i]};
-        }
+        for (qsizetype i = 0; i < recs.size(); ++i) of[i] = {SurveyedLinks::codeOf(recs[i]), &recs[i]};
         for (qsizetype i = 0; i < recs.size(); ++i) {
             const std::int32_t at = s.positionOf(recs[i]);
             if (at < 0) continue;

@@ -18,8 +18,9 @@ class CardStore;
 class SurveyedLinks {
 public:
     static constexpr std::int32_t kEmpty = -1, kOtherText = -2;
-    void set(std::size_t k, QStringView text);
     // A card's number as the store writes it, kEmpty, or kOtherText.
+    static std::int32_t codeOf(QStringView text);
+    void set(std::size_t k, QStringView text);
     std::int32_t code(std::size_t k) const { return codes_[k]; }
     QString text(std::size_t k) const;
     bool holds(std::size_t k, QStringView text) const;
