@@ -28,8 +28,13 @@ void CheckWritesWhetherOrNotRead(const QByteArray& bytes) {
     ProfileDocument unread = ProfileDocument::parse(bytes), read = ProfileDocument::parse(bytes);
     const QString section = QStringLiteral("Record0"), value = QString::fromUtf8(bytes.left(12));
     read.value(section, QStringLiteral("NextName"));
-    for (const QString& key : {QStringLiteral("NextName"), QStringLiteral("ShowName"), QStringLiteral("New")}) {
-        if (unread.setValue(section, key, value) != read.setValue(section, key, value)) std::abort();
+    // The same key twice, the second time in other letters and with a longer value.
+    const std::pair<QString, QString> writes[] = {{QStringLiteral("NextName"), value},
+                                                  {QStringLiteral("ShowName"), value},
+                                                  {QStringLiteral("nextname "), value + value},
+                                                  {QStringLiteral("New"), value}};
+    for (const auto& [key, text] : writes) {
+        if (unread.setValue(section, key, text) != read.setValue(section, key, text)) std::abort();
         if (unread.serialize() != read.serialize()) std::abort();
     }
 }

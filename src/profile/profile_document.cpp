@@ -240,17 +240,17 @@ struct KeyScanPlan {
 
 namespace {
 
-// The values of several ASCII-named keys read straight from a section's bytes,
+// Finds the lines of several ASCII-named keys straight in a section's bytes,
 // without splitting it into lines: the first line with each name wins, as a
-// lookup in the parsed lines would find.
-void scanValues(QByteArrayView body, const KeyScanPlan& plan, ValueScratch& scratch, const ValueSink& take) {
-    constexpr std::size_t kMost = KeyScanPlan::kMost;
+// lookup in the parsed lines would find. 'found' gets, for each key seen,
+// everything after its '=' up to the line end; the bits returned say which.
+std::uint16_t scanKeys(QByteArrayView body, const KeyScanPlan& plan,
+                       std::array<QByteArrayView, KeyScanPlan::kMost>& found) {
     constexpr qsizetype kLongest = KeyScanPlan::kLongest;
     const std::vector<QString>& keys = plan.keys;
     const auto& byLength = plan.byLength;
     const auto& byFirst = plan.byFirst;
     const auto& bySecond = plan.bySecond;
-    std::array<QByteArrayView, kMost> found;  // everything after the '=', up to the line end
     const std::uint16_t all = std::uint16_t((1u << keys.size()) - 1);
     const char* at = body.data();
     const char* const stop = at + body.size();
@@ -318,7 +318,13 @@ void scanValues(QByteArrayView body, const KeyScanPlan& plan, ValueScratch& scra
             seen |= std::uint16_t(1u << i);
         }
     }
-    for (std::size_t i = 0; i < keys.size(); ++i)
+    return seen;
+}
+
+void scanValues(QByteArrayView body, const KeyScanPlan& plan, ValueScratch& scratch, const ValueSink& take) {
+    std::array<QByteArrayView, KeyScanPlan::kMost> found;
+    const std::uint16_t seen = scanKeys(body, plan, found);
+    for (std::size_t i = 0; i < plan.keys.size(); ++i)
         take(i, (seen >> i) & 1u ? readValue(found[i], scratch) : QStringView());
 }
 }  // namespace
@@ -549,7 +555,7 @@ QByteArray ProfileDocument::serialize() const {
             room += section.readBytes.size() + 3;
             continue;
         }
-        room += section.header.size() + 6;
+        room += section.header.size() + 6 + (section.parsed ? 0 : section.body.size() + 3);
         for (const Line& line : section.lines) room += line.text.size() + 6;
     }
     // Copied straight into a buffer of that size: a file of new cards is
@@ -605,6 +611,12 @@ QByteArray ProfileDocument::serialize() const {
             continue;
         }
         if (!section.header.isNull()) put(section.header, section.headerEnd, section.headerAsRead);
+        if (!section.parsed && !section.body.isEmpty()) {  // its bytes as read, or as written into whole
+            endRun();
+            if (openLine) write(endBytes(eol_));
+            write(section.body);
+            openLine = section.body.back() != '\r' && section.body.back() != '\n';
+        }
         for (const Line& line : section.lines) put(line.text, line.end, line.asRead);
     }
     endRun();
@@ -690,6 +702,59 @@ bool ProfileDocument::visitValues(const QString& section, std::span<const QStrin
     return true;
 }
 
+// A sort rewrites a few links of every card: the line is changed within the
+// section's bytes, which are split into lines only when a later look needs it.
+// One scan finds the lines of all the keys written lately, and later writes to
+// the section use what it found. Nothing when the key is new (it goes after
+// the last line that is not blank) or not one a scan can find.
+std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key, const QByteArray& stored) {
+    const int k = writeKeyIndex(key);
+    if (k < 0) return std::nullopt;
+    WrittenLines& lines = s.written;
+    if (lines.generation != writeGeneration_) {
+        std::array<QByteArrayView, KeyScanPlan::kMost> found;
+        lines.generation = writeGeneration_;
+        lines.seen = scanKeys(s.body, *writePlan_, found);
+        for (std::size_t i = 0; i < writeKeys_.size(); ++i) {
+            lines.valueAt[i] = std::int32_t(found[i].data() - s.body.data());
+            lines.valueEnd[i] = lines.valueAt[i] + std::int32_t(found[i].size());
+        }
+    }
+    if (!((lines.seen >> k) & 1u)) return std::nullopt;
+    const std::int32_t at = lines.valueAt[k];
+    const QByteArrayView old = s.body.sliced(at, lines.valueEnd[k] - at);
+    if (old.size() == stored.size() && std::memcmp(old.data(), stored.constData(), size_t(stored.size())) == 0)
+        return false;
+    if (s.body.data() != s.ownBody.constData()) s.ownBody = s.body.toByteArray();
+    s.ownBody.replace(at, old.size(), stored);
+    s.body = s.ownBody;
+    s.changed = true;
+    // The lines after it moved; another name for the same line ends where it does.
+    const auto moved = std::int32_t(stored.size() - old.size());
+    for (std::size_t i = 0; i < writeKeys_.size(); ++i) {
+        if (lines.valueAt[i] > at) {
+            lines.valueAt[i] += moved;
+            lines.valueEnd[i] += moved;
+        } else if (lines.valueAt[i] == at) {
+            lines.valueEnd[i] = at + std::int32_t(stored.size());
+        }
+    }
+    return true;
+}
+
+// Where 'key' is among the keys written lately, adding it when it is not; -1
+// for a name a scan cannot find.
+int ProfileDocument::writeKeyIndex(const QString& key) {
+    for (std::size_t i = 0; i < writeKeys_.size(); ++i)
+        if (writeKeys_[i] == key) return int(i);
+    if (!KeyScanPlan(std::span(&key, 1)).usable) return -1;
+    if (writeKeys_.size() == kWriteKeys) writeKeys_.clear();
+    writeKeys_.push_back(key);
+    writePlan_ = std::make_shared<const KeyScanPlan>(writeKeys_);
+    ++writeGeneration_;  // what sections found for the old keys no longer holds
+    return int(writeKeys_.size() - 1);
+}
+
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
@@ -711,6 +776,8 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
     const QByteArray stored = storedValue(value, bom_);
+    if (!s->parsed)
+        if (const std::optional<bool> changed = writeUnsplit(*s, key, stored)) return *changed;
     s->parseLines(lineCountHint_);
     const qsizetype found = s->find(key, keyHints_);
     if (found >= 0) {

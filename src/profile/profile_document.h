@@ -59,6 +59,14 @@ private:
         // bytes as read, right after the line before it when that is so too.
         bool asRead = false;
     };
+    // Where the values of the keys written lately are in a section not yet
+    // split into lines, as one scan found them.
+    static constexpr std::size_t kWriteKeys = 8;
+    struct WrittenLines {
+        std::uint32_t generation = 0;  // of the keys it was found for
+        std::uint16_t seen = 0;        // a bit per key found
+        std::array<std::int32_t, kWriteKeys> valueAt{}, valueEnd{};
+    };
     // Card sections list their keys in the same order: where a name was found
     // last is where it is tried first (a slot per hash of the name).
     using KeyHints = std::array<std::int32_t, 64>;
@@ -78,6 +86,8 @@ private:
         // then 'body' (the bytes after the header) is all there is.
         QByteArrayView body;
         bool parsed = true;
+        QByteArray ownBody;  // the body once written into while unsplit; 'body' then views it
+        WrittenLines written;
         std::vector<Line> lines;
         // Small sections (a card has 23 keys) are searched line by line; large
         // ones get an index of folded key names, built when first needed.
@@ -100,6 +110,8 @@ private:
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);
+    std::optional<bool> writeUnsplit(Section& s, const QString& key, const QByteArray& stored);
+    int writeKeyIndex(const QString& key);
     // No two of the names are one (nor may be, when not ASCII).
     bool distinctNames(std::span<const QString> keys);
 
@@ -114,9 +126,12 @@ private:
     mutable qsizetype lastSectionAt_ = -1;
     mutable KeyHints keyHints_{};
     std::size_t lineCountHint_ = 8;
-    std::vector<QString> distinctNames_;          // the last names found distinct
-    std::shared_ptr<const KeyScanPlan> keyScan_;  // for the last keys read together
-    QByteArray bytes_;                            // the file as read; unchanged lines point into it
+    std::vector<QString> distinctNames_;            // the last names found distinct
+    std::shared_ptr<const KeyScanPlan> keyScan_;    // for the last keys read together
+    std::vector<QString> writeKeys_;                // the keys written lately, at most kWriteKeys
+    std::shared_ptr<const KeyScanPlan> writePlan_;  // for writeKeys_
+    std::uint32_t writeGeneration_ = 0;
+    QByteArray bytes_;  // the file as read; unchanged lines point into it
     LineEnd eol_ = LineEnd::CrLf;
     bool bom_ = false;
 };
