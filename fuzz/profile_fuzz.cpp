@@ -39,12 +39,29 @@ void CheckWritesWhetherOrNotRead(const QByteArray& bytes) {
     }
 }
 
+// A new card's keys written together give the file that writing them one by one gives, also
+// after later writes into that section and the next one added.
+void CheckKeysWrittenTogether(const QByteArray& bytes) {
+    ProfileDocument together = ProfileDocument::parse(bytes), oneByOne = ProfileDocument::parse(bytes);
+    const QString keys[] = {QStringLiteral("NextName"), QStringLiteral("Name"), QStringLiteral("Notes")};
+    const QString values[] = {QString(), QString::fromUtf8(bytes.left(8)), QString::fromUtf8(bytes.right(16))};
+    const QString section = QString::fromUtf8(bytes.mid(3, 6));
+    together.setValues(section, keys, values);
+    for (std::size_t i = 0; i < std::size(keys); ++i) oneByOne.setValue(section, keys[i], values[i]);
+    for (ProfileDocument* doc : {&together, &oneByOne}) {
+        doc->setValue(section, QStringLiteral("nextname"), QStringLiteral("7"));
+        doc->setValue(QStringLiteral("Record9"), QStringLiteral("Name"), values[1]);
+    }
+    if (together.serialize() != oneByOne.serialize()) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     CheckKeysReadTogether(bytes);
     CheckWritesWhetherOrNotRead(bytes);
+    CheckKeysWrittenTogether(bytes);
     ProfileDocument doc = ProfileDocument::parse(bytes);
     const auto count = doc.value(QStringLiteral("General Info"), QStringLiteral("NoOfRecords"));
     doc.hasSection(QStringLiteral("Record0"));

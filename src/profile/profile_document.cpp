@@ -327,6 +327,20 @@ void scanValues(QByteArrayView body, const KeyScanPlan& plan, ValueScratch& scra
     for (std::size_t i = 0; i < plan.keys.size(); ++i)
         take(i, (seen >> i) & 1u ? readValue(found[i], scratch) : QStringView());
 }
+// QByteArray's own append goes through its insert, at several times the cost.
+void appendBytes(QByteArray& to, QByteArrayView bytes) {
+    const qsizetype at = to.size();
+    to.resize(at + bytes.size());
+    std::memcpy(to.data() + at, bytes.data(), size_t(bytes.size()));
+}
+
+// Bytes whose last line is not empty and ends with 'eol' alone.
+bool endsWithLineAndEnd(QByteArrayView bytes, QByteArrayView eol) {
+    if (bytes.size() <= eol.size() || !bytes.endsWith(eol)) return false;
+    const char before = bytes[bytes.size() - eol.size() - 1];
+    return before != '\r' && before != '\n';
+}
+
 }  // namespace
 
 QByteArray foldName(const QString& name) {
@@ -758,10 +772,19 @@ int ProfileDocument::writeKeyIndex(const QString& key) {
 ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     // Keep a blank line between sections, as the Windows routines do.
     Section& last = sections_.back();
-    last.parseLines(lineCountHint_);
-    if (!(sections_.size() == 1 && last.lines.empty()) && (last.lines.empty() || !last.lines.back().text.isEmpty())) {
-        last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
+    const QByteArrayView eol = endBytes(eol_);
+    if (!last.parsed && endsWithLineAndEnd(last.body, eol)) {  // a new card's, say: onto its bytes
+        if (last.body.data() != last.ownBody.constData()) last.ownBody = last.body.toByteArray();
+        last.ownBody += eol;
+        last.body = last.ownBody;
         last.changed = true;
+    } else {
+        last.parseLines(lineCountHint_);
+        if (!(sections_.size() == 1 && last.lines.empty()) &&
+            (last.lines.empty() || !last.lines.back().text.isEmpty())) {
+            last.lines.push_back(Line{QByteArray(""), -1, 0, 0, 0, eol_});
+            last.changed = true;
+        }
     }
     Section section;
     section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
@@ -819,14 +842,18 @@ QByteArray ProfileDocument::newKeyLine(QStringView name, const QByteArray& store
     return text;
 }
 
-QByteArray ProfileDocument::newKeyLine(QStringView name, const QString& value) const {
-    if (!isAsciiOnly(name) || !storedAsItIs(value)) return newKeyLine(name, storedValue(value, bom_));
-    // A new card's keys: name, '=' and value narrowed in one allocation.
-    QByteArray text(name.size() + 1 + value.size(), Qt::Uninitialized);
-    char* out = std::transform(name.begin(), name.end(), text.data(), [](QChar c) { return char(c.unicode()); });
+// A new card's key line, appended to the bytes of its section.
+void ProfileDocument::appendKeyLine(QByteArray& to, QStringView name, const QString& value) const {
+    if (!isAsciiOnly(name) || !storedAsItIs(value)) {
+        appendBytes(to, newKeyLine(name, storedValue(value, bom_)));
+        return;
+    }
+    // Name, '=' and value narrowed, into room reserved beforehand.
+    const qsizetype at = to.size();
+    to.resize(at + name.size() + 1 + value.size());
+    char* out = std::transform(name.begin(), name.end(), to.data() + at, [](QChar c) { return char(c.unicode()); });
     *out++ = '=';
     std::transform(value.begin(), value.end(), out, [](QChar c) { return char(c.unicode()); });
-    return text;
 }
 
 bool ProfileDocument::setValues(const QString& section, std::span<const QString> keys,
@@ -842,12 +869,20 @@ bool ProfileDocument::setValues(const QString& section, std::span<const QString>
         for (std::size_t k = 0; k < n; ++k) setValue(section, keys[k], values[k]);
         return true;
     }
-    Section& s = addSection(section);
-    s.lines.reserve(n + 1);
+    // Its lines go straight into the section's bytes, split only when a look needs it.
+    const QByteArrayView eol = endBytes(eol_);
+    qsizetype room = 0;
+    for (std::size_t i = 0; i < n; ++i) room += keys[i].size() + 1 + values[i].size() + eol.size();
+    QByteArray body;
+    body.reserve(room);
     for (std::size_t i = 0; i < n; ++i) {
-        s.lines.push_back(keyLine(newKeyLine(trimmedName(keys[i]), values[i]), eol_));
-        s.noteKey(s.lines.back());
+        appendKeyLine(body, trimmedName(keys[i]), values[i]);
+        appendBytes(body, eol);
     }
+    Section& s = addSection(section);
+    s.ownBody = std::move(body);
+    s.body = s.ownBody;
+    s.parsed = false;
     return true;
 }
 

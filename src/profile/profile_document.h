@@ -106,7 +106,7 @@ private:
     // Fills in the key of a line whose first '=' is at 'equals', unless it is a comment.
     static void noteEquals(Line& line, qsizetype equals);
     QByteArray newKeyLine(QStringView name, const QByteArray& stored) const;
-    QByteArray newKeyLine(QStringView name, const QString& value) const;
+    void appendKeyLine(QByteArray& to, QStringView name, const QString& value) const;
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);
