@@ -142,16 +142,42 @@ std::uint32_t asciiNameHash(const char* name, qsizetype size) {
 
 constexpr std::size_t kLinearSearchLimit = 32;
 
+// FNV-1a over a folded name, its bits mixed at the end: section names differ
+// in their last digits, and the table takes the low bits.
+std::uint64_t hashFolded(const char* folded, qsizetype size) {
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    for (qsizetype i = 0; i < size; ++i) h = (h ^ static_cast<unsigned char>(folded[i])) * 0x100000001B3ull;
+    return (h ^ (h >> 29)) * 0xBF58476D1CE4E5B9ull;
+}
+
 // A hash of a section name as foldName folds it, short ASCII names folded on the stack.
-std::size_t foldedNameHash(QByteArrayView name) {
+std::uint64_t foldedNameHash(QByteArrayView name) {
     const QByteArrayView t = trimmedView(name);
     char folded[64];
     if (t.size() > qsizetype(sizeof folded) || !isAsciiOnly(t)) {
         const QByteArray f = foldName(name);
-        return qHashBits(f.constData(), std::size_t(f.size()));
+        return hashFolded(f.constData(), f.size());
     }
     std::transform(t.begin(), t.end(), folded, lowerAscii);
-    return qHashBits(folded, std::size_t(t.size()));
+    return hashFolded(folded, t.size());
+}
+
+std::uint64_t foldedNameHash(QStringView trimmed) {
+    char folded[64];
+    if (trimmed.size() > qsizetype(sizeof folded) || !isAsciiOnly(trimmed)) {
+        const QByteArray f = foldName(trimmed.toString());
+        return hashFolded(f.constData(), f.size());
+    }
+    for (qsizetype i = 0; i < trimmed.size(); ++i) folded[i] = lowerAscii(static_cast<char>(trimmed[i].unicode()));
+    return hashFolded(folded, trimmed.size());
+}
+
+// A section's name as read against a name asked for, without its blanks; both fold alike.
+bool sameFoldedName(QByteArrayView read, QStringView trimmed) {
+    if (read.size() == trimmed.size() && isAsciiOnly(read) && isAsciiOnly(trimmed))
+        return std::equal(trimmed.begin(), trimmed.end(), read.begin(),
+                          [](QChar a, char b) { return lowerAscii(static_cast<char>(a.unicode())) == lowerAscii(b); });
+    return foldName(read) == foldName(trimmed.toString());
 }
 
 // Eight ASCII bytes with their capitals made small, all at once: adding to a
@@ -512,7 +538,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         sectionBegin = end;
     };
     auto isLead = [](char c) { return c == '\0' || (isProfileSpace(c) && c != '\r' && c != '\n'); };
-    std::vector<std::size_t> nameHashes;
+    std::vector<std::uint64_t> nameHashes;
     nameHashes.reserve(128);
     for (const char* cursor = begin; cursor < stop;) {
         const void* found = std::memchr(cursor, '[', size_t(stop - cursor));
@@ -536,7 +562,8 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
         section.body = QByteArrayView(cursor, cursor);
         section.parsed = false;
         section.name = *name;
-        nameHashes.push_back(foldedNameHash(*name));
+        section.nameHash = foldedNameHash(*name);
+        nameHashes.push_back(section.nameHash);
         doc.sections_.push_back(std::move(section));
     }
     closeSection(stop);
@@ -547,16 +574,46 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     const bool distinct = std::adjacent_find(nameHashes.begin(), nameHashes.end()) == nameHashes.end();
     if (!distinct) doc.indexSections();
     for (std::size_t i = 1; i < doc.sections_.size(); ++i)
-        doc.sections_[i].firstWithName = distinct || doc.sectionIndex_.value(foldName(doc.sections_[i].name)) == i;
+        doc.sections_[i].firstWithName = distinct || doc.sectionSlot(doc.sections_[i]) == i;
     return doc;
 }
 
 void ProfileDocument::indexSections() const {
-    if (indexed_) return;
-    indexed_ = true;
-    sectionIndex_.reserve(qsizetype(sections_.size()));
+    if (!sectionSlots_.empty()) return;
     // Only sections as read are there when it is first built: adding one builds it first.
-    for (std::size_t i = 1; i < sections_.size(); ++i) insertFirst(sectionIndex_, foldName(sections_[i].name), i);
+    growSectionSlots(sections_.size());
+}
+
+// Room for twice the sections at least, so that a probe soon meets an empty slot.
+void ProfileDocument::growSectionSlots(std::size_t sections) const {
+    sectionSlots_.assign(std::max<std::size_t>(16, std::bit_ceil(2 * sections)), 0);
+    for (std::size_t i = 1; i < sections_.size(); ++i) addSectionSlot(i);
+}
+
+void ProfileDocument::addSectionSlot(std::size_t at) const {
+    const Section& s = sections_[at];
+    const std::size_t mask = sectionSlots_.size() - 1;
+    for (std::size_t slot = s.nameHash & mask;; slot = (slot + 1) & mask) {
+        std::uint32_t& held = sectionSlots_[slot];
+        if (held == 0) {
+            held = std::uint32_t(at + 1);
+            return;
+        }
+        const Section& other = sections_[held - 1];
+        if (other.nameHash == s.nameHash && foldName(other.name) == foldName(s.name)) return;  // the first wins
+    }
+}
+
+// The first section with the name of 's'.
+std::size_t ProfileDocument::sectionSlot(const Section& s) const {
+    indexSections();
+    const std::size_t mask = sectionSlots_.size() - 1;
+    for (std::size_t slot = s.nameHash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = sectionSlots_[slot];
+        if (held == 0) return 0;
+        const Section& other = sections_[held - 1];
+        if (other.nameHash == s.nameHash && foldName(other.name) == foldName(s.name)) return held - 1;
+    }
 }
 
 QByteArray ProfileDocument::serialize() const {
@@ -653,22 +710,20 @@ const ProfileDocument::Section* ProfileDocument::findSection(const QString& name
             return &s;
         }
     }
-    // Card sections have short ASCII names: folded on the stack, looked up without a copy.
-    char folded[32];
     const QStringView t = trimmedName(name);
-    QByteArray key;
-    if (t.size() <= qsizetype(sizeof folded) && isAsciiOnly(t)) {
-        for (qsizetype i = 0; i < t.size(); ++i) folded[i] = lowerAscii(static_cast<char>(t[i].unicode()));
-        key = QByteArray::fromRawData(folded, t.size());
-    } else {
-        key = foldName(name);
-    }
+    const std::uint64_t hash = foldedNameHash(t);
     indexSections();
-    const auto it = sectionIndex_.constFind(key);
-    if (it == sectionIndex_.cend()) return nullptr;
-    lastSectionName_ = name;
-    lastSectionAt_ = qsizetype(*it);
-    return &sections_[*it];
+    const std::size_t mask = sectionSlots_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = sectionSlots_[slot];
+        if (held == 0) return nullptr;
+        const Section& s = sections_[held - 1];
+        if (s.nameHash == hash && sameFoldedName(s.name, t)) {
+            lastSectionName_ = name;
+            lastSectionAt_ = qsizetype(held - 1);
+            return &s;
+        }
+    }
 }
 
 ProfileDocument::Section* ProfileDocument::findSection(const QString& name) {
@@ -789,9 +844,14 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     Section section;
     section.header = '[' + encodeText(trimmedName(name).toString(), bom_) + ']';
     section.headerEnd = eol_;
+    section.name = QByteArrayView(section.header).sliced(1, section.header.size() - 2);
+    section.nameHash = foldedNameHash(trimmedName(name));
     indexSections();
-    insertFirst(sectionIndex_, foldName(name), sections_.size());
     sections_.push_back(std::move(section));
+    if (2 * sections_.size() > sectionSlots_.size())
+        growSectionSlots(sections_.size());
+    else
+        addSectionSlot(sections_.size() - 1);
     return sections_.back();
 }
 

@@ -77,6 +77,7 @@ private:
         // The name in a header as read, and whether no section before has it;
         // sections added later are found by the index only.
         QByteArrayView name;
+        std::uint64_t nameHash = 0;  // of the name folded
         bool firstWithName = false;
         // Its bytes as read, header to last line end, while no write touched it.
         QByteArrayView readBytes;
@@ -116,11 +117,15 @@ private:
     bool distinctNames(std::span<const QString> keys);
 
     std::vector<Section> sections_;
-    // Builds sectionIndex_, when first needed.
+    // Builds sectionSlots_, when first needed.
     void indexSections() const;
+    void growSectionSlots(std::size_t sections) const;
+    void addSectionSlot(std::size_t at) const;
+    std::size_t sectionSlot(const Section& s) const;
 
-    mutable QHash<QByteArray, std::size_t> sectionIndex_;  // folded name -> first section with it
-    mutable bool indexed_ = false;
+    // The first section with each folded name, by its hash, probed in turn:
+    // a slot holds the section's place plus one, 0 when empty.
+    mutable std::vector<std::uint32_t> sectionSlots_;
     // Callers ask for runs of keys of one section: the last section found.
     mutable QString lastSectionName_;
     mutable qsizetype lastSectionAt_ = -1;

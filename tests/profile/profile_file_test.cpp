@@ -245,3 +245,21 @@ TEST(ProfileFile, anyBytesParseAndAcceptWritesWithoutCrashing) {
         EXPECT_EQ(ProfileDocument::parse(doc.serialize()).value("a", "K"), "v\r\n") << bytes.toHex().toStdString();
     }
 }
+
+// Sections are found by their folded names, accents included, the first of equal names winning,
+// also among sections added after the file was read and while the lookup table grows.
+TEST(ProfileFile, sectionsAreFoundByNameWhateverTheirCaseAndHowManyAreAdded) {
+    auto doc = ProfileDocument::parse("[Caf\xE9]\r\nA=1\r\n[CAF\xC9]\r\nA=2\r\n[Record1]\r\nA=3\r\n");
+    for (int i = 0; i < 40; ++i) doc.setValue(QStringLiteral("Added%1").arg(i), "A", QString::number(i));
+    doc.setValue("record1", "B", "b");
+    const struct {
+        const char* section;
+        std::optional<QString> a;
+    } cases[] = {{"café", "1"}, {" CAFÉ ", "1"}, {"RECORD1", "3"}, {"added0", "0"}, {"ADDED39", "39"}, {"Added40", {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        EXPECT_EQ(doc.value(QString::fromUtf8(c.section), "A"), c.a);
+        EXPECT_EQ(ProfileDocument::parse(doc.serialize()).value(QString::fromUtf8(c.section), "A"), c.a);
+    }
+    EXPECT_EQ(doc.value("Record1", "b"), "b");
+}
