@@ -55,9 +55,29 @@ void CachedProfile::load(Entry& e, const QString& file) {
     e.checkedAtNs = nowNs();
 }
 
-CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
+CachedProfile::Entry* CachedProfile::recentEntry(const QString& file) {
     // Callers that keep their file names pass the same text again: its address tells it at once.
-    Entry* e = last_ && (file.constData() == lastName_.constData() || file == lastName_) ? last_ : nullptr;
+    for (std::size_t i = 0; i < recent_.size(); ++i) {
+        if (!recent_[i].entry || file.constData() != recent_[i].name.constData()) continue;
+        if (i > 0) std::swap(recent_[0], recent_[i]);
+        return recent_[0].entry;
+    }
+    for (std::size_t i = 0; i < recent_.size(); ++i) {
+        if (!recent_[i].entry || file != recent_[i].name) continue;
+        if (i > 0) std::swap(recent_[0], recent_[i]);
+        return recent_[0].entry;
+    }
+    return nullptr;
+}
+
+void CachedProfile::noteRecent(const QString& file, Entry* e) {
+    if (recent_[0].entry == e) return;
+    recent_[1] = std::move(recent_[0]);
+    recent_[0] = {file, e};
+}
+
+CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
+    Entry* e = recentEntry(file);
     if (!e) {
         const auto it = files_.find(file);
         e = it == files_.end() ? nullptr : &*it;
@@ -66,16 +86,14 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
     // one a file checked once is not checked again, also for a write that changed nothing.
     const bool checkedNow = operationDepth_ > 0 && e && e->validatedInOperation == operationId_;
     if (e && (e->dirty || (checkedNow && (!forWrite || bulkDepth_ > 0)))) {
-        if (e != last_) {
-            lastName_ = file;
-            last_ = e;
-        }
+        noteRecent(file, e);
         return *e;
     }
     const FileStamp stamp = StampOf(file);
     if (!e) {
         Entry fresh;
         load(fresh, file);
+        recent_ = {};                                  // the entries may have moved
         e = &*files_.emplace(file, std::move(fresh));  // insert() would copy the parsed file
     } else {
         // The content is compared once per operation; later writes in it compare the stamp.
@@ -92,15 +110,14 @@ CachedProfile::Entry& CachedProfile::entry(const QString& file, bool forWrite) {
         }
     }
     e->validatedInOperation = operationId_;
-    lastName_ = file;
-    last_ = e;
+    noteRecent(file, e);
     return *e;
 }
 
 void CachedProfile::forget(const QString& file) {
     if (file == pending_) pending_.clear();
     files_.remove(file);
-    last_ = nullptr;
+    recent_ = {};
 }
 
 QString CachedProfile::read(const QString& file, const QString& section, const QString& key) {

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <array>
 #include <cstdint>
 
 namespace tessaly::profile {
@@ -35,7 +36,7 @@ public:
     // Forget every cached file (tests; after files were replaced wholesale).
     void clear() {
         files_.clear();
-        last_ = nullptr;
+        recent_ = {};
         pending_.clear();
     }
 
@@ -60,10 +61,18 @@ private:
     void syncWritten();
     void forget(const QString& file);
 
+    Entry* recentEntry(const QString& file);
+    void noteRecent(const QString& file, Entry* e);
+
     QHash<QString, Entry> files_;
-    // The file of the previous call: runs of calls on one file skip the lookup.
-    QString lastName_;
-    Entry* last_ = nullptr;
+    // The files of the last calls, the latest first: runs of calls on one file,
+    // or on two in turn as a sort writes them, skip the lookup. Cleared when
+    // files_ changes, which may move its entries.
+    struct Recent {
+        QString name;
+        Entry* entry = nullptr;
+    };
+    std::array<Recent, 2> recent_;
     QString pending_;         // the file of the run of writes held, if any
     QSet<QString> unsynced_;  // replaced within the operation, not yet flushed to disk
     QString flushedLast_;
