@@ -846,6 +846,7 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
     section.headerEnd = eol_;
     section.name = QByteArrayView(section.header).sliced(1, section.header.size() - 2);
     section.nameHash = foldedNameHash(trimmedName(name));
+    section.firstWithName = true;
     indexSections();
     sections_.push_back(std::move(section));
     if (2 * sections_.size() > sectionSlots_.size())

@@ -74,8 +74,8 @@ private:
         QByteArray header;  // the "[name]" line; null for the lines before the first section
         LineEnd headerEnd = LineEnd::None;
         bool headerAsRead = false;
-        // The name in a header as read, and whether no section before has it;
-        // sections added later are found by the index only.
+        // The name in its header, and whether no section before has it (a
+        // section is added only when none has its name).
         QByteArrayView name;
         std::uint64_t nameHash = 0;  // of the name folded
         bool firstWithName = false;
