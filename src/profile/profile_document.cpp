@@ -776,7 +776,7 @@ bool ProfileDocument::visitValues(const QString& section, std::span<const QStrin
 // One scan finds the lines of all the keys written lately, and later writes to
 // the section use what it found. Nothing when the key is new (it goes after
 // the last line that is not blank) or not one a scan can find.
-std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key, const QByteArray& stored) {
+std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key, QByteArrayView stored) {
     const int k = writeKeyIndex(key);
     if (k < 0) return std::nullopt;
     WrittenLines& lines = s.written;
@@ -859,7 +859,18 @@ ProfileDocument::Section& ProfileDocument::addSection(const QString& name) {
 bool ProfileDocument::setValue(const QString& section, const QString& key, const QString& value) {
     Section* s = findSection(section);
     if (!s) s = &addSection(section);
-    const QByteArray stored = storedValue(value, bom_);
+    // A link or a count, nearly every value a sort writes, is narrowed on the stack.
+    QVarLengthArray<char, 32> narrowed;
+    QByteArray encoded;
+    QByteArrayView stored;
+    if (storedAsItIs(value)) {
+        narrowed.resize(value.size());
+        std::transform(value.begin(), value.end(), narrowed.begin(), [](QChar c) { return char(c.unicode()); });
+        stored = QByteArrayView(narrowed.data(), narrowed.size());
+    } else {
+        encoded = storedValue(value, bom_);
+        stored = encoded;
+    }
     if (!s->parsed)
         if (const std::optional<bool> changed = writeUnsplit(*s, key, stored)) return *changed;
     s->parseLines(lineCountHint_);
@@ -869,12 +880,12 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
         // A sort writes every link, most of them as they are: those lines keep their bytes.
         const qsizetype valueAt = line.equals + 1;
         if (line.text.size() - valueAt == stored.size() &&
-            std::memcmp(line.text.constData() + valueAt, stored.constData(), size_t(stored.size())) == 0)
+            std::memcmp(line.text.constData() + valueAt, stored.data(), size_t(stored.size())) == 0)
             return false;
         s->changed = true;
         QByteArray text(line.equals + 1 + stored.size(), Qt::Uninitialized);
         std::memcpy(text.data(), line.text.constData(), size_t(line.equals + 1));
-        std::memcpy(text.data() + line.equals + 1, stored.constData(), size_t(stored.size()));
+        std::memcpy(text.data() + line.equals + 1, stored.data(), size_t(stored.size()));
         line = keyLine(std::move(text), line.end);
         return true;
     }
@@ -892,14 +903,18 @@ bool ProfileDocument::setValue(const QString& section, const QString& key, const
 
 namespace tessaly::profile {
 
-QByteArray ProfileDocument::newKeyLine(QStringView name, const QByteArray& stored) const {
-    if (!isAsciiOnly(name)) return encodeText(name.toString(), bom_) + '=' + stored;
+QByteArray ProfileDocument::newKeyLine(QStringView name, QByteArrayView stored) const {
+    if (!isAsciiOnly(name)) {
+        QByteArray text = encodeText(name.toString(), bom_) + '=';
+        appendBytes(text, stored);
+        return text;
+    }
     // Every key we write: no codec, one allocation.
     QByteArray text(name.size() + 1 + stored.size(), Qt::Uninitialized);
     char* out = text.data();
     for (qsizetype i = 0; i < name.size(); ++i) out[i] = static_cast<char>(name[i].unicode());
     out[name.size()] = '=';
-    std::memcpy(out + name.size() + 1, stored.constData(), size_t(stored.size()));
+    std::memcpy(out + name.size() + 1, stored.data(), size_t(stored.size()));
     return text;
 }
 

@@ -106,12 +106,12 @@ private:
     static Line keyLine(QByteArray text, LineEnd end);
     // Fills in the key of a line whose first '=' is at 'equals', unless it is a comment.
     static void noteEquals(Line& line, qsizetype equals);
-    QByteArray newKeyLine(QStringView name, const QByteArray& stored) const;
+    QByteArray newKeyLine(QStringView name, QByteArrayView stored) const;
     void appendKeyLine(QByteArray& to, QStringView name, const QString& value) const;
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& addSection(const QString& name);
-    std::optional<bool> writeUnsplit(Section& s, const QString& key, const QByteArray& stored);
+    std::optional<bool> writeUnsplit(Section& s, const QString& key, QByteArrayView stored);
     int writeKeyIndex(const QString& key);
     // No two of the names are one (nor may be, when not ASCII).
     bool distinctNames(std::span<const QString> keys);
