@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
@@ -56,14 +57,19 @@ const QCollator& Collator() {
     }();
     return collator;
 }
+
+// The C locale's order, which this file compares partly itself.
+bool IsPlainOrder() {
+    static const bool plain = Collator().locale().language() == QLocale::C;
+    return plain;
+}
 }  // namespace
 
 // In the C locale the collator compares letter by letter, folding case; most
 // texts differ within an ASCII start, compared here without its per-letter
 // table look-ups, and the collator compares the rest.
 int CompareText(const QString& a, const QString& b) {
-    static const bool plainOrder = Collator().locale().language() == QLocale::C;
-    if (!plainOrder) return Collator().compare(a, b);
+    if (!IsPlainOrder()) return Collator().compare(a, b);
     auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c; };
     const qsizetype common = std::min(a.size(), b.size());
     qsizetype i = 0;
@@ -89,13 +95,58 @@ bool IsInOrder(const QStringList& texts) {
     return true;
 }
 
+namespace {
+
+// A text's first sixteen letters folded to small ASCII letters, a byte each
+// from the highest of 'high' on, and how many of them there are: up to the
+// first that is not ASCII, or a NUL, or the end of the text.
+struct LeadLetters {
+    std::uint64_t high = 0, low = 0;
+    int count = 0;
+    bool whole = false;  // the letters are the whole text
+    explicit LeadLetters(const QString& text) {
+        for (; count < 16 && count < text.size(); ++count) {
+            char16_t c = text[count].unicode();
+            if (c == 0 || c >= 0x80) break;
+            if (c >= u'A' && c <= u'Z') c += u'a' - u'A';
+            (count < 8 ? high : low) |= std::uint64_t(c) << (8 * (7 - count % 8));
+        }
+        whole = count == text.size();
+    }
+    // Where the letters of two texts first differ, 16 when they do not.
+    int differsAt(const LeadLetters& other) const {
+        if (high != other.high) return std::countl_zero(high ^ other.high) / 8;
+        if (low != other.low) return 8 + std::countl_zero(low ^ other.low) / 8;
+        return 16;
+    }
+    bool operator<(const LeadLetters& other) const { return high != other.high ? high < other.high : low < other.low; }
+};
+
+}  // namespace
+
 // Sort keys would be cheaper, but in the C locale they do not ignore case as
 // compare() does; the comparison itself is the one the lists are ordered by.
 std::vector<qsizetype> StableOrder(const QStringList& texts) {
     std::vector<qsizetype> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
+    if (!IsPlainOrder()) {
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
+        return order;
+    }
+    // In the C locale CompareText decides by the first ASCII letters that differ
+    // after folding: when those lie within both texts' first sixteen, two
+    // numbers for each, kept side by side, say what it would say.
+    std::vector<LeadLetters> leads;
+    leads.reserve(texts.size());
+    for (const QString& text : texts) leads.emplace_back(text);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const LeadLetters &x = leads[std::size_t(a)], &y = leads[std::size_t(b)];
+        const int differsAt = x.differsAt(y);
+        if (differsAt < std::min(x.count, y.count)) return x < y;
+        if (differsAt == 16 && x.whole && y.whole && x.count == y.count) return false;  // the same but for case
+        return CompareText(texts[a], texts[b]) < 0;
+    });
     return order;
 }
 

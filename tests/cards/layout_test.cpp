@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <QCollator>
 #include <QLocale>
+#include <algorithm>
+#include <numeric>
+#include <random>
 
 using namespace tessaly::store;
 
@@ -76,4 +79,26 @@ TEST(DisplayText, comparesAsTheLocalesCollator) {
             SCOPED_TRACE((a + " | " + b).toStdString());
             EXPECT_EQ(sign(CompareText(a, b)), sign(collator.compare(a, b)));
         }
+}
+
+// Sorting compares the first ASCII letters of texts as numbers when it can: the order must be the
+// one the comparison itself gives, for texts that share long starts, differ only in case, stop at
+// a NUL or turn to other letters within their first sixteen.
+TEST(DisplayText, sortingGivesTheOrderOfTheComparison) {
+    QStringList texts = QString::fromUtf16(
+                            u"|a|A|abcdefgh|ABCDEFGHi|abcdefghI|abcdefg|abcdefgz|abcdéfgh|abcdefgé|abcdefghijklmnop|"
+                            u"ABCDEFGHIJKLMNOPq|abcdefghijklmnoé|"
+                            u"ab c|ab,c|Zoë|zoe|ZOË|[x]|_x|@x|`x|Olmez|Ölmez|x\u0001|x|abc")
+                            .split(u'|');
+    texts << QString::fromUtf16(u"ab\0z", 4) << QString::fromUtf16(u"ab\0a", 4);
+    std::mt19937 shuffle(7);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        std::shuffle(texts.begin(), texts.end(), shuffle);
+        std::vector<qsizetype> expected(texts.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](qsizetype a, qsizetype b) { return CompareText(texts[a], texts[b]) < 0; });
+        EXPECT_EQ(StableOrder(texts), expected);
+    }
 }
