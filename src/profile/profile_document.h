@@ -47,7 +47,7 @@ public:
 
 private:
     struct Line {
-        QByteArray text;            // unchanged lines share the bytes of the file as read
+        QByteArray text;            // unchanged lines share the bytes their section was split from
         std::int32_t equals = -1;   // position of the first '=' of a key line, -1 otherwise
         std::int32_t keyBegin = 0;  // the key name without its blanks
         std::int32_t keyLength = 0;
@@ -55,8 +55,9 @@ private:
         // first; 0 for a name with non-ASCII bytes, which is compared in full.
         std::uint32_t keyHash = 0;
         LineEnd end = LineEnd::None;
-        // Unchanged since the file was read: its bytes and line end lie in the
-        // bytes as read, right after the line before it when that is so too.
+        // Unchanged since its section was split: its bytes and line end lie in
+        // the bytes split (as read, or as written into whole), right after the
+        // line before it when that is so too.
         bool asRead = false;
     };
     // Where the values of the keys written lately are in a section not yet
