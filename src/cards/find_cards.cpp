@@ -2,6 +2,7 @@
 
 #include "profile/profile_access.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -38,6 +39,17 @@ int FoundLabel(int field) {
     return field - 3;
 }
 
+bool FieldHolds(QStringView value, const QString& lowered) {
+    // Nearly every value is ASCII: lowered on the stack, as toLower would lower it.
+    QVarLengthArray<char16_t, 256> small(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i].unicode();
+        if (c >= 0x80) return value.toString().toLower().contains(lowered);
+        small[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+    }
+    return QStringView(small.data(), small.size()).contains(lowered);
+}
+
 FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, const QString& text, int item,
                         ProgressSink& progress) {
     FindResult result;
@@ -56,7 +68,7 @@ FindResult FindFunction(CardStore& store, const QStringList& recNos, int start, 
         int found = -1;
         profile.visitSection(store.RecordFile(recNos[i]), RecordSection(recNos[i]), keys,
                              [&](std::size_t k, QStringView value) {
-                                 if (found < 0 && value.toString().toLower().contains(wanted)) found = fields[k];
+                                 if (found < 0 && FieldHolds(value, wanted)) found = fields[k];
                              });
         if (found < 0) return false;
         result = {true, i, found, recNos[i]};

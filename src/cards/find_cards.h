@@ -20,6 +20,9 @@ struct FindResult {
     QString lastRecNo;  // the last card read (empty when none was)
 };
 
+// Whether 'value' in small letters holds 'lowered' (a text already in small letters).
+bool FieldHolds(QStringView value, const QString& lowered);
+
 // Looks for 'text' (lower-case substring, blanks included) in the fields of
 // 'item' of the cards listed in 'recNos' (the list's record numbers, top to
 // bottom): from the entry after 'start' to the end, then from the top to

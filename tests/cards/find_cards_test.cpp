@@ -190,3 +190,24 @@ TEST_F(FindCardsTest, stalePositionsAndMissingCardsSearchSafely) {
 }
 
 }  // namespace
+
+// A field holds the text when its small letters do, as QString::toLower makes them.
+TEST(FindTables, aFieldHoldsTheTextInSmallLetters) {
+    const struct {
+        const char* value;
+        const char* lowered;
+        bool holds;
+    } cases[] = {{"GOLDSMITH", "smith", true},
+                 {"Goldsmith", "smiths", false},
+                 {"Ölmez & Co", "ölm", true},
+                 {"ÖLMEZ", "olm", false},
+                 {"İstanbul", "i̇st", true},
+                 {"A[Z]@`", "[z]@`", true},
+                 {"", "", true},
+                 {"x", "", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(store::FieldHolds(QString::fromUtf8(c.value), QString::fromUtf8(c.lowered)), c.holds);
+        EXPECT_EQ(QString::fromUtf8(c.value).toLower().contains(QString::fromUtf8(c.lowered)), c.holds);
+    }
+}
