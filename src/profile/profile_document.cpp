@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -778,7 +779,9 @@ bool ProfileDocument::visitValues(const QString& section, std::span<const QStrin
 // the last line that is not blank) or not one a scan can find.
 std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key, QByteArrayView stored) {
     const int k = writeKeyIndex(key);
-    if (k < 0) return std::nullopt;
+    // The positions kept are 32-bit: a section that might outgrow them is split instead.
+    constexpr qsizetype kMostBytes = std::numeric_limits<std::int32_t>::max();
+    if (k < 0 || s.body.size() > kMostBytes - stored.size()) return std::nullopt;
     WrittenLines& lines = s.written;
     if (lines.generation != writeGeneration_) {
         std::array<QByteArrayView, KeyScanPlan::kMost> found;
