@@ -788,8 +788,9 @@ std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key
         lines.generation = writeGeneration_;
         lines.seen = scanKeys(s.body, *writePlan_, found);
         for (std::size_t i = 0; i < writeKeys_.size(); ++i) {
-            lines.valueAt[i] = std::int32_t(found[i].data() - s.body.data());
-            lines.valueEnd[i] = lines.valueAt[i] + std::int32_t(found[i].size());
+            const bool seen = (lines.seen >> i) & 1u;
+            lines.valueAt[i] = seen ? std::int32_t(found[i].data() - s.body.data()) : 0;
+            lines.valueEnd[i] = seen ? lines.valueAt[i] + std::int32_t(found[i].size()) : 0;
         }
     }
     if (!((lines.seen >> k) & 1u)) return std::nullopt;
@@ -804,6 +805,7 @@ std::optional<bool> ProfileDocument::writeUnsplit(Section& s, const QString& key
     // The lines after it moved; another name for the same line ends where it does.
     const auto moved = std::int32_t(stored.size() - old.size());
     for (std::size_t i = 0; i < writeKeys_.size(); ++i) {
+        if (!((lines.seen >> i) & 1u)) continue;
         if (lines.valueAt[i] > at) {
             lines.valueAt[i] += moved;
             lines.valueEnd[i] += moved;
