@@ -70,7 +70,6 @@ bool IsPlainOrder() {
 // table look-ups, and the collator compares the rest.
 int CompareText(const QString& a, const QString& b) {
     if (!IsPlainOrder()) return Collator().compare(a, b);
-    auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c; };
     const qsizetype common = std::min(a.size(), b.size());
     qsizetype i = 0;
     // Neighbours in a list share their start: letters that are the same are passed four at a time,
@@ -84,7 +83,7 @@ int CompareText(const QString& a, const QString& b) {
     for (; i < common; ++i) {
         const char16_t x = a[i].unicode(), y = b[i].unicode();
         if ((x | y) >= 0x80) break;
-        if (lower(x) != lower(y)) return lower(x) < lower(y) ? -1 : 1;
+        if (LowerAscii(x) != LowerAscii(y)) return LowerAscii(x) < LowerAscii(y) ? -1 : 1;
     }
     return Collator().compare(QStringView(a).sliced(i), QStringView(b).sliced(i));
 }
@@ -106,10 +105,9 @@ struct LeadLetters {
     bool whole = false;  // the letters are the whole text
     explicit LeadLetters(const QString& text) {
         for (; count < 16 && count < text.size(); ++count) {
-            char16_t c = text[count].unicode();
+            const char16_t c = text[count].unicode();
             if (c == 0 || c >= 0x80) break;
-            if (c >= u'A' && c <= u'Z') c += u'a' - u'A';
-            (count < 8 ? high : low) |= std::uint64_t(c) << (8 * (7 - count % 8));
+            (count < 8 ? high : low) |= std::uint64_t(LowerAscii(c)) << (8 * (7 - count % 8));
         }
         whole = count == text.size();
     }

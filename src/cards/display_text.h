@@ -13,6 +13,11 @@ QString NameText(QString& first, QString& last, QString& company);
 QString CompanyText(QString& first, QString& last, QString& company);
 
 // The user's locale order with case ignored: <0, 0 or >0.
+// An ASCII capital made small, as QString::toLower makes it; any other letter as it is.
+inline char16_t LowerAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
 int CompareText(const QString& a, const QString& b);
 // No neighbour compares greater than the one after it.
 bool IsInOrder(const QStringList& texts);

@@ -1,5 +1,6 @@
 #include "find_cards.h"
 
+#include "display_text.h"
 #include "profile/profile_access.h"
 
 #include <QVarLengthArray>
@@ -45,7 +46,7 @@ bool FieldHolds(QStringView value, const QString& lowered) {
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char16_t c = value[i].unicode();
         if (c >= 0x80) return value.toString().toLower().contains(lowered);
-        small[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+        small[i] = LowerAscii(c);
     }
     return QStringView(small.data(), small.size()).contains(lowered);
 }

@@ -57,6 +57,7 @@ void CachedProfile::load(Entry& e, const QString& file) {
 
 CachedProfile::Entry* CachedProfile::recentEntry(const QString& file) {
     // Callers that keep their file names pass the same text again: its address tells it at once.
+    // Both addresses are tried before any text is compared, as a sort's two files take turns.
     for (std::size_t i = 0; i < recent_.size(); ++i) {
         if (!recent_[i].entry || file.constData() != recent_[i].name.constData()) continue;
         if (i > 0) std::swap(recent_[0], recent_[i]);

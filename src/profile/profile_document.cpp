@@ -175,9 +175,11 @@ std::uint64_t foldedNameHash(QStringView trimmed) {
 
 // A section's name as read against a name asked for, without its blanks; both fold alike.
 bool sameFoldedName(QByteArrayView read, QStringView trimmed) {
-    if (read.size() == trimmed.size() && isAsciiOnly(read) && isAsciiOnly(trimmed))
+    const bool sameLength = read.size() == trimmed.size();
+    if (sameLength && isAsciiOnly(read) && isAsciiOnly(trimmed))
         return std::equal(trimmed.begin(), trimmed.end(), read.begin(),
                           [](QChar a, char b) { return lowerAscii(static_cast<char>(a.unicode())) == lowerAscii(b); });
+    if (!sameLength && isAsciiOnly(read) && isAsciiOnly(trimmed)) return false;
     return foldName(read) == foldName(trimmed.toString());
 }
 
@@ -575,7 +577,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes) {
     const bool distinct = std::adjacent_find(nameHashes.begin(), nameHashes.end()) == nameHashes.end();
     if (!distinct) doc.indexSections();
     for (std::size_t i = 1; i < doc.sections_.size(); ++i)
-        doc.sections_[i].firstWithName = distinct || doc.sectionSlot(doc.sections_[i]) == i;
+        doc.sections_[i].firstWithName = distinct || doc.slotOfName(doc.sections_[i]) == i + 1;
     return doc;
 }
 
@@ -591,30 +593,24 @@ void ProfileDocument::growSectionSlots(std::size_t sections) const {
     for (std::size_t i = 1; i < sections_.size(); ++i) addSectionSlot(i);
 }
 
-void ProfileDocument::addSectionSlot(std::size_t at) const {
-    const Section& s = sections_[at];
+// The slot of the first section with 'hash' whose name 'same' accepts, or the
+// empty slot where such a section would go.
+template <typename Same>
+std::uint32_t& ProfileDocument::slotFor(std::uint64_t hash, Same same) const {
     const std::size_t mask = sectionSlots_.size() - 1;
-    for (std::size_t slot = s.nameHash & mask;; slot = (slot + 1) & mask) {
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         std::uint32_t& held = sectionSlots_[slot];
-        if (held == 0) {
-            held = std::uint32_t(at + 1);
-            return;
-        }
-        const Section& other = sections_[held - 1];
-        if (other.nameHash == s.nameHash && foldName(other.name) == foldName(s.name)) return;  // the first wins
+        if (held == 0 || (sections_[held - 1].nameHash == hash && same(sections_[held - 1]))) return held;
     }
 }
 
-// The first section with the name of 's'.
-std::size_t ProfileDocument::sectionSlot(const Section& s) const {
-    indexSections();
-    const std::size_t mask = sectionSlots_.size() - 1;
-    for (std::size_t slot = s.nameHash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t held = sectionSlots_[slot];
-        if (held == 0) return 0;
-        const Section& other = sections_[held - 1];
-        if (other.nameHash == s.nameHash && foldName(other.name) == foldName(s.name)) return held - 1;
-    }
+std::uint32_t& ProfileDocument::slotOfName(const Section& s) const {
+    return slotFor(s.nameHash, [&](const Section& other) { return foldName(other.name) == foldName(s.name); });
+}
+
+void ProfileDocument::addSectionSlot(std::size_t at) const {
+    std::uint32_t& held = slotOfName(sections_[at]);
+    if (held == 0) held = std::uint32_t(at + 1);  // else the first with the name keeps it
 }
 
 QByteArray ProfileDocument::serialize() const {
@@ -714,17 +710,11 @@ const ProfileDocument::Section* ProfileDocument::findSection(const QString& name
     const QStringView t = trimmedName(name);
     const std::uint64_t hash = foldedNameHash(t);
     indexSections();
-    const std::size_t mask = sectionSlots_.size() - 1;
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t held = sectionSlots_[slot];
-        if (held == 0) return nullptr;
-        const Section& s = sections_[held - 1];
-        if (s.nameHash == hash && sameFoldedName(s.name, t)) {
-            lastSectionName_ = name;
-            lastSectionAt_ = qsizetype(held - 1);
-            return &s;
-        }
-    }
+    const std::uint32_t held = slotFor(hash, [&](const Section& s) { return sameFoldedName(s.name, t); });
+    if (held == 0) return nullptr;
+    lastSectionName_ = name;
+    lastSectionAt_ = qsizetype(held - 1);
+    return &sections_[held - 1];
 }
 
 ProfileDocument::Section* ProfileDocument::findSection(const QString& name) {

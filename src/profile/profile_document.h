@@ -121,8 +121,10 @@ private:
     // Builds sectionSlots_, when first needed.
     void indexSections() const;
     void growSectionSlots(std::size_t sections) const;
+    template <typename Same>
+    std::uint32_t& slotFor(std::uint64_t hash, Same same) const;
+    std::uint32_t& slotOfName(const Section& s) const;  // of the first section with its name
     void addSectionSlot(std::size_t at) const;
-    std::size_t sectionSlot(const Section& s) const;
 
     // The first section with each folded name, by its hash, probed in turn:
     // a slot holds the section's place plus one, 0 when empty.
