@@ -5,13 +5,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 namespace tessaly::profile {
 namespace {
@@ -174,8 +177,44 @@ std::optional<FileContent> ReadWholeFile(const QString& path) {
     return content;
 }
 
-FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability,
-                      const QString& newFileModel) {
+// At most a quarter of the descriptors the process may have, so that the
+// replaces themselves never run out of them; a longer run frees in rounds.
+std::size_t ReplacedFiles::mostHeld() {
+    constexpr rlim_t kMost = 256;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    return std::size_t(limit.rlim_cur == RLIM_INFINITY ? kMost : std::min(kMost, limit.rlim_cur / 4));
+}
+
+void ReplacedFiles::hold(const QString& path) {
+    if (descriptors_.empty()) mostHeld_ = mostHeld();
+    if (descriptors_.size() >= mostHeld_) release();
+    if (mostHeld_ == 0) return;
+    const int fd = ::open(native(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) descriptors_.push_back(fd);
+}
+
+ReplacedFiles::~ReplacedFiles() {
+    release();
+    if (closing_.joinable()) closing_.join();
+}
+
+void ReplacedFiles::release() {
+    if (closing_.joinable()) closing_.join();
+    if (descriptors_.empty()) return;
+    const std::vector<int> descriptors = std::exchange(descriptors_, {});
+    auto closeAll = [](const std::vector<int>& held) {
+        for (const int fd : held) ::close(fd);
+    };
+    try {
+        closing_ = std::thread(closeAll, descriptors);
+    } catch (const std::system_error&) {
+        closeAll(descriptors);  // no thread to be had: freed here
+    }
+}
+
+FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability, const QString& newFileModel,
+                      ReplacedFiles* keepReplaced) {
     const QFileInfo info(path);
     const Ownership owner = ownershipFor(path, newFileModel);
     QByteArray temp = native(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + kTempMarker +
@@ -199,6 +238,7 @@ FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability d
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0) abandon(errno);
+    if (keepReplaced) keepReplaced->hold(path);
     if (!step(FileStep::Rename, path, [&] { return ::rename(temp.constData(), native(path).constData()) == 0; }))
         abandon(errno);
     // The stamp after the rename (which sets the ctime), from the file we wrote.

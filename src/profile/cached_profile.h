@@ -75,6 +75,7 @@ private:
     std::array<Recent, 2> recent_;
     QString pending_;         // the file of the run of writes held, if any
     QSet<QString> unsynced_;  // replaced within the operation, not yet flushed to disk
+    ReplacedFiles replaced_;  // what the operation's replaces put aside
     QString flushedLast_;
     QString newFileModel_;
     int operationDepth_ = 0;

@@ -5,8 +5,10 @@
 #include "profile/file_faults.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <optional>
@@ -294,6 +296,30 @@ TEST(DurableWrite, aBulkFlushWritesInRecordOrderHeaderLastAndStopsAtTheFirstFail
         EXPECT_EQ(dir.files(), (QStringList{"tesly0.dat", "tesly1.dat"}));
         EXPECT_EQ(profile.read(dir.path("tesly10.dat"), "S", "K"), QString());  // dropped, not kept as if written
     }
+}
+
+TEST(DurableWrite, aLongBulkWithFewDescriptorsAllowedWritesEveryFileAndLeavesNoneOpen) {
+    TempFolder dir;
+    QStringList files;
+    for (int i = 0; i < 120; ++i) putFile(files.emplace_back(dir.path(QStringLiteral("tesly%1.dat").arg(i))), kOld);
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+    const qsizetype before = openDescriptors();
+    rlimit was{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &was), 0);
+    rlimit few = was;
+    few.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    try {
+        CachedProfile profile;
+        ProfileBulk bulk(profile);
+        for (const QString& f : files) profile.write(f, "S", "K", "new");
+        bulk.finish();
+    } catch (const WriteError& error) {
+        ADD_FAILURE() << error.what();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &was);
+    for (const QString& f : files) EXPECT_EQ(CachedProfile().read(f, "S", "K"), "new") << f.toStdString();
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST(DurableWrite, leftoverTemporariesOfOursAreRemovedAndNothingElse) {
