@@ -48,8 +48,9 @@ TEST_F(PartialReadTest, readCommandsPrintWhatTheyCanAndExit4NamingTheFile) {
     for (const char* away : {"missing", "unreadable"}) {
         const QString file = dir.path("cards/tesly0.dat"), kept = dir.path("tesly0.kept");
         ASSERT_TRUE(QFile::rename(file, kept));
-        if (QByteArray(away) == "unreadable")
+        if (QByteArray(away) == "unreadable") {
             ASSERT_TRUE(QDir().mkdir(file));  // read as root too: a folder in its place
+        }
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(away) + ": " + c.what);
             const Result r = run(c.args);

@@ -125,7 +125,8 @@ TEST_F(HandOffTest, aNumberIsNeverHandedToTessalyItself) {
     const HandOff result = CallThroughHandler("+44 20 7946 0958");
     EXPECT_FALSE(result.done);
     EXPECT_EQ(result.text, kOwnHandlerText);
-    EXPECT_EQ(CheckDialSettings({DialVia::PhoneHandler}), PortCheck::OwnPhoneHandler);
+    EXPECT_EQ(CheckDialSettings({.Via = DialVia::PhoneHandler, .DialSystem = {}, .Device = {}, .Command = {}}),
+              PortCheck::OwnPhoneHandler);
     QTest::qWait(200);
     EXPECT_FALSE(QFile::exists(record));
 }

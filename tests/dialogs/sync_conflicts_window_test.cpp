@@ -25,10 +25,17 @@ protected:
         CardDialogTest::SetUp();
         server = TestDavServer::start(TestDavServer::Kind::Radicale);
         ASSERT_TRUE(server);
-        sync::DavAccess access{.url = server->addressBookUrl(), .user = server->user(), .password = server->password()};
+        sync::DavAccess access{.url = server->addressBookUrl(),
+                               .user = server->user(),
+                               .password = server->password(),
+                               .trustedCertificate = {}};
         session = std::make_unique<sync::DavSession>(access);
         book = std::make_unique<sync::CardDavBook>(*session, server->addressBookUrl());
-        sync::SaveAccounts({{.name = kAccount, .serverUrl = server->rootUrl(), .addressBook = access.url}});
+        sync::SaveAccounts({{.name = kAccount,
+                             .serverUrl = server->rootUrl(),
+                             .addressBook = access.url,
+                             .user = {},
+                             .trustedCertificate = {}}});
     }
     void TearDown() override {
         delete SyncConflictsWindow::Current();
@@ -36,9 +43,9 @@ protected:
     }
 
     sync::SyncReport syncNow() {
-        const sync::SyncReport report =
-            sync::Synchronise(cardStore(), *book, sync::SyncStateFile(kAccount, cardStore().DataDir()),
-                              {.accountName = kAccount, .addressBook = server->addressBookUrl()});
+        const sync::SyncReport report = sync::Synchronise(
+            cardStore(), *book, sync::SyncStateFile(kAccount, cardStore().DataDir()),
+            {.accountName = kAccount, .addressBook = server->addressBookUrl(), .progress = {}, .asChange = {}});
         EXPECT_TRUE(report.complete) << report.stopped.toStdString();
         return report;
     }

@@ -24,7 +24,7 @@ TEST(ImportGolden, anImportWritesTheCardFileThatAddingEachAtTheHeadAndSortingGiv
         const QString golden = replace ? "cards/import-replace/" : "cards/import-append/";
         SCOPED_TRACE(qPrintable(golden));
         TempFolder dir;
-        for (const QString& f : {"tesly.dat", "tesly0.dat"})
+        for (const QString& f : QStringList{"tesly.dat", "tesly0.dat"})
             ASSERT_TRUE(QFile::copy(TestData("cards/sibling/" + f), dir.path(f)));
         profile::CachedProfile profile;
         store::CardStore cards(profile, dir.path());
@@ -33,6 +33,7 @@ TEST(ImportGolden, anImportWritesTheCardFileThatAddingEachAtTheHeadAndSortingGiv
         plan.replace = replace;
         EXPECT_EQ(store::ImportCards(cards, lines, plan, silent).imported, lines.size());
         EXPECT_EQ(store::CheckCardFile(cards), QStringList());
-        for (const QString& f : {"tesly.dat", "tesly0.dat", "tesly1.dat"}) ExpectGolden(golden + f, dir.bytes(f));
+        for (const QString& f : QStringList{"tesly.dat", "tesly0.dat", "tesly1.dat"})
+            ExpectGolden(golden + f, dir.bytes(f));
     }
 }

@@ -78,16 +78,22 @@ TEST(ImportSummary, saysWhatCameInAndWhatWasLeftOut) {
         const char* text;
     } cases[] = {
         {"all in",
-         {.imported = 1},
+         {.imported = 1, .note = {}},
          "1 card was imported. | 0 cards skipped as duplicates. | No card left out by the limit of 8000 cards. | "
          "0 empty lines made no card."},
         {"over the limit, from a line on",
-         {.imported = 7700, .skipped = 3, .filled = 2, .leftOut = 300, .firstLeftOutLine = 7705, .empty = 1},
+         {.imported = 7700,
+          .skipped = 3,
+          .filled = 2,
+          .leftOut = 300,
+          .firstLeftOutLine = 7705,
+          .empty = 1,
+          .note = {}},
          "7700 cards were imported. | 2 filled the empty fields of cards already there. | 3 cards skipped as "
          "duplicates. | "
          "300 cards left out by the limit of 8000 cards, from line 7705 on. | 1 empty line made no card."},
         {"vCards: from a vCard on, no empty lines",
-         {.imported = 2, .leftOut = 1, .firstLeftOutLine = 3, .source = ImportSourceKind::VCards},
+         {.imported = 2, .leftOut = 1, .firstLeftOutLine = 3, .source = ImportSourceKind::VCards, .note = {}},
          "2 cards were imported. | 0 cards skipped as duplicates. | 1 card left out by the limit of 8000 cards, from "
          "vCard 3 on."},
     };

@@ -119,7 +119,9 @@ TEST_F(GuardedMainWindowTest, theDisabledMainWindowRunsNoCommandWhateverTheGestu
             EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
             EXPECT_FALSE(main().isEnabled());
             EXPECT_TRUE(window->isVisible());
-            if (form) EXPECT_EQ(form->BoxText(store::Title), "typed");
+            if (form) {
+                EXPECT_EQ(form->BoxText(store::Title), "typed");
+            }
         }
         window->close();
         settle();
@@ -185,7 +187,9 @@ TEST_F(GuardedMainWindowTest, closingTheMainWindowAsksBeforeTypedChangesAreLost)
         asked.clear();
         EXPECT_EQ(dialog.isNull(), agree);
         EXPECT_EQ(header(QStringLiteral("NoOfUses")), agree ? "0" : "1");
-        if (!agree) EXPECT_EQ(dialog->BoxText(store::Company), "Acme");
+        if (!agree) {
+            EXPECT_EQ(dialog->BoxText(store::Company), "Acme");
+        }
     }
     EXPECT_EQ(app::TheMainDialog(), nullptr);  // ended
 }

@@ -146,8 +146,9 @@ TEST_F(VCardExchangeTest, importAsksAboutDuplicatesAndDoesWhatIsChosen) {
         EXPECT_EQ(context().Store->ReadCard(s.AllByName[s.AllNames.indexOf("Adams, Al")])[store::EMail], c.alsMail);
         EXPECT_EQ(QFile::exists(cardsDir() + "safety-copy/tesly.old"), c.choice != &ImportDuplicatesDialog::BtnCancel);
         EXPECT_EQ(checkFile(), QStringList());
-        if (c.choice != &ImportDuplicatesDialog::BtnCancel)
+        if (c.choice != &ImportDuplicatesDialog::BtnCancel) {
             EXPECT_EQ(asked, QStringList({"Possible Duplicates", "Import vCard"}));
+        }
     }
 }
 

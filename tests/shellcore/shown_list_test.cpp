@@ -80,7 +80,9 @@ TEST_F(ShownListTest, theRowsFollowTheViewAndTheFilter) {
         row.filter ? s.SetFilter(*row.filter) : s.ClearFilter();
         EXPECT_EQ(s.IsFiltered(), row.filter.has_value());
         EXPECT_EQ(rows(), row.expected);
-        if (row.filter) EXPECT_EQ(s.ListPosition(QStringLiteral("2")), -1) << "a card the filter hides has no row";
+        if (row.filter) {
+            EXPECT_EQ(s.ListPosition(QStringLiteral("2")), -1) << "a card the filter hides has no row";
+        }
     }
     // Switching the view keeps the filter.
     s.SetFilter({"0", "2"});
